@@ -1,0 +1,25 @@
+#ifndef FRAMEASSEMBLER_H
+#define FRAMEASSEMBLER_H
+
+#include <QByteArray>
+
+// Cuts whole frames out of a device socket's byte stream by their
+// CommandHeader. Bytes of an incomplete frame wait for the rest; several
+// frames in one read come out one by one. A frame never exceeds 65,539
+// bytes, so the buffer stays bounded.
+class FrameAssembler
+{
+public:
+    void append(const char *data, int length) { m_buffer.append(data, length); }
+    void append(const QByteArray &data) { m_buffer.append(data); }
+    // True when a whole frame was taken out into *frame.
+    bool next(QByteArray *frame);
+    int pending() const { return int(m_buffer.size() - m_start); }
+    void clear();
+
+private:
+    QByteArray m_buffer;
+    qsizetype m_start = 0;   // consumed bytes at the front, dropped lazily
+};
+
+#endif // FRAMEASSEMBLER_H

@@ -1,0 +1,221 @@
+#include "utils.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstring>
+
+void Utils::putU16BE(quint8 *dst, quint16 value)
+{
+    dst[0] = quint8(value >> 8);
+    dst[1] = quint8(value);
+}
+
+void Utils::getU16BE(quint16 *out, const quint8 *src)
+{
+    *out = quint16(src[0] << 8 | src[1]);
+}
+
+void Utils::putU32BE(quint8 *dst, quint32 value)
+{
+    dst[0] = quint8(value >> 24);
+    dst[1] = quint8(value >> 16);
+    dst[2] = quint8(value >> 8);
+    dst[3] = quint8(value);
+}
+
+quint32 Utils::getU32BE(quint32 *out, const quint8 *src)
+{
+    *out = quint32(src[0]) << 24 | quint32(src[1]) << 16 | quint32(src[2]) << 8 | quint32(src[3]);
+    return *out;
+}
+
+QByteArray Utils::toWire(const QString &text)
+{
+    // QString::toLatin1 already turns anything outside Latin-1 into "?".
+    return text.toLatin1();
+}
+
+QString Utils::fromWire(const char *data, int length)
+{
+    return QString::fromLatin1(data, length);
+}
+
+int Utils::putString(quint8 *buf, const QString &text, int offset)
+{
+    if (!buf)
+        return 0;
+    const QByteArray bytes = toWire(text);
+    const int n = bytes.size();
+    putU16BE(buf + offset, quint16(n + 1));
+    if (n)
+        memcpy(buf + offset + 2, bytes.constData(), size_t(n));
+    buf[offset + 2 + n] = 0;
+    return n + 3;
+}
+
+int Utils::getString(const quint8 *buf, int bufLength, QString *out, int offset)
+{
+    if (offset < 0 || offset + 2 > bufLength) {
+        out->clear();
+        return 2;
+    }
+    quint16 count;
+    getU16BE(&count, buf + offset);
+    const char *text = reinterpret_cast<const char *>(buf + offset + 2);
+    const int room = bufLength - offset - 2;
+    const void *nul = memchr(text, 0, size_t(room));
+    const int len = nul ? int(static_cast<const char *>(nul) - text) : room;
+    *out = fromWire(text, len);
+    return count + 2;
+}
+
+int Utils::copyAsciiZ(char *dst, const QString &text)
+{
+    const QByteArray bytes = toWire(text);
+    memcpy(dst, bytes.constData(), size_t(bytes.size()));
+    dst[bytes.size()] = 0;
+    return bytes.size() + 1;
+}
+
+QString Utils::md5Hex(const QString &text)
+{
+    if (text.isEmpty())
+        return QString();
+    return md5Hex(toWire(text));
+}
+
+QString Utils::md5Hex(const QByteArray &data)
+{
+    if (data.isEmpty())
+        return QString();
+    return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex());
+}
+
+QString Utils::md5Hex(const char *data, int length)
+{
+    if (!data || length < 1)
+        return QString();
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    hash.addData(QByteArrayView(data, length));
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+bool Utils::fileMd5(const QString &path, QString *out)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    // Large reads keep the syscall count low on big images; memory stays bounded.
+    QByteArray chunk(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = file.read(chunk.data(), chunk.size());
+        if (n <= 0)
+            break;
+        hash.addData(QByteArrayView(chunk.constData(), n));
+    }
+    file.close();
+    *out = QString::fromLatin1(hash.result().toHex());
+    return true;
+}
+
+static QString normalisedPath(const QString &path)
+{
+    QString p = path;
+    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return QDir::cleanPath(p);
+}
+
+bool Utils::pathContains(const QString &path, const QString &dir)
+{
+    // A substring test would let "<dir>/../.." or "/x<dir>" through: compare
+    // cleaned paths and require the directory to be a whole leading part.
+    if (dir.trimmed().isEmpty() || path.isEmpty())
+        return false;
+    const QString p = normalisedPath(path);
+    const QString d = normalisedPath(dir);
+    if (d.isEmpty() || d == QLatin1String("."))
+        return false;
+    if (p == d)
+        return true;
+    if (d.endsWith(QLatin1Char('/')))   // the root directory
+        return p.startsWith(d);
+    return p.startsWith(d + QLatin1Char('/'));
+}
+
+bool Utils::isValidIPv4(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    const QStringList parts = text.split(QLatin1Char('.'), Qt::KeepEmptyParts);
+    if (parts.size() != 4)
+        return false;
+    for (const QString &part : parts) {
+        bool ok = false;
+        const int value = part.toInt(&ok, 10);
+        if (!ok || unsigned(value) > 255u)
+            return false;
+    }
+    return true;
+}
+
+quint32 Utils::ipv4ToUInt(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char('.'), Qt::KeepEmptyParts);
+    quint32 value[4] = {0, 0, 0, 0};
+    for (int i = 0; i < 4 && i < parts.size(); ++i)
+        value[i] = parts.at(i).toUInt(nullptr, 10);
+    return quint32(value[0] << 24) + (value[1] % 256) * 65536u + (value[2] % 256) * 256u + (value[3] % 256);
+}
+
+void Utils::latestVersionSubdir(const QString &dir, QString *out)
+{
+    if (dir.isEmpty())
+        return;
+    const QFileInfoList entries = QDir(dir).entryInfoList(
+        QDir::Dirs | QDir::NoSymLinks | QDir::NoDotAndDotDot, QDir::Name | QDir::DirsFirst);
+    bool first = true;
+    quint64 best = 0;
+    for (const QFileInfo &entry : entries) {
+        QString name = entry.fileName();
+        const QStringList parts = QString(name).replace(QLatin1Char('-'), QLatin1Char('.'))
+                                      .split(QLatin1Char('.'), Qt::KeepEmptyParts);
+        quint64 value = 0;
+        for (const QString &part : parts)
+            value = (value << 8) + (quint64(part.toInt(nullptr, 10)) & 0xFF);
+        if (first || value > best) {
+            first = false;
+            best = value;
+            *out = name;
+        }
+    }
+}
+
+static QFileInfoList filesMatching(const QString &dir, const QString &pattern)
+{
+    QDir d(dir);
+    d.setFilter(QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+    d.setNameFilters(QStringList(pattern));
+    d.setSorting(QDir::Name | QDir::IgnoreCase);
+    return d.entryInfoList();
+}
+
+void Utils::listFiles(QStringList *out, const QString &dir, const QString &pattern)
+{
+    if (!out || dir.isEmpty() || pattern.isEmpty())
+        return;
+    for (const QFileInfo &info : filesMatching(dir, pattern))
+        out->append(info.absoluteFilePath());
+}
+
+bool Utils::removeFiles(const QString &dir, const QString &pattern)
+{
+    if (dir.isEmpty() || pattern.isEmpty())
+        return true;
+    for (const QFileInfo &info : filesMatching(dir, pattern))
+        QFile::remove(info.absoluteFilePath());
+    return true;
+}

@@ -1,0 +1,49 @@
+#ifndef UTILS_H
+#define UTILS_H
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QByteArray>
+
+// Byte order, wire strings, digests and the small file, path and address
+// helpers shared by everything that talks to devices. All static; the
+// pointer-based writers trust the caller for room, the readers take the
+// number of received bytes so they never run past the data.
+class Utils : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Utils(QObject *parent = nullptr) : QObject(parent) {}
+
+    static void putU16BE(quint8 *dst, quint16 value);
+    static void getU16BE(quint16 *out, const quint8 *src);
+    static void putU32BE(quint8 *dst, quint32 value);
+    static quint32 getU32BE(quint32 *out, const quint8 *src);
+
+    // Writes a WireString at buf + offset and returns its size (text bytes + 3).
+    static int putString(quint8 *buf, const QString &text, int offset);
+    // Reads a WireString at buf + offset; the text ends at its NUL or at
+    // bufLength, whichever comes first. Returns the count field + 2.
+    static int getString(const quint8 *buf, int bufLength, QString *out, int offset);
+    static int copyAsciiZ(char *dst, const QString &text);
+
+    static QString md5Hex(const QString &text);
+    static QString md5Hex(const QByteArray &data);
+    static QString md5Hex(const char *data, int length);
+    static bool fileMd5(const QString &path, QString *out);
+
+    // True when path, once cleaned, is dir or lies below it. dir must be non-empty.
+    static bool pathContains(const QString &path, const QString &dir);
+    static bool isValidIPv4(const QString &text);
+    static quint32 ipv4ToUInt(const QString &text);
+    static void latestVersionSubdir(const QString &dir, QString *out);
+    static void listFiles(QStringList *out, const QString &dir, const QString &pattern);
+    static bool removeFiles(const QString &dir, const QString &pattern);
+
+    // Qt 4's toAscii/fromAscii: Latin-1, "?" for what Latin-1 cannot hold.
+    static QByteArray toWire(const QString &text);
+    static QString fromWire(const char *data, int length);
+};
+
+#endif // UTILS_H

@@ -1,0 +1,89 @@
+#ifndef WIRE_H
+#define WIRE_H
+
+#include <QByteArray>
+#include <QString>
+
+// Message types and the header sizes of the device protocol.
+namespace Wire {
+constexpr int HeaderSize = 4;             // CommandHeader: type, sub-code, u16 BE length
+constexpr int TransferHeaderSize = 6;     // FileTransferHeader: type, sub-code, u32 BE length
+constexpr int MaxPayload = 0xFFFF;
+constexpr int MaxFrame = HeaderSize + MaxPayload;
+}
+
+// Builds one outgoing frame. The header is written by the constructor and the
+// length is patched by finish(); anything that would exceed the frame's limit
+// (the command's buffer size, or what its length field can count) marks the
+// writer as failed instead of overflowing, and finish() then returns nothing.
+class WireWriter
+{
+public:
+    // limit: largest whole frame this command may produce, header included.
+    WireWriter(quint8 type, quint8 subCode, int limit = Wire::MaxFrame);
+    // A frame with the six-byte FileTransferHeader (file push and file install).
+    static WireWriter withTransferHeader(quint8 type, quint8 subCode, qint64 limit);
+
+    WireWriter &u8(quint8 value);
+    WireWriter &u16(quint16 value);
+    WireWriter &u32(quint32 value);
+    WireWriter &wireString(const QString &text);   // u16 count, bytes, NUL
+    WireWriter &asciiZ(const QString &text);       // bytes, NUL
+    WireWriter &raw(const QByteArray &bytes);
+
+    bool ok() const { return m_ok; }
+    int size() const { return int(m_data.size()); }
+    // The finished frame with its length field filled in, or an empty array
+    // when something did not fit.
+    QByteArray finish() const;
+
+private:
+    WireWriter() = default;
+    bool reserve(qint64 n);
+
+    QByteArray m_data;
+    qint64 m_limit = Wire::MaxFrame;
+    int m_headerSize = Wire::HeaderSize;
+    bool m_ok = true;
+};
+
+// A cursor over received bytes. Every read stops at the end of the data: a
+// field that begins past it is empty (numbers 0), a string without its NUL
+// ends at the end of the data. atEnd() tells whether a read fell short.
+class PayloadReader
+{
+public:
+    PayloadReader(const char *data, int length, int offset = Wire::HeaderSize);
+    explicit PayloadReader(const QByteArray &frame, int offset = Wire::HeaderSize);
+
+    quint8 u8();
+    qint8 s8() { return qint8(u8()); }
+    quint16 u16();
+    quint32 u32();
+    QString wireString();    // moves on by the count field, text ends at NUL
+    QString asciiZ();        // moves on past the NUL
+    QByteArray bytes(int n); // at most what is left
+
+    int offset() const { return m_pos; }
+    int remaining() const { return m_pos < m_length ? m_length - m_pos : 0; }
+    bool atEnd() const { return m_pos >= m_length; }
+    bool shortRead() const { return m_short; }
+
+private:
+    const char *m_data;
+    int m_length;
+    int m_pos;
+    bool m_short = false;
+};
+
+// Frame header helpers over raw bytes.
+namespace Frame {
+inline quint8 type(const QByteArray &f) { return f.size() > 0 ? quint8(f[0]) & 0x7F : 0; }
+inline quint8 subCode(const QByteArray &f) { return f.size() > 1 ? quint8(f[1]) : 0; }
+inline int payloadLength(const QByteArray &f)
+{
+    return f.size() >= 4 ? (quint8(f[2]) << 8 | quint8(f[3])) : 0;
+}
+}
+
+#endif // WIRE_H

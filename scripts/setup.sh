@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the console, its tests and its tools need.
+# Quick when everything is already there: apt runs only for what is missing.
+set -euo pipefail
+
+packages=(
+  build-essential g++ cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libvulkan-dev
+  libssl-dev openssl
+  7zip
+  iproute2 util-linux
+  xvfb xauth x11-apps imagemagick
+  clang libclang-rt-14-dev llvm
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

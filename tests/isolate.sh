@@ -1,0 +1,13 @@
+#!/bin/sh
+# Runs one test with a home, config directory and temporary directory of its
+# own, so that tests running in parallel never share a settings store, a
+# local server name or temporary files.
+root=$(mktemp -d "${KORVANE_TEST_ROOT:-/tmp}/korvane-test.XXXXXX") || exit 1
+mkdir -p "$root/home" "$root/config" "$root/tmp" "$root/runtime"
+chmod 700 "$root/runtime"
+export HOME="$root/home" XDG_CONFIG_HOME="$root/config" TMPDIR="$root/tmp" XDG_RUNTIME_DIR="$root/runtime"
+export QT_QPA_PLATFORM=offscreen
+"$@"
+rc=$?
+rm -rf "$root"
+exit $rc

@@ -1,0 +1,154 @@
+// Containment, IPv4 and the directory helpers.
+#include "devicelink/utils.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestPathHelpers : public QObject
+{
+    Q_OBJECT
+private slots:
+    void pathContains_data();
+    void pathContains();
+    void isValidIPv4_data();
+    void isValidIPv4();
+    void ipv4ToUInt();
+    void latestVersionSubdir_data();
+    void latestVersionSubdir();
+    void latestVersionSubdirEmpty();
+    void listAndRemoveFiles();
+};
+
+void TestPathHelpers::pathContains_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("dir");
+    QTest::addColumn<bool>("inside");
+    QTest::newRow("backslashes") << "C:\\data\\fw\\img.bin" << "C:/data/fw" << true;
+    QTest::newRow("dir itself") << "/data/fw" << "/data/fw" << true;
+    QTest::newRow("trailing slash on dir") << "/data/fw/a" << "/data/fw/" << true;
+    QTest::newRow("nested") << "/data/fw/x/y/z.bin" << "/data/fw" << true;
+    QTest::newRow("substring elsewhere") << "/tmp/x/C:/data/fw/a" << "C:/data/fw" << false;
+    QTest::newRow("case differs") << "/data/FW/a" << "/data/fw" << false;
+    QTest::newRow("sibling prefix") << "/data/fwx/a" << "/data/fw" << false;
+    QTest::newRow("dotdot escape") << "/data/fw/../../etc/passwd" << "/data/fw" << false;
+    QTest::newRow("dotdot stays inside") << "/data/fw/a/../b" << "/data/fw" << true;
+    QTest::newRow("backslash dotdot") << "C:\\data\\fw\\..\\secret" << "C:/data/fw" << false;
+    QTest::newRow("empty dir") << "/etc/passwd" << "" << false;
+    QTest::newRow("blank dir") << "/etc/passwd" << "  " << false;
+    QTest::newRow("empty path") << "" << "/data/fw" << false;
+    QTest::newRow("relative") << "fw/a" << "/data/fw" << false;
+    QTest::newRow("root dir") << "/etc/passwd" << "/" << true;
+}
+
+void TestPathHelpers::pathContains()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, dir);
+    QFETCH(bool, inside);
+    QCOMPARE(Utils::pathContains(path, dir), inside);
+}
+
+void TestPathHelpers::isValidIPv4_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("plain") << "10.0.0.1" << true;
+    QTest::newRow("zeros") << "0.0.0.0" << true;
+    QTest::newRow("max") << "255.255.255.255" << true;
+    QTest::newRow("three parts") << "10.0.0" << false;
+    QTest::newRow("five parts") << "10.0.0.1.5" << false;
+    QTest::newRow("256") << "10.0.0.256" << false;
+    QTest::newRow("empty part") << "10.0..1" << false;
+    QTest::newRow("negative") << "-1.0.0.1" << false;
+    QTest::newRow("letters") << "10.a.0.1" << false;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("trailing dot") << "10.0.0.1." << false;
+}
+
+void TestPathHelpers::isValidIPv4()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QCOMPARE(Utils::isValidIPv4(text), valid);
+}
+
+void TestPathHelpers::ipv4ToUInt()
+{
+    QCOMPARE(Utils::ipv4ToUInt(QStringLiteral("192.168.1.2")), 3232235778u);
+    QVERIFY(Utils::ipv4ToUInt(QStringLiteral("10.0.0.9")) < Utils::ipv4ToUInt(QStringLiteral("10.0.0.10")));
+    QVERIFY(Utils::ipv4ToUInt(QStringLiteral("10.0.1.0")) > Utils::ipv4ToUInt(QStringLiteral("10.0.0.255")));
+    QCOMPARE(Utils::ipv4ToUInt(QStringLiteral("0.0.0.0")), 0u);
+    QCOMPARE(Utils::ipv4ToUInt(QStringLiteral("255.255.255.255")), 0xFFFFFFFFu);
+}
+
+void TestPathHelpers::latestVersionSubdir_data()
+{
+    QTest::addColumn<QStringList>("dirs");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("numeric not text order") << QStringList{"1.2.9", "1.2.10"} << "1.2.10";
+    QTest::newRow("dashes kept") << QStringList{"2.0.0", "2-0-1"} << "2-0-1";
+    QTest::newRow("more parts is larger") << QStringList{"1.10", "1.9.1"} << "1.9.1";
+    QTest::newRow("tie keeps first in name order") << QStringList{"1.2", "1.02"} << "1.02";
+    QTest::newRow("256 counts as 0") << QStringList{"1.256", "1.1"} << "1.1";
+    QTest::newRow("non-numeric") << QStringList{"beta", "alpha"} << "alpha";
+}
+
+void TestPathHelpers::latestVersionSubdir()
+{
+    QFETCH(QStringList, dirs);
+    QFETCH(QString, expected);
+    QTemporaryDir tmp;
+    for (const QString &d : dirs)
+        QVERIFY(QDir(tmp.path()).mkdir(d));
+    // A file and a symbolic link are never candidates.
+    QFile f(tmp.filePath(QStringLiteral("99.99")));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    QVERIFY(QFile::link(tmp.filePath(dirs.first()), tmp.filePath(QStringLiteral("98.0"))));
+    QString out;
+    Utils::latestVersionSubdir(tmp.path(), &out);
+    QCOMPARE(out, expected);
+}
+
+void TestPathHelpers::latestVersionSubdirEmpty()
+{
+    QTemporaryDir tmp;
+    QString out = QStringLiteral("keep");
+    Utils::latestVersionSubdir(tmp.path(), &out);
+    QCOMPARE(out, QStringLiteral("keep"));
+    Utils::latestVersionSubdir(QString(), &out);
+    QCOMPARE(out, QStringLiteral("keep"));
+}
+
+void TestPathHelpers::listAndRemoveFiles()
+{
+    QTemporaryDir tmp;
+    QDir d(tmp.path());
+    for (const char *name : {"b_blkdev_list.lst", "A_blkdev_list.lst", "other.txt"}) {
+        QFile f(d.filePath(QLatin1String(name)));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(d.mkpath(QStringLiteral("sub")));
+    QFile nested(d.filePath(QStringLiteral("sub/c_blkdev_list.lst")));
+    QVERIFY(nested.open(QIODevice::WriteOnly));
+    nested.close();
+
+    QStringList out{QStringLiteral("first")};
+    Utils::listFiles(&out, tmp.path(), QString());
+    QCOMPARE(out, QStringList{QStringLiteral("first")});
+    Utils::listFiles(&out, tmp.path(), QStringLiteral("*_blkdev_list.lst"));
+    QCOMPARE(out, (QStringList{QStringLiteral("first"), d.absoluteFilePath(QStringLiteral("A_blkdev_list.lst")),
+                               d.absoluteFilePath(QStringLiteral("b_blkdev_list.lst"))}));
+
+    QVERIFY(Utils::removeFiles(tmp.path(), QStringLiteral("*_blkdev_list.lst")));
+    QVERIFY(!QFile::exists(d.filePath(QStringLiteral("A_blkdev_list.lst"))));
+    QVERIFY(!QFile::exists(d.filePath(QStringLiteral("b_blkdev_list.lst"))));
+    QVERIFY(QFile::exists(d.filePath(QStringLiteral("other.txt"))));
+    QVERIFY(QFile::exists(d.filePath(QStringLiteral("sub/c_blkdev_list.lst"))));
+}
+
+QTEST_GUILESS_MAIN(TestPathHelpers)
+#include "tst_pathhelpers.moc"
