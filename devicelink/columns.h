@@ -1,0 +1,33 @@
+#ifndef COLUMNS_H
+#define COLUMNS_H
+
+#include <QString>
+
+class QSettings;
+
+// The fifteen optional device-list columns, in their fixed table order.
+struct ColumnDef {
+    const char *key;           // position key in the settings
+    const char *header;        // tree header text
+    const char *listText;      // text in the preferences list
+    int defaultPosition;       // -1: hidden by default
+};
+
+namespace Columns {
+constexpr int Count = 15;
+constexpr int FixedColumns = 2;        // "Device name" and "Status"
+constexpr int MaxSizeKeys = 17;        // colSize0 .. colSize16
+extern const ColumnDef table[Count];
+
+// The model column of a position key: -1 when hidden, else position + 2.
+int modelColumn(QSettings *settings, const char *key);
+// 2 plus the number of consecutive non-empty colText<i>, i = 0..16.
+int countFromSettings(QSettings *settings);
+// Writes the default layout unless the store already has colIpAddress.
+void initDefaults(QSettings *settings);
+
+QString textKey(int i);    // "colText<i>"
+QString sizeKey(int i);    // "colSize<i>"
+}
+
+#endif // COLUMNS_H

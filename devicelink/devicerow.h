@@ -1,0 +1,30 @@
+#ifndef DEVICEROW_H
+#define DEVICEROW_H
+
+#include <QColor>
+#include <QString>
+
+class QSettings;
+class QStandardItem;
+class ThinclientInfo;
+
+// Writing a device's values into its tree row. Model column 0 is the name,
+// 1 the status, and a configurable column at position p is model column
+// p + 2 (a position of -1 is hidden). Every write checks that the row and
+// the cell exist: the column layout can change while the console runs.
+namespace DeviceRow {
+// The row's item at a model column, or null when there is none.
+QStandardItem *cell(const ThinclientInfo *record, int modelColumn);
+bool hasRow(const ThinclientInfo *record);
+void setText(const ThinclientInfo *record, int modelColumn, const QString &text);
+void setColumnText(QSettings *settings, const ThinclientInfo *record, const char *key, const QString &text);
+void setForeground(const ThinclientInfo *record, int modelColumn, const QColor &colour);
+// Enables (or greys) the row's items in columns 0 .. columnCount - 1.
+void setEnabled(const ThinclientInfo *record, int columnCount, bool enabled);
+
+QString detectionText(quint16 serverDetection);
+// Writes every configurable column from the record, by the position keys.
+void writeColumns(QSettings *settings, const ThinclientInfo *record);
+}
+
+#endif // DEVICEROW_H

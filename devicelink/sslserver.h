@@ -1,0 +1,153 @@
+#ifndef SSLSERVER_H
+#define SSLSERVER_H
+
+#include <QHash>
+#include <QHostAddress>
+#include <QList>
+#include <QMap>
+#include <QNetworkAddressEntry>
+#include <QSslConfiguration>
+#include <QSslError>
+#include <QSslSocket>
+#include <QStringList>
+#include <QTcpServer>
+#include <functional>
+
+#include "frameassembler.h"
+
+class QSettings;
+class QTimer;
+class ThinclientInfo;
+
+// The devices' endpoint: accepts TLS connections, authenticates each device
+// by its handshake line, registers it into the main window's device map and
+// dispatches its framed messages into its record and tree row.
+class SSLServer : public QTcpServer
+{
+    Q_OBJECT
+public:
+    // Pass phrases shared with the device agent.
+    static const char *const DevicePassPhrase;    // the device proves itself with it
+    static const char *const ConsolePassPhrase;   // the console proves itself with it
+    static constexpr int MaxHandshakeLine = 8192;
+    static constexpr int DefaultHandshakeTimeoutMs = 30000;
+
+    SSLServer(QObject *parent, QMap<QSslSocket *, ThinclientInfo *> *devices, QSettings *settings);
+    explicit SSLServer(QObject *parent);
+    ~SSLServer() override;
+
+    // Listens on address:port (QHostAddress::Any in the console). Returns
+    // whether listening succeeded; the console does not act on it.
+    bool startServer(const QNetworkAddressEntry &entry, quint16 port, const QString &certPath,
+                     const QString &keyPath, const QHostAddress &address = QHostAddress::Any);
+
+    static qint64 writeToDevice(QSslSocket *socket, const char *data, int length);
+    static qint64 writeToDevice(QSslSocket *socket, const QByteArray &data);
+    static qint64 readFromDevice(QSslSocket *socket, char *data, int length);
+
+    int indexOfPendingDevice(QSslSocket *socket) const;
+    ThinclientInfo *registeredRecord(QSslSocket *socket) const;   // null when not in the map
+
+    // Handshake: reads the socket's handshake lines (Part of the accept path).
+    void authenticateClient(QSslSocket *socket);
+    // The pure line check: true when the line (without its line end) is a
+    // good handshake; *answer then holds the 32 answer digits.
+    static bool checkHandshakeLine(const QByteArray &line, QByteArray *answer);
+    // The date frame sent after the answer digest.
+    static QByteArray serverDateFrame(const QDate &date);
+
+    // Registration (type 5).
+    void handleRegistration(QSslSocket *socket, const char *message, int length);
+    void handleRegistrationV2(QSslSocket *socket, const char *message, int length);
+    // Parses a whole registration frame into a record; false when the frame is
+    // not a registration. Never reads past length.
+    static bool parseRegistration(const char *message, int length, ThinclientInfo *into);
+    int findDeviceByMac(const QString &mac, QSslSocket **socketOut, ThinclientInfo **recordOut) const;
+    QSslSocket *socketForDevice(ThinclientInfo *record) const;
+    void refreshDeviceRow(ThinclientInfo *record);
+
+    // Dispatch of one whole frame from a known (pending or registered) socket.
+    // Callable without network traffic, e.g. from tests and fuzzers.
+    void dispatchFrame(QSslSocket *socket, const QByteArray &frame);
+
+    // Status messages.
+    void handleFirmwareVersion(QSslSocket *socket, const char *message, int length);
+    void handleTimezoneInfo(QSslSocket *socket, const char *message, int length);
+    void handleDeviceName(QSslSocket *socket, const char *message, int length);
+    void handleStatusMessage(QSslSocket *socket, const char *message, int length);
+    void handleRemoteServer(QSslSocket *socket, const char *message, int length);
+    void handleDeviceOffline(QSslSocket *socket, const char *message, int length);
+    void handleProtocolType(QSslSocket *socket, const char *message, int length);
+    void handleProtocolAndServer(QSslSocket *socket, const char *message, int length);
+    void handleNetworkInfo(QSslSocket *socket, const char *message, int length);
+    void handleRemoteProtocolHelp(QSslSocket *socket, const char *message, int length);
+    void handleKeyboardSettings(QSslSocket *socket, const char *message, int length);
+    void handleFirewallStatus(QSslSocket *socket, const char *message, int length);
+    void handlePxeConfiguration(QSslSocket *socket, const char *message, int length);
+    void handleUsbDeviceList(QSslSocket *socket, const char *message, int length);
+
+    // File transfer and replies.
+    void sendReply(QSslSocket *socket, quint8 code, const QString &text = QString());
+    static QByteArray replyFrame(quint8 code, const QString &text = QString());
+    void handleFileOpenRead(QSslSocket *socket, const char *message, int length);
+    void handleFileReadChunk(QSslSocket *socket, const char *message, int length);
+    void handleFileClose(QSslSocket *socket, const char *message, int length);
+    void handleFileOpenWrite(QSslSocket *socket, const char *message, int length);
+    void handleFileWriteChunk(QSslSocket *socket, const char *message, int length);
+    void handleWhiteListRequest(QSslSocket *socket, const char *message, int length);
+
+    // A socket that has not passed the handshake in this time is closed.
+    void setHandshakeTimeout(int ms) { m_handshakeTimeoutMs = ms; }
+    int handshakeTimeout() const { return m_handshakeTimeoutMs; }
+    // Replaces the socket write of every reply and command (tests and fuzzers).
+    using WriteHook = std::function<qint64(QSslSocket *, const QByteArray &)>;
+    static void setWriteHook(WriteHook hook);
+
+    QList<ThinclientInfo *> pendingDevices;
+    QMap<QSslSocket *, ThinclientInfo *> *devices = nullptr;
+    QNetworkAddressEntry addressEntry;
+    QSslSocket *newSocket = nullptr;
+    QString certPath;
+    QString keyPath;
+    QSettings *settings = nullptr;
+    int columnCount = 2;
+
+signals:
+    void onSetBroadcastBtnState(bool state);
+    void onGetRemProtoHelp(const QString &text);
+    void onDeviceRegistered(ThinclientInfo *record);
+    void onEnumerateUsb(ThinclientInfo *record, const QStringList &usbDevices);
+
+public slots:
+    void onReadyToRead();
+    void onSslErrors(const QList<QSslError> &errors);
+    void onEncrypted();
+    void onPeerVerifyError(const QSslError &error);
+    void onModeChanged(QSslSocket::SslMode mode);
+    void onDisconnected();
+    void onConnected();
+    void onError(QAbstractSocket::SocketError error);
+    void onStateChanged(QAbstractSocket::SocketState state);
+
+protected:
+    void incomingConnection(qintptr socketDescriptor) override;
+
+private:
+    // Per-connection receive state.
+    struct Connection {
+        QByteArray lineBuffer;       // handshake bytes until a line end
+        FrameAssembler frames;       // framed messages after the handshake
+        QTimer *handshakeTimer = nullptr;
+    };
+    Connection *connectionFor(QSslSocket *socket);
+    void releaseConnection(QSslSocket *socket);
+    void onHandshakeTimeout(QSslSocket *socket);
+    bool loadTlsMaterial();
+
+    QHash<QSslSocket *, Connection *> m_connections;
+    QSslConfiguration m_tlsConfig;
+    bool m_tlsLoaded = false;
+    int m_handshakeTimeoutMs = DefaultHandshakeTimeoutMs;
+};
+
+#endif // SSLSERVER_H
