@@ -1,64 +1,77 @@
 #include "sslserver.h"
 #include "thinclientinfo.h"
+#include "wire.h"
 
-// Placeholder bodies: replaced as this part of the server is written.
+namespace {
 
-void SSLServer::dispatchFrame(QSslSocket *, const QByteArray &)
+enum class LengthRule { None, Exact, AtLeast };
+
+struct IncomingType {
+    quint8 type;
+    void (SSLServer::*handler)(QSslSocket *, const char *, int);
+    LengthRule rule;
+};
+
+// Messages a device may send. Types without a row are dropped. Frames come
+// whole from the assembler, so the length rules only bite for callers that
+// hand in raw bytes; they are kept so every handler sees what it expects.
+// The file-transfer handlers apply their own rules.
+const IncomingType incomingTypes[] = {
+    {3, &SSLServer::handleFirmwareVersion, LengthRule::Exact},
+    {4, &SSLServer::handleTimezoneInfo, LengthRule::None},
+    {5, &SSLServer::handleRegistration, LengthRule::Exact},
+    {6, &SSLServer::handleDeviceName, LengthRule::Exact},
+    {7, &SSLServer::handleStatusMessage, LengthRule::Exact},
+    {8, &SSLServer::handleRemoteServer, LengthRule::Exact},
+    {9, &SSLServer::handleFileOpenRead, LengthRule::None},
+    {10, &SSLServer::handleFileClose, LengthRule::None},
+    {11, &SSLServer::handleFileReadChunk, LengthRule::None},
+    {17, &SSLServer::handleDeviceOffline, LengthRule::None},
+    {18, &SSLServer::handleProtocolType, LengthRule::None},
+    {22, &SSLServer::handleFileOpenWrite, LengthRule::None},
+    {23, &SSLServer::handleFileWriteChunk, LengthRule::None},
+    {29, &SSLServer::handleNetworkInfo, LengthRule::AtLeast},
+    {33, &SSLServer::handleRemoteProtocolHelp, LengthRule::Exact},
+    {34, &SSLServer::handleKeyboardSettings, LengthRule::AtLeast},
+    {36, &SSLServer::handleFirewallStatus, LengthRule::None},
+    {37, &SSLServer::handlePxeConfiguration, LengthRule::None},
+    {43, &SSLServer::handleUsbDeviceList, LengthRule::Exact},
+    {49, &SSLServer::handleWhiteListRequest, LengthRule::None},
+};
+
+const IncomingType *findType(quint8 type)
 {
+    for (const IncomingType &t : incomingTypes)
+        if (t.type == type)
+            return &t;
+    return nullptr;
 }
 
-void SSLServer::handleFirmwareVersion(QSslSocket *, const char *, int)
+bool lengthAllowed(LengthRule rule, const QByteArray &frame)
 {
+    if (frame.size() < Wire::HeaderSize)
+        return rule == LengthRule::None;
+    const int whole = Wire::HeaderSize + Frame::payloadLength(frame);
+    switch (rule) {
+    case LengthRule::Exact: return frame.size() == whole;
+    case LengthRule::AtLeast: return frame.size() >= whole;
+    case LengthRule::None: return true;
+    }
+    return false;
 }
 
-void SSLServer::handleTimezoneInfo(QSslSocket *, const char *, int)
-{
-}
+} // namespace
 
-void SSLServer::handleDeviceName(QSslSocket *, const char *, int)
+void SSLServer::dispatchFrame(QSslSocket *socket, const QByteArray &frame)
 {
-}
-
-void SSLServer::handleStatusMessage(QSslSocket *, const char *, int)
-{
-}
-
-void SSLServer::handleRemoteServer(QSslSocket *, const char *, int)
-{
-}
-
-void SSLServer::handleDeviceOffline(QSslSocket *, const char *, int)
-{
-}
-
-void SSLServer::handleProtocolType(QSslSocket *, const char *, int)
-{
-}
-
-void SSLServer::handleProtocolAndServer(QSslSocket *, const char *, int)
-{
-}
-
-void SSLServer::handleNetworkInfo(QSslSocket *, const char *, int)
-{
-}
-
-void SSLServer::handleRemoteProtocolHelp(QSslSocket *, const char *, int)
-{
-}
-
-void SSLServer::handleKeyboardSettings(QSslSocket *, const char *, int)
-{
-}
-
-void SSLServer::handleFirewallStatus(QSslSocket *, const char *, int)
-{
-}
-
-void SSLServer::handlePxeConfiguration(QSslSocket *, const char *, int)
-{
-}
-
-void SSLServer::handleUsbDeviceList(QSslSocket *, const char *, int)
-{
+    if (frame.isEmpty())
+        return;
+    // Only sockets that passed the handshake get here; each handler decides
+    // whether a pending (not yet registered) device may use it.
+    if (indexOfPendingDevice(socket) < 0 && !(devices && devices->contains(socket)))
+        return;
+    const IncomingType *t = findType(quint8(frame.at(0)) & 0x7F);
+    if (!t || !lengthAllowed(t->rule, frame))
+        return;
+    (this->*t->handler)(socket, frame.constData(), int(frame.size()));
 }
