@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -68,6 +69,7 @@ private slots:
     void format();
     void parse_data();
     void parse();
+    void parseArbitraryBytes();
     void saveAndLoad();
     void loadWithoutFile();
     void loadUnreadable();
@@ -160,6 +162,29 @@ void TestDepartment::parse()
     const DeptList list = Department::parseDepartments(file);
     const auto releaseList = qScopeGuard([&] { qDeleteAll(list); });
     QCOMPARE(describe(list), expected);
+}
+
+void TestDepartment::parseArbitraryBytes()
+{
+    // Whatever the file holds, it reads without fault, always yields the
+    // default department, and what is written from it reads back the same.
+    const QByteArray pieces[] = {"[department]", "id=", "name=", "mac=", "image_file=", "\n", "\r\n", "\r",
+                                 "#", "-", "0", "7", "2147483647", "x", "\xc3", "\xa4", QByteArray(1, '\0')};
+    QRandomGenerator rng(20240611);
+    for (int round = 0; round < 400; ++round) {
+        QByteArray input;
+        const int count = rng.bounded(60);
+        for (int i = 0; i < count; ++i)
+            input += pieces[rng.bounded(int(std::size(pieces)))];
+        const DeptList first = Department::parseDepartments(input);
+        const auto releaseFirst = qScopeGuard([&] { qDeleteAll(first); });
+        QVERIFY(Department::findDeptById(const_cast<DeptList *>(&first), 0));
+        const QByteArray written = Department::formatDepartments(first);
+        const DeptList second = Department::parseDepartments(written);
+        const auto releaseSecond = qScopeGuard([&] { qDeleteAll(second); });
+        QCOMPARE(Department::formatDepartments(second), written);
+        QCOMPARE(second.size(), first.size());
+    }
 }
 
 void TestDepartment::saveAndLoad()
