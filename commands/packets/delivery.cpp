@@ -44,7 +44,7 @@ int writeToSelected(const QList<ThinclientInfo *> *department, const QByteArray 
     const QList<ThinclientInfo *> devices = *department;
     int reached = 0;
     for (ThinclientInfo *device : devices)
-        if (device && device->checked && writeIfReachable(device, frame))
+        if (isSelected(device) && writeIfReachable(device, frame))
             ++reached;
     return reached;
 }

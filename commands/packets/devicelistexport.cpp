@@ -18,7 +18,7 @@ QByteArray content(const QList<Department> &departments, int *count)
         for (const ThinclientInfo *device : dept.devices) {
             if (!device)
                 continue;
-            // Written as stored: the tool reads the first and fourth fields.
+            // As stored, unquoted: the format has no escaping.
             out += device->serialNumber.toLatin1();
             out += ",,,";
             out += device->deviceName.toLatin1();

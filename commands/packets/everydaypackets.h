@@ -24,12 +24,13 @@ enum CommandType : quint8 {
     CMD_EXIT_UPGRADE_MODE = 0x32,
 };
 
-// The device agent keeps a pushed file in memory whole, so it takes no more.
+// Largest file one push may carry: the whole message is built in memory
+// and written at once, so this bounds that buffer.
 constexpr qint64 MaxFileTransferData = 3 * 1024 * 1024;
 // Longest device name whose frame still fits the 16-bit payload length
 // (count field and NUL take the other three bytes).
 constexpr int MaxNameBytes = 0xFFFF - 3;
-// The configuration tool refuses shorter passwords.
+// Shorter configuration-tool passwords are refused before anything is sent.
 constexpr int MinConfigPasswordLength = 6;
 
 // A bare header with no payload: type, 00, 00 00.
