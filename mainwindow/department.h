@@ -1,7 +1,6 @@
 #ifndef DEPARTMENT_H
 #define DEPARTMENT_H
 
-#include <QByteArray>
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -10,21 +9,13 @@
 class DeptInfo;
 class OrlTreeView;
 
-// The department operations and the department file KorvaneManager.ini.
-// The file is UTF-8, read and written alike; lines end with the platform's
-// line end and the reader takes LF and CR LF.
+// The department operations, and loading and saving the department file
+// (its format is DepartmentFile's).
 class Department : public QObject
 {
     Q_OBJECT
 public:
     explicit Department(QObject *parent = nullptr);
-
-    static constexpr const char *FileName = "KorvaneManager.ini";
-#ifdef Q_OS_WIN
-    static constexpr const char *LineEnd = "\r\n";
-#else
-    static constexpr const char *LineEnd = "\n";
-#endif
 
     // 0 for no list, else one more than the highest id (at least 1).
     static int nextDeptId(QList<DeptInfo *> *list);
@@ -39,11 +30,6 @@ public:
     // Replaces the file at path as a whole: 0 when written, -1 (after a
     // warning) when not, and then the old file is left as it was.
     static int saveDepartments(const QString &path, QList<DeptInfo *> *list);
-
-    // The file's bytes into departments (the caller owns them); always holds id 0.
-    static QList<DeptInfo *> parseDepartments(const QByteArray &data);
-    // The departments into the file's bytes.
-    static QByteArray formatDepartments(const QList<DeptInfo *> &list, const char *lineEnd = LineEnd);
 };
 
 // Enters every member MAC address of list into map with its department's id,
