@@ -1,0 +1,62 @@
+#include "signagesync.h"
+
+#include "commands/core/syncfilelist.h"
+#include "commands/dlgdsisync.h"
+#include "commands/dlggetfilelist.h"
+#include "commands/packets/signagepackets.h"
+#include "mainwindow/prompter.h"
+
+#include <QSettings>
+
+namespace SignageSync {
+
+static const char *const Title = "Sync directory to device(s)";
+
+int run(QWidget *window, QSettings *settings, int selectedDevices, const SendFunction &send)
+{
+    if (selectedDevices == 0) {
+        prompter()->information(window, QString::fromLatin1(Title),
+                                QStringLiteral("\nCannot sync directory to device(s). No device(s) selected!"),
+                                QMessageBox::Ok);
+        return -1;
+    }
+
+    const QString keys[] = {QStringLiteral("signageContentDir1"), QStringLiteral("signageContentDir2"),
+                            QStringLiteral("signageContentDir3")};
+    QString dirs[3];
+    for (int i = 0; i < 3; ++i)
+        dirs[i] = settings->value(keys[i]).toString();
+
+    DlgDsiSync dialog(window, &dirs[0], &dirs[1], &dirs[2]);
+    if (prompter()->exec(&dialog) == 0)
+        return -1;
+    for (int i = 0; i < 3; ++i)
+        settings->setValue(keys[i], dirs[i]);
+
+    const QString tempDir = settings->value(QStringLiteral("tempDir")).toString();
+    const bool sync[] = {dialog.sync1, dialog.sync2, dialog.sync3};
+    SignagePackets::SyncOutputs outputs;
+    for (int i = 0; i < 3; ++i) {
+        outputs[i].sync = sync[i];
+        if (sync[i]) {
+            outputs[i].contentDir = dirs[i];
+            outputs[i].listFile = SyncFileList::listPath(tempDir, i + 1);
+        }
+    }
+
+    // Known before any list is walked: refuse at once rather than after it.
+    const QByteArray frame = SignagePackets::syncSignageDir(outputs);
+    if (frame.isEmpty()) {
+        prompter()->warning(window, QString::fromLatin1(Title),
+                            QStringLiteral("\nCannot sync directory to device(s). The directory names are too long!"));
+        return -1;
+    }
+
+    for (const SignagePackets::SyncOutput &output : outputs) {
+        if (output.sync && !DlgGetFileList::writeList(window, output.contentDir, output.listFile))
+            return -1;
+    }
+    return send(frame);
+}
+
+} // namespace SignageSync
