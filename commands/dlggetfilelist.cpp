@@ -1,7 +1,6 @@
 #include "dlggetfilelist.h"
 #include "ui_dlggetfilelist.h"
 
-#include "commands/core/syncfilelist.h"
 #include "mainwindow/prompter.h"
 
 #include <QCoreApplication>
@@ -9,12 +8,19 @@
 
 static const char *const WarningTitle = "Sync directory to device";
 
+void SyncFileListWarner::unreadableFile(const QString &path)
+{
+    prompter()->warning(m_parent, QString::fromLatin1(WarningTitle),
+                        QStringLiteral("Error opening file: \n\n") + path
+                            + QStringLiteral("\n\nThis file will not be synced to selected devices"));
+}
+
 // Shows the walk in the form and keeps the window live between entries, so
 // that Cancel is seen.
-class DlgGetFileList::Progress : public SyncFileListObserver
+class DlgGetFileList::Progress : public SyncFileListWarner
 {
 public:
-    explicit Progress(DlgGetFileList *dialog) : m_dialog(dialog) {}
+    explicit Progress(DlgGetFileList *dialog) : SyncFileListWarner(dialog), m_dialog(dialog) {}
 
     void directoryShown(const QString &dir, int entryCount) override
     {
@@ -32,13 +38,6 @@ public:
     }
 
     bool cancelled() override { return m_dialog->cancelled; }
-
-    void unreadableFile(const QString &path) override
-    {
-        prompter()->warning(m_dialog, QString::fromLatin1(WarningTitle),
-                            QStringLiteral("Error opening file: \n\n") + path
-                                + QStringLiteral("\n\nThis file will not be synced to selected devices"));
-    }
 
 private:
     DlgGetFileList *m_dialog;

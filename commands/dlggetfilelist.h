@@ -4,12 +4,26 @@
 #include <QDialog>
 #include <QString>
 
+#include "commands/core/syncfilelist.h"
+
 class QIODevice;
 class QTimer;
 
 namespace Ui {
 class DlgGetFileList;
 }
+
+// Warns about each file that cannot go into a sync list (the list is still
+// written without it). The main window's own list writer uses it as it is.
+class SyncFileListWarner : public SyncFileListObserver
+{
+public:
+    explicit SyncFileListWarner(QWidget *parent) : m_parent(parent) {}
+    void unreadableFile(const QString &path) override;
+
+private:
+    QWidget *m_parent;
+};
 
 // Writes the sync list of one signage content directory while showing where
 // the walk is; Cancel stops it and nothing counts as written.
