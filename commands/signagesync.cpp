@@ -1,8 +1,10 @@
 #include "signagesync.h"
 
+#include "commands/commanddelivery.h"
 #include "commands/core/syncfilelist.h"
 #include "commands/dlgdsisync.h"
 #include "commands/dlggetfilelist.h"
+#include "commands/packets/delivery.h"
 #include "commands/packets/signagepackets.h"
 #include "mainwindow/prompter.h"
 
@@ -12,13 +14,13 @@ namespace SignageSync {
 
 static const char *const Title = "Sync directory to device(s)";
 
-int run(QWidget *window, QSettings *settings, int selectedDevices, const SendFunction &send)
+bool run(QWidget *parent, QSettings *settings, const QList<ThinclientInfo *> *department)
 {
-    if (selectedDevices == 0) {
-        prompter()->information(window, QString::fromLatin1(Title),
+    if (Delivery::countSelectedDevices(department) == 0) {
+        prompter()->information(parent, QString::fromLatin1(Title),
                                 QStringLiteral("\nCannot sync directory to device(s). No device(s) selected!"),
                                 QMessageBox::Ok);
-        return -1;
+        return false;
     }
 
     const QString keys[] = {QStringLiteral("signageContentDir1"), QStringLiteral("signageContentDir2"),
@@ -27,9 +29,9 @@ int run(QWidget *window, QSettings *settings, int selectedDevices, const SendFun
     for (int i = 0; i < 3; ++i)
         dirs[i] = settings->value(keys[i]).toString();
 
-    DlgDsiSync dialog(window, &dirs[0], &dirs[1], &dirs[2]);
+    DlgDsiSync dialog(parent, &dirs[0], &dirs[1], &dirs[2]);
     if (prompter()->exec(&dialog) == 0)
-        return -1;
+        return false;
     for (int i = 0; i < 3; ++i)
         settings->setValue(keys[i], dirs[i]);
 
@@ -47,16 +49,16 @@ int run(QWidget *window, QSettings *settings, int selectedDevices, const SendFun
     // Known before any list is walked: refuse at once rather than after it.
     const QByteArray frame = SignagePackets::syncSignageDir(outputs);
     if (frame.isEmpty()) {
-        prompter()->warning(window, QString::fromLatin1(Title),
+        prompter()->warning(parent, QString::fromLatin1(Title),
                             QStringLiteral("\nCannot sync directory to device(s). The directory names are too long!"));
-        return -1;
+        return false;
     }
 
     for (const SignagePackets::SyncOutput &output : outputs) {
-        if (output.sync && !DlgGetFileList::writeList(window, output.contentDir, output.listFile))
-            return -1;
+        if (output.sync && !DlgGetFileList::writeList(parent, output.contentDir, output.listFile))
+            return false;
     }
-    return send(frame);
+    return CommandDelivery::sendToSelectedDevices(parent, department, frame) == 0;
 }
 
 } // namespace SignageSync

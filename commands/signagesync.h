@@ -1,23 +1,21 @@
 #ifndef SIGNAGESYNC_H
 #define SIGNAGESYNC_H
 
-#include <QByteArray>
-#include <functional>
+#include <QList>
 
 class QSettings;
 class QWidget;
+class ThinclientInfo;
 
 // The "Sync digital signage directory" command: asks for the outputs, stores
 // their directories, writes each chosen output's list and tells the selected
-// devices to sync. The main window's slot only passes its own parts in.
+// devices to sync. The main window's slot passes itself as parent of the
+// boxes, its settings and the device list of the department shown (null
+// when none is shown).
 namespace SignageSync {
 
-// The main window's sendToSelectedDevices: 0 when at least one device got
-// the frame, -1 when none did (it warns by itself).
-using SendFunction = std::function<int(const QByteArray &frame)>;
-
-// Returns send's result, or -1 when the command ended before sending.
-int run(QWidget *window, QSettings *settings, int selectedDevices, const SendFunction &send);
+// True when the command reached at least one device.
+bool run(QWidget *parent, QSettings *settings, const QList<ThinclientInfo *> *department);
 
 } // namespace SignageSync
 

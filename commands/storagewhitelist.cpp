@@ -1,10 +1,11 @@
 #include "storagewhitelist.h"
 
+#include "commands/commanddelivery.h"
 #include "commands/core/blockdevicelist.h"
 #include "commands/core/whitelistfile.h"
 #include "commands/dlgeditwhitelist.h"
+#include "commands/packets/delivery.h"
 #include "commands/packets/signagepackets.h"
-#include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
 #include "devicelink/utils.h"
 #include "mainwindow/prompter.h"
@@ -14,49 +15,48 @@
 
 namespace StorageWhiteList {
 
-int scan(QWidget *window, const QString &tempDir, int departmentDevices, const SendFunction &send)
+int scan(QWidget *parent, const QString &tempDir, const DeviceList *department)
 {
-    if (departmentDevices == 0) {
-        prompter()->information(window, QStringLiteral("Scan for storage devices"),
+    if (!department || department->isEmpty()) {
+        prompter()->information(parent, QStringLiteral("Scan for storage devices"),
                                 QStringLiteral("Cannot scan for storage devices. No devices found!"),
                                 QMessageBox::Ok);
         return -1;
     }
     // Lists of an earlier scan would show devices that no longer answer.
     Utils::removeFiles(tempDir, QString::fromLatin1(BlockDeviceList::FilePattern));
-    return send(SignagePackets::getBlockDevices());
+    return CommandDelivery::sendToSelectedDevices(parent, department, SignagePackets::getBlockDevices());
 }
 
-bool start(QWidget *window, const QString &tempDir, int departmentDevices, const SendFunction &send)
+bool start(QWidget *parent, const QString &tempDir, const DeviceList *department)
 {
-    prompter()->information(window, QStringLiteral("Dedicated storage"),
+    prompter()->information(parent, QStringLiteral("Dedicated storage"),
                             QStringLiteral("Click OK to obtain a list of storage devices from selected clients."
                                            "\n\nThis will take about 5 seconds!"),
                             QMessageBox::Ok);
-    return scan(window, tempDir, departmentDevices, send) == 0;
+    return scan(parent, tempDir, department) == 0;
 }
 
-QList<ThinclientInfo *> recipients(const QList<ThinclientInfo *> &devices)
+DeviceList recipients(const DeviceList *department)
 {
-    QList<ThinclientInfo *> out;
-    for (ThinclientInfo *device : devices) {
-        if (device && device->checked && device->online && device->socket
-            && SignagePackets::takesStorageWhiteList(device->model))
+    DeviceList out;
+    for (ThinclientInfo *device : Delivery::selectedDevices(department)) {
+        if (SignagePackets::takesStorageWhiteList(device->model))
             out.append(device);
     }
     return out;
 }
 
-WhiteListOutcome send(QWidget *window, const QString &tempDir, const QList<ThinclientInfo *> &devices)
+WhiteListOutcome send(QWidget *parent, const QString &tempDir, const DeviceList *department)
 {
-    if (devices.isEmpty()) {
-        prompter()->information(window, QStringLiteral("Send dedicated storage whitelist"),
+    if (!department || department->isEmpty()) {
+        prompter()->information(parent, QStringLiteral("Send dedicated storage whitelist"),
                                 QStringLiteral("Cannot send dedicated storage whitelist. No devices found!"),
                                 QMessageBox::Ok);
         return WhiteListOutcome::NoDevices;
     }
 
-    DlgEditWhiteList dialog(window, tempDir);
+    DlgEditWhiteList dialog(parent, tempDir);
     if (prompter()->exec(&dialog) == 0)
         return WhiteListOutcome::Cancelled;
 
@@ -64,13 +64,14 @@ WhiteListOutcome send(QWidget *window, const QString &tempDir, const QList<Thinc
         ? SignagePackets::storageWhiteListAutoSelect()
         : SignagePackets::storageWhiteList(WhiteListFile::payload(tempDir, SignagePackets::MaxWhiteListPayload));
 
+    // Chosen after the dialog: devices may have come or gone while it was open.
     int sent = 0;
-    for (ThinclientInfo *device : recipients(devices)) {
-        if (SSLServer::writeToDevice(device->socket, frame) >= 0)
+    for (ThinclientInfo *device : recipients(department)) {
+        if (Delivery::writeIfReachable(device, frame))
             ++sent;
     }
     if (sent == 0) {
-        prompter()->warning(window, QStringLiteral("Send dedicated storage list"),
+        prompter()->warning(parent, QStringLiteral("Send dedicated storage list"),
                             QStringLiteral("\nCommand was not sent to any device(s) because none are selected or "
                                            "dedicated storage has not been auto-selected"));
         return WhiteListOutcome::SentToNone;

@@ -1,10 +1,8 @@
 #ifndef STORAGEWHITELIST_H
 #define STORAGEWHITELIST_H
 
-#include <QByteArray>
 #include <QList>
 #include <QString>
-#include <functional>
 
 #include "commands/core/wizardhandback.h"
 
@@ -21,23 +19,27 @@ namespace StorageWhiteList {
 // How long the clients get to upload their block-device lists.
 constexpr int ScanWaitMs = 5000;
 
-// The main window's sendToSelectedDevices (0: sent to at least one device).
-using SendFunction = std::function<int(const QByteArray &frame)>;
+using DeviceList = QList<ThinclientInfo *>;
 
-// "Scan for storage devices": -1 for an empty department, else send's result.
-int scan(QWidget *window, const QString &tempDir, int departmentDevices, const SendFunction &send);
+// Each takes the main window as parent of its boxes, the temporary directory
+// (the tempDir setting) and the device list of the department shown (null
+// when none is shown).
+
+// "Scan for storage devices": -1 for an empty department, else 0 when the
+// request reached at least one device and -1 when it reached none.
+int scan(QWidget *parent, const QString &tempDir, const DeviceList *department);
 
 // "Dedicate storage": explains the wait and scans. True when the white-list
 // timer is to be started; otherwise the wizard gets its hand-back for
 // ScanReachedNoDevice.
-bool start(QWidget *window, const QString &tempDir, int departmentDevices, const SendFunction &send);
+bool start(QWidget *parent, const QString &tempDir, const DeviceList *department);
 
-// The devices of the shown department that take the white list: selected,
-// online and of a dedicated-storage model.
-QList<ThinclientInfo *> recipients(const QList<ThinclientInfo *> &devices);
+// The devices that take the white list: selected and of a dedicated-storage
+// model, in list order.
+DeviceList recipients(const DeviceList *department);
 
 // The white-list timer's work: the dialog and the sending.
-WhiteListOutcome send(QWidget *window, const QString &tempDir, const QList<ThinclientInfo *> &devices);
+WhiteListOutcome send(QWidget *parent, const QString &tempDir, const DeviceList *department);
 
 // Applies a hand-back to the main window's wizard state, timer and status label.
 void apply(const WizardHandBack &handBack, QString *wizardState, QTimer *wizardTimer, QLabel *statusLabel);

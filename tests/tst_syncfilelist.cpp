@@ -5,6 +5,8 @@
 #include "commands/dlggetfilelist.h"
 #include "commands/packets/signagepackets.h"
 #include "commands/signagesync.h"
+#include "devicelink/sslserver.h"
+#include "devicelink/thinclientinfo.h"
 #include "scriptedprompter.h"
 
 #include <QCheckBox>
@@ -82,6 +84,36 @@ protected:
 
 private:
     qint64 m_room;
+};
+
+// One department whose devices' writes are recorded instead of sent.
+class Department
+{
+public:
+    explicit Department(int selected, int unselected = 0)
+    {
+        for (int i = 0; i < selected + unselected; ++i) {
+            auto *d = new ThinclientInfo;
+            d->checked = i < selected;
+            d->online = true;
+            d->socket = new QSslSocket;
+            devices << d;
+        }
+        SSLServer::setWriteHook([this](QSslSocket *, const QByteArray &frame) -> qint64 {
+            frames << frame;
+            return frame.size();
+        });
+    }
+    ~Department()
+    {
+        SSLServer::setWriteHook(nullptr);
+        for (ThinclientInfo *d : devices)
+            delete d->socket;
+        qDeleteAll(devices);
+    }
+
+    QList<ThinclientInfo *> devices;
+    QList<QByteArray> frames;
 };
 
 class TestSyncFileList : public QObject
@@ -431,12 +463,8 @@ void TestSyncFileList::commandSendsBlocksAndStoresSettings()
     });
     prompter.answerDialog([](QDialog *d) { return d->exec(); });
     prompter.answerDialog([](QDialog *d) { return d->exec(); });
-    QList<QByteArray> sent;
-    const int rc = SignageSync::run(nullptr, &settings, 2, [&](const QByteArray &f) {
-        sent << f;
-        return 0;
-    });
-    QCOMPARE(rc, 0);
+    Department department(1, 1);
+    QVERIFY(SignageSync::run(nullptr, &settings, &department.devices));
     QVERIFY(prompter.unexpected.isEmpty());
 
     QCOMPARE(settings.value(QStringLiteral("signageContentDir1")).toString(), root);
@@ -452,8 +480,8 @@ void TestSyncFileList::commandSendsBlocksAndStoresSettings()
     SignagePackets::SyncOutputs outputs;
     outputs[0] = {true, root, list1};
     outputs[2] = {true, other, list3};
-    QCOMPARE(sent, QList<QByteArray>{SignagePackets::syncSignageDir(outputs)});
-    QCOMPARE(sent[0].at(4 + 1 + root.size() + 3 + list1.size() + 3), '\0');   // output 2's block
+    QCOMPARE(department.frames, QList<QByteArray>{SignagePackets::syncSignageDir(outputs)});
+    QCOMPARE(department.frames[0].at(4 + 1 + root.size() + 3 + list1.size() + 3), '\0');   // output 2's block
 }
 
 void TestSyncFileList::commandCancelOnSecondOutput()
@@ -470,13 +498,9 @@ void TestSyncFileList::commandCancelOnSecondOutput()
         d->reject();   // Cancel before the walk starts
         return d->result();
     });
-    bool sent = false;
-    QCOMPARE(SignageSync::run(nullptr, &settings, 1, [&](const QByteArray &) {
-                 sent = true;
-                 return 0;
-             }),
-             -1);
-    QVERIFY(!sent);
+    Department department(2);
+    QVERIFY(!SignageSync::run(nullptr, &settings, &department.devices));
+    QVERIFY(department.frames.isEmpty());
     QCOMPARE(prompter.calls.size(), 3);   // the third output's list is never started
     QCOMPARE(readFile(temp + QStringLiteral("/dsi_file_list_op1.txt")), expectedTree());
     QVERIFY(!QFile::exists(temp + QStringLiteral("/dsi_file_list_op2.txt")));
@@ -487,14 +511,10 @@ void TestSyncFileList::commandRefusals()
 {
     QSettings settings(QStringLiteral("Halvard"), QStringLiteral("korvane_server"));
     settings.setValue(QStringLiteral("tempDir"), m_tmp.path());
-    int sends = 0;
-    auto send = [&](const QByteArray &) {
-        ++sends;
-        return 0;
-    };
     ScriptedPrompter prompter;
-
-    QCOMPARE(SignageSync::run(nullptr, &settings, 0, send), -1);
+    Department none(0, 2);
+    QVERIFY(!SignageSync::run(nullptr, &settings, &none.devices));
+    QVERIFY(!SignageSync::run(nullptr, &settings, nullptr));
     QCOMPARE(prompter.last().kind, QStringLiteral("information"));
     QCOMPARE(prompter.last().title, QStringLiteral("Sync directory to device(s)"));
     QCOMPARE(prompter.last().text, QStringLiteral("\nCannot sync directory to device(s). No device(s) selected!"));
@@ -506,19 +526,20 @@ void TestSyncFileList::commandRefusals()
         d->reject();
         return d->result();
     });
-    QCOMPARE(SignageSync::run(nullptr, &settings, 1, send), -1);
+    Department department(1);
+    QVERIFY(!SignageSync::run(nullptr, &settings, &department.devices));
     QVERIFY(!settings.contains(QStringLiteral("signageContentDir1")));
 
     // Directories too long for the devices' command buffer: refused before any walk.
     prompter.clear();
     const QString longDir = m_tmp.path() + QLatin1Char('/') + QString(2100, QLatin1Char('d'));
     prompter.answerDialog(fillOutputs({longDir, longDir, QString()}, {true, true, false}));
-    QCOMPARE(SignageSync::run(nullptr, &settings, 1, send), -1);
+    QVERIFY(!SignageSync::run(nullptr, &settings, &department.devices));
     QCOMPARE(prompter.calls.size(), 2);
     QCOMPARE(prompter.last().kind, QStringLiteral("warning"));
     QCOMPARE(prompter.last().text,
              QStringLiteral("\nCannot sync directory to device(s). The directory names are too long!"));
-    QCOMPARE(sends, 0);
+    QVERIFY(department.frames.isEmpty());
     QVERIFY(prompter.unexpected.isEmpty());
 }
 
