@@ -127,8 +127,6 @@ private slots:
     void cancelNeverSucceeds();
     void cancelKeepsPreviousList();
     void unreadableFileLeftOut();
-    void createRefusals_data();
-    void createRefusals();
     void writeFailure();
 
     void dialogWritesList();
@@ -203,6 +201,10 @@ void TestSyncFileList::emptyDirectory()
     QCOMPARE(SyncFileList::create(m_tmp.path() + QStringLiteral("/empty"), list), SyncFileList::Result::Written);
     QVERIFY(QFile::exists(list));
     QCOMPARE(readFile(list), QByteArray());
+
+    QCOMPARE(SyncFileList::listPath(QStringLiteral("/t"), 2), QStringLiteral("/t/dsi_file_list_op2.txt"));
+    QVERIFY(SyncFileList::listPath(QString(), 1).isEmpty());
+    QCOMPARE(SyncFileList::create(m_tmp.path(), QString()), SyncFileList::Result::MissingArgument);
 }
 
 void TestSyncFileList::cancelNeverSucceeds_data()
@@ -263,39 +265,6 @@ void TestSyncFileList::unreadableFileLeftOut()
     QByteArray expected = expectedTree();
     expected.replace(fileLine(root + "/Beta/z.txt", "zz"), "");
     QCOMPARE(buffer.data(), expected);
-}
-
-void TestSyncFileList::createRefusals_data()
-{
-    QTest::addColumn<QString>("dir");
-    QTest::addColumn<QString>("list");
-    QTest::addColumn<SyncFileList::Result>("result");
-    QTest::newRow("empty directory") << QString() << QStringLiteral("/l.txt") << SyncFileList::Result::MissingArgument;
-    QTest::newRow("empty list path") << QStringLiteral("/") << QString() << SyncFileList::Result::MissingArgument;
-    QTest::newRow("missing directory") << QStringLiteral("/nope") << QStringLiteral("/l.txt")
-                                       << SyncFileList::Result::NoDirectory;
-    QTest::newRow("a file as directory") << QStringLiteral("FILE") << QStringLiteral("/l.txt")
-                                         << SyncFileList::Result::NoDirectory;
-    QTest::newRow("list in a missing directory") << QStringLiteral("ROOT") << QStringLiteral("/nope/l.txt")
-                                                 << SyncFileList::Result::CannotCreate;
-    QTest::newRow("list path is a directory") << QStringLiteral("ROOT") << QStringLiteral("/isdir")
-                                              << SyncFileList::Result::CannotCreate;
-}
-
-void TestSyncFileList::createRefusals()
-{
-    QFETCH(QString, dir);
-    QFETCH(QString, list);
-    QFETCH(SyncFileList::Result, result);
-    QDir().mkpath(m_tmp.path() + QStringLiteral("/isdir"));
-    writeFile(m_tmp.path() + QStringLiteral("/FILE"), "f");
-    if (dir == QLatin1String("ROOT") || dir == QLatin1String("FILE"))
-        dir = m_tmp.path() + (dir == QLatin1String("FILE") ? QStringLiteral("/FILE") : QString());
-    if (list.startsWith(QLatin1String("/nope/")) || list == QLatin1String("/isdir"))
-        list.prepend(m_tmp.path());
-    else if (!list.isEmpty())
-        list = m_tmp.path() + list;
-    QCOMPARE(SyncFileList::create(dir, list), result);
 }
 
 void TestSyncFileList::writeFailure()
@@ -362,11 +331,12 @@ void TestSyncFileList::dialogWarnings()
     QCOMPARE(prompter.last().title, title);
     QCOMPARE(prompter.last().text, QStringLiteral("Specified directory does not exist:\n\n/no/suchFiles will not be synced"));
 
-    const QString badList = m_tmp.path() + QStringLiteral("/no/list.txt");
-    QVERIFY(!missing.buildFileList(root, badList));
-    QCOMPARE(prompter.last().title, title);
-    QCOMPARE(prompter.last().text,
-             QStringLiteral("Error creating temporary file:\n\n") + badList + QStringLiteral("Files will not be synced"));
+    for (const QString &badList : {m_tmp.path() + QStringLiteral("/no/list.txt"), root + QStringLiteral("/Beta")}) {
+        QVERIFY(!missing.buildFileList(root, badList));
+        QCOMPARE(prompter.last().title, title);
+        QCOMPARE(prompter.last().text, QStringLiteral("Error creating temporary file:\n\n") + badList
+                                           + QStringLiteral("Files will not be synced"));
+    }
 
     // A file gone while the walk runs: warned about, left out, the list still written.
     prompter.clear();

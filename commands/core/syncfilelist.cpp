@@ -82,6 +82,9 @@ private:
 
 QString listPath(const QString &tempDir, int output)
 {
+    // No temporary directory set: no path, rather than one at the root.
+    if (tempDir.isEmpty())
+        return QString();
     return tempDir + QStringLiteral("/dsi_file_list_op%1.txt").arg(output);
 }
 

@@ -37,7 +37,8 @@ enum class Result {
     WriteFailed,
 };
 
-// The list file of output 1, 2 or 3 in the temporary directory.
+// The list file of output 1, 2 or 3 in the temporary directory; empty when
+// no temporary directory is set.
 QString listPath(const QString &tempDir, int output);
 
 // Walks dir and writes its lines to out (opened for writing, text mode).

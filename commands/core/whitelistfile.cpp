@@ -8,7 +8,8 @@ namespace WhiteListFile {
 
 QString path(const QString &dir)
 {
-    return dir + QStringLiteral("/whitelist.txt");
+    // No temporary directory set: no file, rather than one at the root.
+    return dir.isEmpty() ? QString() : dir + QStringLiteral("/whitelist.txt");
 }
 
 QStringList load(const QString &dir)
@@ -26,6 +27,8 @@ QStringList load(const QString &dir)
 
 bool save(const QString &dir, const QStringList &lines)
 {
+    if (dir.isEmpty())
+        return false;
     QSaveFile file(path(dir));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return false;

@@ -10,6 +10,7 @@
 // them (Latin-1, byte for byte).
 namespace WhiteListFile {
 
+// Empty when dir is empty.
 QString path(const QString &dir);
 
 // The lines of the saved list; empty when there is none or it cannot be read.
