@@ -4,6 +4,7 @@
 #include "commands/configvalidation.h"
 
 #include <QCheckBox>
+#include <QHeaderView>
 
 DlgUsbRedirection::DlgUsbRedirection(QWidget *parent, const QStringList &entries)
     : QDialog(parent), ui(new Ui::DlgUsbRedirection)
@@ -26,6 +27,8 @@ DlgUsbRedirection::DlgUsbRedirection(QWidget *parent, const QStringList &entries
         table->setItem(row, 1, new QTableWidgetItem(id));
         table->setItem(row, 2, new QTableWidgetItem(usbEntryDescription(entries.at(row))));
     }
+    // The style's default minimum section is wider than the check box column.
+    table->horizontalHeader()->setMinimumSectionSize(20);
     table->setColumnWidth(0, 20);
     table->setColumnWidth(1, 80);
     table->setColumnWidth(2, 250);
