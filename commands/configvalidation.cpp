@@ -27,8 +27,7 @@ bool showRefusal(QWidget *parent, const Refusal &refusal)
 
 Refusal oversizeRefusal(const QString &title)
 {
-    return Refusal::warning(title, QStringLiteral("\nThe values entered are too long to be sent to a device.\n"
-                                                  "Nothing was sent."));
+    return Refusal::warning(title, QStringLiteral("\nThe values entered are too long to send."));
 }
 
 // ---- Network configuration --------------------------------------------------

@@ -5,6 +5,7 @@
 #include "devicelink/thinclientinfo.h"
 
 #include <QFile>
+#include <QSslSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -417,9 +418,11 @@ void TestConfigPackets::pxeRecipientsAndSummary()
     k2.model = QStringLiteral("ORL K2");
     offlineQb.model = QStringLiteral("ORL QB64");
     uncheckedQb.model = QStringLiteral("ORL QB64");
+    QSslSocket socket;
     for (ThinclientInfo *d : {&pyrel, &k1, &k2, &offlineQb, &uncheckedQb}) {
         d->checked = true;
         d->online = true;
+        d->socket = &socket;
     }
     offlineQb.online = false;
     uncheckedQb.checked = false;

@@ -1,5 +1,6 @@
 #include "configpackets.h"
 
+#include "delivery.h"
 #include "devicelink/thinclientinfo.h"
 #include "devicelink/wire.h"
 
@@ -153,7 +154,7 @@ PxeRecipients pxeRecipients(const QList<ThinclientInfo *> &devices)
 {
     PxeRecipients r;
     for (ThinclientInfo *device : devices) {
-        if (!device || !device->checked || !device->online)
+        if (!Delivery::isSelected(device))
             continue;
         ++r.selected;
         if (isPxeServerModel(device->model))

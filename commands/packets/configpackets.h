@@ -141,7 +141,7 @@ QByteArray setPxeConfig(const PxeConfig &c);
 // "WY", whatever the case.
 bool isPxeServerModel(const QString &model);
 
-// The selected devices (checked and online, in list order) split into the
+// The selected devices (Delivery::isSelected, in list order) split into the
 // PXE-capable ones that receive the command and the count of the others.
 struct PxeRecipients {
     QList<ThinclientInfo *> recipients;
