@@ -373,5 +373,6 @@ const CommandPrompts &commandPrompts(ConfigCommand command)
          "Set PXE server configuration",
          "Are you sure you want to send PXE server configuration command to selected devices?"},
     };
+    static_assert(sizeof table / sizeof table[0] == int(ConfigCommand::Pxe) + 1, "one row per command");
     return table[int(command)];
 }
