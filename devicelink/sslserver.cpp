@@ -41,7 +41,7 @@ static SSLServer::WriteHook writeHook;
 SSLServer::SSLServer(QObject *parent, QMap<QSslSocket *, ThinclientInfo *> *devices, QSettings *settings)
     : QTcpServer(parent), devices(devices), settings(settings)
 {
-    columnCount = Columns::countFromSettings(settings);
+    columnCount = settings ? Columns::countFromSettings(settings) : Columns::FixedColumns;
 }
 
 SSLServer::SSLServer(QObject *parent) : QTcpServer(parent) {}
@@ -168,6 +168,8 @@ void SSLServer::incomingConnection(qintptr socketDescriptor)
     // Whoever deletes a socket, its connection state and pending records go
     // with it, so nothing keeps a dangling pointer.
     connect(socket, &QObject::destroyed, this, [this, socket] {
+        if (newSocket == socket)
+            newSocket = nullptr;
         releaseConnection(socket);
         for (int i = pendingDevices.size() - 1; i >= 0; --i)
             if (pendingDevices.at(i)->socket == socket)

@@ -48,7 +48,7 @@ public:
     int indexOfPendingDevice(QSslSocket *socket) const;
     ThinclientInfo *registeredRecord(QSslSocket *socket) const;   // null when not in the map
 
-    // Handshake: reads the socket's handshake lines (Part of the accept path).
+    // Handshake: reads the socket's handshake line until it is whole and checks it.
     void authenticateClient(QSslSocket *socket);
     // The pure line check: true when the line (without its line end) is a
     // good handshake; *answer then holds the 32 answer digits.
