@@ -240,7 +240,8 @@ void SSLServer::fileRegistration(QSslSocket *socket, ThinclientInfo *record, qin
     devices->insert(socket, old);
     refreshDeviceRow(old);
     // The old connection is dead or superseded; nothing refers to it now.
-    if (oldSocket && oldSocket != socket)
+    // Only sockets this server accepted are its to release.
+    if (oldSocket && oldSocket != socket && oldSocket->parent() == this)
         retireSocket(oldSocket);
 }
 
