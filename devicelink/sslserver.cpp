@@ -23,6 +23,7 @@ const char DefaultCertPath[] = ":/certs/resources/certs/server.crt";
 const char DefaultKeyPath[] = ":/certs/resources/certs/server.pknp";
 
 constexpr int ReadBufferSize = 8192;
+constexpr int ListenBacklog = 4096;
 constexpr quint8 CmdServerDate = 0x05;
 constexpr quint8 ServerDateSubCode = 0x01;
 
@@ -76,6 +77,12 @@ bool SSLServer::startServer(const QNetworkAddressEntry &entry, quint16 port, con
         qWarning() << "SSLServer::startServer: cannot load the TLS certificate or key";
         return false;
     }
+    // A fleet that comes back at once (after a power cut, a switch reboot)
+    // connects faster than one thread finishes TLS handshakes. With Qt's
+    // default queue of 50 the kernel drops the rest: the devices see a
+    // connection that the console never accepted and wait out their own
+    // timeouts before trying again. The kernel caps this at somaxconn.
+    setListenBacklogSize(ListenBacklog);
     return listen(address, port);
 }
 

@@ -102,6 +102,9 @@ public:
     // Replaces the socket write of every reply and command (tests and fuzzers).
     using WriteHook = std::function<qint64(QSslSocket *, const QByteArray &)>;
     static void setWriteHook(WriteHook hook);
+    // Connections with receive state: accepted and not yet closed, or
+    // registered and still connected. Load tests watch it return to rest.
+    int connectionCount() const { return int(m_connections.size()); }
 
     QList<ThinclientInfo *> pendingDevices;
     QMap<QSslSocket *, ThinclientInfo *> *devices = nullptr;
