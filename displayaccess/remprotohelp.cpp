@@ -19,6 +19,7 @@ void MainWindow::onGetRemProtoHelp(const QString &text)
                             QMessageBox::Ok);
         return;
     }
+    // UTF-8, as the desktop viewers read it; the device sends Latin-1 only.
     QTextStream(&file) << text;
     file.close();
 
