@@ -1,10 +1,14 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "devicelink/columns.h"
-#include "devicelink/sslserver.h"
+#include "department.h"
+#include "dlgsettings.h"
 #include "links.h"
 #include "prompter.h"
+
+#include "devicelink/columns.h"
+#include "devicelink/sslserver.h"
+#include "devicelink/thinclientinfo.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,6 +31,9 @@
 static const char CertPath[] = ":/certs/resources/certs/server.crt";
 static const char KeyPath[] = ":/certs/resources/certs/server.pknp";
 
+// Keys whose absence means the preferences were never saved.
+static const char *const FirstRunKeys[] = {"firmwareImageDir", "appImageDir", "hotfixDir",
+                                           "tempDir",          "profileDir",  "zorWorkingDir"};
 // Remembered versions that start as "unknown".
 static const char *const VersionSeedKeys[] = {"platform",
                                               "zorServerVersion",
@@ -71,12 +78,16 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
 
     settings = env.settings ? env.settings : new QSettings(QStringLiteral("Halvard"), QStringLiteral("korvane_server"));
     initColumnSettings();
+    if (isFirstRun())
+        runWizardAtStart = runFirstRunPreferences();
 
     for (const char *key : VersionSeedKeys)
         if (!settings->contains(QLatin1String(key)))
             settings->setValue(QLatin1String(key), QStringLiteral("unknown"));
     settings->setValue(QStringLiteral("platform"), QStringLiteral("windows"));
 
+    departments = Department::loadDepartments(departmentFilePath());
+    buildDeviceDepartmentMap();
     createLogoBox();
 
     if (env.addresses)
@@ -175,6 +186,29 @@ void MainWindow::newLocalSocketConnection()
     // A second instance only probes; it connects and goes away again.
 }
 
+bool MainWindow::isFirstRun() const
+{
+    for (const char *key : FirstRunKeys)
+        if (!settings->contains(QLatin1String(key)))
+            return true;
+    return false;
+}
+
+// Returns whether the administrator asked for the wizard.
+bool MainWindow::runFirstRunPreferences()
+{
+    auto *dialog = new DlgSettings(this, settings, autoUpdateTimer, true);
+    prompter()->exec(dialog);
+    return dialog->runWizard();
+}
+
+void MainWindow::on_actionPreferences_triggered()
+{
+    auto *dialog = new DlgSettings(this, settings, autoUpdateTimer, false);
+    prompter()->exec(dialog);
+    delete dialog;
+}
+
 void MainWindow::initColumnSettings()
 {
     Columns::initDefaults(settings);
@@ -213,6 +247,8 @@ void MainWindow::startDeviceServer(const QHostAddress &listenAddress)
     // Direct: the server frees what it hands over as soon as the emit returns,
     // and relies on the new device's row existing by then.
     connect(sslServer, &SSLServer::onSetBroadcastBtnState, this, &MainWindow::onSetBroadcastBtnState,
+            Qt::DirectConnection);
+    connect(sslServer, &SSLServer::onDeviceRegistered, this, &MainWindow::onDeviceRegistered,
             Qt::DirectConnection);
     connect(sslServer, &SSLServer::onGetRemProtoHelp, this, &MainWindow::onGetRemProtoHelp,
             Qt::DirectConnection);

@@ -22,6 +22,7 @@ class QSslSocket;
 class QStatusBar;
 class QTimer;
 class QUdpSocket;
+class DeptInfo;
 class SSLServer;
 class ThinclientInfo;
 
@@ -73,9 +74,18 @@ public:
     // Writes colSize<i> from the shown tree's header (see closeEvent).
     void saveColumnWidths(QHeaderView *header);
 
+    // Departments: the file's path (read from tempDir each time), the map
+    // from MAC address to department id, and filing a registered device.
+    QString departmentFilePath() const;
+    void buildDeviceDepartmentMap();
+    void addDeviceToDepartment(ThinclientInfo *info);
+
     Ui::MainWindow *ui = nullptr;
     QString versionText;
     QString version;
+    DeptInfo *currentDepartment = nullptr;
+    QList<DeptInfo *> *departments = nullptr;
+    QMap<QString, int> deviceDepartments;
     QList<QNetworkAddressEntry> localAddresses;
     QNetworkAddressEntry nicEntry;
     QUdpSocket *udpSocket = nullptr;
@@ -110,12 +120,14 @@ public slots:
     void onBroadcastTimerFired();
     void onLogoClicked();
     void onGetRemProtoHelp(const QString &text);
+    void onDeviceRegistered(ThinclientInfo *record);
 
     // Reached by name from the form's actions.
     void on_btnUdpBroadcast_triggered();
     void on_actionOnline_help_triggered();
     void on_actionExit_triggered();
     void on_actionAbout_ZOR_triggered();
+    void on_actionPreferences_triggered();
     void on_actionClear_application_settings_triggered();
 
 protected:
@@ -123,6 +135,8 @@ protected:
 
 private:
     bool claimSingleInstance(const QString &name);
+    bool isFirstRun() const;
+    bool runFirstRunPreferences();
     void collectLocalAddresses();
     void startDeviceServer(const QHostAddress &listenAddress);
     void createStatusBar();

@@ -4,6 +4,7 @@
 #include "ui_mainwindow.h"
 
 #include "aboutdialog.h"
+#include "deptinfo.h"
 #include "devicelink/columns.h"
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
@@ -29,6 +30,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
+
+    saveColumnWidths(currentDepartment ? currentDepartment->header : nullptr);
 
     if (updateDownloaded) {
         const QString title = tr("Install Korvane update");
@@ -106,6 +109,11 @@ MainWindow::~MainWindow()
         delete record;
     }
     devices.clear();
+    if (departments) {
+        qDeleteAll(*departments);
+        delete departments;
+        departments = nullptr;
+    }
     delete sslServer;
     sslServer = nullptr;
     delete settings;

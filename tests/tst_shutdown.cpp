@@ -1,12 +1,15 @@
 // How the main window ends: close, Exit, clearing the settings, the
 // installer offer, and the About box.
 #include "mainwindow/aboutdialog.h"
+#include "mainwindow/deptinfo.h"
 #include "mainwindow/mainwindow.h"
 #include "ui_mainwindow.h"
 #include "scriptedprompter.h"
 #include "windowfixture.h"
 
+#include <QCheckBox>
 #include <QDialog>
+#include <QLineEdit>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -101,12 +104,36 @@ private slots:
         header.setModel(&model);
         for (int i = 0; i < 10; ++i)
             header.resizeSection(i, 50 + i);
-        w.saveColumnWidths(&header);
+        w.currentDepartment = w.departments->first();
+        w.currentDepartment->header = &header;
+        w.close();
+        w.currentDepartment->header = nullptr;
+
         for (int i = 0; i < 10; ++i)
             QCOMPARE(w.settings->value(QStringLiteral("colSize%1").arg(i)).toInt(), 50 + i);
         for (int i = 10; i <= 16; ++i)
             QCOMPARE(w.settings->value(QStringLiteral("colSize%1").arg(i)).toInt(), -1);
         QVERIFY(!w.settings->contains(QStringLiteral("colSize17")));
+    }
+
+    void preferencesFromTheMenu()
+    {
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store()));
+        for (int round = 0; round < 2; ++round) {
+            bool wizardOffered = true;
+            prompter.answerDialog([&](QDialog *d) {
+                wizardOffered = !d->findChild<QCheckBox *>(QStringLiteral("chbxRunWizard"))->isHidden();
+                d->findChild<QLineEdit *>(QStringLiteral("tbxBroadcastFrequency"))->setText(QString::number(8 + round));
+                d->findChild<QPushButton *>(QStringLiteral("btnSaveSettings"))->click();
+                return d->result();
+            });
+            w.ui->actionPreferences->trigger();
+            QCOMPARE(prompter.last().dialogClass, QStringLiteral("DlgSettings"));
+            QVERIFY(!wizardOffered);
+            QCOMPARE(w.settings->value(QStringLiteral("UDPFrequency")).toInt(), 8 + round);
+        }
+        QCOMPARE(prompter.calls.size(), 2);
     }
 
     void installerOfferedOnClose_data()

@@ -5,9 +5,15 @@
 #include "scriptedprompter.h"
 #include "windowfixture.h"
 
+#include "mainwindow/deptinfo.h"
 #include "devicelink/sslserver.h"
+#include "devicelink/thinclientinfo.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
@@ -63,6 +69,116 @@ private slots:
     void init()
     {
         QSettings(QStringLiteral("Halvard"), QStringLiteral("korvane_server")).clear();
+    }
+
+    void firstRun_data()
+    {
+        QTest::addColumn<bool>("emptyStore");
+        QTest::addColumn<bool>("wizard");
+        QTest::newRow("empty store") << true << false;
+        QTest::newRow("empty store, wizard asked for") << true << true;
+        QTest::newRow("only the working directory missing") << false << false;
+    }
+
+    void firstRun()
+    {
+        QFETCH(bool, emptyStore);
+        QFETCH(bool, wizard);
+        const quint16 sslPort = freeTcpPort();
+        const quint16 udpPort = freeUdpPort();
+        QSettings *store = newSettings();
+        if (!emptyStore) {
+            seedPreferences(store, 1, 2);
+            store->remove(QStringLiteral("zorWorkingDir"));
+        }
+        ScriptedPrompter prompter;
+        bool wizardOffered = false;
+        bool beforeDepartmentsAndNetwork = false;
+        prompter.answerDialog([&](QDialog *d) {
+            auto *w = qobject_cast<MainWindow *>(d->parentWidget());
+            beforeDepartmentsAndNetwork = w && !w->departments && !w->sslServer && w->localAddresses.isEmpty();
+            wizardOffered = !d->findChild<QCheckBox *>(QStringLiteral("chbxRunWizard"))->isHidden();
+            d->findChild<QLineEdit *>(QStringLiteral("tbxSSLPort"))->setText(QString::number(sslPort));
+            d->findChild<QLineEdit *>(QStringLiteral("tbxUDPBroadcastPort"))->setText(QString::number(udpPort));
+            d->findChild<QLineEdit *>(QStringLiteral("tbxBroadcastFrequency"))->setText(QStringLiteral("3"));
+            d->findChild<QCheckBox *>(QStringLiteral("chbxRunWizard"))->setChecked(wizard);
+            d->findChild<QPushButton *>(QStringLiteral("btnSaveSettings"))->click();
+            return d->result();
+        });
+        MainWindow w(nullptr, environment(store));
+
+        QCOMPARE(prompter.calls.size(), 1);
+        QCOMPARE(prompter.last().kind, QStringLiteral("exec"));
+        QCOMPARE(prompter.last().dialogClass, QStringLiteral("DlgSettings"));
+        QCOMPARE(prompter.last().title, QStringLiteral("Korvane Preferences"));
+        QVERIFY(prompter.unexpected.isEmpty());
+        QVERIFY(wizardOffered);
+        QVERIFY(beforeDepartmentsAndNetwork);
+
+        const QString work = QDir::tempPath() + QStringLiteral("/korvane");
+        QCOMPARE(store->value(QStringLiteral("zorWorkingDir")).toString(), work);
+        const char *const dirs[][2] = {{"firmwareImageDir", "/firmware"}, {"appImageDir", "/korvaneclient"},
+                                       {"hotfixDir", "/hotfix"},          {"tempDir", "/temp"},
+                                       {"profileDir", "/profiles"}};
+        for (const auto &d : dirs) {
+            QCOMPARE(store->value(QLatin1String(d[0])).toString(), work + QLatin1String(d[1]));
+            QVERIFY(QDir(work + QLatin1String(d[1])).exists());
+        }
+        const struct { const char *key; int value; } numbers[] = {{"SSLPort", sslPort}, {"UDPPort", udpPort},
+                                                                 {"UDPFrequency", 3}};
+        for (const auto &n : numbers) {
+            QCOMPARE(store->value(QLatin1String(n.key)).typeId(), int(QMetaType::Int));
+            QCOMPARE(store->value(QLatin1String(n.key)).toInt(), n.value);
+        }
+        QCOMPARE(store->value(QStringLiteral("autoUpdate")).toString(), QStringLiteral("disabled"));
+        QCOMPARE(store->value(QStringLiteral("platform")).toString(), QStringLiteral("windows"));
+        for (const char *key : {"zorServerVersion", "zorClientVersion", "firmwareVersionORL_K1", "firmwareVersionORL_K2",
+                                "firmwareVersionORL_K3", "firmwareVersionORL_K4"})
+            QCOMPARE(store->value(QLatin1String(key)).toString(), QStringLiteral("unknown"));
+        QCOMPARE(store->value(QStringLiteral("discoveryState")).typeId(), int(QMetaType::Bool));
+        QCOMPARE(store->value(QStringLiteral("colText0")).toString(), QStringLiteral("IP address"));
+
+        // The server and the broadcast use what was just saved.
+        QCOMPARE(w.sslServer->serverPort(), sslPort);
+        QCOMPARE(w.broadcastTimer->interval(), 3000);
+        QCOMPARE(w.runWizardAtStart, wizard);
+        QCOMPARE(w.wizardTimer->isActive(), wizard);
+        if (wizard)
+            QCOMPARE(w.wizardTimer->interval(), 1000);
+
+        // Saved for good: the next start is no first run.
+        w.settings->sync();
+        const QSettings onDisk(QStringLiteral("Halvard"), QStringLiteral("korvane_server"));
+        QCOMPARE(onDisk.value(QStringLiteral("zorWorkingDir")).toString(), work);
+        QCOMPARE(onDisk.value(QStringLiteral("SSLPort")).toInt(), int(sslPort));
+    }
+
+    void departmentsAtStart()
+    {
+        QSettings *store = newSettings();
+        seedPreferences(store, freeTcpPort(), freeUdpPort());
+        QFile file(store->value(QStringLiteral("tempDir")).toString() + QStringLiteral("/KorvaneManager.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#\n# Autogenerated Korvane configuration file; DO NOT EDIT\n#\n\n"
+                   "[department]\nid=0\nname=Orphans\nimage_file=\n\n"
+                   "[department]\nid=4\nname=Lab\nimage_file=\nmac=02:4B:56:00:00:01\nmac=02:4B:56:00:00:02\n\n");
+        file.close();
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store));
+
+        QCOMPARE(w.departments->size(), 2);
+        QCOMPARE(w.departments->at(1)->name, QStringLiteral("Lab"));
+        QCOMPARE(w.deviceDepartments.value(QStringLiteral("02:4B:56:00:00:02"), -1), 4);
+
+        ThinclientInfo member, stranger;
+        member.macAddress = QStringLiteral("02:4B:56:00:00:01");
+        stranger.macAddress = QStringLiteral("02:4B:56:00:00:09");
+        emit w.sslServer->onDeviceRegistered(&member);
+        emit w.sslServer->onDeviceRegistered(&stranger);
+        emit w.sslServer->onDeviceRegistered(nullptr);
+        QCOMPARE(w.departments->at(1)->devices, QList<ThinclientInfo *>{&member});
+        QCOMPARE(w.departments->at(0)->devices, QList<ThinclientInfo *>{&stranger});
+        QVERIFY(prompter.calls.isEmpty());
     }
 
     void startWithSavedPreferences()
