@@ -83,16 +83,16 @@ QList<QStandardItem *> TreeRows::buildDeviceRow(QSettings *settings, ThinclientI
     // Cells go into slots by their stored position, so the row follows the
     // order of the header; a hidden column leaves no gap. Positions outside
     // the slots (a hand-edited store) are left out.
-    QStandardItem *slots[ColumnSlots] = {};
+    QStandardItem *cells[ColumnSlots] = {};
     const QStringList texts = DeviceRow::columnTexts(info);
     for (int i = 0; i < Columns::Count; ++i) {
         const int position = settings->value(QLatin1String(Columns::table[i].key)).toInt();
         if (position < 0 || position >= ColumnSlots)
             continue;
-        delete slots[position];    // a repeated position: the later column wins
-        slots[position] = deviceItem(texts.at(i), info);
+        delete cells[position];    // a repeated position: the later column wins
+        cells[position] = deviceItem(texts.at(i), info);
     }
-    for (QStandardItem *cell : slots)
+    for (QStandardItem *cell : cells)
         if (cell)
             row << cell;
 
