@@ -93,8 +93,10 @@ void DeviceTree::insertDeviceRow(DeptInfo *dept, QSettings *settings, Thinclient
         dept->rootItem->appendRow(row);
     }
     group->appendRow(TreeRows::buildDeviceRow(settings, info));
+    // Only group rows have children, so expanding the group shows every row
+    // without laying out the whole tree again for each device that joins.
     if (dept->treeView)
-        dept->treeView->expandAll();
+        dept->treeView->expand(dept->model->indexFromItem(group));
 }
 
 void DeviceTree::fileDevice(DeptInfo *dept, QSettings *settings, ThinclientInfo *info)

@@ -1,11 +1,12 @@
 #ifndef ORLDROPLABEL_H
 #define ORLDROPLABEL_H
 
+#include "orltreeview.h"
+
 #include <QLabel>
 #include <QPoint>
 
 class QMenu;
-class OrlTreeView;
 
 // One department's square label in the department panel: a left click
 // selects the department, a left drag reorders it, a right click offers
