@@ -7,6 +7,7 @@
 #include "devicelink/thinclientinfo.h"
 
 #include <QItemSelectionModel>
+#include <QSet>
 #include <QStandardItemModel>
 #include <algorithm>
 
@@ -21,7 +22,7 @@ int DeviceDrop::moveSelectedDevices(DeptInfo *from, DeptInfo *to, QMap<QString, 
 
     // The old rows, by parent, are removed only after every move: row
     // numbers taken now must stay valid until then.
-    QMap<QStandardItem *, QList<int>> movedRows;
+    QMap<QStandardItem *, QSet<int>> movedRows;
     int moved = 0;
     const QModelIndexList rows = selection->selectedRows(0);
     for (const QModelIndex &index : rows) {
@@ -30,9 +31,10 @@ int DeviceDrop::moveSelectedDevices(DeptInfo *from, DeptInfo *to, QMap<QString, 
         if (!info)
             continue;    // a group row
         QStandardItem *parent = item->parent() ? item->parent() : from->model->invisibleRootItem();
-        if (movedRows[parent].contains(item->row()))
+        QSet<int> &done = movedRows[parent];
+        if (done.contains(item->row()))
             continue;
-        movedRows[parent] << item->row();
+        done.insert(item->row());
 
         from->macs.removeOne(info->macAddress);
         from->devices.removeOne(info);
@@ -45,7 +47,7 @@ int DeviceDrop::moveSelectedDevices(DeptInfo *from, DeptInfo *to, QMap<QString, 
 
     selection->clearSelection();
     for (auto it = movedRows.begin(); it != movedRows.end(); ++it) {
-        QList<int> &numbers = it.value();
+        QList<int> numbers = it.value().values();
         std::sort(numbers.begin(), numbers.end(), std::greater<int>());
         for (int row : numbers)
             it.key()->removeRow(row);

@@ -1,4 +1,5 @@
 #include "orlscrollarea.h"
+#include "deptlabelorder.h"
 #include "orldroplabel.h"
 
 #include <QApplication>
@@ -73,6 +74,25 @@ void OrlScrollArea::autoScrollTick(Qt::MouseButtons buttons, const QPoint &curso
         bar->setValue(bar->value() - AutoScrollStep);
     else if (cursor.y() >= height() - AutoScrollEdge)
         bar->setValue(bar->value() + AutoScrollStep);
+}
+
+int OrlScrollArea::followLabelDrag(int index, const QString &name, int labelX, int posY, int areaHeight,
+                                   int count, bool dropped)
+{
+    QScrollBar *bar = verticalScrollBar();
+    const int value = bar->value();
+    const int y = DeptLabelOrder::dragY(index, value, posY);
+    const QPoint at(labelX + 1, y);
+    if (!placeholder && !dropped) {
+        showDragPlaceholder(name, at);
+        return -1;
+    }
+    bar->setValue(DeptLabelOrder::edgeScrollValue(y, value, areaHeight));
+    moveDragPlaceholder(at);
+    if (!dropped)
+        return -1;
+    removeDragPlaceholder();
+    return DeptLabelOrder::targetSlot(value, y, count);
 }
 
 void OrlScrollArea::showDragPlaceholder(const QString &name, const QPoint &topLeft)

@@ -34,6 +34,17 @@ public:
     // scrolls when the cursor (in the panel's coordinates) is near an edge.
     void autoScrollTick(Qt::MouseButtons buttons, const QPoint &cursor);
 
+    // One step of a department label's drag, from the label's signal: index
+    // is the department's place in the list, labelX the label's x, posY the
+    // pointer's y in the label, areaHeight the height of the window's central
+    // area and count the number of departments. The first step shows the
+    // placeholder; later ones move it and scroll near the edges. The release
+    // removes it and returns the slot to drop into (DeptLabelOrder::moveEntry);
+    // every other step returns -1. Read the scroll value before the call to
+    // restore it after the labels are rebuilt.
+    int followLabelDrag(int index, const QString &name, int labelX, int posY, int areaHeight, int count,
+                        bool dropped);
+
     // The placeholder of a dragged department label, a child of the panel;
     // null when no label is being dragged.
     QLabel *dragPlaceholder() const { return placeholder; }

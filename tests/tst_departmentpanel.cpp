@@ -367,6 +367,16 @@ void TestDepartmentPanel::deleteDepartment()
     // Its offline members land in "Orphans" when they register later.
     QCOMPARE(map, (QMap<QString, int>{{"m3", 0}}));
 
+    // A department sharing the deleted one's id keeps its members' entries.
+    DeptInfo *twin = list.first();
+    twin->macs << "t1";
+    map.insert("t1", twin->id);
+    const int twinId = twin->id;
+    auto *victim2 = department(twinId, "Twin");
+    list << victim2;
+    DeptEdit::deleteDepartment(&list, victim2, list.first(), &map);
+    QCOMPARE(map.value("t1", -1), twinId);
+
     DeptInfo outsider;
     QCOMPARE(DeptEdit::deleteDepartment(&list, &outsider, list.first(), &map), nullptr);
     QCOMPARE(list.size(), names.size() - 1);

@@ -51,6 +51,7 @@ private slots:
     void autoScrollTick_data();
     void autoScrollTick();
     void placeholder();
+    void labelDragSteps();
 };
 
 void TestDeptWidgets::mimeData()
@@ -377,6 +378,34 @@ void TestDeptWidgets::placeholder()
     panel.restoreScrollPositionLater(210);
     QCOMPARE(panel.verticalScrollBar()->value(), 0);
     QTRY_COMPARE(panel.verticalScrollBar()->value(), 210);
+}
+
+void TestDeptWidgets::labelDragSteps()
+{
+    OrlScrollArea panel;
+    auto *content = new QWidget;
+    content->setFixedSize(80, 2000);
+    panel.setWidget(content);
+    panel.setFixedSize(100, 300);
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    QScrollBar *bar = panel.verticalScrollBar();
+    bar->setValue(140);
+
+    // Label 3, scrolled by 140: the first move only shows the placeholder.
+    QCOMPARE(panel.followLabelDrag(3, "Lab", 5, 20, 400, 10, false), -1);
+    QVERIFY(panel.dragPlaceholder());
+    QCOMPARE(panel.dragPlaceholder()->geometry(), QRect(6, 90, 64, 15));
+    QCOMPARE(bar->value(), 140);
+    // Above the top: the panel scrolls up by 15 and the placeholder follows.
+    QCOMPARE(panel.followLabelDrag(3, "Lab", 5, -75, 400, 10, false), -1);
+    QCOMPARE(bar->value(), 125);
+    QCOMPARE(panel.dragPlaceholder()->geometry(), QRect(6, -5, 64, 15));
+    // Released near the bottom: scrolls down, then names the slot under the
+    // pointer as it was before that scroll (upper half of slot 7).
+    QCOMPARE(panel.followLabelDrag(3, "Lab", 5, 300, 400, 10, true), 7);
+    QCOMPARE(bar->value(), 140);
+    QVERIFY(!panel.dragPlaceholder());
 }
 
 QTEST_MAIN(TestDeptWidgets)
