@@ -1,0 +1,31 @@
+#ifndef COMMANDDELIVERY_H
+#define COMMANDDELIVERY_H
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+class QWidget;
+class ThinclientInfo;
+
+// The send helpers behind the main window's commands: they write through
+// Delivery and tell the administrator when nothing went out. `department`
+// is the device list of the department shown, null when none is shown.
+namespace CommandDelivery {
+
+// Writes the frame to every selected device of the department. Returns 0
+// when at least one device got it; otherwise -1, after the "Status update"
+// warning when there was a department and a frame to send.
+int sendToSelectedDevices(QWidget *parent, const QList<ThinclientInfo *> *department, const QByteArray &frame);
+
+// Pushes a file to one device in a single message. Returns 0 when written,
+// -1 when refused (each refusal warns) or when the device is not connected.
+int sendFileToDevice(QWidget *parent, const QString &remoteName, const QByteArray &data, ThinclientInfo *device);
+
+// Reads a local file and pushes it with sendFileToDevice. Never reads more
+// than the push can carry.
+int uploadFileToDevice(QWidget *parent, const QString &remoteName, const QString &localPath, ThinclientInfo *device);
+
+} // namespace CommandDelivery
+
+#endif // COMMANDDELIVERY_H

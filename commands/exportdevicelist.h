@@ -1,0 +1,18 @@
+#ifndef EXPORTDEVICELIST_H
+#define EXPORTDEVICELIST_H
+
+#include "commands/packets/devicelistexport.h"
+
+class QWidget;
+
+namespace DeviceListExport {
+
+// The export command: refuses when the department shown has no device,
+// asks for the file name, writes every department's devices and says how
+// many went out, or that the file could not be created or written.
+// Returns true when the file was written.
+bool run(QWidget *parent, const QList<ThinclientInfo *> *shownDepartment, const QList<Department> &departments);
+
+} // namespace DeviceListExport
+
+#endif // EXPORTDEVICELIST_H

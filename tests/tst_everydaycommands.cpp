@@ -1,0 +1,386 @@
+// The everyday commands from the administrator's side: what is asked, in
+// which words, and what reaches which device.
+#include "commands/dlggettext.h"
+#include "commands/dlgsetstatus.h"
+#include "commands/everydaycommands.h"
+#include "devicelink/sslserver.h"
+#include "devicelink/thinclientinfo.h"
+#include "scriptedprompter.h"
+
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QtTest>
+#include <memory>
+
+using namespace EverydayCommands;
+
+namespace {
+enum Command { EnterUpgrade, ExitUpgrade, LogFiles, Serial, Reset, Reboot, Name, Password, Firewall, Log, PowerSave };
+
+bool run(int command, const DeviceList *dept)
+{
+    switch (Command(command)) {
+    case EnterUpgrade: return runBareCommand(nullptr, BareCommand::EnterUpgradeMode, dept);
+    case ExitUpgrade: return runBareCommand(nullptr, BareCommand::ExitUpgradeMode, dept);
+    case LogFiles: return runBareCommand(nullptr, BareCommand::GetLogFiles, dept);
+    case Serial: return runBareCommand(nullptr, BareCommand::GetSerialNumber, dept);
+    case Reset: return runBareCommand(nullptr, BareCommand::FactoryReset, dept);
+    case Reboot: return rebootDevices(nullptr, dept);
+    case Name: return setDeviceName(nullptr, dept);
+    case Password: return setConfigPassword(nullptr, dept);
+    case Firewall: return setStatus(nullptr, StatusCommand::Firewall, dept);
+    case Log: return setStatus(nullptr, StatusCommand::LogState, dept);
+    case PowerSave: return setStatus(nullptr, StatusCommand::PowerSave, dept);
+    }
+    return false;
+}
+
+// Dialog answers: type a text and press OK, or pick a status and accept.
+ScriptedPrompter::DialogHandler typeText(const QString &text)
+{
+    return [text](QDialog *d) {
+        auto *dlg = qobject_cast<DlgGetText *>(d);
+        dlg->findChild<QLineEdit *>(QStringLiteral("tbxText"))->setText(text);
+        dlg->onOK();
+        return d->result();
+    };
+}
+
+ScriptedPrompter::DialogHandler chooseStatus(bool enabled)
+{
+    return [enabled](QDialog *d) {
+        auto *dlg = qobject_cast<DlgSetStatus *>(d);
+        const char *name = enabled ? "rdbtnEnabled" : "rdbtnDisabled";
+        dlg->findChild<QRadioButton *>(QLatin1String(name))->setChecked(true);
+        dlg->accept();
+        return dlg->result();
+    };
+}
+} // namespace
+
+class TestEverydayCommands : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void emptyDepartment_data();
+    void emptyDepartment();
+    void confirmedCommands_data();
+    void confirmedCommands();
+    void noneSelectedWarns();
+    void rebootServers();
+    void rebootDeviceDropsDuringQuestion();
+    void passwordRules();
+
+private:
+    ThinclientInfo *device(bool checked = true, bool online = true);
+    QByteArray writtenTo(const ThinclientInfo *d) const;
+    std::vector<std::unique_ptr<ThinclientInfo>> m_records;
+    std::vector<std::unique_ptr<QSslSocket>> m_sockets;
+    QList<QPair<QSslSocket *, QByteArray>> m_writes;
+};
+
+ThinclientInfo *TestEverydayCommands::device(bool checked, bool online)
+{
+    m_records.emplace_back(new ThinclientInfo);
+    m_sockets.emplace_back(new QSslSocket);
+    ThinclientInfo *d = m_records.back().get();
+    d->checked = checked;
+    d->online = online;
+    d->socket = m_sockets.back().get();
+    d->model = QStringLiteral("ORL K1");
+    d->deviceName = QStringLiteral("dev%1").arg(m_records.size());
+    return d;
+}
+
+QByteArray TestEverydayCommands::writtenTo(const ThinclientInfo *d) const
+{
+    QByteArray out;
+    for (const auto &w : m_writes)
+        if (w.first == d->socket)
+            out += w.second;
+    return out;
+}
+
+void TestEverydayCommands::init()
+{
+    m_writes.clear();
+    SSLServer::setWriteHook([this](QSslSocket *s, const QByteArray &d) {
+        m_writes.append({s, d});
+        return qint64(d.size());
+    });
+}
+
+void TestEverydayCommands::cleanup()
+{
+    SSLServer::setWriteHook(nullptr);
+    m_records.clear();
+    m_sockets.clear();
+}
+
+void TestEverydayCommands::emptyDepartment_data()
+{
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("enter upgrade") << int(EnterUpgrade) << "Enter upgrade mode"
+                                   << "No devices found! You must first select one or more devices";
+    QTest::newRow("exit upgrade") << int(ExitUpgrade) << "Exit upgrade mode"
+                                  << "\nCannot send command. No devices found!";
+    QTest::newRow("log files") << int(LogFiles) << "Get client logs" << "Cannot get client log files. No devices found!";
+    QTest::newRow("serial") << int(Serial) << "Kelm Serial Number" << "Please select one more more devices";
+    QTest::newRow("reset") << int(Reset) << "Reset to factory defaults"
+                           << "No devices found! You must select at least one device";
+    QTest::newRow("reboot") << int(Reboot) << "Reboot device" << "\nCannot reboot devices. No devices found!";
+    QTest::newRow("name") << int(Name) << "Change device name" << "\nCannot change device name. No devices found!";
+    QTest::newRow("password") << int(Password) << "Set hvconfig password"
+                              << "Cannot set hvconfig password. No devices found!";
+    QTest::newRow("firewall") << int(Firewall) << "Set firewall status" << "Cannot set firewall status. No devices found!";
+    QTest::newRow("log") << int(Log) << "Set Korvane client log level"
+                         << "\nCannot set Korvane client log level. No devices found!";
+    QTest::newRow("power save") << int(PowerSave) << "Set power save mode"
+                                << "\nCannot set power save mode. No devices found!";
+}
+
+void TestEverydayCommands::emptyDepartment()
+{
+    QFETCH(int, command);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    const DeviceList empty;
+    for (const DeviceList *dept : {&empty, static_cast<const DeviceList *>(nullptr)}) {
+        ScriptedPrompter prompts;
+        QVERIFY(!run(command, dept));
+        QCOMPARE(prompts.calls.size(), 1);
+        QCOMPARE(prompts.last().kind, QStringLiteral("information"));
+        QCOMPARE(prompts.last().title, title);
+        QCOMPARE(prompts.last().text, text);
+        QCOMPARE(prompts.last().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
+    QVERIFY(m_writes.isEmpty());
+}
+
+void TestEverydayCommands::confirmedCommands_data()
+{
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QString>("dialogText");   // typed into DlgGetText
+    QTest::addColumn<int>("status");           // -1: no status dialog, else 1 Enabled / 0 Disabled
+    QTest::addColumn<QStringList>("questions");  // "title|text"
+    QTest::addColumn<int>("yeses");            // questions answered Yes before a No (all: sent)
+    QTest::addColumn<QByteArray>("frame");
+    const QString upgrade = QStringLiteral("Entering upgrade mode|");
+    const QStringList enter{
+        upgrade + "Are you sure you want to place selected devices in upgrade mode?",
+        upgrade + "If you enter Upgrade Mode, you cannot exit this mode until you update the firmware image using "
+                  "the 'Update firmware image' Icon.\n\nAre you really sure you want to enter Upgrade Mode?"};
+    QTest::newRow("enter upgrade") << int(EnterUpgrade) << QString() << -1 << enter << 2
+                                   << QByteArray::fromHex("0d000000");
+    QTest::newRow("enter upgrade, Yes then No") << int(EnterUpgrade) << QString() << -1 << enter << 1 << QByteArray();
+    QTest::newRow("exit upgrade")
+        << int(ExitUpgrade) << QString() << -1
+        << QStringList{"Exit upgrade mode|\nAre you sure you want selected devices to exit upgrade mode?"} << 1
+        << QByteArray::fromHex("32000000");
+    QTest::newRow("log files")
+        << int(LogFiles) << QString() << -1
+        << QStringList{"Get client logs|Are you sure you want to get log files from selected devices?"} << 1
+        << QByteArray::fromHex("15000000");
+    QTest::newRow("log files, No")
+        << int(LogFiles) << QString() << -1
+        << QStringList{"Get client logs|Are you sure you want to get log files from selected devices?"} << 0
+        << QByteArray();
+    QTest::newRow("serial, no question") << int(Serial) << QString() << -1 << QStringList() << 0
+                                         << QByteArray::fromHex("0f000000");
+    QTest::newRow("reset") << int(Reset) << QString() << -1
+                           << QStringList{"Reset to factory defaults|Are you sure you want to set all settings to "
+                                          "factory defaults on selected devices?"}
+                           << 1 << QByteArray::fromHex("1b000000");
+    QTest::newRow("reboot") << int(Reboot) << QString() << -1
+                            << QStringList{"Rebooting devices|Are you sure you want to reboot selected devices?"} << 1
+                            << QByteArray::fromHex("01000000");
+    QTest::newRow("name as typed")
+        << int(Name) << "Front desk #1!" << -1
+        << QStringList{"Setting device name|Are you sure you want to set the device name on selected devices to "
+                       "Front desk #1! ?"}
+        << 1 << QByteArray::fromHex("06000011000f") + "Front desk #1!" + QByteArray(1, 0);
+    QTest::newRow("name cancelled") << int(Name) << QString() << -1 << QStringList() << 0 << QByteArray();
+    QTest::newRow("firewall disabled")
+        << int(Firewall) << QString() << 0
+        << QStringList{"Set firewall status|Are you sure you want to set firewall status to Disabled on selected devices?"}
+        << 1 << QByteArray::fromHex("2400000100");
+    QTest::newRow("log enabled")
+        << int(Log) << QString() << 1
+        << QStringList{"Set Korvane client log level|Are you sure you want to set Korvane client log status to "
+                       "Enabled on selected devices?"}
+        << 1 << QByteArray::fromHex("1f00000101");
+    QTest::newRow("power save enabled")
+        << int(PowerSave) << QString() << 1
+        << QStringList{"Set power save mode|Power save mode can be set only on X86 based devices. Other devices will "
+                       "be ignored.\n\nAre you sure you want to set power save mode to Enabled on selected devices?"}
+        << 1 << QByteArray::fromHex("2900000101");
+    QTest::newRow("power save, No")
+        << int(PowerSave) << QString() << 0
+        << QStringList{"Set power save mode|Power save mode can be set only on X86 based devices. Other devices will "
+                       "be ignored.\n\nAre you sure you want to set power save mode to Disabled on selected devices?"}
+        << 0 << QByteArray();
+}
+
+void TestEverydayCommands::confirmedCommands()
+{
+    QFETCH(int, command);
+    QFETCH(QString, dialogText);
+    QFETCH(int, status);
+    QFETCH(QStringList, questions);
+    QFETCH(int, yeses);
+    QFETCH(QByteArray, frame);
+    const DeviceList dept{device(), device(false), device(true, false), device()};
+
+    ScriptedPrompter prompts;
+    if (command == Name && dialogText.isEmpty())
+        prompts.answerDialog([](QDialog *d) { d->reject(); return d->result(); });
+    else if (command == Name)
+        prompts.answerDialog(typeText(dialogText));
+    if (status >= 0)
+        prompts.answerDialog(chooseStatus(status == 1));
+    for (int i = 0; i < questions.size(); ++i)
+        prompts.answer(i < yeses ? QMessageBox::Yes : QMessageBox::No);
+
+    QCOMPARE(run(command, &dept), !frame.isEmpty());
+    QStringList asked;
+    for (const ScriptedPrompter::Call &c : prompts.calls) {
+        if (c.kind == QLatin1String("exec"))
+            continue;
+        QCOMPARE(c.kind, QStringLiteral("question"));
+        QCOMPARE(c.defaultButton, QMessageBox::Yes);
+        asked << c.title + QLatin1Char('|') + c.text;
+    }
+    QCOMPARE(asked, questions.mid(0, qMin(questions.size(), yeses + 1)));
+    QVERIFY(prompts.unexpected.isEmpty());
+    QCOMPARE(writtenTo(dept[0]), frame);
+    QCOMPARE(writtenTo(dept[3]), frame);
+    QCOMPARE(m_writes.size(), frame.isEmpty() ? 0 : 2);
+}
+
+void TestEverydayCommands::noneSelectedWarns()
+{
+    // After Yes, the warning of the send helper; power save and reboot stay silent.
+    const DeviceList dept{device(false), device(true, false)};
+    for (int command : {int(LogFiles), int(Firewall), int(PowerSave), int(Reboot)}) {
+        ScriptedPrompter prompts;
+        if (command == Firewall || command == PowerSave)
+            prompts.answerDialog(chooseStatus(true));
+        prompts.answer(QMessageBox::Yes);
+        QVERIFY(!run(command, &dept));
+        const QStringList warnings = prompts.texts(QStringLiteral("warning"));
+        if (command == PowerSave || command == Reboot)
+            QVERIFY(warnings.isEmpty());
+        else
+            QCOMPARE(warnings, QStringList{"\nCommand was not sent to any device(s) because none are selected!"});
+    }
+    QVERIFY(m_writes.isEmpty());
+}
+
+void TestEverydayCommands::rebootServers()
+{
+    ThinclientInfo *print = device();
+    print->printServer = true;
+    ThinclientInfo *both = device();
+    both->printServer = both->swapServer = true;
+    both->model = QStringLiteral("Pyrel PC");
+    ThinclientInfo *offlinePrint = device(true, false);
+    offlinePrint->printServer = true;
+    const DeviceList dept{device(), print, both, offlinePrint, device()};
+
+    ScriptedPrompter prompts;
+    prompts.answer(QMessageBox::Yes);   // reboot selected devices?
+    prompts.answer(QMessageBox::No);    // the print server: skipped
+    prompts.answer(QMessageBox::Yes);   // both: print server question
+    prompts.answer(QMessageBox::Yes);   // both: swap server question
+    QVERIFY(rebootDevices(nullptr, &dept));
+
+    QCOMPARE(prompts.texts(QStringLiteral("question")).mid(1),
+             (QStringList{"The ORL K1 device named: \n\ndev1\n\nis also acting as a print server. Rebooting this "
+                          "device may abort any print jobs that are underway. \n\nAre you sure you want to reboot "
+                          "this device?",
+                          "The Pyrel PC device named: \n\ndev2\n\nis also acting as a print server. Rebooting this "
+                          "device may abort any print jobs that are underway. \n\nAre you sure you want to reboot "
+                          "this device?",
+                          "The Pyrel PC device named: \n\ndev2\n\nis also acting as a swap server. Rebooting this "
+                          "device may cause data loss. \n\nAre you sure you want to reboot this device?"}));
+    QCOMPARE(prompts.calls[1].title, QStringLiteral("Reboot device"));
+    const QByteArray reboot = QByteArray::fromHex("01000000");
+    QCOMPARE(writtenTo(dept[0]), reboot);
+    QCOMPARE(writtenTo(print), QByteArray());
+    QCOMPARE(writtenTo(both), reboot);
+    QCOMPARE(writtenTo(offlinePrint), QByteArray());
+    QCOMPARE(writtenTo(dept[4]), reboot);
+}
+
+void TestEverydayCommands::rebootDeviceDropsDuringQuestion()
+{
+    // The print server disconnects while its question is open; the record
+    // loses its socket, so nothing may be written to it after Yes, and no
+    // second question is asked for it.
+    ThinclientInfo *server = device();
+    server->printServer = server->swapServer = true;
+    DeviceList dept{server, device()};
+
+    struct DroppingPrompter : ScriptedPrompter {
+        ThinclientInfo *server;
+        DeviceList *dept;
+        ThinclientInfo *newcomer;
+        QMessageBox::StandardButton question(QWidget *p, const QString &t, const QString &x,
+                                             QMessageBox::StandardButtons b,
+                                             QMessageBox::StandardButton d) override
+        {
+            if (x.contains(QLatin1String("print server"))) {
+                server->online = false;
+                server->socket = nullptr;
+                dept->append(newcomer);
+            }
+            return ScriptedPrompter::question(p, t, x, b, d);
+        }
+    } dropping;
+    dropping.server = server;
+    dropping.dept = &dept;
+    dropping.newcomer = device();
+    dropping.answer(QMessageBox::Yes);
+    dropping.answer(QMessageBox::Yes);
+    QVERIFY(rebootDevices(nullptr, &dept));
+    QCOMPARE(dropping.texts(QStringLiteral("question")).size(), 2);
+    QCOMPARE(m_writes.size(), 1);
+    QCOMPARE(m_writes[0].first, dept[1]->socket);
+}
+
+void TestEverydayCommands::passwordRules()
+{
+    const DeviceList dept{device()};
+    {
+        ScriptedPrompter prompts;
+        prompts.answerDialog(typeText(QStringLiteral("12345")));
+        QVERIFY(!setConfigPassword(nullptr, &dept));
+        QCOMPARE(prompts.texts(QStringLiteral("information")),
+                 QStringList{"\nPassword must be at least 6 characters long!"});
+        QCOMPARE(prompts.last().title, QStringLiteral("Set hvconfig password"));
+    }
+    {
+        ScriptedPrompter prompts;
+        prompts.answerDialog(typeText(QStringLiteral("123456")));
+        prompts.answer(QMessageBox::Yes);
+        QVERIFY(setConfigPassword(nullptr, &dept));
+        QCOMPARE(prompts.last().title, QStringLiteral("Set olrconfig password"));
+        QCOMPARE(prompts.last().text, QStringLiteral("Are you sure you want to set hvconfig password on selected devices?"));
+        QCOMPARE(m_writes.size(), 1);
+        QCOMPARE(m_writes[0].second.mid(6, 32), QByteArray("e10adc3949ba59abbe56e057f20f883e"));
+    }
+    {
+        // Closing the dialog without text stops without a word.
+        ScriptedPrompter prompts;
+        prompts.answerDialog([](QDialog *d) { d->reject(); return d->result(); });
+        QVERIFY(!setConfigPassword(nullptr, &dept));
+        QCOMPARE(prompts.calls.size(), 1);
+    }
+}
+
+QTEST_MAIN(TestEverydayCommands)
+#include "tst_everydaycommands.moc"
