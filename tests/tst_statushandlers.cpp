@@ -115,6 +115,8 @@ private slots:
     void init() { f = new HandlerFixture; }
     void cleanup() { delete f; f = nullptr; }
 
+    void builderBytes_data();
+    void builderBytes();
     void reports_data();
     void reports();
     void statusColours();
@@ -132,6 +134,43 @@ private slots:
 private:
     HandlerFixture *f = nullptr;
 };
+
+// The simulator's frames, byte by byte.
+void TestStatusHandlers::builderBytes_data()
+{
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("3") << firmwareVersion("1.2") << QByteArray::fromHex("03000004" "312e3200");
+    QTest::newRow("4") << timezoneInfo("UTC", "") << QByteArray::fromHex("04000009" "0004555443" "00" "000100");
+    QTest::newRow("6") << deviceName("ab") << QByteArray::fromHex("06000005" "00036162" "00");
+    QTest::newRow("7") << status(2, "ok") << QByteArray::fromHex("07020003" "6f6b00");
+    QTest::newRow("8") << remoteServer("s", true, false) << QByteArray::fromHex("08000006" "00027300" "0100");
+    QTest::newRow("17") << deviceOffline() << QByteArray::fromHex("11000000");
+    QTest::newRow("18") << protocolType("x", 2) << QByteArray::fromHex("12020004" "00027800");
+    QTest::newRow("18/1") << protocolAndServer("x", "y", false, true)
+                          << QByteArray::fromHex("1201000a" "00027800" "00027900" "0001");
+    QTest::newRow("29 off") << networkInfo(Network{}) << QByteArray::fromHex("1d000016" "000100" "000100" "000100"
+                                                                             "00036e6f00" "00036e6f00" "000100");
+    QTest::newRow("33") << StatusMessages::protocolHelp("h") << QByteArray::fromHex("21000002" "6800");
+    QTest::newRow("34") << keyboardInfo("a", "", "", "") << QByteArray::fromHex("2200000d" "00026100" "000100"
+                                                                                "000100" "000100");
+    QTest::newRow("36") << firewallStatus(true) << QByteArray::fromHex("24000001" "01");
+    QTest::newRow("37 off") << pxeInfo(false, false) << QByteArray::fromHex("25000002" "0000");
+    QTest::newRow("37 on") << pxeInfo(true, true, true, "a", "b")
+                           << QByteArray::fromHex("2500000b" "010101" "00026100" "00026200");
+    QTest::newRow("43") << StatusMessages::usbDevices({"a"}, 3) << QByteArray::fromHex("2b000005" "03" "00026100");
+    QTest::newRow("short") << spoil(deviceName("ab"), Fault::Short) << QByteArray::fromHex("06000005" "00036162");
+    QTest::newRow("long") << spoil(deviceName("ab"), Fault::Long) << QByteArray::fromHex("06000005" "00036162" "00a5");
+    QTest::newRow("truncated") << spoil(deviceName("ab"), Fault::TruncatedString)
+                               << QByteArray::fromHex("06000004" "00036162");
+}
+
+void TestStatusHandlers::builderBytes()
+{
+    QFETCH(QByteArray, frame);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(frame.toHex(), bytes.toHex());
+}
 
 // Each row: a frame, then "field=value" for record fields and
 // "cell:<key or #column>=text" for row cells that the frame must produce.
