@@ -1,0 +1,76 @@
+#include "blockdevicelist.h"
+
+#include "devicelink/utils.h"
+
+#include <QFile>
+#include <QTextStream>
+
+const char *const BlockDeviceList::FilePattern = "*_blkdev_list.lst";
+
+void BlockDeviceList::addLines(const QStringList &lines)
+{
+    for (const QString &line : lines) {
+        const auto found = m_index.constFind(line);
+        if (found != m_index.constEnd()) {
+            ++m_counts[found.value()];
+            continue;
+        }
+        m_index.insert(line, int(m_lines.size()));
+        m_lines.append(line);
+        m_counts.append(1);
+    }
+}
+
+void BlockDeviceList::loadDirectory(const QString &dir)
+{
+    QStringList files;
+    Utils::listFiles(&files, dir, QString::fromLatin1(FilePattern));
+    for (const QString &path : files) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            continue;
+        // Byte for byte: the chosen lines go back to the devices unchanged.
+        QTextStream in(&file);
+        in.setEncoding(QStringConverter::Latin1);
+        QStringList lines;
+        while (!in.atEnd())
+            lines.append(in.readLine());
+        addLines(lines);
+    }
+}
+
+QList<BlockDeviceList::Row> BlockDeviceList::rows() const
+{
+    QList<Row> out;
+    for (int i = 0; i < m_lines.size(); ++i) {
+        Row row;
+        if (!parseLine(m_lines.at(i), &row))
+            continue;
+        row.occurrences = m_counts.at(i);
+        out.append(row);
+    }
+    return out;
+}
+
+bool BlockDeviceList::parseLine(const QString &line, Row *row)
+{
+    const QStringList fields = line.split(QLatin1Char(','), Qt::KeepEmptyParts);
+    if (fields.size() != 5)
+        return false;
+    row->line = line;
+    row->sizeMb = sizeInMb(fields.at(0));
+    row->vendor = fields.at(1);
+    row->model = fields.at(2);
+    row->type = fields.at(3);
+    row->name = fields.at(4);
+    return true;
+}
+
+QString BlockDeviceList::sizeInMb(const QString &field)
+{
+    bool ok = false;
+    const qlonglong sectors = field.toLongLong(&ok, 10);
+    if (field.isEmpty() || !ok)
+        return QStringLiteral("0");
+    return QString::number(sectors / 2048);
+}

@@ -1,0 +1,54 @@
+#ifndef BLOCKDEVICELIST_H
+#define BLOCKDEVICELIST_H
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The storage devices that the clients reported, one line per device in
+// "size,vendor,model,type,name" form, merged over all clients' lists.
+class BlockDeviceList
+{
+public:
+    // The lists the devices upload into the temporary directory.
+    static const char *const FilePattern;
+
+    // One table row of a well-formed line.
+    struct Row
+    {
+        QString line;
+        QString sizeMb;
+        QString vendor;
+        QString model;
+        QString type;
+        QString name;
+        int occurrences = 0;
+    };
+
+    // Adds the lines of one client's list: a line seen before counts once more.
+    void addLines(const QStringList &lines);
+    // Reads every "*_blkdev_list.lst" file of dir, in name order; files that
+    // cannot be opened are skipped.
+    void loadDirectory(const QString &dir);
+
+    // The distinct lines in order of first appearance, and how often each came.
+    const QStringList &lines() const { return m_lines; }
+    int occurrences(int index) const { return m_counts.value(index); }
+
+    // Rows of the lines that split into exactly five fields, in line order.
+    QList<Row> rows() const;
+
+    // A line's row, or false when it does not split into five fields.
+    static bool parseLine(const QString &line, Row *row);
+    // The size field (512-byte sectors) in megabytes, truncated; "0" when it
+    // is empty or not a number.
+    static QString sizeInMb(const QString &field);
+
+private:
+    QStringList m_lines;
+    QList<int> m_counts;
+    QHash<QString, int> m_index;   // thousands of clients: no linear search per line
+};
+
+#endif // BLOCKDEVICELIST_H

@@ -1,0 +1,68 @@
+#include "whitelistfile.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QTextStream>
+
+namespace WhiteListFile {
+
+QString path(const QString &dir)
+{
+    // No temporary directory set: no file, rather than one at the root.
+    return dir.isEmpty() ? QString() : dir + QStringLiteral("/whitelist.txt");
+}
+
+QStringList load(const QString &dir)
+{
+    QStringList lines;
+    QFile file(path(dir));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return lines;
+    QTextStream in(&file);
+    in.setEncoding(QStringConverter::Latin1);
+    while (!in.atEnd())
+        lines.append(in.readLine());
+    return lines;
+}
+
+bool save(const QString &dir, const QStringList &lines)
+{
+    if (dir.isEmpty())
+        return false;
+    QSaveFile file(path(dir));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return false;
+    QTextStream out(&file);
+    out.setEncoding(QStringConverter::Latin1);
+    for (const QString &line : lines)
+        out << line << '\n';
+    out.flush();
+    if (out.status() != QTextStream::Ok) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+QByteArray payload(const QString &dir, int maxBytes)
+{
+    QFile file(path(dir));
+    if (maxBytes <= 0 || !file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QByteArray();
+    // One byte past the limit tells whether the file goes on beyond it. Text
+    // mode drops carriage returns, so a read may return less than asked.
+    QByteArray data;
+    while (data.size() <= maxBytes) {
+        const QByteArray chunk = file.read(maxBytes + 1 - data.size());
+        if (chunk.isEmpty())
+            break;
+        data += chunk;
+    }
+    if (file.error() != QFileDevice::NoError)
+        return QByteArray();
+    if (data.size() > maxBytes)
+        data.truncate(data.lastIndexOf('\n', maxBytes - 1) + 1);
+    return data;
+}
+
+} // namespace WhiteListFile

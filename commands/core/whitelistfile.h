@@ -1,0 +1,30 @@
+#ifndef WHITELISTFILE_H
+#define WHITELISTFILE_H
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// whitelist.txt in the temporary directory: the block-device lines that the
+// devices' installer may overwrite, one per line, as the devices reported
+// them (Latin-1, byte for byte).
+namespace WhiteListFile {
+
+// Empty when dir is empty.
+QString path(const QString &dir);
+
+// The lines of the saved list; empty when there is none or it cannot be read.
+QStringList load(const QString &dir);
+
+// Replaces the list as a whole; false when it could not be written completely
+// (the previous list then stays).
+bool save(const QString &dir, const QStringList &lines);
+
+// The payload of the white-list command: the file as read in text mode, at
+// most maxBytes and only whole lines (a line cut in two would name a storage
+// device that does not exist); empty when the file is missing or unreadable.
+QByteArray payload(const QString &dir, int maxBytes);
+
+} // namespace WhiteListFile
+
+#endif // WHITELISTFILE_H

@@ -1,0 +1,88 @@
+#include "department.h"
+#include "departmentfile.h"
+#include "deptinfo.h"
+#include "prompter.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+Department::Department(QObject *parent)
+    : QObject(parent)
+{
+}
+
+int Department::nextDeptId(QList<DeptInfo *> *list)
+{
+    return list ? DepartmentFile::nextId(*list) : 0;
+}
+
+DeptInfo *Department::findDeptById(QList<DeptInfo *> *list, int id)
+{
+    if (!list)
+        return nullptr;
+    for (DeptInfo *d : *list)
+        if (d && d->id == id)
+            return d;
+    return nullptr;
+}
+
+DeptInfo *Department::findDeptByTreeView(QList<DeptInfo *> *list, OrlTreeView *view)
+{
+    if (!list)
+        return nullptr;
+    for (DeptInfo *d : *list)
+        if (d && d->treeView == view)
+            return d;
+    return nullptr;
+}
+
+QList<DeptInfo *> *Department::defaultDepartments()
+{
+    return new QList<DeptInfo *>{DepartmentFile::defaultDepartment()};
+}
+
+QList<DeptInfo *> *Department::loadDepartments(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return defaultDepartments();
+    if (!file.open(QIODevice::ReadOnly)) {
+        prompter()->warning(nullptr, QStringLiteral("Opening configuration file"),
+                            QStringLiteral("Error opening configuration file for departments.\n\n Using default department"),
+                            QMessageBox::Ok);
+        return defaultDepartments();
+    }
+    return new QList<DeptInfo *>(DepartmentFile::parse(file.readAll()));
+}
+
+int Department::saveDepartments(const QString &path, QList<DeptInfo *> *list)
+{
+    if (!list)
+        return -1;
+    const QByteArray bytes = DepartmentFile::format(*list);
+    // The new content goes to a temporary file that replaces the old one only
+    // once it is complete: a crash or a full disk leaves the old departments.
+    // The explicit flush matters: commit() would not notice that writing out
+    // the buffer failed and would put a truncated file in place.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()
+        || !file.commit()) {
+        prompter()->warning(nullptr, QStringLiteral("Saving configuration file"),
+                            QStringLiteral("Error opening configuration file. Configuration data will not be saved"),
+                            QMessageBox::Ok);
+        return -1;
+    }
+    return 0;
+}
+
+void addDeviceDepartments(QMap<QString, int> *map, const QList<DeptInfo *> *list)
+{
+    if (!map || !list)
+        return;
+    for (const DeptInfo *d : *list) {
+        if (!d)
+            continue;
+        for (const QString &mac : d->macs)
+            map->insert(mac, d->id);
+    }
+}

@@ -1,0 +1,39 @@
+#ifndef DEPARTMENT_H
+#define DEPARTMENT_H
+
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QString>
+
+class DeptInfo;
+class OrlTreeView;
+
+// The department operations, and loading and saving the department file
+// (its format is DepartmentFile's).
+class Department : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Department(QObject *parent = nullptr);
+
+    // 0 for no list, else one more than the highest id (at least 1).
+    static int nextDeptId(QList<DeptInfo *> *list);
+    static DeptInfo *findDeptById(QList<DeptInfo *> *list, int id);
+    static DeptInfo *findDeptByTreeView(QList<DeptInfo *> *list, OrlTreeView *view);
+
+    // A new list holding only "Orphans" (id 0); the caller owns list and record.
+    static QList<DeptInfo *> *defaultDepartments();
+    // The departments of the file at path, or the default list when there is
+    // none or it cannot be read. The caller owns list and records.
+    static QList<DeptInfo *> *loadDepartments(const QString &path);
+    // Replaces the file at path as a whole: 0 when written, -1 (after a
+    // warning) when not, and then the old file is left as it was.
+    static int saveDepartments(const QString &path, QList<DeptInfo *> *list);
+};
+
+// Enters every member MAC address of list into map with its department's id,
+// in list order, so an address listed twice maps to the later department.
+void addDeviceDepartments(QMap<QString, int> *map, const QList<DeptInfo *> *list);
+
+#endif // DEPARTMENT_H

@@ -1,0 +1,31 @@
+#ifndef DEPARTMENTFILE_H
+#define DEPARTMENTFILE_H
+
+#include <QByteArray>
+#include <QList>
+
+class DeptInfo;
+
+// The department file KorvaneManager.ini as pure functions: bytes in,
+// departments out, and back. The file is UTF-8, read and written alike;
+// lines end with the platform's line end and the reader takes LF and CR LF.
+namespace DepartmentFile {
+constexpr const char *Name = "KorvaneManager.ini";
+#ifdef Q_OS_WIN
+constexpr const char *LineEnd = "\r\n";
+#else
+constexpr const char *LineEnd = "\n";
+#endif
+
+// The departments of a file's bytes (the caller owns them); always holds id 0.
+QList<DeptInfo *> parse(const QByteArray &data);
+// The departments into a file's bytes.
+QByteArray format(const QList<DeptInfo *> &list, const char *lineEnd = LineEnd);
+
+// A new "Orphans", id 0, without members.
+DeptInfo *defaultDepartment();
+// One more than the highest id, at least 1; never past the largest int.
+int nextId(const QList<DeptInfo *> &list);
+}
+
+#endif // DEPARTMENTFILE_H

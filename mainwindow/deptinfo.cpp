@@ -1,0 +1,8 @@
+#include "deptinfo.h"
+
+DeptInfo::DeptInfo(QObject *parent)
+    : QObject(parent)
+{
+}
+
+DeptInfo::~DeptInfo() = default;

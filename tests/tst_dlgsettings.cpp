@@ -1,0 +1,574 @@
+// The preferences dialog: validation, keys, directories, closing rules and the column page.
+#include "mainwindow/dlgsettings.h"
+#include "scriptedprompter.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// Records where the directory chooser starts, which the shared prompter does not keep.
+class BrowsePrompter : public ScriptedPrompter
+{
+public:
+    QStringList startDirs;
+    QString existingDirectory(QWidget *parent, const QString &caption, const QString &dir) override
+    {
+        startDirs << dir;
+        return ScriptedPrompter::existingDirectory(parent, caption, dir);
+    }
+};
+
+template<typename T>
+T *child(QObject *dlg, const char *name)
+{
+    T *w = dlg->findChild<T *>(QLatin1String(name));
+    if (!w)
+        qFatal("no widget %s", name);
+    return w;
+}
+
+void setFields(DlgSettings &dlg, const QString &dir, const QString &ssl, const QString &udp, const QString &freq)
+{
+    child<QLineEdit>(&dlg, "tbxTempDir")->setText(dir);
+    child<QLineEdit>(&dlg, "tbxSSLPort")->setText(ssl);
+    child<QLineEdit>(&dlg, "tbxUDPBroadcastPort")->setText(udp);
+    child<QLineEdit>(&dlg, "tbxBroadcastFrequency")->setText(freq);
+}
+
+void save(DlgSettings &dlg)
+{
+    child<QPushButton>(&dlg, "btnSaveSettings")->click();
+}
+
+const char *const dataDirNames[] = {"firmware", "korvaneclient", "hotfix", "temp", "profiles"};
+
+// The list's column indexes, top to bottom.
+QList<int> listOrder(DlgSettings &dlg)
+{
+    QListWidget *list = child<QListWidget>(&dlg, "listWidget");
+    QList<int> order;
+    for (int row = 0; row < list->count(); ++row)
+        for (int i = 0; i < Columns::Count; ++i)
+            if (dlg.columnItems[i] == list->item(row))
+                order << i;
+    return order;
+}
+
+// Position keys in table order, then the fifteen header texts.
+QString layout(QSettings &s)
+{
+    QStringList parts;
+    for (const ColumnDef &c : Columns::table)
+        parts << s.value(QLatin1String(c.key)).toString();
+    for (int i = 0; i < Columns::Count; ++i)
+        parts << s.value(Columns::textKey(i)).toString();
+    return parts.join(QLatin1Char('|'));
+}
+
+} // namespace
+
+class TestDlgSettings : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void firstRun();
+    void showsStoredValues();
+    void validation_data();
+    void validation();
+    void createsOnlyMissingDirectories();
+    void directoryCreationFails();
+    void rejectKeepsOpen();
+    void runWizardChoice_data();
+    void runWizardChoice();
+    void autoUpdate_data();
+    void autoUpdate();
+    void browse();
+    void columnsUnchangedRoundTrip();
+    void columnsReorder();
+    void columnsHiddenBetweenShown();
+    void columnsAllOrNone_data();
+    void columnsAllOrNone();
+    void columnsHandEdited_data();
+    void columnsHandEdited();
+
+private:
+    QSettings settings{QStringLiteral("Halvard"), QStringLiteral("korvane_server")};
+};
+
+void TestDlgSettings::init()
+{
+    settings.clear();
+    Columns::initDefaults(&settings);
+}
+
+void TestDlgSettings::firstRun()
+{
+    ScriptedPrompter p;
+    QTimer timer;
+    timer.start(60000);
+    const QString dir = QDir::tempPath() + QStringLiteral("/korvane");
+    QDir(dir).removeRecursively();
+
+    DlgSettings dlg(nullptr, &settings, &timer, true);
+    dlg.show();
+    QVERIFY(QDir(dir).exists());
+    QCOMPARE(child<QLineEdit>(&dlg, "tbxTempDir")->text(), dir);
+    QCOMPARE(child<QLineEdit>(&dlg, "tbxSSLPort")->text(), QStringLiteral("5808"));
+    QCOMPARE(child<QLineEdit>(&dlg, "tbxUDPBroadcastPort")->text(), QStringLiteral("7909"));
+    QCOMPARE(child<QLineEdit>(&dlg, "tbxBroadcastFrequency")->text(), QStringLiteral("5"));
+    QVERIFY(child<QCheckBox>(&dlg, "chbxAutoUpdate")->isHidden());
+    QVERIFY(!child<QCheckBox>(&dlg, "chbxAutoUpdate")->isChecked());
+    QVERIFY(!child<QCheckBox>(&dlg, "chbxRunWizard")->isHidden());
+    QVERIFY(!child<QCheckBox>(&dlg, "chbxRunWizard")->isChecked());
+    QCOMPARE(dlg.windowTitle(), QStringLiteral("Korvane Preferences"));
+    QCOMPARE(dlg.size(), QSize(495, 509));
+    const QString defaults = layout(settings);
+
+    save(dlg);
+    QCOMPARE(p.calls.size(), 0);
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QVERIFY(!timer.isActive());
+
+    const struct { const char *key; QString value; } dirs[] = {
+        {"zorWorkingDir", dir},
+        {"firmwareImageDir", dir + "/firmware"},
+        {"appImageDir", dir + "/korvaneclient"},
+        {"hotfixDir", dir + "/hotfix"},
+        {"tempDir", dir + "/temp"},
+        {"profileDir", dir + "/profiles"},
+    };
+    for (const auto &d : dirs) {
+        const QVariant v = settings.value(QLatin1String(d.key));
+        QCOMPARE(v.typeId(), int(QMetaType::QString));
+        QCOMPARE(v.toString(), d.value);
+        QVERIFY2(QDir(d.value).exists(), d.key);
+    }
+    const struct { const char *key; int value; } numbers[] = {{"SSLPort", 5808}, {"UDPPort", 7909}, {"UDPFrequency", 5}};
+    for (const auto &n : numbers) {
+        const QVariant v = settings.value(QLatin1String(n.key));
+        QCOMPARE(v.typeId(), int(QMetaType::Int));
+        QCOMPARE(v.toInt(), n.value);
+    }
+    QCOMPARE(settings.value("autoUpdate").toString(), QStringLiteral("disabled"));
+    QCOMPARE(layout(settings), defaults);
+    QVERIFY(!dlg.runWizard());
+}
+
+void TestDlgSettings::showsStoredValues()
+{
+    settings.setValue("zorWorkingDir", "/srv/korvane");
+    settings.setValue("SSLPort", 6000);
+    settings.setValue("UDPPort", "7000");
+    settings.setValue("UDPFrequency", 30);
+    DlgSettings dlg(nullptr, &settings, nullptr, false);
+    QCOMPARE(child<QLineEdit>(&dlg, "tbxTempDir")->text(), QStringLiteral("/srv/korvane"));
+    QCOMPARE(child<QLineEdit>(&dlg, "tbxSSLPort")->text(), QStringLiteral("6000"));
+    QCOMPARE(child<QLineEdit>(&dlg, "tbxUDPBroadcastPort")->text(), QStringLiteral("7000"));
+    QCOMPARE(child<QLineEdit>(&dlg, "tbxBroadcastFrequency")->text(), QStringLiteral("30"));
+}
+
+void TestDlgSettings::validation_data()
+{
+    QTest::addColumn<QString>("dir");    // "@" stands for an existing directory, "@missing" for one that is not there
+    QTest::addColumn<QString>("ssl");
+    QTest::addColumn<QString>("udp");
+    QTest::addColumn<QString>("freq");
+    QTest::addColumn<QString>("kind");   // empty: saved
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+
+    const QString info = QStringLiteral("information");
+    const QString iv = QStringLiteral("Input Validation");
+    const QString noDir = QStringLiteral("You must specify a directory where Korvane can store temporary files");
+    const QString noSsl = QStringLiteral("You must enter a value for SSL port number");
+    const QString noUdp = QStringLiteral("You must enter a value for UDP port number");
+    const QString noFreq = QStringLiteral("You must enter a value for UDP broadcast frequency");
+    const QString badSsl = QStringLiteral("You must enter an SSL port number from 1 to 65535");
+    const QString badUdp = QStringLiteral("You must enter a UDP port number from 1 to 65535");
+    const QString badFreq = QStringLiteral("You must enter a UDP broadcast frequency from 1 to 86400 seconds");
+
+    QTest::newRow("all empty") << "" << "" << "" << "" << info << iv << noDir;
+    QTest::newRow("dir empty") << "" << "5808" << "7909" << "5" << info << iv << noDir;
+    QTest::newRow("dir empty, bad port") << "" << "abc" << "7909" << "5" << info << iv << noDir;
+    QTest::newRow("ssl empty") << "@" << "" << "7909" << "5" << info << iv << noSsl;
+    QTest::newRow("ssl and udp empty") << "@" << "" << "" << "" << info << iv << noSsl;
+    QTest::newRow("udp empty") << "@" << "5808" << "" << "5" << info << iv << noUdp;
+    QTest::newRow("freq empty") << "@" << "5808" << "7909" << "" << info << iv << noFreq;
+    QTest::newRow("emptiness before numbers") << "@" << "abc" << "" << "5" << info << iv << noUdp;
+    QTest::newRow("ssl text") << "@" << "abc" << "7909" << "5" << info << iv << badSsl;
+    QTest::newRow("ssl blanks") << "@" << "   " << "7909" << "5" << info << iv << badSsl;
+    QTest::newRow("ssl zero") << "@" << "0" << "7909" << "5" << info << iv << badSsl;
+    QTest::newRow("ssl negative") << "@" << "-1" << "7909" << "5" << info << iv << badSsl;
+    QTest::newRow("ssl too big") << "@" << "65536" << "7909" << "5" << info << iv << badSsl;
+    QTest::newRow("ssl before udp") << "@" << "0" << "0" << "0" << info << iv << badSsl;
+    QTest::newRow("udp text") << "@" << "5808" << "x1" << "5" << info << iv << badUdp;
+    QTest::newRow("udp zero") << "@" << "5808" << "0" << "5" << info << iv << badUdp;
+    QTest::newRow("udp too big") << "@" << "5808" << "99999" << "5" << info << iv << badUdp;
+    QTest::newRow("freq zero") << "@" << "5808" << "7909" << "0" << info << iv << badFreq;
+    QTest::newRow("freq text") << "@" << "5808" << "7909" << "often" << info << iv << badFreq;
+    QTest::newRow("freq negative") << "@" << "5808" << "7909" << "-5" << info << iv << badFreq;
+    QTest::newRow("freq over a day") << "@" << "5808" << "7909" << "86401" << info << iv << badFreq;
+    QTest::newRow("numbers before directory") << "@missing" << "abc" << "7909" << "5" << info << iv << badSsl;
+    QTest::newRow("missing directory") << "@missing" << "5808" << "7909" << "5" << "warning"
+                                       << "Directory not found"
+                                       << "Korvane temp directory\n\n@missing\n\ndoes not exist!";
+    QTest::newRow("lowest values") << "@" << "1" << "1" << "1" << "" << "" << "";
+    QTest::newRow("highest values") << "@" << "65535" << "65535" << "86400" << "" << "" << "";
+}
+
+void TestDlgSettings::validation()
+{
+    QFETCH(QString, dir);
+    QFETCH(QString, ssl);
+    QFETCH(QString, udp);
+    QFETCH(QString, freq);
+    QFETCH(QString, kind);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const QString missing = tmp.path() + QStringLiteral("/absent");
+    dir.replace(QStringLiteral("@missing"), missing);
+    dir.replace(QStringLiteral("@"), tmp.path());
+    text.replace(QStringLiteral("@missing"), missing);
+
+    ScriptedPrompter p;
+    DlgSettings dlg(nullptr, &settings, nullptr, false);
+    dlg.show();
+    setFields(dlg, dir, ssl, udp, freq);
+    const QStringList keysBefore = settings.allKeys();
+    save(dlg);
+
+    if (kind.isEmpty()) {
+        QCOMPARE(p.calls.size(), 0);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(settings.value("SSLPort").toInt(), ssl.toInt());
+        QCOMPARE(settings.value("UDPPort").toInt(), udp.toInt());
+        QCOMPARE(settings.value("UDPFrequency").toInt(), freq.toInt());
+        return;
+    }
+    QCOMPARE(p.calls.size(), 1);
+    QCOMPARE(p.calls[0].kind, kind);
+    QCOMPARE(p.calls[0].title, title);
+    QCOMPARE(p.calls[0].text, text);
+    QCOMPARE(p.calls[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(settings.allKeys(), keysBefore);
+    QCOMPARE(QDir(tmp.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+}
+
+void TestDlgSettings::createsOnlyMissingDirectories()
+{
+    QTemporaryDir tmp;
+    QVERIFY(QDir(tmp.path()).mkdir("firmware"));
+    QVERIFY(QDir(tmp.path()).mkdir("temp"));
+    QFile marker(tmp.path() + "/firmware/image.bin");
+    QVERIFY(marker.open(QIODevice::WriteOnly));
+    marker.close();
+
+    ScriptedPrompter p;
+    DlgSettings dlg(nullptr, &settings, nullptr, false);
+    setFields(dlg, tmp.path(), "5808", "7909", "5");
+    save(dlg);
+    QCOMPARE(p.calls.size(), 0);
+    for (const char *name : dataDirNames)
+        QVERIFY2(QDir(tmp.path()).exists(name), name);
+    QVERIFY(marker.exists());
+}
+
+void TestDlgSettings::directoryCreationFails()
+{
+    // A dangling link is no directory, yet nothing can be created under its name.
+    QTemporaryDir tmp;
+    QVERIFY(QFile::link(tmp.path() + "/nowhere/at/all", tmp.path() + "/hotfix"));
+
+    ScriptedPrompter p;
+    DlgSettings dlg(nullptr, &settings, nullptr, false);
+    dlg.show();
+    setFields(dlg, tmp.path(), "5808", "7909", "5");
+    const QStringList keysBefore = settings.allKeys();
+    save(dlg);
+
+    QCOMPARE(p.calls.size(), 1);
+    QCOMPARE(p.calls[0].kind, QStringLiteral("warning"));
+    QCOMPARE(p.calls[0].title, QStringLiteral("Creating directory"));
+    QCOMPARE(p.calls[0].text, "Unable to create directory\n\n" + tmp.path() + "/hotfix");
+    QVERIFY(dlg.isVisible());
+    QVERIFY(QDir(tmp.path()).exists("firmware"));
+    QVERIFY(QDir(tmp.path()).exists("korvaneclient"));
+    QVERIFY(!QDir(tmp.path()).exists("temp"));
+    QVERIFY(!QDir(tmp.path()).exists("profiles"));
+    QCOMPARE(settings.allKeys(), keysBefore);
+}
+
+void TestDlgSettings::rejectKeepsOpen()
+{
+    ScriptedPrompter p;
+    DlgSettings dlg(nullptr, &settings, nullptr, false);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    QVERIFY(dlg.isVisible());
+    dlg.close();
+    QVERIFY(dlg.isVisible());
+    dlg.reject();
+    QVERIFY(dlg.isVisible());
+
+    QCOMPARE(p.calls.size(), 3);
+    for (const ScriptedPrompter::Call &c : p.calls) {
+        QCOMPARE(c.kind, QStringLiteral("warning"));
+        QCOMPARE(c.title, QStringLiteral("Invalid input"));
+        QCOMPARE(c.text, QStringLiteral("\nClick on 'Save settings' to close this dialog box"));
+    }
+    QVERIFY(!settings.contains("zorWorkingDir"));
+}
+
+void TestDlgSettings::runWizardChoice_data()
+{
+    QTest::addColumn<bool>("show");
+    QTest::addColumn<bool>("tick");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("first run, ticked") << true << true << true;
+    QTest::newRow("first run, not ticked") << true << false << false;
+    QTest::newRow("from the menu") << false << false << false;
+}
+
+void TestDlgSettings::runWizardChoice()
+{
+    QFETCH(bool, show);
+    QFETCH(bool, tick);
+    QFETCH(bool, expected);
+    QTemporaryDir tmp;
+    ScriptedPrompter p;
+    DlgSettings dlg(nullptr, &settings, nullptr, show);
+    QCOMPARE(child<QCheckBox>(&dlg, "chbxRunWizard")->isHidden(), !show);
+    child<QCheckBox>(&dlg, "chbxRunWizard")->setChecked(tick);
+    QVERIFY(!dlg.runWizard());
+    setFields(dlg, tmp.path(), "5808", "7909", "5");
+    save(dlg);
+    QCOMPARE(p.calls.size(), 0);
+    QCOMPARE(dlg.runWizard(), expected);
+}
+
+void TestDlgSettings::autoUpdate_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<bool>("checked");
+    QTest::newRow("absent") << QVariant() << false;
+    QTest::newRow("enabled") << QVariant("enabled") << true;
+    QTest::newRow("letter case differs") << QVariant("Enabled") << false;
+    QTest::newRow("disabled") << QVariant("disabled") << false;
+}
+
+void TestDlgSettings::autoUpdate()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(bool, checked);
+    if (stored.isValid())
+        settings.setValue("autoUpdate", stored);
+    QTemporaryDir tmp;
+    QTimer timer;
+    timer.start(3600000);
+    ScriptedPrompter p;
+    DlgSettings dlg(nullptr, &settings, &timer, false);
+    QCOMPARE(child<QCheckBox>(&dlg, "chbxAutoUpdate")->isChecked(), checked);
+    setFields(dlg, tmp.path(), "5808", "7909", "5");
+    save(dlg);
+    QCOMPARE(settings.value("autoUpdate").toString(), QString(checked ? "enabled" : "disabled"));
+    QCOMPARE(timer.isActive(), checked);
+    if (checked)
+        QCOMPARE(timer.interval(), 1000);
+}
+
+void TestDlgSettings::browse()
+{
+    settings.setValue("zorWorkingDir", "");
+    BrowsePrompter p;
+    DlgSettings dlg(nullptr, &settings, nullptr, false);
+    QLineEdit *field = child<QLineEdit>(&dlg, "tbxTempDir");
+    QVERIFY(!field->isEnabled());
+    QVERIFY(field->isReadOnly());
+
+    p.answerText("/data/korvane");
+    child<QPushButton>(&dlg, "btnBrowseTemp")->click();
+    QCOMPARE(field->text(), QStringLiteral("/data/korvane"));
+    p.answerText(QString());
+    child<QPushButton>(&dlg, "btnBrowseTemp")->click();
+    QCOMPARE(field->text(), QStringLiteral("/data/korvane"));
+
+    QCOMPARE(p.startDirs, QStringList({"/", "/data/korvane"}));
+    QCOMPARE(p.calls.size(), 2);
+    QCOMPARE(p.calls[0].kind, QStringLiteral("existingDirectory"));
+    QCOMPARE(p.calls[0].title, QStringLiteral("Select Korvane temp directory"));
+    QVERIFY(p.unexpected.isEmpty());
+    QVERIFY(!settings.value("zorWorkingDir").toString().size());
+}
+
+void TestDlgSettings::columnsUnchangedRoundTrip()
+{
+    const QString before = layout(settings);
+    QTemporaryDir tmp;
+    ScriptedPrompter p;
+    DlgSettings dlg(nullptr, &settings, nullptr, false);
+    QCOMPARE(listOrder(dlg), QList<int>({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}));
+    QListWidget *list = child<QListWidget>(&dlg, "listWidget");
+    QCOMPARE(list->dragDropMode(), QAbstractItemView::InternalMove);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("IP Address"));
+    QCOMPARE(list->item(7)->checkState(), Qt::Checked);
+    QCOMPARE(list->item(8)->checkState(), Qt::Unchecked);
+    auto *info = static_cast<ColumnInfo *>(list->item(14)->data(Qt::UserRole).value<void *>());
+    QVERIFY(info);
+    QCOMPARE(info->key, QStringLiteral("colTimezone"));
+    QCOMPARE(info->header, QStringLiteral("Timezone"));
+    setFields(dlg, tmp.path(), "5808", "7909", "5");
+    save(dlg);
+    QCOMPARE(layout(settings), before);
+}
+
+void TestDlgSettings::columnsReorder()
+{
+    QTemporaryDir tmp;
+    ScriptedPrompter p;
+    {
+        DlgSettings dlg(nullptr, &settings, nullptr, false);
+        QListWidget *list = child<QListWidget>(&dlg, "listWidget");
+        // What an internal drag does: the same item, another row.
+        QListWidgetItem *tz = list->takeItem(list->row(dlg.columnItems[14]));
+        list->insertItem(0, tz);
+        tz->setCheckState(Qt::Checked);
+        setFields(dlg, tmp.path(), "5808", "7909", "5");
+        save(dlg);
+    }
+    QCOMPARE(settings.value("colTimezone").toInt(), 0);
+    QCOMPARE(settings.value("colText0").toString(), QStringLiteral("Timezone"));
+    QCOMPARE(settings.value("colIpAddress").toInt(), 1);
+    QCOMPARE(settings.value("colText1").toString(), QStringLiteral("IP address"));
+    QCOMPARE(settings.value("colProtocolType").toInt(), 8);
+    QCOMPARE(settings.value("colText8").toString(), QStringLiteral("Protocol"));
+    QCOMPARE(settings.value("colText9").toString(), QString());
+    QCOMPARE(Columns::modelColumn(&settings, "colTimezone"), 2);
+
+    DlgSettings again(nullptr, &settings, nullptr, false);
+    QCOMPARE(listOrder(again), QList<int>({14, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
+}
+
+void TestDlgSettings::columnsHiddenBetweenShown()
+{
+    QTemporaryDir tmp;
+    ScriptedPrompter p;
+    {
+        DlgSettings dlg(nullptr, &settings, nullptr, false);
+        QListWidget *list = child<QListWidget>(&dlg, "listWidget");
+        QListWidgetItem *serial = list->takeItem(list->row(dlg.columnItems[8]));
+        list->insertItem(2, serial);
+        QListWidgetItem *hostname = list->takeItem(list->row(dlg.columnItems[10]));
+        list->insertItem(list->count(), hostname);
+        hostname->setCheckState(Qt::Checked);
+        setFields(dlg, tmp.path(), "5808", "7909", "5");
+        save(dlg);
+    }
+    QCOMPARE(settings.value("colSerialNumber").toInt(), -1);
+    QCOMPARE(settings.value("colFirmwareVersion").toInt(), 2);
+    QCOMPARE(settings.value("colBoardHostname").toInt(), 8);
+    QCOMPARE(settings.value("colText8").toString(), QStringLiteral("Board hostname"));
+    QCOMPARE(Columns::countFromSettings(&settings), 2 + 9);
+
+    DlgSettings again(nullptr, &settings, nullptr, false);
+    QCOMPARE(listOrder(again), QList<int>({0, 1, 2, 3, 4, 5, 6, 7, 10, 8, 9, 11, 12, 13, 14}));
+}
+
+void TestDlgSettings::columnsAllOrNone_data()
+{
+    QTest::addColumn<bool>("tick");
+    QTest::newRow("none") << false;
+    QTest::newRow("all") << true;
+}
+
+void TestDlgSettings::columnsAllOrNone()
+{
+    QFETCH(bool, tick);
+    QTemporaryDir tmp;
+    ScriptedPrompter p;
+    DlgSettings dlg(nullptr, &settings, nullptr, false);
+    for (QListWidgetItem *item : dlg.columnItems)
+        item->setCheckState(tick ? Qt::Checked : Qt::Unchecked);
+    setFields(dlg, tmp.path(), "5808", "7909", "5");
+    save(dlg);
+    for (int i = 0; i < Columns::Count; ++i) {
+        QCOMPARE(settings.value(QLatin1String(Columns::table[i].key)).toInt(), tick ? i : -1);
+        QCOMPARE(settings.value(Columns::textKey(i)).toString(),
+                 tick ? QString::fromLatin1(Columns::table[i].header) : QString());
+    }
+    QCOMPARE(Columns::countFromSettings(&settings), tick ? 17 : 2);
+}
+
+void TestDlgSettings::columnsHandEdited_data()
+{
+    // Stored positions in table order ("-" for a missing key) and the list order expected.
+    QTest::addColumn<QStringList>("positions");
+    QTest::addColumn<QList<int>>("order");
+    auto row = [](const char *name, const char *stored, QList<int> order) {
+        QTest::newRow(name) << QString::fromLatin1(stored).split(QLatin1Char(' ')) << order;
+    };
+    row("out of range", "0 1 15 99 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 2",
+        {0, 1, 14, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
+    row("repeated", "0 0 1 1 2 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1",
+        {0, 2, 4, 1, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+    row("missing keys", "- 1 2 - -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1",
+        {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+    row("not a number", "x 5 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -7",
+        {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+    row("all missing", "- - - - - - - - - - - - - - -",
+        {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+    row("gaps", "14 -1 7 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 3",
+        {14, 2, 0, 1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
+}
+
+void TestDlgSettings::columnsHandEdited()
+{
+    QFETCH(QStringList, positions);
+    QFETCH(QList<int>, order);
+    QCOMPARE(positions.size(), Columns::Count);
+    for (int i = 0; i < Columns::Count; ++i) {
+        const QString key = QLatin1String(Columns::table[i].key);
+        if (positions[i] == QLatin1String("-"))
+            settings.remove(key);
+        else
+            settings.setValue(key, positions[i]);
+    }
+
+    QTemporaryDir tmp;
+    ScriptedPrompter p;
+    DlgSettings dlg(nullptr, &settings, nullptr, false);
+    QCOMPARE(child<QListWidget>(&dlg, "listWidget")->count(), Columns::Count);
+    QCOMPARE(listOrder(dlg), order);
+    setFields(dlg, tmp.path(), "5808", "7909", "5");
+    save(dlg);
+
+    // The saved layout is gap-free again: shown columns 0..n-1 in list order.
+    int shown = 0;
+    for (int i : order) {
+        const bool checked = dlg.columnItems[i]->checkState() == Qt::Checked;
+        const int position = settings.value(QLatin1String(Columns::table[i].key)).toInt();
+        QCOMPARE(position, checked ? shown : -1);
+        if (checked)
+            QCOMPARE(settings.value(Columns::textKey(shown++)).toString(), QLatin1String(Columns::table[i].header));
+    }
+    for (int i = shown; i < Columns::Count; ++i)
+        QCOMPARE(settings.value(Columns::textKey(i)).toString(), QString());
+}
+
+QTEST_MAIN(TestDlgSettings)
+#include "tst_dlgsettings.moc"

@@ -1,0 +1,556 @@
+// Dedicated storage: merging the clients' block-device lists, the white-list
+// file and dialog, the scan and send steps and the hand-back to the wizard.
+#include "commands/core/blockdevicelist.h"
+#include "commands/core/whitelistfile.h"
+#include "commands/core/wizardhandback.h"
+#include "commands/dlgeditwhitelist.h"
+#include "commands/packets/signagepackets.h"
+#include "commands/storagewhitelist.h"
+#include "devicelink/sslserver.h"
+#include "devicelink/thinclientinfo.h"
+#include "scriptedprompter.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(WhiteListOutcome)
+
+static const QString WarningText = QStringLiteral(
+    "*** WARNING! ***\n\nBy proceeding with this action, you are permitting the TarnelX installer to overwrite the "
+    "selected storage devices without further prompting. If you enable a Tarnel PXE server, this could result in "
+    "destruction of valuable data on PCs in the same VLAN and IP subnet that you didn't intend for use as thin "
+    "clients, if they happen to have the same storage devices and are network booted for any reason.\n\nYou should "
+    "not allow the client to automatically select a storage device unless you can guarantee that there is no "
+    "valuable data on ANY of the listed storage devices.\n\nAre you sure that you want to dedicate the selected "
+    "devices for Tarnel' exclusive use?");
+
+static void writeFile(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+static QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+class TestStorageWhiteList : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void mergeCountsEveryLine();
+    void loadDirectory();
+    void sizeInMb_data();
+    void sizeInMb();
+    void rowsOfWellFormedLines_data();
+    void rowsOfWellFormedLines();
+
+    void fileRoundTrip();
+    void payload_data();
+    void payload();
+
+    void dialogTable();
+    void dialogSaves();
+    void dialogRefusalsAndFailures();
+
+    void scanAndStart();
+    void sendToStorageModels();
+    void sendOutcomes();
+
+    void wizardHandBack_data();
+    void wizardHandBack();
+    void applyHandBack();
+
+private:
+    ThinclientInfo *device(const QString &model, bool checked = true, bool online = true);
+
+    QTemporaryDir m_tmp;
+    QString m_dir;
+    QList<ThinclientInfo *> m_devices;
+    QList<QSslSocket *> m_sockets;
+    QList<QPair<QSslSocket *, QByteArray>> m_written;
+};
+
+void TestStorageWhiteList::init()
+{
+    QVERIFY(m_tmp.isValid());
+    static int run = 0;
+    m_dir = m_tmp.path() + QStringLiteral("/run%1").arg(++run);
+    QDir().mkpath(m_dir);
+    m_written.clear();
+    SSLServer::setWriteHook([this](QSslSocket *s, const QByteArray &d) -> qint64 {
+        m_written.append({s, d});
+        return d.size();
+    });
+}
+
+void TestStorageWhiteList::cleanup()
+{
+    SSLServer::setWriteHook(nullptr);
+    qDeleteAll(m_devices);
+    qDeleteAll(m_sockets);
+    m_devices.clear();
+    m_sockets.clear();
+    QDir(m_dir).removeRecursively();
+}
+
+ThinclientInfo *TestStorageWhiteList::device(const QString &model, bool checked, bool online)
+{
+    auto *d = new ThinclientInfo;
+    d->model = model;
+    d->checked = checked;
+    d->online = online;
+    d->socket = new QSslSocket;
+    m_devices << d;
+    m_sockets << d->socket;
+    return d;
+}
+
+void TestStorageWhiteList::mergeCountsEveryLine()
+{
+    BlockDeviceList merged;
+    QStringList first, second;
+    // 150 distinct lines, each reported by both clients: a table that only
+    // counted the first 100 would show 1 for the rest.
+    for (int i = 0; i < 150; ++i) {
+        first << QStringLiteral("%1,V,M,disk,sd%2").arg(1000 + i).arg(i);
+        second.prepend(first.last());
+    }
+    first << QStringLiteral("malformed") << QStringLiteral("1,2,3") << QStringLiteral("malformed");
+    merged.addLines(first);
+    merged.addLines(second);
+    merged.addLines({first.at(149)});   // a third report of the last line
+
+    QCOMPARE(merged.lines().size(), 152);
+    QCOMPARE(merged.lines().first(), first.first());
+    QCOMPARE(merged.lines().at(150), QStringLiteral("malformed"));
+    for (int i = 0; i < 149; ++i)
+        QCOMPARE(merged.occurrences(i), 2);
+    QCOMPARE(merged.occurrences(149), 3);
+    QCOMPARE(merged.occurrences(150), 2);   // the malformed line, counted but never a row
+    QCOMPARE(merged.occurrences(151), 1);
+    QCOMPARE(merged.occurrences(152), 0);   // out of range reads nothing
+
+    const QList<BlockDeviceList::Row> rows = merged.rows();
+    QCOMPARE(rows.size(), 150);
+    QCOMPARE(rows.at(120).line, first.at(120));
+    QCOMPARE(rows.at(120).occurrences, 2);
+}
+
+void TestStorageWhiteList::loadDirectory()
+{
+    // Read in name order without case: A before b; other files and links ignored.
+    writeFile(m_dir + QStringLiteral("/b_blkdev_list.lst"), "2,V,M,T,sdb\r\n1,V,M,T,sda\r\n");
+    writeFile(m_dir + QStringLiteral("/A_blkdev_list.lst"), "1,V,M,T,sda\n3,V\xe9,M,T,sdc\n");
+    writeFile(m_dir + QStringLiteral("/other.txt"), "9,V,M,T,sdz\n");
+    QFile::link(m_dir + QStringLiteral("/A_blkdev_list.lst"), m_dir + QStringLiteral("/L_blkdev_list.lst"));
+    QDir().mkpath(m_dir + QStringLiteral("/D_blkdev_list.lst"));
+
+    BlockDeviceList merged;
+    merged.loadDirectory(m_dir);
+    QCOMPARE(merged.lines(), (QStringList{QStringLiteral("1,V,M,T,sda"), QString::fromLatin1("3,V\xe9,M,T,sdc"),
+                                          QStringLiteral("2,V,M,T,sdb")}));
+    QCOMPARE(merged.occurrences(0), 2);
+    QCOMPARE(merged.occurrences(1), 1);
+    QCOMPARE(merged.occurrences(2), 1);
+
+    BlockDeviceList none;
+    none.loadDirectory(m_dir + QStringLiteral("/missing"));
+    QVERIFY(none.lines().isEmpty());
+}
+
+void TestStorageWhiteList::sizeInMb_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("4095") << "4095" << "1";
+    QTest::newRow("2048") << "2048" << "1";
+    QTest::newRow("2047") << "2047" << "0";
+    QTest::newRow("0") << "0" << "0";
+    QTest::newRow("empty") << "" << "0";
+    QTest::newRow("not a number") << "abc" << "0";
+    QTest::newRow("trailing text") << "2048x" << "0";
+    QTest::newRow("hex is not decimal") << "0x800" << "0";
+    QTest::newRow("negative truncates toward zero") << "-4095" << "-1";
+    QTest::newRow("500 GB disk") << "976773168" << "476940";
+    QTest::newRow("largest 64-bit") << "9223372036854775807" << "4503599627370495";
+    QTest::newRow("beyond 64 bits") << "9223372036854775808" << "0";
+}
+
+void TestStorageWhiteList::sizeInMb()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, shown);
+    QCOMPARE(BlockDeviceList::sizeInMb(field), shown);
+}
+
+void TestStorageWhiteList::rowsOfWellFormedLines_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("cells");   // size, vendor, model, type, name; empty: no row
+    QTest::newRow("five fields") << "4096,ATA,SSD 128,disk,sda" << QStringList{"2", "ATA", "SSD 128", "disk", "sda"};
+    QTest::newRow("empty fields kept") << ",,,," << QStringList{"0", "", "", "", ""};
+    QTest::newRow("four fields") << "1,2,3,4" << QStringList();
+    QTest::newRow("six fields") << "1,2,3,4,5,6" << QStringList();
+    QTest::newRow("empty line") << "" << QStringList();
+}
+
+void TestStorageWhiteList::rowsOfWellFormedLines()
+{
+    QFETCH(QString, line);
+    QFETCH(QStringList, cells);
+    BlockDeviceList::Row row;
+    QCOMPARE(BlockDeviceList::parseLine(line, &row), !cells.isEmpty());
+    if (cells.isEmpty())
+        return;
+    QCOMPARE((QStringList{row.sizeMb, row.vendor, row.model, row.type, row.name}), cells);
+    QCOMPARE(row.line, line);
+}
+
+void TestStorageWhiteList::fileRoundTrip()
+{
+    const QStringList lines{QStringLiteral("1,V,M,T,sda"), QString::fromLatin1("2,V\xe9,M,T,sdb")};
+    QVERIFY(WhiteListFile::save(m_dir, lines));
+    QCOMPARE(readFile(m_dir + QStringLiteral("/whitelist.txt")), QByteArray("1,V,M,T,sda\n2,V\xe9,M,T,sdb\n"));
+    QCOMPARE(WhiteListFile::load(m_dir), lines);
+    QVERIFY(WhiteListFile::save(m_dir, {}));
+    QCOMPARE(readFile(m_dir + QStringLiteral("/whitelist.txt")), QByteArray());
+    QVERIFY(WhiteListFile::load(m_dir + QStringLiteral("/missing")).isEmpty());
+    // No temporary directory set: nothing is written at the file-system root.
+    QVERIFY(!WhiteListFile::save(QString(), lines));
+    QVERIFY(WhiteListFile::path(QString()).isEmpty());
+}
+
+void TestStorageWhiteList::payload_data()
+{
+    QTest::addColumn<QByteArray>("file");   // "<none>": no file
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QByteArray>("payload");
+    QTest::newRow("missing file") << QByteArray("<none>") << 16380 << QByteArray();
+    QTest::newRow("empty file") << QByteArray() << 16380 << QByteArray();
+    QTest::newRow("line ends as LF") << QByteArray("1,V,M,T,a\r\n2,V,M,T,b\r\n") << 16380
+                                     << QByteArray("1,V,M,T,a\n2,V,M,T,b\n");
+    QTest::newRow("exactly the limit") << QByteArray("abc\ndef\n") << 8 << QByteArray("abc\ndef\n");
+    QTest::newRow("whole lines only") << QByteArray("abc\ndef\n") << 7 << QByteArray("abc\n");
+    QTest::newRow("CRLF counted after the drop") << QByteArray("abc\r\ndef\r\n") << 8 << QByteArray("abc\ndef\n");
+    QTest::newRow("one line too long") << QByteArray("abcdefgh\n") << 8 << QByteArray();
+    QByteArray big;
+    while (big.size() < 20000)
+        big += "976773168,ATA,SSD,disk,sda\n";
+    QTest::newRow("large list")
+        << big << SignagePackets::MaxWhiteListPayload << big.left(big.lastIndexOf('\n', 16379) + 1);
+}
+
+void TestStorageWhiteList::payload()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, limit);
+    QFETCH(QByteArray, payload);
+    if (file != "<none>")
+        writeFile(m_dir + QStringLiteral("/whitelist.txt"), file);
+    const QByteArray got = WhiteListFile::payload(m_dir, limit);
+    QVERIFY(got.size() <= limit);
+    QCOMPARE(got, payload);
+}
+
+void TestStorageWhiteList::dialogTable()
+{
+    writeFile(m_dir + QStringLiteral("/c1_blkdev_list.lst"), "4095,ATA,SSD 64,disk,sda\nbroken line\n,USB,,usb,\n");
+    writeFile(m_dir + QStringLiteral("/c2_blkdev_list.lst"), "4095,ATA,SSD 64,disk,sda\n2047,SD,Card,mmc,mmcblk0\n");
+    writeFile(m_dir + QStringLiteral("/whitelist.txt"), "2047,SD,Card,mmc,mmcblk0\n");
+
+    ScriptedPrompter prompter;
+    DlgEditWhiteList dialog(nullptr, m_dir);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Create dedicated storage list"));
+    auto *table = dialog.findChild<QTableWidget *>(QStringLiteral("table"));
+    auto *letChoose = dialog.findChild<QCheckBox *>(QStringLiteral("checkBox"));
+    QCOMPARE(table->columnCount(), 7);
+    QStringList headers;
+    for (int c = 0; c < 7; ++c)
+        headers << table->horizontalHeaderItem(c)->text();
+    QCOMPARE(headers, (QStringList{"", "Size (Mb)", "Model", "Vendor", "Type", "Name", "Occurrences"}));
+
+    const QList<QStringList> expected{{"1", "SSD 64", "ATA", "disk", "sda", "2"},
+                                      {"0", "", "USB", "usb", "", "1"},
+                                      {"0", "Card", "SD", "mmc", "mmcblk0", "1"}};
+    QCOMPARE(table->rowCount(), expected.size());
+    for (int r = 0; r < expected.size(); ++r) {
+        QStringList cells;
+        for (int c = 1; c < 7; ++c)
+            cells << table->item(r, c)->text();
+        QCOMPARE(cells, expected.at(r));
+    }
+    QList<bool> ticked;
+    for (int r = 0; r < 3; ++r)
+        ticked << qobject_cast<QCheckBox *>(table->cellWidget(r, 0))->isChecked();
+    QCOMPARE(ticked, (QList<bool>{false, false, true}));
+
+    // Letting the clients choose makes the table moot.
+    QVERIFY(letChoose->isChecked());
+    QVERIFY(!table->isEnabled());
+    letChoose->click();
+    QVERIFY(table->isEnabled());
+    letChoose->click();
+    QVERIFY(!table->isEnabled());
+    QVERIFY(prompter.calls.isEmpty());
+}
+
+void TestStorageWhiteList::dialogSaves()
+{
+    writeFile(m_dir + QStringLiteral("/c1_blkdev_list.lst"), "1,A,B,C,sda\n2,A,B,C,sdb\n3,A,B,C,sdc\n");
+    writeFile(m_dir + QStringLiteral("/whitelist.txt"), "1,A,B,C,sda\n9,gone,x,y,z\n");
+
+    ScriptedPrompter prompter;
+    DlgEditWhiteList dialog(nullptr, m_dir);
+    auto *table = dialog.findChild<QTableWidget *>(QStringLiteral("table"));
+    dialog.findChild<QCheckBox *>(QStringLiteral("checkBox"))->click();
+    qobject_cast<QCheckBox *>(table->cellWidget(2, 0))->setChecked(true);
+
+    prompter.answer(QMessageBox::Yes);
+    dialog.accept();
+    QCOMPARE(dialog.result(), 1);
+    QVERIFY(!dialog.letClientsChoose);
+    QCOMPARE(prompter.calls.size(), 1);
+    QCOMPARE(prompter.last().kind, QStringLiteral("question"));
+    QCOMPARE(prompter.last().title, QStringLiteral("Create dedicated storage list"));
+    QCOMPARE(prompter.last().text, WarningText);
+    QCOMPARE(prompter.last().buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(prompter.last().defaultButton, QMessageBox::No);
+    // Only ticked rows, in row order; a chosen line no client reported is dropped.
+    QCOMPARE(readFile(m_dir + QStringLiteral("/whitelist.txt")), QByteArray("1,A,B,C,sda\n3,A,B,C,sdc\n"));
+
+    // No list arrived: empty table, OK still writes an empty white list.
+    const QString empty = m_dir + QStringLiteral("/empty");
+    QDir().mkpath(empty);
+    DlgEditWhiteList none(nullptr, empty);
+    QCOMPARE(none.findChild<QTableWidget *>(QStringLiteral("table"))->rowCount(), 0);
+    prompter.answer(QMessageBox::Yes);
+    none.accept();
+    QCOMPARE(none.result(), 1);
+    QVERIFY(none.letClientsChoose);
+    QCOMPARE(readFile(empty + QStringLiteral("/whitelist.txt")), QByteArray());
+    QVERIFY(prompter.unexpected.isEmpty());
+}
+
+void TestStorageWhiteList::dialogRefusalsAndFailures()
+{
+    writeFile(m_dir + QStringLiteral("/c1_blkdev_list.lst"), "1,A,B,C,sda\n");
+    writeFile(m_dir + QStringLiteral("/whitelist.txt"), "old\n");
+    ScriptedPrompter prompter;
+
+    DlgEditWhiteList refused(nullptr, m_dir);
+    QSignalSpy refusedDone(&refused, &QDialog::finished);
+    prompter.answer(QMessageBox::No);
+    refused.accept();
+    QCOMPARE(refusedDone.count(), 1);
+    QCOMPARE(refused.result(), 0);
+    QCOMPARE(readFile(m_dir + QStringLiteral("/whitelist.txt")), QByteArray("old\n"));
+
+    // The list cannot be written: warned, and the dialog stays open.
+    const QString blocked = m_dir + QStringLiteral("/blocked");
+    QDir().mkpath(blocked + QStringLiteral("/whitelist.txt"));
+    DlgEditWhiteList failing(nullptr, blocked);
+    QSignalSpy failingDone(&failing, &QDialog::finished);
+    prompter.answer(QMessageBox::Yes);
+    failing.accept();
+    QCOMPARE(failingDone.count(), 0);
+    QCOMPARE(prompter.last().kind, QStringLiteral("warning"));
+    QCOMPARE(prompter.last().title, QStringLiteral("Saving whitelist"));
+    QCOMPARE(prompter.last().text, QStringLiteral("There was an error saving whitelist to disk"));
+    QVERIFY(prompter.unexpected.isEmpty());
+}
+
+void TestStorageWhiteList::scanAndStart()
+{
+    writeFile(m_dir + QStringLiteral("/old_blkdev_list.lst"), "1,A,B,C,sda\n");
+    writeFile(m_dir + QStringLiteral("/keep.txt"), "x");
+    ScriptedPrompter prompter;
+    const QList<ThinclientInfo *> empty;
+    QCOMPARE(StorageWhiteList::scan(nullptr, m_dir, &empty), -1);
+    QCOMPARE(prompter.last().title, QStringLiteral("Scan for storage devices"));
+    QCOMPARE(prompter.last().text, QStringLiteral("Cannot scan for storage devices. No devices found!"));
+    QVERIFY(m_written.isEmpty());
+    QVERIFY(QFile::exists(m_dir + QStringLiteral("/old_blkdev_list.lst")));
+
+    // Every selected device is asked, whatever its model.
+    ThinclientInfo *k1 = device(QStringLiteral("ORL K1"));
+    device(QStringLiteral("ORL QB64"), false);
+    prompter.clear();
+    QVERIFY(StorageWhiteList::start(nullptr, m_dir, &m_devices));
+    QCOMPARE(prompter.texts(QStringLiteral("information")),
+             QStringList(QStringLiteral("Click OK to obtain a list of storage devices from selected clients.\n\nThis "
+                                        "will take about 5 seconds!")));
+    QCOMPARE(prompter.last().title, QStringLiteral("Dedicated storage"));
+    QCOMPARE(m_written.size(), 1);
+    QCOMPARE(m_written[0].first, k1->socket);
+    QCOMPARE(m_written[0].second, QByteArray::fromHex("30000000"));
+    QVERIFY(!QFile::exists(m_dir + QStringLiteral("/old_blkdev_list.lst")));
+    QVERIFY(QFile::exists(m_dir + QStringLiteral("/keep.txt")));
+
+    // Reaching no device: no timer; the caller hands back to the wizard.
+    k1->checked = false;
+    prompter.clear();
+    QVERIFY(!StorageWhiteList::start(nullptr, m_dir, &m_devices));
+    QCOMPARE(prompter.last().title, QStringLiteral("Status update"));
+    QVERIFY(!StorageWhiteList::start(nullptr, m_dir, &empty));
+    QVERIFY(!StorageWhiteList::start(nullptr, m_dir, nullptr));
+    QCOMPARE(m_written.size(), 1);
+    QVERIFY(prompter.unexpected.isEmpty());
+}
+
+void TestStorageWhiteList::sendToStorageModels()
+{
+    writeFile(m_dir + QStringLiteral("/c_blkdev_list.lst"), "1,A,B,C,sda\n2,A,B,C,sdb\n");
+    ThinclientInfo *qb = device(QStringLiteral("ORL QB64"));
+    device(QStringLiteral("orl qb64"));
+    ThinclientInfo *pc = device(QStringLiteral("Pyrel PC"));
+    device(QStringLiteral("Pyrel PC 2"));
+    device(QStringLiteral("ORL GZ1"), false);
+    device(QStringLiteral("ORL GZ1"), true, false);
+    ThinclientInfo *gz = device(QStringLiteral("ORL GZ1"));
+    device(QStringLiteral("ORL K1"));
+    QCOMPARE(StorageWhiteList::recipients(&m_devices), (QList<ThinclientInfo *>{qb, pc, gz}));
+
+    ScriptedPrompter prompter;
+    prompter.answerDialog([](QDialog *d) {
+        auto *table = d->findChild<QTableWidget *>(QStringLiteral("table"));
+        d->findChild<QCheckBox *>(QStringLiteral("checkBox"))->click();
+        qobject_cast<QCheckBox *>(table->cellWidget(1, 0))->setChecked(true);
+        d->accept();
+        return d->result();
+    });
+    prompter.answer(QMessageBox::Yes);
+    QCOMPARE(StorageWhiteList::send(nullptr, m_dir, &m_devices), WhiteListOutcome::Sent);
+    const QByteArray frame = QByteArray::fromHex("3100000c") + "2,A,B,C,sdb\n";
+    QCOMPARE(m_written.size(), 3);
+    QCOMPARE(m_written[0].first, qb->socket);
+    QCOMPARE(m_written[1].first, pc->socket);
+    QCOMPARE(m_written[2].first, gz->socket);
+    for (const auto &w : m_written)
+        QCOMPARE(w.second, frame);
+
+    // Letting the clients choose sends the auto-select text instead.
+    m_written.clear();
+    prompter.answerDialog([](QDialog *d) {
+        d->accept();
+        return d->result();
+    });
+    prompter.answer(QMessageBox::Yes);
+    QCOMPARE(StorageWhiteList::send(nullptr, m_dir, &m_devices), WhiteListOutcome::Sent);
+    QCOMPARE(m_written.size(), 3);
+    QCOMPARE(m_written[0].second, QByteArray::fromHex("3100000c4155544f2d53454c4543540a"));
+    QVERIFY(prompter.unexpected.isEmpty());
+}
+
+void TestStorageWhiteList::sendOutcomes()
+{
+    ScriptedPrompter prompter;
+    QCOMPARE(StorageWhiteList::send(nullptr, m_dir, nullptr), WhiteListOutcome::NoDevices);
+    QCOMPARE(prompter.last().kind, QStringLiteral("information"));
+    QCOMPARE(prompter.last().title, QStringLiteral("Send dedicated storage whitelist"));
+    QCOMPARE(prompter.last().text, QStringLiteral("Cannot send dedicated storage whitelist. No devices found!"));
+
+    device(QStringLiteral("ORL QB64"));
+    prompter.clear();
+    prompter.answerDialog([](QDialog *d) {
+        d->reject();
+        return d->result();
+    });
+    QCOMPARE(StorageWhiteList::send(nullptr, m_dir, &m_devices), WhiteListOutcome::Cancelled);
+    QCOMPARE(prompter.calls.size(), 1);
+    QCOMPARE(prompter.last().dialogClass, QStringLiteral("DlgEditWhiteList"));
+
+    // Only devices of other models selected.
+    m_devices.first()->model = QStringLiteral("ORL K1");
+    prompter.clear();
+    prompter.answerDialog([](QDialog *d) {
+        d->accept();
+        return d->result();
+    });
+    prompter.answer(QMessageBox::Yes);
+    QCOMPARE(StorageWhiteList::send(nullptr, m_dir, &m_devices), WhiteListOutcome::SentToNone);
+    QCOMPARE(prompter.last().kind, QStringLiteral("warning"));
+    QCOMPARE(prompter.last().title, QStringLiteral("Send dedicated storage list"));
+    QCOMPARE(prompter.last().text, QStringLiteral("\nCommand was not sent to any device(s) because none are "
+                                                  "selected or dedicated storage has not been auto-selected"));
+
+    QVERIFY(m_written.isEmpty());
+    QVERIFY(prompter.unexpected.isEmpty());
+}
+
+void TestStorageWhiteList::wizardHandBack_data()
+{
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<WhiteListOutcome>("outcome");
+    QTest::addColumn<bool>("startTimer");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("status");
+    const QString step = QStringLiteral("download_updates_completed");
+    const QString done = QStringLiteral("whitelist_completed");
+    const QString wait = QStringLiteral("Setting up dedicated storage list: waiting 30 seconds for clients to reconnect");
+    QTest::newRow("scan reached no device") << true << WhiteListOutcome::ScanReachedNoDevice << true << 1000 << done
+                                            << QString();
+    QTest::newRow("empty department") << true << WhiteListOutcome::NoDevices << true << 1000 << done << QString();
+    QTest::newRow("dialog cancelled") << true << WhiteListOutcome::Cancelled << true << 1000 << done << QString();
+    QTest::newRow("sent to none: step again") << true << WhiteListOutcome::SentToNone << true << 1000 << step
+                                              << QString();
+    QTest::newRow("sent") << true << WhiteListOutcome::Sent << true << 30000 << done << wait;
+    for (WhiteListOutcome o : {WhiteListOutcome::ScanReachedNoDevice, WhiteListOutcome::NoDevices,
+                               WhiteListOutcome::Cancelled, WhiteListOutcome::SentToNone, WhiteListOutcome::Sent})
+        QTest::addRow("outside the wizard %d", int(o)) << false << o << false << 0 << step << QString();
+}
+
+void TestStorageWhiteList::wizardHandBack()
+{
+    QFETCH(bool, running);
+    QFETCH(WhiteListOutcome, outcome);
+    QFETCH(bool, startTimer);
+    QFETCH(int, interval);
+    QFETCH(QString, state);
+    QFETCH(QString, status);
+    const WizardHandBack h =
+        WizardHandBack::afterWhiteList(running, QStringLiteral("download_updates_completed"), outcome);
+    QCOMPARE(h.startTimer, startTimer);
+    QCOMPARE(h.intervalMs, interval);
+    QCOMPARE(h.state, state);
+    QCOMPARE(h.statusText, status);
+}
+
+void TestStorageWhiteList::applyHandBack()
+{
+    QString state = QStringLiteral("download_updates_completed");
+    QTimer timer;
+    QLabel label(QStringLiteral("before"));
+    StorageWhiteList::apply(WizardHandBack::afterWhiteList(false, state, WhiteListOutcome::Sent), &state, &timer,
+                            &label);
+    QVERIFY(!timer.isActive());
+    QCOMPARE(label.text(), QStringLiteral("before"));
+
+    StorageWhiteList::apply(WizardHandBack::afterWhiteList(true, state, WhiteListOutcome::SentToNone), &state,
+                            &timer, &label);
+    QVERIFY(timer.isActive());
+    QCOMPARE(timer.interval(), 1000);
+    QCOMPARE(state, QStringLiteral("download_updates_completed"));
+    QCOMPARE(label.text(), QStringLiteral("before"));
+
+    StorageWhiteList::apply(WizardHandBack::afterWhiteList(true, state, WhiteListOutcome::Sent), &state, &timer,
+                            &label);
+    QCOMPARE(timer.interval(), 30000);
+    QCOMPARE(state, QStringLiteral("whitelist_completed"));
+    QCOMPARE(label.text(),
+             QStringLiteral("Setting up dedicated storage list: waiting 30 seconds for clients to reconnect"));
+}
+
+QTEST_MAIN(TestStorageWhiteList)
+#include "tst_storagewhitelist.moc"

@@ -1,0 +1,517 @@
+// The signage sync list, its progress dialog, the output dialog and the sync
+// command as the main window runs it.
+#include "commands/core/syncfilelist.h"
+#include "commands/dlgdsisync.h"
+#include "commands/dlggetfilelist.h"
+#include "commands/packets/signagepackets.h"
+#include "commands/signagesync.h"
+#include "devicelink/sslserver.h"
+#include "devicelink/thinclientinfo.h"
+#include "scriptedprompter.h"
+
+#include <QCheckBox>
+#include <QCryptographicHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+static void writeFile(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+static QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+static QByteArray fileLine(const QString &path, const QByteArray &data)
+{
+    return "file=" + path.toLatin1() + " md5sum=" + QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex()
+        + '\n';
+}
+
+// Stops the walk when it comes to a given directory or entry.
+class CancelAt : public SyncFileListObserver
+{
+public:
+    QString dir;
+    int entry = -1;            // cancel when this entry of dir is reached; -1: on entering dir
+    bool cancel = false;
+    QString current;
+    QStringList unreadable;
+    std::function<void(const QString &)> onDirectory;
+
+    void directoryShown(const QString &d, int) override
+    {
+        current = d;
+        if (onDirectory)
+            onDirectory(d);
+        if (d == dir && entry < 0)
+            cancel = true;
+    }
+    void entryReached(int index) override
+    {
+        if (current == dir && index == entry)
+            cancel = true;
+    }
+    bool cancelled() override { return cancel; }
+    void unreadableFile(const QString &path) override { unreadable << path; }
+};
+
+// Accepts a number of bytes, then fails every write.
+class FailingDevice : public QIODevice
+{
+public:
+    explicit FailingDevice(qint64 room) : m_room(room) { open(QIODevice::WriteOnly | QIODevice::Text); }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64 len) override
+    {
+        if (len > m_room)
+            return -1;
+        m_room -= len;
+        return len;
+    }
+
+private:
+    qint64 m_room;
+};
+
+// One department whose devices' writes are recorded instead of sent.
+class Department
+{
+public:
+    explicit Department(int selected, int unselected = 0)
+    {
+        for (int i = 0; i < selected + unselected; ++i) {
+            auto *d = new ThinclientInfo;
+            d->checked = i < selected;
+            d->online = true;
+            d->socket = new QSslSocket;
+            devices << d;
+        }
+        SSLServer::setWriteHook([this](QSslSocket *, const QByteArray &frame) -> qint64 {
+            frames << frame;
+            return frame.size();
+        });
+    }
+    ~Department()
+    {
+        SSLServer::setWriteHook(nullptr);
+        for (ThinclientInfo *d : devices)
+            delete d->socket;
+        qDeleteAll(devices);
+    }
+
+    QList<ThinclientInfo *> devices;
+    QList<QByteArray> frames;
+};
+
+class TestSyncFileList : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void listOrderAndContent();
+    void emptyDirectory();
+    void cancelNeverSucceeds_data();
+    void cancelNeverSucceeds();
+    void cancelKeepsPreviousList();
+    void unreadableFileLeftOut();
+    void writeFailure();
+
+    void dialogWritesList();
+    void dialogCancelInLastSubdirectory();
+    void dialogWarnings();
+
+    void outputDialog();
+    void commandSendsBlocksAndStoresSettings();
+    void commandCancelOnSecondOutput();
+    void commandRefusals();
+
+private:
+    // root/ with Beta/{inner/deep.bin, z.txt}, alpha/, A.txt, B.txt, a.txt,
+    // .hidden, .hiddendir/x, link -> a.txt, dirlink -> Beta
+    QString makeTree();
+    QByteArray expectedTree() const;
+
+    QTemporaryDir m_tmp;
+    QString m_root;
+};
+
+void TestSyncFileList::init()
+{
+    QVERIFY(m_tmp.isValid());
+    QSettings(QStringLiteral("Halvard"), QStringLiteral("korvane_server")).clear();
+}
+
+QString TestSyncFileList::makeTree()
+{
+    m_root = m_tmp.path() + QStringLiteral("/content");
+    QDir().mkpath(m_root + QStringLiteral("/Beta/inner"));
+    QDir().mkpath(m_root + QStringLiteral("/alpha"));
+    QDir().mkpath(m_root + QStringLiteral("/.hiddendir"));
+    writeFile(m_root + QStringLiteral("/Beta/inner/deep.bin"), QByteArray(30000, '\x7f'));
+    writeFile(m_root + QStringLiteral("/Beta/z.txt"), "zz");
+    writeFile(m_root + QStringLiteral("/A.txt"), "upper a");
+    writeFile(m_root + QStringLiteral("/B.txt"), "upper b");
+    writeFile(m_root + QStringLiteral("/a.txt"), "lower a");
+    writeFile(m_root + QStringLiteral("/.hidden"), "hidden");
+    writeFile(m_root + QStringLiteral("/.hiddendir/x"), "x");
+    QFile::link(m_root + QStringLiteral("/a.txt"), m_root + QStringLiteral("/link"));
+    QFile::link(m_root + QStringLiteral("/Beta"), m_root + QStringLiteral("/dirlink"));
+    return m_root;
+}
+
+QByteArray TestSyncFileList::expectedTree() const
+{
+    const QString r = m_root;
+    return "dir=" + (r + "/Beta").toLatin1() + '\n'
+        + "dir=" + (r + "/Beta/inner").toLatin1() + '\n'
+        + fileLine(r + "/Beta/inner/deep.bin", QByteArray(30000, '\x7f'))
+        + fileLine(r + "/Beta/z.txt", "zz")
+        + "dir=" + (r + "/alpha").toLatin1() + '\n'
+        + fileLine(r + "/A.txt", "upper a")
+        + fileLine(r + "/B.txt", "upper b")
+        + fileLine(r + "/a.txt", "lower a");
+}
+
+void TestSyncFileList::listOrderAndContent()
+{
+    const QString root = makeTree();
+    const QString list = m_tmp.path() + QStringLiteral("/list.txt");
+    writeFile(list, QByteArray(5000, 'o'));   // an old, longer list is replaced, not overwritten in part
+    QCOMPARE(SyncFileList::create(root, list), SyncFileList::Result::Written);
+    QCOMPARE(readFile(list), expectedTree());
+}
+
+void TestSyncFileList::emptyDirectory()
+{
+    QDir().mkpath(m_tmp.path() + QStringLiteral("/empty"));
+    const QString list = m_tmp.path() + QStringLiteral("/empty.txt");
+    QCOMPARE(SyncFileList::create(m_tmp.path() + QStringLiteral("/empty"), list), SyncFileList::Result::Written);
+    QVERIFY(QFile::exists(list));
+    QCOMPARE(readFile(list), QByteArray());
+
+    QCOMPARE(SyncFileList::listPath(QStringLiteral("/t"), 2), QStringLiteral("/t/dsi_file_list_op2.txt"));
+    QVERIFY(SyncFileList::listPath(QString(), 1).isEmpty());
+    QCOMPARE(SyncFileList::create(m_tmp.path(), QString()), SyncFileList::Result::MissingArgument);
+}
+
+void TestSyncFileList::cancelNeverSucceeds_data()
+{
+    QTest::addColumn<QString>("dir");
+    QTest::addColumn<int>("entry");
+    QTest::newRow("entering the last subdirectory") << QStringLiteral("/two") << -1;
+    QTest::newRow("at the last file of the last subdirectory") << QStringLiteral("/two") << 1;
+    QTest::newRow("at the last subdirectory's entry") << QString() << 1;
+    QTest::newRow("in an empty last subdirectory") << QStringLiteral("/two/empty") << -1;
+}
+
+void TestSyncFileList::cancelNeverSucceeds()
+{
+    QFETCH(QString, dir);
+    QFETCH(int, entry);
+    // The last entry of the content directory is a subdirectory, so a cancel
+    // inside it has no later entry at the top to be noticed at.
+    const QString root = m_tmp.path() + QStringLiteral("/c");
+    QDir().mkpath(root + QStringLiteral("/one"));
+    QDir().mkpath(root + QStringLiteral("/two/empty"));
+    writeFile(root + QStringLiteral("/two/f1"), "1");
+    writeFile(root + QStringLiteral("/two/f2"), "2");
+
+    CancelAt observer;
+    observer.dir = root + dir;
+    observer.entry = entry;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly | QIODevice::Text);
+    QCOMPARE(SyncFileList::write(root, &buffer, &observer), SyncFileList::Result::Cancelled);
+}
+
+void TestSyncFileList::cancelKeepsPreviousList()
+{
+    const QString root = makeTree();
+    const QString list = m_tmp.path() + QStringLiteral("/keep.txt");
+    writeFile(list, "previous list\n");
+    CancelAt observer;
+    observer.dir = root + QStringLiteral("/alpha");
+    QCOMPARE(SyncFileList::create(root, list, &observer), SyncFileList::Result::Cancelled);
+    QCOMPARE(readFile(list), QByteArray("previous list\n"));
+    QCOMPARE(QDir(m_tmp.path()).entryList(QStringList(QStringLiteral("keep.txt*"))), QStringList("keep.txt"));
+}
+
+void TestSyncFileList::unreadableFileLeftOut()
+{
+    const QString root = makeTree();
+    CancelAt observer;   // never cancels: dir is empty
+    // Gone between listing and hashing: its digest cannot be computed.
+    observer.onDirectory = [&](const QString &d) {
+        if (d == root + QStringLiteral("/Beta"))
+            QFile::remove(root + QStringLiteral("/Beta/z.txt"));
+    };
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly | QIODevice::Text);
+    QCOMPARE(SyncFileList::write(root, &buffer, &observer), SyncFileList::Result::Written);
+    QCOMPARE(observer.unreadable, QStringList(root + QStringLiteral("/Beta/z.txt")));
+    QByteArray expected = expectedTree();
+    expected.replace(fileLine(root + "/Beta/z.txt", "zz"), "");
+    QCOMPARE(buffer.data(), expected);
+}
+
+void TestSyncFileList::writeFailure()
+{
+    const QString root = makeTree();
+    for (qint64 room : {qint64(0), qint64(40), qint64(300)}) {
+        FailingDevice device(room);
+        QCOMPARE(SyncFileList::write(root, &device), SyncFileList::Result::WriteFailed);
+    }
+}
+
+// The progress dialog, run as the commands run it.
+void TestSyncFileList::dialogWritesList()
+{
+    const QString root = makeTree();
+    const QString list = m_tmp.path() + QStringLiteral("/dlg.txt");
+    ScriptedPrompter prompter;
+    prompter.answerDialog([](QDialog *d) { return d->exec(); });
+    QVERIFY(DlgGetFileList::writeList(nullptr, root, list));
+    QCOMPARE(readFile(list), expectedTree());
+    QCOMPARE(prompter.calls.size(), 1);
+    QCOMPARE(prompter.calls[0].dialogClass, QStringLiteral("DlgGetFileList"));
+    QCOMPARE(prompter.calls[0].title, QStringLiteral("Creating list of files to sync"));
+    QVERIFY(prompter.unexpected.isEmpty());
+}
+
+void TestSyncFileList::dialogCancelInLastSubdirectory()
+{
+    const QString root = m_tmp.path() + QStringLiteral("/c");
+    QDir().mkpath(root + QStringLiteral("/one"));
+    QDir().mkpath(root + QStringLiteral("/two"));
+    writeFile(root + QStringLiteral("/two/only"), "1");
+    const QString list = m_tmp.path() + QStringLiteral("/cancel.txt");
+
+    ScriptedPrompter prompter;
+    // Cancel is clicked while the walk shows the last subdirectory, whose
+    // one file is the last entry of the whole list.
+    prompter.answerDialog([&](QDialog *d) {
+        auto *bar = d->findChild<QProgressBar *>(QStringLiteral("progressBar"));
+        auto *label = d->findChild<QLabel *>(QStringLiteral("lblDir"));
+        auto *cancel = d->findChild<QPushButton *>(QStringLiteral("btnCancel"));
+        connect(bar, &QProgressBar::valueChanged, d, [=] {
+            if (label->text() == root + QStringLiteral("/two"))
+                cancel->click();
+        });
+        return d->exec();
+    });
+    QVERIFY(!DlgGetFileList::writeList(nullptr, root, list));
+    QVERIFY(!QFile::exists(list));
+}
+
+void TestSyncFileList::dialogWarnings()
+{
+    const QString root = makeTree();
+    const QString title = QStringLiteral("Sync directory to device");
+    ScriptedPrompter prompter;
+
+    DlgGetFileList empty(nullptr, QString(), QStringLiteral("/x"));
+    QVERIFY(!empty.buildFileList(QString(), m_tmp.path() + QStringLiteral("/x")));
+    QVERIFY(prompter.calls.isEmpty());
+
+    DlgGetFileList missing(nullptr, QStringLiteral("/no/such"), QStringLiteral("/x"));
+    QVERIFY(!missing.buildFileList(QStringLiteral("/no/such"), m_tmp.path() + QStringLiteral("/x")));
+    QCOMPARE(prompter.last().title, title);
+    QCOMPARE(prompter.last().text, QStringLiteral("Specified directory does not exist:\n\n/no/suchFiles will not be synced"));
+
+    for (const QString &badList : {m_tmp.path() + QStringLiteral("/no/list.txt"), root + QStringLiteral("/Beta")}) {
+        QVERIFY(!missing.buildFileList(root, badList));
+        QCOMPARE(prompter.last().title, title);
+        QCOMPARE(prompter.last().text, QStringLiteral("Error creating temporary file:\n\n") + badList
+                                           + QStringLiteral("Files will not be synced"));
+    }
+
+    // A file gone while the walk runs: warned about, left out, the list still written.
+    prompter.clear();
+    prompter.answerDialog([&](QDialog *d) {
+        auto *bar = d->findChild<QProgressBar *>(QStringLiteral("progressBar"));
+        auto *label = d->findChild<QLabel *>(QStringLiteral("lblDir"));
+        connect(bar, &QProgressBar::valueChanged, d, [=] {
+            if (label->text() == root + QStringLiteral("/Beta"))
+                QFile::remove(root + QStringLiteral("/Beta/z.txt"));
+        });
+        return d->exec();
+    });
+    const QString list = m_tmp.path() + QStringLiteral("/l.txt");
+    QVERIFY(DlgGetFileList::writeList(nullptr, root, list));
+    QCOMPARE(prompter.texts(QStringLiteral("warning")),
+             QStringList(QStringLiteral("Error opening file: \n\n") + root
+                         + QStringLiteral("/Beta/z.txt\n\nThis file will not be synced to selected devices")));
+    QVERIFY(!readFile(list).contains("z.txt"));
+    QVERIFY(readFile(list).contains("deep.bin"));
+}
+
+void TestSyncFileList::outputDialog()
+{
+    ScriptedPrompter prompter;
+    QString d1 = QStringLiteral("/one"), d2, d3 = QStringLiteral("/three");
+    DlgDsiSync dialog(nullptr, &d1, &d2, &d3);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Sync digital signage directories"));
+    auto edit = [&](int n) { return dialog.findChild<QLineEdit *>(QStringLiteral("tbxOp%1ContDir").arg(n)); };
+    auto box = [&](int n) { return dialog.findChild<QCheckBox *>(QStringLiteral("chbxOp%1SyncNow").arg(n)); };
+    QCOMPARE(edit(1)->text(), d1);
+    QCOMPARE(edit(3)->text(), d3);
+    QVERIFY(box(1)->isChecked() && box(2)->isChecked() && box(3)->isChecked());
+
+    // A checked output without a directory keeps the dialog open.
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.accept();
+    QCOMPARE(finished.count(), 0);
+    QCOMPARE(prompter.last().kind, QStringLiteral("warning"));
+    QCOMPARE(prompter.last().title, QStringLiteral("Cannot sync Output-2 content"));
+    QCOMPARE(prompter.last().text, QStringLiteral("\nYou must specify a directory for Output-2 content"));
+
+    // Browse: a chosen directory replaces the text, a cancelled chooser keeps it.
+    prompter.answerText(QStringLiteral("/chosen"));
+    dialog.findChild<QPushButton *>(QStringLiteral("btnOp2Browse"))->click();
+    QCOMPARE(prompter.last().title, QStringLiteral("Select digital content directory"));
+    QCOMPARE(edit(2)->text(), QStringLiteral("/chosen"));
+    prompter.answerText(QString());
+    dialog.findChild<QPushButton *>(QStringLiteral("btnOp2Browse"))->click();
+    QCOMPARE(edit(2)->text(), QStringLiteral("/chosen"));
+
+    // A cleared output may be empty; its text is still handed back.
+    edit(3)->clear();
+    box(3)->setChecked(false);
+    dialog.accept();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(dialog.result(), 1);
+    QCOMPARE(d1, QStringLiteral("/one"));
+    QCOMPARE(d2, QStringLiteral("/chosen"));
+    QCOMPARE(d3, QString());
+    QVERIFY(dialog.sync1 && dialog.sync2 && !dialog.sync3);
+    QVERIFY(prompter.unexpected.isEmpty());
+}
+
+// Fills the output dialog: directories, then which outputs to sync.
+static ScriptedPrompter::DialogHandler fillOutputs(const QStringList &dirs, const QList<bool> &sync)
+{
+    return [=](QDialog *d) {
+        for (int n = 1; n <= 3; ++n) {
+            d->findChild<QLineEdit *>(QStringLiteral("tbxOp%1ContDir").arg(n))->setText(dirs.at(n - 1));
+            d->findChild<QCheckBox *>(QStringLiteral("chbxOp%1SyncNow").arg(n))->setChecked(sync.at(n - 1));
+        }
+        d->accept();
+        return d->result();
+    };
+}
+
+void TestSyncFileList::commandSendsBlocksAndStoresSettings()
+{
+    const QString root = makeTree();
+    const QString temp = m_tmp.path() + QStringLiteral("/temp");
+    QDir().mkpath(temp);
+    QSettings settings(QStringLiteral("Halvard"), QStringLiteral("korvane_server"));
+    settings.setValue(QStringLiteral("tempDir"), temp);
+    settings.setValue(QStringLiteral("signageContentDir2"), QStringLiteral("/was"));
+
+    ScriptedPrompter prompter;
+    const QString other = root + QStringLiteral("/alpha");
+    prompter.answerDialog([&](QDialog *d) {
+        // Stored values are shown at start; a missing key shows empty.
+        if (d->findChild<QLineEdit *>(QStringLiteral("tbxOp2ContDir"))->text() != QLatin1String("/was")
+            || !d->findChild<QLineEdit *>(QStringLiteral("tbxOp1ContDir"))->text().isEmpty())
+            return 0;
+        return fillOutputs({root, QStringLiteral("/not/synced"), other}, {true, false, true})(d);
+    });
+    prompter.answerDialog([](QDialog *d) { return d->exec(); });
+    prompter.answerDialog([](QDialog *d) { return d->exec(); });
+    Department department(1, 1);
+    QVERIFY(SignageSync::run(nullptr, &settings, &department.devices));
+    QVERIFY(prompter.unexpected.isEmpty());
+
+    QCOMPARE(settings.value(QStringLiteral("signageContentDir1")).toString(), root);
+    QCOMPARE(settings.value(QStringLiteral("signageContentDir2")).toString(), QStringLiteral("/not/synced"));
+    QCOMPARE(settings.value(QStringLiteral("signageContentDir3")).toString(), other);
+
+    const QString list1 = temp + QStringLiteral("/dsi_file_list_op1.txt");
+    const QString list3 = temp + QStringLiteral("/dsi_file_list_op3.txt");
+    QCOMPARE(readFile(list1), expectedTree());
+    QCOMPARE(readFile(list3), QByteArray());
+    QVERIFY(!QFile::exists(temp + QStringLiteral("/dsi_file_list_op2.txt")));
+
+    SignagePackets::SyncOutputs outputs;
+    outputs[0] = {true, root, list1};
+    outputs[2] = {true, other, list3};
+    QCOMPARE(department.frames, QList<QByteArray>{SignagePackets::syncSignageDir(outputs)});
+    QCOMPARE(department.frames[0].at(4 + 1 + root.size() + 3 + list1.size() + 3), '\0');   // output 2's block
+}
+
+void TestSyncFileList::commandCancelOnSecondOutput()
+{
+    const QString root = makeTree();
+    const QString temp = m_tmp.path();
+    QSettings settings(QStringLiteral("Halvard"), QStringLiteral("korvane_server"));
+    settings.setValue(QStringLiteral("tempDir"), temp);
+
+    ScriptedPrompter prompter;
+    prompter.answerDialog(fillOutputs({root, root, root}, {true, true, true}));
+    prompter.answerDialog([](QDialog *d) { return d->exec(); });
+    prompter.answerDialog([](QDialog *d) {
+        d->reject();   // Cancel before the walk starts
+        return d->result();
+    });
+    Department department(2);
+    QVERIFY(!SignageSync::run(nullptr, &settings, &department.devices));
+    QVERIFY(department.frames.isEmpty());
+    QCOMPARE(prompter.calls.size(), 3);   // the third output's list is never started
+    QCOMPARE(readFile(temp + QStringLiteral("/dsi_file_list_op1.txt")), expectedTree());
+    QVERIFY(!QFile::exists(temp + QStringLiteral("/dsi_file_list_op2.txt")));
+    QCOMPARE(settings.value(QStringLiteral("signageContentDir3")).toString(), root);
+}
+
+void TestSyncFileList::commandRefusals()
+{
+    QSettings settings(QStringLiteral("Halvard"), QStringLiteral("korvane_server"));
+    settings.setValue(QStringLiteral("tempDir"), m_tmp.path());
+    ScriptedPrompter prompter;
+    Department none(0, 2);
+    QVERIFY(!SignageSync::run(nullptr, &settings, &none.devices));
+    QVERIFY(!SignageSync::run(nullptr, &settings, nullptr));
+    QCOMPARE(prompter.last().kind, QStringLiteral("information"));
+    QCOMPARE(prompter.last().title, QStringLiteral("Sync directory to device(s)"));
+    QCOMPARE(prompter.last().text, QStringLiteral("\nCannot sync directory to device(s). No device(s) selected!"));
+
+    // A cancelled output dialog stores nothing.
+    prompter.clear();
+    prompter.answerDialog([](QDialog *d) {
+        d->findChild<QLineEdit *>(QStringLiteral("tbxOp1ContDir"))->setText(QStringLiteral("/typed"));
+        d->reject();
+        return d->result();
+    });
+    Department department(1);
+    QVERIFY(!SignageSync::run(nullptr, &settings, &department.devices));
+    QVERIFY(!settings.contains(QStringLiteral("signageContentDir1")));
+
+    // Directories too long for the devices' command buffer: refused before any walk.
+    prompter.clear();
+    const QString longDir = m_tmp.path() + QLatin1Char('/') + QString(2100, QLatin1Char('d'));
+    prompter.answerDialog(fillOutputs({longDir, longDir, QString()}, {true, true, false}));
+    QVERIFY(!SignageSync::run(nullptr, &settings, &department.devices));
+    QCOMPARE(prompter.calls.size(), 2);
+    QCOMPARE(prompter.last().kind, QStringLiteral("warning"));
+    QCOMPARE(prompter.last().text,
+             QStringLiteral("\nCannot sync directory to device(s). The directory names are too long!"));
+    QVERIFY(department.frames.isEmpty());
+    QVERIFY(prompter.unexpected.isEmpty());
+}
+
+QTEST_MAIN(TestSyncFileList)
+#include "tst_syncfilelist.moc"
