@@ -1,32 +1,291 @@
+#include "devicerow.h"
 #include "sslserver.h"
 #include "thinclientinfo.h"
+#include "wire.h"
 
-// Placeholder bodies: replaced as this part of the server is written.
+#include <QColor>
+#include <QFile>
+#include <QStandardItem>
 
-void SSLServer::handleRegistration(QSslSocket *, const char *, int)
+namespace {
+
+using Text = QString ThinclientInfo::*;
+using TI = ThinclientInfo;
+
+// The registration layouts, as runs of text fields in wire order. The same
+// tables say which fields a returning device's registration carries.
+
+// Version 1, the AsciiZ texts before the display modes.
+const Text v1Identity[] = {&TI::model, &TI::deviceName, &TI::ipAddress, &TI::macAddress,
+                           &TI::firmwareVersion, &TI::resolution, &TI::remoteServer, &TI::clientVersion};
+// Version 1, the texts between the boot mode and the server detection.
+const Text v1Settings[] = {&TI::protocolDefault, &TI::cmdLineArgs, &TI::extraText1, &TI::serialNumber};
+// Version 1, sub-code 1 only, after the time server.
+const Text v1ServerTail[] = {&TI::boardHostname, &TI::hotfixVersion, &TI::serverIp,
+                             &TI::serverPort, &TI::extraText2, &TI::extraText3};
+
+// Version 2, the WireStrings after the display modes, ending with the wired switch.
+const Text v2Identity[] = {&TI::model, &TI::deviceName, &TI::ipAddress, &TI::macAddress,
+                           &TI::firmwareVersion, &TI::hotfixVersion, &TI::resolution, &TI::remoteServer,
+                           &TI::clientVersion, &TI::protocolType, &TI::serialNumber, &TI::timeServer,
+                           &TI::boardHostname, &TI::timezone, &TI::cmdLineArgs, &TI::serverIp,
+                           &TI::serverPort, &TI::dns1, &TI::dns2, &TI::domainSearchPath, &TI::wiredEnabled};
+// Only when the wired switch is "yes".
+const Text v2Wired[] = {&TI::wiredMethod, &TI::ipAddress, &TI::wiredNetmask, &TI::wiredGateway};
+// Only when the wireless switch is "yes".
+const Text v2Wireless[] = {&TI::wirelessMethod, &TI::wirelessIp, &TI::wirelessNetmask,
+                           &TI::wirelessGateway, &TI::wirelessSsid, &TI::wirelessSecurity};
+const Text v2Settings[] = {&TI::keyboardModel, &TI::keyboardLayout, &TI::keyboardVariant,
+                           &TI::keyboardOption, &TI::firewallEnabled, &TI::powerSaveEnabled,
+                           &TI::pxeServerEnabled, &TI::pxeOnly, &TI::dhcpStart, &TI::dhcpEnd};
+
+constexpr quint8 MsgRegistration = 5;
+
+bool isVersion2(qint8 subCode) { return subCode > 2; }
+
+template <size_t N>
+void readAsciiZ(PayloadReader &r, const Text (&fields)[N], ThinclientInfo *into)
 {
+    for (Text f : fields)
+        into->*f = r.asciiZ();
 }
 
-void SSLServer::handleRegistrationV2(QSslSocket *, const char *, int)
+template <size_t N>
+void readWireStrings(PayloadReader &r, const Text (&fields)[N], ThinclientInfo *into)
 {
+    for (Text f : fields)
+        into->*f = r.wireString();
 }
 
-void SSLServer::refreshDeviceRow(ThinclientInfo *)
+template <size_t N>
+void copyTexts(const Text (&fields)[N], const ThinclientInfo &from, ThinclientInfo *to)
 {
-}
-bool SSLServer::parseRegistration(const char *, int, ThinclientInfo *)
-{
-    return false;
+    for (Text f : fields)
+        to->*f = from.*f;
 }
 
-int SSLServer::findDeviceByMac(const QString &, QSslSocket **socketOut, ThinclientInfo **recordOut) const
+bool isYes(const QString &s) { return s.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0; }
+
+// Reads count display modes and keeps the first MaxEdid of them.
+void readModes(PayloadReader &r, int count, ThinclientInfo *into)
+{
+    for (int i = 0; i < count && !r.atEnd(); ++i) {
+        EdidInfo mode;
+        mode.resolution = r.asciiZ();
+        mode.pixelClock = r.asciiZ();
+        mode.horizontal = r.asciiZ();
+        mode.vertical = r.asciiZ();
+        mode.sync = r.asciiZ();
+        mode.polarity = r.asciiZ();
+        if (i < ThinclientInfo::MaxEdid)
+            into->edid[i] = mode;
+    }
+    into->edidCount = quint16(qMin(count, int(ThinclientInfo::MaxEdid)));
+}
+
+void parseVersion1(PayloadReader &r, qint8 subCode, ThinclientInfo *into)
+{
+    readAsciiZ(r, v1Identity, into);
+    // A count byte of 128 or more reads as negative: no display modes.
+    readModes(r, qMax(0, int(r.s8())), into);
+    into->protocolType = r.asciiZ().toUpper();
+    into->bootMode = r.u16();
+    readAsciiZ(r, v1Settings, into);
+    into->serverDetection = r.u16();
+    into->timeServer = r.asciiZ();
+    if (subCode == 1)
+        readAsciiZ(r, v1ServerTail, into);
+}
+
+void parseVersion2(PayloadReader &r, ThinclientInfo *into)
+{
+    readModes(r, r.u16(), into);
+    readWireStrings(r, v2Identity, into);
+    if (isYes(into->wiredEnabled))
+        readWireStrings(r, v2Wired, into);
+    into->wirelessEnabled = r.wireString();
+    if (isYes(into->wirelessEnabled))
+        readWireStrings(r, v2Wireless, into);
+    readWireStrings(r, v2Settings, into);
+    into->bootMode = r.u16();
+    into->serverDetection = r.u16();
+    into->autoLogin = r.u16() == 1;
+    into->autoReconnect = r.u16() == 1;
+    into->swapServer = r.u16() == 1;
+    into->printServer = r.u16() == 1;
+}
+
+// A returning device's record takes every value its registration carries;
+// what this registration version does not carry keeps its earlier value.
+// The row, the tick and the department belong to the record, not to the
+// message, and stay.
+void copyCarried(const ThinclientInfo &from, ThinclientInfo *to, qint8 subCode)
+{
+    if (isVersion2(subCode)) {
+        copyTexts(v2Identity, from, to);
+        // The switches decide whether the details below were sent; when an
+        // interface is off, its old details are no longer true either.
+        copyTexts(v2Wired, from, to);
+        to->wirelessEnabled = from.wirelessEnabled;
+        copyTexts(v2Wireless, from, to);
+        copyTexts(v2Settings, from, to);
+        to->autoLogin = from.autoLogin;
+        to->autoReconnect = from.autoReconnect;
+        to->swapServer = from.swapServer;
+        to->printServer = from.printServer;
+    } else {
+        copyTexts(v1Identity, from, to);
+        to->protocolType = from.protocolType;
+        copyTexts(v1Settings, from, to);
+        to->timeServer = from.timeServer;
+        if (subCode == 1)
+            copyTexts(v1ServerTail, from, to);
+    }
+    to->bootMode = from.bootMode;
+    to->serverDetection = from.serverDetection;
+    for (int i = 0; i < ThinclientInfo::MaxEdid; ++i)
+        to->edid[i] = from.edid[i];
+    to->edidCount = from.edidCount;
+}
+
+bool isWholeRegistration(const char *message, int length)
+{
+    return message && length >= Wire::HeaderSize
+           && Wire::HeaderSize + (quint8(message[2]) << 8 | quint8(message[3])) == length;
+}
+
+ThinclientInfo *takePending(QList<ThinclientInfo *> &pending, QSslSocket *socket)
+{
+    for (int i = 0; i < pending.size(); ++i)
+        if (pending.at(i)->socket == socket)
+            return pending.takeAt(i);
+    return nullptr;
+}
+
+} // namespace
+
+bool SSLServer::parseRegistration(const char *message, int length, ThinclientInfo *into)
+{
+    if (!message || !into || length < Wire::HeaderSize || (quint8(message[0]) & 0x7F) != MsgRegistration)
+        return false;
+    const qint8 subCode = qint8(message[1]);
+    PayloadReader reader(message, length);
+    if (isVersion2(subCode))
+        parseVersion2(reader, into);
+    else
+        parseVersion1(reader, subCode, into);
+    return true;
+}
+
+void SSLServer::handleRegistration(QSslSocket *socket, const char *message, int length)
+{
+    if (!isWholeRegistration(message, length))
+        return;
+    const qint8 subCode = qint8(message[1]);
+    if (isVersion2(subCode)) {
+        handleRegistrationV2(socket, message, length);
+        return;
+    }
+    // No pending record: not authenticated, or registered already on this
+    // connection.
+    ThinclientInfo *record = takePending(pendingDevices, socket);
+    if (!record)
+        return;
+    parseRegistration(message, length, record);
+    // A device told by DHCP where the console is needs no broadcast.
+    emit onSetBroadcastBtnState(record->serverDetection != 1);
+    fileRegistration(socket, record, subCode);
+}
+
+void SSLServer::handleRegistrationV2(QSslSocket *socket, const char *message, int length)
+{
+    if (!isWholeRegistration(message, length) || !isVersion2(qint8(message[1])))
+        return;
+    ThinclientInfo *record = takePending(pendingDevices, socket);
+    if (!record)
+        return;
+    parseRegistration(message, length, record);
+    fileRegistration(socket, record, qint8(message[1]));
+}
+
+void SSLServer::fileRegistration(QSslSocket *socket, ThinclientInfo *record, qint8 subCode)
+{
+    record->checked = false;
+    record->transferFile = nullptr;
+    if (!devices) {
+        delete record;
+        return;
+    }
+
+    QSslSocket *oldSocket = nullptr;
+    ThinclientInfo *old = nullptr;
+    if (findDeviceByMac(record->macAddress, &oldSocket, &old) != 0) {
+        devices->insert(socket, record);
+        emit onDeviceRegistered(record);
+        return;
+    }
+
+    copyCarried(*record, old, subCode);
+    delete record;
+    old->online = true;
+    old->socket = socket;
+    old->checked = old->item && old->item->checkState() == Qt::Checked;
+    // A transfer of the old connection cannot go on over the new one.
+    if (old->transferFile) {
+        old->transferFile->close();
+        delete old->transferFile;
+        old->transferFile = nullptr;
+    }
+    devices->remove(oldSocket);
+    devices->insert(socket, old);
+    refreshDeviceRow(old);
+    // The old connection is dead or superseded; nothing refers to it now.
+    // Only sockets this server accepted are its to release.
+    if (oldSocket && oldSocket != socket && oldSocket->parent() == this)
+        retireSocket(oldSocket);
+}
+
+int SSLServer::findDeviceByMac(const QString &mac, QSslSocket **socketOut, ThinclientInfo **recordOut) const
 {
     *socketOut = nullptr;
     *recordOut = nullptr;
+    // Devices that report no MAC address cannot be told apart; matching them
+    // would hand one device's row to another.
+    if (mac.isEmpty() || !devices)
+        return -1;
+    for (auto it = devices->cbegin(); it != devices->cend(); ++it) {
+        if (it.value() && it.value()->macAddress == mac) {
+            *socketOut = it.key();
+            *recordOut = it.value();
+            return 0;
+        }
+    }
     return -1;
 }
 
-QSslSocket *SSLServer::socketForDevice(ThinclientInfo *) const
+QSslSocket *SSLServer::socketForDevice(ThinclientInfo *record) const
 {
+    if (!devices || !record)
+        return nullptr;
+    for (auto it = devices->cbegin(); it != devices->cend(); ++it)
+        if (it.value() == record)
+            return it.key();
     return nullptr;
+}
+
+void SSLServer::refreshDeviceRow(ThinclientInfo *record)
+{
+    if (!DeviceRow::hasRow(record))
+        return;
+    DeviceRow::setEnabled(record, columnCount, true);
+    DeviceRow::setText(record, 0, record->deviceName);
+    if (record->bootMode == 1 || record->bootMode == 3) {
+        DeviceRow::setText(record, 1,
+                           record->bootMode == 1 ? QStringLiteral("In factory mode") : QStringLiteral("In upgrade mode"));
+        DeviceRow::setForeground(record, 1, QColor(0, 0, 255));
+    } else {
+        DeviceRow::setText(record, 1, QString());
+    }
+    if (settings)
+        DeviceRow::writeColumns(settings, record);
 }

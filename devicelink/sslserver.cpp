@@ -1,49 +1,122 @@
 #include "sslserver.h"
 #include "columns.h"
+#include "devicerow.h"
 #include "thinclientinfo.h"
+#include "utils.h"
+#include "wire.h"
 
 #include <QDate>
+#include <QDebug>
+#include <QFile>
 #include <QSettings>
-
-// Placeholder bodies: replaced as this part of the server is written.
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QTimer>
 
 const char *const SSLServer::DevicePassPhrase = "qaZimoRTelUvaNKowS";
 const char *const SSLServer::ConsolePassPhrase = "....doRQuaLimPetaSoLvIRenk";
+
+namespace {
+
+// TLS material compiled into the program; used when startServer names none.
+const char DefaultCertPath[] = ":/certs/resources/certs/server.crt";
+const char DefaultKeyPath[] = ":/certs/resources/certs/server.pknp";
+
+constexpr int ReadBufferSize = 8192;
+constexpr quint8 CmdServerDate = 0x05;
+constexpr quint8 ServerDateSubCode = 0x01;
+
+QByteArray readWhole(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+} // namespace
 
 static SSLServer::WriteHook writeHook;
 
 SSLServer::SSLServer(QObject *parent, QMap<QSslSocket *, ThinclientInfo *> *devices, QSettings *settings)
     : QTcpServer(parent), devices(devices), settings(settings)
 {
-    columnCount = Columns::countFromSettings(settings);
+    columnCount = settings ? Columns::countFromSettings(settings) : Columns::FixedColumns;
 }
 
 SSLServer::SSLServer(QObject *parent) : QTcpServer(parent) {}
 
-SSLServer::~SSLServer() = default;
+SSLServer::~SSLServer()
+{
+    // The sockets are children and die with the base class; make sure none of
+    // them reaches this half-destroyed server on its way out.
+    for (QSslSocket *socket : findChildren<QSslSocket *>(Qt::FindDirectChildrenOnly))
+        socket->disconnect(this);
+    for (Connection *c : std::as_const(m_connections)) {
+        delete c->handshakeTimer;
+        delete c;
+    }
+    m_connections.clear();
+    // Records of devices that never registered belong to nobody else.
+    qDeleteAll(pendingDevices);
+    pendingDevices.clear();
+}
 
 bool SSLServer::startServer(const QNetworkAddressEntry &entry, quint16 port, const QString &cert,
                             const QString &key, const QHostAddress &address)
 {
     addressEntry = entry;
+    if (cert != certPath || key != keyPath)
+        m_tlsLoaded = false;
     certPath = cert;
     keyPath = key;
+    if (!m_tlsLoaded && !loadTlsMaterial()) {
+        // Without a certificate no device could ever connect; accepting
+        // connections only to drop them would hide the fault.
+        qWarning() << "SSLServer::startServer: cannot load the TLS certificate or key";
+        return false;
+    }
     return listen(address, port);
+}
+
+bool SSLServer::loadTlsMaterial()
+{
+    const QString cert = certPath.isEmpty() ? QString::fromLatin1(DefaultCertPath) : certPath;
+    const QString key = keyPath.isEmpty() ? QString::fromLatin1(DefaultKeyPath) : keyPath;
+    const QSslCertificate certificate(readWhole(cert), QSsl::Pem);
+    const QSslKey privateKey(readWhole(key), QSsl::Rsa, QSsl::Pem, QSsl::PrivateKey, QByteArray());
+    if (certificate.isNull() || privateKey.isNull())
+        return false;
+
+    // Built once and shared by every connection. Devices carry no client
+    // certificate, so none is asked for or verified.
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    config.setProtocol(QSsl::TlsV1_2OrLater);
+    config.setLocalCertificate(certificate);
+    config.setPrivateKey(privateKey);
+    config.setPeerVerifyMode(QSslSocket::VerifyNone);
+    m_tlsConfig = config;
+    m_tlsLoaded = true;
+    return true;
 }
 
 void SSLServer::setWriteHook(WriteHook hook) { writeHook = hook; }
 
 qint64 SSLServer::writeToDevice(QSslSocket *socket, const char *data, int length)
 {
+    if (!socket || !data || length < 0)
+        return -1;
     return writeToDevice(socket, QByteArray(data, length));
 }
 
 qint64 SSLServer::writeToDevice(QSslSocket *socket, const QByteArray &data)
 {
-    if (writeHook)
-        return writeHook(socket, data);
+    // A disconnected device's record keeps a null socket; commands that
+    // reach it anyway must not crash the console.
     if (!socket)
         return -1;
+    if (writeHook)
+        return writeHook(socket, data);
     return socket->write(data);
 }
 
@@ -65,20 +138,230 @@ ThinclientInfo *SSLServer::registeredRecord(QSslSocket *socket) const
     return devices ? devices->value(socket, nullptr) : nullptr;
 }
 
-void SSLServer::authenticateClient(QSslSocket *) {}
-bool SSLServer::checkHandshakeLine(const QByteArray &, QByteArray *) { return false; }
-QByteArray SSLServer::serverDateFrame(const QDate &) { return QByteArray(); }
-void SSLServer::incomingConnection(qintptr) {}
-void SSLServer::onReadyToRead() {}
+void SSLServer::incomingConnection(qintptr socketDescriptor)
+{
+    auto *socket = new QSslSocket(this);
+    newSocket = socket;
+    if (!socket->setSocketDescriptor(socketDescriptor, QAbstractSocket::ConnectedState, QIODevice::ReadWrite)) {
+        qWarning().nospace() << "SSLServer::incomingConnection: Couldn't setSocketDescriptor(" << socketDescriptor
+                             << ") for this connection";
+        delete socket;
+        newSocket = nullptr;
+        return;
+    }
+    if (!m_tlsLoaded && !loadTlsMaterial()) {
+        qWarning() << "SSLServer::incomingConnection: no TLS certificate or key";
+        delete socket;
+        newSocket = nullptr;
+        return;
+    }
+    socket->setReadBufferSize(ReadBufferSize);
+
+    connect(socket, &QSslSocket::readyRead, this, &SSLServer::onReadyToRead);
+    connect(socket, &QSslSocket::peerVerifyError, this, &SSLServer::onPeerVerifyError);
+    connect(socket, &QSslSocket::encrypted, this, &SSLServer::onEncrypted);
+    connect(socket, &QSslSocket::modeChanged, this, &SSLServer::onModeChanged);
+    connect(socket, &QSslSocket::disconnected, this, &SSLServer::onDisconnected);
+    connect(socket, &QSslSocket::connected, this, &SSLServer::onConnected);
+    connect(socket, &QSslSocket::stateChanged, this, &SSLServer::onStateChanged);
+    connect(socket, &QSslSocket::sslErrors, this, &SSLServer::onSslErrors);
+    // Whoever deletes a socket, its connection state and pending records go
+    // with it, so nothing keeps a dangling pointer.
+    connect(socket, &QObject::destroyed, this, [this, socket] {
+        if (newSocket == socket)
+            newSocket = nullptr;
+        releaseConnection(socket);
+        for (int i = pendingDevices.size() - 1; i >= 0; --i)
+            if (pendingDevices.at(i)->socket == socket)
+                delete pendingDevices.takeAt(i);
+    });
+
+    auto *c = new Connection;
+    // A socket that never finishes its handshake would hold its descriptor
+    // and buffers for good.
+    c->handshakeTimer = new QTimer;
+    c->handshakeTimer->setSingleShot(true);
+    c->handshakeTimer->setInterval(m_handshakeTimeoutMs);
+    connect(c->handshakeTimer, &QTimer::timeout, this, [this, socket] { onHandshakeTimeout(socket); });
+    m_connections.insert(socket, c);
+    c->handshakeTimer->start();
+
+    socket->setSslConfiguration(m_tlsConfig);
+    socket->startServerEncryption();
+}
+
+SSLServer::Connection *SSLServer::connectionFor(QSslSocket *socket)
+{
+    return m_connections.value(socket, nullptr);
+}
+
+void SSLServer::releaseConnection(QSslSocket *socket)
+{
+    Connection *c = m_connections.take(socket);
+    if (!c)
+        return;
+    delete c->handshakeTimer;
+    delete c;
+}
+
+void SSLServer::retireSocket(QSslSocket *socket)
+{
+    if (!socket)
+        return;
+    socket->disconnect(this);
+    releaseConnection(socket);
+    for (int i = pendingDevices.size() - 1; i >= 0; --i)
+        if (pendingDevices.at(i)->socket == socket)
+            delete pendingDevices.takeAt(i);
+    if (newSocket == socket)
+        newSocket = nullptr;
+    socket->abort();
+    socket->deleteLater();
+}
+
+void SSLServer::onHandshakeTimeout(QSslSocket *socket)
+{
+    const Connection *c = connectionFor(socket);
+    if (c && !c->passed)
+        retireSocket(socket);
+}
+
+void SSLServer::onReadyToRead()
+{
+    auto *socket = qobject_cast<QSslSocket *>(sender());
+    if (!socket)
+        return;
+    Connection *c = connectionFor(socket);
+    if (!c) {
+        socket->readAll();
+        return;
+    }
+    if (!c->passed) {
+        authenticateClient(socket);
+        return;
+    }
+    c->frames.append(socket->readAll());
+    dispatchBuffered(socket);
+}
+
+void SSLServer::dispatchBuffered(QSslSocket *socket)
+{
+    QByteArray frame;
+    // A handler may close the connection; look the state up again each time.
+    while (Connection *c = connectionFor(socket)) {
+        if (!c->frames.next(&frame))
+            return;
+        dispatchFrame(socket, frame);
+    }
+}
+
+void SSLServer::authenticateClient(QSslSocket *socket)
+{
+    Connection *c = connectionFor(socket);
+    if (!c || c->passed)
+        return;
+    c->lineBuffer.append(socket->readAll());
+    const qsizetype end = c->lineBuffer.indexOf('\n');
+    if (end < 0) {
+        if (c->lineBuffer.size() > MaxHandshakeLine)
+            retireSocket(socket);
+        return;
+    }
+    QByteArray line = c->lineBuffer.left(end);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    QByteArray answer;
+    if (line.size() > MaxHandshakeLine || !checkHandshakeLine(line, &answer)) {
+        // No answer: a stranger learns nothing about what was wrong.
+        retireSocket(socket);
+        return;
+    }
+
+    // Whatever followed the line in the same read is the device's first
+    // frame bytes.
+    const QByteArray rest = c->lineBuffer.mid(end + 1);
+    c->lineBuffer = QByteArray();
+    c->passed = true;
+    delete c->handshakeTimer;
+    c->handshakeTimer = nullptr;
+
+    auto *record = new ThinclientInfo;
+    record->checked = false;
+    record->authenticated = 1;
+    record->socket = socket;
+    record->online = true;
+    record->edidCount = 0;
+    pendingDevices.append(record);
+
+    writeToDevice(socket, answer);
+    writeToDevice(socket, serverDateFrame(QDate::currentDate()));
+
+    c->frames.append(rest);
+    dispatchBuffered(socket);
+}
+
+bool SSLServer::checkHandshakeLine(const QByteArray &line, QByteArray *answer)
+{
+    const QString text = Utils::fromWire(line.constData(), int(line.size()));
+    const QStringList parts = text.split(QStringLiteral("::"), Qt::KeepEmptyParts);
+    if (parts.size() != 2)
+        return false;
+    const QString &fieldPart = parts.at(0);
+    const QStringList fields = fieldPart.split(QLatin1Char(':'), Qt::KeepEmptyParts);
+    if (fields.size() < 6)
+        return false;
+
+    // The device hashes its fields with alternating case, so any case it
+    // writes them in is accepted; only the first six take part.
+    QString normalised;
+    for (int i = 0; i < 6; ++i)
+        normalised += (i % 2 ? fields.at(i).toUpper() : fields.at(i).toLower()) + QLatin1Char(':');
+    normalised += QLatin1String(DevicePassPhrase);
+    if (Utils::md5Hex(normalised) != parts.at(1))
+        return false;
+
+    if (answer)
+        *answer = Utils::toWire(Utils::md5Hex(fieldPart + QLatin1String(ConsolePassPhrase)));
+    return true;
+}
+
+QByteArray SSLServer::serverDateFrame(const QDate &date)
+{
+    return WireWriter(CmdServerDate, ServerDateSubCode)
+        .wireString(QString::number(date.month()))
+        .wireString(QString::number(date.day()))
+        .wireString(QString::number(date.year()))
+        .finish();
+}
+
+void SSLServer::onDisconnected()
+{
+    auto *socket = qobject_cast<QSslSocket *>(sender());
+    if (!socket)
+        return;
+    ThinclientInfo *record = registeredRecord(socket);
+    if (!record) {
+        retireSocket(socket);
+        return;
+    }
+    // A registered device keeps its record and its map entry under this
+    // socket until it registers again; only its receive state goes.
+    releaseConnection(socket);
+    record->online = false;
+    record->socket = nullptr;
+    if (record->transferFile) {
+        record->transferFile->close();
+        delete record->transferFile;
+        record->transferFile = nullptr;
+    }
+    DeviceRow::setEnabled(record, columnCount, false);
+}
+
+// TLS failures are left to Qt: the handshake fails and the socket closes.
 void SSLServer::onSslErrors(const QList<QSslError> &) {}
 void SSLServer::onEncrypted() {}
 void SSLServer::onPeerVerifyError(const QSslError &) {}
 void SSLServer::onModeChanged(QSslSocket::SslMode) {}
-void SSLServer::onDisconnected() {}
 void SSLServer::onConnected() {}
 void SSLServer::onError(QAbstractSocket::SocketError) {}
 void SSLServer::onStateChanged(QAbstractSocket::SocketState) {}
-SSLServer::Connection *SSLServer::connectionFor(QSslSocket *) { return nullptr; }
-void SSLServer::releaseConnection(QSslSocket *) {}
-void SSLServer::onHandshakeTimeout(QSslSocket *) {}
-bool SSLServer::loadTlsMaterial() { return false; }

@@ -48,7 +48,7 @@ public:
     int indexOfPendingDevice(QSslSocket *socket) const;
     ThinclientInfo *registeredRecord(QSslSocket *socket) const;   // null when not in the map
 
-    // Handshake: reads the socket's handshake lines (Part of the accept path).
+    // Handshake: reads the socket's handshake line until it is whole and checks it.
     void authenticateClient(QSslSocket *socket);
     // The pure line check: true when the line (without its line end) is a
     // good handshake; *answer then holds the 32 answer digits.
@@ -138,11 +138,20 @@ private:
         QByteArray lineBuffer;       // handshake bytes until a line end
         FrameAssembler frames;       // framed messages after the handshake
         QTimer *handshakeTimer = nullptr;
+        bool passed = false;         // a good handshake line was read
     };
     Connection *connectionFor(QSslSocket *socket);
     void releaseConnection(QSslSocket *socket);
     void onHandshakeTimeout(QSslSocket *socket);
     bool loadTlsMaterial();
+    // Hands every whole buffered frame of the socket to dispatchFrame.
+    void dispatchBuffered(QSslSocket *socket);
+    // Closes a socket that is not (or no longer) a registered device's and
+    // releases it with its pending records and connection state.
+    void retireSocket(QSslSocket *socket);
+    // Registration steps after parsing: file a new record or merge it into
+    // the older record of the same device.
+    void fileRegistration(QSslSocket *socket, ThinclientInfo *record, qint8 subCode);
 
     QHash<QSslSocket *, Connection *> m_connections;
     QSslConfiguration m_tlsConfig;
