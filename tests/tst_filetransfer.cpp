@@ -1,6 +1,7 @@
 // Downloads, uploads and the white list, handler by handler and without a
 // network: which files a device may read, what lands in the temporary
 // directory, and the replies byte by byte.
+#include "fileclient.h"
 #include "handlerfixture.h"
 
 #include "devicelink/wire.h"
@@ -14,27 +15,11 @@
 
 namespace {
 
-QByteArray openRead(const QString &path, quint8 subCode = 0)
-{
-    return WireWriter(9, subCode).u8(0).asciiZ(path).finish();
-}
-
-QByteArray readChunk(quint16 wanted)
-{
-    return WireWriter(11, 0).u16(wanted).finish();
-}
-
-const QByteArray closeFile = QByteArray::fromHex("0a000000");
-
-QByteArray openWrite(const QString &name)
-{
-    return WireWriter(22, 0).asciiZ(name).finish();
-}
-
-QByteArray writeChunk(const QByteArray &data)
-{
-    return WireWriter(23, 0).raw(data).finish();
-}
+using FileMessages::openRead;
+using FileMessages::openWrite;
+using FileMessages::readChunk;
+using FileMessages::writeChunk;
+const QByteArray closeFile = FileMessages::close();
 
 QByteArray reply(quint8 code, const QByteArray &text = QByteArray())
 {
@@ -98,6 +83,8 @@ private slots:
     void init();
     void cleanup();
 
+    void requestBytes_data();
+    void requestBytes();
     void replyFrame_data();
     void replyFrame();
     void readableFiles_data();
@@ -166,6 +153,28 @@ void TestFileTransfer::cleanup()
     f = nullptr;
     delete m_root;
     m_root = nullptr;
+}
+
+// The simulator's requests, byte by byte.
+void TestFileTransfer::requestBytes_data()
+{
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("9") << openRead("/a", 0) << QByteArray::fromHex("09000004" "00" "2f6100");
+    QTest::newRow("9 signage") << openRead("/a", 1) << QByteArray::fromHex("09010004" "00" "2f6100");
+    QTest::newRow("10") << FileMessages::close() << QByteArray::fromHex("0a000000");
+    QTest::newRow("11") << readChunk(4092) << QByteArray::fromHex("0b000002" "0ffc");
+    QTest::newRow("22") << openWrite("b.txt") << QByteArray::fromHex("16000006" "622e74787400");
+    QTest::newRow("23") << writeChunk("xyz") << QByteArray::fromHex("17000003" "78797a");
+    QTest::newRow("23 too big") << writeChunk(QByteArray(65536, 'x')) << QByteArray();
+    QTest::newRow("49") << FileMessages::whiteListRequest() << QByteArray::fromHex("31000000");
+}
+
+void TestFileTransfer::requestBytes()
+{
+    QFETCH(QByteArray, frame);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(frame.toHex(), bytes.toHex());
 }
 
 void TestFileTransfer::replyFrame_data()
