@@ -62,11 +62,23 @@ QString resolveDownload(QSettings *settings, const QString &requested, quint8 su
     return QString();
 }
 
+// Files the console itself keeps in the temporary directory. A device's
+// upload shares that directory and must never replace one of them.
+const char *const consoleFiles[] = {
+    "KorvaneManager.ini", "whitelist.txt", "dsi_file_list_op1.txt", "dsi_file_list_op2.txt",
+    "dsi_file_list_op3.txt", "rem_proto_help.txt", "downloadlist.txt",
+};
+
 // An upload name must stay inside the temporary directory.
 bool isPlainFileName(const QString &name)
 {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
-           && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")
+        || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+        return false;
+    for (const char *own : consoleFiles)
+        if (name.compare(QLatin1String(own), Qt::CaseInsensitive) == 0)
+            return false;
+    return true;
 }
 
 void discardTransfer(ThinclientInfo *record)

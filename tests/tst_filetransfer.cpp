@@ -394,6 +394,10 @@ void TestFileTransfer::uploadNames_data()
     QTest::newRow("escape") << "../outside/evil.txt" << 4;
     QTest::newRow("absolute") << "/tmp/evil.txt" << 4;
     QTest::newRow("backslash") << "..\\evil.txt" << 4;
+    QTest::newRow("department file") << "KorvaneManager.ini" << 4;
+    QTest::newRow("white list, other case") << "WhiteList.TXT" << 4;
+    QTest::newRow("signage list") << "dsi_file_list_op2.txt" << 4;
+    QTest::newRow("block-device list") << "00_11_22_blkdev_list.lst" << 0;
 }
 
 void TestFileTransfer::uploadNames()
