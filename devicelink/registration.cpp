@@ -138,8 +138,11 @@ void copyCarried(const ThinclientInfo &from, ThinclientInfo *to, qint8 subCode)
         to->protocolType = from.protocolType;
         copyTexts(v1Settings, from, to);
         to->timeServer = from.timeServer;
-        if (subCode == 1)
-            copyTexts(v1ServerTail, from, to);
+        // A version-1 device reports no time zone, and without sub-code 1 no
+        // server fields: what it reported before no longer holds, so those
+        // are emptied rather than shown stale.
+        copyTexts(v1ServerTail, from, to);
+        to->timezone = from.timezone;
     }
     to->bootMode = from.bootMode;
     to->serverDetection = from.serverDetection;
