@@ -4,8 +4,7 @@
 
 #include "department.h"
 #include "departmentfile.h"
-#include "deptinfo.h"
-#include "devicelink/thinclientinfo.h"
+#include "devicetree.h"
 
 #include <QSettings>
 
@@ -26,14 +25,5 @@ void MainWindow::onDeviceRegistered(ThinclientInfo *record)
 
 void MainWindow::addDeviceToDepartment(ThinclientInfo *info)
 {
-    if (!info)
-        return;
-    // Unlisted devices go to the default department, which loading always makes.
-    const int id = deviceDepartments.value(info->macAddress, 0);
-    DeptInfo *department = Department::findDeptById(departments, id);
-    if (!department)
-        department = Department::findDeptById(departments, 0);
-    if (!department)
-        return;
-    department->devices.append(info);
+    DeviceTree::addDeviceToDepartment(departments, deviceDepartments, settings, info);
 }
