@@ -51,13 +51,6 @@ private slots:
         delete prompter;
     }
 
-    void window()
-    {
-        QCOMPARE(w->objectName(), QStringLiteral("MainWindow"));
-        QCOMPARE(w->size(), QSize(1280, 800));
-        QVERIFY(!w->windowIcon().isNull());
-    }
-
     void menuBar()
     {
         QCOMPARE(entries(w->menuBar()->actions()),
@@ -208,16 +201,6 @@ private slots:
         QCOMPARE(a->text(), text);
         QCOMPARE(a->isVisible(), visible);
         QCOMPARE(a->isEnabled(), enabled);
-    }
-
-    void allActionsOfTheForm()
-    {
-        // 58 actions of the form; the tool bar adds one for its logo box.
-        int own = 0;
-        for (QAction *a : w->findChildren<QAction *>(QString(), Qt::FindDirectChildrenOnly))
-            if (!a->objectName().isEmpty())
-                ++own;
-        QCOMPARE(own, 58);
     }
 
     void actionWithoutSlotDoesNothing()
