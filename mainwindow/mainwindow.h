@@ -114,6 +114,10 @@ public:
     // The first-run preferences asked for the wizard.
     bool runWizardAtStart = false;
 
+    // Members of the device tree and the department panel.
+
+    // Members of the commands.
+
 public slots:
     void newLocalSocketConnection();
     void onSetBroadcastBtnState(bool state);
@@ -129,6 +133,14 @@ public slots:
     void on_actionAbout_ZOR_triggered();
     void on_actionPreferences_triggered();
     void on_actionClear_application_settings_triggered();
+
+    // Device tree, selection and the department panel (mainwindow/).
+
+    // Everyday and prompt commands, device-list export (commands/).
+
+    // Configuration commands: network, server, credentials, USB, install, PXE (commands/).
+
+    // Signage content sync and the storage white list (commands/).
 
 protected:
     void closeEvent(QCloseEvent *event) override;
