@@ -59,27 +59,33 @@ QString DeviceRow::detectionText(quint16 serverDetection)
     }
 }
 
+QStringList DeviceRow::columnTexts(const ThinclientInfo *r)
+{
+    // One text per row of Columns::table, in its order.
+    return {
+        r->ipAddress,
+        r->macAddress,
+        r->firmwareVersion,
+        r->hotfixVersion,
+        r->resolution,
+        r->remoteServer,
+        r->clientVersion,
+        r->protocolType.toUpper(),
+        r->serialNumber,
+        r->timeServer,
+        r->boardHostname,
+        detectionText(r->serverDetection),
+        r->serverIp,
+        r->serverPort,
+        r->timezone,
+    };
+}
+
 void DeviceRow::writeColumns(QSettings *settings, const ThinclientInfo *r)
 {
     if (!hasRow(r))
         return;
-    const struct { const char *key; QString text; } cells[] = {
-        {"colIpAddress", r->ipAddress},
-        {"colMacAddress", r->macAddress},
-        {"colFirmwareVersion", r->firmwareVersion},
-        {"colHotfixVersion", r->hotfixVersion},
-        {"colResolution", r->resolution},
-        {"colRemoteServer", r->remoteServer},
-        {"colClientVersion", r->clientVersion},
-        {"colProtocolType", r->protocolType.toUpper()},
-        {"colSerialNumber", r->serialNumber},
-        {"colTimeServerIp", r->timeServer},
-        {"colBoardHostname", r->boardHostname},
-        {"colZorServerDetection", detectionText(r->serverDetection)},
-        {"colZorServerIp", r->serverIp},
-        {"colZorServerPort", r->serverPort},
-        {"colTimezone", r->timezone},
-    };
-    for (const auto &c : cells)
-        setColumnText(settings, r, c.key, c.text);
+    const QStringList texts = columnTexts(r);
+    for (int i = 0; i < Columns::Count; ++i)
+        setColumnText(settings, r, Columns::table[i].key, texts.at(i));
 }

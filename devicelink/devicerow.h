@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 
 class QSettings;
 class QStandardItem;
@@ -23,6 +24,8 @@ void setForeground(const ThinclientInfo *record, int modelColumn, const QColor &
 void setEnabled(const ThinclientInfo *record, int columnCount, bool enabled);
 
 QString detectionText(quint16 serverDetection);
+// The cell texts of the configurable columns, in the order of Columns::table.
+QStringList columnTexts(const ThinclientInfo *record);
 // Writes every configurable column from the record, by the position keys.
 void writeColumns(QSettings *settings, const ThinclientInfo *record);
 }

@@ -15,7 +15,6 @@ struct IncomingType {
 // Messages a device may send. Types without a row are dropped. Frames come
 // whole from the assembler, so the length rules only bite for callers that
 // hand in raw bytes; they are kept so every handler sees what it expects.
-// The file-transfer handlers apply their own rules.
 const IncomingType incomingTypes[] = {
     {3, &SSLServer::handleFirmwareVersion, LengthRule::Exact},
     {4, &SSLServer::handleTimezoneInfo, LengthRule::None},
@@ -23,12 +22,12 @@ const IncomingType incomingTypes[] = {
     {6, &SSLServer::handleDeviceName, LengthRule::Exact},
     {7, &SSLServer::handleStatusMessage, LengthRule::Exact},
     {8, &SSLServer::handleRemoteServer, LengthRule::Exact},
-    {9, &SSLServer::handleFileOpenRead, LengthRule::None},
-    {10, &SSLServer::handleFileClose, LengthRule::None},
+    {9, &SSLServer::handleFileOpenRead, LengthRule::Exact},
+    {10, &SSLServer::handleFileClose, LengthRule::Exact},
     {11, &SSLServer::handleFileReadChunk, LengthRule::None},
     {17, &SSLServer::handleDeviceOffline, LengthRule::None},
     {18, &SSLServer::handleProtocolType, LengthRule::None},
-    {22, &SSLServer::handleFileOpenWrite, LengthRule::None},
+    {22, &SSLServer::handleFileOpenWrite, LengthRule::Exact},
     {23, &SSLServer::handleFileWriteChunk, LengthRule::None},
     {29, &SSLServer::handleNetworkInfo, LengthRule::AtLeast},
     {33, &SSLServer::handleRemoteProtocolHelp, LengthRule::Exact},
@@ -49,8 +48,6 @@ const IncomingType *findType(quint8 type)
 
 bool lengthAllowed(LengthRule rule, const QByteArray &frame)
 {
-    if (frame.size() < Wire::HeaderSize)
-        return rule == LengthRule::None;
     const int whole = Wire::HeaderSize + Frame::payloadLength(frame);
     switch (rule) {
     case LengthRule::Exact: return frame.size() == whole;
@@ -64,7 +61,8 @@ bool lengthAllowed(LengthRule rule, const QByteArray &frame)
 
 void SSLServer::dispatchFrame(QSslSocket *socket, const QByteArray &frame)
 {
-    if (frame.isEmpty())
+    // Even a message without payload has its whole header.
+    if (frame.size() < Wire::HeaderSize)
         return;
     // Only sockets that passed the handshake get here; each handler decides
     // whether a pending (not yet registered) device may use it.
@@ -73,5 +71,8 @@ void SSLServer::dispatchFrame(QSslSocket *socket, const QByteArray &frame)
     const IncomingType *t = findType(quint8(frame.at(0)) & 0x7F);
     if (!t || !lengthAllowed(t->rule, frame))
         return;
-    (this->*t->handler)(socket, frame.constData(), int(frame.size()));
+    // A handler sees its own frame only: bytes past the announced length
+    // belong to no message it may read.
+    const int length = qMin(int(frame.size()), Wire::HeaderSize + Frame::payloadLength(frame));
+    (this->*t->handler)(socket, frame.constData(), length);
 }

@@ -1,36 +1,248 @@
 #include "sslserver.h"
 #include "thinclientinfo.h"
+#include "utils.h"
+#include "wire.h"
 
-// Placeholder bodies: replaced as this part of the server is written.
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
 
-void SSLServer::sendReply(QSslSocket *, quint8, const QString &)
+// Files moving between the console and a device, one request at a time, the
+// device asking and the console answering. A device holds at most one open
+// transfer, in its record. Paths and names come from the device and are
+// trusted for nothing: downloads must resolve, links and all, into one of the
+// configured directories, and uploads land only in the temporary directory.
+
+namespace {
+
+constexpr quint8 ReplyType = 7;
+constexpr quint8 WhiteListType = 49;
+
+// Where a device may read from. Signage content is fetched with a non-zero
+// sub-code, so those directories count only then.
+const struct {
+    const char *key;
+    bool signageOnly;
+} readableDirs[] = {
+    {"firmwareImageDir", false},
+    {"appImageDir", false},
+    {"hotfixDir", false},
+    {"tempDir", false},
+    {"signageContentDir1", true},
+    {"signageContentDir2", true},
+    {"signageContentDir3", true},
+};
+
+QString tempDir(QSettings *settings)
 {
+    return settings ? settings->value(QStringLiteral("tempDir")).toString() : QString();
 }
 
-void SSLServer::handleFileOpenRead(QSslSocket *, const char *, int)
+// The canonical path of a requested file when it lies in an allowed
+// directory, else nothing. Links are resolved on both sides, so a link inside
+// a directory that points out of it is refused, and the file opened is the
+// one that was checked.
+QString resolveDownload(QSettings *settings, const QString &requested, quint8 subCode)
 {
+    if (!settings || requested.isEmpty())
+        return QString();
+    const QString file = QFileInfo(requested).canonicalFilePath();
+    if (file.isEmpty())
+        return QString();
+    for (const auto &d : readableDirs) {
+        if (d.signageOnly && subCode == 0)
+            continue;
+        const QString dir = settings->value(QLatin1String(d.key)).toString();
+        if (dir.trimmed().isEmpty())
+            continue;
+        const QString canonicalDir = QFileInfo(dir).canonicalFilePath();
+        if (!canonicalDir.isEmpty() && Utils::pathContains(file, canonicalDir))
+            return file;
+    }
+    return QString();
 }
 
-void SSLServer::handleFileReadChunk(QSslSocket *, const char *, int)
+// Files the console itself keeps in the temporary directory. A device's
+// upload shares that directory and must never replace one of them.
+const char *const consoleFiles[] = {
+    "KorvaneManager.ini", "whitelist.txt", "dsi_file_list_op1.txt", "dsi_file_list_op2.txt",
+    "dsi_file_list_op3.txt", "rem_proto_help.txt", "downloadlist.txt",
+};
+
+// An upload name must stay inside the temporary directory.
+bool isPlainFileName(const QString &name)
 {
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")
+        || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+        return false;
+    for (const char *own : consoleFiles)
+        if (name.compare(QLatin1String(own), Qt::CaseInsensitive) == 0)
+            return false;
+    return true;
 }
 
-void SSLServer::handleFileClose(QSslSocket *, const char *, int)
+void discardTransfer(ThinclientInfo *record)
 {
+    record->transferFile->close();
+    delete record->transferFile;
+    record->transferFile = nullptr;
 }
 
-void SSLServer::handleFileOpenWrite(QSslSocket *, const char *, int)
+} // namespace
+
+QByteArray SSLServer::replyFrame(quint8 code, const QString &text)
 {
+    WireWriter reply(ReplyType, code);
+    if (!text.isEmpty())
+        reply.asciiZ(text);
+    return reply.finish();
 }
 
-void SSLServer::handleFileWriteChunk(QSslSocket *, const char *, int)
+void SSLServer::sendReply(QSslSocket *socket, quint8 code, const QString &text)
 {
+    writeToDevice(socket, replyFrame(code, text));
 }
 
-void SSLServer::handleWhiteListRequest(QSslSocket *, const char *, int)
+void SSLServer::handleFileOpenRead(QSslSocket *socket, const char *message, int length)
 {
+    ThinclientInfo *record = registeredRecord(socket);
+    if (!record)
+        return;
+    if (record->transferFile) {
+        sendReply(socket, TransferReply::AlreadyOpen);
+        return;
+    }
+    // Byte 4 is unused; the path follows it.
+    PayloadReader in(message, length, Wire::HeaderSize + 1);
+    const quint8 subCode = length > 1 ? quint8(message[1]) : 0;
+    const QString path = resolveDownload(settings, in.asciiZ(), subCode);
+    if (path.isEmpty()) {
+        sendReply(socket, TransferReply::NotAllowed);
+        return;
+    }
+    // Only regular files: a directory cannot be sent and a pipe would block
+    // the console on open.
+    auto *file = new QFile(path);
+    if (!QFileInfo(path).isFile() || !file->open(QIODevice::ReadOnly)) {
+        delete file;
+        sendReply(socket, TransferReply::CannotOpen);
+        return;
+    }
+    record->transferFile = file;
+    sendReply(socket, TransferReply::Done, QString::number(file->size()));
 }
-QByteArray SSLServer::replyFrame(quint8, const QString &)
+
+void SSLServer::handleFileReadChunk(QSslSocket *socket, const char *message, int length)
 {
-    return QByteArray();
+    ThinclientInfo *record = registeredRecord(socket);
+    if (!record)
+        return;
+    PayloadReader in(message, length);
+    const int wanted = qMin<int>(in.u16(), TransferReply::MaxChunk);
+    if (in.shortRead())
+        return;   // no size field: nothing sensible to answer
+    QFile *file = record->transferFile;
+    if (!file || !file->isOpen() || !file->isReadable()) {
+        sendReply(socket, TransferReply::CannotOpen);
+        return;
+    }
+    QByteArray data(wanted, Qt::Uninitialized);
+    const qint64 got = wanted > 0 ? file->read(data.data(), wanted) : 0;
+    if (got < 0) {
+        // A failing disk must not look like the end of the file: the device
+        // would install a truncated image. Later chunks get the same answer.
+        file->close();
+        sendReply(socket, TransferReply::CannotOpen);
+        return;
+    }
+    if (got == 0) {
+        // End of file; the device closes the transfer with message 10.
+        sendReply(socket, TransferReply::NotAllowed);
+        return;
+    }
+    data.truncate(got);
+    writeToDevice(socket, WireWriter(ReplyType, TransferReply::Done).raw(data).finish());
+}
+
+void SSLServer::handleFileClose(QSslSocket *socket, const char *, int)
+{
+    ThinclientInfo *record = registeredRecord(socket);
+    if (record && record->transferFile)
+        discardTransfer(record);
+}
+
+void SSLServer::handleFileOpenWrite(QSslSocket *socket, const char *message, int length)
+{
+    ThinclientInfo *record = registeredRecord(socket);
+    if (!record)
+        return;
+    if (record->transferFile) {
+        sendReply(socket, TransferReply::AlreadyOpen);
+        return;
+    }
+    PayloadReader in(message, length);
+    const QString name = in.asciiZ();
+    if (!isPlainFileName(name)) {
+        sendReply(socket, TransferReply::BadName);
+        return;
+    }
+    // Without a temporary directory the name would land in the root directory.
+    const QString dir = tempDir(settings);
+    if (dir.trimmed().isEmpty()) {
+        sendReply(socket, TransferReply::CannotOpen);
+        return;
+    }
+    const QString path = dir + QLatin1Char('/') + name;
+    // Truncating through a link would overwrite whatever it points at.
+    if (QFileInfo(path).isSymLink()) {
+        sendReply(socket, TransferReply::CannotOpen);
+        return;
+    }
+    // A file that cannot be created stays the device's transfer until its
+    // message 10, as the device expects to close what it asked to open.
+    record->transferFile = new QFile(path);
+    if (!record->transferFile->open(QIODevice::ReadWrite | QIODevice::Truncate)) {
+        sendReply(socket, TransferReply::CannotOpen);
+        return;
+    }
+    sendReply(socket, TransferReply::Done);
+}
+
+void SSLServer::handleFileWriteChunk(QSslSocket *socket, const char *message, int length)
+{
+    ThinclientInfo *record = registeredRecord(socket);
+    if (!record)
+        return;
+    QFile *file = record->transferFile;
+    // A download is never written to: it is one of the console's own files.
+    if (!file || !file->isOpen() || !file->isWritable()) {
+        sendReply(socket, TransferReply::NoWriteFile);
+        return;
+    }
+    // The header's count, capped, and never more than what arrived.
+    const int announced = PayloadReader(message, length, 2).u16();
+    PayloadReader in(message, length);
+    const QByteArray chunk = in.bytes(qMin(announced, TransferReply::MaxChunk));
+    if (chunk.isEmpty())
+        return;
+    if (file->write(chunk) != chunk.size() || !file->flush()) {
+        // A partial file would pass for a whole upload: remove it (closing
+        // it), so the device's later chunks are refused until it closes.
+        file->remove();
+    }
+}
+
+void SSLServer::handleWhiteListRequest(QSslSocket *socket, const char *, int)
+{
+    // Answered to any device past the handshake, registered or not.
+    QByteArray list;
+    const QString dir = tempDir(settings);
+    if (!dir.trimmed().isEmpty()) {
+        const QString path = dir + QStringLiteral("/whitelist.txt");
+        QFile file(path);
+        // Text mode so that CR LF line ends reach the device as LF.
+        if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly | QIODevice::Text))
+            list = file.read(TransferReply::MaxWhiteList);
+    }
+    writeToDevice(socket, WireWriter(WhiteListType, 0).raw(list).finish());
 }

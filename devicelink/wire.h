@@ -12,6 +12,21 @@ constexpr int MaxPayload = 0xFFFF;
 constexpr int MaxFrame = HeaderSize + MaxPayload;
 }
 
+// The code byte of the console's type-7 replies to file-transfer requests,
+// and the sizes of the data those replies carry.
+namespace TransferReply {
+enum Code : quint8 {
+    Done = 0,          // opened or created; for a chunk request: data follows
+    AlreadyOpen = 1,   // the device has a transfer open
+    NotAllowed = 2,    // outside the allowed directories or missing; for a chunk: end of file
+    CannotOpen = 3,    // cannot be opened or created; for a chunk: no open file, or a read error
+    BadName = 4,       // the upload name is empty or not a plain file name
+    NoWriteFile = 5,   // no open file to write a chunk to
+};
+constexpr int MaxChunk = 4092;        // a chunk reply fits the device's 4096-byte buffer
+constexpr int MaxWhiteList = 16380;   // the white list fits the device's 16384-byte buffer
+}
+
 // Builds one outgoing frame. The header is written by the constructor and the
 // length is patched by finish(); anything that would exceed the frame's limit
 // (the command's buffer size, or what its length field can count) marks the

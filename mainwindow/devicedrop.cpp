@@ -1,0 +1,59 @@
+#include "devicedrop.h"
+#include "deptinfo.h"
+#include "devicetree.h"
+#include "orltreeview.h"
+#include "treerows.h"
+
+#include "devicelink/thinclientinfo.h"
+
+#include <QItemSelectionModel>
+#include <QSet>
+#include <QStandardItemModel>
+#include <algorithm>
+
+int DeviceDrop::moveSelectedDevices(DeptInfo *from, DeptInfo *to, QMap<QString, int> *deviceDepartments,
+                                    QSettings *settings)
+{
+    if (!from || !to || from == to || !from->treeView || !from->model || from->treeView == to->treeView)
+        return 0;
+    QItemSelectionModel *selection = from->treeView->selectionModel();
+    if (!selection)
+        return 0;
+
+    // The old rows, by parent, are removed only after every move: row
+    // numbers taken now must stay valid until then.
+    QMap<QStandardItem *, QSet<int>> movedRows;
+    int moved = 0;
+    const QModelIndexList rows = selection->selectedRows(0);
+    for (const QModelIndex &index : rows) {
+        QStandardItem *item = from->model->itemFromIndex(index);
+        ThinclientInfo *info = TreeRows::recordOf(item);
+        if (!info)
+            continue;    // a group row
+        QStandardItem *parent = item->parent() ? item->parent() : from->model->invisibleRootItem();
+        QSet<int> &done = movedRows[parent];
+        if (done.contains(item->row()))
+            continue;
+        done.insert(item->row());
+
+        from->macs.removeOne(info->macAddress);
+        from->devices.removeOne(info);
+        to->macs.append(info->macAddress);
+        if (deviceDepartments)
+            deviceDepartments->insert(info->macAddress, to->id);
+        DeviceTree::fileDevice(to, settings, info);
+        ++moved;
+    }
+
+    selection->clearSelection();
+    for (auto it = movedRows.begin(); it != movedRows.end(); ++it) {
+        QList<int> numbers = it.value().values();
+        std::sort(numbers.begin(), numbers.end(), std::greater<int>());
+        for (int row : numbers)
+            it.key()->removeRow(row);
+    }
+    // The remembered context item may have been one of the removed rows.
+    if (moved)
+        from->contextItem = nullptr;
+    return moved;
+}

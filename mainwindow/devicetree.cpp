@@ -1,0 +1,133 @@
+#include "devicetree.h"
+#include "department.h"
+#include "deptinfo.h"
+#include "orltreeview.h"
+#include "treerows.h"
+
+#include "commands/packets/delivery.h"
+#include "devicelink/columns.h"
+#include "devicelink/thinclientinfo.h"
+
+#include <QHeaderView>
+#include <QSettings>
+#include <QStandardItemModel>
+
+QStringList DeviceTree::headerLabels(QSettings *settings)
+{
+    QStringList labels{QStringLiteral("Device name"), QStringLiteral("Status")};
+    for (int i = 0; i < Columns::Count; ++i) {
+        const QString text = settings->value(Columns::textKey(i)).toString();
+        if (!text.isEmpty())
+            labels << text;
+    }
+    return labels;
+}
+
+void DeviceTree::applyColumnWidths(QHeaderView *header, QSettings *settings)
+{
+    if (!settings->contains(Columns::sizeKey(0))) {
+        header->setDefaultSectionSize(DefaultSectionSize);
+        header->resizeSection(0, DefaultNameWidth);
+        header->resizeSection(1, DefaultStatusWidth);
+        return;
+    }
+    for (int i = 0; i < Columns::MaxSizeKeys; ++i) {
+        const int width = settings->value(Columns::sizeKey(i)).toInt();
+        if (width < 0)
+            break;
+        header->resizeSection(i, width);
+    }
+}
+
+void DeviceTree::createDeviceTreeView(DeptInfo *dept, QSettings *settings)
+{
+    dept->treeView = new OrlTreeView(nullptr);
+    dept->model = new QStandardItemModel(nullptr);
+    dept->rootItem = dept->model->invisibleRootItem();
+    dept->contextItem = nullptr;
+
+    OrlTreeView *view = dept->treeView;
+    view->setModel(dept->model);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    view->setDragEnabled(true);
+    view->setDragDropMode(QAbstractItemView::DragOnly);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setUniformRowHeights(true);
+
+    // The header keeps a model of its own: its labels come from the column
+    // settings, not from the rows, whose group rows are wider.
+    dept->headerModel = new QStandardItemModel(nullptr);
+    dept->header = new QHeaderView(Qt::Horizontal, nullptr);
+    dept->header->setModel(dept->headerModel);
+    dept->header->setStretchLastSection(true);
+    view->setHeader(dept->header);
+    dept->headerModel->setHorizontalHeaderLabels(headerLabels(settings));
+    applyColumnWidths(dept->header, settings);
+}
+
+void DeviceTree::destroyDeviceTree(DeptInfo *dept)
+{
+    // The view owns its header; the models go after the view that shows them.
+    delete dept->treeView;
+    delete dept->model;
+    delete dept->headerModel;
+    dept->treeView = nullptr;
+    dept->header = nullptr;
+    dept->model = nullptr;
+    dept->headerModel = nullptr;
+    dept->rootItem = nullptr;
+    dept->contextItem = nullptr;
+    dept->groupItems.clear();
+}
+
+void DeviceTree::insertDeviceRow(DeptInfo *dept, QSettings *settings, ThinclientInfo *info)
+{
+    if (!dept || !dept->rootItem || !info)
+        return;
+    QStandardItem *group = dept->groupItems.value(info->model);
+    if (!group) {
+        const QList<QStandardItem *> row = TreeRows::createModelRow(info->model);
+        group = row.first();
+        dept->groupItems.insert(info->model, group);
+        dept->rootItem->appendRow(row);
+    }
+    group->appendRow(TreeRows::buildDeviceRow(settings, info));
+    // Only group rows have children, so expanding the group shows every row
+    // without laying out the whole tree again for each device that joins.
+    if (dept->treeView)
+        dept->treeView->expand(dept->model->indexFromItem(group));
+}
+
+void DeviceTree::fileDevice(DeptInfo *dept, QSettings *settings, ThinclientInfo *info)
+{
+    if (!dept || !info)
+        return;
+    dept->devices.append(info);
+    insertDeviceRow(dept, settings, info);
+}
+
+DeptInfo *DeviceTree::addDeviceToDepartment(QList<DeptInfo *> *departments,
+                                            const QMap<QString, int> &deviceDepartments, QSettings *settings,
+                                            ThinclientInfo *info)
+{
+    if (!info)
+        return nullptr;
+    DeptInfo *dept = Department::findDeptById(departments, deviceDepartments.value(info->macAddress, 0));
+    // The map never names a missing department (deletion drops its entries);
+    // should it, the device still gets a home.
+    if (!dept)
+        dept = Department::findDeptById(departments, 0);
+    fileDevice(dept, settings, info);
+    return dept;
+}
+
+QStringList DeviceTree::collectSelectedModels(const DeptInfo *dept)
+{
+    QStringList models;
+    if (!dept)
+        return models;
+    for (const ThinclientInfo *device : Delivery::selectedDevices(&dept->devices))
+        models << QString(device->model).replace(QLatin1Char(' '), QLatin1Char('_'));
+    return models;
+}

@@ -1,0 +1,293 @@
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "department.h"
+#include "dlgsettings.h"
+#include "links.h"
+#include "prompter.h"
+
+#include "devicelink/columns.h"
+#include "devicelink/sslserver.h"
+#include "devicelink/thinclientinfo.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QNetworkInterface>
+#include <QPushButton>
+#include <QSettings>
+#include <QSplashScreen>
+#include <QStatusBar>
+#include <QThread>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QUrl>
+#include <QVBoxLayout>
+
+static const char CertPath[] = ":/certs/resources/certs/server.crt";
+static const char KeyPath[] = ":/certs/resources/certs/server.pknp";
+
+// Keys whose absence means the preferences were never saved.
+static const char *const FirstRunKeys[] = {"firmwareImageDir", "appImageDir", "hotfixDir",
+                                           "tempDir",          "profileDir",  "zorWorkingDir"};
+// Remembered versions that start as "unknown".
+static const char *const VersionSeedKeys[] = {"platform",
+                                              "zorServerVersion",
+                                              "zorClientVersion",
+                                              "firmwareVersionORL_K1",
+                                              "firmwareVersionORL_K2",
+                                              "firmwareVersionORL_K3",
+                                              "firmwareVersionORL_K4"};
+
+MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
+    : QMainWindow(parent), ui(new Ui::MainWindow)
+{
+    m_splash = new QSplashScreen(QPixmap(QStringLiteral(":/images/resources/images/splash.jpg")));
+    m_splash->show();
+    m_splash->showMessage(tr("Halvard Device Manager is loading..."), Qt::AlignLeft, Qt::black);
+
+    wizardState = QStringLiteral("not_running");
+    version = QStringLiteral("7.8.8");
+    versionText = QStringLiteral("Halvard Device Manager 3.0 v") + version;
+
+    if (!claimSingleInstance(env.localServerName)) {
+        prompter()->information(this, tr("Check Application Instance"),
+                                tr("KorvaneManager is already running.\n\n"
+                                   "You cannot run multiple instances of this application"),
+                                QMessageBox::Ok);
+        // Nothing of this instance may reach the settings store.
+        noSaveOnExit = true;
+        delete env.settings;
+        QTimer::singleShot(5, qApp, &QCoreApplication::quit);
+        return;
+    }
+
+    ui->setupUi(this);
+    setWindowTitle(tr("Halvard Device Manager 3.0"));
+
+    const QStringList args = QCoreApplication::arguments();
+    programDir = programDirectory(args.isEmpty() ? QString() : args.first());
+    QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath() + QStringLiteral("/plugins"));
+
+    autoUpdateTimer = new QTimer(this);
+    autoUpdateTimer->setInterval(3600000);
+
+    settings = env.settings ? env.settings : new QSettings(QStringLiteral("Halvard"), QStringLiteral("korvane_server"));
+    initColumnSettings();
+    if (isFirstRun())
+        runWizardAtStart = runFirstRunPreferences();
+
+    for (const char *key : VersionSeedKeys)
+        if (!settings->contains(QLatin1String(key)))
+            settings->setValue(QLatin1String(key), QStringLiteral("unknown"));
+    settings->setValue(QStringLiteral("platform"), QStringLiteral("windows"));
+
+    departments = Department::loadDepartments(departmentFilePath());
+    buildDeviceDepartmentMap();
+    createLogoBox();
+
+    if (env.addresses)
+        localAddresses = *env.addresses;
+    else
+        collectLocalAddresses();
+    if (localAddresses.isEmpty()) {
+        prompter()->warning(this, QString(),
+                            tr("No network was detected. Korvane will now close\n\n"
+                               "Fix your network, then restart Korvane"),
+                            QMessageBox::Ok);
+        // Qt closes the shown window on quit; nothing is worth saving from
+        // a console that never came up.
+        noSaveOnExit = true;
+        QTimer::singleShot(1000, qApp, &QCoreApplication::quit);
+        return;
+    }
+
+    udpSocket = new QUdpSocket(this);
+    broadcastTimer = new QTimer(this);
+    connect(broadcastTimer, &QTimer::timeout, this, &MainWindow::onBroadcastTimerFired);
+
+    startDeviceServer(env.listenAddress);
+
+    resolutionList = QStringLiteral("640x480 800x600 1024x768 1280x720 1280x768 1280x1024 1360x768 1440x900 1920x1080");
+    updateBaseUrl = QLatin1String(Links::UpdateBase);
+
+    createStatusBar();
+
+    wizardTimer = new QTimer(this);
+    // Every wizard step stops the timer first, so each start is one firing.
+    wizardTimer->setSingleShot(true);
+    whiteListTimer = new QTimer(this);
+
+    startDiscoveryAtStart();
+
+    QThread::msleep(env.startupPauseMs);
+    m_splash->finish(parent);
+    delete m_splash;
+    m_splash = nullptr;
+    setFocus(Qt::OtherFocusReason);
+
+    if (runWizardAtStart)
+        wizardTimer->start(1000);
+}
+
+QString MainWindow::programDirectory(const QString &program)
+{
+    const int cut = program.contains(QLatin1Char('/')) ? program.lastIndexOf(QLatin1Char('/'))
+                                                       : program.lastIndexOf(QLatin1Char('\\'));
+    return program.left(cut + 1);
+}
+
+QString MainWindow::startupLockPath(const QString &name)
+{
+    return QDir::tempPath() + QLatin1Char('/') + name + QStringLiteral(".startlock");
+}
+
+// The probe alone cannot tell a running console from a socket file left by
+// one that crashed, and two consoles started together can both find nobody.
+// A short lock around probe and listen settles both: whoever holds it and
+// finds no answer owns the name, and may remove a stale socket file.
+bool MainWindow::claimSingleInstance(const QString &name)
+{
+    QLockFile lock(startupLockPath(name));
+    lock.tryLock(10000);
+
+    if (isAnotherInstanceRunning(name))
+        return false;
+    if (!startLocalServer(name)) {
+        QLocalServer::removeServer(name);
+        localServer->listen(name);
+    }
+    return true;
+}
+
+bool MainWindow::isAnotherInstanceRunning(const QString &name)
+{
+    QLocalSocket socket;
+    socket.connectToServer(name, QIODevice::ReadWrite);
+    const bool running = socket.waitForConnected(500);
+    if (running)
+        socket.disconnectFromServer();
+    return running;
+}
+
+bool MainWindow::startLocalServer(const QString &name)
+{
+    localServer = new QLocalServer(this);
+    connect(localServer, &QLocalServer::newConnection, this, &MainWindow::newLocalSocketConnection);
+    return localServer->listen(name);
+}
+
+void MainWindow::newLocalSocketConnection()
+{
+    // A second instance only probes; it connects and goes away again.
+}
+
+bool MainWindow::isFirstRun() const
+{
+    for (const char *key : FirstRunKeys)
+        if (!settings->contains(QLatin1String(key)))
+            return true;
+    return false;
+}
+
+// Returns whether the administrator asked for the wizard.
+bool MainWindow::runFirstRunPreferences()
+{
+    auto *dialog = new DlgSettings(this, settings, autoUpdateTimer, true);
+    prompter()->exec(dialog);
+    return dialog->runWizard();
+}
+
+void MainWindow::on_actionPreferences_triggered()
+{
+    auto *dialog = new DlgSettings(this, settings, autoUpdateTimer, false);
+    prompter()->exec(dialog);
+    delete dialog;
+}
+
+void MainWindow::initColumnSettings()
+{
+    Columns::initDefaults(settings);
+}
+
+bool MainWindow::isSettingEqual(const QString &key, const QString &text) const
+{
+    return settings->contains(key) && settings->value(key).toString() == text;
+}
+
+void MainWindow::setStatusText(const QString &text)
+{
+    statusLabel->setText(text);
+}
+
+void MainWindow::collectLocalAddresses()
+{
+    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &nic : interfaces) {
+        const auto flags = nic.flags();
+        if (!(flags & QNetworkInterface::IsUp) || (flags & QNetworkInterface::IsLoopBack))
+            continue;
+        const QList<QNetworkAddressEntry> entries = nic.addressEntries();
+        for (const QNetworkAddressEntry &entry : entries)
+            if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol)
+                localAddresses.append(entry);
+    }
+}
+
+void MainWindow::startDeviceServer(const QHostAddress &listenAddress)
+{
+    sslServer = new SSLServer(this, &devices, settings);
+    const quint16 port = quint16(settings->value(QStringLiteral("SSLPort")).toInt());
+    sslServer->startServer(nicEntry, port, QLatin1String(CertPath), QLatin1String(KeyPath), listenAddress);
+
+    // Direct: the server frees what it hands over as soon as the emit returns,
+    // and relies on the new device's row existing by then. The USB list
+    // signal is connected with the USB redirection command.
+    connect(sslServer, &SSLServer::onDeviceRegistered, this, &MainWindow::onDeviceRegistered,
+            Qt::DirectConnection);
+    connect(sslServer, &SSLServer::onSetBroadcastBtnState, this, &MainWindow::onSetBroadcastBtnState,
+            Qt::DirectConnection);
+    connect(sslServer, &SSLServer::onGetRemProtoHelp, this, &MainWindow::onGetRemProtoHelp,
+            Qt::DirectConnection);
+}
+
+void MainWindow::createLogoBox()
+{
+    logoPixmap.load(QStringLiteral(":/images/resources/images/small_logo.png"));
+    logoButton = new QPushButton(QIcon(logoPixmap), QString());
+    logoButton->setIconSize(logoPixmap.rect().size());
+    logoButton->setFlat(true);
+    connect(logoButton, &QPushButton::clicked, this, &MainWindow::onLogoClicked);
+
+    auto *layout = new QVBoxLayout;
+    layout->addWidget(new QLabel);
+    layout->addWidget(logoButton);
+    layout->addWidget(new QLabel);
+    auto *box = new QGroupBox(QString());
+    box->setLayout(layout);
+    ui->mainToolBar->addWidget(box);
+}
+
+void MainWindow::createStatusBar()
+{
+    statusLabel = new QLabel;
+    mainStatusBar = new QStatusBar;
+    mainStatusBar->addPermanentWidget(statusLabel, 100);
+    setStatusBar(mainStatusBar);
+}
+
+void MainWindow::onSetBroadcastBtnState(bool state)
+{
+    // Only ever switched off here; the end of the wizard switches it on again.
+    if (!state)
+        ui->btnUdpBroadcast->setEnabled(false);
+}
+
+void MainWindow::on_actionOnline_help_triggered()
+{
+    prompter()->openUrl(QUrl(QLatin1String(Links::SupportPage)));
+}

@@ -1,0 +1,160 @@
+#ifndef MAINWINDOW_H
+#define MAINWINDOW_H
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QMainWindow>
+#include <QMap>
+#include <QNetworkAddressEntry>
+#include <QPixmap>
+#include <QString>
+#include <optional>
+
+class QCloseEvent;
+class QHeaderView;
+class QLabel;
+class QLocalServer;
+class QPushButton;
+class QSettings;
+class QSplashScreen;
+class QSslSocket;
+class QStatusBar;
+class QTimer;
+class QUdpSocket;
+class DeptInfo;
+class SSLServer;
+class ThinclientInfo;
+
+namespace Ui {
+class MainWindow;
+}
+
+// What start-up takes from its surroundings. The defaults are the
+// console's own; tests and tools vary them.
+struct MainWindowEnvironment {
+    // Name of the single-instance local server.
+    QString localServerName = QStringLiteral("KorvaneManager");
+    // IPv4 address entries to announce the console on. Unset: those of every
+    // interface that is up and not a loop-back, collected at start-up.
+    std::optional<QList<QNetworkAddressEntry>> addresses;
+    // Pause at the end of start-up, with the splash screen still up.
+    int startupPauseMs = 1000;
+    // The settings store; the window takes it over. Null: the console's own
+    // store, QSettings("Halvard", "korvane_server").
+    QSettings *settings = nullptr;
+    // Where the devices' TLS server listens.
+    QHostAddress listenAddress = QHostAddress::Any;
+};
+
+// The console's one main window. The constructor is the whole start-up; the
+// slots of each feature live in that feature's folder.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget *parent = nullptr, const MainWindowEnvironment &env = MainWindowEnvironment());
+    ~MainWindow() override;
+
+    // Broadcast period used when the stored one is not a positive number of seconds.
+    static constexpr int DefaultBroadcastSeconds = 5;
+
+    bool isAnotherInstanceRunning(const QString &name);
+    bool startLocalServer(const QString &name);
+    // The directory of the program's first argument, with its separator.
+    static QString programDirectory(const QString &program);
+    // The file that serialises the single-instance check of two starts.
+    static QString startupLockPath(const QString &name);
+    bool isSettingEqual(const QString &key, const QString &text) const;
+    void setStatusText(const QString &text);
+    void createLogoBox();
+    void initColumnSettings();
+    void sendDiscoveryNow();
+    int broadcastIntervalMs() const;
+    // Writes colSize<i> from the shown tree's header (see closeEvent).
+    void saveColumnWidths(QHeaderView *header);
+
+    // Departments: the file's path (read from tempDir each time), the map
+    // from MAC address to department id, and filing a registered device.
+    QString departmentFilePath() const;
+    void buildDeviceDepartmentMap();
+    void addDeviceToDepartment(ThinclientInfo *info);
+
+    Ui::MainWindow *ui = nullptr;
+    QString versionText;
+    QString version;
+    DeptInfo *currentDepartment = nullptr;
+    QList<DeptInfo *> *departments = nullptr;
+    QMap<QString, int> deviceDepartments;
+    QList<QNetworkAddressEntry> localAddresses;
+    QNetworkAddressEntry nicEntry;
+    QUdpSocket *udpSocket = nullptr;
+    QTimer *broadcastTimer = nullptr;
+    QByteArray discoveryDatagram;
+    SSLServer *sslServer = nullptr;
+    QPushButton *logoButton = nullptr;
+    QPixmap logoPixmap;
+    QSettings *settings = nullptr;
+    QString resolutionList;
+    QLocalServer *localServer = nullptr;
+    QStatusBar *mainStatusBar = nullptr;
+    QString programDir;
+    QTimer *whiteListTimer = nullptr;
+    bool noSaveOnExit = false;
+    QTimer *wizardTimer = nullptr;
+    QString wizardState;
+    bool wizardRunning = false;
+    QTimer *autoUpdateTimer = nullptr;
+    bool userStartedUpdate = false;
+    bool updateDownloaded = false;
+    QString installerPath;
+    QString updateBaseUrl;
+    QLabel *statusLabel = nullptr;
+    QMap<QSslSocket *, ThinclientInfo *> devices;
+    // The first-run preferences asked for the wizard.
+    bool runWizardAtStart = false;
+
+    // Members of the device tree and the department panel.
+
+    // Members of the commands.
+
+public slots:
+    void newLocalSocketConnection();
+    void onSetBroadcastBtnState(bool state);
+    void onBroadcastTimerFired();
+    void onLogoClicked();
+    void onGetRemProtoHelp(const QString &text);
+    void onDeviceRegistered(ThinclientInfo *record);
+
+    // Reached by name from the form's actions.
+    void on_btnUdpBroadcast_triggered();
+    void on_actionOnline_help_triggered();
+    void on_actionExit_triggered();
+    void on_actionAbout_ZOR_triggered();
+    void on_actionPreferences_triggered();
+    void on_actionClear_application_settings_triggered();
+
+    // Device tree, selection and the department panel (mainwindow/).
+
+    // Everyday and prompt commands, device-list export (commands/).
+
+    // Configuration commands: network, server, credentials, USB, install, PXE (commands/).
+
+    // Signage content sync and the storage white list (commands/).
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    bool claimSingleInstance(const QString &name);
+    bool isFirstRun() const;
+    bool runFirstRunPreferences();
+    void collectLocalAddresses();
+    void startDeviceServer(const QHostAddress &listenAddress);
+    void createStatusBar();
+    void startDiscoveryAtStart();
+
+    QSplashScreen *m_splash = nullptr;
+};
+
+#endif // MAINWINDOW_H

@@ -1,0 +1,123 @@
+// How the main window ends: close, exit, clearing the settings, and the
+// About and logo actions.
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "aboutdialog.h"
+#include "deptinfo.h"
+#include "devicelink/columns.h"
+#include "devicelink/sslserver.h"
+#include "devicelink/thinclientinfo.h"
+#include "links.h"
+#include "prompter.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLocalServer>
+#include <QSettings>
+#include <QSplashScreen>
+#include <QSslSocket>
+#include <QStatusBar>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QUrl>
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (localServer)
+        localServer->close();
+    if (noSaveOnExit) {
+        event->accept();
+        return;
+    }
+
+    saveColumnWidths(currentDepartment ? currentDepartment->header : nullptr);
+
+    if (updateDownloaded) {
+        const QString title = tr("Install Korvane update");
+        prompter()->information(this, title, tr("A new version of Korvane has been downloaded. Click OK to install it"),
+                                QMessageBox::Ok);
+        if (prompter()->openUrl(QUrl::fromLocalFile(installerPath))) {
+            // The next start is a first run, for the new version.
+            settings->clear();
+        } else {
+            installerPath.replace(QLatin1Char('/'), QLatin1Char('\\'));
+            prompter()->information(this, title,
+                                    tr("Failed to start the installer. You can install it manually by opening "
+                                       "file manager and doubleclicking on file\n\n")
+                                        + installerPath,
+                                    QMessageBox::Ok);
+        }
+    }
+    event->accept();
+}
+
+void MainWindow::saveColumnWidths(QHeaderView *header)
+{
+    if (!header)
+        return;
+    const int n = header->count();
+    for (int i = 0; i < n; ++i)
+        settings->setValue(Columns::sizeKey(i), header->sectionSize(i));
+    for (int i = n; i < Columns::MaxSizeKeys; ++i)
+        settings->setValue(Columns::sizeKey(i), -1);
+}
+
+void MainWindow::on_actionExit_triggered()
+{
+    close();
+}
+
+void MainWindow::on_actionAbout_ZOR_triggered()
+{
+    auto *dialog = new AboutDialog(this, versionText);
+    prompter()->exec(dialog);
+    delete dialog;
+}
+
+void MainWindow::onLogoClicked()
+{
+    prompter()->openUrl(QUrl(QLatin1String(Links::MakerPage)));
+}
+
+void MainWindow::on_actionClear_application_settings_triggered()
+{
+    const QMessageBox::StandardButton answer = prompter()->question(
+        this, tr("Clear application settings"),
+        tr("Are you sure you want to clear application settings?\n\n"
+           "If you click on Yes, all application settings will be cleared and Korvane will exit"),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    if (answer == QMessageBox::No)
+        return;
+    settings->clear();
+    settings->sync();
+    // Keeps the close from writing column widths back into the empty store.
+    noSaveOnExit = true;
+    close();
+}
+
+MainWindow::~MainWindow()
+{
+    // Devices' sockets belong to the server; take each one's connections
+    // down first so no slot runs into a half-destroyed window.
+    for (auto it = devices.cbegin(); it != devices.cend(); ++it) {
+        ThinclientInfo *record = it.value();
+        if (record && record->socket) {
+            QObject::disconnect(record->socket, nullptr, nullptr, nullptr);
+            delete record->socket;
+        }
+        delete record;
+    }
+    devices.clear();
+    if (departments) {
+        qDeleteAll(*departments);
+        delete departments;
+        departments = nullptr;
+    }
+    delete sslServer;
+    sslServer = nullptr;
+    delete settings;
+    settings = nullptr;
+    delete m_splash;
+    delete ui;
+}

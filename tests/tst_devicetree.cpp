@@ -1,0 +1,350 @@
+// A department's device tree: header and widths from the settings, group and
+// device rows, filing registered devices, and the wizard's model list.
+#include "devicelink/columns.h"
+#include "devicelink/thinclientinfo.h"
+#include "mainwindow/deptinfo.h"
+#include "mainwindow/devicetree.h"
+#include "mainwindow/orltreeview.h"
+#include "mainwindow/treerows.h"
+
+#include <QHeaderView>
+#include <QSettings>
+#include <QSslSocket>
+#include <QStandardItemModel>
+#include <QtTest>
+
+namespace {
+// A department with its tree, freed with its tree.
+struct Dept {
+    DeptInfo info;
+    Dept(int id, const QString &name, QSettings *settings)
+    {
+        info.id = id;
+        info.name = name;
+        DeviceTree::createDeviceTreeView(&info, settings);
+    }
+    ~Dept() { DeviceTree::destroyDeviceTree(&info); }
+};
+} // namespace
+
+class TestDeviceTree : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void headerAndWidths_data();
+    void headerAndWidths();
+    void groupRowsPerModel();
+    void rowCells_data();
+    void rowCells();
+    void statusAndCheck_data();
+    void statusAndCheck();
+    void offlineRowIsGreyed();
+    void filing();
+    void modelsForWizard();
+
+private:
+    ThinclientInfo *record(const QString &model, const QString &name, const QString &mac = QString());
+    QSettings settings{QStringLiteral("Halvard"), QStringLiteral("korvane_server")};
+    QObject records;
+};
+
+void TestDeviceTree::init()
+{
+    settings.clear();
+    qDeleteAll(records.children());
+}
+
+ThinclientInfo *TestDeviceTree::record(const QString &model, const QString &name, const QString &mac)
+{
+    auto *r = new ThinclientInfo(&records);
+    r->model = model;
+    r->deviceName = name;
+    r->macAddress = mac;
+    r->online = true;
+    return r;
+}
+
+void TestDeviceTree::headerAndWidths_data()
+{
+    QTest::addColumn<QStringList>("texts");          // colText0..
+    QTest::addColumn<QList<int>>("sizes");           // colSize0..; empty: no keys
+    QTest::addColumn<QStringList>("labels");
+    QTest::addColumn<QList<int>>("widths");          // -1: Qt's default section size
+
+    QTest::newRow("defaults") << QStringList() << QList<int>()
+                              << QStringList{"Device name", "Status", "IP address", "MAC address", "FW ver",
+                                             "Hotfixes", "Resolution", "Remote server", "Client ver", "Protocol"}
+                              << QList<int>{200, 340, 120, 120};
+    QTest::newRow("no optional columns")
+        << QStringList{""} << QList<int>()
+        << QStringList{"Device name", "Status"} << QList<int>{200};
+    // An empty text in between is skipped; widths stop at the first negative.
+    QTest::newRow("stored widths")
+        << QStringList{"IP address", "", "Timezone", "Serial number"} << QList<int>{150, 250, 90, -1, 400}
+        << QStringList{"Device name", "Status", "IP address", "Timezone", "Serial number"}
+        << QList<int>{150, 250, 90, -1};
+}
+
+void TestDeviceTree::headerAndWidths()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(QList<int>, sizes);
+    QFETCH(QStringList, labels);
+    QFETCH(QList<int>, widths);
+
+    Columns::initDefaults(&settings);
+    if (!texts.isEmpty())
+        for (int i = 0; i < Columns::Count; ++i)
+            settings.setValue(Columns::textKey(i), texts.value(i));
+    for (int i = 0; i < sizes.size(); ++i)
+        settings.setValue(Columns::sizeKey(i), sizes.at(i));
+
+    Dept dept(0, "Orphans", &settings);
+    QCOMPARE(DeviceTree::headerLabels(&settings), labels);
+    QHeaderView *header = dept.info.treeView->header();
+    QCOMPARE(header, dept.info.header);
+    QCOMPARE(header->model(), dept.info.headerModel);
+    QCOMPARE(header->count(), labels.size());
+    for (int i = 0; i < labels.size(); ++i)
+        QCOMPARE(header->model()->headerData(i, Qt::Horizontal).toString(), labels.at(i));
+    for (int i = 0; i < widths.size(); ++i) {
+        const int expected = widths.at(i) < 0 ? header->defaultSectionSize() : widths.at(i);
+        QCOMPARE(header->sectionSize(i), expected);
+    }
+    QVERIFY(header->stretchLastSection());
+
+    OrlTreeView *view = dept.info.treeView;
+    QCOMPARE(view->model(), dept.info.model);
+    QCOMPARE(dept.info.rootItem, dept.info.model->invisibleRootItem());
+    QCOMPARE(view->contextMenuPolicy(), Qt::CustomContextMenu);
+    QCOMPARE(view->dragDropMode(), QAbstractItemView::DragOnly);
+    QCOMPARE(view->selectionMode(), QAbstractItemView::ExtendedSelection);
+    QCOMPARE(view->selectionBehavior(), QAbstractItemView::SelectRows);
+    QVERIFY(view->dragEnabled());
+    QVERIFY(!view->parent());
+}
+
+void TestDeviceTree::groupRowsPerModel()
+{
+    Columns::initDefaults(&settings);
+    Dept dept(0, "Orphans", &settings);
+    QCOMPARE(dept.info.rootItem->rowCount(), 0);
+
+    ThinclientInfo *a = record("ORL K1", "a");
+    ThinclientInfo *b = record("orl k1", "b");
+    ThinclientInfo *c = record("ORL K1", "c");
+    ThinclientInfo *d = record("ORL_QB64", "d");
+    for (ThinclientInfo *r : {a, b, c, d})
+        DeviceTree::fileDevice(&dept.info, &settings, r);
+
+    QCOMPARE(dept.info.devices, (QList<ThinclientInfo *>{a, b, c, d}));
+    QStandardItem *root = dept.info.rootItem;
+    QCOMPARE(root->rowCount(), 3);
+    QStringList groups;
+    for (int i = 0; i < root->rowCount(); ++i)
+        groups << root->child(i)->text();
+    QCOMPARE(groups, (QStringList{"ORL K1", "orl k1", "ORL_QB64"}));
+    QCOMPARE(dept.info.groupItems.keys(), (QStringList{"ORL K1", "ORL_QB64", "orl k1"}));
+    QCOMPARE(dept.info.groupItems.value("ORL K1"), root->child(0));
+
+    QStandardItem *group = root->child(0);
+    QCOMPARE(group->rowCount(), 2);
+    QCOMPARE(group->child(0)->text(), QStringLiteral("a"));
+    QCOMPARE(group->child(1)->text(), QStringLiteral("c"));
+    QCOMPARE(a->item, group->child(0));
+    QCOMPARE(c->item, group->child(1));
+    QVERIFY(dept.info.treeView->isExpanded(dept.info.model->indexFromItem(group)));
+
+    for (int column = 0; column < TreeRows::GroupRowItems; ++column) {
+        QStandardItem *item = root->child(0, column);
+        QVERIFY(item);
+        QCOMPARE(item->text().isEmpty(), column != 0);
+        QVERIFY(!item->isCheckable());
+        QVERIFY(!item->isEditable());
+        QVERIFY(!TreeRows::recordOf(item));
+    }
+    QVERIFY(!root->child(0, TreeRows::GroupRowItems));
+}
+
+void TestDeviceTree::rowCells_data()
+{
+    QTest::addColumn<QVariantMap>("positions");    // keys not named: -1
+    QTest::addColumn<bool>("absentKeys");          // no position keys at all
+    QTest::addColumn<QStringList>("cells");        // texts after name and status
+
+    QTest::newRow("ip and mac") << QVariantMap{{"colIpAddress", 0}, {"colMacAddress", 1}} << false
+                                << QStringList{"10.77.0.9", "00:11:22:33:44:55"};
+    QTest::newRow("order by position") << QVariantMap{{"colTimezone", 0}, {"colIpAddress", 1}} << false
+                                       << QStringList{"Europe/Oslo", "10.77.0.9"};
+    QTest::newRow("gap leaves no hole") << QVariantMap{{"colIpAddress", 0}, {"colFirmwareVersion", 2}} << false
+                                        << QStringList{"10.77.0.9", "7.1.0"};
+    QTest::newRow("protocol upper-cased, detection text")
+        << QVariantMap{{"colProtocolType", 0}, {"colZorServerDetection", 1}, {"colSerialNumber", 2}} << false
+        << QStringList{"HDX", "Undefined", "sn-42"};
+    QTest::newRow("repeated position: later column wins")
+        << QVariantMap{{"colIpAddress", 0}, {"colMacAddress", 0}} << false << QStringList{"00:11:22:33:44:55"};
+    QTest::newRow("position outside the slots is left out")
+        << QVariantMap{{"colIpAddress", 30}, {"colMacAddress", 0}, {"colHotfixVersion", -7}} << false
+        << QStringList{"00:11:22:33:44:55"};
+    QTest::newRow("nothing shown") << QVariantMap() << false << QStringList();
+    // Absent keys read as position 0: every column lands there, the last wins.
+    QTest::newRow("absent keys") << QVariantMap() << true << QStringList{"Europe/Oslo"};
+}
+
+void TestDeviceTree::rowCells()
+{
+    QFETCH(QVariantMap, positions);
+    QFETCH(bool, absentKeys);
+    QFETCH(QStringList, cells);
+
+    if (!absentKeys)
+        for (const ColumnDef &c : Columns::table)
+            settings.setValue(QLatin1String(c.key), positions.value(QLatin1String(c.key), -1).toInt());
+
+    ThinclientInfo *r = record("ORL K1", "hall-3", "00:11:22:33:44:55");
+    r->ipAddress = "10.77.0.9";
+    r->firmwareVersion = "7.1.0";
+    r->protocolType = "hdx";
+    r->serverDetection = 7;
+    r->serialNumber = "sn-42";
+    r->timezone = "Europe/Oslo";
+
+    const QList<QStandardItem *> row = TreeRows::buildDeviceRow(&settings, r);
+    QStandardItemModel owner;
+    owner.appendRow(row);
+
+    QCOMPARE(row.size(), 2 + cells.size());
+    QCOMPARE(row.at(0)->text(), QStringLiteral("hall-3"));
+    QCOMPARE(r->item, row.at(0));
+    for (int i = 0; i < cells.size(); ++i)
+        QCOMPARE(row.at(2 + i)->text(), cells.at(i));
+    for (int i = 0; i < row.size(); ++i) {
+        QCOMPARE(TreeRows::recordOf(row.at(i)), r);
+        QCOMPARE(row.at(i)->data(TreeRows::RecordRole).typeId(), int(QMetaType::VoidStar));
+        QVERIFY(!row.at(i)->isEditable());
+        QCOMPARE(row.at(i)->isCheckable(), i == 0);
+        QVERIFY(row.at(i)->isEnabled());
+    }
+}
+
+void TestDeviceTree::statusAndCheck_data()
+{
+    QTest::addColumn<int>("bootMode");
+    QTest::addColumn<bool>("checked");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<bool>("blue");
+
+    QTest::newRow("unknown") << 0 << false << "" << false;
+    QTest::newRow("factory") << 1 << true << "In factory mode" << true;
+    QTest::newRow("normal") << 2 << true << "" << false;
+    QTest::newRow("upgrade") << 3 << false << "Awaiting firmware upgrade" << true;
+    QTest::newRow("other") << 9 << false << "" << false;
+}
+
+void TestDeviceTree::statusAndCheck()
+{
+    QFETCH(int, bootMode);
+    QFETCH(bool, checked);
+    QFETCH(QString, status);
+    QFETCH(bool, blue);
+
+    Columns::initDefaults(&settings);
+    ThinclientInfo *r = record("ORL K1", "a");
+    r->bootMode = quint16(bootMode);
+    r->checked = checked;
+    const QList<QStandardItem *> row = TreeRows::buildDeviceRow(&settings, r);
+    QStandardItemModel owner;
+    owner.appendRow(row);
+
+    QCOMPARE(row.at(0)->data(Qt::CheckStateRole).toInt(), checked ? int(Qt::Checked) : int(Qt::Unchecked));
+    QCOMPARE(row.at(1)->text(), status);
+    const QVariant foreground = row.at(1)->data(Qt::ForegroundRole);
+    QCOMPARE(foreground.isValid(), blue);
+    if (blue)
+        QCOMPARE(foreground.value<QBrush>(), QBrush(QColor(0, 0, 255, 255)));
+    QCOMPARE(row.size(), 2 + 8);
+}
+
+void TestDeviceTree::offlineRowIsGreyed()
+{
+    // A device dropped into another department while offline keeps a greyed
+    // row there, as its old row was.
+    Columns::initDefaults(&settings);
+    Dept dept(3, "Hall", &settings);
+    ThinclientInfo *offline = record("ORL K1", "off");
+    offline->online = false;
+    ThinclientInfo *online = record("ORL K1", "on");
+    DeviceTree::fileDevice(&dept.info, &settings, offline);
+    DeviceTree::fileDevice(&dept.info, &settings, online);
+
+    QStandardItem *group = dept.info.groupItems.value("ORL K1");
+    for (int column = 0; column < 10; ++column) {
+        QVERIFY(!group->child(0, column)->isEnabled());
+        QVERIFY(group->child(1, column)->isEnabled());
+    }
+}
+
+void TestDeviceTree::filing()
+{
+    Columns::initDefaults(&settings);
+    Dept hall(7, "Hall", &settings);
+    Dept orphans(0, "Orphans", &settings);
+    Dept lab(5, "Lab", &settings);
+    QList<DeptInfo *> list{&hall.info, &orphans.info, &lab.info};
+    const QMap<QString, int> map{{"aa", 7}, {"bb", 5}, {"cc", 9}};
+
+    ThinclientInfo *inHall = record("ORL K1", "h", "aa");
+    ThinclientInfo *inLab = record("ORL K1", "l", "bb");
+    ThinclientInfo *unknown = record("Pyrel PC", "u", "dd");
+    ThinclientInfo *stale = record("Pyrel PC", "s", "cc");
+    ThinclientInfo *caseDiffers = record("Pyrel PC", "x", "AA");
+
+    QCOMPARE(DeviceTree::addDeviceToDepartment(&list, map, &settings, inHall), &hall.info);
+    QCOMPARE(DeviceTree::addDeviceToDepartment(&list, map, &settings, inLab), &lab.info);
+    QCOMPARE(DeviceTree::addDeviceToDepartment(&list, map, &settings, unknown), &orphans.info);
+    QCOMPARE(DeviceTree::addDeviceToDepartment(&list, map, &settings, stale), &orphans.info);
+    QCOMPARE(DeviceTree::addDeviceToDepartment(&list, map, &settings, caseDiffers), &orphans.info);
+    QCOMPARE(DeviceTree::addDeviceToDepartment(&list, map, &settings, nullptr), nullptr);
+
+    QCOMPARE(hall.info.devices, QList<ThinclientInfo *>{inHall});
+    QCOMPARE(lab.info.devices, QList<ThinclientInfo *>{inLab});
+    QCOMPARE(orphans.info.devices, (QList<ThinclientInfo *>{unknown, stale, caseDiffers}));
+    QCOMPARE(inHall->item->model(), hall.info.model);
+    QCOMPARE(unknown->item->parent(), orphans.info.groupItems.value("Pyrel PC"));
+    QCOMPARE(orphans.info.groupItems.value("Pyrel PC")->rowCount(), 3);
+    // Filing changes no member list: registration is not a membership change.
+    QVERIFY(hall.info.macs.isEmpty() && orphans.info.macs.isEmpty());
+
+    QList<DeptInfo *> withoutOrphans{&hall.info};
+    QCOMPARE(DeviceTree::addDeviceToDepartment(&withoutOrphans, map, &settings, record("X", "y", "zz")), nullptr);
+}
+
+void TestDeviceTree::modelsForWizard()
+{
+    QSslSocket socket;
+    DeptInfo dept;
+    auto add = [&](const QString &model, bool checked, bool online) {
+        ThinclientInfo *r = record(model, "d");
+        r->checked = checked;
+        r->online = online;
+        r->socket = online ? &socket : nullptr;
+        dept.devices << r;
+    };
+    add("ORL K1", true, true);
+    add("ORL QB64", false, true);
+    add("ORL K1", true, true);
+    add("Pyrel PC", true, false);
+    add("ORL_GZ", true, true);
+    add("Pyrel  PC ", true, true);
+
+    // The wizard compares with board names written with "_".
+    QCOMPARE(DeviceTree::collectSelectedModels(&dept),
+             (QStringList{"ORL_K1", "ORL_K1", "ORL_GZ", "Pyrel__PC_"}));
+    QCOMPARE(DeviceTree::collectSelectedModels(nullptr), QStringList());
+    for (ThinclientInfo *r : dept.devices)
+        r->socket = nullptr;
+}
+
+QTEST_MAIN(TestDeviceTree)
+#include "tst_devicetree.moc"

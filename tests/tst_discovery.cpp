@@ -1,0 +1,198 @@
+// The discovery broadcast as a device on the namespace's network receives it.
+#include "mainwindow/mainwindow.h"
+#include "ui_mainwindow.h"
+#include "scriptedprompter.h"
+#include "windowfixture.h"
+
+#include "devicelink/discovery.h"
+
+#include <QCryptographicHash>
+#include <QNetworkDatagram>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
+#include <QUdpSocket>
+
+using namespace WindowFixture;
+
+// Waits until `count` datagrams are in, or until timeoutMs has passed.
+static QList<QNetworkDatagram> receive(QUdpSocket &socket, int count, int timeoutMs = 3000)
+{
+    QList<QNetworkDatagram> out;
+    QElapsedTimer clock;
+    clock.start();
+    while (out.size() < count && clock.elapsed() < timeoutMs) {
+        while (socket.hasPendingDatagrams())
+            out << socket.receiveDatagram();
+        if (out.size() < count)
+            QTest::qWait(20);
+    }
+    return out;
+}
+
+// What a device expects from the console at ip with TLS port port.
+static QByteArray expectedDatagram(const QByteArray &ip, int port)
+{
+    const QByteArray portText = QByteArray::number(port);
+    const QByteArray digest =
+        QCryptographicHash::hash(ip + portText + Discovery::salt().toLatin1(), QCryptographicHash::Md5).toHex();
+    return ip + " :: " + portText + " :: " + digest + " :: ";
+}
+
+static QStringList payloads(const QList<QNetworkDatagram> &datagrams)
+{
+    QStringList out;
+    for (const QNetworkDatagram &d : datagrams)
+        out << QString::fromLatin1(d.data());
+    out.sort();
+    return out;
+}
+
+class TestDiscovery : public QObject
+{
+    Q_OBJECT
+
+    QUdpSocket device;
+    quint16 udpPort = 0;
+    quint16 sslPort = 0;
+
+    QSettings *seededStore(int frequency = 5)
+    {
+        QSettings *store = newSettings();
+        seedPreferences(store, sslPort, udpPort, frequency);
+        return store;
+    }
+
+private slots:
+    void init()
+    {
+        QSettings(QStringLiteral("Halvard"), QStringLiteral("korvane_server")).clear();
+        device.close();
+        QVERIFY(device.bind(QHostAddress::AnyIPv4, 0));
+        udpPort = device.localPort();
+        sslPort = freeTcpPort();
+    }
+
+    void saltIsSharedText()
+    {
+        const QString salt = Discovery::salt();
+        QCOMPARE(salt.size(), 25);
+        for (QChar c : salt)
+            QVERIFY(c.unicode() > 0x20 && c.unicode() < 0x7f);
+    }
+
+    void oneDatagramPerAddressAtStart()
+    {
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(seededStore()));
+        const QList<QNetworkDatagram> got = receive(device, 2);
+        QCOMPARE(payloads(got), (QStringList{QString::fromLatin1(expectedDatagram("10.77.0.1", sslPort)),
+                                             QString::fromLatin1(expectedDatagram("10.77.0.2", sslPort))}));
+        for (const QNetworkDatagram &d : got) {
+            QVERIFY(!d.data().contains('\0'));
+            QVERIFY(d.data().endsWith(" :: "));
+            Discovery::Announcement a;
+            QVERIFY(Discovery::parse(d.data(), &a));
+            QCOMPARE(a.port, int(sslPort));
+        }
+        // Nothing more until the period is up.
+        QTest::qWait(300);
+        QVERIFY(!device.hasPendingDatagrams());
+    }
+
+    void repeatsEveryPeriod()
+    {
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(seededStore(1)));
+        QCOMPARE(receive(device, 2).size(), 2);
+        QCOMPARE(receive(device, 4, 5000).size(), 4);
+    }
+
+    void switchingOffAndOn()
+    {
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(seededStore(1)));
+        QCOMPARE(receive(device, 2).size(), 2);
+
+        w.ui->btnUdpBroadcast->trigger();
+        QVERIFY(!w.ui->btnUdpBroadcast->isChecked());
+        QVERIFY(!w.broadcastTimer->isActive());
+        QCOMPARE(w.settings->value(QStringLiteral("discoveryState")).toBool(), false);
+        QTest::qWait(1500);
+        while (device.hasPendingDatagrams())   // what was under way when it stopped
+            device.receiveDatagram();
+        QTest::qWait(1200);
+        QVERIFY(!device.hasPendingDatagrams());
+
+        // With a period of a minute, whatever arrives now was sent at once.
+        w.settings->setValue(QStringLiteral("UDPFrequency"), 60);
+        w.ui->btnUdpBroadcast->trigger();
+        QVERIFY(w.ui->btnUdpBroadcast->isChecked());
+        QCOMPARE(w.settings->value(QStringLiteral("discoveryState")).toBool(), true);
+        QCOMPARE(w.broadcastTimer->interval(), 60000);
+        QCOMPARE(receive(device, 2).size(), 2);
+    }
+
+    void period_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<int>("intervalMs");
+        QTest::newRow("seconds") << QVariant(3) << 3000;
+        QTest::newRow("text of a number") << QVariant(QStringLiteral("12")) << 12000;
+        QTest::newRow("zero") << QVariant(0) << 5000;
+        QTest::newRow("negative") << QVariant(-4) << 5000;
+        QTest::newRow("not a number") << QVariant(QStringLiteral("abc")) << 5000;
+        QTest::newRow("absent") << QVariant() << 5000;
+    }
+
+    void period()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(int, intervalMs);
+        QSettings *store = seededStore();
+        if (stored.isValid())
+            store->setValue(QStringLiteral("UDPFrequency"), stored);
+        else
+            store->remove(QStringLiteral("UDPFrequency"));
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store));
+        QCOMPARE(w.broadcastTimer->interval(), intervalMs);
+
+        // A new period applies when discovery is next switched on, not before.
+        w.settings->setValue(QStringLiteral("UDPFrequency"), 9);
+        QCOMPARE(w.broadcastTimer->interval(), intervalMs);
+        w.ui->btnUdpBroadcast->trigger();
+        w.ui->btnUdpBroadcast->trigger();
+        QCOMPARE(w.broadcastTimer->interval(), 9000);
+    }
+
+    void portsReadAfreshForEveryDatagram()
+    {
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(seededStore()));
+        QCOMPARE(receive(device, 2).size(), 2);
+
+        QUdpSocket other;
+        QVERIFY(other.bind(QHostAddress::AnyIPv4, 0));
+        w.settings->setValue(QStringLiteral("UDPPort"), other.localPort());
+        w.settings->setValue(QStringLiteral("SSLPort"), 6001);
+        w.onBroadcastTimerFired();
+        QCOMPARE(payloads(receive(other, 2)), (QStringList{QString::fromLatin1(expectedDatagram("10.77.0.1", 6001)),
+                                                           QString::fromLatin1(expectedDatagram("10.77.0.2", 6001))}));
+        QVERIFY(!device.hasPendingDatagrams());
+    }
+
+    void addressWithoutBroadcastIsSkipped()
+    {
+        ScriptedPrompter prompter;
+        MainWindowEnvironment env = environment(seededStore());
+        env.addresses = QList<QNetworkAddressEntry>{addressEntry(QStringLiteral("10.77.0.1"), 24, QString()),
+                                                    addressEntry(QStringLiteral("10.77.0.2"), 24,
+                                                                 QStringLiteral("10.77.0.255"))};
+        MainWindow w(nullptr, env);
+        QCOMPARE(payloads(receive(device, 2, 800)), QStringList{QString::fromLatin1(expectedDatagram("10.77.0.2", sslPort))});
+    }
+};
+
+QTEST_MAIN(TestDiscovery)
+#include "tst_discovery.moc"

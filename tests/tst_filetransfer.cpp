@@ -1,0 +1,572 @@
+// Downloads, uploads and the white list, handler by handler and without a
+// network: which files a device may read, what lands in the temporary
+// directory, and the replies byte by byte.
+#include "fileclient.h"
+#include "handlerfixture.h"
+
+#include "devicelink/wire.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+using FileMessages::openRead;
+using FileMessages::openWrite;
+using FileMessages::readChunk;
+using FileMessages::writeChunk;
+const QByteArray closeFile = FileMessages::close();
+
+QByteArray reply(quint8 code, const QByteArray &text = QByteArray())
+{
+    QByteArray r = QByteArray::fromHex("07") + char(code);
+    const int n = text.isEmpty() ? 0 : int(text.size()) + 1;
+    r += char(n >> 8);
+    r += char(n);
+    if (n)
+        r += text + '\0';
+    return r;
+}
+
+QByteArray pattern(int size, int seed = 0)
+{
+    QByteArray data(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        data[i] = char((i * 7 + seed) % 251);
+    return data;
+}
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    file.write(data);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// A disk that fails after the first read or write.
+class FailingFile : public QFile
+{
+public:
+    using QFile::QFile;
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        return m_reads++ ? -1 : QFile::readData(data, maxSize);
+    }
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        return m_writes++ ? -1 : QFile::writeData(data, size);
+    }
+
+private:
+    int m_reads = 0;
+    int m_writes = 0;
+};
+
+} // namespace
+
+class TestFileTransfer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void requestBytes_data();
+    void requestBytes();
+    void replyFrame_data();
+    void replyFrame();
+    void readableFiles_data();
+    void readableFiles();
+    void downloadWholeFile();
+    void oneTransferAtATime();
+    void nothingOpen();
+    void readErrorIsNotEndOfFile();
+    void upload();
+    void uploadNames_data();
+    void uploadNames();
+    void uploadCannotCreate();
+    void uploadNeverThroughLinks();
+    void failedWriteRemovesPartialFile();
+    void downloadIsNeverWritten();
+    void malformedRequests_data();
+    void malformedRequests();
+    void whiteList_data();
+    void whiteList();
+    void whiteListFromPendingOnly();
+
+private:
+    QString at(const QString &relative) const { return m_root->path() + QLatin1Char('/') + relative; }
+    QString expand(QString text) const { return text.replace(QLatin1String("$root"), m_root->path()); }
+
+    HandlerFixture *f = nullptr;
+    QTemporaryDir *m_root = nullptr;
+};
+
+void TestFileTransfer::init()
+{
+    f = new HandlerFixture;
+    m_root = new QTemporaryDir;
+    QVERIFY(m_root->isValid());
+    QDir root(m_root->path());
+    for (const char *dir : {"fw", "app", "hotfix", "tmp/sub", "sig", "outside", "tmpx"})
+        QVERIFY(root.mkpath(QLatin1String(dir)));
+    writeFile(at("fw/image.bin"), pattern(100));
+    writeFile(at("app/client.bin"), pattern(200));
+    writeFile(at("hotfix/hf.bin"), pattern(300));
+    writeFile(at("tmp/list.txt"), "list");
+    writeFile(at("sig/content.png"), pattern(50));
+    writeFile(at("outside/secret.txt"), "secret");
+    writeFile(at("tmpx/near.txt"), "near");
+    // The temporary directory's path again, below a directory that is not allowed.
+    QVERIFY(root.mkpath(at("outside") + at("tmp")));
+    writeFile(at("outside") + at("tmp/x.txt"), "x");
+    QVERIFY(QFile::link(at("outside/secret.txt"), at("tmp/link-out")));
+    QVERIFY(QFile::link(at("fw/image.bin"), at("tmp/link-in")));
+    QVERIFY(QFile::link(at("outside"), at("tmp/dirlink")));
+    QVERIFY(QFile::link(at("tmp"), at("tmplink")));
+    QCOMPARE(::mkfifo(qPrintable(at("tmp/pipe")), 0600), 0);
+
+    f->settings.setValue("firmwareImageDir", at("fw"));
+    f->settings.setValue("appImageDir", at("app"));
+    f->settings.setValue("hotfixDir", at("hotfix"));
+    f->settings.setValue("tempDir", at("tmp"));
+    f->settings.setValue("signageContentDir1", at("sig"));
+    f->settings.setValue("signageContentDir2", QString());
+    f->settings.setValue("signageContentDir3", at("missing"));
+}
+
+void TestFileTransfer::cleanup()
+{
+    delete f;
+    f = nullptr;
+    delete m_root;
+    m_root = nullptr;
+}
+
+// The simulator's requests, byte by byte.
+void TestFileTransfer::requestBytes_data()
+{
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("9") << openRead("/a", 0) << QByteArray::fromHex("09000004" "00" "2f6100");
+    QTest::newRow("9 signage") << openRead("/a", 1) << QByteArray::fromHex("09010004" "00" "2f6100");
+    QTest::newRow("10") << FileMessages::close() << QByteArray::fromHex("0a000000");
+    QTest::newRow("11") << readChunk(4092) << QByteArray::fromHex("0b000002" "0ffc");
+    QTest::newRow("22") << openWrite("b.txt") << QByteArray::fromHex("16000006" "622e74787400");
+    QTest::newRow("23") << writeChunk("xyz") << QByteArray::fromHex("17000003" "78797a");
+    QTest::newRow("23 too big") << writeChunk(QByteArray(65536, 'x')) << QByteArray();
+    QTest::newRow("49") << FileMessages::whiteListRequest() << QByteArray::fromHex("31000000");
+}
+
+void TestFileTransfer::requestBytes()
+{
+    QFETCH(QByteArray, frame);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(frame.toHex(), bytes.toHex());
+}
+
+void TestFileTransfer::replyFrame_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("done") << 0 << QString() << QByteArray::fromHex("07000000");
+    QTest::newRow("empty text is no text") << 0 << "" << QByteArray::fromHex("07000000");
+    QTest::newRow("size") << 0 << "1048576" << QByteArray::fromHex("07000008" "31303438353736" "00");
+    QTest::newRow("busy") << 1 << QString() << QByteArray::fromHex("07010000");
+    QTest::newRow("no write file") << 5 << QString() << QByteArray::fromHex("07050000");
+}
+
+void TestFileTransfer::replyFrame()
+{
+    QFETCH(int, code);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(SSLServer::replyFrame(quint8(code), text), bytes);
+    f->server->sendReply(f->socket, quint8(code), text);
+    QCOMPARE(f->takeWrites(), QList<QByteArray>{bytes});
+}
+
+// Which files a device may open for reading. code -1 expects success with
+// the file's size; settings lists "key=value" changes made first.
+void TestFileTransfer::readableFiles_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("subCode");
+    QTest::addColumn<QStringList>("settings");
+    QTest::addColumn<int>("code");
+    const QStringList none;
+    const QStringList noDirs{"firmwareImageDir=", "appImageDir=", "hotfixDir=", "tempDir="};
+
+    QTest::newRow("firmware") << "$root/fw/image.bin" << 0 << none << -1;
+    QTest::newRow("client") << "$root/app/client.bin" << 0 << none << -1;
+    QTest::newRow("hotfix") << "$root/hotfix/hf.bin" << 0 << none << -1;
+    QTest::newRow("temp") << "$root/tmp/list.txt" << 0 << none << -1;
+    QTest::newRow("dotdot that stays inside") << "$root/tmp/sub/../list.txt" << 0 << none << -1;
+    QTest::newRow("dotdot out of temp") << "$root/tmp/../outside/secret.txt" << 0 << none << 2;
+    QTest::newRow("dotdot out, sub-code 1") << "$root/tmp/../outside/secret.txt" << 1 << none << 2;
+    QTest::newRow("absolute elsewhere") << "/etc/passwd" << 0 << none << 2;
+    QTest::newRow("absolute elsewhere, sub-code 1") << "/etc/passwd" << 1 << none << 2;
+    QTest::newRow("temp path inside another path") << "$root/outside$root/tmp/x.txt" << 0 << none << 2;
+    QTest::newRow("sibling with the same prefix") << "$root/tmpx/near.txt" << 0 << none << 2;
+    QTest::newRow("signage, sub-code 0") << "$root/sig/content.png" << 0 << none << 2;
+    QTest::newRow("signage, sub-code 1") << "$root/sig/content.png" << 1 << none << -1;
+    QTest::newRow("signage, sub-code 7") << "$root/sig/content.png" << 7 << none << -1;
+    QTest::newRow("link out of temp") << "$root/tmp/link-out" << 0 << none << 2;
+    QTest::newRow("link out of temp, sub-code 1") << "$root/tmp/link-out" << 1 << none << 2;
+    QTest::newRow("link into firmware") << "$root/tmp/link-in" << 0 << none << -1;
+    QTest::newRow("through a directory link") << "$root/tmp/dirlink/secret.txt" << 0 << none << 2;
+    QTest::newRow("allowed directory is a link")
+        << "$root/tmp/list.txt" << 0 << QStringList{"tempDir=$root/tmplink"} << -1;
+    QTest::newRow("file named through the linked directory")
+        << "$root/tmplink/list.txt" << 0 << QStringList{"tempDir=$root/tmplink"} << -1;
+    QTest::newRow("missing file") << "$root/tmp/none.bin" << 0 << none << 2;
+    QTest::newRow("directory") << "$root/tmp/sub" << 0 << none << 3;
+    QTest::newRow("the directory itself") << "$root/tmp" << 0 << none << 3;
+    QTest::newRow("pipe") << "$root/tmp/pipe" << 0 << none << 3;
+    QTest::newRow("no directories set") << "$root/fw/image.bin" << 0 << noDirs << 2;
+    QTest::newRow("no directories set, sub-code 1") << "/etc/passwd" << 1 << noDirs << 2;
+    QTest::newRow("only signage set") << "$root/sig/content.png" << 1 << noDirs << -1;
+    QTest::newRow("blank directory") << "$root/tmp/list.txt" << 0 << QStringList{"tempDir=  "} << 2;
+    QTest::newRow("missing directory") << "$root/tmp/list.txt" << 0 << QStringList{"tempDir=$root/missing"} << 2;
+    QTest::newRow("relative path") << "list.txt" << 0 << none << 2;
+    QTest::newRow("empty path") << "" << 0 << none << 2;
+    QTest::newRow("backslashes") << "$root\\tmp\\list.txt" << 0 << none << 2;
+}
+
+void TestFileTransfer::readableFiles()
+{
+    QFETCH(QString, path);
+    QFETCH(int, subCode);
+    QFETCH(QStringList, settings);
+    QFETCH(int, code);
+    for (const QString &s : settings) {
+        const int eq = int(s.indexOf(QLatin1Char('=')));
+        f->settings.setValue(s.left(eq), expand(s.mid(eq + 1)));
+    }
+    f->send(openRead(expand(path), quint8(subCode)));
+    const QList<QByteArray> writes = f->takeWrites();
+    if (code >= 0) {
+        QCOMPARE(writes, QList<QByteArray>{reply(quint8(code))});
+        QCOMPARE(f->record->transferFile, nullptr);
+        return;
+    }
+    const QFileInfo file(expand(path));
+    QCOMPARE(writes, QList<QByteArray>{reply(0, QByteArray::number(file.size()))});
+    QVERIFY(f->record->transferFile);
+    QVERIFY(f->record->transferFile->isOpen());
+    QCOMPARE(f->record->transferFile->fileName(), file.canonicalFilePath());
+}
+
+void TestFileTransfer::downloadWholeFile()
+{
+    const QByteArray content = pattern(10000, 3);
+    writeFile(at("fw/big.bin"), content);
+    f->send(openRead(at("fw/big.bin")));
+    QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(0, "10000")});
+
+    QByteArray received;
+    QList<int> sizes;
+    for (int i = 0; i < 10; ++i) {
+        f->send(readChunk(10000));
+        const QList<QByteArray> writes = f->takeWrites();
+        QCOMPARE(writes.size(), 1);
+        const QByteArray r = writes.first();
+        QCOMPARE(r.at(0), char(7));
+        if (r.at(1) == char(2)) {
+            QCOMPARE(r, reply(2));
+            break;
+        }
+        QCOMPARE(r.at(1), char(0));
+        QCOMPARE(Frame::payloadLength(r), int(r.size()) - 4);
+        sizes.append(int(r.size()) - 4);
+        received += r.mid(4);
+    }
+    QCOMPARE(sizes, (QList<int>{4092, 4092, 1816}));
+    QCOMPARE(received, content);
+
+    // End of file leaves the file open until the device closes it.
+    QVERIFY(f->record->transferFile && f->record->transferFile->isOpen());
+    f->send(readChunk(1));
+    QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(2)});
+    f->send(closeFile);
+    QCOMPARE(f->record->transferFile, nullptr);
+    QVERIFY(f->takeWrites().isEmpty());
+
+    // A small request gets what it asked for.
+    f->send(openRead(at("fw/big.bin")));
+    f->takeWrites();
+    f->send(readChunk(10));
+    QCOMPARE(f->takeWrites(), QList<QByteArray>{QByteArray::fromHex("0700000a") + content.left(10)});
+}
+
+void TestFileTransfer::oneTransferAtATime()
+{
+    f->send(openRead(at("fw/image.bin")));
+    f->takeWrites();
+    QFile *open = f->record->transferFile;
+    f->send(readChunk(10));
+    f->takeWrites();
+
+    f->send(openRead(at("app/client.bin")));
+    f->send(openWrite("upload.txt"));
+    QCOMPARE(f->takeWrites(), (QList<QByteArray>{reply(1), reply(1)}));
+    QCOMPARE(f->record->transferFile, open);
+    QVERIFY(!QFile::exists(at("tmp/upload.txt")));
+    // The open download goes on where it was.
+    f->send(readChunk(5));
+    QCOMPARE(f->takeWrites(), QList<QByteArray>{QByteArray::fromHex("07000005") + pattern(100).mid(10, 5)});
+}
+
+void TestFileTransfer::nothingOpen()
+{
+    f->send(readChunk(100));
+    f->send(writeChunk("data"));
+    f->send(closeFile);
+    QCOMPARE(f->takeWrites(), (QList<QByteArray>{reply(3), reply(5)}));
+    QCOMPARE(f->record->transferFile, nullptr);
+}
+
+void TestFileTransfer::readErrorIsNotEndOfFile()
+{
+    auto *file = new FailingFile(at("fw/image.bin"));
+    QVERIFY(file->open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+    f->record->transferFile = file;
+
+    f->send(readChunk(40));
+    QCOMPARE(f->takeWrites(), QList<QByteArray>{QByteArray::fromHex("07000028") + pattern(100).left(40)});
+    f->send(readChunk(40));
+    f->send(readChunk(40));
+    QCOMPARE(f->takeWrites(), (QList<QByteArray>{reply(3), reply(3)}));
+    f->send(closeFile);
+    QCOMPARE(f->record->transferFile, nullptr);
+}
+
+void TestFileTransfer::upload()
+{
+    writeFile(at("tmp/blocks.txt"), "old content that must go");
+    f->send(openWrite("blocks.txt"));
+    QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(0)});
+    QCOMPARE(QFileInfo(at("tmp/blocks.txt")).size(), 0);
+
+    const QByteArray big = pattern(5000, 1);
+    f->send(writeChunk("sda 8G\n"));
+    f->send(writeChunk(big));   // capped at 4092
+    // The header promises 100 bytes; only 10 came.
+    QByteArray shortFrame = writeChunk("0123456789");
+    shortFrame[3] = 100;
+    f->send(shortFrame);
+    // The header counts 3 bytes; what follows belongs to no chunk.
+    QByteArray longFrame = writeChunk("abcdefgh");
+    longFrame[3] = 3;
+    f->send(longFrame);
+    f->send(writeChunk(QByteArray()));
+    QVERIFY(f->takeWrites().isEmpty());
+    f->send(closeFile);
+    QCOMPARE(f->record->transferFile, nullptr);
+    QCOMPARE(readFile(at("tmp/blocks.txt")), "sda 8G\n" + big.left(4092) + "0123456789" + "abc");
+    QVERIFY(f->takeWrites().isEmpty());
+}
+
+void TestFileTransfer::uploadNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("code");
+    QTest::newRow("plain") << "sda.txt" << 0;
+    QTest::newRow("hidden file") << ".blocks" << 0;
+    QTest::newRow("two dots inside") << "a..b" << 0;
+    QTest::newRow("empty") << "" << 4;
+    QTest::newRow("dot") << "." << 4;
+    QTest::newRow("dotdot") << ".." << 4;
+    QTest::newRow("slash") << "sub/x.txt" << 4;
+    QTest::newRow("escape") << "../outside/evil.txt" << 4;
+    QTest::newRow("absolute") << "/tmp/evil.txt" << 4;
+    QTest::newRow("backslash") << "..\\evil.txt" << 4;
+    QTest::newRow("department file") << "KorvaneManager.ini" << 4;
+    QTest::newRow("white list, other case") << "WhiteList.TXT" << 4;
+    QTest::newRow("signage list") << "dsi_file_list_op2.txt" << 4;
+    QTest::newRow("block-device list") << "00_11_22_blkdev_list.lst" << 0;
+}
+
+void TestFileTransfer::uploadNames()
+{
+    QFETCH(QString, name);
+    QFETCH(int, code);
+    f->send(openWrite(name));
+    QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(quint8(code))});
+    if (code == 0) {
+        QVERIFY(QFile::exists(at("tmp/") + name));
+    } else {
+        QCOMPARE(f->record->transferFile, nullptr);
+        QVERIFY(!QFile::exists(at("outside/evil.txt")));
+    }
+}
+
+void TestFileTransfer::uploadCannotCreate()
+{
+    f->settings.setValue("tempDir", at("missing"));
+    f->send(openWrite("blocks.txt"));
+    QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(3)});
+    // The failed upload is the device's transfer until it closes it.
+    f->send(openRead(at("fw/image.bin")));
+    f->send(openWrite("other.txt"));
+    f->send(writeChunk("data"));
+    f->send(readChunk(10));
+    QCOMPARE(f->takeWrites(), (QList<QByteArray>{reply(1), reply(1), reply(5), reply(3)}));
+    f->send(closeFile);
+    QCOMPARE(f->record->transferFile, nullptr);
+    f->send(openRead(at("fw/image.bin")));
+    QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(0, "100")});
+    f->send(closeFile);
+
+    // Without a temporary directory nothing is created anywhere.
+    f->settings.setValue("tempDir", QString());
+    f->send(openWrite("blocks.txt"));
+    QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(3)});
+    QCOMPARE(f->record->transferFile, nullptr);
+}
+
+void TestFileTransfer::uploadNeverThroughLinks()
+{
+    f->send(openWrite("link-out"));
+    QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(3)});
+    QCOMPARE(readFile(at("outside/secret.txt")), "secret");
+    QCOMPARE(f->record->transferFile, nullptr);
+}
+
+void TestFileTransfer::failedWriteRemovesPartialFile()
+{
+    auto *file = new FailingFile(at("tmp/upload.bin"));
+    QVERIFY(file->open(QIODevice::ReadWrite | QIODevice::Truncate));
+    f->record->transferFile = file;
+
+    f->send(writeChunk("first"));
+    QVERIFY(QFile::exists(at("tmp/upload.bin")));
+    f->send(writeChunk("second"));
+    QVERIFY(!QFile::exists(at("tmp/upload.bin")));
+    f->send(writeChunk("third"));
+    f->send(openWrite("again.bin"));
+    QCOMPARE(f->takeWrites(), (QList<QByteArray>{reply(5), reply(1)}));
+    QVERIFY(!QFile::exists(at("tmp/upload.bin")));
+    f->send(closeFile);
+    QCOMPARE(f->record->transferFile, nullptr);
+}
+
+void TestFileTransfer::downloadIsNeverWritten()
+{
+    f->send(openRead(at("fw/image.bin")));
+    f->takeWrites();
+    f->send(writeChunk("overwrite"));
+    QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(5)});
+    QCOMPARE(readFile(at("fw/image.bin")), pattern(100));
+    f->send(readChunk(4));
+    QCOMPARE(f->takeWrites(), QList<QByteArray>{QByteArray::fromHex("07000004") + pattern(100).left(4)});
+}
+
+// Requests that are dropped without a reply and without a change. Had they
+// been handled, any of them would have been answered.
+void TestFileTransfer::malformedRequests_data()
+{
+    QTest::addColumn<bool>("fromPending");
+    QTest::addColumn<bool>("downloadOpen");
+    QTest::addColumn<QByteArray>("frame");
+    const QString path = QStringLiteral("/etc/passwd");
+    QTest::newRow("9 long") << false << false << openRead(path) + '\0';
+    QTest::newRow("9 short") << false << false << openRead(path).chopped(1);
+    QTest::newRow("22 long") << false << false << openWrite("x.txt") + 'x';
+    QTest::newRow("22 short") << false << false << openWrite("x.txt").chopped(1);
+    QTest::newRow("10 long keeps the transfer") << false << true << closeFile + 'x';
+    QTest::newRow("11 without its size") << false << true << QByteArray::fromHex("0b000000");
+    QTest::newRow("11 with half its size") << false << true << QByteArray::fromHex("0b00000110");
+    QTest::newRow("9 from pending") << true << false << openRead(path);
+    QTest::newRow("22 from pending") << true << false << openWrite("x.txt");
+    QTest::newRow("11 from pending") << true << false << readChunk(10);
+    QTest::newRow("23 from pending") << true << false << writeChunk("x");
+    QTest::newRow("10 from pending") << true << false << closeFile;
+}
+
+void TestFileTransfer::malformedRequests()
+{
+    QFETCH(bool, fromPending);
+    QFETCH(bool, downloadOpen);
+    QFETCH(QByteArray, frame);
+    if (downloadOpen) {
+        f->send(openRead(at("fw/image.bin")));
+        f->takeWrites();
+    }
+    QFile *before = f->record->transferFile;
+    f->sendFrom(fromPending ? f->pendingSocket : f->socket, frame);
+    QVERIFY(f->takeWrites(fromPending ? f->pendingSocket : f->socket).isEmpty());
+    QCOMPARE(f->record->transferFile, before);
+    QCOMPARE(f->pendingRecord->transferFile, nullptr);
+    QVERIFY(!QFile::exists(at("tmp/x.txt")));
+}
+
+void TestFileTransfer::whiteList_data()
+{
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QByteArray>("sent");
+    QByteArray crlfLines;
+    QByteArray lfLines;
+    for (int i = 0; i < 3000; ++i) {
+        crlfLines += "usb-" + QByteArray::number(i) + "\r\n";
+        lfLines += "usb-" + QByteArray::number(i) + "\n";
+    }
+    const QByteArray big = pattern(20000, 5).replace('\r', 'r');
+    QTest::newRow("missing") << false << QByteArray() << QByteArray();
+    QTest::newRow("empty") << true << QByteArray() << QByteArray();
+    QTest::newRow("CRLF") << true << QByteArray("sda\r\nsdb\r\n") << QByteArray("sda\nsdb\n");
+    QTest::newRow("exactly the limit") << true << big.left(16380) << big.left(16380);
+    QTest::newRow("20,000 bytes") << true << big << big.left(16380);
+    QTest::newRow("long CRLF list") << true << crlfLines << lfLines.left(16380);
+}
+
+void TestFileTransfer::whiteList()
+{
+    QFETCH(bool, present);
+    QFETCH(QByteArray, content);
+    QFETCH(QByteArray, sent);
+    if (present)
+        writeFile(at("tmp/whitelist.txt"), content);
+    f->send(QByteArray::fromHex("31000000"));
+    const QList<QByteArray> writes = f->takeWrites();
+    QCOMPARE(writes.size(), 1);
+    const QByteArray r = writes.first();
+    QCOMPARE(r.left(2), QByteArray::fromHex("3100"));
+    QCOMPARE(Frame::payloadLength(r), int(sent.size()));
+    QCOMPARE(r.mid(4), sent);
+}
+
+void TestFileTransfer::whiteListFromPendingOnly()
+{
+    writeFile(at("tmp/whitelist.txt"), "sda\n");
+    const QByteArray answer = QByteArray::fromHex("31000004") + "sda\n";
+    f->sendFrom(f->pendingSocket, QByteArray::fromHex("b1000000"));   // bit 7 set
+    QCOMPARE(f->takeWrites(f->pendingSocket), QList<QByteArray>{answer});
+    f->sendFrom(f->strangerSocket, QByteArray::fromHex("31000000"));
+    QVERIFY(f->takeWrites(f->strangerSocket).isEmpty());
+
+    // A directory where the list should be, or no temporary directory at all.
+    QVERIFY(QFile::remove(at("tmp/whitelist.txt")));
+    QVERIFY(QDir().mkpath(at("tmp/whitelist.txt")));
+    f->send(QByteArray::fromHex("31000000"));
+    f->settings.setValue("tempDir", QString());
+    f->send(QByteArray::fromHex("31000000"));
+    QCOMPARE(f->takeWrites(), (QList<QByteArray>{QByteArray::fromHex("31000000"), QByteArray::fromHex("31000000")}));
+}
+
+QTEST_MAIN(TestFileTransfer)
+#include "tst_filetransfer.moc"

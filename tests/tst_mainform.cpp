@@ -1,0 +1,218 @@
+// The main window's menus, tool bar and actions as the administrator sees them.
+#include "mainwindow/mainwindow.h"
+#include "ui_mainwindow.h"
+#include "scriptedprompter.h"
+#include "windowfixture.h"
+
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolBar>
+#include <QWidgetAction>
+
+using namespace WindowFixture;
+
+// One line per entry: text, then "\t" + shortcut when it has one; "-" for a separator.
+static QStringList entries(const QList<QAction *> &actions)
+{
+    QStringList out;
+    for (QAction *a : actions) {
+        if (a->isSeparator())
+            out << QStringLiteral("-");
+        else if (a->menu())
+            out << QLatin1Char('>') + a->text();
+        else
+            out << a->text() + (a->shortcut().isEmpty() ? QString() : QLatin1Char('\t') + a->shortcut().toString());
+    }
+    return out;
+}
+
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+
+    MainWindow *w = nullptr;
+    ScriptedPrompter *prompter = nullptr;
+
+    QMenu *menu(const QString &objectName) { return w->findChild<QMenu *>(objectName); }
+
+private slots:
+    void initTestCase()
+    {
+        prompter = new ScriptedPrompter;
+        QSettings *s = newSettings();
+        seedPreferences(s, freeTcpPort(), freeUdpPort());
+        w = new MainWindow(nullptr, environment(s));
+    }
+
+    void cleanupTestCase()
+    {
+        delete w;
+        delete prompter;
+    }
+
+    void menuBar()
+    {
+        QCOMPARE(entries(w->menuBar()->actions()),
+                 (QStringList{QStringLiteral(">&File"), QStringLiteral(">&Edit"), QStringLiteral(">&Tools"),
+                              QStringLiteral(">&Help"), QStringLiteral(">&About")}));
+    }
+
+    void menus_data()
+    {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("File") << "menuFile" << QStringList{"Exit\tCtrl+Q"};
+        QTest::newRow("Edit") << "menuEdit" << QStringList{"Settings"};
+        QTest::newRow("Help") << "menuHelp" << QStringList{"Online Help"};
+        QTest::newRow("About") << "menuAbout" << QStringList{"About Korvane ..."};
+        QTest::newRow("Tools") << "menuView"
+                               << QStringList{">Quick launch",
+                                              ">Configuration",
+                                              ">Downloads",
+                                              ">Install",
+                                              ">Log",
+                                              ">Storage",
+                                              "-",
+                                              "Set power save mode\tCtrl+Shift+E",
+                                              "Set firewall state\tCtrl+Shift+F",
+                                              "Set keyboard type\tCtrl+Shift+K",
+                                              "Set Orlconfig password",
+                                              "-",
+                                              "Show serial number",
+                                              "-",
+                                              "Setup USB redirection",
+                                              "-",
+                                              "Clear application settings",
+                                              "-",
+                                              "Sync digital signage directory",
+                                              "-",
+                                              "Export thinclient list",
+                                              "-",
+                                              "Reset to factory defaults",
+                                              "-",
+                                              "Exit upgrade mode",
+                                              "-",
+                                              "Profile manager\tCtrl+Alt+P"};
+        QTest::newRow("Quick launch") << "menuQuick_launch"
+                                      << QStringList{"Change device name\tCtrl+D", "Set access protocol\tCtrl+A",
+                                                     "Configure displays\tCtrl+M", "Reboot device\tCtrl+R",
+                                                     "Set time zone\tCtrl+T",      "Enter upgrade mode\tCtrl+U",
+                                                     "Upgrade firmware\tCtrl+F"};
+        QTest::newRow("Configuration") << "menuConfiguration"
+                                       << QStringList{"Korvane server configuration\tCtrl+Shift+T",
+                                                      "Set PXE server configuration\tCtrl+Shift+R",
+                                                      "Google Cloud Print Configuration\tCtrl+Shift+P",
+                                                      "Terminal services gateway configuration\tCtrl+Shift+S",
+                                                      "Network configuration\tCtrl+Shift+N"};
+        QTest::newRow("Downloads") << "menuDownloads"
+                                   << QStringList{"Clear updates cache\tCtrl+Shift+C", "Download updates\tCtrl+Shift+D"};
+        QTest::newRow("Install") << "menuInstall"
+                                 << QStringList{"Install Korvane client\tCtrl+Shift+U", "Install Hotfix\tCtrl+Shift+H",
+                                                "Install file on device\tCtrl+Shift+I"};
+        QTest::newRow("Log") << "menuLog"
+                             << QStringList{"Get device log files\tCtrl+Shift+G", "Set device log state\tCtrl+Shift+L"};
+        QTest::newRow("Storage") << "menuWhite_list" << QStringList{"Dedicate storage"};
+    }
+
+    void menus()
+    {
+        QFETCH(QString, menu);
+        QFETCH(QStringList, expected);
+        QMenu *m = this->menu(menu);
+        QVERIFY(m);
+        QCOMPARE(entries(m->actions()), expected);
+    }
+
+    void toolBar()
+    {
+        QToolBar *bar = w->ui->mainToolBar;
+        QCOMPARE(bar->windowTitle(), QStringLiteral("window_title"));
+        QCOMPARE(bar->iconSize(), QSize(48, 48));
+        QCOMPARE(bar->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+        QVERIFY(!bar->isFloatable());
+        QStringList shown;
+        QStringList tips;
+        for (QAction *a : bar->actions()) {
+            if (qobject_cast<QWidgetAction *>(a))
+                shown << QStringLiteral("[logo]");
+            else if (a->isVisible())
+                shown << a->text();
+            if (!qobject_cast<QWidgetAction *>(a)) {
+                tips << a->toolTip();
+                QVERIFY2(!a->icon().isNull(), qPrintable(a->text()));
+                QVERIFY2(!a->icon().pixmap(48, 48).isNull(), qPrintable(a->text()));
+            }
+        }
+        QCOMPARE(shown, (QStringList{"Discover", "Name", "Protocol", "Display", "Reboot", "Zone", "Upgrade", "Network",
+                                     "Keyboard", "Firewall", "Upload", "Download", "Storage", "Wizard", "[logo]"}));
+        QCOMPARE(tips, (QStringList{"Discover thin clients",
+                                    "Change device name",
+                                    "Set access protocol (RDP, HDX, RFX etc)",
+                                    "Configure displays",
+                                    "Reboot device",
+                                    "Set timezone",
+                                    "Enter upgrade mode\n\nTo upgrade the firmware on a device, you must first place "
+                                    "the device in upgrade mode",
+                                    "Update firmware image\n\nThe device must be in upgrade mode for a firmware "
+                                    "upgrade to occur",
+                                    "Configure network",
+                                    "Configure keyboard",
+                                    "Configure firewall",
+                                    "Install files on device",
+                                    "Download updates from website",
+                                    "Send dedicated storage whitelist",
+                                    "Start configuration wizard"}));
+    }
+
+    void discoverButtonShowsItsState()
+    {
+        QAction *discover = w->ui->btnUdpBroadcast;
+        QVERIFY(discover->isCheckable());
+        const QIcon icon = discover->icon();
+        const QImage off = icon.pixmap(QSize(48, 48), QIcon::Normal, QIcon::Off).toImage();
+        const QImage on = icon.pixmap(QSize(48, 48), QIcon::Normal, QIcon::On).toImage();
+        QVERIFY(!off.isNull() && !on.isNull());
+        QVERIFY(off != on);
+    }
+
+    void hiddenAndUnplacedActions_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("Mode") << "actionEnter_upgrade_mode" << "Mode" << false << false;
+        QTest::newRow("Enter upgrade mode") << "actionEnter_upgrade_mode_1" << "Enter upgrade mode" << false << false;
+        QTest::newRow("EDID") << "actionSet_EDID_Resolution" << "Set EDID resolution" << true << false;
+        QTest::newRow("Test") << "actionTest" << "Test" << true << true;
+        QTest::newRow("install_test") << "actionInstall_test" << "install_test" << true << true;
+        QTest::newRow("scan") << "GetBlockDeviceList" << "Scan for storage devices" << true << true;
+    }
+
+    void hiddenAndUnplacedActions()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(bool, visible);
+        QFETCH(bool, enabled);
+        QAction *a = w->findChild<QAction *>(name);
+        QVERIFY(a);
+        QCOMPARE(a->text(), text);
+        QCOMPARE(a->isVisible(), visible);
+        QCOMPARE(a->isEnabled(), enabled);
+    }
+
+    void actionWithoutSlotDoesNothing()
+    {
+        prompter->clear();
+        QSignalSpy triggered(w->ui->actionTest, &QAction::triggered);
+        w->ui->actionTest->trigger();
+        QCOMPARE(triggered.size(), 1);
+        QVERIFY(prompter->calls.isEmpty());
+        QVERIFY(!w->noSaveOnExit);
+    }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"

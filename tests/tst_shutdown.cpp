@@ -1,0 +1,223 @@
+// How the main window ends: close, Exit, clearing the settings, the
+// installer offer, and the About box.
+#include "mainwindow/aboutdialog.h"
+#include "mainwindow/deptinfo.h"
+#include "mainwindow/mainwindow.h"
+#include "ui_mainwindow.h"
+#include "scriptedprompter.h"
+#include "windowfixture.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTest>
+
+using namespace WindowFixture;
+
+static QSettings *store()
+{
+    QSettings *s = newSettings();
+    seedPreferences(s, freeTcpPort(), freeUdpPort());
+    return s;
+}
+
+static QStringList storedKeys()
+{
+    return QSettings(QStringLiteral("Halvard"), QStringLiteral("korvane_server")).allKeys();
+}
+
+class TestShutdown : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        QSettings(QStringLiteral("Halvard"), QStringLiteral("korvane_server")).clear();
+    }
+
+    void clearSettings_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("cleared");
+        QTest::newRow("yes") << int(QMessageBox::Yes) << true;
+        QTest::newRow("no") << int(QMessageBox::No) << false;
+    }
+
+    void clearSettings()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, cleared);
+        ScriptedPrompter prompter;
+        {
+            MainWindow w(nullptr, environment(store()));
+            w.show();
+            prompter.answer(QMessageBox::StandardButton(answer));
+            w.ui->actionClear_application_settings->trigger();
+
+            QCOMPARE(prompter.calls.size(), 1);
+            const ScriptedPrompter::Call ask = prompter.last();
+            QCOMPARE(ask.kind, QStringLiteral("question"));
+            QCOMPARE(ask.title, QStringLiteral("Clear application settings"));
+            QCOMPARE(ask.text, QStringLiteral("Are you sure you want to clear application settings?\n\n"
+                                              "If you click on Yes, all application settings will be cleared "
+                                              "and Korvane will exit"));
+            QCOMPARE(ask.buttons, QMessageBox::StandardButtons(QMessageBox::Yes | QMessageBox::No));
+            QCOMPARE(ask.defaultButton, QMessageBox::Yes);
+            QCOMPARE(w.isVisible(), !cleared);
+            QCOMPARE(w.noSaveOnExit, cleared);
+            if (!cleared)
+                w.close();
+        }
+        // Nothing was written back on the way out: the next start is a first run.
+        const QStringList keys = storedKeys();
+        QCOMPARE(keys.isEmpty(), cleared);
+        if (!cleared)
+            QVERIFY(keys.contains(QStringLiteral("tempDir")));
+    }
+
+    void exitClosesTheWindow()
+    {
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store()));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!w.isVisible());
+        QVERIFY(prompter.calls.isEmpty());
+    }
+
+    void columnWidthsOfTheShownTree()
+    {
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store()));
+        QStandardItemModel model;
+        model.setHorizontalHeaderLabels(QStringList{QStringLiteral("Device name"), QStringLiteral("Status")}
+                                        + QStringList(8, QStringLiteral("c")));
+        QHeaderView header(Qt::Horizontal);
+        header.setModel(&model);
+        for (int i = 0; i < 10; ++i)
+            header.resizeSection(i, 50 + i);
+        w.currentDepartment = w.departments->first();
+        w.currentDepartment->header = &header;
+        w.close();
+        w.currentDepartment->header = nullptr;
+
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(w.settings->value(QStringLiteral("colSize%1").arg(i)).toInt(), 50 + i);
+        for (int i = 10; i <= 16; ++i)
+            QCOMPARE(w.settings->value(QStringLiteral("colSize%1").arg(i)).toInt(), -1);
+        QVERIFY(!w.settings->contains(QStringLiteral("colSize17")));
+    }
+
+    void preferencesFromTheMenu()
+    {
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store()));
+        for (int round = 0; round < 2; ++round) {
+            bool wizardOffered = true;
+            prompter.answerDialog([&](QDialog *d) {
+                wizardOffered = !d->findChild<QCheckBox *>(QStringLiteral("chbxRunWizard"))->isHidden();
+                d->findChild<QLineEdit *>(QStringLiteral("tbxBroadcastFrequency"))->setText(QString::number(8 + round));
+                d->findChild<QPushButton *>(QStringLiteral("btnSaveSettings"))->click();
+                return d->result();
+            });
+            w.ui->actionPreferences->trigger();
+            QCOMPARE(prompter.last().dialogClass, QStringLiteral("DlgSettings"));
+            QVERIFY(!wizardOffered);
+            QCOMPARE(w.settings->value(QStringLiteral("UDPFrequency")).toInt(), 8 + round);
+        }
+        QCOMPARE(prompter.calls.size(), 2);
+    }
+
+    void installerOfferedOnClose_data()
+    {
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("installer starts") << true;
+        QTest::newRow("installer does not start") << false;
+    }
+
+    void installerOfferedOnClose()
+    {
+        QFETCH(bool, opens);
+        ScriptedPrompter prompter;
+        {
+            MainWindow w(nullptr, environment(store()));
+            w.updateDownloaded = true;
+            w.installerPath = QStringLiteral("/tmp/korvane/temp/setup-7.8.9-win.exe");
+            prompter.answerBool(opens);
+            w.close();
+
+            QCOMPARE(prompter.calls.at(0).kind, QStringLiteral("information"));
+            QCOMPARE(prompter.calls.at(0).title, QStringLiteral("Install Korvane update"));
+            QCOMPARE(prompter.calls.at(0).text,
+                     QStringLiteral("A new version of Korvane has been downloaded. Click OK to install it"));
+            QCOMPARE(prompter.calls.at(1).kind, QStringLiteral("openUrl"));
+            QCOMPARE(prompter.calls.at(1).text, QStringLiteral("file:///tmp/korvane/temp/setup-7.8.9-win.exe"));
+            if (opens) {
+                QCOMPARE(prompter.calls.size(), 2);
+            } else {
+                QCOMPARE(prompter.calls.size(), 3);
+                QCOMPARE(prompter.calls.at(2).text,
+                         QStringLiteral("Failed to start the installer. You can install it manually by opening file "
+                                        "manager and doubleclicking on file\n\n"
+                                        "\\tmp\\korvane\\temp\\setup-7.8.9-win.exe"));
+            }
+        }
+        // A started installer leaves a first run behind for the new version.
+        QCOMPARE(storedKeys().isEmpty(), opens);
+    }
+
+    void links()
+    {
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store()));
+        w.ui->actionOnline_help->trigger();
+        w.logoButton->click();
+        QCOMPARE(prompter.texts(QStringLiteral("openUrl")),
+                 (QStringList{QStringLiteral("http://www.halvard.example/korvane/support"),
+                              QStringLiteral("http://www.halvard.example/")}));
+    }
+
+    void aboutBox_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QStringList>("opened");
+        QTest::newRow("close") << QStringLiteral("btnClose") << QStringList();
+        QTest::newRow("online help") << QStringLiteral("btnWebsite")
+                                     << QStringList{QStringLiteral("http://www.halvard.example/korvane/support")};
+    }
+
+    void aboutBox()
+    {
+        QFETCH(QString, button);
+        QFETCH(QStringList, opened);
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store()));
+        QString version;
+        bool closed = false;
+        prompter.answerDialog([&](QDialog *d) {
+            version = d->findChild<QLabel *>(QStringLiteral("lblVersion"))->text();
+            d->show();
+            d->findChild<QPushButton *>(button)->click();
+            closed = !d->isVisible();
+            return d->result();
+        });
+        w.ui->actionAbout_ZOR->trigger();
+        QCOMPARE(prompter.calls.at(0).kind, QStringLiteral("exec"));
+        QCOMPARE(prompter.calls.at(0).dialogClass, QStringLiteral("AboutDialog"));
+        QCOMPARE(prompter.calls.at(0).title, QStringLiteral("About Korvane"));
+        QCOMPARE(version, QStringLiteral("Halvard Device Manager 3.0 v7.8.8"));
+        QVERIFY(closed);
+        QCOMPARE(prompter.texts(QStringLiteral("openUrl")), opened);
+    }
+};
+
+QTEST_MAIN(TestShutdown)
+#include "tst_shutdown.moc"

@@ -1,0 +1,413 @@
+// Start-up of the main window: the single-instance guard, the settings it
+// seeds, the network check.
+#include "mainwindow/mainwindow.h"
+#include "ui_mainwindow.h"
+#include "scriptedprompter.h"
+#include "windowfixture.h"
+
+#include "mainwindow/deptinfo.h"
+#include "devicelink/sslserver.h"
+#include "devicelink/thinclientinfo.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QSemaphore>
+#include <QStatusBar>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <QUdpSocket>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace WindowFixture;
+
+static const QString AlreadyRunning =
+    QStringLiteral("KorvaneManager is already running.\n\nYou cannot run multiple instances of this application");
+
+// Runs the event loop until it is quit, or fails after limitMs; returns how long it ran.
+static qint64 runUntilQuit(int limitMs)
+{
+    bool timedOut = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        timedOut = true;
+        qApp->exit(1);
+    });
+    guard.start(limitMs);
+    QElapsedTimer clock;
+    clock.start();
+    qApp->exec();
+    return timedOut ? -1 : clock.elapsed();
+}
+
+static QByteArray settingsFileBytes()
+{
+    QSettings s(QStringLiteral("Halvard"), QStringLiteral("korvane_server"));
+    QFile f(s.fileName());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        QSettings(QStringLiteral("Halvard"), QStringLiteral("korvane_server")).clear();
+    }
+
+    void firstRun_data()
+    {
+        QTest::addColumn<bool>("emptyStore");
+        QTest::addColumn<bool>("wizard");
+        QTest::newRow("empty store") << true << false;
+        QTest::newRow("empty store, wizard asked for") << true << true;
+        QTest::newRow("only the working directory missing") << false << false;
+    }
+
+    void firstRun()
+    {
+        QFETCH(bool, emptyStore);
+        QFETCH(bool, wizard);
+        const quint16 sslPort = freeTcpPort();
+        const quint16 udpPort = freeUdpPort();
+        QSettings *store = newSettings();
+        if (!emptyStore) {
+            seedPreferences(store, 1, 2);
+            store->remove(QStringLiteral("zorWorkingDir"));
+        }
+        ScriptedPrompter prompter;
+        bool wizardOffered = false;
+        bool beforeDepartmentsAndNetwork = false;
+        prompter.answerDialog([&](QDialog *d) {
+            auto *w = qobject_cast<MainWindow *>(d->parentWidget());
+            beforeDepartmentsAndNetwork = w && !w->departments && !w->sslServer && w->localAddresses.isEmpty();
+            wizardOffered = !d->findChild<QCheckBox *>(QStringLiteral("chbxRunWizard"))->isHidden();
+            d->findChild<QLineEdit *>(QStringLiteral("tbxSSLPort"))->setText(QString::number(sslPort));
+            d->findChild<QLineEdit *>(QStringLiteral("tbxUDPBroadcastPort"))->setText(QString::number(udpPort));
+            d->findChild<QLineEdit *>(QStringLiteral("tbxBroadcastFrequency"))->setText(QStringLiteral("3"));
+            d->findChild<QCheckBox *>(QStringLiteral("chbxRunWizard"))->setChecked(wizard);
+            d->findChild<QPushButton *>(QStringLiteral("btnSaveSettings"))->click();
+            return d->result();
+        });
+        MainWindow w(nullptr, environment(store));
+
+        QCOMPARE(prompter.calls.size(), 1);
+        QCOMPARE(prompter.last().kind, QStringLiteral("exec"));
+        QCOMPARE(prompter.last().dialogClass, QStringLiteral("DlgSettings"));
+        QCOMPARE(prompter.last().title, QStringLiteral("Korvane Preferences"));
+        QVERIFY(prompter.unexpected.isEmpty());
+        QVERIFY(wizardOffered);
+        QVERIFY(beforeDepartmentsAndNetwork);
+
+        const QString work = QDir::tempPath() + QStringLiteral("/korvane");
+        QCOMPARE(store->value(QStringLiteral("zorWorkingDir")).toString(), work);
+        const char *const dirs[][2] = {{"firmwareImageDir", "/firmware"}, {"appImageDir", "/korvaneclient"},
+                                       {"hotfixDir", "/hotfix"},          {"tempDir", "/temp"},
+                                       {"profileDir", "/profiles"}};
+        for (const auto &d : dirs) {
+            QCOMPARE(store->value(QLatin1String(d[0])).toString(), work + QLatin1String(d[1]));
+            QVERIFY(QDir(work + QLatin1String(d[1])).exists());
+        }
+        const struct { const char *key; int value; } numbers[] = {{"SSLPort", sslPort}, {"UDPPort", udpPort},
+                                                                 {"UDPFrequency", 3}};
+        for (const auto &n : numbers) {
+            QCOMPARE(store->value(QLatin1String(n.key)).typeId(), int(QMetaType::Int));
+            QCOMPARE(store->value(QLatin1String(n.key)).toInt(), n.value);
+        }
+        QCOMPARE(store->value(QStringLiteral("autoUpdate")).toString(), QStringLiteral("disabled"));
+        QCOMPARE(store->value(QStringLiteral("platform")).toString(), QStringLiteral("windows"));
+        for (const char *key : {"zorServerVersion", "zorClientVersion", "firmwareVersionORL_K1", "firmwareVersionORL_K2",
+                                "firmwareVersionORL_K3", "firmwareVersionORL_K4"})
+            QCOMPARE(store->value(QLatin1String(key)).toString(), QStringLiteral("unknown"));
+        QCOMPARE(store->value(QStringLiteral("discoveryState")).typeId(), int(QMetaType::Bool));
+        QCOMPARE(store->value(QStringLiteral("colText0")).toString(), QStringLiteral("IP address"));
+
+        // The server and the broadcast use what was just saved.
+        QCOMPARE(w.sslServer->serverPort(), sslPort);
+        QCOMPARE(w.broadcastTimer->interval(), 3000);
+        QCOMPARE(w.runWizardAtStart, wizard);
+        QCOMPARE(w.wizardTimer->isActive(), wizard);
+        if (wizard)
+            QCOMPARE(w.wizardTimer->interval(), 1000);
+
+        // Saved for good: the next start is no first run.
+        w.settings->sync();
+        const QSettings onDisk(QStringLiteral("Halvard"), QStringLiteral("korvane_server"));
+        QCOMPARE(onDisk.value(QStringLiteral("zorWorkingDir")).toString(), work);
+        QCOMPARE(onDisk.value(QStringLiteral("SSLPort")).toInt(), int(sslPort));
+    }
+
+    void departmentsAtStart()
+    {
+        QSettings *store = newSettings();
+        seedPreferences(store, freeTcpPort(), freeUdpPort());
+        QFile file(store->value(QStringLiteral("tempDir")).toString() + QStringLiteral("/KorvaneManager.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#\n# Autogenerated Korvane configuration file; DO NOT EDIT\n#\n\n"
+                   "[department]\nid=0\nname=Orphans\nimage_file=\n\n"
+                   "[department]\nid=4\nname=Lab\nimage_file=\nmac=02:4B:56:00:00:01\nmac=02:4B:56:00:00:02\n\n");
+        file.close();
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store));
+
+        QCOMPARE(w.departments->size(), 2);
+        QCOMPARE(w.departments->at(1)->name, QStringLiteral("Lab"));
+        QCOMPARE(w.deviceDepartments.value(QStringLiteral("02:4B:56:00:00:02"), -1), 4);
+
+        ThinclientInfo member, stranger;
+        member.macAddress = QStringLiteral("02:4B:56:00:00:01");
+        stranger.macAddress = QStringLiteral("02:4B:56:00:00:09");
+        emit w.sslServer->onDeviceRegistered(&member);
+        emit w.sslServer->onDeviceRegistered(&stranger);
+        emit w.sslServer->onDeviceRegistered(nullptr);
+        QCOMPARE(w.departments->at(1)->devices, QList<ThinclientInfo *>{&member});
+        QCOMPARE(w.departments->at(0)->devices, QList<ThinclientInfo *>{&stranger});
+        QVERIFY(prompter.calls.isEmpty());
+    }
+
+    void startWithSavedPreferences()
+    {
+        QSettings *store = newSettings();
+        seedPreferences(store, freeTcpPort(), freeUdpPort(), 7);
+        store->setValue(QStringLiteral("platform"), QStringLiteral("linux"));
+        store->setValue(QStringLiteral("zorClientVersion"), QStringLiteral("2.1.0"));
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store));
+
+        QVERIFY2(prompter.calls.isEmpty(), qPrintable(prompter.texts().join(QLatin1Char('|'))));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Halvard Device Manager 3.0"));
+        QCOMPARE(w.versionText, QStringLiteral("Halvard Device Manager 3.0 v7.8.8"));
+        QCOMPARE(w.wizardState, QStringLiteral("not_running"));
+        QVERIFY(!w.noSaveOnExit);
+        QCOMPARE(w.programDir, MainWindow::programDirectory(QCoreApplication::arguments().first()));
+        QVERIFY(w.programDir.endsWith(QLatin1String("tests/")));
+
+        QCOMPARE(store->value(QStringLiteral("platform")).toString(), QStringLiteral("windows"));
+        QCOMPARE(store->value(QStringLiteral("zorClientVersion")).toString(), QStringLiteral("2.1.0"));
+        for (const char *key : {"zorServerVersion", "firmwareVersionORL_K1", "firmwareVersionORL_K2",
+                                "firmwareVersionORL_K3", "firmwareVersionORL_K4"})
+            QCOMPARE(store->value(QLatin1String(key)).toString(), QStringLiteral("unknown"));
+        QCOMPARE(store->value(QStringLiteral("colIpAddress")).toInt(), 0);
+        QCOMPARE(store->value(QStringLiteral("colText7")).toString(), QStringLiteral("Protocol"));
+
+        // Discovery comes on by itself the first time and is remembered.
+        QCOMPARE(store->value(QStringLiteral("discoveryState")).toBool(), true);
+        QVERIFY(w.ui->btnUdpBroadcast->isChecked());
+        QVERIFY(w.broadcastTimer->isActive());
+        QCOMPARE(w.broadcastTimer->interval(), 7000);
+
+        QVERIFY(w.sslServer && w.sslServer->isListening());
+        QCOMPARE(w.sslServer->serverPort(), quint16(store->value(QStringLiteral("SSLPort")).toInt()));
+        QCOMPARE(w.statusBar(), w.mainStatusBar);
+        QVERIFY(w.statusLabel && w.statusLabel->parent());
+        QVERIFY(!w.wizardTimer->isActive());
+        QVERIFY(!w.whiteListTimer->isActive());
+        QVERIFY(!w.autoUpdateTimer->isActive());
+        QCOMPARE(w.autoUpdateTimer->interval(), 3600000);
+    }
+
+    void programDirectory_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("dir");
+        QTest::newRow("path") << "/opt/korvane/KorvaneManager" << "/opt/korvane/";
+        QTest::newRow("relative") << "bin/KorvaneManager" << "bin/";
+        QTest::newRow("windows") << "C:\\Korvane\\KorvaneManager.exe" << "C:\\Korvane\\";
+        QTest::newRow("both, slash wins") << "C:\\Korvane/bin\\KorvaneManager.exe" << "C:\\Korvane/";
+        QTest::newRow("bare name") << "KorvaneManager" << "";
+    }
+
+    void programDirectory()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, dir);
+        QCOMPARE(MainWindow::programDirectory(program), dir);
+    }
+
+    void discoveryOffStaysOff()
+    {
+        QSettings *store = newSettings();
+        seedPreferences(store, freeTcpPort(), freeUdpPort());
+        store->setValue(QStringLiteral("discoveryState"), false);
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store));
+        QVERIFY(!w.ui->btnUdpBroadcast->isChecked());
+        QVERIFY(!w.broadcastTimer->isActive());
+        QVERIFY(w.discoveryDatagram.isEmpty());
+    }
+
+    void broadcastButtonOnlyEverSwitchedOff()
+    {
+        QSettings *store = newSettings();
+        seedPreferences(store, freeTcpPort(), freeUdpPort());
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store));
+        emit w.sslServer->onSetBroadcastBtnState(true);
+        QVERIFY(w.ui->btnUdpBroadcast->isEnabled());
+        emit w.sslServer->onSetBroadcastBtnState(false);
+        QVERIFY(!w.ui->btnUdpBroadcast->isEnabled());
+        emit w.sslServer->onSetBroadcastBtnState(true);
+        QVERIFY(!w.ui->btnUdpBroadcast->isEnabled());
+        // Broadcasting goes on: the button is locked, not switched off.
+        QVERIFY(w.ui->btnUdpBroadcast->isChecked());
+        QVERIFY(w.broadcastTimer->isActive());
+    }
+
+    void isSettingEqual()
+    {
+        QSettings *store = newSettings();
+        seedPreferences(store, freeTcpPort(), freeUdpPort());
+        store->setValue(QStringLiteral("hotfixVersionORL_K1"), QStringLiteral("hf-12"));
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store));
+        QVERIFY(w.isSettingEqual(QStringLiteral("hotfixVersionORL_K1"), QStringLiteral("hf-12")));
+        QVERIFY(!w.isSettingEqual(QStringLiteral("hotfixVersionORL_K1"), QStringLiteral("HF-12")));
+        QVERIFY(!w.isSettingEqual(QStringLiteral("absentKey"), QString()));
+    }
+
+    void secondInstanceQuitsAndWritesNothing()
+    {
+        QSettings *store = newSettings();
+        seedPreferences(store, freeTcpPort(), freeUdpPort());
+        ScriptedPrompter prompter;
+        MainWindow first(nullptr, environment(store));
+        first.settings->sync();
+        const QByteArray before = settingsFileBytes();
+        QVERIFY(!before.isEmpty());
+
+        {
+            QSettings *secondStore = newSettings();
+            MainWindow second(nullptr, environment(secondStore));
+            QCOMPARE(prompter.calls.size(), 1);
+            QCOMPARE(prompter.last().kind, QStringLiteral("information"));
+            QCOMPARE(prompter.last().title, QStringLiteral("Check Application Instance"));
+            QCOMPARE(prompter.last().text, AlreadyRunning);
+            QCOMPARE(prompter.last().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+            QVERIFY(second.noSaveOnExit);
+            QVERIFY(!second.settings);
+            QVERIFY(!second.sslServer);
+            second.close();
+            const qint64 ran = runUntilQuit(5000);
+            QVERIFY2(ran >= 0, "the second instance did not quit");
+        }
+        QCOMPARE(settingsFileBytes(), before);
+        // The first instance still owns the name.
+        QLocalSocket probe;
+        probe.connectToServer(QStringLiteral("KorvaneManager"));
+        QVERIFY(probe.waitForConnected(500));
+    }
+
+    void staleSocketFileAfterCrash()
+    {
+        // What a crashed console leaves: the socket file, and nobody behind it.
+        const QString path = QDir::tempPath() + QStringLiteral("/KorvaneManager");
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr = {};
+        addr.sun_family = AF_UNIX;
+        qstrncpy(addr.sun_path, QFile::encodeName(path).constData(), sizeof(addr.sun_path));
+        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)), 0);
+        ::close(fd);
+        QVERIFY(QFile::exists(path));
+
+        QSettings *store = newSettings();
+        seedPreferences(store, freeTcpPort(), freeUdpPort());
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store));
+        QVERIFY(prompter.calls.isEmpty());
+        QVERIFY(w.localServer->isListening());
+        QLocalSocket probe;
+        probe.connectToServer(QStringLiteral("KorvaneManager"));
+        QVERIFY(probe.waitForConnected(500));
+    }
+
+    void twoStartsAtOnce()
+    {
+        // Another console that is between its probe and its listen when this
+        // one starts: this one must wait for it and then give way.
+        QSemaphore locked, done;
+        QThread *other = QThread::create([&] {
+            QLockFile lock(MainWindow::startupLockPath(QStringLiteral("KorvaneManager")));
+            lock.lock();
+            locked.release();
+            QThread::msleep(300);
+            QLocalServer server;
+            server.listen(QStringLiteral("KorvaneManager"));
+            lock.unlock();
+            done.acquire();
+        });
+        other->start();
+        locked.acquire();
+
+        QSettings *store = newSettings();
+        seedPreferences(store, freeTcpPort(), freeUdpPort());
+        store->sync();
+        const QByteArray before = settingsFileBytes();
+        ScriptedPrompter prompter;
+        {
+            MainWindow w(nullptr, environment(store));
+            QCOMPARE(prompter.texts(QStringLiteral("information")), QStringList{AlreadyRunning});
+            QVERIFY(w.noSaveOnExit);
+            runUntilQuit(5000);
+        }
+        QCOMPARE(settingsFileBytes(), before);
+        done.release();
+        other->wait();
+        delete other;
+    }
+
+    void noNetwork()
+    {
+        QSettings *store = newSettings();
+        seedPreferences(store, freeTcpPort(), freeUdpPort());
+        ScriptedPrompter prompter;
+        MainWindowEnvironment env = environment(store);
+        env.addresses = QList<QNetworkAddressEntry>();
+        MainWindow w(nullptr, env);
+
+        QCOMPARE(prompter.calls.size(), 1);
+        QCOMPARE(prompter.last().kind, QStringLiteral("warning"));
+        QCOMPARE(prompter.last().title, QString());
+        QCOMPARE(prompter.last().text, QStringLiteral("No network was detected. Korvane will now close\n\n"
+                                                      "Fix your network, then restart Korvane"));
+        QVERIFY(!w.sslServer);
+        QVERIFY(!w.udpSocket);
+        QVERIFY(!w.broadcastTimer);
+        const qint64 ran = runUntilQuit(10000);
+        QVERIFY2(ran >= 900, qPrintable(QString::number(ran)));
+    }
+
+    void addressesOfTheInterfacesThatAreUp()
+    {
+        QSettings *store = newSettings();
+        seedPreferences(store, freeTcpPort(), freeUdpPort());
+        ScriptedPrompter prompter;
+        MainWindowEnvironment env = environment(store);
+        env.addresses.reset();
+        MainWindow w(nullptr, env);
+        QStringList ips;
+        for (const QNetworkAddressEntry &e : std::as_const(w.localAddresses))
+            ips << e.ip().toString() + QLatin1Char(' ') + e.broadcast().toString();
+        ips.sort();
+        // Loop-back left out; IPv6 link-local addresses of the veth pair too.
+        QCOMPARE(ips, (QStringList{QStringLiteral("10.77.0.1 10.77.0.255"), QStringLiteral("10.77.0.2 10.77.0.255")}));
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
