@@ -224,6 +224,7 @@ void SSLServer::fileRegistration(QSslSocket *socket, ThinclientInfo *record, qin
     ThinclientInfo *old = nullptr;
     if (findDeviceByMac(record->macAddress, &oldSocket, &old) != 0) {
         devices->insert(socket, record);
+        indexDevice(record->macAddress, socket);
         emit onDeviceRegistered(record);
         return;
     }
@@ -241,6 +242,7 @@ void SSLServer::fileRegistration(QSslSocket *socket, ThinclientInfo *record, qin
     }
     devices->remove(oldSocket);
     devices->insert(socket, old);
+    indexDevice(old->macAddress, socket);
     refreshDeviceRow(old);
     // The old connection is dead or superseded; nothing refers to it now.
     // Only sockets this server accepted are its to release.
@@ -256,14 +258,50 @@ int SSLServer::findDeviceByMac(const QString &mac, QSslSocket **socketOut, Thinc
     // would hand one device's row to another.
     if (mac.isEmpty() || !devices)
         return -1;
-    for (auto it = devices->cbegin(); it != devices->cend(); ++it) {
-        if (it.value() && it.value()->macAddress == mac) {
-            *socketOut = it.key();
-            *recordOut = it.value();
-            return 0;
-        }
+    // Walking the map for every registration made each one cost more the
+    // larger the fleet; the index answers at once. The map belongs to the
+    // main window, which may change it too: an index entry is used only when
+    // the map still files that device under that socket, and a map whose
+    // size the index does not know is indexed afresh.
+    if (m_macIndexedSize != devices->size())
+        rebuildMacIndex();
+    QSslSocket *socket = m_macIndex.value(mac, nullptr);
+    ThinclientInfo *record = socket ? devices->value(socket, nullptr) : nullptr;
+    if (socket && !(record && record->macAddress == mac)) {
+        rebuildMacIndex();
+        socket = m_macIndex.value(mac, nullptr);
+        record = socket ? devices->value(socket, nullptr) : nullptr;
     }
-    return -1;
+    if (!record)
+        return -1;
+    *socketOut = socket;
+    *recordOut = record;
+    return 0;
+}
+
+void SSLServer::rebuildMacIndex() const
+{
+    m_macIndex.clear();
+    if (!devices)
+        return;
+    // Should two records share an address, the first in map order is found,
+    // as a walk of the map would find it.
+    for (auto it = devices->cbegin(); it != devices->cend(); ++it)
+        if (it.value() && !it.value()->macAddress.isEmpty() && !m_macIndex.contains(it.value()->macAddress))
+            m_macIndex.insert(it.value()->macAddress, it.key());
+    m_macIndexedSize = devices->size();
+}
+
+void SSLServer::indexDevice(const QString &mac, QSslSocket *socket)
+{
+    // Only an index that was in step before this change stays in step.
+    if (m_macIndexedSize == devices->size() - 1 || m_macIndexedSize == devices->size()) {
+        if (!mac.isEmpty())
+            m_macIndex.insert(mac, socket);
+        m_macIndexedSize = devices->size();
+    } else {
+        m_macIndexedSize = -1;
+    }
 }
 
 QSslSocket *SSLServer::socketForDevice(ThinclientInfo *record) const

@@ -164,11 +164,14 @@ void SSLServer::incomingConnection(qintptr socketDescriptor)
     }
     socket->setReadBufferSize(ReadBufferSize);
 
-    connect(socket, &QSslSocket::readyRead, this, &SSLServer::onReadyToRead);
+    // readyRead and disconnected reach the server with their socket bound:
+    // QObject::sender() walks every connection made to the server, eight per
+    // device, so a slot that asks it pays for the whole fleet on every read.
+    connect(socket, &QSslSocket::readyRead, this, [this, socket] { readSocket(socket); });
     connect(socket, &QSslSocket::peerVerifyError, this, &SSLServer::onPeerVerifyError);
     connect(socket, &QSslSocket::encrypted, this, &SSLServer::onEncrypted);
     connect(socket, &QSslSocket::modeChanged, this, &SSLServer::onModeChanged);
-    connect(socket, &QSslSocket::disconnected, this, &SSLServer::onDisconnected);
+    connect(socket, &QSslSocket::disconnected, this, [this, socket] { socketDisconnected(socket); });
     connect(socket, &QSslSocket::connected, this, &SSLServer::onConnected);
     connect(socket, &QSslSocket::stateChanged, this, &SSLServer::onStateChanged);
     connect(socket, &QSslSocket::sslErrors, this, &SSLServer::onSslErrors);
@@ -235,9 +238,12 @@ void SSLServer::onHandshakeTimeout(QSslSocket *socket)
 
 void SSLServer::onReadyToRead()
 {
-    auto *socket = qobject_cast<QSslSocket *>(sender());
-    if (!socket)
-        return;
+    if (auto *socket = qobject_cast<QSslSocket *>(sender()))
+        readSocket(socket);
+}
+
+void SSLServer::readSocket(QSslSocket *socket)
+{
     Connection *c = connectionFor(socket);
     if (!c) {
         socket->readAll();
@@ -343,9 +349,12 @@ QByteArray SSLServer::serverDateFrame(const QDate &date)
 
 void SSLServer::onDisconnected()
 {
-    auto *socket = qobject_cast<QSslSocket *>(sender());
-    if (!socket)
-        return;
+    if (auto *socket = qobject_cast<QSslSocket *>(sender()))
+        socketDisconnected(socket);
+}
+
+void SSLServer::socketDisconnected(QSslSocket *socket)
+{
     ThinclientInfo *record = registeredRecord(socket);
     if (!record) {
         retireSocket(socket);

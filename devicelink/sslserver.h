@@ -144,6 +144,9 @@ private:
         bool passed = false;         // a good handshake line was read
     };
     Connection *connectionFor(QSslSocket *socket);
+    // The work of onReadyToRead and onDisconnected for a known socket.
+    void readSocket(QSslSocket *socket);
+    void socketDisconnected(QSslSocket *socket);
     void releaseConnection(QSslSocket *socket);
     void onHandshakeTimeout(QSslSocket *socket);
     bool loadTlsMaterial();
@@ -156,7 +159,14 @@ private:
     // the older record of the same device.
     void fileRegistration(QSslSocket *socket, ThinclientInfo *record, qint8 subCode);
 
+    // The device map's sockets by MAC address, so that registering a device
+    // does not walk the whole fleet. Checked against the map on every use.
+    void rebuildMacIndex() const;
+    void indexDevice(const QString &mac, QSslSocket *socket);
+
     QHash<QSslSocket *, Connection *> m_connections;
+    mutable QHash<QString, QSslSocket *> m_macIndex;
+    mutable qsizetype m_macIndexedSize = -1;   // the map's size when the index was last in step
     QSslConfiguration m_tlsConfig;
     bool m_tlsLoaded = false;
     int m_handshakeTimeoutMs = DefaultHandshakeTimeoutMs;

@@ -2,11 +2,14 @@
 // devices are served: TCP connections that never start TLS, TLS peers that
 // send garbage instead of a handshake line, and registered devices that send
 // random frames. Every count is bounded and everything stops by itself.
+// The well-behaved devices register, take a command and download a file in
+// the middle of it; afterwards the server's bookkeeping is back at rest.
 // ctest-timeout: 900
 #include "commands/packets/delivery.h"
 #include "commands/packets/everydaypackets.h"
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
+#include "fileclient.h"
 #include "serverfixture.h"
 #include "simdevice.h"
 #include "simdeviceconfig.h"
@@ -205,6 +208,19 @@ void TestFlood::floodWhileServingDevices()
                      },
                      60000),
                  qPrintable(device->config().deviceName + QStringLiteral(" did not get the command")));
+    }
+
+    // And each downloads an image through messages 9, 11 and 10, all at once.
+    QList<FileClient *> downloads;
+    for (SimDevice *device : std::as_const(good)) {
+        auto *client = new FileClient(device, device);
+        client->download(firmware + QStringLiteral("/image.bin"));
+        downloads << client;
+    }
+    for (FileClient *client : std::as_const(downloads)) {
+        QVERIFY(client->waitForFinished(120000));
+        QVERIFY(client->succeeded());
+        QVERIFY(client->data() == fileData);
     }
 
     // Every junk connection is closed by the server, the silent ones by the

@@ -1,7 +1,11 @@
-// The frame assembler with the whole message dispatch behind it: one
-// registered device with a tree row and one pending device, neither with a
-// network connection; every reply is swallowed by the write hook. The first
-// input byte chooses the device, the rest is its byte stream.
+// The frame assembler with the whole message dispatch behind it (status
+// messages, file transfer, the white list): one registered device with a tree
+// row and one pending device, neither with a network connection. Every reply
+// goes to the write hook, which checks that the console only ever sends whole
+// frames. The first input byte chooses the device, the rest is its byte
+// stream. Downloads are served from a small image in the firmware directory,
+// which is the working directory, so a seed can name it as "image.bin";
+// uploads land in the temporary directory and are swept away now and then.
 #include "devicelink/columns.h"
 #include "devicelink/frameassembler.h"
 #include "devicelink/sslserver.h"
@@ -9,9 +13,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
+
+#include <cstdlib>
 
 namespace {
 struct World {
@@ -24,6 +31,25 @@ struct World {
     QStandardItemModel model;
 };
 World *world = nullptr;
+QString tempDir;
+unsigned runs = 0;
+
+// Whatever a device sends, the console's answers are whole frames: a
+// CommandHeader whose length is the rest of the bytes.
+qint64 checkReply(QSslSocket *, const QByteArray &data)
+{
+    if (data.size() < 4 || 4 + (quint8(data.at(2)) << 8 | quint8(data.at(3))) != data.size())
+        abort();
+    return data.size();
+}
+
+void sweepUploads()
+{
+    QDir dir(tempDir);
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (name != QLatin1String("whitelist.txt"))
+            dir.remove(name);
+}
 
 void resetDevices()
 {
@@ -63,16 +89,28 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     world = new World;
     World &w = *world;
     w.settings = new QSettings(w.dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
-    for (const char *key : {"firmwareImageDir", "appImageDir", "hotfixDir", "tempDir"}) {
+    for (const char *key : {"firmwareImageDir", "appImageDir", "hotfixDir", "tempDir", "signageContentDir1",
+                            "signageContentDir2", "signageContentDir3"}) {
         const QString path = w.dir.filePath(QLatin1String(key));
         QDir().mkpath(path);
         w.settings->setValue(QLatin1String(key), path);
     }
+    tempDir = w.dir.filePath(QStringLiteral("tempDir"));
+    QFile image(w.dir.filePath(QStringLiteral("firmwareImageDir/image.bin")));
+    if (image.open(QIODevice::WriteOnly))
+        for (int i = 0; i < 10000; ++i)
+            image.putChar(char(i * 7));
+    image.close();
+    QFile whiteList(tempDir + QStringLiteral("/whitelist.txt"));
+    if (whiteList.open(QIODevice::WriteOnly))
+        whiteList.write("sda\r\nsdb\n");
+    whiteList.close();
+    QDir::setCurrent(w.dir.filePath(QStringLiteral("firmwareImageDir")));
     Columns::initDefaults(w.settings);
     w.server = new SSLServer(nullptr, &w.devices, w.settings);
     w.registeredSocket = new QSslSocket;
     w.pendingSocket = new QSslSocket;
-    SSLServer::setWriteHook([](QSslSocket *, const QByteArray &data) { return qint64(data.size()); });
+    SSLServer::setWriteHook(checkReply);
     return 0;
 }
 
@@ -87,5 +125,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QByteArray frame;
     while (frames.next(&frame))
         world->server->dispatchFrame(socket, frame);
+    if (++runs % 512 == 0) {
+        resetDevices();   // closes an upload still open before it is removed
+        sweepUploads();
+    }
     return 0;
 }

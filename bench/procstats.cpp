@@ -1,0 +1,34 @@
+#include "procstats.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <sys/resource.h>
+#include <unistd.h>
+
+qint64 ProcStats::residentBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toLongLong() * sysconf(_SC_PAGESIZE) : -1;
+}
+
+void ProcStats::raiseFileLimit(int wanted)
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= rlim_t(wanted))
+        return;
+    limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? rlim_t(wanted) : std::min(rlim_t(wanted), limit.rlim_max);
+    setrlimit(RLIMIT_NOFILE, &limit);
+}
+
+double ProcStats::percentile(QList<double> samples, double fraction)
+{
+    if (samples.isEmpty())
+        return 0;
+    std::sort(samples.begin(), samples.end());
+    const qsizetype at = std::min<qsizetype>(samples.size() - 1, qsizetype(fraction * double(samples.size())));
+    return samples.at(at);
+}

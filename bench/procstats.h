@@ -1,0 +1,18 @@
+#ifndef PROCSTATS_H
+#define PROCSTATS_H
+
+#include <QList>
+#include <QtGlobal>
+
+// Small measurements of this process for the benchmarks.
+namespace ProcStats {
+// Resident memory of this process in bytes (from /proc/self/statm).
+qint64 residentBytes();
+// Raises the soft descriptor limit towards the hard one: a thousand devices
+// need a thousand sockets on each end.
+void raiseFileLimit(int wanted);
+// The value at the given fraction (0..1) of the sorted samples.
+double percentile(QList<double> samples, double fraction);
+}
+
+#endif // PROCSTATS_H
