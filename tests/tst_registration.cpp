@@ -8,6 +8,9 @@
 
 #include <QFile>
 #include <QPointer>
+#include <QSet>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -88,6 +91,8 @@ private slots:
     void takeoverOfLiveConnection();
     void emptyMacNeverMatched();
     void macCaseMatters();
+    void returningDeviceFoundAfterOwnerChangesMap_data();
+    void returningDeviceFoundAfterOwnerChangesMap();
     void secondRegistrationIgnored();
     void disconnectGreysRowKeepsRecord();
     void rowRefresh_data();
@@ -505,6 +510,89 @@ void TestRegistration::macCaseMatters()
     fx.addDevice(lower);
     QVERIFY(fx.waitForDeviceCount(2));
     QCOMPARE(fx.registeredSignals, 2);
+}
+
+// Registration looks returning devices up by MAC in an index of its own; the
+// main window owns the map and may change it too. Without sockets: the
+// handshake's pending record and the registration frame are handed in.
+void TestRegistration::returningDeviceFoundAfterOwnerChangesMap_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("firstFound");      // the first device's MAC is still filed
+    QTest::addColumn<int>("firstSocket");      // 0: its own socket, 2: the spare socket
+    QTest::addColumn<bool>("replacementFound");
+
+    QTest::newRow("unchanged") << "none" << true << 0 << false;
+    QTest::newRow("record removed") << "remove" << false << 0 << false;
+    QTest::newRow("record filed under another socket") << "move" << true << 2 << false;
+    QTest::newRow("another record under the same socket") << "replace" << false << 0 << true;
+    QTest::newRow("map cleared") << "clear" << false << 0 << false;
+}
+
+void TestRegistration::returningDeviceFoundAfterOwnerChangesMap()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, firstFound);
+    QFETCH(int, firstSocket);
+    QFETCH(bool, replacementFound);
+
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat);
+    QMap<QSslSocket *, ThinclientInfo *> devices;
+    SSLServer server(nullptr, &devices, &settings);
+    QSslSocket sockets[3];
+    const auto registerOn = [&server](QSslSocket *socket, int index) {
+        auto *pending = new ThinclientInfo;
+        pending->socket = socket;
+        pending->online = true;
+        server.pendingDevices << pending;
+        server.dispatchFrame(socket, DeviceMessages::registration(deviceConfig(index, 2)));
+    };
+    const QString first = deviceConfig(40, 2).macAddress;
+    const QString second = deviceConfig(41, 2).macAddress;
+    registerOn(&sockets[0], 40);
+    registerOn(&sockets[1], 41);
+    QCOMPARE(devices.size(), 2);
+
+    QList<ThinclientInfo *> gone;
+    auto *replacement = new ThinclientInfo;
+    replacement->macAddress = QStringLiteral("02:00:00:00:00:99");
+    if (change == QLatin1String("remove")) {
+        gone << devices.take(&sockets[0]);
+    } else if (change == QLatin1String("move")) {
+        devices.insert(&sockets[2], devices.take(&sockets[0]));
+    } else if (change == QLatin1String("replace")) {
+        gone << devices.value(&sockets[0]);
+        devices.insert(&sockets[0], replacement);
+        replacement = nullptr;
+    } else if (change == QLatin1String("clear")) {
+        gone << devices.values();
+        devices.clear();
+    }
+
+    QSslSocket *socket = nullptr;
+    ThinclientInfo *record = nullptr;
+    QCOMPARE(server.findDeviceByMac(first, &socket, &record), firstFound ? 0 : -1);
+    if (firstFound) {
+        QCOMPARE(socket, &sockets[firstSocket]);
+        QCOMPARE(record, devices.value(socket));
+    }
+    QCOMPARE(server.findDeviceByMac(QStringLiteral("02:00:00:00:00:99"), &socket, &record),
+             replacementFound ? 0 : -1);
+    QCOMPARE(server.findDeviceByMac(second, &socket, &record), change == QLatin1String("clear") ? -1 : 0);
+
+    // The first device comes back: it takes its record over when the map
+    // still has one, and is filed anew otherwise.
+    const int before = int(devices.size());
+    QSslSocket back;
+    registerOn(&back, 40);
+    QCOMPARE(int(devices.size()), before + (firstFound ? 0 : 1));
+    QCOMPARE(server.findDeviceByMac(first, &socket, &record), 0);
+    QCOMPARE(socket, &back);
+
+    delete replacement;
+    qDeleteAll(gone);
+    qDeleteAll(QSet<ThinclientInfo *>(devices.cbegin(), devices.cend()));
 }
 
 void TestRegistration::secondRegistrationIgnored()
