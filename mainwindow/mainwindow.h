@@ -117,6 +117,14 @@ public:
     // Members of the device tree and the department panel.
 
     // Members of the commands.
+    // Delivery to the shown department's selection and the file push to one
+    // device; the command slots and their dialogs build the frames.
+    // The shown department's devices; null while no department is shown.
+    const QList<ThinclientInfo *> *shownDevices() const;
+    int sendToSelectedDevices(const char *packet, int length);
+    int countSelectedDevices() const;
+    int sendFileToDevice(const QString &remoteName, const QByteArray &data, ThinclientInfo *device);
+    int uploadFileToDevice(const QString &remoteName, const QString &localPath, ThinclientInfo *device);
 
 public slots:
     void newLocalSocketConnection();
@@ -137,6 +145,22 @@ public slots:
     // Device tree, selection and the department panel (mainwindow/).
 
     // Everyday and prompt commands, device-list export (commands/).
+    void on_rebootDevice_triggered();
+    void on_actionReboot_device_triggered();
+    void on_actionEnter_upgrade_mode_triggered();
+    void on_actionEnter_upgrade_mode_1_triggered();
+    void on_actionGet_Client_Log_Files_triggered();
+    void on_actionView_serial_number_triggered();
+    void on_actionReset_to_factory_defaults_triggered();
+    void on_exitUpgradeMode_triggered();
+    void on_changeName_triggered();
+    void on_actionChange_device_name_triggered();
+    void on_actionSet_Orlconfig_password_triggered();
+    void on_actionSet_firewall_status_triggered();
+    void on_config_firewall_triggered();
+    void on_actionSet_log_level_triggered();
+    void on_actionSet_power_save_mode_triggered();
+    void on_actionCreate_Netop_data_file_triggered();
 
     // Configuration commands: network, server, credentials, USB, install, PXE (commands/).
 
