@@ -126,6 +126,7 @@ private slots:
     void rebootSkipsOnlyTheRefusedServer();
     void dropDuringPrompt_data();
     void dropDuringPrompt();
+    void overlongNameRefused();
     void emptyDepartment_data();
     void emptyDepartment();
     void deliveryMembers();
@@ -433,6 +434,29 @@ void TestWindowCommands::dropDuringPrompt()
     const QMap<QString, QByteArray> got = delivered();
     for (const QString &name : std::as_const(m_names))
         QCOMPARE(got.value(name), receivers.contains(name) ? frame : QByteArray());
+}
+
+void TestWindowCommands::overlongNameRefused()
+{
+    // The line edit stops at 32,767 characters by default; with a longer
+    // limit the name no longer fits the 16-bit length, and nothing goes out.
+    ScriptedPrompter prompts;
+    prompts.answerDialog([](QDialog *d) {
+        auto *edit = d->findChild<QLineEdit *>(QStringLiteral("tbxText"));
+        edit->setMaxLength(0x10000);
+        edit->setText(QString(0xFFFF - 2, QLatin1Char('n')));
+        qobject_cast<DlgGetText *>(d)->onOK();
+        return d->result();
+    });
+    prompts.answer(QMessageBox::Yes);
+    activate(QStringLiteral("changeName"));
+    QVERIFY(prompts.unexpected.isEmpty());
+    QCOMPARE(prompts.last().kind, QStringLiteral("warning"));
+    QCOMPARE(prompts.last().title, QStringLiteral("Change device name"));
+    QCOMPARE(prompts.last().text, QStringLiteral("\nThe device name is too long to send."));
+    const QMap<QString, QByteArray> got = delivered();
+    for (const QString &name : std::as_const(m_names))
+        QCOMPARE(got.value(name), QByteArray());
 }
 
 void TestWindowCommands::emptyDepartment_data()
