@@ -118,6 +118,12 @@ public:
 
     // Members of the commands.
 
+    // Signage sync lists written without the progress dialog (the access
+    // protocol's signage step): false when the list could not be written
+    // completely.
+    bool createDirFileList(const QString &directory, const QString &listFile);
+    bool writeDirFileList(const QString &directory, QIODevice *listFile);
+
 public slots:
     void newLocalSocketConnection();
     void onSetBroadcastBtnState(bool state);
@@ -141,6 +147,11 @@ public slots:
     // Configuration commands: network, server, credentials, USB, install, PXE (commands/).
 
     // Signage content sync and the storage white list (commands/).
+    void on_actionSync_dsi_dir_triggered();
+    int on_GetBlockDeviceList_triggered();
+    void on_SendWhiteList_triggered();
+    void on_btnSendWhiteList_triggered();
+    void onWhiteListTimerTriggered();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
