@@ -23,6 +23,7 @@
 #include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
@@ -103,6 +104,7 @@ private slots:
     void syncFetchesListsAndContent();
     void wizardHandBack_data();
     void wizardHandBack();
+    void simulatorProgramAnswersTheScan();
 
 private:
     // A device of this model registered with the window, ticked or not in
@@ -453,6 +455,41 @@ void TestSignageStorageWindow::wizardHandBack()
     // An unticked device is never asked, whatever the outcome.
     QVERIFY(drain(other));
     QCOMPARE(agent(other)->storage()->scansAnswered(), 0);
+}
+
+void TestSignageStorageWindow::simulatorProgramAnswersTheScan()
+{
+    QProcess devices;
+    devices.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    devices.start(QStringLiteral(KORVANE_SIM_PROGRAM),
+                  {QStringLiteral("--agents"), QStringLiteral("--port"),
+                   QString::number(m_window->sslServer->serverPort()), QStringLiteral("--count"),
+                   QStringLiteral("2"), QStringLiteral("--duration"), QStringLiteral("60")});
+    QVERIFY(devices.waitForStarted());
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->currentDepartment->devices.size(), 2, 20000);
+    for (ThinclientInfo *info : std::as_const(m_window->currentDepartment->devices))
+        info->checked = true;
+
+    QCOMPARE(m_window->on_GetBlockDeviceList_triggered(), 0);
+    QByteArray said;
+    for (int i = 0; i < 2; ++i) {
+        const SimDeviceConfig config = SimDeviceConfig::numbered(i);
+        QTRY_COMPARE_WITH_TIMEOUT(readFile(temp() + QLatin1Char('/') + StorageAgent::listFileName(config)),
+                                  StorageAgent::listFileContents(StorageAgent::defaultBlockDevices(config)), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT((said += devices.readAllStandardOutput())
+                                     .contains(config.deviceName.toLatin1() + ": block-device list uploaded"),
+                                 10000);
+    }
+    QVERIFY(m_prompter->calls.isEmpty());
+
+    // With no department shown there is nobody to ask.
+    m_window->currentDepartment = nullptr;
+    QCOMPARE(m_window->on_GetBlockDeviceList_triggered(), -1);
+    QCOMPARE(m_prompter->last().text, QStringLiteral("Cannot scan for storage devices. No devices found!"));
+
+    devices.terminate();
+    QVERIFY(devices.waitForFinished(10000));
+    QCOMPARE(devices.exitCode(), 0);
 }
 
 QTEST_MAIN(TestSignageStorageWindow)
