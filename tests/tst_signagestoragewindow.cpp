@@ -18,6 +18,7 @@
 #include "devicelink/thinclientinfo.h"
 #include "devicelink/wire.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QDirIterator>
@@ -121,6 +122,8 @@ private:
     // once the console has answered one more request (one stream, in order):
     // a download of a file that does not exist.
     static bool drain(SimDevice *device);
+    // The form's action of this name, as a menu entry or tool-bar button.
+    QAction *action(const char *name) const { return m_window->findChild<QAction *>(QLatin1String(name)); }
     QString temp() const { return m_window->settings->value(QStringLiteral("tempDir")).toString(); }
 
     ScriptedPrompter *m_prompter = nullptr;
@@ -244,7 +247,8 @@ void TestSignageStorageWindow::scanThenWhiteListToStorageModels()
     for (const Plan &plan : plans)
         agent(addDevice(QLatin1String(plan.model), plan.ticked))->storage()->setBlockDevices(plan.lines);
 
-    m_window->on_SendWhiteList_triggered();
+    // The tool-bar's "Storage".
+    action("btnSendWhiteList")->trigger();
     QCOMPARE(m_prompter->texts(), QStringList(QStringLiteral("Click OK to obtain a list of storage devices from "
                                                              "selected clients.\n\nThis will take about 5 seconds!")));
     QVERIFY(m_window->whiteListTimer->isActive());
@@ -340,7 +344,7 @@ void TestSignageStorageWindow::syncFetchesListsAndContent()
                 &QPushButton::click, Qt::SingleShotConnection);
         return d->exec();
     });
-    m_window->on_actionSync_dsi_dir_triggered();
+    action("actionSync_dsi_dir")->trigger();
     QVERIFY(m_prompter->unexpected.isEmpty());
     QCOMPARE(m_prompter->calls.size(), 2);
     QVERIFY(!QFile::exists(list1));
@@ -354,7 +358,7 @@ void TestSignageStorageWindow::syncFetchesListsAndContent()
     m_prompter->answerDialog(skipOutput2);
     m_prompter->answerDialog([](QDialog *d) { return d->exec(); });
     m_prompter->answerDialog([](QDialog *d) { return d->exec(); });
-    m_window->on_actionSync_dsi_dir_triggered();
+    action("actionSync_dsi_dir")->trigger();
     QVERIFY(m_prompter->unexpected.isEmpty());
     QCOMPARE(m_window->settings->value(QStringLiteral("signageContentDir2")).toString(), out2);
 
@@ -387,7 +391,7 @@ void TestSignageStorageWindow::syncFetchesListsAndContent()
     m_prompter->answerDialog(skipOutput2);
     m_prompter->answerDialog([](QDialog *d) { return d->exec(); });
     m_prompter->answerDialog([](QDialog *d) { return d->exec(); });
-    m_window->on_actionSync_dsi_dir_triggered();
+    action("actionSync_dsi_dir")->trigger();
     for (SimDevice *device : std::as_const(ticked)) {
         SignageAgent *signage = agent(device)->signage();
         QTRY_COMPARE_WITH_TIMEOUT(signage->syncsCompleted(), 2, 15000);
@@ -490,7 +494,7 @@ void TestSignageStorageWindow::simulatorProgramAnswersTheScan()
     for (ThinclientInfo *info : std::as_const(m_window->currentDepartment->devices))
         tick(info, true);
 
-    QCOMPARE(m_window->on_GetBlockDeviceList_triggered(), 0);
+    action("GetBlockDeviceList")->trigger();
     QByteArray said;
     for (int i = 0; i < 2; ++i) {
         const SimDeviceConfig config = SimDeviceConfig::numbered(i);
@@ -502,10 +506,18 @@ void TestSignageStorageWindow::simulatorProgramAnswersTheScan()
     }
     QVERIFY(m_prompter->calls.isEmpty());
 
-    // An empty department has nobody to ask.
+    QCOMPARE(m_window->on_GetBlockDeviceList_triggered(), 0);
+
+    // An empty department has nobody to ask: the menu's "Dedicate storage"
+    // explains, finds nobody and starts no timer.
     m_window->onDepartmentSelected(emptyDepartment());
     QCOMPARE(m_window->on_GetBlockDeviceList_triggered(), -1);
-    QCOMPARE(m_prompter->last().text, QStringLiteral("Cannot scan for storage devices. No devices found!"));
+    m_prompter->clear();
+    action("SendWhiteList")->trigger();
+    QCOMPARE(m_prompter->texts(), (QStringList{QStringLiteral("Click OK to obtain a list of storage devices from "
+                                                              "selected clients.\n\nThis will take about 5 seconds!"),
+                                               QStringLiteral("Cannot scan for storage devices. No devices found!")}));
+    QVERIFY(!m_window->whiteListTimer->isActive());
 
     devices.terminate();
     QVERIFY(devices.waitForFinished(10000));
