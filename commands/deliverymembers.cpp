@@ -6,7 +6,7 @@
 #include "commands/packets/delivery.h"
 #include "mainwindow/deptinfo.h"
 
-const QList<ThinclientInfo *> *MainWindow::shownDevices() const
+const QList<ThinclientInfo *> *MainWindow::shownDepartmentDevices() const
 {
     return currentDepartment ? &currentDepartment->devices : nullptr;
 }
@@ -15,12 +15,12 @@ int MainWindow::sendToSelectedDevices(const char *packet, int length)
 {
     if (!packet || length < 1)
         return -1;
-    return CommandDelivery::sendToSelectedDevices(this, shownDevices(), QByteArray(packet, length));
+    return CommandDelivery::sendToSelectedDevices(this, shownDepartmentDevices(), QByteArray(packet, length));
 }
 
 int MainWindow::countSelectedDevices() const
 {
-    return Delivery::countSelectedDevices(shownDevices());
+    return Delivery::countSelectedDevices(shownDepartmentDevices());
 }
 
 int MainWindow::sendFileToDevice(const QString &remoteName, const QByteArray &data, ThinclientInfo *device)

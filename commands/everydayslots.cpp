@@ -12,7 +12,7 @@ using EverydayCommands::StatusCommand;
 
 void MainWindow::on_rebootDevice_triggered()
 {
-    EverydayCommands::rebootDevices(this, shownDevices());
+    EverydayCommands::rebootDevices(this, shownDepartmentDevices());
 }
 
 void MainWindow::on_actionReboot_device_triggered()
@@ -22,7 +22,7 @@ void MainWindow::on_actionReboot_device_triggered()
 
 void MainWindow::on_actionEnter_upgrade_mode_triggered()
 {
-    EverydayCommands::runBareCommand(this, BareCommand::EnterUpgradeMode, shownDevices());
+    EverydayCommands::runBareCommand(this, BareCommand::EnterUpgradeMode, shownDepartmentDevices());
 }
 
 void MainWindow::on_actionEnter_upgrade_mode_1_triggered()
@@ -32,27 +32,27 @@ void MainWindow::on_actionEnter_upgrade_mode_1_triggered()
 
 void MainWindow::on_actionGet_Client_Log_Files_triggered()
 {
-    EverydayCommands::runBareCommand(this, BareCommand::GetLogFiles, shownDevices());
+    EverydayCommands::runBareCommand(this, BareCommand::GetLogFiles, shownDepartmentDevices());
 }
 
 void MainWindow::on_actionView_serial_number_triggered()
 {
-    EverydayCommands::runBareCommand(this, BareCommand::GetSerialNumber, shownDevices());
+    EverydayCommands::runBareCommand(this, BareCommand::GetSerialNumber, shownDepartmentDevices());
 }
 
 void MainWindow::on_actionReset_to_factory_defaults_triggered()
 {
-    EverydayCommands::runBareCommand(this, BareCommand::FactoryReset, shownDevices());
+    EverydayCommands::runBareCommand(this, BareCommand::FactoryReset, shownDepartmentDevices());
 }
 
 void MainWindow::on_exitUpgradeMode_triggered()
 {
-    EverydayCommands::runBareCommand(this, BareCommand::ExitUpgradeMode, shownDevices());
+    EverydayCommands::runBareCommand(this, BareCommand::ExitUpgradeMode, shownDepartmentDevices());
 }
 
 void MainWindow::on_changeName_triggered()
 {
-    EverydayCommands::setDeviceName(this, shownDevices());
+    EverydayCommands::setDeviceName(this, shownDepartmentDevices());
 }
 
 void MainWindow::on_actionChange_device_name_triggered()
@@ -62,12 +62,12 @@ void MainWindow::on_actionChange_device_name_triggered()
 
 void MainWindow::on_actionSet_Orlconfig_password_triggered()
 {
-    EverydayCommands::setConfigPassword(this, shownDevices());
+    EverydayCommands::setConfigPassword(this, shownDepartmentDevices());
 }
 
 void MainWindow::on_actionSet_firewall_status_triggered()
 {
-    EverydayCommands::setStatus(this, StatusCommand::Firewall, shownDevices());
+    EverydayCommands::setStatus(this, StatusCommand::Firewall, shownDepartmentDevices());
 }
 
 void MainWindow::on_config_firewall_triggered()
@@ -77,12 +77,12 @@ void MainWindow::on_config_firewall_triggered()
 
 void MainWindow::on_actionSet_log_level_triggered()
 {
-    EverydayCommands::setStatus(this, StatusCommand::LogState, shownDevices());
+    EverydayCommands::setStatus(this, StatusCommand::LogState, shownDepartmentDevices());
 }
 
 void MainWindow::on_actionSet_power_save_mode_triggered()
 {
-    EverydayCommands::setStatus(this, StatusCommand::PowerSave, shownDevices());
+    EverydayCommands::setStatus(this, StatusCommand::PowerSave, shownDepartmentDevices());
 }
 
 void MainWindow::on_actionCreate_Netop_data_file_triggered()
@@ -93,5 +93,5 @@ void MainWindow::on_actionCreate_Netop_data_file_triggered()
     if (departments)
         for (const DeptInfo *dept : std::as_const(*departments))
             all.append({dept->name, QList<const ThinclientInfo *>(dept->devices.cbegin(), dept->devices.cend())});
-    DeviceListExport::run(this, shownDevices(), all);
+    DeviceListExport::run(this, shownDepartmentDevices(), all);
 }

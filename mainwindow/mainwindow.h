@@ -148,11 +148,17 @@ public:
     // Delivery to the shown department's selection and the file push to one
     // device; the command slots and their dialogs build the frames.
     // The shown department's devices; null while no department is shown.
-    const QList<ThinclientInfo *> *shownDevices() const;
+    const QList<ThinclientInfo *> *shownDepartmentDevices() const;
     int sendToSelectedDevices(const char *packet, int length);
     int countSelectedDevices() const;
     int sendFileToDevice(const QString &remoteName, const QByteArray &data, ThinclientInfo *device);
     int uploadFileToDevice(const QString &remoteName, const QString &localPath, ThinclientInfo *device);
+
+    // Signage sync lists written without the progress dialog (the access
+    // protocol's signage step): false when the list could not be written
+    // completely.
+    bool createDirFileList(const QString &directory, const QString &listFile);
+    bool writeDirFileList(const QString &directory, QIODevice *listFile);
 
 public slots:
     void newLocalSocketConnection();
@@ -207,6 +213,11 @@ public slots:
     // Configuration commands: network, server, credentials, USB, install, PXE (commands/).
 
     // Signage content sync and the storage white list (commands/).
+    void on_actionSync_dsi_dir_triggered();
+    int on_GetBlockDeviceList_triggered();
+    void on_SendWhiteList_triggered();
+    void on_btnSendWhiteList_triggered();
+    void onWhiteListTimerTriggered();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
