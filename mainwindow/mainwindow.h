@@ -9,7 +9,10 @@
 #include <QNetworkAddressEntry>
 #include <QPixmap>
 #include <QString>
+#include <QStringList>
 #include <optional>
+
+#include "commands/usbredirectionroundtrip.h"
 
 class QCloseEvent;
 class QHeaderView;
@@ -117,6 +120,9 @@ public:
     // Members of the device tree and the department panel.
 
     // Members of the commands.
+    // Which device was asked for its USB list, so that the choice goes back
+    // to that device alone.
+    UsbRedirectionRoundTrip usbRoundTrip;
 
 public slots:
     void newLocalSocketConnection();
@@ -139,6 +145,17 @@ public slots:
     // Everyday and prompt commands, device-list export (commands/).
 
     // Configuration commands: network, server, credentials, USB, install, PXE (commands/).
+    void on_actionConfigureNIC_triggered();
+    void on_config_network_triggered();
+    void on_actionSet_ZOR_server_configuration_triggered();
+    void on_actionSet_Cloud_Print_creds_triggered();
+    void on_actionTSG_triggered();
+    void on_actionSetup_USB_redirection_triggered();
+    // A device's USB list arrived (the server's onEnumerateUsb, direct).
+    void onEnumerateUsb(ThinclientInfo *record, const QStringList &usbDevices);
+    void on_actionInstall_triggered();
+    void on_install_file_triggered();
+    void on_actionSet_pxe_configuration_triggered();
 
     // Signage content sync and the storage white list (commands/).
 

@@ -1,0 +1,18 @@
+#include "usbresponder.h"
+
+#include "simdevice.h"
+#include "statusmessages.h"
+
+UsbResponder::UsbResponder(SimDevice *device, const QStringList &entries)
+    : QObject(device), m_device(device), m_entries(entries)
+{
+    connect(device, &SimDevice::frameReceived, this, &UsbResponder::onFrame);
+}
+
+void UsbResponder::onFrame(const ReceivedFrame &frame)
+{
+    if (frame.type != UsbListRequest)
+        return;
+    if (m_device->sendFrame(StatusMessages::usbDevices(m_entries)) >= 0)
+        ++m_answered;
+}
