@@ -89,6 +89,7 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
     departments = Department::loadDepartments(departmentFilePath());
     buildDeviceDepartmentMap();
     createLogoBox();
+    createDepartmentPanel();
 
     if (env.addresses)
         localAddresses = *env.addresses;

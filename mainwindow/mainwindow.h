@@ -118,6 +118,34 @@ public:
     bool runWizardAtStart = false;
 
     // Members of the device tree and the department panel.
+    // (Their classes are named with an elaborated "class" so this section
+    // needs no declarations of its own elsewhere in the header.)
+    class QVBoxLayout *deptLayout = nullptr;          // the labels, in list order
+    class QHBoxLayout *centralLayout = nullptr;       // the panel, then the shown tree
+    class OrlScrollArea *deptScrollArea = nullptr;    // the department panel
+    QWidget *deptContainer = nullptr;                 // the panel's widget
+    QWidget *centralArea = nullptr;                   // the central widget
+    int savedDeptScrollPos = 0;                       // restored after a label drag
+    QStringList selectedModels;                       // collectSelectedModels()
+
+    // Builds the panel, every department's tree and the central area with
+    // the first department's tree; called once by start-up.
+    void createDepartmentPanel();
+    // The department's tree, its signals connected to the tree slots.
+    void createDeviceTreeView(DeptInfo *dept);
+    // One label per department, the one at selectedIndex marked.
+    void createDepartmentLabel(int selectedIndex);
+    class OrlDropLabel *createLabel(DeptInfo *dept, bool selected);
+    // Takes every label out of the panel; they are deleted later, since one
+    // of them may be the sender of the signal being handled.
+    void removeDepartmentWidget();
+    void showDepartmentView(DeptInfo *from, DeptInfo *to);
+    // Trees and labels, at the window's end.
+    void destroyDepartmentPanel();
+    // Writes the whole department list to the department file.
+    void saveDepartments();
+    // The models of the shown department's selected devices, for the wizard.
+    void collectSelectedModels();
 
     // Members of the commands.
     // Which device was asked for its USB list, so that the choice goes back
@@ -141,6 +169,20 @@ public slots:
     void on_actionClear_application_settings_triggered();
 
     // Device tree, selection and the department panel (mainwindow/).
+    void onTreeViewClicked(const QModelIndex &index);
+    void onTreeViewDoubleClicked(const QModelIndex &index);
+    void onTreeViewRightClicked(const QPoint &pos);
+    void onTreeViewCheckAll();
+    void onTreeViewUncheckAll();
+    void onTreeViewInvertCheck();
+    void onItemShowDevInfo();
+    void onNewDepartment();
+    void onDepartmentRename(void *dept);
+    void onDepartmentDelete(void *dept);
+    void onDepartmentSelected(void *dept);
+    void onDepartmentDragged(void *dept, QPoint pos, bool dropped);
+    void onDeviceDropped(void *dept, class OrlTreeView *source);
+    void onDragEnter(void *dept, QPoint pos);
 
     // Everyday and prompt commands, device-list export (commands/).
 

@@ -109,6 +109,7 @@ MainWindow::~MainWindow()
         delete record;
     }
     devices.clear();
+    destroyDepartmentPanel();
     if (departments) {
         qDeleteAll(*departments);
         delete departments;
