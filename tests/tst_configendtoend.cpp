@@ -3,8 +3,8 @@
 // answered as an administrator would, and simulated devices over TLS that
 // record what reaches them.
 #include "mainwindow/deptinfo.h"
-#include "mainwindow/deviceselection.h"
 #include "mainwindow/mainwindow.h"
+#include "mainwindow/orltreeview.h"
 #include "devicemessages.h"
 #include "scriptedprompter.h"
 #include "simdevice.h"
@@ -24,7 +24,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QRandomGenerator>
-#include <QStandardItem>
+#include <QStandardItemModel>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -151,8 +151,7 @@ void TestConfigEndToEnd::init()
     seedPreferences(store, m_port, freeUdpPort());
     m_window = std::make_unique<MainWindow>(nullptr, environment(store));
     QVERIFY(m_window->sslServer->isListening());
-    if (!m_window->currentDepartment)
-        m_window->currentDepartment = m_window->departments->first();
+    QVERIFY(m_window->currentDepartment);
     QVERIFY(m_prompter->calls.isEmpty());
 }
 
@@ -196,18 +195,15 @@ ThinclientInfo *TestConfigEndToEnd::record(const SimDevice *sim) const
     return nullptr;
 }
 
-// Through the row's check box where the device has a row, as a click would.
+// As the administrator does it: the row's check box, then the click on the row.
 void TestConfigEndToEnd::tick(SimDevice *sim, bool on)
 {
     ThinclientInfo *r = record(sim);
-    if (!r)
-        return;
-    if (r->item) {
-        r->item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
-        DeviceSelection::syncChecked(r->item);
-    } else {
-        r->checked = on;
-    }
+    QVERIFY(r && r->item);
+    r->item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    const DeptInfo *shown = m_window->currentDepartment;
+    emit shown->treeView->clicked(shown->model->indexFromItem(r->item));
+    QCOMPARE(r->checked, on);
 }
 
 void TestConfigEndToEnd::trigger(const char *action)
