@@ -122,6 +122,7 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
     // Every wizard step stops the timer first, so each start is one firing.
     wizardTimer->setSingleShot(true);
     whiteListTimer = new QTimer(this);
+    connect(whiteListTimer, &QTimer::timeout, this, &MainWindow::onWhiteListTimerTriggered);
 
     startDiscoveryAtStart();
 

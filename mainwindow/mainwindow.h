@@ -152,6 +152,12 @@ public:
     // to that device alone.
     UsbRedirectionRoundTrip usbRoundTrip;
 
+    // Signage sync lists written without the progress dialog (the access
+    // protocol's signage step): false when the list could not be written
+    // completely.
+    bool createDirFileList(const QString &directory, const QString &listFile);
+    bool writeDirFileList(const QString &directory, QIODevice *listFile);
+
 public slots:
     void newLocalSocketConnection();
     void onSetBroadcastBtnState(bool state);
@@ -200,6 +206,11 @@ public slots:
     void on_actionSet_pxe_configuration_triggered();
 
     // Signage content sync and the storage white list (commands/).
+    void on_actionSync_dsi_dir_triggered();
+    int on_GetBlockDeviceList_triggered();
+    void on_SendWhiteList_triggered();
+    void on_btnSendWhiteList_triggered();
+    void onWhiteListTimerTriggered();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
