@@ -493,9 +493,6 @@ void TestConfigEndToEnd::pxeOnlyToPxeServers()
 
 namespace {
 enum UsbChange { Unchanged, MovedBeforeList, MovedWhileShown, DroppedWhileShown, ReconnectedWhileShown };
-
-const QStringList UsbEntries{QStringLiteral("0011d6b:0002 Linux Foundation 2.0 root hub"),
-                             QStringLiteral("0020781:5567 SanDisk Cruzer Blade")};
 } // namespace
 
 void TestConfigEndToEnd::usbChoiceGoesToTheDeviceWhoseListIsShown_data()
@@ -517,7 +514,8 @@ void TestConfigEndToEnd::usbChoiceGoesToTheDeviceWhoseListIsShown()
 
     SimDevice *asked = addDevice(QStringLiteral("ORL K1"));
     SimDevice *other = addDevice(QStringLiteral("ORL K2"), false);
-    auto *responder = new UsbResponder(asked, UsbEntries);
+    auto *responder = new UsbResponder(asked, {"0011d6b:0002 Linux Foundation 2.0 root hub",
+                                               "0020781:5567 SanDisk Cruzer Blade"});
     const auto moveSelection = [&] {
         tick(asked, false);
         tick(other, true);

@@ -3,6 +3,12 @@
 #include "simdevice.h"
 #include "statusmessages.h"
 
+QStringList UsbResponder::sampleEntries()
+{
+    return {QStringLiteral("0011d6b:0002 Linux Foundation 2.0 root hub"),
+            QStringLiteral("0020781:5567 SanDisk Cruzer Blade")};
+}
+
 UsbResponder::UsbResponder(SimDevice *device, const QStringList &entries)
     : QObject(device), m_device(device), m_entries(entries)
 {

@@ -17,7 +17,11 @@ class UsbResponder : public QObject
 public:
     static constexpr quint8 UsbListRequest = 0x2B;
 
-    UsbResponder(SimDevice *device, const QStringList &entries);
+    // What a simulated device reports unless told otherwise: a root hub and
+    // a memory stick.
+    static QStringList sampleEntries();
+
+    UsbResponder(SimDevice *device, const QStringList &entries = sampleEntries());
 
     void setEntries(const QStringList &entries) { m_entries = entries; }
     int answered() const { return m_answered; }
