@@ -106,6 +106,10 @@ MainWindow::~MainWindow()
             QObject::disconnect(record->socket, nullptr, nullptr, nullptr);
             delete record->socket;
         }
+        // A transfer still open at exit is closed here: the record does not
+        // own its file past the end of the transfer.
+        if (record)
+            delete record->transferFile;
         delete record;
     }
     devices.clear();
