@@ -9,7 +9,10 @@
 #include <QNetworkAddressEntry>
 #include <QPixmap>
 #include <QString>
+#include <QStringList>
 #include <optional>
+
+#include "commands/usbredirectionroundtrip.h"
 
 class QCloseEvent;
 class QHeaderView;
@@ -154,6 +157,10 @@ public:
     int sendFileToDevice(const QString &remoteName, const QByteArray &data, ThinclientInfo *device);
     int uploadFileToDevice(const QString &remoteName, const QString &localPath, ThinclientInfo *device);
 
+    // Which device was asked for its USB list, so that the choice goes back
+    // to that device alone.
+    UsbRedirectionRoundTrip usbRoundTrip;
+
     // Signage sync lists written without the progress dialog (the access
     // protocol's signage step): false when the list could not be written
     // completely.
@@ -211,6 +218,17 @@ public slots:
     void on_actionCreate_Netop_data_file_triggered();
 
     // Configuration commands: network, server, credentials, USB, install, PXE (commands/).
+    void on_actionConfigureNIC_triggered();
+    void on_config_network_triggered();
+    void on_actionSet_ZOR_server_configuration_triggered();
+    void on_actionSet_Cloud_Print_creds_triggered();
+    void on_actionTSG_triggered();
+    void on_actionSetup_USB_redirection_triggered();
+    // A device's USB list arrived (the server's onEnumerateUsb, direct).
+    void onEnumerateUsb(ThinclientInfo *record, const QStringList &usbDevices);
+    void on_actionInstall_triggered();
+    void on_install_file_triggered();
+    void on_actionSet_pxe_configuration_triggered();
 
     // Signage content sync and the storage white list (commands/).
     void on_actionSync_dsi_dir_triggered();

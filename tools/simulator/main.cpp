@@ -5,6 +5,7 @@
 #include "simdevice.h"
 #include "simfleet.h"
 #include "storageagent.h"
+#include "usbresponder.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -69,7 +70,8 @@ int main(int argc, char *argv[])
                                           QStringLiteral("Reconnect a dropped device after this long (0: never)."),
                                           QStringLiteral("ms"), QStringLiteral("0"));
     const QCommandLineOption agentsOpt(QStringLiteral("agents"),
-                                       QStringLiteral("Answer storage scans and signage syncs through file transfer."));
+                                       QStringLiteral("Answer storage scans and signage syncs through file transfer, "
+                                                      "and USB list requests."));
     parser.addOptions({hostOpt, portOpt, countOpt, versionOpt, firstOpt, discoverOpt, udpPortOpt, bindOpt, durationOpt,
                        reconnectOpt, agentsOpt});
     parser.process(app);
@@ -94,6 +96,7 @@ int main(int argc, char *argv[])
     if (parser.isSet(agentsOpt)) {
         for (SimDevice *device : fleet.devices()) {
             auto *agent = new DeviceAgent(device);
+            new UsbResponder(device);
             const QString name = device->config().deviceName;
             QObject::connect(agent->storage(), &StorageAgent::listUploaded, &app, [&out, name](bool ok) {
                 out << "korvane-sim: " << name << (ok ? ": block-device list uploaded" : ": block-device list refused")
