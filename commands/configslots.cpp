@@ -5,14 +5,9 @@
 #include "configcommands.h"
 #include "mainwindow/deptinfo.h"
 
-static const ConfigCommands::DeviceList *shownDevices(const DeptInfo *department)
-{
-    return department ? &department->devices : nullptr;
-}
-
 void MainWindow::on_actionConfigureNIC_triggered()
 {
-    ConfigCommands::configureNetwork(this, shownDevices(currentDepartment));
+    ConfigCommands::configureNetwork(this, shownDepartmentDevices());
 }
 
 void MainWindow::on_config_network_triggered()
@@ -22,33 +17,33 @@ void MainWindow::on_config_network_triggered()
 
 void MainWindow::on_actionSet_ZOR_server_configuration_triggered()
 {
-    ConfigCommands::setServerIdentification(this, shownDevices(currentDepartment));
+    ConfigCommands::setServerIdentification(this, shownDepartmentDevices());
 }
 
 void MainWindow::on_actionSet_Cloud_Print_creds_triggered()
 {
-    ConfigCommands::setCloudPrint(this, shownDevices(currentDepartment));
+    ConfigCommands::setCloudPrint(this, shownDepartmentDevices());
 }
 
 void MainWindow::on_actionTSG_triggered()
 {
-    ConfigCommands::setTsGateway(this, shownDevices(currentDepartment));
+    ConfigCommands::setTsGateway(this, shownDepartmentDevices());
 }
 
 void MainWindow::on_actionSetup_USB_redirection_triggered()
 {
-    ConfigCommands::requestUsbDevices(this, shownDevices(currentDepartment), usbRoundTrip);
+    ConfigCommands::requestUsbDevices(this, shownDepartmentDevices(), usbRoundTrip);
 }
 
 // Shown only when that device was asked for it; the choice goes back to it.
 void MainWindow::onEnumerateUsb(ThinclientInfo *record, const QStringList &usbDevices)
 {
-    ConfigCommands::showUsbDevices(this, shownDevices(currentDepartment), usbRoundTrip, record, usbDevices);
+    ConfigCommands::showUsbDevices(this, shownDepartmentDevices(), usbRoundTrip, record, usbDevices);
 }
 
 void MainWindow::on_actionInstall_triggered()
 {
-    ConfigCommands::installOnDevices(this, shownDevices(currentDepartment));
+    ConfigCommands::installOnDevices(this, shownDepartmentDevices());
 }
 
 void MainWindow::on_install_file_triggered()
@@ -58,5 +53,5 @@ void MainWindow::on_install_file_triggered()
 
 void MainWindow::on_actionSet_pxe_configuration_triggered()
 {
-    ConfigCommands::setPxeConfiguration(this, shownDevices(currentDepartment));
+    ConfigCommands::setPxeConfiguration(this, shownDepartmentDevices());
 }

@@ -13,12 +13,6 @@
 
 namespace {
 
-// The devices of the department shown; null while none is shown.
-const QList<ThinclientInfo *> *shownDevices(const MainWindow *window)
-{
-    return window->currentDepartment ? &window->currentDepartment->devices : nullptr;
-}
-
 QString tempDir(const MainWindow *window)
 {
     return window->settings->value(QStringLiteral("tempDir")).toString();
@@ -28,17 +22,17 @@ QString tempDir(const MainWindow *window)
 
 void MainWindow::on_actionSync_dsi_dir_triggered()
 {
-    SignageSync::run(this, settings, shownDevices(this));
+    SignageSync::run(this, settings, shownDepartmentDevices());
 }
 
 int MainWindow::on_GetBlockDeviceList_triggered()
 {
-    return StorageWhiteList::scan(this, tempDir(this), shownDevices(this));
+    return StorageWhiteList::scan(this, tempDir(this), shownDepartmentDevices());
 }
 
 void MainWindow::on_SendWhiteList_triggered()
 {
-    if (StorageWhiteList::start(this, tempDir(this), shownDevices(this))) {
+    if (StorageWhiteList::start(this, tempDir(this), shownDepartmentDevices())) {
         whiteListTimer->start(StorageWhiteList::ScanWaitMs);
         return;
     }
@@ -57,7 +51,7 @@ void MainWindow::on_btnSendWhiteList_triggered()
 void MainWindow::onWhiteListTimerTriggered()
 {
     whiteListTimer->stop();
-    const WhiteListOutcome outcome = StorageWhiteList::send(this, tempDir(this), shownDevices(this));
+    const WhiteListOutcome outcome = StorageWhiteList::send(this, tempDir(this), shownDepartmentDevices());
     StorageWhiteList::apply(WizardHandBack::afterWhiteList(wizardRunning, wizardState, outcome), &wizardState,
                             wizardTimer, statusLabel);
 }
