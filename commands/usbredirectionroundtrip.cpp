@@ -54,6 +54,11 @@ UsbRedirectionRoundTrip::Shown::Shown(UsbRedirectionRoundTrip &roundTrip, Thincl
     m_socket = device->socket;
 }
 
+ThinclientInfo *UsbRedirectionRoundTrip::Shown::device() const
+{
+    return m_device.data();
+}
+
 ThinclientInfo *UsbRedirectionRoundTrip::Shown::recipient() const
 {
     ThinclientInfo *device = m_device.data();

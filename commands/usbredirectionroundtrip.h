@@ -29,7 +29,9 @@ public:
     public:
         Shown(UsbRedirectionRoundTrip &roundTrip, ThinclientInfo *device);
         bool isValid() const { return !m_device.isNull(); }
-        ThinclientInfo *device() const { return m_device.data(); }
+        // Out of line: the main window holds the round trip and knows the
+        // record type only by name.
+        ThinclientInfo *device() const;
         // The device that takes the choice: the one whose list is shown, as
         // long as it is online on the connection that delivered the list.
         // Null when it went away meanwhile: then nothing is sent.

@@ -36,6 +36,16 @@ DeptInfo *Department::findDeptByTreeView(QList<DeptInfo *> *list, OrlTreeView *v
     return nullptr;
 }
 
+DeptInfo *Department::findDept(QList<DeptInfo *> *list, const void *dept)
+{
+    if (!list || !dept)
+        return nullptr;
+    for (DeptInfo *d : *list)
+        if (d == dept)
+            return d;
+    return nullptr;
+}
+
 QList<DeptInfo *> *Department::defaultDepartments()
 {
     return new QList<DeptInfo *>{DepartmentFile::defaultDepartment()};

@@ -21,6 +21,9 @@ public:
     static int nextDeptId(QList<DeptInfo *> *list);
     static DeptInfo *findDeptById(QList<DeptInfo *> *list, int id);
     static DeptInfo *findDeptByTreeView(QList<DeptInfo *> *list, OrlTreeView *view);
+    // The department a label's untyped pointer names, when the list still
+    // holds it; null otherwise.
+    static DeptInfo *findDept(QList<DeptInfo *> *list, const void *dept);
 
     // A new list holding only "Orphans" (id 0); the caller owns list and record.
     static QList<DeptInfo *> *defaultDepartments();

@@ -89,6 +89,7 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
     departments = Department::loadDepartments(departmentFilePath());
     buildDeviceDepartmentMap();
     createLogoBox();
+    createDepartmentPanel();
 
     if (env.addresses)
         localAddresses = *env.addresses;
@@ -121,6 +122,7 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
     // Every wizard step stops the timer first, so each start is one firing.
     wizardTimer->setSingleShot(true);
     whiteListTimer = new QTimer(this);
+    connect(whiteListTimer, &QTimer::timeout, this, &MainWindow::onWhiteListTimerTriggered);
 
     startDiscoveryAtStart();
 
@@ -245,14 +247,14 @@ void MainWindow::startDeviceServer(const QHostAddress &listenAddress)
     sslServer->startServer(nicEntry, port, QLatin1String(CertPath), QLatin1String(KeyPath), listenAddress);
 
     // Direct: the server frees what it hands over as soon as the emit returns,
-    // and relies on the new device's row existing by then. The USB list
-    // signal is connected with the USB redirection command.
+    // and relies on the new device's row existing by then.
     connect(sslServer, &SSLServer::onDeviceRegistered, this, &MainWindow::onDeviceRegistered,
             Qt::DirectConnection);
     connect(sslServer, &SSLServer::onSetBroadcastBtnState, this, &MainWindow::onSetBroadcastBtnState,
             Qt::DirectConnection);
     connect(sslServer, &SSLServer::onGetRemProtoHelp, this, &MainWindow::onGetRemProtoHelp,
             Qt::DirectConnection);
+    connect(sslServer, &SSLServer::onEnumerateUsb, this, &MainWindow::onEnumerateUsb, Qt::DirectConnection);
 }
 
 void MainWindow::createLogoBox()

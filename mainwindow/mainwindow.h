@@ -9,7 +9,10 @@
 #include <QNetworkAddressEntry>
 #include <QPixmap>
 #include <QString>
+#include <QStringList>
 #include <optional>
+
+#include "commands/usbredirectionroundtrip.h"
 
 class QCloseEvent;
 class QHeaderView;
@@ -115,8 +118,54 @@ public:
     bool runWizardAtStart = false;
 
     // Members of the device tree and the department panel.
+    // (Their classes are named with an elaborated "class" so this section
+    // needs no declarations of its own elsewhere in the header.)
+    class QVBoxLayout *deptLayout = nullptr;          // the labels, in list order
+    class QHBoxLayout *centralLayout = nullptr;       // the panel, then the shown tree
+    class OrlScrollArea *deptScrollArea = nullptr;    // the department panel
+    QWidget *deptContainer = nullptr;                 // the panel's widget
+    QWidget *centralArea = nullptr;                   // the central widget
+    int savedDeptScrollPos = 0;                       // restored after a label drag
+    QStringList selectedModels;                       // collectSelectedModels()
+
+    // Builds the panel, every department's tree and the central area with
+    // the first department's tree; called once by start-up.
+    void createDepartmentPanel();
+    // The department's tree, its signals connected to the tree slots.
+    void createDeviceTreeView(DeptInfo *dept);
+    // One label per department, the one at selectedIndex marked.
+    void createDepartmentLabel(int selectedIndex);
+    class OrlDropLabel *createLabel(DeptInfo *dept, bool selected);
+    // Takes every label out of the panel; they are deleted later, since one
+    // of them may be the sender of the signal being handled.
+    void removeDepartmentWidget();
+    void showDepartmentView(DeptInfo *from, DeptInfo *to);
+    // Trees and labels, at the window's end.
+    void destroyDepartmentPanel();
+    // Writes the whole department list to the department file.
+    void saveDepartments();
+    // The models of the shown department's selected devices, for the wizard.
+    void collectSelectedModels();
 
     // Members of the commands.
+    // Delivery to the shown department's selection and the file push to one
+    // device; the command slots and their dialogs build the frames.
+    // The shown department's devices; null while no department is shown.
+    const QList<ThinclientInfo *> *shownDepartmentDevices() const;
+    int sendToSelectedDevices(const char *packet, int length);
+    int countSelectedDevices() const;
+    int sendFileToDevice(const QString &remoteName, const QByteArray &data, ThinclientInfo *device);
+    int uploadFileToDevice(const QString &remoteName, const QString &localPath, ThinclientInfo *device);
+
+    // Which device was asked for its USB list, so that the choice goes back
+    // to that device alone.
+    UsbRedirectionRoundTrip usbRoundTrip;
+
+    // Signage sync lists written without the progress dialog (the access
+    // protocol's signage step): false when the list could not be written
+    // completely.
+    bool createDirFileList(const QString &directory, const QString &listFile);
+    bool writeDirFileList(const QString &directory, QIODevice *listFile);
 
 public slots:
     void newLocalSocketConnection();
@@ -135,12 +184,58 @@ public slots:
     void on_actionClear_application_settings_triggered();
 
     // Device tree, selection and the department panel (mainwindow/).
+    void onTreeViewClicked(const QModelIndex &index);
+    void onTreeViewDoubleClicked(const QModelIndex &index);
+    void onTreeViewRightClicked(const QPoint &pos);
+    void onTreeViewCheckAll();
+    void onTreeViewUncheckAll();
+    void onTreeViewInvertCheck();
+    void onItemShowDevInfo();
+    void onNewDepartment();
+    void onDepartmentRename(void *dept);
+    void onDepartmentDelete(void *dept);
+    void onDepartmentSelected(void *dept);
+    void onDepartmentDragged(void *dept, QPoint pos, bool dropped);
+    void onDeviceDropped(void *dept, class OrlTreeView *source);
+    void onDragEnter(void *dept, QPoint pos);
 
     // Everyday and prompt commands, device-list export (commands/).
+    void on_rebootDevice_triggered();
+    void on_actionReboot_device_triggered();
+    void on_actionEnter_upgrade_mode_triggered();
+    void on_actionEnter_upgrade_mode_1_triggered();
+    void on_actionGet_Client_Log_Files_triggered();
+    void on_actionView_serial_number_triggered();
+    void on_actionReset_to_factory_defaults_triggered();
+    void on_exitUpgradeMode_triggered();
+    void on_changeName_triggered();
+    void on_actionChange_device_name_triggered();
+    void on_actionSet_Orlconfig_password_triggered();
+    void on_actionSet_firewall_status_triggered();
+    void on_config_firewall_triggered();
+    void on_actionSet_log_level_triggered();
+    void on_actionSet_power_save_mode_triggered();
+    void on_actionCreate_Netop_data_file_triggered();
 
     // Configuration commands: network, server, credentials, USB, install, PXE (commands/).
+    void on_actionConfigureNIC_triggered();
+    void on_config_network_triggered();
+    void on_actionSet_ZOR_server_configuration_triggered();
+    void on_actionSet_Cloud_Print_creds_triggered();
+    void on_actionTSG_triggered();
+    void on_actionSetup_USB_redirection_triggered();
+    // A device's USB list arrived (the server's onEnumerateUsb, direct).
+    void onEnumerateUsb(ThinclientInfo *record, const QStringList &usbDevices);
+    void on_actionInstall_triggered();
+    void on_install_file_triggered();
+    void on_actionSet_pxe_configuration_triggered();
 
     // Signage content sync and the storage white list (commands/).
+    void on_actionSync_dsi_dir_triggered();
+    int on_GetBlockDeviceList_triggered();
+    void on_SendWhiteList_triggered();
+    void on_btnSendWhiteList_triggered();
+    void onWhiteListTimerTriggered();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

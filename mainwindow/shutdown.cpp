@@ -106,9 +106,14 @@ MainWindow::~MainWindow()
             QObject::disconnect(record->socket, nullptr, nullptr, nullptr);
             delete record->socket;
         }
+        // A transfer still open at exit is closed here: the record does not
+        // own its file past the end of the transfer.
+        if (record)
+            delete record->transferFile;
         delete record;
     }
     devices.clear();
+    destroyDepartmentPanel();
     if (departments) {
         qDeleteAll(*departments);
         delete departments;

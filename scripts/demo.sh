@@ -29,7 +29,7 @@ if [ "${1:-}" = "--inside" ]; then
 
   "$console" >"$log/console.log" 2>&1 &
   console_pid=$!
-  "$sim" --discover --bind 0.0.0.0 --udp-port 7909 --count "$count" >"$log/devices.log" 2>"$log/devices.err" &
+  "$sim" --discover --agents --bind 0.0.0.0 --udp-port 7909 --count "$count" >"$log/devices.log" 2>"$log/devices.err" &
   sim_pid=$!
   stop() {
     kill "$sim_pid" 2>/dev/null || true

@@ -6,6 +6,7 @@
 #include "commands/usbredirectionroundtrip.h"
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
+#include "fakedevices.h"
 #include "scriptedprompter.h"
 
 #include <QCheckBox>
@@ -86,33 +87,16 @@ private slots:
 
 private:
     ThinclientInfo *device(const QString &model = QStringLiteral("ORL K1"), bool checked = true, bool online = true);
-    QByteArray writtenTo(const ThinclientInfo *d) const;
+    QByteArray writtenTo(const ThinclientInfo *d) const { return m_fake.writtenTo(d); }
     int writeCount() const { return int(m_writes.size()); }
-    std::vector<std::unique_ptr<ThinclientInfo>> m_records;
-    std::vector<std::unique_ptr<QSslSocket>> m_sockets;
-    QList<QPair<QSslSocket *, QByteArray>> m_writes;
+    FakeDevices m_fake;
+    QList<QPair<QSslSocket *, QByteArray>> &m_writes = m_fake.writes;
     UsbRedirectionRoundTrip m_roundTrip;
 };
 
 ThinclientInfo *TestConfigCommands::device(const QString &model, bool checked, bool online)
 {
-    m_records.emplace_back(new ThinclientInfo);
-    m_sockets.emplace_back(new QSslSocket);
-    ThinclientInfo *d = m_records.back().get();
-    d->checked = checked;
-    d->online = online;
-    d->socket = m_sockets.back().get();
-    d->model = model;
-    return d;
-}
-
-QByteArray TestConfigCommands::writtenTo(const ThinclientInfo *d) const
-{
-    QByteArray out;
-    for (const auto &w : m_writes)
-        if (w.first == d->socket)
-            out += w.second;
-    return out;
+    return m_fake.add(model, checked, online);
 }
 
 void TestConfigCommands::init()
@@ -120,17 +104,11 @@ void TestConfigCommands::init()
     m_writes.clear();
     m_roundTrip = UsbRedirectionRoundTrip();
     sharedRoundTrip = &m_roundTrip;
-    SSLServer::setWriteHook([this](QSslSocket *s, const QByteArray &d) {
-        m_writes.append({s, d});
-        return qint64(d.size());
-    });
 }
 
 void TestConfigCommands::cleanup()
 {
-    SSLServer::setWriteHook(nullptr);
-    m_records.clear();
-    m_sockets.clear();
+    m_fake.reset();
 }
 
 void TestConfigCommands::emptyDepartment_data()

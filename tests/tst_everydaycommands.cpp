@@ -5,6 +5,7 @@
 #include "commands/everydaycommands.h"
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
+#include "fakedevices.h"
 #include "scriptedprompter.h"
 
 #include <QLineEdit>
@@ -75,48 +76,24 @@ private slots:
 
 private:
     ThinclientInfo *device(bool checked = true, bool online = true);
-    QByteArray writtenTo(const ThinclientInfo *d) const;
-    std::vector<std::unique_ptr<ThinclientInfo>> m_records;
-    std::vector<std::unique_ptr<QSslSocket>> m_sockets;
-    QList<QPair<QSslSocket *, QByteArray>> m_writes;
+    QByteArray writtenTo(const ThinclientInfo *d) const { return m_fake.writtenTo(d); }
+    FakeDevices m_fake;
+    QList<QPair<QSslSocket *, QByteArray>> &m_writes = m_fake.writes;
 };
 
 ThinclientInfo *TestEverydayCommands::device(bool checked, bool online)
 {
-    m_records.emplace_back(new ThinclientInfo);
-    m_sockets.emplace_back(new QSslSocket);
-    ThinclientInfo *d = m_records.back().get();
-    d->checked = checked;
-    d->online = online;
-    d->socket = m_sockets.back().get();
-    d->model = QStringLiteral("ORL K1");
-    d->deviceName = QStringLiteral("dev%1").arg(m_records.size());
-    return d;
-}
-
-QByteArray TestEverydayCommands::writtenTo(const ThinclientInfo *d) const
-{
-    QByteArray out;
-    for (const auto &w : m_writes)
-        if (w.first == d->socket)
-            out += w.second;
-    return out;
+    return m_fake.add(QStringLiteral("ORL K1"), checked, online);
 }
 
 void TestEverydayCommands::init()
 {
     m_writes.clear();
-    SSLServer::setWriteHook([this](QSslSocket *s, const QByteArray &d) {
-        m_writes.append({s, d});
-        return qint64(d.size());
-    });
 }
 
 void TestEverydayCommands::cleanup()
 {
-    SSLServer::setWriteHook(nullptr);
-    m_records.clear();
-    m_sockets.clear();
+    m_fake.reset();
 }
 
 void TestEverydayCommands::emptyDepartment_data()

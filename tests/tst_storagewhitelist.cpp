@@ -8,6 +8,7 @@
 #include "commands/storagewhitelist.h"
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
+#include "fakedevices.h"
 #include "scriptedprompter.h"
 
 #include <QCheckBox>
@@ -76,9 +77,9 @@ private:
 
     QTemporaryDir m_tmp;
     QString m_dir;
-    QList<ThinclientInfo *> m_devices;
-    QList<QSslSocket *> m_sockets;
-    QList<QPair<QSslSocket *, QByteArray>> m_written;
+    FakeDevices m_fake;
+    QList<ThinclientInfo *> m_devices;   // the department shown
+    QList<QPair<QSslSocket *, QByteArray>> &m_written = m_fake.writes;
 };
 
 void TestStorageWhiteList::init()
@@ -88,32 +89,19 @@ void TestStorageWhiteList::init()
     m_dir = m_tmp.path() + QStringLiteral("/run%1").arg(++run);
     QDir().mkpath(m_dir);
     m_written.clear();
-    SSLServer::setWriteHook([this](QSslSocket *s, const QByteArray &d) -> qint64 {
-        m_written.append({s, d});
-        return d.size();
-    });
 }
 
 void TestStorageWhiteList::cleanup()
 {
-    SSLServer::setWriteHook(nullptr);
-    qDeleteAll(m_devices);
-    qDeleteAll(m_sockets);
+    m_fake.reset();
     m_devices.clear();
-    m_sockets.clear();
     QDir(m_dir).removeRecursively();
 }
 
 ThinclientInfo *TestStorageWhiteList::device(const QString &model, bool checked, bool online)
 {
-    auto *d = new ThinclientInfo;
-    d->model = model;
-    d->checked = checked;
-    d->online = online;
-    d->socket = new QSslSocket;
-    m_devices << d;
-    m_sockets << d->socket;
-    return d;
+    m_devices << m_fake.add(model, checked, online);
+    return m_devices.last();
 }
 
 void TestStorageWhiteList::mergeCountsEveryLine()

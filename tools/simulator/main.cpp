@@ -1,7 +1,11 @@
 // korvane-sim: starts simulated devices against a console on loopback or in
 // the test namespace, and runs until stopped or for a given time.
+#include "deviceagent.h"
+#include "signageagent.h"
 #include "simdevice.h"
 #include "simfleet.h"
+#include "storageagent.h"
+#include "usbresponder.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -65,8 +69,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption reconnectOpt(QStringLiteral("reconnect-ms"),
                                           QStringLiteral("Reconnect a dropped device after this long (0: never)."),
                                           QStringLiteral("ms"), QStringLiteral("0"));
+    const QCommandLineOption agentsOpt(QStringLiteral("agents"),
+                                       QStringLiteral("Answer storage scans and signage syncs through file transfer, "
+                                                      "and USB list requests."));
     parser.addOptions({hostOpt, portOpt, countOpt, versionOpt, firstOpt, discoverOpt, udpPortOpt, bindOpt, durationOpt,
-                       reconnectOpt});
+                       reconnectOpt, agentsOpt});
     parser.process(app);
 
     QTextStream out(stdout);
@@ -85,6 +92,28 @@ int main(int argc, char *argv[])
     QObject::connect(&fleet, &SimFleet::allRegistered, &app, [&out, &fleet] {
         out << "korvane-sim: " << fleet.devices().size() << " devices registered" << Qt::endl;
     });
+
+    if (parser.isSet(agentsOpt)) {
+        for (SimDevice *device : fleet.devices()) {
+            auto *agent = new DeviceAgent(device);
+            new UsbResponder(device);
+            const QString name = device->config().deviceName;
+            QObject::connect(agent->storage(), &StorageAgent::listUploaded, &app, [&out, name](bool ok) {
+                out << "korvane-sim: " << name << (ok ? ": block-device list uploaded" : ": block-device list refused")
+                    << Qt::endl;
+            });
+            QObject::connect(agent->storage(), &StorageAgent::whiteListReceived, &app,
+                             [&out, name](const QByteArray &payload) {
+                                 out << "korvane-sim: " << name << ": white list of " << payload.size() << " bytes"
+                                     << Qt::endl;
+                             });
+            SignageAgent *signage = agent->signage();
+            QObject::connect(signage, &SignageAgent::syncFinished, &app, [&out, name, signage](bool ok) {
+                out << "korvane-sim: " << name << ": signage sync " << (ok ? "done" : "failed") << ", "
+                    << signage->content().size() << " files held" << Qt::endl;
+            });
+        }
+    }
 
     QString error;
     const bool ok = parser.isSet(discoverOpt)

@@ -1,0 +1,174 @@
+// The department panel on the window's left and the device tree beside it:
+// building them, one label per department, switching the shown tree,
+// reordering labels by dragging, and devices dropped on a label.
+#include "mainwindow.h"
+
+#include "department.h"
+#include "deptinfo.h"
+#include "deptlabelorder.h"
+#include "devicedrop.h"
+#include "devicetree.h"
+#include "orldroplabel.h"
+#include "orlscrollarea.h"
+#include "orltreeview.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int PanelWidth = 100;
+}
+
+void MainWindow::createDepartmentPanel()
+{
+    if (!departments || departments->isEmpty())
+        return;
+
+    deptLayout = new QVBoxLayout;
+    deptLayout->setSizeConstraint(QLayout::SetFixedSize);
+
+    deptScrollArea = new OrlScrollArea(nullptr);
+    deptScrollArea->setBackgroundRole(QPalette::Dark);
+    deptScrollArea->setWidgetResizable(true);
+    deptScrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    deptScrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    deptScrollArea->setMaximumWidth(PanelWidth);
+    connect(deptScrollArea, &OrlScrollArea::onNewDepartment, this, &MainWindow::onNewDepartment);
+
+    deptContainer = new QWidget(deptScrollArea);
+    deptContainer->setLayout(deptLayout);
+    deptScrollArea->setWidget(deptContainer);
+
+    currentDepartment = departments->first();
+    for (DeptInfo *dept : std::as_const(*departments))
+        createDeviceTreeView(dept);
+
+    centralLayout = new QHBoxLayout;
+    centralLayout->addWidget(deptScrollArea);
+    centralLayout->addWidget(currentDepartment->treeView);
+    centralArea = new QWidget;
+    centralArea->setLayout(centralLayout);
+    setCentralWidget(centralArea);
+
+    createDepartmentLabel(0);
+}
+
+OrlDropLabel *MainWindow::createLabel(DeptInfo *dept, bool selected)
+{
+    auto *label = new OrlDropLabel(nullptr, dept);
+    dept->label = label;
+    label->applyLook(dept->name, selected);
+    connect(label, &OrlDropLabel::onDepartmentRename, this, &MainWindow::onDepartmentRename);
+    connect(label, &OrlDropLabel::onDepartmentDelete, this, &MainWindow::onDepartmentDelete);
+    connect(label, &OrlDropLabel::onDepartmentSelected, this, &MainWindow::onDepartmentSelected);
+    connect(label, &OrlDropLabel::onDepartmentDragged, this, &MainWindow::onDepartmentDragged);
+    connect(label, &OrlDropLabel::onDeviceDropped, this, &MainWindow::onDeviceDropped);
+    connect(label, &OrlDropLabel::onDragEnter, this, &MainWindow::onDragEnter);
+    return label;
+}
+
+void MainWindow::createDepartmentLabel(int selectedIndex)
+{
+    for (int i = 0; i < departments->size(); ++i)
+        deptLayout->addWidget(createLabel(departments->at(i), i == selectedIndex));
+}
+
+void MainWindow::removeDepartmentWidget()
+{
+    for (DeptInfo *dept : std::as_const(*departments)) {
+        OrlDropLabel *label = dept->label;
+        dept->label = nullptr;
+        if (!label)
+            continue;
+        deptLayout->removeWidget(label);
+        label->hide();
+        label->deleteLater();
+    }
+}
+
+void MainWindow::showDepartmentView(DeptInfo *from, DeptInfo *to)
+{
+    // Without a parent the old tree leaves the layout and hides; it keeps
+    // its rows for the next time its department is shown.
+    if (from && from->treeView)
+        from->treeView->setParent(nullptr);
+    if (to && to->treeView) {
+        centralLayout->addWidget(to->treeView);
+        to->treeView->show();
+    }
+}
+
+void MainWindow::destroyDepartmentPanel()
+{
+    if (!departments)
+        return;
+    for (DeptInfo *dept : std::as_const(*departments)) {
+        delete dept->label;
+        dept->label = nullptr;
+        DeviceTree::destroyDeviceTree(dept);
+    }
+    currentDepartment = nullptr;
+}
+
+void MainWindow::saveDepartments()
+{
+    // A failure has been shown by the save itself; the change stays in
+    // memory and goes into the file with the next save that succeeds.
+    Department::saveDepartments(departmentFilePath(), departments);
+}
+
+void MainWindow::onDepartmentSelected(void *d)
+{
+    DeptInfo *dept = Department::findDept(departments, d);
+    if (!dept || dept == currentDepartment)
+        return;
+    DeptInfo *previous = currentDepartment;
+    if (previous && previous->label)
+        previous->label->setSelected(false);
+    if (dept->label)
+        dept->label->setSelected(true);
+    currentDepartment = dept;
+    showDepartmentView(previous, dept);
+}
+
+void MainWindow::onDepartmentDragged(void *d, QPoint pos, bool dropped)
+{
+    DeptInfo *dept = Department::findDept(departments, d);
+    if (!dept || !deptScrollArea)
+        return;
+    const int index = int(departments->indexOf(dept));
+    const int scrollValue = deptScrollArea->verticalScrollBar()->value();
+    const int labelX = dept->label ? dept->label->x() : 0;
+    const int slot = deptScrollArea->followLabelDrag(index, dept->name, labelX, pos.y(), centralArea->height(),
+                                                     int(departments->size()), dropped);
+    if (!dropped)
+        return;
+
+    const int newIndex = DeptLabelOrder::moveEntry(*departments, index, slot);
+    removeDepartmentWidget();
+    createDepartmentLabel(newIndex);
+    savedDeptScrollPos = scrollValue;
+    saveDepartments();
+    onDepartmentSelected(dept);
+    deptScrollArea->restoreScrollPositionLater(savedDeptScrollPos);
+}
+
+void MainWindow::onDeviceDropped(void *d, OrlTreeView *source)
+{
+    DeptInfo *target = Department::findDept(departments, d);
+    if (!target || !source || source == target->treeView)
+        return;
+    DeptInfo *from = Department::findDeptByTreeView(departments, source);
+    // One save for the whole drop: the file ends up the same as after a save
+    // per device, and a failing disk warns once, not once per device.
+    if (DeviceDrop::moveSelectedDevices(from, target, &deviceDepartments, settings) > 0)
+        saveDepartments();
+}
+
+void MainWindow::onDragEnter(void *, QPoint)
+{
+    if (deptScrollArea)
+        deptScrollArea->startAutoScroll();
+}
