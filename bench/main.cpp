@@ -211,19 +211,26 @@ int runAll(int devices, int clients, int repeat, int fileMiB, int md5MiB, int tr
                     QStringLiteral("(figure)"), c > 0};
     }
 
-    fprintf(stderr, "korvane-bench: tree (registration cost at 1,000 and %d devices)\n", treeLarge);
-    QList<double> small, large, state;
+    fprintf(stderr, "korvane-bench: tree (registration cost at 1000 and %d devices)\n", treeLarge);
+    QList<double> small, large, state, statusSmall, statusLarge;
     for (int r = 0; r < repeat; ++r) {
         const Figures t = runChild({QStringLiteral("--tree"), QStringLiteral("--large"), QString::number(treeLarge)});
         small << t.value(QStringLiteral("tree_small_us"));
         large << t.value(QStringLiteral("tree_large_us"));
         state << t.value(QStringLiteral("state_per_device"));
+        statusSmall << t.value(QStringLiteral("status_small_us"));
+        statusLarge << t.value(QStringLiteral("status_large_us"));
     }
     {
         const double s = median(small), l = median(large);
-        rows << Row{QStringLiteral("tree, registration per device at %1 vs 1,000").arg(treeLarge),
-                    number(l, 1) + QStringLiteral(" us"), number(s, 1) + QStringLiteral(" us (at 1,000)"),
+        rows << Row{QStringLiteral("tree, registration per device at %1 vs 1000").arg(treeLarge),
+                    number(l, 1) + QStringLiteral(" us"), number(s, 1) + QStringLiteral(" us (at 1000)"),
                     number(l / s, 2) + QStringLiteral(" x"), QStringLiteral("<= 1.5 x"), s > 0 && l / s <= 1.5};
+        const double ss = median(statusSmall), sl = median(statusLarge);
+        rows << Row{QStringLiteral("  status message, random device, %1 vs 2000 devices").arg(treeLarge + 1000),
+                    number(sl, 1) + QStringLiteral(" us"), number(ss, 1) + QStringLiteral(" us (at 2000)"),
+                    number(sl / ss, 2) + QStringLiteral(" x"),
+                    QStringLiteral("(figure)"), ss > 0};
         // What the memory row's TLS-dominated difference cannot show.
         const double kib = median(state) / 1024;
         rows << Row{QStringLiteral("  record, row and map entry per device (no TLS)"), number(kib, 1) + QStringLiteral(" KiB"),

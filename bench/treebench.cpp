@@ -7,9 +7,11 @@
 #include "devicelink/thinclientinfo.h"
 #include "devicemessages.h"
 #include "simdeviceconfig.h"
+#include "statusmessages.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QSslSocket>
 
 #include <cstdio>
@@ -48,6 +50,31 @@ qint64 registerDevices(ConsoleWorld &world, QList<QSslSocket *> &sockets, int fi
         *grown = ProcStats::residentBytes() - rssBefore;
     return timed ? spent : 0;
 }
+// Status messages (name, status text, firmware version in turn) from
+// registered devices picked at random, as a fleet's reports arrive; the
+// event loop runs every hundred messages. Returns nanoseconds per message.
+double statusCost(ConsoleWorld &world, const QList<QSslSocket *> &sockets, int messages)
+{
+    QRandomGenerator rng(17);
+    QList<QPair<QSslSocket *, QByteArray>> frames;
+    for (int k = 0; k < messages; ++k) {
+        QSslSocket *socket = sockets.at(int(rng.bounded(quint32(sockets.size()))));
+        const QString text = QStringLiteral("report %1").arg(k);
+        frames << qMakePair(socket, k % 3 == 0   ? StatusMessages::deviceName(text)
+                                    : k % 3 == 1 ? StatusMessages::status(quint8(k % 4), text)
+                                                 : StatusMessages::firmwareVersion(text));
+    }
+    QElapsedTimer clock;
+    clock.start();
+    for (int k = 0; k < messages; ++k) {
+        world.server()->dispatchFrame(frames.at(k).first, frames.at(k).second);
+        if (k % 100 == 99)
+            QCoreApplication::processEvents();
+    }
+    QCoreApplication::processEvents();
+    return double(clock.nsecsElapsed()) / messages;
+}
+
 } // namespace
 
 int runTreeBench(int small, int large, int batch)
@@ -58,19 +85,23 @@ int runTreeBench(int small, int large, int batch)
     QList<QSslSocket *> sockets;
     registerDevices(world, sockets, 0, small, false);
     const qint64 smallNs = registerDevices(world, sockets, small, batch, true);
+    const double statusSmallNs = statusCost(world, sockets, 20000);
     // The records, rows and map entries of the bulk of the fleet: what the
     // console keeps per device besides its connection.
     qint64 grown = 0;
     const int bulk = large - small - batch;
     registerDevices(world, sockets, small + batch, bulk, false, &grown);
     const qint64 largeNs = registerDevices(world, sockets, large, batch, true);
+    const double statusLargeNs = statusCost(world, sockets, 20000);
     if (world.registered() != large + batch) {
         fprintf(stderr, "tree: %d of %d devices registered\n", world.registered(), large + batch);
         return 1;
     }
     qDeleteAll(sockets);
-    printf("result tree_small_us=%.1f tree_large_us=%.1f state_per_device=%.0f\n", double(smallNs) / batch / 1e3,
-           double(largeNs) / batch / 1e3, double(grown) / bulk);
+    printf("result tree_small_us=%.1f tree_large_us=%.1f state_per_device=%.0f status_small_us=%.2f "
+           "status_large_us=%.2f\n",
+           double(smallNs) / batch / 1e3, double(largeNs) / batch / 1e3, double(grown) / bulk, statusSmallNs / 1e3,
+           statusLargeNs / 1e3);
     fflush(stdout);
     return 0;
 }
