@@ -3,8 +3,16 @@
 #include <QFile>
 
 #include <algorithm>
+#include <ctime>
 #include <sys/resource.h>
 #include <unistd.h>
+
+qint64 ProcStats::threadCpuNs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
 
 qint64 ProcStats::residentBytes()
 {

@@ -6,6 +6,9 @@
 
 // Small measurements of this process for the benchmarks.
 namespace ProcStats {
+// CPU time this thread has used, in nanoseconds: unlike the wall clock it
+// does not count the time other processes on a shared machine take.
+qint64 threadCpuNs();
 // Resident memory of this process in bytes (from /proc/self/statm).
 qint64 residentBytes();
 // Raises the soft descriptor limit towards the hard one: a thousand devices
