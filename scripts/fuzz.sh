@@ -26,11 +26,13 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 status=0
 for t in "${available[@]}"; do
   work=$build/corpus/$t
-  mkdir -p "$work"
+  mkdir -p "$work" "$build/artifacts"
   echo "== $t: ${seconds}s"
-  # The dispatch target writes uploads into its own temporary directory only.
+  # The dispatch target writes uploads into its own temporary directory only,
+  # and works from there; crashing inputs go to build-fuzz/artifacts all the same.
   if ! (cd "$build" && TMPDIR=$(mktemp -d) "$build/tests/fuzz/$t" -max_total_time="$seconds" \
-          -max_len=70000 -print_final_stats=1 "$work" "$root/tests/fuzz/corpus/$t" 2>&1 | \
+          -max_len=70000 -print_final_stats=1 -artifact_prefix="$build/artifacts/$t-" \
+          "$work" "$root/tests/fuzz/corpus/$t" 2>&1 | \
           grep -E 'stat::number_of_executed_units|ERROR|SUMMARY|Done' ); then
     status=1
   fi

@@ -6,6 +6,7 @@
 // stream. Downloads are served from a small image in the firmware directory,
 // which is the working directory, so a seed can name it as "image.bin";
 // uploads land in the temporary directory and are swept away now and then.
+// Name corpus directories by absolute path: they are read after the move.
 #include "devicelink/columns.h"
 #include "devicelink/frameassembler.h"
 #include "devicelink/sslserver.h"
