@@ -4,15 +4,10 @@
 #include <QList>
 #include <QString>
 
-// One display mode as a device reports it.
-struct SimDisplayMode {
-    QString resolution;
-    QString pixelClock;
-    QString horizontal;
-    QString vertical;
-    QString sync;
-    QString polarity;
-};
+#include "devicelink/thinclientinfo.h"
+
+// One display mode as a device reports it: the same six texts the console keeps.
+using SimDisplayMode = EdidInfo;
 
 // Everything a simulated device says about itself in its registration, and
 // how it registers.
