@@ -64,8 +64,6 @@ void copyTexts(const Text (&fields)[N], const ThinclientInfo &from, ThinclientIn
         to->*f = from.*f;
 }
 
-bool isYes(const QString &s) { return s.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0; }
-
 // Reads count display modes and keeps the first MaxEdid of them.
 void readModes(PayloadReader &r, int count, ThinclientInfo *into)
 {
@@ -101,10 +99,10 @@ void parseVersion2(PayloadReader &r, ThinclientInfo *into)
 {
     readModes(r, r.u16(), into);
     readWireStrings(r, v2Identity, into);
-    if (isYes(into->wiredEnabled))
+    if (Wire::isYes(into->wiredEnabled))
         readWireStrings(r, v2Wired, into);
     into->wirelessEnabled = r.wireString();
-    if (isYes(into->wirelessEnabled))
+    if (Wire::isYes(into->wirelessEnabled))
         readWireStrings(r, v2Wireless, into);
     readWireStrings(r, v2Settings, into);
     into->bootMode = r.u16();
@@ -115,8 +113,9 @@ void parseVersion2(PayloadReader &r, ThinclientInfo *into)
     into->printServer = r.u16() == 1;
 }
 
-// A returning device's record takes every value its registration carries;
-// what this registration version does not carry keeps its earlier value.
+// A returning device's record takes every value its registration carries.
+// What a version-2 registration does not carry keeps its earlier value; a
+// version-1 device's time zone and missing server fields are emptied (below).
 // The row, the tick and the department belong to the record, not to the
 // message, and stay.
 void copyCarried(const ThinclientInfo &from, ThinclientInfo *to, qint8 subCode)

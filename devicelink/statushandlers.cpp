@@ -22,11 +22,6 @@ QString yesNo(bool value)
     return value ? QStringLiteral("Yes") : QStringLiteral("No");
 }
 
-bool isYes(const QString &value)
-{
-    return value.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0;
-}
-
 // The status cell's colour by message 7's sub-code; other sub-codes keep it.
 bool statusColour(quint8 subCode, QColor *colour)
 {
@@ -156,14 +151,14 @@ void SSLServer::handleNetworkInfo(QSslSocket *socket, const char *message, int l
     record->wiredEnabled = in.wireString();
     // A block whose switch is off is absent from the message: its fields keep
     // what an earlier report said.
-    if (isYes(record->wiredEnabled)) {
+    if (Wire::isYes(record->wiredEnabled)) {
         record->wiredMethod = in.wireString();
         record->ipAddress = in.wireString();
         record->wiredNetmask = in.wireString();
         record->wiredGateway = in.wireString();
     }
     record->wirelessEnabled = in.wireString();
-    if (isYes(record->wirelessEnabled)) {
+    if (Wire::isYes(record->wirelessEnabled)) {
         record->wirelessMethod = in.wireString();
         record->wirelessIp = in.wireString();
         record->wirelessNetmask = in.wireString();

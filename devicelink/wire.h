@@ -10,6 +10,8 @@ constexpr int HeaderSize = 4;             // CommandHeader: type, sub-code, u16 
 constexpr int TransferHeaderSize = 6;     // FileTransferHeader: type, sub-code, u32 BE length
 constexpr int MaxPayload = 0xFFFF;
 constexpr int MaxFrame = HeaderSize + MaxPayload;
+// Devices switch a block of fields on with "yes", in any letter case.
+inline bool isYes(const QString &value) { return value.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0; }
 }
 
 // The code byte of the console's type-7 replies to file-transfer requests,
