@@ -8,7 +8,7 @@ root=$(pwd)
 bash scripts/setup.sh
 
 build=${KORVANE_TEST_BUILD:-$root/build-test}
-jobs=$(nproc)
+jobs=${KORVANE_JOBS:-$(nproc)}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORVANE_SANITIZE=ON -DKORVANE_TESTS=ON >/dev/null
 cmake --build "$build" -j "$jobs"
 
