@@ -1129,21 +1129,12 @@ QString Table::description(int row) const
     return row >= 0 && row < m_count ? QString::fromLatin1(m_rows[row].description) : QString();
 }
 
-QStringList Table::codes() const
+QStringList Table::column(const char *KeyboardPair::*field) const
 {
     QStringList out;
     out.reserve(m_count);
     for (int row = 0; row < m_count; ++row)
-        out << QString::fromLatin1(m_rows[row].code);
-    return out;
-}
-
-QStringList Table::descriptions() const
-{
-    QStringList out;
-    out.reserve(m_count);
-    for (int row = 0; row < m_count; ++row)
-        out << QString::fromLatin1(m_rows[row].description);
+        out << QString::fromLatin1(m_rows[row].*field);
     return out;
 }
 

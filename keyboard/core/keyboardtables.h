@@ -26,10 +26,12 @@ public:
     bool isEmpty() const { return m_count == 0; }
     QString code(int row) const;
     QString description(int row) const;
-    QStringList codes() const;
-    QStringList descriptions() const;
+    QStringList codes() const { return column(&KeyboardPair::code); }
+    QStringList descriptions() const { return column(&KeyboardPair::description); }
 
 private:
+    QStringList column(const char *KeyboardPair::*field) const;
+
     const KeyboardPair *m_rows = nullptr;
     int m_count = 0;
 };
