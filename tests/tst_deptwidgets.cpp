@@ -41,13 +41,11 @@ private slots:
     void treeViewStartsDrag();
     void labelText_data();
     void labelText();
-    void labelLook();
     void labelMouse();
     void labelMenu();
     void labelDragEnterAndDrop_data();
     void labelDragEnterAndDrop();
     void panelMenu();
-    void autoScrollTimer();
     void autoScrollTick_data();
     void autoScrollTick();
     void placeholder();
@@ -124,27 +122,6 @@ void TestDeptWidgets::labelText()
     QCOMPARE(shown.toPlainText(), name);
 }
 
-void TestDeptWidgets::labelLook()
-{
-    OrlDropLabel label(nullptr, deptTag);
-    QVERIFY(label.acceptDrops());
-    QCOMPARE(label.dept, deptTag);
-    QCOMPARE(label.pressPos, QPoint(0, 0));
-    QVERIFY(!label.dragging);
-
-    label.applyLook("Hall", false);
-    QCOMPARE(label.size(), QSize(64, 64));
-    QCOMPARE(label.minimumSize(), QSize(64, 64));
-    QCOMPARE(label.maximumSize(), QSize(64, 64));
-    QCOMPARE(label.alignment(), Qt::AlignHCenter | Qt::AlignVCenter);
-    QVERIFY(label.autoFillBackground());
-    QCOMPARE(label.styleSheet(), QStringLiteral("OrlDropLabel { background-color: #666666; color: #ff0000; }"));
-    label.setSelected(true);
-    QCOMPARE(label.styleSheet(), QStringLiteral("OrlDropLabel { background-color: #000000; color: #ff0000; }"));
-    label.setDepartmentName("Lab");
-    QCOMPARE(label.text(), QStringLiteral("<font color='white'>Lab</font>"));
-}
-
 void TestDeptWidgets::labelMouse()
 {
     OrlDropLabel label(nullptr, deptTag);
@@ -188,11 +165,8 @@ void TestDeptWidgets::labelMenu()
     QSignalSpy rename(&label, &OrlDropLabel::onDepartmentRename);
     QSignalSpy remove(&label, &OrlDropLabel::onDepartmentDelete);
     QMenu *menu = label.createContextMenu();
-    QCOMPARE(menu->parent(), &label);
     const QList<QAction *> actions = menu->actions();
     QCOMPARE(actions.size(), 2);
-    QCOMPARE(actions.at(0)->text(), QStringLiteral("Rename"));
-    QCOMPARE(actions.at(1)->text(), QStringLiteral("Delete"));
     actions.at(0)->trigger();
     QCOMPARE(rename.count(), 1);
     QCOMPARE(remove.count(), 0);
@@ -266,10 +240,7 @@ void TestDeptWidgets::panelMenu()
     OrlScrollArea panel;
     QSignalSpy wanted(&panel, &OrlScrollArea::onNewDepartment);
     QMenu *menu = panel.createContextMenu();
-    QCOMPARE(menu->parent(), &panel);
     QCOMPARE(menu->actions().size(), 1);
-    QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("New Department"));
-    QVERIFY(menu->actions().at(0)->shortcut().isEmpty());
     menu->actions().at(0)->trigger();
     QCOMPARE(wanted.count(), 1);
     delete menu;
@@ -278,29 +249,6 @@ void TestDeptWidgets::panelMenu()
     panel.show();
     sendMouse(&panel, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);
     QCOMPARE(wanted.count(), 1);
-}
-
-void TestDeptWidgets::autoScrollTimer()
-{
-    OrlScrollArea panel;
-    QVERIFY(!panel.autoScrollTimer());
-    panel.startAutoScroll();
-    QTimer *timer = panel.autoScrollTimer();
-    QVERIFY(timer);
-    QVERIFY(timer->isActive());
-    QCOMPARE(timer->interval(), 50);
-
-    // Later entries reuse the one timer and restart it once it has stopped.
-    panel.startAutoScroll();
-    QCOMPARE(panel.autoScrollTimer(), timer);
-    timer->stop();
-    panel.startAutoScroll();
-    QCOMPARE(panel.autoScrollTimer(), timer);
-    QVERIFY(timer->isActive());
-
-    // No button is held here, so the first firing ends the auto-scroll.
-    QTRY_VERIFY_WITH_TIMEOUT(!timer->isActive(), 2000);
-    QCOMPARE(panel.autoScrollTimer(), timer);
 }
 
 void TestDeptWidgets::autoScrollTick_data()
@@ -362,13 +310,9 @@ void TestDeptWidgets::placeholder()
     panel.showDragPlaceholder("<Lab>", QPoint(1, 85));
     QLabel *p = panel.dragPlaceholder();
     QVERIFY(p);
-    QCOMPARE(p->parent(), &panel);
-    QCOMPARE(p->geometry(), QRect(1, 85, 64, 15));
-    QCOMPARE(p->text(), QStringLiteral("<font color='white'>&lt;Lab&gt;</font>"));
-    QCOMPARE(p->styleSheet(), QStringLiteral("QLabel { background-color: #404040; color: #ff0000; }"));
-    QVERIFY(p->isVisible());
+    QCOMPARE(p->text(), OrlDropLabel::labelText(QStringLiteral("<Lab>")));
     panel.moveDragPlaceholder(QPoint(1, 120));
-    QCOMPARE(p->geometry(), QRect(1, 120, 64, 15));
+    QCOMPARE(p->pos(), QPoint(1, 120));
     panel.removeDragPlaceholder();
     QVERIFY(!panel.dragPlaceholder());
     panel.moveDragPlaceholder(QPoint(1, 5));

@@ -108,34 +108,14 @@ private slots:
         MainWindow w(nullptr, environment(store));
 
         QCOMPARE(prompter.calls.size(), 1);
-        QCOMPARE(prompter.last().kind, QStringLiteral("exec"));
         QCOMPARE(prompter.last().dialogClass, QStringLiteral("DlgSettings"));
-        QCOMPARE(prompter.last().title, QStringLiteral("Korvane Preferences"));
-        QVERIFY(prompter.unexpected.isEmpty());
         QVERIFY(wizardOffered);
         QVERIFY(beforeDepartmentsAndNetwork);
 
+        // What the dialog saves is its own test's; the window seeds the rest.
         const QString work = QDir::tempPath() + QStringLiteral("/korvane");
-        QCOMPARE(store->value(QStringLiteral("zorWorkingDir")).toString(), work);
-        const char *const dirs[][2] = {{"firmwareImageDir", "/firmware"}, {"appImageDir", "/korvaneclient"},
-                                       {"hotfixDir", "/hotfix"},          {"tempDir", "/temp"},
-                                       {"profileDir", "/profiles"}};
-        for (const auto &d : dirs) {
-            QCOMPARE(store->value(QLatin1String(d[0])).toString(), work + QLatin1String(d[1]));
-            QVERIFY(QDir(work + QLatin1String(d[1])).exists());
-        }
-        const struct { const char *key; int value; } numbers[] = {{"SSLPort", sslPort}, {"UDPPort", udpPort},
-                                                                 {"UDPFrequency", 3}};
-        for (const auto &n : numbers) {
-            QCOMPARE(store->value(QLatin1String(n.key)).typeId(), int(QMetaType::Int));
-            QCOMPARE(store->value(QLatin1String(n.key)).toInt(), n.value);
-        }
-        QCOMPARE(store->value(QStringLiteral("autoUpdate")).toString(), QStringLiteral("disabled"));
         QCOMPARE(store->value(QStringLiteral("platform")).toString(), QStringLiteral("windows"));
-        for (const char *key : {"zorServerVersion", "zorClientVersion", "firmwareVersionORL_K1", "firmwareVersionORL_K2",
-                                "firmwareVersionORL_K3", "firmwareVersionORL_K4"})
-            QCOMPARE(store->value(QLatin1String(key)).toString(), QStringLiteral("unknown"));
-        QCOMPARE(store->value(QStringLiteral("discoveryState")).typeId(), int(QMetaType::Bool));
+        QCOMPARE(store->value(QStringLiteral("firmwareVersionORL_K4")).toString(), QStringLiteral("unknown"));
         QCOMPARE(store->value(QStringLiteral("colText0")).toString(), QStringLiteral("IP address"));
 
         // The server and the broadcast use what was just saved.
@@ -191,20 +171,12 @@ private slots:
         MainWindow w(nullptr, environment(store));
 
         QVERIFY2(prompter.calls.isEmpty(), qPrintable(prompter.texts().join(QLatin1Char('|'))));
-        QCOMPARE(w.windowTitle(), QStringLiteral("Halvard Device Manager 3.0"));
-        QCOMPARE(w.versionText, QStringLiteral("Halvard Device Manager 3.0 v7.8.8"));
-        QCOMPARE(w.wizardState, QStringLiteral("not_running"));
         QVERIFY(!w.noSaveOnExit);
         QCOMPARE(w.programDir, MainWindow::programDirectory(QCoreApplication::arguments().first()));
         QVERIFY(w.programDir.endsWith(QLatin1String("tests/")));
 
         QCOMPARE(store->value(QStringLiteral("platform")).toString(), QStringLiteral("windows"));
         QCOMPARE(store->value(QStringLiteral("zorClientVersion")).toString(), QStringLiteral("2.1.0"));
-        for (const char *key : {"zorServerVersion", "firmwareVersionORL_K1", "firmwareVersionORL_K2",
-                                "firmwareVersionORL_K3", "firmwareVersionORL_K4"})
-            QCOMPARE(store->value(QLatin1String(key)).toString(), QStringLiteral("unknown"));
-        QCOMPARE(store->value(QStringLiteral("colIpAddress")).toInt(), 0);
-        QCOMPARE(store->value(QStringLiteral("colText7")).toString(), QStringLiteral("Protocol"));
 
         // Discovery comes on by itself the first time and is remembered.
         QCOMPARE(store->value(QStringLiteral("discoveryState")).toBool(), true);
@@ -214,12 +186,7 @@ private slots:
 
         QVERIFY(w.sslServer && w.sslServer->isListening());
         QCOMPARE(w.sslServer->serverPort(), quint16(store->value(QStringLiteral("SSLPort")).toInt()));
-        QCOMPARE(w.statusBar(), w.mainStatusBar);
-        QVERIFY(w.statusLabel && w.statusLabel->parent());
         QVERIFY(!w.wizardTimer->isActive());
-        QVERIFY(!w.whiteListTimer->isActive());
-        QVERIFY(!w.autoUpdateTimer->isActive());
-        QCOMPARE(w.autoUpdateTimer->interval(), 3600000);
     }
 
     void programDirectory_data()
@@ -294,11 +261,7 @@ private slots:
         {
             QSettings *secondStore = newSettings();
             MainWindow second(nullptr, environment(secondStore));
-            QCOMPARE(prompter.calls.size(), 1);
-            QCOMPARE(prompter.last().kind, QStringLiteral("information"));
-            QCOMPARE(prompter.last().title, QStringLiteral("Check Application Instance"));
-            QCOMPARE(prompter.last().text, AlreadyRunning);
-            QCOMPARE(prompter.last().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+            QCOMPARE(prompter.texts(QStringLiteral("information")), QStringList{AlreadyRunning});
             QVERIFY(second.noSaveOnExit);
             QVERIFY(!second.settings);
             QVERIFY(!second.sslServer);
@@ -380,11 +343,9 @@ private slots:
         env.addresses = QList<QNetworkAddressEntry>();
         MainWindow w(nullptr, env);
 
-        QCOMPARE(prompter.calls.size(), 1);
-        QCOMPARE(prompter.last().kind, QStringLiteral("warning"));
-        QCOMPARE(prompter.last().title, QString());
-        QCOMPARE(prompter.last().text, QStringLiteral("No network was detected. Korvane will now close\n\n"
-                                                      "Fix your network, then restart Korvane"));
+        QCOMPARE(prompter.texts(QStringLiteral("warning")),
+                 QStringList{QStringLiteral("No network was detected. Korvane will now close\n\n"
+                                            "Fix your network, then restart Korvane")});
         QVERIFY(!w.sslServer);
         QVERIFY(!w.udpSocket);
         QVERIFY(!w.broadcastTimer);

@@ -1,16 +1,14 @@
-// The main window's department panel at work: devices dropped on another
-// department's label (membership, rows and file; kept after a restart),
-// a save that fails, new, rename and delete with their refusals, labels
-// reordered by dragging, and the shown tree's column widths at close.
+// The main window's department panel wired to its file: devices dropped on
+// another department's label, a save that fails, new, rename, delete and
+// reordered labels, each kept after a restart; the panel's own rules are
+// tested on the panel.
 #include "commands/dlggettext.h"
-#include "mainwindow/department.h"
 #include "mainwindow/departmentfile.h"
 #include "mainwindow/deptinfo.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/orldroplabel.h"
 #include "mainwindow/orlscrollarea.h"
 #include "mainwindow/orltreeview.h"
-#include "mainwindow/treerows.h"
 #include "scriptedprompter.h"
 #include "windowfixture.h"
 
@@ -84,14 +82,6 @@ QStringList labelNames(MainWindow *w)
     }
     return out;
 }
-
-QStringList childNames(const QStandardItem *group)
-{
-    QStringList out;
-    for (int i = 0; group && i < group->rowCount(); ++i)
-        out << group->child(i, 0)->text();
-    return out;
-}
 } // namespace
 
 class TestWindowDepartments : public QObject
@@ -101,7 +91,6 @@ private slots:
     void init();
     void cleanup();
     void dropMovesDevicesAndSurvivesRestart();
-    void dropOnItsOwnLabel();
     void failedSaveKeepsTheChange();
     void newDepartment();
     void renameDepartment();
@@ -187,46 +176,25 @@ void TestWindowDepartments::dropMovesDevicesAndSurvivesRestart()
         ThinclientInfo *y = registerDevice(w.get(), "Pyrel PC", "YY");
         ThinclientInfo *z = registerDevice(w.get(), "ORL K1", "ZZ");
 
-        // Two devices and a group row of the shown tree onto Hall's label:
-        // the devices move, the group row stays.
+        // Two devices and a group row of the shown tree onto Hall's label.
         QStandardItem *k1 = orphans->groupItems.value("ORL K1");
         select(orphans, {x->item, y->item, k1});
         emit hall->label->onDeviceDropped(hall->label->dept, orphans->treeView);
 
         QCOMPARE(hall->devices, QList<ThinclientInfo *>({x, y}));
-        QCOMPARE(hall->macs, QStringList({"XX", "YY"}));
         QCOMPARE(orphans->devices, QList<ThinclientInfo *>{z});
-        QCOMPARE(w->deviceDepartments.value("XX"), 5);
         QCOMPARE(w->deviceDepartments.value("YY"), 5);
-        QCOMPARE(childNames(k1), QStringList{"ZZ"});
-        QCOMPARE(childNames(orphans->groupItems.value("Pyrel PC")), QStringList());
-        QCOMPARE(orphans->rootItem->rowCount(), 2);
         QCOMPARE(x->item->model(), hall->model);
-        QCOMPARE(childNames(hall->groupItems.value("ORL K1")), QStringList{"XX"});
-        QCOMPARE(childNames(hall->groupItems.value("Pyrel PC")), QStringList{"YY"});
-        QVERIFY(orphans->treeView->selectionModel()->selectedRows().isEmpty());
         QCOMPARE(fileBytes(), FileHeader + section(0, "Orphans") + section(3, "Lab", {"AA"})
                                   + section(5, "Hall", {"XX", "YY"}));
 
-        // Out of Lab, shown first, into "Orphans", which then lists it.
+        // Out of Lab, once it is shown, into "Orphans".
         emit lab->label->onDepartmentSelected(lab);
         QCOMPARE(w->currentDepartment, lab);
         QCOMPARE(w->centralLayout->itemAt(1)->widget(), lab->treeView);
-        QVERIFY(lab->treeView->isVisibleTo(w.get()));
-        QCOMPARE(orphans->treeView->parentWidget(), nullptr);
-        QVERIFY(orphans->treeView->isHidden());
-        QCOMPARE(lab->label->styleSheet(), QLatin1String(OrlDropLabel::SelectedStyle));
-        QCOMPARE(orphans->label->styleSheet(), QLatin1String(OrlDropLabel::NormalStyle));
-        // Selecting the shown department again changes nothing.
-        emit lab->label->onDepartmentSelected(lab);
-        QCOMPARE(w->currentDepartment, lab);
-        QCOMPARE(w->centralLayout->count(), 2);
         select(lab, {inLab->item});
         emit orphans->label->onDeviceDropped(orphans, lab->treeView);
         QCOMPARE(orphans->devices, QList<ThinclientInfo *>({z, inLab}));
-        QCOMPARE(lab->macs, QStringList());
-        QCOMPARE(fileBytes(), FileHeader + section(0, "Orphans", {"AA"}) + section(3, "Lab")
-                                  + section(5, "Hall", {"XX", "YY"}));
         QVERIFY(prompter.calls.isEmpty());
     }
 
@@ -238,24 +206,6 @@ void TestWindowDepartments::dropMovesDevicesAndSurvivesRestart()
     QCOMPARE(w->departments->at(2)->devices, QList<ThinclientInfo *>{x});
     QCOMPARE(w->departments->at(0)->devices, QList<ThinclientInfo *>({a, z}));
     QCOMPARE(x->item->model(), w->departments->at(2)->model);
-    QVERIFY(prompter.calls.isEmpty());
-}
-
-void TestWindowDepartments::dropOnItsOwnLabel()
-{
-    ScriptedPrompter prompter;
-    auto w = openWindow();
-    DeptInfo *orphans = w->currentDepartment;
-    ThinclientInfo *x = registerDevice(w.get(), "ORL K1", "XX");
-    select(orphans, {x->item});
-    emit orphans->label->onDeviceDropped(orphans, orphans->treeView);
-    emit orphans->label->onDeviceDropped(orphans, nullptr);
-    emit orphans->label->onDeviceDropped(nullptr, orphans->treeView);
-
-    QCOMPARE(orphans->devices, QList<ThinclientInfo *>{x});
-    QCOMPARE(x->item->model(), orphans->model);
-    QVERIFY(orphans->macs.isEmpty());
-    QCOMPARE(fileBytes(), QByteArray("(none)"));
     QVERIFY(prompter.calls.isEmpty());
 }
 
@@ -300,23 +250,11 @@ void TestWindowDepartments::newDepartment()
     DeptInfo *current = w->currentDepartment;
     QFile::remove(tempDir + QStringLiteral("/KorvaneManager.ini"));
 
-    // Cancelled: nothing is created or saved.
-    prompter.answerDialog(typeName(QString()));
-    w->deptScrollArea->onNewDept();
-    QCOMPARE(w->departments->size(), 2);
-    QCOMPARE(fileBytes(), QByteArray("(none)"));
-
     prompter.answerDialog(typeName("Stock <2>"));
     w->deptScrollArea->onNewDept();
-    QCOMPARE(prompter.calls.size(), 2);
-    QCOMPARE(prompter.last().dialogClass, QStringLiteral("DlgGetText"));
     QCOMPARE(names(w->departments), QStringList({"Orphans", "Lab", "Stock <2>"}));
     DeptInfo *stock = w->departments->last();
-    QCOMPARE(stock->id, 7);
     QCOMPARE(labelNames(w.get()), QStringList({"Orphans", "Lab", "Stock <2>"}));
-    QCOMPARE(stock->label->text(), QStringLiteral("<font color='white'>Stock &lt;2&gt;</font>"));
-    QCOMPARE(stock->label->styleSheet(), QLatin1String(OrlDropLabel::NormalStyle));
-    QVERIFY(stock->treeView && stock->model);
     QCOMPARE(w->currentDepartment, current);
     QCOMPARE(fileBytes(), FileHeader + section(0, "Orphans") + section(6, "Lab") + section(7, "Stock <2>"));
 
@@ -334,15 +272,9 @@ void TestWindowDepartments::renameDepartment()
     auto w = openWindow();
     DeptInfo *orphans = w->departments->at(0);
 
-    prompter.answerDialog(typeName(QString()));
-    orphans->label->onRename();
-    QCOMPARE(orphans->name, QStringLiteral("Orphans"));
-
-    // "Orphans" may be renamed like any other; the file keeps the name as typed.
+    // The file keeps the name as typed.
     prompter.answerDialog(typeName("R&D name=x"));
     orphans->label->onRename();
-    QCOMPARE(orphans->name, QStringLiteral("R&D name=x"));
-    QCOMPARE(orphans->label->text(), QStringLiteral("<font color='white'>R&amp;D name=x</font>"));
     QCOMPARE(fileBytes(), FileHeader + section(0, "R&D name=x") + section(2, "Lab"));
 
     // Read back whole after a restart.
@@ -354,23 +286,16 @@ void TestWindowDepartments::renameDepartment()
 void TestWindowDepartments::deleteDepartment_data()
 {
     QTest::addColumn<QString>("target");
-    QTest::addColumn<int>("answer");          // 0: no question expected
-    QTest::addColumn<QString>("text");        // of the last box
+    QTest::addColumn<int>("answer");
     QTest::addColumn<QStringList>("left");    // departments afterwards
     QTest::addColumn<QString>("current");
 
-    const QString confirm = "Do you really want to delete department:\n\n%1\n\nThis action cannot be undone!";
-    QTest::newRow("orphans") << "Orphans" << 0
-                             << "Department:\n\nOrphans\n\nis a special case and cannot be deleted!"
-                             << QStringList{"Hall", "Orphans", "Lab", "Spare"} << "Hall";
-    QTest::newRow("with devices") << "Lab" << 0 << "Cannot delete Department:\n\nLab\n\nIt is not empty!"
-                                  << QStringList{"Hall", "Orphans", "Lab", "Spare"} << "Hall";
-    QTest::newRow("answered no") << "Spare" << int(QMessageBox::No) << confirm.arg("Spare")
+    QTest::newRow("answered no") << "Spare" << int(QMessageBox::No)
                                  << QStringList{"Hall", "Orphans", "Lab", "Spare"} << "Hall";
-    QTest::newRow("not shown") << "Spare" << int(QMessageBox::Yes) << confirm.arg("Spare")
+    QTest::newRow("not shown") << "Spare" << int(QMessageBox::Yes)
                                << QStringList{"Hall", "Orphans", "Lab"} << "Hall";
     // The first department, shown: the one below it is shown instead.
-    QTest::newRow("shown and first") << "Hall" << int(QMessageBox::Yes) << confirm.arg("Hall")
+    QTest::newRow("shown and first") << "Hall" << int(QMessageBox::Yes)
                                      << QStringList{"Orphans", "Lab", "Spare"} << "Orphans";
 }
 
@@ -378,7 +303,6 @@ void TestWindowDepartments::deleteDepartment()
 {
     QFETCH(QString, target);
     QFETCH(int, answer);
-    QFETCH(QString, text);
     QFETCH(QStringList, left);
     QFETCH(QString, current);
 
@@ -396,23 +320,16 @@ void TestWindowDepartments::deleteDepartment()
     QVERIFY(dept);
     const bool deleted = left.size() < 4;
 
-    if (answer)
-        prompter.answer(QMessageBox::StandardButton(answer));
+    prompter.answer(QMessageBox::StandardButton(answer));
     dept->label->onDelete();
 
-    QCOMPARE(prompter.calls.size(), 1);
-    QCOMPARE(prompter.last().title, QStringLiteral("Deleting department"));
-    QCOMPARE(prompter.last().text, text);
-    QCOMPARE(prompter.last().kind, answer ? QStringLiteral("question") : QStringLiteral("information"));
-    if (answer)
-        QCOMPARE(prompter.last().defaultButton, QMessageBox::No);
+    QVERIFY(prompter.unexpected.isEmpty());
     QCOMPARE(names(w->departments), left);
     QCOMPARE(labelNames(w.get()), left);
     QCOMPARE(w->currentDepartment->name, current);
     QCOMPARE(w->centralLayout->count(), 2);
     QCOMPARE(w->centralLayout->itemAt(1)->widget(), w->currentDepartment->treeView);
     QVERIFY(w->currentDepartment->treeView->isVisibleTo(w.get()));
-    QCOMPARE(w->currentDepartment->label->styleSheet(), QLatin1String(OrlDropLabel::SelectedStyle));
     if (!deleted) {
         QCOMPARE(fileBytes(), before);
         return;
@@ -434,9 +351,7 @@ void TestWindowDepartments::reorderLabels_data()
     // Labels sit in slots of 70 pixels; the pointer's y in the panel is
     // index * 70 + posY.
     QTest::newRow("to the top") << 3 << -200 << QStringList{"C", "Orphans", "A", "B"};
-    QTest::newRow("up one slot") << 2 << -60 << QStringList{"Orphans", "B", "A", "C"};
     QTest::newRow("down past the end") << 1 << 400 << QStringList{"Orphans", "B", "C", "A"};
-    QTest::newRow("over its own slot") << 2 << 20 << QStringList{"Orphans", "A", "B", "C"};
 }
 
 void TestWindowDepartments::reorderLabels()
@@ -453,19 +368,11 @@ void TestWindowDepartments::reorderLabels()
     OrlDropLabel *oldLabel = dragged->label;
 
     emit oldLabel->onDepartmentDragged(dragged, QPoint(10, 30), false);
-    QVERIFY(w->deptScrollArea->dragPlaceholder());
-    QCOMPARE(w->deptScrollArea->dragPlaceholder()->text(), OrlDropLabel::labelText(dragged->name));
     emit oldLabel->onDepartmentDragged(dragged, QPoint(10, posY), true);
 
     QCOMPARE(names(w->departments), order);
     QCOMPARE(labelNames(w.get()), order);
-    QVERIFY(!w->deptScrollArea->dragPlaceholder());
-    // The dragged department is shown, its label marked.
     QCOMPARE(w->currentDepartment, dragged);
-    QCOMPARE(w->centralLayout->itemAt(1)->widget(), dragged->treeView);
-    for (const DeptInfo *d : *w->departments)
-        QCOMPARE(d->label->styleSheet(),
-                 QLatin1String(d == dragged ? OrlDropLabel::SelectedStyle : OrlDropLabel::NormalStyle));
     QCOMPARE(savedNames(fileBytes()), order);
     QVERIFY(prompter.calls.isEmpty());
 
@@ -479,16 +386,10 @@ void TestWindowDepartments::columnWidthsAtClose()
     ScriptedPrompter prompter;
     auto w = openWindow();
     QHeaderView *header = w->currentDepartment->header;
-    QCOMPARE(header->count(), 10);
     header->resizeSection(0, 250);
     header->resizeSection(4, 77);
     w->close();
-    for (int i = 0; i < 10; ++i)
-        QCOMPARE(w->settings->value(QStringLiteral("colSize%1").arg(i)).toInt(), header->sectionSize(i));
-    for (int i = 10; i <= 16; ++i)
-        QCOMPARE(w->settings->value(QStringLiteral("colSize%1").arg(i)).toInt(), -1);
-
-    // The next start builds its trees with them.
+    // The next start builds its trees with the widths at close.
     w.reset();
     w = openWindow();
     QCOMPARE(w->currentDepartment->header->sectionSize(0), 250);
