@@ -247,6 +247,9 @@ public slots:
     void on_actionUpgrade_ZOR_Client_triggered();
     void onActionUpgrade_application_triggered();
     void on_actionInstall_Hotfix_triggered();
+    // Keyboard setting (keyboard/).
+    void on_actionSet_keyboard_type_triggered();
+    void on_config_keyboard_triggered();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
