@@ -237,6 +237,9 @@ public slots:
     void on_btnSendWhiteList_triggered();
     void onWhiteListTimerTriggered();
 
+    // Configuration profiles (profiles/).
+    void on_actionProfileManager_triggered();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
