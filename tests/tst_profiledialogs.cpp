@@ -1,5 +1,6 @@
 // The profile editor's enabling rules, loading and OK/Cancel flows, and the
 // profile manager's list and buttons, answered through the prompter.
+#include "nowriteroom.h"
 #include "profiles/core/profile.h"
 #include "profiles/dlgprofileeditor.h"
 #include "profiles/dlgprofilemanager.h"
@@ -14,8 +15,6 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <sys/resource.h>
-#include <csignal>
 
 static const char *const settings[] = {"Connector", "Position", "Referent", "Orientation", "Resolution"};
 
@@ -296,18 +295,15 @@ void TestProfileDialogs::renameThenFailedSave()
     act(&editor, {"name=b", "static"});
     child<QLineEdit>(&editor, QStringLiteral("zorServerTbxHostname"))->setText(QStringLiteral("new"));
 
-    rlimit old{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit none = old;
-    none.rlim_cur = 0;
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &none), 0);
-    pressOk(&editor);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-
+    {
+        NoWriteRoom full;
+        pressOk(&editor);
+    }
     QCOMPARE(prompter.last().title, QStringLiteral("Saving profile"));
-    QVERIFY(prompter.last().text.startsWith(QLatin1String("\nError saving profile!")));
+    QCOMPARE(prompter.last().text,
+             "\nError saving profile! Either the disk is full, you have entered some weird characters in the profile "
+             "name or you don't have write permission to the following directory:\n\n"
+                 + dir->path());
     QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{"b.prf"});
     QCOMPARE(hostIn(dir->path(), QStringLiteral("b.prf")), QStringLiteral("old"));
 

@@ -210,10 +210,10 @@ bool Profile::readString(QIODevice *file, const QByteArray &key, QString *out)
 
 bool Profile::readBool(QIODevice *file, const QByteArray &key, bool *out)
 {
-    QByteArray value;
-    if (!findValue(file, key, &value))
+    int number = 0;
+    if (!readInt(file, key, &number))
         return false;
-    *out = toNumber(value) != 0;
+    *out = number != 0;
     return true;
 }
 
