@@ -251,6 +251,9 @@ public slots:
     void on_actionSet_keyboard_type_triggered();
     void on_config_keyboard_triggered();
 
+    // Configuration profiles (profiles/).
+    void on_actionProfileManager_triggered();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
