@@ -5,6 +5,7 @@
 #include "mainwindow/deptinfo.h"
 #include "mainwindow/mainwindow.h"
 #include "scriptedprompter.h"
+#include "windowdevices.h"
 #include "windowfixture.h"
 
 #include "deviceagent.h"
@@ -28,6 +29,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <memory>
 #include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
@@ -111,10 +113,12 @@ private slots:
 private:
     // A device of this model registered with the window, ticked or not in
     // the department shown.
-    SimDevice *addDevice(const QString &model, bool ticked);
-    ThinclientInfo *record(const SimDevice *device) const;
-    // Ticks or clears the device's row and clicks it, as the administrator does.
-    void tick(ThinclientInfo *info, bool on);
+    SimDevice *addDevice(const QString &model, bool ticked)
+    {
+        SimDevice *device = m_fleet->add(model, ticked);
+        m_devices << device;
+        return device;
+    }
     static DeviceAgent *agent(const SimDevice *device) { return device->findChild<DeviceAgent *>(); }
     // Everything the console sent the device before this call has arrived
     // once the console has answered one more request (one stream, in order):
@@ -126,6 +130,7 @@ private:
 
     ScriptedPrompter *m_prompter = nullptr;
     MainWindow *m_window = nullptr;
+    std::unique_ptr<WindowDevices> m_fleet;
     QList<SimDevice *> m_devices;
 };
 
@@ -143,6 +148,7 @@ void TestSignageStorageWindow::init()
                       "[department]\nid=1\nname=Lab\nimage_file=\n\n");
     departments.close();
     m_window = new MainWindow(nullptr, environment(store));
+    m_fleet = std::make_unique<WindowDevices>(m_window);
     QVERIFY(m_window->sslServer && m_window->sslServer->isListening());
     // New devices land in Orphans, the department shown at start.
     QCOMPARE(m_window->departments->size(), 2);
@@ -151,8 +157,8 @@ void TestSignageStorageWindow::init()
 
 void TestSignageStorageWindow::cleanup()
 {
-    qDeleteAll(m_devices);
     m_devices.clear();
+    m_fleet.reset();
     // The console ends a device's open transfer when it sees the connection
     // go; a window destroyed before that leaves the transfer's file behind.
     if (m_window) {
@@ -169,43 +175,6 @@ void TestSignageStorageWindow::cleanup()
     m_window = nullptr;
     delete m_prompter;
     m_prompter = nullptr;
-}
-
-SimDevice *TestSignageStorageWindow::addDevice(const QString &model, bool ticked)
-{
-    SimDeviceConfig config = SimDeviceConfig::numbered(int(m_devices.size()));
-    config.model = model;
-    auto *device = new SimDevice(config);
-    new DeviceAgent(device);
-    m_devices << device;
-    device->connectToConsole(QStringLiteral("127.0.0.1"), m_window->sslServer->serverPort());
-    const bool registered = QTest::qWaitFor(
-        [&] {
-            const ThinclientInfo *info = record(device);
-            return info && info->online;
-        },
-        15000);
-    if (!registered)
-        QTest::qFail("the device did not register", __FILE__, __LINE__);
-    else
-        tick(record(device), ticked);
-    return device;
-}
-
-void TestSignageStorageWindow::tick(ThinclientInfo *info, bool on)
-{
-    info->item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
-    m_window->onTreeViewClicked(m_window->currentDepartment->model->indexFromItem(info->item));
-    if (info->checked != on)
-        QTest::qFail("the click did not reach the record", __FILE__, __LINE__);
-}
-
-ThinclientInfo *TestSignageStorageWindow::record(const SimDevice *device) const
-{
-    for (ThinclientInfo *info : m_window->currentDepartment->devices)
-        if (info->macAddress == device->config().macAddress)
-            return info;
-    return nullptr;
 }
 
 bool TestSignageStorageWindow::drain(SimDevice *device)
@@ -477,8 +446,10 @@ void TestSignageStorageWindow::simulatorProgramAnswersTheScan()
                    QStringLiteral("2"), QStringLiteral("--duration"), QStringLiteral("60")});
     QVERIFY(devices.waitForStarted());
     QTRY_COMPARE_WITH_TIMEOUT(m_window->currentDepartment->devices.size(), 2, 20000);
-    for (ThinclientInfo *info : std::as_const(m_window->currentDepartment->devices))
-        tick(info, true);
+    for (ThinclientInfo *info : std::as_const(m_window->currentDepartment->devices)) {
+        info->item->setCheckState(Qt::Checked);
+        m_window->onTreeViewClicked(m_window->currentDepartment->model->indexFromItem(info->item));
+    }
 
     action("GetBlockDeviceList")->trigger();
     QByteArray said;
