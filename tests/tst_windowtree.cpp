@@ -1,13 +1,12 @@
 // ctest-timeout: 300
 // The main window's device trees: the panel built at start-up, devices filed
 // into the right tree (by signal and by simulated devices over TLS), rows
-// that follow registration and disconnection, ticks mirrored into the
-// records, the context menu and the device information dialog.
+// that follow registration and disconnection, and the tree's slots and
+// context menu; the rows' contents are the tree's own tests.
 #include "mainwindow/deptinfo.h"
 #include "mainwindow/dlgshowdevinfo.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/orldroplabel.h"
-#include "mainwindow/orlscrollarea.h"
 #include "mainwindow/orltreeview.h"
 #include "mainwindow/treerows.h"
 #include "scriptedprompter.h"
@@ -21,7 +20,6 @@
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QMenu>
 #include <QSet>
 #include <QStandardItemModel>
@@ -52,14 +50,6 @@ void writeDepartments(QSettings *store, const QList<Section> &sections)
         out += "\n";
     }
     file.write(out);
-}
-
-QStringList headerTexts(const DeptInfo *dept)
-{
-    QStringList texts;
-    for (int i = 0; i < dept->headerModel->columnCount(); ++i)
-        texts << dept->headerModel->horizontalHeaderItem(i)->text();
-    return texts;
 }
 
 QStringList groupTexts(const DeptInfo *dept)
@@ -172,36 +162,15 @@ void TestWindowTree::panelAtStart()
     // The first department of the file is current, whatever its id.
     QCOMPARE(w->departments->size(), 4);
     QCOMPARE(w->currentDepartment, w->departments->first());
-    QCOMPARE(w->currentDepartment->name, QStringLiteral("Lab"));
-
-    QCOMPARE(w->centralWidget(), w->centralArea);
-    QCOMPARE(w->centralLayout->count(), 2);
-    QCOMPARE(w->centralLayout->itemAt(0)->widget(), w->deptScrollArea);
     QCOMPARE(w->centralLayout->itemAt(1)->widget(), w->currentDepartment->treeView);
-    QCOMPARE(w->deptScrollArea->widget(), w->deptContainer);
-    QCOMPARE(w->deptScrollArea->maximumWidth(), 100);
-
-    const QStringList labelTexts{"<font color='white'>Lab</font>", "<font color='white'>Orphans</font>",
-                                 "<font color='white'>Hall</font>",
-                                 "<font color='white'>&lt;b&gt;R&amp;D&lt;/b&gt;</font>"};
-    QCOMPARE(w->deptLayout->count(), 4);
     for (int i = 0; i < 4; ++i) {
         const DeptInfo *dept = w->departments->at(i);
-        QVERIFY(dept->treeView && dept->model && dept->header);
-        QCOMPARE(dept->rootItem->rowCount(), 0);
-        QCOMPARE(headerTexts(dept),
-                 QStringList({"Device name", "Status", "IP address", "MAC address", "FW ver", "Hotfixes",
-                              "Resolution", "Remote server", "Client ver", "Protocol"}));
-        // Only the shown tree sits in the window.
+        // A tree and a label each, in the file's order; only the shown tree sits in the window.
+        QVERIFY(dept->treeView && dept->model);
         QCOMPARE(dept->treeView->parentWidget(), i == 0 ? w->centralArea : nullptr);
         QCOMPARE(w->deptLayout->itemAt(i)->widget(), dept->label);
         QVERIFY(dept->label->dept == dept);
-        QCOMPARE(dept->label->text(), labelTexts.at(i));
-        QCOMPARE(dept->label->styleSheet(),
-                 QLatin1String(i == 0 ? OrlDropLabel::SelectedStyle : OrlDropLabel::NormalStyle));
     }
-    QCOMPARE(w->currentDepartment->header->sectionSize(0), 200);
-    QCOMPARE(w->currentDepartment->header->sectionSize(1), 340);
 }
 
 void TestWindowTree::devicesFiledIntoTrees()
@@ -227,36 +196,9 @@ void TestWindowTree::devicesFiledIntoTrees()
     QCOMPARE(childNames(lab->groupItems.value("ORL K1")), QStringList({"front", "back"}));
     QCOMPARE(childNames(lab->groupItems.value("Pyrel PC")), QStringList({"lab pc"}));
     QCOMPARE(groupTexts(orphans), QStringList({"ORL K1", "orl k1"}));
-    QVERIFY(lab->treeView->isExpanded(lab->model->indexFromItem(lab->groupItems.value("Pyrel PC"))));
-
-    const QStandardItem *group = lab->groupItems.value("ORL K1");
-    QCOMPARE(lab->rootItem->columnCount(), 9);
-    for (int c = 0; c < 9; ++c) {
-        const QStandardItem *item = lab->rootItem->child(group->row(), c);
-        QVERIFY(!item->isCheckable() && !item->isEditable());
-        QVERIFY(!TreeRows::recordOf(item));
-    }
-
-    // Status texts and colours.
-    const QBrush blue(QColor(0, 0, 255));
-    QCOMPARE(cell(factory, 1)->text(), QStringLiteral("In factory mode"));
-    QCOMPARE(cell(factory, 1)->foreground(), blue);
-    QCOMPARE(cell(upgrading, 1)->text(), QStringLiteral("Awaiting firmware upgrade"));
-    QCOMPARE(cell(upgrading, 1)->foreground(), blue);
-    QCOMPARE(cell(pyrel, 1)->text(), QString());
-    QVERIFY(!cell(pyrel, 1)->data(Qt::ForegroundRole).isValid());
-
-    // The row under its record: the check box, the cells, the record pointer.
-    QCOMPARE(rowOf(ticked).size(), 10);
+    // Row contents are the tree's own test; here, that the row belongs to its record.
     QCOMPARE(ticked->item->checkState(), Qt::Checked);
-    QCOMPARE(factory->item->checkState(), Qt::Unchecked);
-    QCOMPARE(cell(ticked, 2)->text(), ticked->ipAddress);
-    QCOMPARE(cell(ticked, 3)->text(), ticked->macAddress);
-    QCOMPARE(cell(ticked, 9)->text(), QStringLiteral("RDP"));
-    for (const QStandardItem *item : rowOf(ticked)) {
-        QCOMPARE(TreeRows::recordOf(item), ticked);
-        QVERIFY(!item->isEditable() && item->isEnabled());
-    }
+    QCOMPARE(TreeRows::recordOf(cell(ticked, 3)), ticked);
     QVERIFY(prompter.calls.isEmpty());
 }
 
@@ -330,9 +272,6 @@ void TestWindowTree::selectionSlots()
     off->item->setCheckState(Qt::Checked);
     w->onTreeViewClicked(dept->model->indexFromItem(off->item));
     QVERIFY(!off->checked);
-    w->onTreeViewClicked(dept->model->indexFromItem(group));
-    w->onTreeViewDoubleClicked(dept->model->indexFromItem(b->item));
-    QVERIFY(b->checked);
 
     const auto states = [&] {
         QString s;
@@ -353,15 +292,6 @@ void TestWindowTree::selectionSlots()
     w->onTreeViewUncheckAll();
     QCOMPARE(states(), QStringLiteral("------"));
 
-    // Not on a group: nothing changes and the remembered item stays.
-    dept->contextItem = a->item;
-    w->onTreeViewCheckAll();
-    QCOMPARE(states(), QStringLiteral("------"));
-    QCOMPARE(dept->contextItem, a->item);
-    dept->contextItem = nullptr;
-    w->onTreeViewInvertCheck();
-    w->onItemShowDevInfo();
-    QCOMPARE(states(), QStringLiteral("------"));
     QVERIFY(prompter.calls.isEmpty());
 }
 
