@@ -129,7 +129,6 @@ private slots:
     void unreadableFileLeftOut();
     void writeFailure();
 
-    void dialogWritesList();
     void dialogCancelInLastSubdirectory();
     void dialogWarnings();
 
@@ -277,20 +276,6 @@ void TestSyncFileList::writeFailure()
 }
 
 // The progress dialog, run as the commands run it.
-void TestSyncFileList::dialogWritesList()
-{
-    const QString root = makeTree();
-    const QString list = m_tmp.path() + QStringLiteral("/dlg.txt");
-    ScriptedPrompter prompter;
-    prompter.answerDialog([](QDialog *d) { return d->exec(); });
-    QVERIFY(DlgGetFileList::writeList(nullptr, root, list));
-    QCOMPARE(readFile(list), expectedTree());
-    QCOMPARE(prompter.calls.size(), 1);
-    QCOMPARE(prompter.calls[0].dialogClass, QStringLiteral("DlgGetFileList"));
-    QCOMPARE(prompter.calls[0].title, QStringLiteral("Creating list of files to sync"));
-    QVERIFY(prompter.unexpected.isEmpty());
-}
-
 void TestSyncFileList::dialogCancelInLastSubdirectory()
 {
     const QString root = m_tmp.path() + QStringLiteral("/c");
@@ -363,7 +348,6 @@ void TestSyncFileList::outputDialog()
     ScriptedPrompter prompter;
     QString d1 = QStringLiteral("/one"), d2, d3 = QStringLiteral("/three");
     DlgDsiSync dialog(nullptr, &d1, &d2, &d3);
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Sync digital signage directories"));
     auto edit = [&](int n) { return dialog.findChild<QLineEdit *>(QStringLiteral("tbxOp%1ContDir").arg(n)); };
     auto box = [&](int n) { return dialog.findChild<QCheckBox *>(QStringLiteral("chbxOp%1SyncNow").arg(n)); };
     QCOMPARE(edit(1)->text(), d1);
