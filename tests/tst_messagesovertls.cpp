@@ -52,8 +52,6 @@ private slots:
     void largeHelpText();
     void downloadIsIdentical();
     void uploadRoundTrip();
-    void refusalsArriveAsCodes();
-    void whiteList();
     void disconnectDuringDownload();
     void disconnectDuringUpload();
 
@@ -174,35 +172,6 @@ void TestMessagesOverTls::uploadRoundTrip()
     QVERIFY(client.succeeded());
     QCOMPARE(Utils::md5Hex(client.data()), Utils::md5Hex(content));
     waitForTransferClosed();
-}
-
-void TestMessagesOverTls::refusalsArriveAsCodes()
-{
-    FileClient client(m_device);
-    client.download(QStringLiteral("/etc/passwd"), 1);
-    QVERIFY(client.waitForFinished());
-    QVERIFY(!client.succeeded());
-    QCOMPARE(client.lastCode(), quint8(TransferReply::NotAllowed));
-
-    client.upload(QStringLiteral("../escape.txt"), "x");
-    QVERIFY(client.waitForFinished());
-    QCOMPARE(client.lastCode(), quint8(TransferReply::BadName));
-    QVERIFY(!QFile::exists(dir("escape.txt")));
-    QCOMPARE(m_record->transferFile, nullptr);
-}
-
-void TestMessagesOverTls::whiteList()
-{
-    {
-        QFile file(dir("tmp/whitelist.txt"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("usb-0781:5581\r\nusb-090c:1000\r\n");
-    }
-    FileClient client(m_device);
-    client.requestWhiteList();
-    QVERIFY(client.waitForFinished());
-    QVERIFY(client.succeeded());
-    QCOMPARE(client.data(), QByteArray("usb-0781:5581\nusb-090c:1000\n"));
 }
 
 void TestMessagesOverTls::disconnectDuringDownload()
