@@ -9,6 +9,7 @@
 #include "scriptedprompter.h"
 #include "simdevice.h"
 #include "usbresponder.h"
+#include "windowdevices.h"
 #include "windowfixture.h"
 
 #include "devicelink/sslserver.h"
@@ -123,23 +124,28 @@ private slots:
     void installedFileArrivesIntact();
 
 private:
-    SimDevice *addDevice(const QString &model, bool ticked = true);
-    ThinclientInfo *record(const SimDevice *sim) const;
-    void tick(SimDevice *sim, bool on);
+    // The second registration version: it reports the server roles.
+    SimDevice *addDevice(const QString &model, bool ticked = true)
+    {
+        return m_fleet->add(model, ticked, [](SimDeviceConfig &c) {
+            c.registrationVersion = 2;
+            c.subCode = 3;
+        });
+    }
+    ThinclientInfo *record(const SimDevice *sim) const { return m_fleet->record(sim); }
+    void tick(SimDevice *sim, bool on) { QVERIFY(m_fleet->tick(sim, on)); }
     void trigger(const char *action);
     // Answers the next dialog: the edits, OK, then whatever happens before
     // the command goes on (false when it did not come about).
     void answerDialog(const QStringList &edits, std::function<bool()> meanwhile = nullptr);
-    // Drops the device's connection and waits until the console saw it.
-    bool drop(SimDevice *sim);
+    bool drop(SimDevice *sim) { return m_fleet->drop(sim); }
     // The frames the device got from the console so far, then forgets them.
     QList<ReceivedFrame> receivedSoFar(SimDevice *sim);
 
     std::unique_ptr<ScriptedPrompter> m_prompter;
     std::unique_ptr<MainWindow> m_window;
-    std::vector<std::unique_ptr<SimDevice>> m_sims;
+    std::unique_ptr<WindowDevices> m_fleet;
     QStringList m_answerFaults;
-    quint16 m_port = 0;
 };
 
 void TestConfigEndToEnd::init()
@@ -147,9 +153,9 @@ void TestConfigEndToEnd::init()
     QSettings(QStringLiteral("Halvard"), QStringLiteral("korvane_server")).clear();
     m_prompter = std::make_unique<ScriptedPrompter>();
     QSettings *store = newSettings();
-    m_port = freeTcpPort();
-    seedPreferences(store, m_port, freeUdpPort());
+    seedPreferences(store, freeTcpPort(), freeUdpPort());
     m_window = std::make_unique<MainWindow>(nullptr, environment(store));
+    m_fleet = std::make_unique<WindowDevices>(m_window.get());
     QVERIFY(m_window->sslServer->isListening());
     QVERIFY(m_window->currentDepartment);
     QVERIFY(m_prompter->calls.isEmpty());
@@ -161,49 +167,8 @@ void TestConfigEndToEnd::cleanup()
     m_answerFaults.clear();
     QVERIFY2(m_prompter->unexpected.isEmpty(), qPrintable(m_prompter->unexpected.join(QLatin1String(", "))));
     m_window.reset();
-    m_sims.clear();
+    m_fleet.reset();
     m_prompter.reset();
-}
-
-SimDevice *TestConfigEndToEnd::addDevice(const QString &model, bool ticked)
-{
-    SimDeviceConfig config = SimDeviceConfig::numbered(int(m_sims.size()) + 1);
-    config.model = model;
-    config.registrationVersion = 2;
-    config.subCode = 3;
-    m_sims.emplace_back(new SimDevice(config));
-    SimDevice *sim = m_sims.back().get();
-    sim->connectToConsole(QStringLiteral("127.0.0.1"), m_port);
-    const bool filed = QTest::qWaitFor(
-        [&] {
-            ThinclientInfo *r = record(sim);
-            return r && r->online && m_window->currentDepartment->devices.contains(r);
-        },
-        20000);
-    if (!filed)
-        QTest::qFail(qPrintable(QStringLiteral("device %1 did not register").arg(config.macAddress)), __FILE__,
-                     __LINE__);
-    tick(sim, ticked);
-    return sim;
-}
-
-ThinclientInfo *TestConfigEndToEnd::record(const SimDevice *sim) const
-{
-    for (ThinclientInfo *r : std::as_const(m_window->devices))
-        if (r && r->macAddress == sim->config().macAddress)
-            return r;
-    return nullptr;
-}
-
-// As the administrator does it: the row's check box, then the click on the row.
-void TestConfigEndToEnd::tick(SimDevice *sim, bool on)
-{
-    ThinclientInfo *r = record(sim);
-    QVERIFY(r && r->item);
-    r->item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
-    const DeptInfo *shown = m_window->currentDepartment;
-    emit shown->treeView->clicked(shown->model->indexFromItem(r->item));
-    QCOMPARE(r->checked, on);
 }
 
 void TestConfigEndToEnd::trigger(const char *action)
@@ -224,13 +189,6 @@ void TestConfigEndToEnd::answerDialog(const QStringList &edits, std::function<bo
             m_answerFaults << QStringLiteral("what happens meanwhile did not come about");
         return d->result();
     });
-}
-
-bool TestConfigEndToEnd::drop(SimDevice *sim)
-{
-    ThinclientInfo *r = record(sim);
-    sim->disconnectFromConsole();
-    return r && QTest::qWaitFor([r] { return !r->online; }, 15000);
 }
 
 QList<ReceivedFrame> TestConfigEndToEnd::receivedSoFar(SimDevice *sim)
