@@ -26,6 +26,7 @@ class QStatusBar;
 class QTimer;
 class QUdpSocket;
 class DeptInfo;
+class DlgConnectionType;
 class SSLServer;
 class ThinclientInfo;
 
@@ -167,6 +168,11 @@ public:
     bool createDirFileList(const QString &directory, const QString &listFile);
     bool writeDirFileList(const QString &directory, QIODevice *listFile);
 
+    // Access protocol: the two roads that leave the generic command
+    // (displayaccess/).
+    void sendConnectionManagerImages();
+    void sendSignageFileLists(const DlgConnectionType &dialog);
+
 public slots:
     void newLocalSocketConnection();
     void onSetBroadcastBtnState(bool state);
@@ -236,6 +242,11 @@ public slots:
     void on_SendWhiteList_triggered();
     void on_btnSendWhiteList_triggered();
     void onWhiteListTimerTriggered();
+
+    // Access protocol and its help request (displayaccess/).
+    void on_actionSet_connection_type_triggered();
+    void on_actionSet_remote_server_protocol_triggered();
+    void onActionGet_remote_protocol_help_triggered(int typeCode);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
