@@ -77,7 +77,10 @@ private slots:
     void init();
     void cleanup();
 
+    void noDevicesNoDialog();
     void settingsReachTheTickedDevices();
+    void wizardStep_data();
+    void wizardStep();
     void connectionManagerImages();
     void helpAnswerReachesAViewer();
 
@@ -174,6 +177,40 @@ void TestAccessProtocolWindow::settingsReachTheTickedDevices()
     QVERIFY(drain(unticked));
     QVERIFY(agent(unticked)->events().isEmpty());
     QVERIFY(m_prompter->unexpected.isEmpty());
+}
+
+void TestAccessProtocolWindow::noDevicesNoDialog()
+{
+    trigger();
+    QCOMPARE(m_prompter->texts(), QStringList{"\nCannot set access protocol. No devices found!"});
+    QCOMPARE(m_prompter->last().title, QStringLiteral("Set access protocol"));
+}
+
+void TestAccessProtocolWindow::wizardStep_data()
+{
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("state");
+    QTest::newRow("accepted: sent without a question") << true << "whitelist_completed";
+    QTest::newRow("cancelled: the wizard is aborted") << false << "aborted";
+}
+
+void TestAccessProtocolWindow::wizardStep()
+{
+    QFETCH(bool, ok);
+    QFETCH(QString, state);
+    SimDevice *device = addDevice(true);
+    m_window->wizardRunning = true;
+    m_window->wizardState = QStringLiteral("whitelist_completed");
+    m_prompter->answerDialog(fill(2, {}, ok));
+    if (!ok)
+        m_prompter->answer(QMessageBox::Yes);   // abort the wizard
+    trigger();
+    QCOMPARE(m_window->wizardState, state);
+    QCOMPARE(m_prompter->texts(QStringLiteral("question")).size(), ok ? 0 : 1);
+    if (ok)
+        QTRY_COMPARE_WITH_TIMEOUT(agent(device)->events(), QStringList{"command 5"}, 10000);
+    QVERIFY(drain(device));
+    QCOMPARE(agent(device)->commands().size(), ok ? 1 : 0);
 }
 
 void TestAccessProtocolWindow::connectionManagerImages()
