@@ -165,7 +165,7 @@ void TestAccessProtocolWindow::settingsReachTheTickedDevices()
 
     for (SimDevice *device : ticked) {
         QTRY_COMPARE_WITH_TIMEOUT(agent(device)->events(), QStringList{"command 5"}, 10000);
-        const AccessProtocolCommand &c = agent(device)->commands().first();
+        const ReceivedAccessProtocol &c = agent(device)->commands().first();
         QCOMPARE(c.typeCode, quint16(4));
         QCOMPARE(c.listIndex, quint16(3));
         QCOMPARE(c.host, QStringLiteral("10.77.0.9:5900"));

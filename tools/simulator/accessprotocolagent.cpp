@@ -14,7 +14,7 @@ constexpr quint8 SubDigitalSignage = 0x14;
 constexpr quint16 WebType = 8;
 constexpr quint16 CitrixHdxType = 1;
 
-void readSettings(PayloadReader &in, AccessProtocolCommand *c)
+void readSettings(PayloadReader &in, ReceivedAccessProtocol *c)
 {
     for (int i = 0; i < 8; ++i)
         c->options << in.wireString();
@@ -38,7 +38,7 @@ void readSettings(PayloadReader &in, AccessProtocolCommand *c)
         in.u16();
 }
 
-void readSignage(PayloadReader &in, AccessProtocolCommand *c)
+void readSignage(PayloadReader &in, ReceivedAccessProtocol *c)
 {
     for (int k = 0; k < 3; ++k) {
         if (in.u8() == 0) {
@@ -56,12 +56,12 @@ void readSignage(PayloadReader &in, AccessProtocolCommand *c)
 
 } // namespace
 
-bool AccessProtocolCommand::parse(const ReceivedFrame &frame, AccessProtocolCommand *out)
+bool ReceivedAccessProtocol::parse(const ReceivedFrame &frame, ReceivedAccessProtocol *out)
 {
     if (frame.type != AccessProtocolAgent::CmdAccessProtocol || frame.headerSize != Wire::HeaderSize
         || frame.length != quint32(frame.bytes.size() - Wire::HeaderSize))
         return false;
-    AccessProtocolCommand c;
+    ReceivedAccessProtocol c;
     c.subCode = frame.subCode;
     PayloadReader in(frame.bytes);
     c.typeCode = in.u16();
@@ -100,8 +100,8 @@ void AccessProtocolAgent::onFrame(const ReceivedFrame &frame)
             record(QStringLiteral("bad 24"));
         }
     } else if (frame.type == CmdAccessProtocol) {
-        AccessProtocolCommand command;
-        if (!AccessProtocolCommand::parse(frame, &command)) {
+        ReceivedAccessProtocol command;
+        if (!ReceivedAccessProtocol::parse(frame, &command)) {
             record(QStringLiteral("bad 18"));
             return;
         }

@@ -12,7 +12,7 @@ class SimDevice;
 struct ReceivedFrame;
 
 // One access-protocol command (type 0x12) as a device reads it.
-struct AccessProtocolCommand {
+struct ReceivedAccessProtocol {
     quint8 subCode = 0;
     quint16 typeCode = 0;
     quint16 listIndex = 0;
@@ -32,7 +32,7 @@ struct AccessProtocolCommand {
 
     // False for a frame that ends early, runs on past its fields or is not
     // an access-protocol command.
-    static bool parse(const ReceivedFrame &frame, AccessProtocolCommand *out);
+    static bool parse(const ReceivedFrame &frame, ReceivedAccessProtocol *out);
 };
 
 // A device's agent for the access protocol: keeps the commands and the
@@ -48,7 +48,7 @@ public:
 
     explicit AccessProtocolAgent(SimDevice *device);
 
-    const QList<AccessProtocolCommand> &commands() const { return m_commands; }
+    const QList<ReceivedAccessProtocol> &commands() const { return m_commands; }
     // Pushed files that arrived whole, by name; a later push replaces.
     const QMap<QString, QByteArray> &files() const { return m_files; }
     // What arrived, in order: "file <name>", "command <sub-type>",
@@ -65,7 +65,7 @@ private:
     void record(const QString &event);
 
     SimDevice *m_device;
-    QList<AccessProtocolCommand> m_commands;
+    QList<ReceivedAccessProtocol> m_commands;
     QMap<QString, QByteArray> m_files;
     QStringList m_events;
     QString m_helpText;
