@@ -266,7 +266,7 @@ bool DlgConnectionType::validate()
             return false;
         }
     }
-    if (connType != 8 && !runsLocally(connType) && ui->tbxHostnamePort->text().isEmpty()) {
+    if (connType != AccessProtocolPackets::WebType && !runsLocally(connType) && ui->tbxHostnamePort->text().isEmpty()) {
         prompter()->warning(this, QStringLiteral("Invalid hostname"),
                             QStringLiteral("\nYou must enter a valid hostname or 0.0.0.0"), QMessageBox::Ok);
         return false;
