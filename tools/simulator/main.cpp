@@ -2,6 +2,7 @@
 // the test namespace, and runs until stopped or for a given time.
 #include "accessprotocolagent.h"
 #include "deviceagent.h"
+#include "keyboardresponder.h"
 #include "signageagent.h"
 #include "simdevice.h"
 #include "simfleet.h"
@@ -72,7 +73,8 @@ int main(int argc, char *argv[])
                                           QStringLiteral("ms"), QStringLiteral("0"));
     const QCommandLineOption agentsOpt(QStringLiteral("agents"),
                                        QStringLiteral("Answer storage scans and signage syncs through file transfer, "
-                                                      "USB list requests and access-protocol help requests."));
+                                                      "USB list requests, keyboard settings and access-protocol "
+                                                      "help requests."));
     parser.addOptions({hostOpt, portOpt, countOpt, versionOpt, firstOpt, discoverOpt, udpPortOpt, bindOpt, durationOpt,
                        reconnectOpt, agentsOpt});
     parser.process(app);
@@ -98,6 +100,7 @@ int main(int argc, char *argv[])
         for (SimDevice *device : fleet.devices()) {
             auto *agent = new DeviceAgent(device);
             new UsbResponder(device);
+            new KeyboardResponder(device);
             new AccessProtocolAgent(device);
             const QString name = device->config().deviceName;
             QObject::connect(agent->storage(), &StorageAgent::listUploaded, &app, [&out, name](bool ok) {
