@@ -257,6 +257,9 @@ public slots:
     void on_actionSet_keyboard_type_triggered();
     void on_config_keyboard_triggered();
 
+    // Configuration profiles (profiles/).
+    void on_actionProfileManager_triggered();
+
     // Access protocol and its help request (displayaccess/).
     void on_actionSet_connection_type_triggered();
     void on_actionSet_remote_server_protocol_triggered();
