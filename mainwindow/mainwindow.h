@@ -237,6 +237,10 @@ public slots:
     void on_btnSendWhiteList_triggered();
     void onWhiteListTimerTriggered();
 
+    // Time-zone setting (timezone/).
+    void on_btnSetTimezone_triggered();
+    void on_actionSet_time_zone_triggered();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
