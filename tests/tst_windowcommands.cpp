@@ -11,12 +11,14 @@
 #include "scriptedprompter.h"
 #include "simdevice.h"
 #include "statusmessages.h"
+#include "timezoneresponder.h"
 #include "windowfixture.h"
 
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QLineEdit>
@@ -134,6 +136,8 @@ private slots:
     void filePush();
     void exportFile_data();
     void exportFile();
+    void timezoneSetAndReported_data();
+    void timezoneSetAndReported();
 
 private:
     DeptInfo *department(int id) const;
@@ -148,6 +152,7 @@ private:
 
     std::unique_ptr<MainWindow> m_window;
     QMap<QString, SimDevice *> m_sims;
+    QMap<QString, TimezoneResponder *> m_timezones;
     QStringList m_names;
     QTemporaryDir m_dir;
 };
@@ -281,6 +286,7 @@ void TestWindowCommands::initTestCase()
     for (const SimDeviceConfig &c : std::as_const(configs)) {
         auto *device = new SimDevice(c, this);
         m_sims.insert(c.deviceName, device);
+        m_timezones.insert(c.deviceName, new TimezoneResponder(device));
         m_names << c.deviceName;
         device->connectToConsole(QStringLiteral("127.0.0.1"), port);
         QVERIFY2(waitForRecord(c.deviceName, true), qPrintable(c.deviceName));
@@ -499,6 +505,8 @@ void TestWindowCommands::emptyDepartment_data()
         {"actionSet_log_level", "Set Korvane client log level", "\nCannot set Korvane client log level. No devices found!"},
         {"actionSet_power_save_mode", "Set power save mode", "\nCannot set power save mode. No devices found!"},
         {"actionCreate_Netop_data_file", "Export thinclient list", "Cannot export list. No devices found!"},
+        {"btnSetTimezone", "Set Timezone", "\nCannot set timezone. No devices found!"},
+        {"actionSet_time_zone", "Set Timezone", "\nCannot set timezone. No devices found!"},
     };
     for (const auto &r : rows)
         QTest::newRow(r.action) << r.action << r.title << r.text;
@@ -553,6 +561,63 @@ void TestWindowCommands::deliveryMembers()
     const QMap<QString, QByteArray> got = delivered();
     for (const QString &name : std::as_const(m_names))
         QCOMPARE(got.value(name), selectedInLab.contains(name) ? frame : QByteArray());
+}
+
+void TestWindowCommands::timezoneSetAndReported_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QList<int>>("picks");   // continent, country and zone rows; empty: as the dialog opens
+    QTest::addColumn<QString>("server");     // empty: as the dialog opens
+    QTest::addColumn<QString>("zone");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::newRow("Zone, as the dialog opens")
+        << "btnSetTimezone" << QList<int>() << "" << "America/Los_Angeles"
+        << QByteArray::fromHex("04000025" "0014416d65726963612f4c6f735f416e67656c657300"
+                               "000d706f6f6c2e6e74702e6f726700");
+    QTest::newRow("Set time zone, Azores") << "actionSet_time_zone" << QList<int>{5, 5, 1} << "10.77.0.1"
+                                           << "Atlantic/Azores"
+                                           << QByteArray::fromHex("0400001e" "001041746c616e7469632f417a6f72657300"
+                                                                  "000a31302e37372e302e3100");
+}
+
+void TestWindowCommands::timezoneSetAndReported()
+{
+    QFETCH(QString, action);
+    QFETCH(QList<int>, picks);
+    QFETCH(QString, server);
+    QFETCH(QString, zone);
+    QFETCH(QByteArray, frame);
+    const QString before = QStringLiteral("Europe/Oslo");
+    for (ThinclientInfo *device : std::as_const(m_window->devices))
+        device->timezone = before;
+
+    ScriptedPrompter prompts;
+    prompts.answerDialog([&](QDialog *d) {
+        const char *combos[] = {"cmbxContinent", "cmbxCountry", "cmbxZone"};
+        for (int i = 0; i < picks.size(); ++i)
+            d->findChild<QComboBox *>(QLatin1String(combos[i]))->setCurrentIndex(picks[i]);
+        if (!server.isEmpty())
+            d->findChild<QLineEdit *>(QStringLiteral("lnedTimeServer"))->setText(server);
+        d->accept();
+        return d->result();
+    });
+    prompts.answer(QMessageBox::Yes);
+    activate(action);
+    QVERIFY2(prompts.unexpected.isEmpty(), qPrintable(prompts.unexpected.join(QLatin1Char('\n'))));
+    QCOMPARE(prompts.texts(QStringLiteral("question")),
+             QStringList{"Are you sure you want to set timezone to\n\n " + zone + "\n\non selected devices?"});
+
+    const QMap<QString, QByteArray> got = delivered();
+    for (const QString &name : std::as_const(m_names)) {
+        const bool selected = selectedInLab.contains(name);
+        QCOMPARE(got.value(name), selected ? frame : QByteArray());
+        // The devices take the setting and report it back.
+        QCOMPARE(m_timezones.value(name)->setting().zoneId, selected ? zone : QString());
+        if (selected)
+            QTRY_COMPARE(record(name)->timezone, zone);
+        else
+            QCOMPARE(record(name)->timezone, before);
+    }
 }
 
 void TestWindowCommands::filePush_data()

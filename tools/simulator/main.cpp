@@ -5,6 +5,7 @@
 #include "simdevice.h"
 #include "simfleet.h"
 #include "storageagent.h"
+#include "timezoneresponder.h"
 #include "usbresponder.h"
 
 #include <QCommandLineParser>
@@ -71,7 +72,7 @@ int main(int argc, char *argv[])
                                           QStringLiteral("ms"), QStringLiteral("0"));
     const QCommandLineOption agentsOpt(QStringLiteral("agents"),
                                        QStringLiteral("Answer storage scans and signage syncs through file transfer, "
-                                                      "and USB list requests."));
+                                                      "USB list requests and time-zone settings."));
     parser.addOptions({hostOpt, portOpt, countOpt, versionOpt, firstOpt, discoverOpt, udpPortOpt, bindOpt, durationOpt,
                        reconnectOpt, agentsOpt});
     parser.process(app);
@@ -97,6 +98,7 @@ int main(int argc, char *argv[])
         for (SimDevice *device : fleet.devices()) {
             auto *agent = new DeviceAgent(device);
             new UsbResponder(device);
+            new TimezoneResponder(device);
             const QString name = device->config().deviceName;
             QObject::connect(agent->storage(), &StorageAgent::listUploaded, &app, [&out, name](bool ok) {
                 out << "korvane-sim: " << name << (ok ? ": block-device list uploaded" : ": block-device list refused")
