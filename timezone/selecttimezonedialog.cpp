@@ -60,7 +60,7 @@ void SelectTimezoneDialog::onContinentIndexChanged(int row)
         return;
     }
     refill(ui->cmbxCountry, nullptr, 0, -1);
-    refill(ui->cmbxZone, c->rows, c->rowCount, 0);
+    refill(ui->cmbxZone, c->rows, c->rowCount, c->currentRow);
 }
 
 void SelectTimezoneDialog::onCountryIndexChanged(int)
