@@ -1,6 +1,7 @@
 // The time-zone dialog: what its combos offer as the administrator picks,
 // and what OK hands back.
 #include "timezone/selecttimezonedialog.h"
+#include "childwidget.h"
 #include "scriptedprompter.h"
 
 #include <QComboBox>
@@ -10,15 +11,6 @@
 #include <QtTest>
 
 namespace {
-
-template <typename T>
-T *child(QObject *o, const char *name)
-{
-    T *w = o->findChild<T *>(QLatin1String(name));
-    if (!w)
-        qFatal("no child %s", name);
-    return w;
-}
 
 void pick(QDialog *d, const char *combo, int row)
 {
