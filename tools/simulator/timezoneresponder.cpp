@@ -5,10 +5,11 @@
 #include "statusmessages.h"
 
 #include "devicelink/wire.h"
+#include "timezone/core/timezonecommand.h"
 
 bool TimezoneResponder::decode(const ReceivedFrame &frame, Setting *setting)
 {
-    if (frame.type != SetTimezone || frame.headerSize != Wire::HeaderSize)
+    if (frame.type != TimezoneCommand::CMD_SET_TIMEZONE || frame.subCode != 0 || frame.headerSize != Wire::HeaderSize)
         return false;
     PayloadReader in(frame.bytes);
     Setting s;

@@ -14,8 +14,6 @@ class TimezoneResponder : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr quint8 SetTimezone = 0x04;
-
     struct Setting {
         QString zoneId;
         QString timeServer;
