@@ -5,6 +5,7 @@
 #include "commands/dlggettext.h"
 #include "commands/dlgsetstatus.h"
 #include "filepush.h"
+#include "formfill.h"
 #include "keyboard/core/keyboardpacket.h"
 #include "keyboard/core/keyboardtables.h"
 #include "keyboardresponder.h"
@@ -21,7 +22,6 @@
 #include "devicelink/thinclientinfo.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QLineEdit>
@@ -81,6 +81,21 @@ ScriptedPrompter::DialogHandler chooseStatus(bool enabled)
         qobject_cast<DlgSetStatus *>(d)->accept();
         return d->result();
     };
+}
+
+// Answers the next dialog with "objectName=value" edits, then OK. A form
+// that lacks a named widget is cancelled instead, so the command sends nothing.
+void acceptWith(ScriptedPrompter *prompts, const QStringList &edits)
+{
+    prompts->answerDialog([edits](QDialog *d) {
+        const QStringList missing = fillForm(d, edits);
+        if (!missing.isEmpty()) {
+            qWarning("no widget %s", qPrintable(missing.join(QLatin1String(", "))));
+            return int(QDialog::Rejected);
+        }
+        d->accept();
+        return d->result();
+    });
 }
 
 // "text:<typed>" or "status:1" / "status:0"; empty: the command has no dialog.
@@ -512,14 +527,10 @@ void TestWindowCommands::keyboardReachesSelectionAndIsReported()
     }
     const int capsNone = int(KeyboardTables::options().codes().indexOf(QStringLiteral("caps:none")));
     ScriptedPrompter prompts;
-    prompts.answerDialog([&](QDialog *d) {
-        d->findChild<QComboBox *>(QStringLiteral("cmbxLayout"))->setCurrentIndex(layout);
-        if (variant >= 0)
-            d->findChild<QComboBox *>(QStringLiteral("cmbxVariant"))->setCurrentIndex(variant);
-        d->findChild<QComboBox *>(QStringLiteral("cmbxOption"))->setCurrentIndex(capsNone);
-        d->accept();
-        return d->result();
-    });
+    QStringList edits{QStringLiteral("cmbxLayout=%1").arg(layout), QStringLiteral("cmbxOption=%1").arg(capsNone)};
+    if (variant >= 0)
+        edits.insert(1, QStringLiteral("cmbxVariant=%1").arg(variant));
+    acceptWith(&prompts, edits);
     prompts.answer(QMessageBox::Yes);
     activate(action);
     QVERIFY2(prompts.unexpected.isEmpty(), qPrintable(prompts.unexpected.join(QLatin1Char('\n'))));
@@ -630,25 +641,24 @@ void TestWindowCommands::deliveryMembers()
 void TestWindowCommands::timezoneSetAndReported_data()
 {
     QTest::addColumn<QString>("action");
-    QTest::addColumn<QList<int>>("picks");   // continent, country and zone rows; empty: as the dialog opens
-    QTest::addColumn<QString>("server");     // empty: as the dialog opens
+    QTest::addColumn<QStringList>("edits");   // none: as the dialog opens
     QTest::addColumn<QString>("zone");
     QTest::addColumn<QByteArray>("frame");
     QTest::newRow("Zone, as the dialog opens")
-        << "btnSetTimezone" << QList<int>() << "" << "America/Los_Angeles"
+        << "btnSetTimezone" << QStringList() << "America/Los_Angeles"
         << QByteArray::fromHex("04000025" "0014416d65726963612f4c6f735f416e67656c657300"
                                "000d706f6f6c2e6e74702e6f726700");
-    QTest::newRow("Set time zone, Azores") << "actionSet_time_zone" << QList<int>{5, 5, 1} << "10.77.0.1"
-                                           << "Atlantic/Azores"
-                                           << QByteArray::fromHex("0400001e" "001041746c616e7469632f417a6f72657300"
-                                                                  "000a31302e37372e302e3100");
+    QTest::newRow("Set time zone, Azores")
+        << "actionSet_time_zone"
+        << QStringList{"cmbxContinent=5", "cmbxCountry=5", "cmbxZone=1", "lnedTimeServer=10.77.0.1"}
+        << "Atlantic/Azores"
+        << QByteArray::fromHex("0400001e" "001041746c616e7469632f417a6f72657300" "000a31302e37372e302e3100");
 }
 
 void TestWindowCommands::timezoneSetAndReported()
 {
     QFETCH(QString, action);
-    QFETCH(QList<int>, picks);
-    QFETCH(QString, server);
+    QFETCH(QStringList, edits);
     QFETCH(QString, zone);
     QFETCH(QByteArray, frame);
     const QString before = QStringLiteral("Europe/Oslo");
@@ -656,15 +666,7 @@ void TestWindowCommands::timezoneSetAndReported()
         device->timezone = before;
 
     ScriptedPrompter prompts;
-    prompts.answerDialog([&](QDialog *d) {
-        const char *combos[] = {"cmbxContinent", "cmbxCountry", "cmbxZone"};
-        for (int i = 0; i < picks.size(); ++i)
-            d->findChild<QComboBox *>(QLatin1String(combos[i]))->setCurrentIndex(picks[i]);
-        if (!server.isEmpty())
-            d->findChild<QLineEdit *>(QStringLiteral("lnedTimeServer"))->setText(server);
-        d->accept();
-        return d->result();
-    });
+    acceptWith(&prompts, edits);
     prompts.answer(QMessageBox::Yes);
     activate(action);
     QVERIFY2(prompts.unexpected.isEmpty(), qPrintable(prompts.unexpected.join(QLatin1Char('\n'))));
