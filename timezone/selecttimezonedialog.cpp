@@ -29,7 +29,7 @@ SelectTimezoneDialog::SelectTimezoneDialog(QWidget *parent, QString *tzOut, QStr
     : QDialog(parent), ui(new Ui::SelectTimezoneDialog), tzOut(tzOut), serverOut(serverOut)
 {
     ui->setupUi(this);
-    // Longer text would not fit the device's command buffer.
+    // Keeps the command inside the device's buffer whatever is typed.
     ui->lnedTimeServer->setMaxLength(TimezoneCommand::MaxTimeServerLength);
     connect(ui->cmbxContinent, &QComboBox::currentIndexChanged, this, &SelectTimezoneDialog::onContinentIndexChanged);
     connect(ui->cmbxCountry, &QComboBox::currentIndexChanged, this, &SelectTimezoneDialog::onCountryIndexChanged);
