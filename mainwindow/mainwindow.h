@@ -237,6 +237,10 @@ public slots:
     void on_btnSendWhiteList_triggered();
     void onWhiteListTimerTriggered();
 
+    // Keyboard setting (keyboard/).
+    void on_actionSet_keyboard_type_triggered();
+    void on_config_keyboard_triggered();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
