@@ -291,7 +291,7 @@ void SSLServer::handleFileWriteChunk(QSslSocket *socket, const char *message, in
     const qint64 before = file->size();
     const qint64 after = before + chunk.size();
     const bool refused = after > MaxUpload
-        || (before / MiB != after / MiB && lowOnSpace(QFileInfo(file->fileName()).absolutePath()));
+        || (before / MiB != after / MiB && lowOnSpace(tempDir(settings)));
     if (refused || file->write(chunk) != chunk.size() || !file->flush()) {
         // A partial file would pass for a whole upload: remove it (closing
         // it), so the device's later chunks are refused until it closes.
