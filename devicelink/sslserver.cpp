@@ -23,6 +23,7 @@ const char DefaultCertPath[] = ":/certs/resources/certs/server.crt";
 const char DefaultKeyPath[] = ":/certs/resources/certs/server.pknp";
 
 constexpr int ReadBufferSize = 8192;
+constexpr qint64 FlushSlice = 16 * 1024;
 constexpr int ListenBacklog = 4096;
 constexpr quint8 CmdServerDate = 0x05;
 constexpr quint8 ServerDateSubCode = 0x01;
@@ -320,8 +321,18 @@ void SSLServer::receive(QSslSocket *socket, const QByteArray &bytes)
 void SSLServer::dispatchBuffered(QSslSocket *socket)
 {
     QByteArray frame;
-    // A handler may close the connection; look the state up again each time.
-    while (Connection *c = connectionFor(socket)) {
+    // A handler, or anything its nested event loop runs, may close the
+    // connection and delete the socket; the state is looked up again before
+    // the socket is touched.
+    while (connectionFor(socket)) {
+        // Encrypting a long run of answers in one go leaves TLS buffers of
+        // its size behind for the rest of the connection: hand them on in
+        // slices.
+        if (socket->bytesToWrite() > FlushSlice)
+            socket->flush();
+        Connection *c = connectionFor(socket);
+        if (!c)
+            return;
         c->held = queuedAnswers(socket) > MaxQueuedAnswers;
         if (c->held || !c->frames.next(&frame))
             return;
