@@ -4,11 +4,10 @@
 // record what reaches them.
 #include "mainwindow/deptinfo.h"
 #include "mainwindow/mainwindow.h"
-#include "mainwindow/orltreeview.h"
-#include "devicemessages.h"
 #include "scriptedprompter.h"
 #include "simdevice.h"
 #include "usbresponder.h"
+#include "windowdevices.h"
 #include "windowfixture.h"
 
 #include "devicelink/sslserver.h"
@@ -24,7 +23,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QRandomGenerator>
-#include <QStandardItemModel>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -34,11 +32,6 @@
 using namespace WindowFixture;
 
 namespace {
-
-// Written to a device after the command under test: once it has arrived,
-// everything the console sent before it has arrived too.
-const QByteArray Marker = QByteArray::fromHex("7e000000");
-constexpr quint8 MarkerType = 0x7E;
 
 const QString QuestionNetwork = QStringLiteral("question Configuring networks: "
                                                "Are you sure you want to configure network on selected device?");
@@ -137,7 +130,8 @@ private:
 
     std::unique_ptr<ScriptedPrompter> m_prompter;
     std::unique_ptr<MainWindow> m_window;
-    std::vector<std::unique_ptr<SimDevice>> m_sims;
+    std::unique_ptr<WindowDevices> m_devices;
+    int m_added = 0;
     QStringList m_answerFaults;
     quint16 m_port = 0;
 };
@@ -153,6 +147,8 @@ void TestConfigEndToEnd::init()
     QVERIFY(m_window->sslServer->isListening());
     QVERIFY(m_window->currentDepartment);
     QVERIFY(m_prompter->calls.isEmpty());
+    m_devices = std::make_unique<WindowDevices>(m_window.get(), m_port);
+    m_added = 0;
 }
 
 void TestConfigEndToEnd::cleanup()
@@ -161,49 +157,27 @@ void TestConfigEndToEnd::cleanup()
     m_answerFaults.clear();
     QVERIFY2(m_prompter->unexpected.isEmpty(), qPrintable(m_prompter->unexpected.join(QLatin1String(", "))));
     m_window.reset();
-    m_sims.clear();
+    m_devices.reset();
     m_prompter.reset();
 }
 
 SimDevice *TestConfigEndToEnd::addDevice(const QString &model, bool ticked)
 {
-    SimDeviceConfig config = SimDeviceConfig::numbered(int(m_sims.size()) + 1);
+    SimDeviceConfig config = SimDeviceConfig::numbered(++m_added);
     config.model = model;
     config.registrationVersion = 2;
     config.subCode = 3;
-    m_sims.emplace_back(new SimDevice(config));
-    SimDevice *sim = m_sims.back().get();
-    sim->connectToConsole(QStringLiteral("127.0.0.1"), m_port);
-    const bool filed = QTest::qWaitFor(
-        [&] {
-            ThinclientInfo *r = record(sim);
-            return r && r->online && m_window->currentDepartment->devices.contains(r);
-        },
-        20000);
-    if (!filed)
-        QTest::qFail(qPrintable(QStringLiteral("device %1 did not register").arg(config.macAddress)), __FILE__,
-                     __LINE__);
-    tick(sim, ticked);
-    return sim;
+    return m_devices->add(config, ticked);
 }
 
 ThinclientInfo *TestConfigEndToEnd::record(const SimDevice *sim) const
 {
-    for (ThinclientInfo *r : std::as_const(m_window->devices))
-        if (r && r->macAddress == sim->config().macAddress)
-            return r;
-    return nullptr;
+    return m_devices->record(sim);
 }
 
-// As the administrator does it: the row's check box, then the click on the row.
 void TestConfigEndToEnd::tick(SimDevice *sim, bool on)
 {
-    ThinclientInfo *r = record(sim);
-    QVERIFY(r && r->item);
-    r->item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
-    const DeptInfo *shown = m_window->currentDepartment;
-    emit shown->treeView->clicked(shown->model->indexFromItem(r->item));
-    QCOMPARE(r->checked, on);
+    QVERIFY(m_devices->tick(sim, on));
 }
 
 void TestConfigEndToEnd::trigger(const char *action)
@@ -235,26 +209,7 @@ bool TestConfigEndToEnd::drop(SimDevice *sim)
 
 QList<ReceivedFrame> TestConfigEndToEnd::receivedSoFar(SimDevice *sim)
 {
-    ThinclientInfo *r = record(sim);
-    if (r && r->online && r->socket) {
-        SSLServer::writeToDevice(r->socket, Marker);
-        const auto marked = [sim] {
-            for (const ReceivedFrame &f : sim->receivedFrames())
-                if (f.type == MarkerType)
-                    return true;
-            return false;
-        };
-        if (!QTest::qWaitFor(marked, 30000))
-            QTest::qFail("the marker frame never reached the device", __FILE__, __LINE__);
-    }
-    // The date frame of each handshake is no command.
-    QList<ReceivedFrame> out;
-    QDate date;
-    for (const ReceivedFrame &f : sim->receivedFrames())
-        if (f.type != MarkerType && !DeviceMessages::parseServerDate(f.bytes, &date))
-            out << f;
-    sim->clearReceived();
-    return out;
+    return m_devices->receivedSoFar(sim);
 }
 
 // ---- Which action reaches which command --------------------------------------

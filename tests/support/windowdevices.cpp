@@ -31,7 +31,8 @@ SimDevice *WindowDevices::add(const SimDeviceConfig &config, bool ticked)
                      __LINE__);
         return sim;
     }
-    tick(sim, ticked);
+    if (!tick(sim, ticked))
+        QTest::qFail("the device's row did not take the tick", __FILE__, __LINE__);
     return sim;
 }
 
@@ -43,14 +44,15 @@ ThinclientInfo *WindowDevices::record(const SimDevice *sim) const
     return nullptr;
 }
 
-void WindowDevices::tick(SimDevice *sim, bool on)
+bool WindowDevices::tick(SimDevice *sim, bool on)
 {
     ThinclientInfo *r = record(sim);
     if (!r || !r->item)
-        return;
+        return false;
     r->item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
     const DeptInfo *shown = m_window->currentDepartment;
     emit shown->treeView->clicked(shown->model->indexFromItem(r->item));
+    return r->checked == on;
 }
 
 QList<ReceivedFrame> WindowDevices::receivedSoFar(SimDevice *sim)

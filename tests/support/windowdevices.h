@@ -22,8 +22,9 @@ public:
     // fails the test when it is not.
     SimDevice *add(const SimDeviceConfig &config, bool ticked = true);
     ThinclientInfo *record(const SimDevice *sim) const;
-    // The row's check box, then the click on the row.
-    void tick(SimDevice *sim, bool on);
+    // The row's check box, then the click on the row; false when the
+    // record did not take it.
+    bool tick(SimDevice *sim, bool on);
     // The commands the device got so far (no handshake date frames), then
     // forgets them. A marker frame written last proves everything before it
     // has arrived.
