@@ -97,25 +97,22 @@ void DlgResolutionString::showTwoOutputs(bool checkHdmi)
     fillResolutionCombos(ui->cmbxVgaResolution);
 }
 
-// At least one output always stays on.
 void DlgResolutionString::onVgaResolutionToggled(bool on)
 {
-    if (!on) {
-        ui->gboxDual->setEnabled(false);
-        ui->gboxHdmi->setChecked(true);
-    } else {
-        ui->gboxDual->setEnabled(ui->gboxHdmi->isChecked());
-    }
+    outputToggled(on, ui->gboxHdmi);
 }
 
 void DlgResolutionString::onHdmiResolutionToggled(bool on)
 {
-    if (!on) {
-        ui->gboxDual->setEnabled(false);
-        ui->gboxVga->setChecked(true);
-    } else {
-        ui->gboxDual->setEnabled(ui->gboxVga->isChecked());
-    }
+    outputToggled(on, ui->gboxVga);
+}
+
+// At least one output always stays on: switching one off switches the other on.
+void DlgResolutionString::outputToggled(bool on, QGroupBox *other)
+{
+    ui->gboxDual->setEnabled(on && other->isChecked());
+    if (!on)
+        other->setChecked(true);
 }
 
 void DlgResolutionString::onCloneToggled(bool on)

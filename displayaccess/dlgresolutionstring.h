@@ -5,6 +5,7 @@
 #include <QString>
 
 class QComboBox;
+class QGroupBox;
 
 namespace Ui {
 class DlgResolutionString;
@@ -49,6 +50,7 @@ private:
     void fillResolutionCombos(QComboBox *list);
     // The two-output types: both groups checkable, dual group when both on.
     void showTwoOutputs(bool checkHdmi);
+    void outputToggled(bool on, QGroupBox *other);
 
     Ui::DlgResolutionString *ui;
 };

@@ -41,17 +41,6 @@ const QString QuestionPxe = QStringLiteral("question Set PXE server configuratio
                                            "PXE server configuration command to selected devices?");
 const QString TooLong = QStringLiteral(": \nThe values entered are too long to send.");
 
-// What the administrator saw, one line per prompt: the dialog's class, or
-// the box's kind, title and text.
-QStringList trail(const ScriptedPrompter &p)
-{
-    QStringList out;
-    for (const ScriptedPrompter::Call &c : p.calls)
-        out << (c.kind == QLatin1String("exec") ? QStringLiteral("exec ") + c.dialogClass
-                                                : c.kind + QLatin1Char(' ') + c.title + QStringLiteral(": ") + c.text);
-    return out;
-}
-
 // Applies "objectName=value" edits to a dialog's widgets: a line edit takes
 // the text, a checkable group box "on" or "off", a button is clicked, a combo
 // box takes the index, a table ticks the check box of that row. Returns the
@@ -251,7 +240,7 @@ void TestConfigEndToEnd::actionsReachTheirCommands()
     QFETCH(QString, box);
     QVERIFY(m_window->currentDepartment->devices.isEmpty());
     trigger(action.toLatin1().constData());
-    QCOMPARE(trail(*m_prompter), QStringList{box});
+    QCOMPARE(m_prompter->trail(), QStringList{box});
 }
 
 // ---- Network configuration: exactly one device -------------------------------
@@ -300,7 +289,7 @@ void TestConfigEndToEnd::networkGoesToOneDevice()
     answerDialog(edits, dropDuringDialog ? std::function<bool()>([&] { return drop(first); }) : nullptr);
     m_prompter->answer(QMessageBox::Yes);
     trigger("config_network");
-    QCOMPARE(trail(*m_prompter), prompts);
+    QCOMPARE(m_prompter->trail(), prompts);
 
     const QList<ReceivedFrame> frames = receivedSoFar(first);
     QCOMPARE(receivedSoFar(second).size(), 0);
@@ -363,7 +352,7 @@ void TestConfigEndToEnd::selectedDevicesGetTheCommand()
     answerDialog(edits);
     m_prompter->answer(QMessageBox::Yes);
     trigger(action.toLatin1().constData());
-    const QStringList prompts = trail(*m_prompter);
+    const QStringList prompts = m_prompter->trail();
     QCOMPARE(prompts.size(), refusal.isEmpty() ? 2 : 3);
     QVERIFY(prompts.at(1).startsWith(QLatin1String("question ")));
     if (!refusal.isEmpty())
@@ -423,7 +412,7 @@ void TestConfigEndToEnd::pxeOnlyToPxeServers()
     QStringList prompts{"exec DlgConfigDorn", QuestionPxe};
     if (!summary.isEmpty())
         prompts << summary;
-    QCOMPARE(trail(*m_prompter), prompts);
+    QCOMPARE(m_prompter->trail(), prompts);
 
     for (int i = 0; i < sims.size(); ++i) {
         const QList<ReceivedFrame> frames = receivedSoFar(sims.at(i));
@@ -503,7 +492,7 @@ void TestConfigEndToEnd::usbChoiceGoesToTheDeviceWhoseListIsShown()
     QStringList prompts{"exec DlgUsbRedirection"};
     if (!sent)
         prompts << "warning USB redirection: \nThe USB redirection was not sent because the device is no longer connected";
-    QCOMPARE(trail(*m_prompter), prompts);
+    QCOMPARE(m_prompter->trail(), prompts);
 
     QList<QByteArray> toAsked;
     for (const ReceivedFrame &f : receivedSoFar(asked))
@@ -564,7 +553,7 @@ void TestConfigEndToEnd::installedFileArrivesIntact()
     QStringList prompts{"exec DlgInstallOnDevice", QuestionInstall};
     if (!refusal.isEmpty())
         prompts << refusal.arg(path);
-    QCOMPARE(trail(*m_prompter), prompts);
+    QCOMPARE(m_prompter->trail(), prompts);
 
     for (int i = 0; i < sims.size(); ++i) {
         const QList<ReceivedFrame> frames = receivedSoFar(sims.at(i));

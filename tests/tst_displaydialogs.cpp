@@ -48,14 +48,6 @@ QString shown(const QComboBox *c)
     return c->currentText() + (c->isEnabled() ? "+" : "-");
 }
 
-QStringList prompts(const ScriptedPrompter &p)
-{
-    QStringList out;
-    for (const ScriptedPrompter::Call &c : p.calls)
-        out << c.kind + QLatin1Char(' ') + c.title + QStringLiteral(": ") + c.text;
-    return out;
-}
-
 EdidInfo mode(const QString &resolution, const QString &clock, bool marker = false)
 {
     const QString t = marker ? QStringLiteral("0") : QStringLiteral("60");
@@ -262,7 +254,7 @@ void TestDisplayDialogs::resolutionString()
     dialog.show();
     work(&dialog, steps);
     dialog.accept();
-    QCOMPARE(prompts(*m_prompter), boxes);
+    QCOMPARE(m_prompter->trail(), boxes);
     QCOMPARE(dialog.isVisible(), results.isEmpty());
     if (!results.isEmpty())
         QCOMPARE((QStringList{dialog.resolutionString, dialog.resolution, dialog.dualMode, dialog.secondaryPosition}),
@@ -315,7 +307,7 @@ void TestDisplayDialogs::remProtoSettings()
     else
         dialog.accept();
     if (dialog.isVisible()) {
-        QCOMPARE(prompts(*m_prompter).join(QLatin1Char('|')), outcome);
+        QCOMPARE(m_prompter->trail().join(QLatin1Char('|')), outcome);
         return;
     }
     QVERIFY(m_prompter->calls.isEmpty());

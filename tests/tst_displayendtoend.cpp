@@ -28,15 +28,6 @@ const QString LayoutQuestion = QStringLiteral(
     "question Set display configuration: \nAre you sure you want to set display configuration on selected devices?");
 const QString EdidTitle = QStringLiteral("information Set EDID Resolution: ");
 
-QStringList trail(const ScriptedPrompter &p)
-{
-    QStringList out;
-    for (const ScriptedPrompter::Call &c : p.calls)
-        out << (c.kind == QLatin1String("exec") ? QStringLiteral("exec ") + c.dialogClass
-                                                : c.kind + QLatin1Char(' ') + c.title + QStringLiteral(": ") + c.text);
-    return out;
-}
-
 SimDisplayMode mode(const char *resolution, const char *clock, bool marker = false)
 {
     const QString t = QLatin1String(marker ? "0" : "1");
@@ -162,7 +153,7 @@ void TestDisplayEndToEnd::layoutReachesSelectedDevices()
     });
     m_prompter->answer(QMessageBox::Yes);
     m_window->findChild<QAction *>(action)->trigger();
-    QCOMPARE(trail(*m_prompter), prompts);
+    QCOMPARE(m_prompter->trail(), prompts);
 
     for (int i = 0; i < sims.size(); ++i) {
         const QList<ReceivedFrame> frames = m_devices->receivedSoFar(sims.at(i));
@@ -248,7 +239,7 @@ void TestDisplayEndToEnd::edidModeReachesTheDevice()
     if (answer)
         m_prompter->answer(QMessageBox::StandardButton(answer));
     m_window->on_actionSet_EDID_Resolution_triggered();
-    QCOMPARE(trail(*m_prompter), prompts);
+    QCOMPARE(m_prompter->trail(), prompts);
 
     for (int i = 0; i < sims.size(); ++i) {
         const QList<ReceivedFrame> frames = m_devices->receivedSoFar(sims.at(i));
