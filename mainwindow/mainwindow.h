@@ -242,6 +242,10 @@ public slots:
     void on_actionSet_monitor_res_opts_triggered();
     void on_actionSet_EDID_Resolution_triggered();
 
+    // Keyboard setting (keyboard/).
+    void on_actionSet_keyboard_type_triggered();
+    void on_config_keyboard_triggered();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
