@@ -48,11 +48,7 @@ void DlgResolutionString::fillResolutionCombos(QComboBox *list)
 void DlgResolutionString::onDornClicked()
 {
     deviceType = 1;
-    ui->grbxTiming->setEnabled(false);
-    ui->grbxVesaModeAdj->setEnabled(false);
-    ui->gboxVga->setCheckable(false);
-    ui->gboxHdmi->setEnabled(false);
-    ui->gboxDual->setEnabled(false);
+    showOneOutput(false);
     fillResolutionCombos(ui->cmbxVgaResolution);
 }
 
@@ -68,11 +64,7 @@ void DlgResolutionString::onOrlQbClicked()
 void DlgResolutionString::onOrlK1Clicked()
 {
     deviceType = 3;
-    ui->grbxTiming->setEnabled(true);
-    ui->grbxVesaModeAdj->setEnabled(true);
-    ui->gboxVga->setCheckable(false);
-    ui->gboxHdmi->setEnabled(false);
-    ui->gboxDual->setEnabled(false);
+    showOneOutput(true);
     ui->cmbxVgaResolution->clear();
     for (const char *mode : K1Modes)
         ui->cmbxVgaResolution->addItem(QLatin1String(mode));
@@ -84,6 +76,16 @@ void DlgResolutionString::onOrlK2Clicked()
     deviceType = 4;
     ui->grbxTiming->setEnabled(false);
     showTwoOutputs(false);
+}
+
+// The one-output types: a plain VGA/DVI group; only the K1 has adjustments.
+void DlgResolutionString::showOneOutput(bool adjustments)
+{
+    ui->grbxTiming->setEnabled(adjustments);
+    ui->grbxVesaModeAdj->setEnabled(adjustments);
+    ui->gboxVga->setCheckable(false);
+    ui->gboxHdmi->setEnabled(false);
+    ui->gboxDual->setEnabled(false);
 }
 
 void DlgResolutionString::showTwoOutputs(bool checkHdmi)

@@ -48,6 +48,7 @@ public slots:
 private:
     int validateSelection();
     void fillResolutionCombos(QComboBox *list);
+    void showOneOutput(bool adjustments);
     // The two-output types: both groups checkable, dual group when both on.
     void showTwoOutputs(bool checkHdmi);
     void outputToggled(bool on, QGroupBox *other);
