@@ -27,7 +27,8 @@ bool configureDisplays(QWidget *parent, const DeviceList *department)
     if (!department)
         return false;
     if (department->isEmpty()) {
-        prompter()->information(parent, DisplayTitle, QStringLiteral("\nCannot set display configuration. No devices found!"));
+        prompter()->information(parent, DisplayTitle,
+                                QStringLiteral("\nCannot set display configuration. No devices found!"));
         return false;
     }
     DlgConfigureDisplays dialog(parent);

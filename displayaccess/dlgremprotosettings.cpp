@@ -118,8 +118,8 @@ void DlgRemProtoSettings::accept()
         done(0);
         return;
     }
-    prompter()->warning(this, ValidationTitle, QStringLiteral("\n") + text + QStringLiteral("\n\nis not a valid percentage"),
-                        QMessageBox::Ok);
+    prompter()->warning(this, ValidationTitle,
+                        QStringLiteral("\n") + text + QStringLiteral("\n\nis not a valid percentage"), QMessageBox::Ok);
 }
 
 void DlgRemProtoSettings::reject()

@@ -134,7 +134,8 @@ void TestDisplayDialogs::layoutEnableRules()
     for (int n = 1; n <= 3; ++n) {
         QStringList parts;
         for (const char *column : {"Position", "Referent", "Orientation", "Resolution"})
-            parts << shown(dialog.findChild<QComboBox *>(QStringLiteral("cmbxOp%1%2").arg(n).arg(QLatin1String(column))));
+            parts << shown(
+                dialog.findChild<QComboBox *>(QStringLiteral("cmbxOp%1%2").arg(n).arg(QLatin1String(column))));
         seen << parts.join(QLatin1Char(' '));
     }
     QCOMPARE(seen, outputs);

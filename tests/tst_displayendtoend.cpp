@@ -116,6 +116,12 @@ void TestDisplayEndToEnd::layoutReachesSelectedDevices_data()
                        "cmbxOp2Referent=0",   "cmbxOp2Resolution=14", "cmbxOp3Connector=7"}
         << QStringList{"exec DlgConfigureDisplays", LayoutQuestion}
         << QStringList{"extendr", "20", "hdmi none 0 landscape auto", "vga rightof 1 landscape 1920x1080", "none"};
+    QTest::newRow("refused layout, then cancelled")
+        << "configureDisplay" << QList<bool>{true}
+        << QStringList{"cmbxOp1Connector=7", "cmbxOp2Connector=7", "cmbxOp3Connector=7"}
+        << QStringList{"exec DlgConfigureDisplays",
+                       "warning Invalid configuration: \nYou must configure at least one output connector"}
+        << QStringList();
     QTest::newRow("nobody ticked")
         << "configureDisplay" << QList<bool>{false, false} << QStringList()
         << QStringList{"exec DlgConfigureDisplays", LayoutQuestion,

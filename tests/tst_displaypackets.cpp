@@ -68,7 +68,8 @@ void TestDisplayPackets::layoutChecks_data()
     QTest::addColumn<QString>("refusal");
 
     const QString timeout = QStringLiteral("\nYou must enter a valid screensaver timeout value");
-    const QString clone = QStringLiteral("\nIn clone mode, all selected connectors must have the same Orientation and Resolution");
+    const QString clone =
+        QStringLiteral("\nIn clone mode, all selected connectors must have the same Orientation and Resolution");
     QTest::newRow("untouched") << QStringList() << QString();
     QTest::newRow("timeout 0") << QStringList{"timeout=0"} << QString();
     QTest::newRow("timeout with leading zeros") << QStringList{"timeout=007"} << QString();
@@ -118,19 +119,24 @@ void TestDisplayPackets::layoutFrames_data()
     QTest::newRow("defaults") << QStringList()
                               << QByteArray::fromHex(
                                      "3301007c" "0006636c6f6e6500" "0003323000"
-                                     "00056175746f00" "00056e6f6e6500" "00023000" "000a6c616e64736361706500" "00056175746f00"
-                                     "00056175746f00" "00056e6f6e6500" "00023000" "000a6c616e64736361706500" "00056175746f00"
-                                     "00056175746f00" "00056e6f6e6500" "00023000" "000a6c616e64736361706500" "00056175746f00");
+                                     "00056175746f00" "00056e6f6e6500"
+                                     "00023000" "000a6c616e64736361706500" "00056175746f00"
+                                     "00056175746f00" "00056e6f6e6500"
+                                     "00023000" "000a6c616e64736361706500" "00056175746f00"
+                                     "00056175746f00" "00056e6f6e6500"
+                                     "00023000" "000a6c616e64736361706500" "00056175746f00");
     QTest::newRow("extended, output 3 without connector")
         << QStringList{"extend", "c1=1", "c2=2", "p2=0", "r2=0", "c3=7"}
         << QByteArray::fromHex("33010062" "0008657874656e647200" "0003323000"
                                "000568646d6900" "00056e6f6e6500" "00023000" "000a6c616e64736361706500" "00056175746f00"
-                               "0004766761" "00" "000872696768746f6600" "00023100" "000a6c616e64736361706500" "00056175746f00"
+                               "0004766761" "00" "000872696768746f6600"
+                               "00023100" "000a6c616e64736361706500" "00056175746f00"
                                "00056e6f6e6500");
     QTest::newRow("values of the long items")
         << QStringList{"extend", "c1=5", "c2=6", "c3=3", "p3=0", "r3=1", "o3=1", "s3=15"}
         << QByteArray::fromHex("3301008d" "0008657874656e647200" "0003323000"
-                               "0006646d73353900" "00056e6f6e6500" "00023000" "000a6c616e64736361706500" "00056175746f00"
+                               "0006646d73353900" "00056e6f6e6500"
+                               "00023000" "000a6c616e64736361706500" "00056175746f00"
                                "00056c76647300" "00056e6f6e6500" "00023000" "000a6c616e64736361706500" "00056175746f00"
                                "000c646973706c6179706f727400" "000872696768746f6600" "00023200" "0009706f72747261697400"
                                "000a31393230783132303000");
@@ -171,7 +177,8 @@ void TestDisplayPackets::edidFrames_data()
 
     QTest::newRow("1920x1080") << "1920x1080"
                                << QByteArray::fromHex("0200000a" "31393230783130383000"
-                                                      "0022" "6f6d617066622e6d6f64653d6476693a3139323078313038304d522d333240363000");
+                                                      "0022"
+                                                      "6f6d617066622e6d6f64653d6476693a3139323078313038304d522d333240363000");
     QTest::newRow("empty resolution")
         << "" << QByteArray::fromHex("02000001" "00" "0019" "6f6d617066622e6d6f64653d6476693a4d522d333240363000");
     const QString longest(496, QLatin1Char('9'));

@@ -132,7 +132,8 @@ QString validate(const LayoutForm &form)
         const OutputChoice &a = form.outputs[pair[0] - 1];
         const OutputChoice &b = form.outputs[pair[1] - 1];
         if (a.orientation != b.orientation || a.resolution != b.resolution)
-            return QStringLiteral("\nIn clone mode, all selected connectors must have the same Orientation and Resolution");
+            return QStringLiteral("\nIn clone mode, all selected connectors must have the same Orientation and "
+                                  "Resolution");
     }
     return QString();
 }
