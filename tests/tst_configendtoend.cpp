@@ -120,7 +120,6 @@ private:
     std::unique_ptr<ScriptedPrompter> m_prompter;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<WindowDevices> m_devices;
-    int m_added = 0;
     QStringList m_answerFaults;
     quint16 m_port = 0;
 };
@@ -136,8 +135,7 @@ void TestConfigEndToEnd::init()
     QVERIFY(m_window->sslServer->isListening());
     QVERIFY(m_window->currentDepartment);
     QVERIFY(m_prompter->calls.isEmpty());
-    m_devices = std::make_unique<WindowDevices>(m_window.get(), m_port);
-    m_added = 0;
+    m_devices = std::make_unique<WindowDevices>(m_window.get());
 }
 
 void TestConfigEndToEnd::cleanup()
@@ -152,11 +150,10 @@ void TestConfigEndToEnd::cleanup()
 
 SimDevice *TestConfigEndToEnd::addDevice(const QString &model, bool ticked)
 {
-    SimDeviceConfig config = SimDeviceConfig::numbered(++m_added);
-    config.model = model;
-    config.registrationVersion = 2;
-    config.subCode = 3;
-    return m_devices->add(config, ticked);
+    return m_devices->add(model, ticked, [](SimDeviceConfig &config) {
+        config.registrationVersion = 2;
+        config.subCode = 3;
+    });
 }
 
 ThinclientInfo *TestConfigEndToEnd::record(const SimDevice *sim) const
@@ -191,9 +188,7 @@ void TestConfigEndToEnd::answerDialog(const QStringList &edits, std::function<bo
 
 bool TestConfigEndToEnd::drop(SimDevice *sim)
 {
-    ThinclientInfo *r = record(sim);
-    sim->disconnectFromConsole();
-    return r && QTest::qWaitFor([r] { return !r->online; }, 15000);
+    return m_devices->drop(sim);
 }
 
 QList<ReceivedFrame> TestConfigEndToEnd::receivedSoFar(SimDevice *sim)

@@ -7,6 +7,7 @@
 #include "mainwindow/deptinfo.h"
 #include "mainwindow/mainwindow.h"
 #include "scriptedprompter.h"
+#include "simdevice.h"
 #include "windowdevices.h"
 #include "windowfixture.h"
 
@@ -65,7 +66,6 @@ private:
     std::unique_ptr<ScriptedPrompter> m_prompter;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<WindowDevices> m_devices;
-    int m_added = 0;
 };
 
 void TestDisplayEndToEnd::init()
@@ -73,11 +73,10 @@ void TestDisplayEndToEnd::init()
     QSettings(QStringLiteral("Halvard"), QStringLiteral("korvane_server")).clear();
     m_prompter = std::make_unique<ScriptedPrompter>();
     QSettings *store = newSettings();
-    const quint16 port = freeTcpPort();
-    seedPreferences(store, port, freeUdpPort());
+    seedPreferences(store, freeTcpPort(), freeUdpPort());
     m_window = std::make_unique<MainWindow>(nullptr, environment(store));
     QVERIFY(m_window->currentDepartment);
-    m_devices = std::make_unique<WindowDevices>(m_window.get(), port);
+    m_devices = std::make_unique<WindowDevices>(m_window.get());
 }
 
 void TestDisplayEndToEnd::cleanup()
@@ -90,9 +89,8 @@ void TestDisplayEndToEnd::cleanup()
 
 SimDevice *TestDisplayEndToEnd::addDevice(bool ticked, const QList<SimDisplayMode> &modes)
 {
-    SimDeviceConfig config = SimDeviceConfig::numbered(++m_added);
-    config.displayModes = modes;
-    return m_devices->add(config, ticked);
+    return m_devices->add(QStringLiteral("ORL K1"), ticked,
+                          [modes](SimDeviceConfig &config) { config.displayModes = modes; });
 }
 
 // ---- Display layout ------------------------------------------------------------

@@ -1,67 +1,90 @@
 #include "windowdevices.h"
 
+#include "deviceagent.h"
 #include "devicemessages.h"
-#include "mainwindow/deptinfo.h"
-#include "mainwindow/mainwindow.h"
-#include "mainwindow/orltreeview.h"
+#include "simdevice.h"
+
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
+#include "mainwindow/deptinfo.h"
+#include "mainwindow/mainwindow.h"
 
 #include <QStandardItemModel>
 #include <QTest>
+#include "mainwindow/orltreeview.h"
 
 namespace {
 const QByteArray Marker = QByteArray::fromHex("7e000000");
 constexpr quint8 MarkerType = 0x7E;
 }
 
-SimDevice *WindowDevices::add(const SimDeviceConfig &config, bool ticked)
+WindowDevices::WindowDevices(MainWindow *window) : m_window(window) {}
+
+WindowDevices::~WindowDevices() = default;
+
+SimDevice *WindowDevices::add(const QString &model, bool ticked,
+                              const std::function<void(SimDeviceConfig &)> &tweak)
 {
-    m_sims.emplace_back(new SimDevice(config));
-    SimDevice *sim = m_sims.back().get();
-    sim->connectToConsole(QStringLiteral("127.0.0.1"), m_port);
+    SimDeviceConfig config = SimDeviceConfig::numbered(int(m_devices.size()) + 1);
+    config.model = model;
+    if (tweak)
+        tweak(config);
+    m_devices.emplace_back(new SimDevice(config));
+    SimDevice *device = m_devices.back().get();
+    new DeviceAgent(device);
+    device->connectToConsole(QStringLiteral("127.0.0.1"), m_window->sslServer->serverPort());
     const bool filed = QTest::qWaitFor(
         [&] {
-            ThinclientInfo *r = record(sim);
-            return r && r->online && m_window->currentDepartment->devices.contains(r);
+            ThinclientInfo *info = record(device);
+            return info && info->online && m_window->currentDepartment->devices.contains(info);
         },
         20000);
-    if (!filed) {
+    if (!filed || !tick(device, ticked)) {
         QTest::qFail(qPrintable(QStringLiteral("device %1 did not register").arg(config.macAddress)), __FILE__,
                      __LINE__);
-        return sim;
+        return nullptr;
     }
-    if (!tick(sim, ticked))
-        QTest::qFail("the device's row did not take the tick", __FILE__, __LINE__);
-    return sim;
+    return device;
 }
 
-ThinclientInfo *WindowDevices::record(const SimDevice *sim) const
+ThinclientInfo *WindowDevices::record(const SimDevice *device) const
 {
-    for (ThinclientInfo *r : std::as_const(m_window->devices))
-        if (r && r->macAddress == sim->config().macAddress)
-            return r;
+    for (ThinclientInfo *info : std::as_const(m_window->devices))
+        if (info && info->macAddress == device->config().macAddress)
+            return info;
     return nullptr;
 }
 
-bool WindowDevices::tick(SimDevice *sim, bool on)
+bool WindowDevices::tick(const SimDevice *device, bool on)
 {
-    ThinclientInfo *r = record(sim);
-    if (!r || !r->item)
+    ThinclientInfo *info = record(device);
+    if (!info || !info->item)
         return false;
-    r->item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    info->item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
     const DeptInfo *shown = m_window->currentDepartment;
-    emit shown->treeView->clicked(shown->model->indexFromItem(r->item));
-    return r->checked == on;
+    emit shown->treeView->clicked(shown->model->indexFromItem(info->item));
+    return info->checked == on;
 }
 
-QList<ReceivedFrame> WindowDevices::receivedSoFar(SimDevice *sim)
+bool WindowDevices::drop(SimDevice *device)
 {
-    ThinclientInfo *r = record(sim);
-    if (r && r->online && r->socket) {
-        SSLServer::writeToDevice(r->socket, Marker);
-        const auto marked = [sim] {
-            for (const ReceivedFrame &f : sim->receivedFrames())
+    ThinclientInfo *info = record(device);
+    device->disconnectFromConsole();
+    return info && QTest::qWaitFor([info] { return !info->online; }, 15000);
+}
+
+void WindowDevices::clear()
+{
+    m_devices.clear();
+}
+
+QList<ReceivedFrame> WindowDevices::receivedSoFar(SimDevice *device)
+{
+    ThinclientInfo *info = record(device);
+    if (info && info->online && info->socket) {
+        SSLServer::writeToDevice(info->socket, Marker);
+        const auto marked = [device] {
+            for (const ReceivedFrame &f : device->receivedFrames())
                 if (f.type == MarkerType)
                     return true;
             return false;
@@ -71,9 +94,9 @@ QList<ReceivedFrame> WindowDevices::receivedSoFar(SimDevice *sim)
     }
     QList<ReceivedFrame> out;
     QDate date;
-    for (const ReceivedFrame &f : sim->receivedFrames())
+    for (const ReceivedFrame &f : device->receivedFrames())
         if (f.type != MarkerType && !DeviceMessages::parseServerDate(f.bytes, &date))
             out << f;
-    sim->clearReceived();
+    device->clearReceived();
     return out;
 }

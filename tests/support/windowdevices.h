@@ -2,38 +2,45 @@
 #define WINDOWDEVICES_H
 
 #include "receivedframe.h"
-#include "simdevice.h"
 
 #include <QList>
+#include <QString>
+
+#include <functional>
 #include <memory>
 #include <vector>
 
 class MainWindow;
+class SimDevice;
+struct SimDeviceConfig;
 class ThinclientInfo;
 
-// Simulated devices registered with a main window under test, ticked as the
-// administrator ticks them, and what each received from the console.
+// Simulated devices, each with its file-moving agent, registered over TLS
+// with a main window under test and filed into the department it shows.
 class WindowDevices
 {
 public:
-    WindowDevices(MainWindow *window, quint16 port) : m_window(window), m_port(port) {}
+    explicit WindowDevices(MainWindow *window);
+    ~WindowDevices();
 
-    // Connects a device and waits until it is filed in the shown department;
-    // fails the test when it is not.
-    SimDevice *add(const SimDeviceConfig &config, bool ticked = true);
-    ThinclientInfo *record(const SimDevice *sim) const;
-    // The row's check box, then the click on the row; false when the
-    // record did not take it.
-    bool tick(SimDevice *sim, bool on);
+    // A device of the model, registered and ticked as asked; null (and the
+    // test failed) when it did not register. `tweak` edits its config first.
+    SimDevice *add(const QString &model, bool ticked = true,
+                   const std::function<void(SimDeviceConfig &)> &tweak = nullptr);
+    ThinclientInfo *record(const SimDevice *device) const;
+    // Ticks or clears the device's row and clicks it, as the administrator does.
+    bool tick(const SimDevice *device, bool on);
+    // Drops the connection and waits until the console saw it go.
+    bool drop(SimDevice *device);
+    void clear();
     // The commands the device got so far (no handshake date frames), then
-    // forgets them. A marker frame written last proves everything before it
-    // has arrived.
-    QList<ReceivedFrame> receivedSoFar(SimDevice *sim);
+    // forgets them. A marker frame written last proves that everything the
+    // console sent before it has arrived.
+    QList<ReceivedFrame> receivedSoFar(SimDevice *device);
 
 private:
     MainWindow *m_window;
-    quint16 m_port;
-    std::vector<std::unique_ptr<SimDevice>> m_sims;
+    std::vector<std::unique_ptr<SimDevice>> m_devices;
 };
 
 #endif // WINDOWDEVICES_H
