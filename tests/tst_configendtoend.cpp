@@ -4,6 +4,7 @@
 // record what reaches them.
 #include "mainwindow/deptinfo.h"
 #include "mainwindow/mainwindow.h"
+#include "formfill.h"
 #include "scriptedprompter.h"
 #include "simdevice.h"
 #include "usbresponder.h"
@@ -15,15 +16,9 @@
 #include "devicelink/wire.h"
 
 #include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QCryptographicHash>
 #include <QFile>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <QRandomGenerator>
-#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
@@ -40,34 +35,6 @@ const QString QuestionInstall = QStringLiteral("question Install file on device:
 const QString QuestionPxe = QStringLiteral("question Set PXE server configuration: Are you sure you want to send "
                                            "PXE server configuration command to selected devices?");
 const QString TooLong = QStringLiteral(": \nThe values entered are too long to send.");
-
-// Applies "objectName=value" edits to a dialog's widgets: a line edit takes
-// the text, a checkable group box "on" or "off", a button is clicked, a combo
-// box takes the index, a table ticks the check box of that row. Returns the
-// names that matched no widget.
-QStringList fill(QDialog *dialog, const QStringList &edits)
-{
-    QStringList missing;
-    for (const QString &edit : edits) {
-        const qsizetype eq = edit.indexOf(QLatin1Char('='));
-        const QString name = edit.left(eq);
-        const QString value = edit.mid(eq + 1);
-        QObject *w = dialog->findChild<QObject *>(name);
-        if (auto *line = qobject_cast<QLineEdit *>(w))
-            line->setText(value);
-        else if (auto *group = qobject_cast<QGroupBox *>(w))
-            group->setChecked(value == QLatin1String("on"));
-        else if (auto *button = qobject_cast<QAbstractButton *>(w))
-            button->click();
-        else if (auto *combo = qobject_cast<QComboBox *>(w))
-            combo->setCurrentIndex(value.toInt());
-        else if (auto *table = qobject_cast<QTableWidget *>(w))
-            qobject_cast<QCheckBox *>(table->cellWidget(value.toInt(), 0))->setChecked(true);
-        else
-            missing << name;
-    }
-    return missing;
-}
 
 QStringList readStrings(PayloadReader &in)
 {
@@ -177,7 +144,7 @@ void TestConfigEndToEnd::answerDialog(const QStringList &edits, std::function<bo
 {
     m_prompter->answerDialog([this, edits, meanwhile](QDialog *d) {
         d->show();
-        for (const QString &name : fill(d, edits))
+        for (const QString &name : fillForm(d, edits))
             m_answerFaults << QStringLiteral("no widget ") + name;
         d->accept();
         if (meanwhile && !meanwhile())
