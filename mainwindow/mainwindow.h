@@ -247,6 +247,11 @@ public slots:
     void on_btnSendWhiteList_triggered();
     void onWhiteListTimerTriggered();
 
+    // Display layout and EDID resolution (displayaccess/).
+    void on_configureDisplay_triggered();
+    void on_actionSet_monitor_res_opts_triggered();
+    void on_actionSet_EDID_Resolution_triggered();
+
     // Firmware, client-application and hotfix upgrades (updates/).
     void on_updateFirmware_triggered();
     void on_actionUpgrade_firmware_triggered();

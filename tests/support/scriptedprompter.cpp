@@ -22,6 +22,15 @@ QStringList ScriptedPrompter::texts(const QString &kind) const
     return out;
 }
 
+QStringList ScriptedPrompter::trail() const
+{
+    QStringList out;
+    for (const Call &c : calls)
+        out << (c.kind == QLatin1String("exec") ? QStringLiteral("exec ") + c.dialogClass
+                                                : c.kind + QLatin1Char(' ') + c.title + QStringLiteral(": ") + c.text);
+    return out;
+}
+
 QMessageBox::StandardButton ScriptedPrompter::box(const QString &kind, const QString &title, const QString &text,
                                                   QMessageBox::StandardButtons buttons,
                                                   QMessageBox::StandardButton defaultButton)

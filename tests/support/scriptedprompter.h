@@ -44,6 +44,9 @@ public:
 
     // Texts of the calls of one kind (or all), for exact assertions.
     QStringList texts(const QString &kind = QString()) const;
+    // What the administrator saw, one line per prompt: "exec " and the
+    // dialog's class, or the box's kind, title, ": " and text.
+    QStringList trail() const;
     Call last() const { return calls.isEmpty() ? Call() : calls.last(); }
     void clear() { calls.clear(); unexpected.clear(); m_answers.clear(); m_dialogs.clear(); }
 
