@@ -86,7 +86,7 @@ bool Prompter::openUrl(const QUrl &url)
     return QDesktopServices::openUrl(url);
 }
 
-bool Prompter::startDetached(const QString &program, const QStringList &arguments)
+bool Prompter::startDetached(const QString &program, const QStringList &arguments, qint64 *pid)
 {
-    return QProcess::startDetached(program, arguments);
+    return QProcess::startDetached(program, arguments, QString(), pid);
 }
