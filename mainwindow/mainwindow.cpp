@@ -80,6 +80,9 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
     initColumnSettings();
     if (isFirstRun())
         runWizardAtStart = runFirstRunPreferences();
+    // Headers and rows follow this layout until the next start, whatever the
+    // preferences save meanwhile.
+    Columns::keepLayout(settings);
 
     for (const char *key : VersionSeedKeys)
         if (!settings->contains(QLatin1String(key)))
