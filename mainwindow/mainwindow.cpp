@@ -3,6 +3,7 @@
 
 #include "department.h"
 #include "dlgsettings.h"
+#include "formfit.h"
 #include "links.h"
 #include "prompter.h"
 
@@ -67,6 +68,7 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
     }
 
     ui->setupUi(this);
+    FormFit::growClippedTexts(this);
     setWindowTitle(tr("Halvard Device Manager 3.0"));
 
     const QStringList args = QCoreApplication::arguments();

@@ -1,4 +1,5 @@
 #include "prompter.h"
+#include "formfit.h"
 
 #include <QDesktopServices>
 #include <QDialog>
@@ -78,6 +79,7 @@ QString Prompter::existingDirectory(QWidget *parent, const QString &caption, con
 
 int Prompter::exec(QDialog *dialog)
 {
+    FormFit::growClippedTexts(dialog);
     return dialog->exec();
 }
 
