@@ -6,13 +6,18 @@
 #include "ui_dlgconfigdorn.h"
 #include "ui_dlgdsisync.h"
 #include "ui_dlgeditwhitelist.h"
+#include "ui_dlggetchoice.h"
 #include "ui_dlggetfilelist.h"
 #include "ui_dlggetnicinfo.h"
 #include "ui_dlggettext.h"
 #include "ui_dlggooglecloudprint.h"
 #include "ui_dlghostcredentials.h"
 #include "ui_dlginstallondevice.h"
+#include "ui_dlgkeyboardtype.h"
 #include "ui_dlgnicselection.h"
+#include "ui_dlgprofileeditor.h"
+#include "ui_dlgprofilemanager.h"
+#include "ui_dlgselecthotfixes.h"
 #include "ui_dlgsetcpuspeed.h"
 #include "ui_dlgsetstatus.h"
 #include "ui_dlgsettings.h"
@@ -64,13 +69,18 @@ private slots:
         QTest::newRow("dlgconfigdorn.ui") << Form(form<Ui::DlgConfigDorn, QDialog>);
         QTest::newRow("dlgdsisync.ui") << Form(form<Ui::DlgDsiSync, QDialog>);
         QTest::newRow("dlgeditwhitelist.ui") << Form(form<Ui::DlgEditWhiteList, QDialog>);
+        QTest::newRow("dlggetchoice.ui") << Form(form<Ui::DlgGetChoice, QDialog>);
         QTest::newRow("dlggetfilelist.ui") << Form(form<Ui::DlgGetFileList, QDialog>);
         QTest::newRow("dlggetnicinfo.ui") << Form(form<Ui::DlgGetNicInfo, QDialog>);
         QTest::newRow("dlggettext.ui") << Form(form<Ui::DlgGetText, QDialog>);
         QTest::newRow("dlggooglecloudprint.ui") << Form(form<Ui::DlgGoogleCloudPrint, QDialog>);
         QTest::newRow("dlghostcredentials.ui") << Form(form<Ui::DlgHostCredentials, QDialog>);
         QTest::newRow("dlginstallondevice.ui") << Form(form<Ui::DlgInstallOnDevice, QDialog>);
+        QTest::newRow("dlgkeyboardtype.ui") << Form(form<Ui::DlgKeyboardType, QDialog>);
         QTest::newRow("dlgnicselection.ui") << Form(form<Ui::DlgNicSelection, QDialog>);
+        QTest::newRow("dlgprofileeditor.ui") << Form(form<Ui::DlgProfileEditor, QDialog>);
+        QTest::newRow("dlgprofilemanager.ui") << Form(form<Ui::DlgProfileManager, QDialog>);
+        QTest::newRow("dlgselecthotfixes.ui") << Form(form<Ui::DlgSelectHotfixes, QDialog>);
         QTest::newRow("dlgsetcpuspeed.ui") << Form(form<Ui::DlgSetCpuSpeed, QDialog>);
         QTest::newRow("dlgsetstatus.ui") << Form(form<Ui::DlgSetStatus, QDialog>);
         QTest::newRow("dlgsettings.ui") << Form(form<Ui::DlgSettings, QDialog>);
