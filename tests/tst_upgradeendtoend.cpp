@@ -97,8 +97,18 @@ void TestUpgradeEndToEnd::initTestCase()
 void TestUpgradeEndToEnd::cleanupTestCase()
 {
     delete m_devices;
+    // Let the console see the devices go and close their transfers.
+    const bool gone = QTest::qWaitFor(
+        [this] {
+            for (const ThinclientInfo *info : std::as_const(m_window->devices))
+                if (info->online)
+                    return false;
+            return true;
+        },
+        10000);
     delete m_window;
     delete m_prompter;
+    QVERIFY(gone);
 }
 
 void TestUpgradeEndToEnd::devicesFetchWhatTheyAreTold_data()
