@@ -4,6 +4,8 @@
 #include "ui_aboutdialog.h"
 #include "ui_dialogselectmodel.h"
 #include "ui_dlgconfigdorn.h"
+#include "ui_dlgconnectiontype.h"
+#include "ui_dlgdigitalsignage.h"
 #include "ui_dlgdsisync.h"
 #include "ui_dlgeditwhitelist.h"
 #include "ui_dlggetchoice.h"
@@ -67,6 +69,8 @@ private slots:
         QTest::newRow("aboutdialog.ui") << Form(form<Ui::AboutDialog, QDialog>);
         QTest::newRow("dialogselectmodel.ui") << Form(form<Ui::DialogSelectModel, QDialog>);
         QTest::newRow("dlgconfigdorn.ui") << Form(form<Ui::DlgConfigDorn, QDialog>);
+        QTest::newRow("dlgconnectiontype.ui") << Form(form<Ui::DlgConnectionType, QDialog>);
+        QTest::newRow("dlgdigitalsignage.ui") << Form(form<Ui::DlgDigitalSignage, QDialog>);
         QTest::newRow("dlgdsisync.ui") << Form(form<Ui::DlgDsiSync, QDialog>);
         QTest::newRow("dlgeditwhitelist.ui") << Form(form<Ui::DlgEditWhiteList, QDialog>);
         QTest::newRow("dlggetchoice.ui") << Form(form<Ui::DlgGetChoice, QDialog>);
