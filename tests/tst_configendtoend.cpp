@@ -7,6 +7,7 @@
 #include "formfill.h"
 #include "scriptedprompter.h"
 #include "simdevice.h"
+#include "statusmessages.h"
 #include "usbresponder.h"
 #include "windowdevices.h"
 #include "windowfixture.h"
@@ -18,6 +19,7 @@
 #include <QAction>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QLabel>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -398,7 +400,7 @@ void TestConfigEndToEnd::pxeOnlyToPxeServers()
 // ---- USB redirection round trip ------------------------------------------------
 
 namespace {
-enum UsbChange { Unchanged, MovedBeforeList, MovedWhileShown, DroppedWhileShown, ReconnectedWhileShown };
+enum UsbChange { Unchanged, Unasked, MovedBeforeList, MovedWhileShown, DroppedWhileShown, ReconnectedWhileShown };
 } // namespace
 
 void TestConfigEndToEnd::usbChoiceGoesToTheDeviceWhoseListIsShown_data()
@@ -407,6 +409,7 @@ void TestConfigEndToEnd::usbChoiceGoesToTheDeviceWhoseListIsShown_data()
     QTest::addColumn<bool>("sent");
 
     QTest::newRow("selection unchanged") << int(Unchanged) << true;
+    QTest::newRow("a list nobody asked for") << int(Unasked) << true;
     QTest::newRow("selection moves before the list arrives") << int(MovedBeforeList) << true;
     QTest::newRow("selection moves while the list is shown") << int(MovedWhileShown) << true;
     QTest::newRow("device drops while the list is shown") << int(DroppedWhileShown) << false;
@@ -420,8 +423,8 @@ void TestConfigEndToEnd::usbChoiceGoesToTheDeviceWhoseListIsShown()
 
     SimDevice *asked = addDevice(QStringLiteral("ORL K1"));
     SimDevice *other = addDevice(QStringLiteral("ORL K2"), false);
-    auto *responder = new UsbResponder(asked, {"0011d6b:0002 Linux Foundation 2.0 root hub",
-                                               "0020781:5567 SanDisk Cruzer Blade"});
+    const QStringList usbList{"0011d6b:0002 Linux Foundation 2.0 root hub", "0020781:5567 SanDisk Cruzer Blade"};
+    auto *responder = new UsbResponder(asked, usbList);
     const auto moveSelection = [&] {
         tick(asked, false);
         tick(other, true);
@@ -432,24 +435,30 @@ void TestConfigEndToEnd::usbChoiceGoesToTheDeviceWhoseListIsShown()
         if (change == DroppedWhileShown)
             return drop(asked);
         if (change == ReconnectedWhileShown) {
+            // Meanwhile another device sends its list too: one dialog at a time.
             QSslSocket *old = record(asked)->socket;
             asked->reconnect();
+            other->sendFrame(StatusMessages::usbDevices(usbList));
             return QTest::qWaitFor(
                 [&] {
                     const ThinclientInfo *r = record(asked);
-                    return r && r->online && r->socket && r->socket != old;
+                    return r && r->online && r->socket && r->socket != old
+                        && m_window->statusLabel->text().contains(record(other)->deviceName);
                 },
                 15000);
         }
         return true;
     });
 
-    trigger("actionSetup_USB_redirection");
+    if (change == Unasked)
+        asked->sendFrame(StatusMessages::usbDevices(usbList));
+    else
+        trigger("actionSetup_USB_redirection");
     // Nothing has reached the device yet: the list comes back later.
     if (change == MovedBeforeList)
         moveSelection();
     QTRY_VERIFY_WITH_TIMEOUT(!m_prompter->calls.isEmpty(), 15000);
-    QCOMPARE(responder->answered(), 1);
+    QCOMPARE(responder->answered(), change == Unasked ? 0 : 1);
 
     QStringList prompts{"exec DlgUsbRedirection"};
     if (!sent)
@@ -459,7 +468,9 @@ void TestConfigEndToEnd::usbChoiceGoesToTheDeviceWhoseListIsShown()
     QList<QByteArray> toAsked;
     for (const ReceivedFrame &f : receivedSoFar(asked))
         toAsked << f.bytes.toHex();
-    QList<QByteArray> expected{"2b000000"};
+    QList<QByteArray> expected;
+    if (change != Unasked)
+        expected << "2b000000";
     if (sent)
         expected << "2c00000d01000a303738315f3535363700";   // "0781_5567"
     QCOMPARE(toAsked, expected);
