@@ -5,7 +5,6 @@
 #include "mainwindow/deptinfo.h"
 #include "mainwindow/mainwindow.h"
 #include "scriptedprompter.h"
-#include "windowdevices.h"
 #include "windowfixture.h"
 
 #include "deviceagent.h"
@@ -26,8 +25,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QStandardItemModel>
-#include <memory>
 #include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
@@ -111,12 +111,12 @@ private slots:
 private:
     // A device of this model registered with the window, ticked or not in
     // the department shown.
-    SimDevice *addDevice(const QString &model, bool ticked)
-    {
-        SimDevice *device = m_fleet->add(model, ticked);
-        m_devices << device;
-        return device;
-    }
+    SimDevice *addDevice(const QString &model, bool ticked);
+    ThinclientInfo *record(const SimDevice *device) const;
+    // Ticks or clears the device's row and clicks it, as the administrator does.
+    void tick(ThinclientInfo *info, bool on);
+    // The second department of the file, which has no members.
+    DeptInfo *emptyDepartment() const { return m_window->departments->at(1); }
     static DeviceAgent *agent(const SimDevice *device) { return device->findChild<DeviceAgent *>(); }
     // Everything the console sent the device before this call has arrived
     // once the console has answered one more request (one stream, in order):
@@ -128,7 +128,6 @@ private:
 
     ScriptedPrompter *m_prompter = nullptr;
     MainWindow *m_window = nullptr;
-    std::unique_ptr<WindowDevices> m_fleet;
     QList<SimDevice *> m_devices;
 };
 
@@ -146,7 +145,6 @@ void TestSignageStorageWindow::init()
                       "[department]\nid=1\nname=Lab\nimage_file=\n\n");
     departments.close();
     m_window = new MainWindow(nullptr, environment(store));
-    m_fleet = std::make_unique<WindowDevices>(m_window);
     QVERIFY(m_window->sslServer && m_window->sslServer->isListening());
     // New devices land in Orphans, the department shown at start.
     QCOMPARE(m_window->departments->size(), 2);
@@ -155,24 +153,49 @@ void TestSignageStorageWindow::init()
 
 void TestSignageStorageWindow::cleanup()
 {
+    qDeleteAll(m_devices);
     m_devices.clear();
-    m_fleet.reset();
-    // The console ends a device's open transfer when it sees the connection
-    // go; a window destroyed before that leaves the transfer's file behind.
-    if (m_window) {
-        QTest::qWaitFor(
-            [this] {
-                for (const ThinclientInfo *info : std::as_const(m_window->devices))
-                    if (info->transferFile)
-                        return false;
-                return true;
-            },
-            10000);
-    }
     delete m_window;
     m_window = nullptr;
     delete m_prompter;
     m_prompter = nullptr;
+}
+
+SimDevice *TestSignageStorageWindow::addDevice(const QString &model, bool ticked)
+{
+    SimDeviceConfig config = SimDeviceConfig::numbered(int(m_devices.size()));
+    config.model = model;
+    auto *device = new SimDevice(config);
+    new DeviceAgent(device);
+    m_devices << device;
+    device->connectToConsole(QStringLiteral("127.0.0.1"), m_window->sslServer->serverPort());
+    const bool registered = QTest::qWaitFor(
+        [&] {
+            const ThinclientInfo *info = record(device);
+            return info && info->online;
+        },
+        15000);
+    if (!registered)
+        QTest::qFail("the device did not register", __FILE__, __LINE__);
+    else
+        tick(record(device), ticked);
+    return device;
+}
+
+void TestSignageStorageWindow::tick(ThinclientInfo *info, bool on)
+{
+    info->item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    m_window->onTreeViewClicked(m_window->currentDepartment->model->indexFromItem(info->item));
+    if (info->checked != on)
+        QTest::qFail("the click did not reach the record", __FILE__, __LINE__);
+}
+
+ThinclientInfo *TestSignageStorageWindow::record(const SimDevice *device) const
+{
+    for (ThinclientInfo *info : m_window->currentDepartment->devices)
+        if (info->macAddress == device->config().macAddress)
+            return info;
+    return nullptr;
 }
 
 bool TestSignageStorageWindow::drain(SimDevice *device)
@@ -301,7 +324,25 @@ void TestSignageStorageWindow::syncFetchesListsAndContent()
         return d->result();
     };
 
-    // Outputs 1 and 3; cancelling and the lists' contents are the sync command's own tests.
+    // Cancel while the first list is walked: nothing may go out.
+    m_prompter->answerDialog(skipOutput2);
+    m_prompter->answerDialog([](QDialog *d) {
+        auto *cancel = d->findChild<QPushButton *>(QStringLiteral("btnCancel"));
+        connect(d->findChild<QProgressBar *>(QStringLiteral("progressBar")), &QProgressBar::valueChanged, cancel,
+                &QPushButton::click, Qt::SingleShotConnection);
+        return d->exec();
+    });
+    action("actionSync_dsi_dir")->trigger();
+    QVERIFY(m_prompter->unexpected.isEmpty());
+    QCOMPARE(m_prompter->calls.size(), 2);
+    QVERIFY(!QFile::exists(list1));
+    for (SimDevice *device : std::as_const(m_devices)) {
+        QVERIFY(drain(device));
+        QCOMPARE(agent(device)->signage()->syncsReceived(), 0);
+    }
+
+    // The real sync: outputs 1 and 3.
+    m_prompter->clear();
     m_prompter->answerDialog(skipOutput2);
     m_prompter->answerDialog([](QDialog *d) { return d->exec(); });
     m_prompter->answerDialog([](QDialog *d) { return d->exec(); });
@@ -326,6 +367,11 @@ void TestSignageStorageWindow::syncFetchesListsAndContent()
     QVERIFY(drain(unticked));
     QCOMPARE(agent(unticked)->signage()->syncsReceived(), 0);
 
+    // The window's own list writer writes the same list.
+    const QString check = temp() + QStringLiteral("/check.txt");
+    QVERIFY(m_window->createDirFileList(out1, check));
+    QCOMPARE(readFile(check), lists.value(list1));
+
     // A changed file: the next sync's lists carry its new sum, and the
     // devices fetch that file alone.
     const QString changed = out1 + QStringLiteral("/index.html");
@@ -348,18 +394,25 @@ void TestSignageStorageWindow::wizardHandBack_data()
 {
     QTest::addColumn<bool>("running");
     QTest::addColumn<QString>("deviceModel");   // the one ticked device; empty: none ticked
-    // Each outcome's hand-back is the pure table's; these rows check that the
-    // window reaches it from the scan, the timer and the dialog.
+    QTest::addColumn<QString>("whenDue");       // "dialog OK", "dialog cancelled", "empty department shown"
     QTest::addColumn<bool>("listsRequested");
     QTest::addColumn<QString>("state");
     QTest::addColumn<int>("interval");          // of the wizard's timer; 0: not started
     QTest::addColumn<QString>("status");
 
+    const QString ok = QStringLiteral("dialog OK");
     const QString qb = QStringLiteral("ORL QB64");
-    QTest::newRow("scan reached no device") << true << QString() << false << WhiteListDone << 1000 << QString();
-    QTest::newRow("sent") << true << qb << true << WhiteListDone << 30000 << ReconnectText;
-    QTest::newRow("sent, no wizard") << false << qb << true << UpdatesDone << 0 << QString();
-    QTest::newRow("scan reached no device, no wizard") << false << QString() << false << UpdatesDone << 0
+    const QString k1 = QStringLiteral("ORL K1");
+    QTest::newRow("scan reached no device") << true << QString() << QString() << false << WhiteListDone << 1000
+                                            << QString();
+    QTest::newRow("empty department shown when the lists are due")
+        << true << qb << QStringLiteral("empty department shown") << true << WhiteListDone << 1000 << QString();
+    QTest::newRow("dialog cancelled") << true << qb << QStringLiteral("dialog cancelled") << true << WhiteListDone
+                                      << 1000 << QString();
+    QTest::newRow("no storage model: the step again") << true << k1 << ok << true << UpdatesDone << 1000 << QString();
+    QTest::newRow("sent") << true << qb << ok << true << WhiteListDone << 30000 << ReconnectText;
+    QTest::newRow("sent, no wizard") << false << qb << ok << true << UpdatesDone << 0 << QString();
+    QTest::newRow("scan reached no device, no wizard") << false << QString() << QString() << false << UpdatesDone << 0
                                                        << QString();
 }
 
@@ -367,6 +420,7 @@ void TestSignageStorageWindow::wizardHandBack()
 {
     QFETCH(bool, running);
     QFETCH(QString, deviceModel);
+    QFETCH(QString, whenDue);
     QFETCH(bool, listsRequested);
     QFETCH(QString, state);
     QFETCH(int, interval);
@@ -385,11 +439,15 @@ void TestSignageStorageWindow::wizardHandBack()
     if (listsRequested) {
         QVERIFY(!m_window->wizardTimer->isActive());
         QCOMPARE(m_window->wizardState, UpdatesDone);
-        m_prompter->answerDialog([](QDialog *d) {
-            d->accept();
-            return d->result();
-        });
-        m_prompter->answer(QMessageBox::Yes);
+        if (whenDue == QLatin1String("empty department shown"))
+            m_window->onDepartmentSelected(emptyDepartment());
+        else
+            m_prompter->answerDialog([cancel = whenDue == QLatin1String("dialog cancelled")](QDialog *d) {
+                cancel ? d->reject() : d->accept();
+                return d->result();
+            });
+        if (whenDue == QLatin1String("dialog OK"))
+            m_prompter->answer(QMessageBox::Yes);
         // Through the timer's connection, without its five seconds.
         QVERIFY(QMetaObject::invokeMethod(m_window->whiteListTimer, "timeout"));
         QVERIFY(!m_window->whiteListTimer->isActive());
@@ -421,10 +479,8 @@ void TestSignageStorageWindow::simulatorProgramAnswersTheScan()
                    QStringLiteral("2"), QStringLiteral("--duration"), QStringLiteral("60")});
     QVERIFY(devices.waitForStarted());
     QTRY_COMPARE_WITH_TIMEOUT(m_window->currentDepartment->devices.size(), 2, 20000);
-    for (ThinclientInfo *info : std::as_const(m_window->currentDepartment->devices)) {
-        info->item->setCheckState(Qt::Checked);
-        m_window->onTreeViewClicked(m_window->currentDepartment->model->indexFromItem(info->item));
-    }
+    for (ThinclientInfo *info : std::as_const(m_window->currentDepartment->devices))
+        tick(info, true);
 
     action("GetBlockDeviceList")->trigger();
     QByteArray said;
@@ -437,6 +493,19 @@ void TestSignageStorageWindow::simulatorProgramAnswersTheScan()
                                  10000);
     }
     QVERIFY(m_prompter->calls.isEmpty());
+
+    QCOMPARE(m_window->on_GetBlockDeviceList_triggered(), 0);
+
+    // An empty department has nobody to ask: the menu's "Dedicate storage"
+    // explains, finds nobody and starts no timer.
+    m_window->onDepartmentSelected(emptyDepartment());
+    QCOMPARE(m_window->on_GetBlockDeviceList_triggered(), -1);
+    m_prompter->clear();
+    action("SendWhiteList")->trigger();
+    QCOMPARE(m_prompter->texts(), (QStringList{QStringLiteral("Click OK to obtain a list of storage devices from "
+                                                              "selected clients.\n\nThis will take about 5 seconds!"),
+                                               QStringLiteral("Cannot scan for storage devices. No devices found!")}));
+    QVERIFY(!m_window->whiteListTimer->isActive());
 
     devices.terminate();
     QVERIFY(devices.waitForFinished(10000));

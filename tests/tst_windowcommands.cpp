@@ -5,6 +5,7 @@
 #include "commands/dlggettext.h"
 #include "commands/dlgsetstatus.h"
 #include "filepush.h"
+#include "formfill.h"
 #include "keyboard/core/keyboardpacket.h"
 #include "keyboard/core/keyboardtables.h"
 #include "keyboardresponder.h"
@@ -14,13 +15,13 @@
 #include "scriptedprompter.h"
 #include "simdevice.h"
 #include "statusmessages.h"
+#include "timezoneresponder.h"
 #include "windowfixture.h"
 
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QLineEdit>
@@ -82,6 +83,21 @@ ScriptedPrompter::DialogHandler chooseStatus(bool enabled)
     };
 }
 
+// Answers the next dialog with "objectName=value" edits, then OK. A form
+// that lacks a named widget is cancelled instead, so the command sends nothing.
+void acceptWith(ScriptedPrompter *prompts, const QStringList &edits)
+{
+    prompts->answerDialog([edits](QDialog *d) {
+        const QStringList missing = fillForm(d, edits);
+        if (!missing.isEmpty()) {
+            qWarning("no widget %s", qPrintable(missing.join(QLatin1String(", "))));
+            return int(QDialog::Rejected);
+        }
+        d->accept();
+        return d->result();
+    });
+}
+
 // "text:<typed>" or "status:1" / "status:0"; empty: the command has no dialog.
 void scriptDialog(ScriptedPrompter *prompts, const QString &dialog)
 {
@@ -133,10 +149,15 @@ private slots:
     void overlongNameRefused();
     void keyboardReachesSelectionAndIsReported_data();
     void keyboardReachesSelectionAndIsReported();
+    void emptyDepartment_data();
+    void emptyDepartment();
+    void deliveryMembers();
     void filePush_data();
     void filePush();
     void exportFile_data();
     void exportFile();
+    void timezoneSetAndReported_data();
+    void timezoneSetAndReported();
 
 private:
     DeptInfo *department(int id) const;
@@ -151,6 +172,7 @@ private:
 
     std::unique_ptr<MainWindow> m_window;
     QMap<QString, SimDevice *> m_sims;
+    QMap<QString, TimezoneResponder *> m_timezones;
     QStringList m_names;
     QTemporaryDir m_dir;
 };
@@ -284,6 +306,7 @@ void TestWindowCommands::initTestCase()
     for (const SimDeviceConfig &c : std::as_const(configs)) {
         auto *device = new SimDevice(c, this);
         m_sims.insert(c.deviceName, device);
+        m_timezones.insert(c.deviceName, new TimezoneResponder(device));
         m_names << c.deviceName;
         device->connectToConsole(QStringLiteral("127.0.0.1"), port);
         QVERIFY2(waitForRecord(c.deviceName, true), qPrintable(c.deviceName));
@@ -504,14 +527,10 @@ void TestWindowCommands::keyboardReachesSelectionAndIsReported()
     }
     const int capsNone = int(KeyboardTables::options().codes().indexOf(QStringLiteral("caps:none")));
     ScriptedPrompter prompts;
-    prompts.answerDialog([&](QDialog *d) {
-        d->findChild<QComboBox *>(QStringLiteral("cmbxLayout"))->setCurrentIndex(layout);
-        if (variant >= 0)
-            d->findChild<QComboBox *>(QStringLiteral("cmbxVariant"))->setCurrentIndex(variant);
-        d->findChild<QComboBox *>(QStringLiteral("cmbxOption"))->setCurrentIndex(capsNone);
-        d->accept();
-        return d->result();
-    });
+    QStringList edits{QStringLiteral("cmbxLayout=%1").arg(layout), QStringLiteral("cmbxOption=%1").arg(capsNone)};
+    if (variant >= 0)
+        edits.insert(1, QStringLiteral("cmbxVariant=%1").arg(variant));
+    acceptWith(&prompts, edits);
     prompts.answer(QMessageBox::Yes);
     activate(action);
     QVERIFY2(prompts.unexpected.isEmpty(), qPrintable(prompts.unexpected.join(QLatin1Char('\n'))));
@@ -536,18 +555,153 @@ void TestWindowCommands::keyboardReachesSelectionAndIsReported()
     }
 }
 
+void TestWindowCommands::emptyDepartment_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    const struct { const char *action, *title, *text; } rows[] = {
+        {"rebootDevice", "Reboot device", "\nCannot reboot devices. No devices found!"},
+        {"actionReboot_device", "Reboot device", "\nCannot reboot devices. No devices found!"},
+        {"actionEnter_upgrade_mode", "Enter upgrade mode", "No devices found! You must first select one or more devices"},
+        {"actionEnter_upgrade_mode_1", "Enter upgrade mode", "No devices found! You must first select one or more devices"},
+        {"actionGet_Client_Log_Files", "Get client logs", "Cannot get client log files. No devices found!"},
+        {"actionView_serial_number", "Kelm Serial Number", "Please select one more more devices"},
+        {"actionReset_to_factory_defaults", "Reset to factory defaults",
+         "No devices found! You must select at least one device"},
+        {"exitUpgradeMode", "Exit upgrade mode", "\nCannot send command. No devices found!"},
+        {"changeName", "Change device name", "\nCannot change device name. No devices found!"},
+        {"actionChange_device_name", "Change device name", "\nCannot change device name. No devices found!"},
+        {"actionSet_Orlconfig_password", "Set hvconfig password", "Cannot set hvconfig password. No devices found!"},
+        {"actionSet_firewall_status", "Set firewall status", "Cannot set firewall status. No devices found!"},
+        {"config_firewall", "Set firewall status", "Cannot set firewall status. No devices found!"},
+        {"actionSet_log_level", "Set Korvane client log level", "\nCannot set Korvane client log level. No devices found!"},
+        {"actionSet_power_save_mode", "Set power save mode", "\nCannot set power save mode. No devices found!"},
+        {"actionCreate_Netop_data_file", "Export thinclient list", "Cannot export list. No devices found!"},
+        {"actionSet_keyboard_type", "Set keyboard type", "No devices found! You must select at least one device"},
+        {"config_keyboard", "Set keyboard type", "No devices found! You must select at least one device"},
+        {"btnSetTimezone", "Set Timezone", "\nCannot set timezone. No devices found!"},
+        {"actionSet_time_zone", "Set Timezone", "\nCannot set timezone. No devices found!"},
+    };
+    for (const auto &r : rows)
+        QTest::newRow(r.action) << r.action << r.title << r.text;
+}
+
+void TestWindowCommands::emptyDepartment()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    // A department without devices, and no department shown at all.
+    show(Empty);
+    for (DeptInfo *shown : {department(Empty), static_cast<DeptInfo *>(nullptr)}) {
+        m_window->currentDepartment = shown;
+        ScriptedPrompter prompts;
+        activate(action);
+        QCOMPARE(prompts.calls.size(), 1);
+        QCOMPARE(prompts.last().kind, QStringLiteral("information"));
+        QCOMPARE(prompts.last().title, title);
+        QCOMPARE(prompts.last().text, text);
+        QCOMPARE(prompts.last().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
+    m_window->currentDepartment = department(Empty);
+    const QMap<QString, QByteArray> got = delivered();
+    for (const QString &name : std::as_const(m_names))
+        QCOMPARE(got.value(name), QByteArray());
+}
+
+void TestWindowCommands::deliveryMembers()
+{
+    const QByteArray frame = QByteArray::fromHex("15000000");
+    ScriptedPrompter prompts;
+    QCOMPARE(m_window->countSelectedDevices(), 3);
+    QCOMPARE(m_window->sendToSelectedDevices(frame.constData(), int(frame.size())), 0);
+
+    // Office: its one device is not ticked any more.
+    tick(QStringLiteral("office-a"), false);
+    QCOMPARE(m_window->countSelectedDevices(), 0);
+    QCOMPARE(m_window->sendToSelectedDevices(frame.constData(), int(frame.size())), -1);
+    QCOMPARE(prompts.texts(QStringLiteral("warning")),
+             QStringList{"\nCommand was not sent to any device(s) because none are selected!"});
+
+    // Nothing to send, or no department shown: refused without a word.
+    QCOMPARE(m_window->sendToSelectedDevices(nullptr, 4), -1);
+    QCOMPARE(m_window->sendToSelectedDevices(frame.constData(), 0), -1);
+    m_window->currentDepartment = nullptr;
+    QCOMPARE(m_window->countSelectedDevices(), 0);
+    QCOMPARE(m_window->sendToSelectedDevices(frame.constData(), int(frame.size())), -1);
+    m_window->currentDepartment = department(Office);
+    QCOMPARE(prompts.calls.size(), 1);
+
+    const QMap<QString, QByteArray> got = delivered();
+    for (const QString &name : std::as_const(m_names))
+        QCOMPARE(got.value(name), selectedInLab.contains(name) ? frame : QByteArray());
+}
+
+void TestWindowCommands::timezoneSetAndReported_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("edits");   // none: as the dialog opens
+    QTest::addColumn<QString>("zone");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::newRow("Zone, as the dialog opens")
+        << "btnSetTimezone" << QStringList() << "America/Los_Angeles"
+        << QByteArray::fromHex("04000025" "0014416d65726963612f4c6f735f416e67656c657300"
+                               "000d706f6f6c2e6e74702e6f726700");
+    QTest::newRow("Set time zone, Azores")
+        << "actionSet_time_zone"
+        << QStringList{"cmbxContinent=5", "cmbxCountry=5", "cmbxZone=1", "lnedTimeServer=10.77.0.1"}
+        << "Atlantic/Azores"
+        << QByteArray::fromHex("0400001e" "001041746c616e7469632f417a6f72657300" "000a31302e37372e302e3100");
+}
+
+void TestWindowCommands::timezoneSetAndReported()
+{
+    QFETCH(QString, action);
+    QFETCH(QStringList, edits);
+    QFETCH(QString, zone);
+    QFETCH(QByteArray, frame);
+    const QString before = QStringLiteral("Europe/Oslo");
+    for (ThinclientInfo *device : std::as_const(m_window->devices))
+        device->timezone = before;
+
+    ScriptedPrompter prompts;
+    acceptWith(&prompts, edits);
+    prompts.answer(QMessageBox::Yes);
+    activate(action);
+    QVERIFY2(prompts.unexpected.isEmpty(), qPrintable(prompts.unexpected.join(QLatin1Char('\n'))));
+    QCOMPARE(prompts.texts(QStringLiteral("question")),
+             QStringList{"Are you sure you want to set timezone to\n\n " + zone + "\n\non selected devices?"});
+
+    const QMap<QString, QByteArray> got = delivered();
+    for (const QString &name : std::as_const(m_names)) {
+        const bool selected = selectedInLab.contains(name);
+        QCOMPARE(got.value(name), selected ? frame : QByteArray());
+        // The devices take the setting and report it back.
+        QCOMPARE(m_timezones.value(name)->setting().zoneId, selected ? zone : QString());
+        if (selected)
+            QTRY_COMPARE(record(name)->timezone, zone);
+        else
+            QCOMPARE(record(name)->timezone, before);
+    }
+}
+
 void TestWindowCommands::filePush_data()
 {
     QTest::addColumn<int>("size");
     QTest::addColumn<bool>("fromFile");    // uploadFileToDevice, else sendFileToDevice
-    QTest::newRow("3 MiB") << 3 * 1024 * 1024 << true;
-    QTest::newRow("1 byte from memory") << 1 << false;
+    QTest::addColumn<QString>("refusal");  // the warning's title; empty: sent
+    QTest::newRow("1 byte") << 1 << true << QString();
+    QTest::newRow("3 MiB") << 3 * 1024 * 1024 << true << QString();
+    QTest::newRow("1 byte from memory") << 1 << false << QString();
+    QTest::newRow("3 MiB + 1") << 3 * 1024 * 1024 + 1 << true << QStringLiteral("File size error");
 }
 
 void TestWindowCommands::filePush()
 {
     QFETCH(int, size);
     QFETCH(bool, fromFile);
+    QFETCH(QString, refusal);
     QByteArray data(size, Qt::Uninitialized);
     for (int i = 0; i < size; ++i)
         data[i] = char((i * 131 + i / 65536) & 0xFF);
@@ -568,6 +722,14 @@ void TestWindowCommands::filePush()
         if (name != QLatin1String("lab-idle"))
             QCOMPARE(got.value(name), QByteArray());
 
+    if (!refusal.isEmpty()) {
+        QCOMPARE(result, -1);
+        QCOMPARE(prompts.texts(QStringLiteral("warning")),
+                 QStringList{"\nKorvane does not support files larger than 3MB"});
+        QCOMPARE(prompts.last().title, refusal);
+        QCOMPARE(got.value(QStringLiteral("lab-idle")), QByteArray());
+        return;
+    }
     QCOMPARE(result, 0);
     QVERIFY(prompts.calls.isEmpty());
     const QList<ReceivedFrame> &frames = sim(QStringLiteral("lab-idle"))->receivedFrames();
@@ -620,6 +782,19 @@ void TestWindowCommands::exportFile()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), expected);
     QVERIFY(file.remove());
+
+    // A disk that fills up: the export says so instead of "Export completed".
+    if (QFile::exists(QStringLiteral("/dev/full"))) {
+        const QString full = m_dir.filePath(QStringLiteral("full.txt"));
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), full));
+        prompts.clear();
+        prompts.answerText(full);
+        activate(QStringLiteral("actionCreate_Netop_data_file"));
+        QCOMPARE(prompts.last().kind, QStringLiteral("warning"));
+        QCOMPARE(prompts.last().title, QStringLiteral("File write error"));
+        QCOMPARE(prompts.last().text, QStringLiteral("Error writing file\n\n") + full);
+        QVERIFY(QFile::remove(full));
+    }
 }
 
 QTEST_MAIN(TestWindowCommands)
