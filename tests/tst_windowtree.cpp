@@ -54,6 +54,14 @@ void writeDepartments(QSettings *store, const QList<Section> &sections)
     file.write(out);
 }
 
+QStringList headerTexts(const DeptInfo *dept)
+{
+    QStringList texts;
+    for (int i = 0; i < dept->headerModel->columnCount(); ++i)
+        texts << dept->headerModel->horizontalHeaderItem(i)->text();
+    return texts;
+}
+
 QStringList groupTexts(const DeptInfo *dept)
 {
     QStringList texts;
