@@ -26,6 +26,7 @@ class QStatusBar;
 class QTimer;
 class QUdpSocket;
 class DeptInfo;
+class DlgConnectionType;
 class SSLServer;
 class ThinclientInfo;
 
@@ -157,8 +158,8 @@ public:
     int sendFileToDevice(const QString &remoteName, const QByteArray &data, ThinclientInfo *device);
     int uploadFileToDevice(const QString &remoteName, const QString &localPath, ThinclientInfo *device);
 
-    // Which device was asked for its USB list, so that the choice goes back
-    // to that device alone.
+    // The USB list waiting for or shown in its dialog, so that the choice
+    // goes back to the device that sent it, one list at a time.
     UsbRedirectionRoundTrip usbRoundTrip;
 
     // Signage sync lists written without the progress dialog (the access
@@ -170,6 +171,11 @@ public:
     // Firmware upgrade of one directory (updates/): the shown department's
     // ticked devices (device null) or one device (the wizard). 0 or -1.
     int upgradeFirmware(ThinclientInfo *device, const QString &directory);
+
+    // Access protocol: the two roads that leave the generic command
+    // (displayaccess/).
+    void sendConnectionManagerImages();
+    void sendSignageFileLists(const DlgConnectionType &dialog);
 
 public slots:
     void newLocalSocketConnection();
@@ -228,7 +234,8 @@ public slots:
     void on_actionSet_Cloud_Print_creds_triggered();
     void on_actionTSG_triggered();
     void on_actionSetup_USB_redirection_triggered();
-    // A device's USB list arrived (the server's onEnumerateUsb, direct).
+    // A device's USB list arrived (the server's onEnumerateUsb, direct); the
+    // dialog is posted.
     void onEnumerateUsb(ThinclientInfo *record, const QStringList &usbDevices);
     void on_actionInstall_triggered();
     void on_install_file_triggered();
@@ -241,6 +248,11 @@ public slots:
     void on_btnSendWhiteList_triggered();
     void onWhiteListTimerTriggered();
 
+    // Display layout and EDID resolution (displayaccess/).
+    void on_configureDisplay_triggered();
+    void on_actionSet_monitor_res_opts_triggered();
+    void on_actionSet_EDID_Resolution_triggered();
+
     // Firmware, client-application and hotfix upgrades (updates/).
     void on_updateFirmware_triggered();
     void on_actionUpgrade_firmware_triggered();
@@ -250,6 +262,18 @@ public slots:
     // Keyboard setting (keyboard/).
     void on_actionSet_keyboard_type_triggered();
     void on_config_keyboard_triggered();
+
+    // Configuration profiles (profiles/).
+    void on_actionProfileManager_triggered();
+
+    // Access protocol and its help request (displayaccess/).
+    void on_actionSet_connection_type_triggered();
+    void on_actionSet_remote_server_protocol_triggered();
+    void onActionGet_remote_protocol_help_triggered(int typeCode);
+
+    // Time-zone setting (timezone/).
+    void on_btnSetTimezone_triggered();
+    void on_actionSet_time_zone_triggered();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -264,6 +288,9 @@ private:
     void startDiscoveryAtStart();
 
     QSplashScreen *m_splash = nullptr;
+
+    // The remote-protocol help answers and their one window (displayaccess/).
+    class RemProtoHelp *remProtoHelp = nullptr;
 };
 
 #endif // MAINWINDOW_H
