@@ -114,6 +114,7 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
     startDeviceServer(env.listenAddress);
 
     resolutionList = QStringLiteral("640x480 800x600 1024x768 1280x720 1280x768 1280x1024 1360x768 1440x900 1920x1080");
+    startUpdates();
     updateBaseUrl = QLatin1String(Links::UpdateBase);
 
     createStatusBar();

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "commands/usbredirectionroundtrip.h"
+#include "updates/updatestate.h"
 
 class QCloseEvent;
 class QHeaderView;
@@ -167,6 +168,11 @@ public:
     bool createDirFileList(const QString &directory, const QString &listFile);
     bool writeDirFileList(const QString &directory, QIODevice *listFile);
 
+    // Members of the updates (updates/).
+    UpdateState updates;
+    // Creates the download manager and connects it; called once by start-up.
+    void startUpdates();
+
 public slots:
     void newLocalSocketConnection();
     void onSetBroadcastBtnState(bool state);
@@ -236,6 +242,10 @@ public slots:
     void on_SendWhiteList_triggered();
     void on_btnSendWhiteList_triggered();
     void onWhiteListTimerTriggered();
+
+    // Updates: the status text and error box of downloads (updates/).
+    void onDownloadProgress(const QString &name, int percent);
+    void onDownloadError(const QString &text);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
