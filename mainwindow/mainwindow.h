@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "commands/usbredirectionroundtrip.h"
+#include "updates/core/packageinstaller.h"
 #include "updates/updatestate.h"
 
 class QCloseEvent;
@@ -170,8 +171,22 @@ public:
 
     // Members of the updates (updates/).
     UpdateState updates;
-    // Creates the download manager and connects it; called once by start-up.
+    // Creates the download manager, connects it and arms the first update
+    // check; called once by start-up.
     void startUpdates();
+    // tempDir + "/downloadlist.txt".
+    QString downloadListPath() const;
+    // Reads the fetched list into the update queue and lets the
+    // administrator (or the wizard) choose; -1 when the list cannot be read.
+    int parseDownloadList(QString *serverBase);
+    // Unpacks one archive into the member's directory: 0, or -1 after its box.
+    int installPackage(const PackageInstaller::Member &member, const QString &archive, const QString &comment);
+    bool isNewerVersion(const QString &path) const;
+    // Remembers a downloaded console installer, offered at exit when newer; 0.
+    int onUpdateDownloaded(const QString &localPath, const QString &comment);
+    // The device actions, locked while the wizard runs.
+    void disableDeviceActions();
+    void enableDeviceActions();
 
 public slots:
     void newLocalSocketConnection();
@@ -243,9 +258,15 @@ public slots:
     void on_btnSendWhiteList_triggered();
     void onWhiteListTimerTriggered();
 
-    // Updates: the status text and error box of downloads (updates/).
+    // Updates: the check, its downloads and the update actions (updates/).
     void onDownloadProgress(const QString &name, int percent);
     void onDownloadError(const QString &text);
+    void onDownloadCompleted(int errorCount, qint64 bytes);
+    void onAutoUpdateTimerFired();
+    void on_actionWizard_triggered();
+    void on_actionClear_updates_cache_triggered();
+    void on_actionDownload_updates_triggered();
+    void on_download_updates_triggered();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -260,6 +281,13 @@ private:
     void startDiscoveryAtStart();
 
     QSplashScreen *m_splash = nullptr;
+
+    // Steps of an update check (updates/).
+    bool startHeadDownload();
+    void startNextUpdateOrEnd();
+    void endUpdateRun();
+    void installUpdate(const UpgradeFile &file);
+    void setDeviceActionsEnabled(bool enabled);
 };
 
 #endif // MAINWINDOW_H
