@@ -3,6 +3,7 @@
 #include "updates/core/downloadhttpfile.h"
 #include "updates/core/downloadmanager.h"
 #include "httptestserver.h"
+#include "testfiles.h"
 #include "windowfixture.h"
 
 #include <QCryptographicHash>
@@ -32,18 +33,6 @@ QByteArray content()
 QString md5Of(const QByteArray &data)
 {
     return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex());
-}
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
@@ -81,7 +70,7 @@ private slots:
         QDir(m_dir.path()).removeRecursively();
         QDir().mkpath(m_dir.filePath(QStringLiteral("served")));
         QDir().mkpath(m_dir.filePath(QStringLiteral("local")));
-        QVERIFY(writeFile(m_dir.filePath(QStringLiteral("served/") + Name), content()));
+        QVERIFY(TestFiles::write(m_dir.filePath(QStringLiteral("served/") + Name), content()));
         m_server = new HttpTestServer(m_dir.filePath(QStringLiteral("served")));
         QVERIFY(m_server->listen());
         m_manager = new DownloadManager;
@@ -102,7 +91,7 @@ private slots:
         QSignalSpy progress(m_manager, &DownloadManager::downloadProgress);
         const QList<QVariant> done = fetch(Size, md5Of(content()));
         QCOMPARE(done, (QList<QVariant>{0, Size}));
-        QCOMPARE(readFile(local()), content());
+        QCOMPARE(TestFiles::read(local()), content());
         QVERIFY(!QFile::exists(part()));
         QVERIFY(m_errors->isEmpty());
 
@@ -139,7 +128,7 @@ private slots:
         QFETCH(int, errors);
         QCOMPARE(fetch(Size, md5), (QList<QVariant>{errors, Size}));
         // The file keeps its name either way; the caller decides what to do with it.
-        QCOMPARE(readFile(local()), content());
+        QCOMPARE(TestFiles::read(local()), content());
         if (errors)
             QCOMPARE(m_errors->first().first().toString(),
                      QStringLiteral("Downloaded Firmware 1.2 but got a checksum mismatch. Data is corrupted"));
@@ -160,12 +149,12 @@ private slots:
         QFETCH(qint64, partial);
         QFETCH(bool, ignoreRange);
         QFETCH(QByteArray, range);
-        QVERIFY(writeFile(part(), content().left(partial)));
+        QVERIFY(TestFiles::write(part(), content().left(partial)));
         if (ignoreRange)
             m_server->ignoreRange();
         QCOMPARE(fetch(Size, md5Of(content())), (QList<QVariant>{0, Size}));
         QCOMPARE(m_server->requests.last().range, range);
-        QCOMPARE(readFile(local()), content());
+        QCOMPARE(TestFiles::read(local()), content());
         QVERIFY(m_errors->isEmpty());
     }
 
@@ -180,15 +169,15 @@ private slots:
 
         QCOMPARE(fetch(Size, md5Of(content())), (QList<QVariant>{0, Size}));
         QCOMPARE(m_server->requests.last().range, QByteArray("bytes=100000-"));
-        QCOMPARE(readFile(local()), content());
+        QCOMPARE(TestFiles::read(local()), content());
     }
 
     void negativeSizeStartsOver()
     {
-        QVERIFY(writeFile(part(), "left over from another file"));
+        QVERIFY(TestFiles::write(part(), "left over from another file"));
         QCOMPARE(fetch(-1, md5Of(content())), (QList<QVariant>{0, Size}));
         QVERIFY(m_server->requests.last().range.isEmpty());
-        QCOMPARE(readFile(local()), content());
+        QCOMPARE(TestFiles::read(local()), content());
     }
 
     void redirect_data()
@@ -224,7 +213,7 @@ private slots:
         QCOMPARE(m_server->requests.size(), 2);
         QCOMPARE(m_server->requests.last().target, followed);
         QCOMPARE(done, (QList<QVariant>{0, Size}));
-        QCOMPARE(readFile(local()), content());
+        QCOMPARE(TestFiles::read(local()), content());
     }
 
     void redirectLoopEnds()
@@ -267,7 +256,7 @@ private slots:
         QCOMPARE(m_manager->startDownload(m_server->base(), Name, local(), Size, QString(), Comment), 0);
         QCOMPARE(m_manager->startDownload(m_server->base(), Name, local(), Size, QString(), Comment), -1);
         QVERIFY(m_completed->wait(15000));
-        QCOMPARE(readFile(local()), content());
+        QCOMPARE(TestFiles::read(local()), content());
     }
 
     void plainDownloader_data()
@@ -283,7 +272,7 @@ private slots:
     {
         QFETCH(QString, md5);
         QFETCH(int, errors);
-        QVERIFY(writeFile(local(), "old"));
+        QVERIFY(TestFiles::write(local(), "old"));
         DownloadHttpFile downloader;
         downloader.setDownloadsBase(m_server->base());
         QSignalSpy completed(&downloader, &DownloadHttpFile::onHttpDownloadCompleted);
@@ -292,7 +281,7 @@ private slots:
         QTest::qWait(50);
         QCOMPARE(completed.size(), 1);
         QCOMPARE(completed.first(), (QList<QVariant>{errors, int(Size)}));
-        QCOMPARE(readFile(local()), content());
+        QCOMPARE(TestFiles::read(local()), content());
         // Completion waits for both requests.
         QCOMPARE(m_server->requests.size(), 2);
         QCOMPARE(m_server->requests.first().userAgent, QByteArray("Korvane 3.0"));
@@ -323,7 +312,7 @@ private slots:
                                    .arg(root)
                                    .arg(port)
                                    .arg(m_dir.filePath(QStringLiteral("served")));
-        QVERIFY(writeFile(root + QStringLiteral("/nginx.conf"), config.toLatin1()));
+        QVERIFY(TestFiles::write(root + QStringLiteral("/nginx.conf"), config.toLatin1()));
 
         QProcess server;
         server.setProcessChannelMode(QProcess::MergedChannels);
@@ -347,12 +336,12 @@ private slots:
         }
         QVERIFY2(up, server.readAll().constData());
 
-        QVERIFY(writeFile(part(), content().left(Size / 3)));
+        QVERIFY(TestFiles::write(part(), content().left(Size / 3)));
         QCOMPARE(fetch(Size, md5Of(content()), base), (QList<QVariant>{0, Size}));
-        QCOMPARE(readFile(local()), content());
+        QCOMPARE(TestFiles::read(local()), content());
 
         // Already complete: the server refuses the range and the sum decides.
-        QVERIFY(writeFile(part(), content()));
+        QVERIFY(TestFiles::write(part(), content()));
         QCOMPARE(fetch(Size, md5Of(content()), base), (QList<QVariant>{0, Size}));
         QVERIFY(m_errors->isEmpty());
     }

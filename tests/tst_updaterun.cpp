@@ -3,8 +3,10 @@
 // ctest-timeout: 300
 #include "mainwindow/mainwindow.h"
 #include "ui_mainwindow.h"
+#include "updates/core/updateversions.h"
 #include "updates/dlgselectdownloads.h"
 #include "httptestserver.h"
+#include "testfiles.h"
 #include "scriptedprompter.h"
 #include "windowfixture.h"
 
@@ -20,23 +22,6 @@
 #include <QTimer>
 
 using namespace WindowFixture;
-
-namespace {
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
 
 class TestUpdateRun : public QObject
 {
@@ -54,7 +39,7 @@ private:
         const QString root = m_dir.filePath(QStringLiteral("trees/") + archive);
         QStringList tops;
         for (const auto &entry : tree) {
-            if (!writeFile(root + QLatin1Char('/') + entry.first, entry.second))
+            if (!TestFiles::write(root + QLatin1Char('/') + entry.first, entry.second))
                 return false;
             tops << entry.first.section(QLatin1Char('/'), 0, 0);
         }
@@ -69,7 +54,7 @@ private:
     void list(const QString &kind, const QString &board, const QString &file, const QString &comment,
               const QString &md5 = QString())
     {
-        const QByteArray data = readFile(served(file));
+        const QByteArray data = TestFiles::read(served(file));
         const QString sum = md5.isEmpty()
                                 ? QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex())
                                 : md5;
@@ -82,7 +67,7 @@ private:
     bool publishList()
     {
         const QString server = QStringLiteral("type=server,name=Local,value=") + m_server->base();
-        return writeFile(served(QStringLiteral("downloadlist.txt")), (QStringList{server} + m_lines).join('\n').toLatin1());
+        return TestFiles::write(served(QStringLiteral("downloadlist.txt")), (QStringList{server} + m_lines).join('\n').toLatin1());
     }
 
     // Runs one check as the administrator would, and waits for its end.
@@ -124,11 +109,11 @@ private slots:
                                                              {"ORL_K1/1.2.3/rfs_jffs2.img", "rootfs"}}));
         QVERIFY(pack(QStringLiteral("client-3.1.0.7z"), {{"3.1.0/korvaneclient.bin", "client"}}));
         QVERIFY(pack(QStringLiteral("hf-ORL_K1-101.7z"), {{"ORL_K1/hf101.bin", "hotfix"}}));
-        QVERIFY(writeFile(served(QStringLiteral("fw-ORL_K2-broken.7z")), "7z but not really"));
-        QVERIFY(writeFile(served(QStringLiteral("guide.pdf")), QByteArray(5000, 'g')));
-        QVERIFY(writeFile(served(QStringLiteral("notes.txt")), "release notes"));
-        QVERIFY(writeFile(served(QStringLiteral("empty.bin")), QByteArray()));
-        QVERIFY(writeFile(served(QStringLiteral("KorvaneManager-7.8.9-linux.run")), "installer"));
+        QVERIFY(TestFiles::write(served(QStringLiteral("fw-ORL_K2-broken.7z")), "7z but not really"));
+        QVERIFY(TestFiles::write(served(QStringLiteral("guide.pdf")), QByteArray(5000, 'g')));
+        QVERIFY(TestFiles::write(served(QStringLiteral("notes.txt")), "release notes"));
+        QVERIFY(TestFiles::write(served(QStringLiteral("empty.bin")), QByteArray()));
+        QVERIFY(TestFiles::write(served(QStringLiteral("KorvaneManager-7.8.9-linux.run")), "installer"));
         list("firmware", "ORL_K1", "fw-ORL_K1-1.2.3.7z", "Firmware 1.2.3");
         list("download", "any", "guide.pdf", "Guide", QStringLiteral("0123456789abcdef0123456789abcdef"));
         list("Firmware", "ORL_K2", "fw-ORL_K2-broken.7z", "Broken firmware");
@@ -164,11 +149,11 @@ private slots:
 
         // Unpacked into the store, versions remembered.
         const QString firmware = settings->value(QStringLiteral("firmwareImageDir")).toString();
-        QCOMPARE(readFile(firmware + QStringLiteral("/ORL_K1/1.2.3/uImage.bin")), QByteArray("kernel"));
-        QCOMPARE(readFile(firmware + QStringLiteral("/ORL_K1/1.2.3/rfs_jffs2.img")), QByteArray("rootfs"));
-        QCOMPARE(readFile(settings->value(QStringLiteral("hotfixDir")).toString() + QStringLiteral("/ORL_K1/hf101.bin")),
+        QCOMPARE(TestFiles::read(firmware + QStringLiteral("/ORL_K1/1.2.3/uImage.bin")), QByteArray("kernel"));
+        QCOMPARE(TestFiles::read(firmware + QStringLiteral("/ORL_K1/1.2.3/rfs_jffs2.img")), QByteArray("rootfs"));
+        QCOMPARE(TestFiles::read(settings->value(QStringLiteral("hotfixDir")).toString() + QStringLiteral("/ORL_K1/hf101.bin")),
                  QByteArray("hotfix"));
-        QCOMPARE(readFile(settings->value(QStringLiteral("appImageDir")).toString()
+        QCOMPARE(TestFiles::read(settings->value(QStringLiteral("appImageDir")).toString()
                           + QStringLiteral("/3.1.0/korvaneclient.bin")),
                  QByteArray("client"));
         const char *const keys[][2] = {{"firmwareVersionORL_K1", "fw-ORL_K1-1.2.3.7z"},
@@ -207,6 +192,13 @@ private slots:
         QVERIFY(runCheck(*w, *m_server));
         QCOMPARE(m_server->requests.size(), 1);
         QCOMPARE(prompter.texts(), QStringList{"\nThere are no updates to download"});
+
+        // Forgetting the installed versions offers everything again.
+        w->ui->actionClear_updates_cache->trigger();
+        const QStringList remembered = UpdateVersions::allKeys();
+        QCOMPARE(remembered.size(), 44);
+        for (const QString &key : remembered)
+            QCOMPARE(settings->value(key).toString(), QStringLiteral("unknown"));
 
         // The newer installer is offered at exit.
         prompter.clear();
