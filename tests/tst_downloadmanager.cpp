@@ -8,13 +8,16 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+
+using Fault = HttpTestServer::Fault;
+using Kind = HttpTestServer::Kind;
+using Done = QList<QVariant>;   // downloadCompleted: error count, bytes
 
 namespace {
 
@@ -47,30 +50,29 @@ private:
     QSignalSpy *m_errors = nullptr;
     QSignalSpy *m_completed = nullptr;
 
+    QString served() const { return m_dir.filePath(QStringLiteral("served/") + Name); }
     QString local() const { return m_dir.filePath(QStringLiteral("local/") + Name); }
     QString part() const { return local() + QStringLiteral(".part"); }
+    QString firstError() const { return m_errors->isEmpty() ? QString() : m_errors->first().first().toString(); }
 
-    // Starts the file with a known size and waits for its completion.
-    QList<QVariant> fetch(qint64 size, const QString &md5, const QString &base = QString())
+    // Starts the file and waits for its one completion.
+    Done fetch(qint64 size, const QString &md5, const QString &base = QString())
     {
         m_errors->clear();
         m_completed->clear();
-        if (m_manager->startDownload(base.isEmpty() ? m_server->base() : base, Name, local(), size, md5, Comment) != 0)
+        if (m_manager->startDownload(base.isEmpty() ? m_server->base() : base, Name, local(), size, md5, Comment) != 0
+            || !m_completed->wait(15000))
             return {};
-        if (!m_completed->wait(15000))
-            return {};
-        // A second completion for one start would be a fault of its own.
-        QTest::qWait(50);
-        return m_completed->size() == 1 ? m_completed->first() : QList<QVariant>();
+        QTest::qWait(50);   // a second completion would be a fault of its own
+        return m_completed->size() == 1 ? m_completed->first() : Done();
     }
 
 private slots:
     void init()
     {
         QDir(m_dir.path()).removeRecursively();
-        QDir().mkpath(m_dir.filePath(QStringLiteral("served")));
         QDir().mkpath(m_dir.filePath(QStringLiteral("local")));
-        QVERIFY(TestFiles::write(m_dir.filePath(QStringLiteral("served/") + Name), content()));
+        QVERIFY(TestFiles::write(served(), content()));
         m_server = new HttpTestServer(m_dir.filePath(QStringLiteral("served")));
         QVERIFY(m_server->listen());
         m_manager = new DownloadManager;
@@ -89,27 +91,25 @@ private slots:
     void freshDownload()
     {
         QSignalSpy progress(m_manager, &DownloadManager::downloadProgress);
-        const QList<QVariant> done = fetch(Size, md5Of(content()));
-        QCOMPARE(done, (QList<QVariant>{0, Size}));
+        QCOMPARE(fetch(Size, md5Of(content())), (Done{0, Size}));
         QCOMPARE(TestFiles::read(local()), content());
         QVERIFY(!QFile::exists(part()));
         QVERIFY(m_errors->isEmpty());
 
         QCOMPARE(m_server->requests.size(), 1);
-        const HttpTestServer::Request request = m_server->requests.first();
-        QCOMPARE(request.target, "/get?file=" + Name.toLatin1());
-        QCOMPARE(request.userAgent, QByteArray("Korvane browser"));
-        QVERIFY(request.range.isEmpty());
+        QCOMPARE(m_server->requests.first().target, "/get?file=" + Name.toLatin1());
+        QCOMPARE(m_server->requests.first().userAgent, QByteArray("Korvane browser"));
+        QVERIFY(m_server->requests.first().range.isEmpty());
 
         // One signal per whole percent gained, from 0 to 100.
-        int last = -1;
+        QList<int> percents;
         for (const QList<QVariant> &signal : progress) {
             QCOMPARE(signal.at(0).toString(), Comment);
-            QVERIFY2(signal.at(1).toInt() > last, qPrintable(QString::number(signal.at(1).toInt())));
-            last = signal.at(1).toInt();
+            QVERIFY(percents.isEmpty() || signal.at(1).toInt() > percents.last());
+            percents << signal.at(1).toInt();
         }
-        QCOMPARE(progress.first().at(1).toInt(), 0);
-        QCOMPARE(last, 100);
+        QCOMPARE(percents.first(), 0);
+        QCOMPARE(percents.last(), 100);
     }
 
     void checksum_data()
@@ -126,33 +126,37 @@ private slots:
     {
         QFETCH(QString, md5);
         QFETCH(int, errors);
-        QCOMPARE(fetch(Size, md5), (QList<QVariant>{errors, Size}));
+        QCOMPARE(fetch(Size, md5), (Done{errors, Size}));
         // The file keeps its name either way; the caller decides what to do with it.
         QCOMPARE(TestFiles::read(local()), content());
-        if (errors)
-            QCOMPARE(m_errors->first().first().toString(),
-                     QStringLiteral("Downloaded Firmware 1.2 but got a checksum mismatch. Data is corrupted"));
+        QCOMPARE(firstError(),
+                 errors ? QStringLiteral("Downloaded Firmware 1.2 but got a checksum mismatch. Data is corrupted")
+                        : QString());
     }
 
     void resume_data()
     {
-        QTest::addColumn<qint64>("partial");
+        QTest::addColumn<QByteArray>("partial");
+        QTest::addColumn<qint64>("size");
         QTest::addColumn<bool>("ignoreRange");
         QTest::addColumn<QByteArray>("range");
-        QTest::newRow("half there") << Size / 2 << false << QByteArray("bytes=150000-");
-        QTest::newRow("server ignores the range") << Size / 2 << true << QByteArray("bytes=150000-");
-        QTest::newRow("all there, 416") << Size << false << QByteArray("bytes=300000-");
+        const QByteArray half = content().left(Size / 2);
+        QTest::newRow("half there") << half << Size << false << QByteArray("bytes=150000-");
+        QTest::newRow("server ignores the range") << half << Size << true << QByteArray("bytes=150000-");
+        QTest::newRow("all there, 416") << content() << Size << false << QByteArray("bytes=300000-");
+        QTest::newRow("negative size starts over") << QByteArray("left over") << qint64(-1) << false << QByteArray();
     }
 
     void resume()
     {
-        QFETCH(qint64, partial);
+        QFETCH(QByteArray, partial);
+        QFETCH(qint64, size);
         QFETCH(bool, ignoreRange);
         QFETCH(QByteArray, range);
-        QVERIFY(TestFiles::write(part(), content().left(partial)));
+        QVERIFY(TestFiles::write(part(), partial));
         if (ignoreRange)
-            m_server->ignoreRange();
-        QCOMPARE(fetch(Size, md5Of(content())), (QList<QVariant>{0, Size}));
+            m_server->addFault({Kind::IgnoreRange});
+        QCOMPARE(fetch(size, md5Of(content())), (Done{0, Size}));
         QCOMPARE(m_server->requests.last().range, range);
         QCOMPARE(TestFiles::read(local()), content());
         QVERIFY(m_errors->isEmpty());
@@ -160,23 +164,13 @@ private slots:
 
     void interruptedThenResumed()
     {
-        m_server->closeAfter(100000);
-        const QList<QVariant> broken = fetch(Size, md5Of(content()));
-        QCOMPARE(broken.value(0).toInt(), 1);
-        QCOMPARE(broken.value(1).toLongLong(), 100000);
+        m_server->addFault({Kind::CloseAfter, 100000});
+        QCOMPARE(fetch(Size, md5Of(content())), (Done{1, 100000}));
         QVERIFY(m_errors->isEmpty());   // a closed connection is retried, not reported
         QVERIFY(!QFile::exists(local()));
 
-        QCOMPARE(fetch(Size, md5Of(content())), (QList<QVariant>{0, Size}));
+        QCOMPARE(fetch(Size, md5Of(content())), (Done{0, Size}));
         QCOMPARE(m_server->requests.last().range, QByteArray("bytes=100000-"));
-        QCOMPARE(TestFiles::read(local()), content());
-    }
-
-    void negativeSizeStartsOver()
-    {
-        QVERIFY(TestFiles::write(part(), "left over from another file"));
-        QCOMPARE(fetch(-1, md5Of(content())), (QList<QVariant>{0, Size}));
-        QVERIFY(m_server->requests.last().range.isEmpty());
         QCOMPARE(TestFiles::read(local()), content());
     }
 
@@ -185,12 +179,11 @@ private slots:
         QTest::addColumn<QByteArray>("location");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QByteArray>("followed");   // empty: not followed
-        QTest::newRow("absolute") << QByteArray("http://127.0.0.1:PORT/mirror/get?file=x&y=1") << QByteArray()
-                                  << QByteArray("/mirror/get?file=") + Name.toLatin1();
-        QTest::newRow("relative") << QByteArray("/mirror/get?file=") << QByteArray()
-                                  << QByteArray("/mirror/get?file=") + Name.toLatin1();
+        const QByteArray mirror = "/mirror/get?file=" + Name.toLatin1();
+        QTest::newRow("absolute") << QByteArray("http://127.0.0.1:PORT/mirror/get?file=x&y=1") << QByteArray() << mirror;
+        QTest::newRow("relative") << QByteArray("/mirror/get?file=") << QByteArray() << mirror;
         QTest::newRow("with a body") << QByteArray("/get?file=") << QByteArray("<html>moved</html>")
-                                     << QByteArray("/get?file=") + Name.toLatin1();
+                                     << "/get?file=" + Name.toLatin1();
         QTest::newRow("no file parameter") << QByteArray("http://127.0.0.1:PORT/files/fw.bin") << QByteArray()
                                            << QByteArray();
     }
@@ -200,36 +193,34 @@ private slots:
         QFETCH(QByteArray, location);
         QFETCH(QByteArray, body);
         QFETCH(QByteArray, followed);
-        m_server->redirectTo(location.replace("PORT", QByteArray::number(m_server->port())), body);
-        const QList<QVariant> done = fetch(Size, md5Of(content()));
+        m_server->addFault({Kind::Redirect, 0, location.replace("PORT", QByteArray::number(m_server->port())), body});
+        const Done done = fetch(Size, md5Of(content()));
         if (followed.isEmpty()) {
+            // Reported, and ended all the same, so an update run goes on.
             QCOMPARE(m_server->requests.size(), 1);
-            QCOMPARE(m_errors->size(), 1);
-            QCOMPARE(m_errors->first().first().toString(),
-                     QStringLiteral("The downloads website redirected to a URL that is not valid"));
-            QCOMPARE(done, (QList<QVariant>{1, 0}));
+            QCOMPARE(firstError(), QStringLiteral("The downloads website redirected to a URL that is not valid"));
+            QCOMPARE(done, (Done{1, 0}));
             return;
         }
         QCOMPARE(m_server->requests.size(), 2);
         QCOMPARE(m_server->requests.last().target, followed);
-        QCOMPARE(done, (QList<QVariant>{0, Size}));
+        QCOMPARE(done, (Done{0, Size}));
         QCOMPARE(TestFiles::read(local()), content());
     }
 
     void redirectLoopEnds()
     {
-        m_server->redirectTo("/get?file=", QByteArray(), 100);
-        QCOMPARE(fetch(Size, QString()), (QList<QVariant>{1, 0}));
+        m_server->addFault({Kind::Redirect, 0, "/get?file="}, 100);
+        QCOMPARE(fetch(Size, QString()), (Done{1, 0}));
         QCOMPARE(m_server->requests.size(), DownloadManager::MaxRedirects + 1);
-        QCOMPARE(m_errors->first().first().toString(),
-                 QStringLiteral("The downloads website redirected too many times"));
+        QCOMPARE(firstError(), QStringLiteral("The downloads website redirected too many times"));
     }
 
     void failedAnswers_data()
     {
-        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("status");   // 0: an empty file
         QTest::addColumn<QString>("error");
-        QTest::newRow("empty body") << 200 << QString();
+        QTest::newRow("empty body") << 0 << QString();
         QTest::newRow("404") << 404 << QStringLiteral("Error downloading Firmware 1.2:\n\nFile not found");
         QTest::newRow("500") << 500 << QStringLiteral("Error downloading Firmware 1.2:\n\nUnknown error");
     }
@@ -238,17 +229,13 @@ private slots:
     {
         QFETCH(int, status);
         QFETCH(QString, error);
-        if (status == 200)
-            m_server->answerEmpty();
+        if (status)
+            m_server->addFault({Kind::Status, status});
         else
-            m_server->answerStatus(status);
-        const QList<QVariant> done = fetch(-1, QString());
+            QVERIFY(TestFiles::write(served(), QByteArray()));
         // Nothing arrived: an error page is no part of the file.
-        QCOMPARE(done.value(1).toLongLong(), 0);
-        QCOMPARE(done.value(0).toInt(), error.isEmpty() ? 0 : 1);
-        QCOMPARE(m_errors->isEmpty(), error.isEmpty());
-        if (!error.isEmpty())
-            QCOMPARE(m_errors->first().first().toString(), error);
+        QCOMPARE(fetch(-1, QString()), (Done{error.isEmpty() ? 0 : 1, 0}));
+        QCOMPARE(firstError(), error);
     }
 
     void busyManagerRefusesAStart()
@@ -280,7 +267,7 @@ private slots:
         QVERIFY(completed.wait(15000));
         QTest::qWait(50);
         QCOMPARE(completed.size(), 1);
-        QCOMPARE(completed.first(), (QList<QVariant>{errors, int(Size)}));
+        QCOMPARE(completed.first(), (Done{errors, int(Size)}));
         QCOMPARE(TestFiles::read(local()), content());
         // Completion waits for both requests.
         QCOMPARE(m_server->requests.size(), 2);
@@ -290,59 +277,46 @@ private slots:
     // A real web server's Range handling, with nginx on a loopback port.
     void resumeAgainstNginx()
     {
-        QString nginx = QStandardPaths::findExecutable(QStringLiteral("nginx"));
-        if (nginx.isEmpty())
-            nginx = QStandardPaths::findExecutable(QStringLiteral("nginx"), {QStringLiteral("/usr/sbin")});
+        const QString nginx = QStandardPaths::findExecutable(QStringLiteral("nginx"),
+                                                             {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")});
         QVERIFY2(!nginx.isEmpty(), "nginx is missing: scripts/setup.sh installs it");
-
         const QString root = m_dir.filePath(QStringLiteral("nginx"));
-        for (const char *sub : {"logs", "temp"})
-            QDir().mkpath(root + QLatin1Char('/') + QLatin1String(sub));
         const quint16 port = WindowFixture::freeTcpPort();
-        const QString config = QStringLiteral(
-            "daemon off;\nmaster_process off;\npid %1/nginx.pid;\nerror_log %1/logs/error.log;\n"
-            "events {}\nhttp {\n  access_log off;\n  default_type application/octet-stream;\n"
-            "  client_body_temp_path %1/temp/body;\n  proxy_temp_path %1/temp/proxy;\n"
-            "  fastcgi_temp_path %1/temp/fastcgi;\n  uwsgi_temp_path %1/temp/uwsgi;\n"
-            "  scgi_temp_path %1/temp/scgi;\n"
-            "  server {\n    listen 127.0.0.1:%2;\n"
-            "    location = /get {\n      root %3;\n"
-            "      if ($arg_file !~ \"^[A-Za-z0-9._-]+$\") { return 404; }\n"
-            "      try_files /$arg_file =404;\n    }\n  }\n}\n")
-                                   .arg(root)
-                                   .arg(port)
-                                   .arg(m_dir.filePath(QStringLiteral("served")));
+        QString config = QStringLiteral(
+            "daemon off; master_process off; pid ROOT/nginx.pid; error_log ROOT/error.log; events {}\n"
+            "http { access_log off; default_type application/octet-stream;\n"
+            "  client_body_temp_path ROOT/body; proxy_temp_path ROOT/proxy; fastcgi_temp_path ROOT/fastcgi;\n"
+            "  uwsgi_temp_path ROOT/uwsgi; scgi_temp_path ROOT/scgi;\n"
+            "  server { listen 127.0.0.1:PORT;\n"
+            "    location = /get { root SERVED; try_files /$arg_file =404; } } }\n");
+        config.replace(QLatin1String("ROOT"), root).replace(QLatin1String("PORT"), QString::number(port));
+        config.replace(QLatin1String("SERVED"), m_dir.filePath(QStringLiteral("served")));
         QVERIFY(TestFiles::write(root + QStringLiteral("/nginx.conf"), config.toLatin1()));
 
         QProcess server;
         server.setProcessChannelMode(QProcess::MergedChannels);
-        server.start(nginx, {QStringLiteral("-p"), root, QStringLiteral("-e"), root + QStringLiteral("/logs/error.log"),
+        server.start(nginx, {QStringLiteral("-p"), root, QStringLiteral("-e"), root + QStringLiteral("/error.log"),
                              QStringLiteral("-c"), root + QStringLiteral("/nginx.conf")});
-        QVERIFY(server.waitForStarted(5000));
         const auto stop = qScopeGuard([&server] {
             server.terminate();
             if (!server.waitForFinished(5000))
                 server.kill();
             server.waitForFinished(5000);
         });
-        const QString base = QStringLiteral("http://127.0.0.1:%1/get?file=").arg(port);
-        bool up = false;
-        for (int i = 0; i < 100 && !up && server.state() == QProcess::Running; ++i) {
+        const bool up = QTest::qWaitFor([&] {
             QTcpSocket probe;
             probe.connectToHost(QHostAddress::LocalHost, port);
-            up = probe.waitForConnected(100);
-            if (!up)
-                QTest::qWait(100);
-        }
-        QVERIFY2(up, server.readAll().constData());
+            return probe.waitForConnected(100) || server.state() == QProcess::NotRunning;
+        }, 10000);
+        QVERIFY2(up && server.state() == QProcess::Running, server.readAll().constData());
 
+        const QString base = QStringLiteral("http://127.0.0.1:%1/get?file=").arg(port);
         QVERIFY(TestFiles::write(part(), content().left(Size / 3)));
-        QCOMPARE(fetch(Size, md5Of(content()), base), (QList<QVariant>{0, Size}));
+        QCOMPARE(fetch(Size, md5Of(content()), base), (Done{0, Size}));
         QCOMPARE(TestFiles::read(local()), content());
-
         // Already complete: the server refuses the range and the sum decides.
         QVERIFY(TestFiles::write(part(), content()));
-        QCOMPARE(fetch(Size, md5Of(content()), base), (QList<QVariant>{0, Size}));
+        QCOMPARE(fetch(Size, md5Of(content()), base), (Done{0, Size}));
         QVERIFY(m_errors->isEmpty());
     }
 };

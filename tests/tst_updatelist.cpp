@@ -173,34 +173,35 @@ private slots:
 
     void selectDownloads_data()
     {
+        QTest::addColumn<QStringList>("servers");
         QTest::addColumn<int>("server");       // -1: none chosen
         QTest::addColumn<QList<int>>("ticked");
         QTest::addColumn<bool>("ok");          // false: Cancel
         QTest::addColumn<QStringList>("queue");
         QTest::addColumn<QString>("base");
-        QTest::addColumn<bool>("refused");
+        const QStringList two{"Europe", "http://eu/get?file=", "Asia", "http://as/get?file="};
         const QString before = QStringLiteral("http://before/?file=");
-        QTest::newRow("ok without a server") << -1 << QList<int>{0} << true
-                                             << QStringList{"A x", "B"} << before << true;
-        QTest::newRow("ok, second server, first row") << 1 << QList<int>{0} << true << QStringList{"A x"}
-                                                      << QStringLiteral("http://as/get?file=") << false;
-        QTest::newRow("ok, nothing ticked") << 0 << QList<int>() << true << QStringList()
-                                            << QStringLiteral("http://eu/get?file=") << false;
-        QTest::newRow("cancel") << 1 << QList<int>{0, 1} << false << QStringList() << before << false;
+        QTest::newRow("ok without a server") << two << -1 << QList<int>{0} << true << QStringList{"A x", "B"} << before;
+        QTest::newRow("ok, second server, first row")
+            << two << 1 << QList<int>{0} << true << QStringList{"A x"} << QStringLiteral("http://as/get?file=");
+        QTest::newRow("ok, nothing ticked") << two << 0 << QList<int>() << true << QStringList()
+                                            << QStringLiteral("http://eu/get?file=");
+        QTest::newRow("cancel") << two << 1 << QList<int>{0, 1} << false << QStringList() << before;
+        QTest::newRow("no server in the list") << QStringList() << 0 << QList<int>{1} << true << QStringList{"B"}
+                                               << QStringLiteral("http://default/?file=");
     }
 
     void selectDownloads()
     {
+        QFETCH(QStringList, servers);
         QFETCH(int, server);
         QFETCH(QList<int>, ticked);
         QFETCH(bool, ok);
         QFETCH(QStringList, queue);
         QFETCH(QString, base);
-        QFETCH(bool, refused);
         ScriptedPrompter prompter;
         QList<UpgradeFile> files{record("firmware", "ORL_K1", "\"A\" x"), record("hotfix", "ORL_K1", "B")};
         QString serverBase = QStringLiteral("http://before/?file=");
-        QStringList servers{"Europe", "http://eu/get?file=", "Asia", "http://as/get?file="};
         DlgSelectDownloads dialog(nullptr, &files, &serverBase, &servers, QStringLiteral("http://default/?file="));
         auto *table = dialog.findChild<QTableWidget *>(QStringLiteral("table"));
         QVERIFY(table->isHidden());
@@ -211,6 +212,7 @@ private slots:
         dialog.show();
         dialog.findChild<QDialogButtonBox *>()->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
 
+        const bool refused = ok && server < 0;
         QCOMPARE(dialog.isVisible(), refused);
         QCOMPARE(prompter.texts(QStringLiteral("warning")),
                  refused ? QStringList{"\nPlease select a server that is closest to your location"} : QStringList());
@@ -221,21 +223,6 @@ private slots:
             comments << f.comment;
         QCOMPARE(comments, queue);
         QCOMPARE(serverBase, base);
-    }
-
-    void selectDownloadsOffersTheBuiltInServer()
-    {
-        ScriptedPrompter prompter;
-        QList<UpgradeFile> files{record("firmware", "ORL_K1")};
-        QString serverBase;
-        QStringList servers;
-        DlgSelectDownloads dialog(nullptr, &files, &serverBase, &servers, QStringLiteral("http://default/?file="));
-        auto *combo = dialog.findChild<QComboBox *>(QStringLiteral("cmbxServers"));
-        QCOMPARE(combo->count(), 1);
-        QCOMPARE(combo->itemText(0), QStringLiteral("United States"));
-        combo->setCurrentIndex(0);
-        dialog.accept();
-        QCOMPARE(serverBase, QStringLiteral("http://default/?file="));
     }
 
     void selectUpdateServer_data()

@@ -4,21 +4,14 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrlQuery>
+#include <optional>
 
 namespace {
 
-QByteArray statusLine(int code)
-{
-    static const QHash<int, QByteArray> reasons = {{200, "OK"},          {206, "Partial Content"},
-                                                   {302, "Found"},       {404, "Not Found"},
-                                                   {416, "Range Not Satisfiable"},
-                                                   {500, "Internal Server Error"}};
-    return "HTTP/1.1 " + QByteArray::number(code) + ' ' + reasons.value(code, "Status") + "\r\n";
-}
-
+// announced: the Content-Length to claim; -1: the body's own.
 QByteArray response(int code, const QByteArray &headers, const QByteArray &body, qint64 announced = -1)
 {
-    return statusLine(code) + headers + "Content-Length: "
+    return "HTTP/1.1 " + QByteArray::number(code) + " X\r\n" + headers + "Content-Length: "
            + QByteArray::number(announced < 0 ? body.size() : announced) + "\r\n\r\n" + body;
 }
 
@@ -38,8 +31,6 @@ HttpTestServer::HttpTestServer(const QString &directory, QObject *parent)
     });
 }
 
-HttpTestServer::~HttpTestServer() = default;
-
 bool HttpTestServer::listen()
 {
     return m_server->listen(QHostAddress::LocalHost, 0);
@@ -50,45 +41,15 @@ quint16 HttpTestServer::port() const
     return m_server->serverPort();
 }
 
-QString HttpTestServer::url(const QByteArray &path) const
-{
-    return QStringLiteral("http://127.0.0.1:%1").arg(port()) + QString::fromLatin1(path);
-}
-
 QString HttpTestServer::base() const
 {
-    return url("/get?file=");
+    return QStringLiteral("http://127.0.0.1:%1/get?file=").arg(port());
 }
 
-void HttpTestServer::addFault(const Fault &fault)
+void HttpTestServer::addFault(const Fault &fault, int times)
 {
-    if (fault.times > 0)
-        m_faults.enqueue(fault);
-}
-
-void HttpTestServer::ignoreRange(int times)
-{
-    addFault({Kind::IgnoreRange, 0, {}, times});
-}
-
-void HttpTestServer::closeAfter(qint64 bytes, int times)
-{
-    addFault({Kind::CloseAfter, bytes, {}, times});
-}
-
-void HttpTestServer::answerEmpty(int times)
-{
-    addFault({Kind::Empty, 0, {}, times});
-}
-
-void HttpTestServer::answerStatus(int code, int times)
-{
-    addFault({Kind::Status, code, {}, times});
-}
-
-void HttpTestServer::redirectTo(const QByteArray &location, const QByteArray &body, int times)
-{
-    addFault({Kind::Redirect, 0, location + '\n' + body, times});
+    if (times > 0)
+        m_faults.enqueue({fault, times});
 }
 
 void HttpTestServer::onReadyRead(QTcpSocket *socket)
@@ -104,11 +65,10 @@ void HttpTestServer::onReadyRead(QTcpSocket *socket)
         for (const QByteArray &line : lines.mid(1)) {
             const int colon = line.indexOf(':');
             const QByteArray name = line.left(colon).trimmed().toLower();
-            const QByteArray value = line.mid(colon + 1).trimmed();
             if (name == "user-agent")
-                request.userAgent = value;
+                request.userAgent = line.mid(colon + 1).trimmed();
             else if (name == "range")
-                request.range = value;
+                request.range = line.mid(colon + 1).trimmed();
         }
         requests.append(request);
         answer(socket, request);
@@ -117,26 +77,20 @@ void HttpTestServer::onReadyRead(QTcpSocket *socket)
 
 void HttpTestServer::answer(QTcpSocket *socket, const Request &request)
 {
-    Fault fault{Kind::Serve, 0, {}, 0};
+    std::optional<Fault> fault;
     if (!m_faults.isEmpty()) {
-        fault = m_faults.head();
-        if (--m_faults.head().times == 0)
+        fault = m_faults.head().first;
+        if (--m_faults.head().second == 0)
             m_faults.dequeue();
     }
-    switch (fault.kind) {
-    case Kind::Empty:
-        socket->write(response(200, {}, {}));
-        return;
-    case Kind::Status:
-        socket->write(response(int(fault.number), "Content-Type: text/html\r\n", "<html>no</html>"));
-        return;
-    case Kind::Redirect: {
-        const int cut = fault.text.indexOf('\n');
-        socket->write(response(302, "Location: " + fault.text.left(cut) + "\r\n", fault.text.mid(cut + 1)));
+    const Kind kind = fault ? fault->kind : Kind::IgnoreRange;
+    if (fault && kind == Kind::Status) {
+        socket->write(response(int(fault->number), {}, "<html>no</html>"));
         return;
     }
-    default:
-        break;
+    if (fault && kind == Kind::Redirect) {
+        socket->write(response(302, "Location: " + fault->location + "\r\n", fault->body));
+        return;
     }
 
     const QUrl url(QString::fromLatin1(request.target));
@@ -148,26 +102,24 @@ void HttpTestServer::answer(QTcpSocket *socket, const Request &request)
         return;
     }
     const QByteArray content = file.readAll();
-    const qint64 size = content.size();
-
-    qint64 from = 0;
+    const QByteArray size = QByteArray::number(content.size());
     const QByteArray &range = request.range;
-    if (fault.kind != Kind::IgnoreRange && range.startsWith("bytes=") && range.endsWith('-'))
+    qint64 from = 0;
+    if (!(fault && kind == Kind::IgnoreRange) && range.startsWith("bytes=") && range.endsWith('-'))
         from = range.mid(6, range.size() - 7).toLongLong();
-    if (from > 0 && from >= size) {
-        socket->write(response(416, "Content-Range: bytes */" + QByteArray::number(size) + "\r\n", {}));
+    if (from > 0 && from >= content.size()) {
+        socket->write(response(416, "Content-Range: bytes */" + size + "\r\n", {}));
         return;
     }
     const QByteArray body = content.mid(from);
-    QByteArray headers;
-    if (from > 0)
-        headers = "Content-Range: bytes " + QByteArray::number(from) + '-' + QByteArray::number(size - 1) + '/'
-                  + QByteArray::number(size) + "\r\n";
-    const int code = from > 0 ? 206 : 200;
-    if (fault.kind == Kind::CloseAfter) {
-        socket->write(response(code, headers, body.left(fault.number), body.size()));
+    const QByteArray headers =
+        from > 0 ? "Content-Range: bytes " + QByteArray::number(from) + '-' + QByteArray::number(content.size() - 1)
+                       + '/' + size + "\r\n"
+                 : QByteArray();
+    if (fault && kind == Kind::CloseAfter) {
+        socket->write(response(from > 0 ? 206 : 200, headers, body.left(fault->number), body.size()));
         socket->disconnectFromHost();
         return;
     }
-    socket->write(response(code, headers, body));
+    socket->write(response(from > 0 ? 206 : 200, headers, body));
 }
