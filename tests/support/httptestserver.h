@@ -31,8 +31,10 @@ public:
         Redirect,      // 302 to `location`, with `body`
     };
     struct Fault {
+        Fault(Kind kind, qint64 number = 0, const QByteArray &location = {}, const QByteArray &body = {})
+            : kind(kind), number(number), location(location), body(body) {}
         Kind kind;
-        qint64 number = 0;
+        qint64 number;
         QByteArray location;
         QByteArray body;
     };
