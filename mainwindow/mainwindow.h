@@ -188,6 +188,10 @@ public:
     void disableDeviceActions();
     void enableDeviceActions();
 
+    // Firmware upgrade of one directory (updates/): the shown department's
+    // ticked devices (device null) or one device (the wizard). 0 or -1.
+    int upgradeFirmware(ThinclientInfo *device, const QString &directory);
+
 public slots:
     void newLocalSocketConnection();
     void onSetBroadcastBtnState(bool state);
@@ -267,6 +271,19 @@ public slots:
     void on_actionClear_updates_cache_triggered();
     void on_actionDownload_updates_triggered();
     void on_download_updates_triggered();
+
+    // Firmware, client-application and hotfix upgrades (updates/).
+    void on_updateFirmware_triggered();
+    void on_actionUpgrade_firmware_triggered();
+    void on_actionUpgrade_ZOR_Client_triggered();
+    void onActionUpgrade_application_triggered();
+    void on_actionInstall_Hotfix_triggered();
+    // Keyboard setting (keyboard/).
+    void on_actionSet_keyboard_type_triggered();
+    void on_config_keyboard_triggered();
+
+    // Configuration profiles (profiles/).
+    void on_actionProfileManager_triggered();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

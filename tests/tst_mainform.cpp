@@ -4,6 +4,8 @@
 #include "scriptedprompter.h"
 #include "windowfixture.h"
 
+#include <QDir>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -211,6 +213,26 @@ private slots:
         QCOMPARE(triggered.size(), 1);
         QVERIFY(prompter->calls.isEmpty());
         QVERIFY(!w->noSaveOnExit);
+    }
+
+    void profileManagerOpensOnTheProfileDirectory()
+    {
+        prompter->clear();
+        const QString dir = w->settings->value(QStringLiteral("profileDir")).toString();
+        QVERIFY(QDir().mkpath(dir));
+        QFile f(dir + QStringLiteral("/lab.prf"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        QStringList shown;
+        prompter->answerDialog([&shown](QDialog *d) {
+            const auto *list = d->findChild<QListWidget *>(QStringLiteral("listWidget"));
+            for (int i = 0; list && i < list->count(); ++i)
+                shown << list->item(i)->text();
+            return 0;
+        });
+        w->ui->actionProfileManager->trigger();
+        QCOMPARE(prompter->last().dialogClass, QStringLiteral("DlgProfileManager"));
+        QCOMPARE(shown, QStringList{QStringLiteral("lab")});
     }
 };
 

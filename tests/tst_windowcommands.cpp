@@ -5,6 +5,9 @@
 #include "commands/dlggettext.h"
 #include "commands/dlgsetstatus.h"
 #include "filepush.h"
+#include "keyboard/core/keyboardpacket.h"
+#include "keyboard/core/keyboardtables.h"
+#include "keyboardresponder.h"
 #include "mainwindow/deptinfo.h"
 #include "mainwindow/orltreeview.h"
 #include "mainwindow/mainwindow.h"
@@ -17,6 +20,7 @@
 #include "devicelink/thinclientinfo.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QLineEdit>
@@ -127,6 +131,8 @@ private slots:
     void dropDuringPrompt_data();
     void dropDuringPrompt();
     void overlongNameRefused();
+    void keyboardReachesSelectionAndIsReported_data();
+    void keyboardReachesSelectionAndIsReported();
     void emptyDepartment_data();
     void emptyDepartment();
     void deliveryMembers();
@@ -476,6 +482,63 @@ void TestWindowCommands::overlongNameRefused()
         QCOMPARE(got.value(name), QByteArray());
 }
 
+void TestWindowCommands::keyboardReachesSelectionAndIsReported_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("layout");
+    QTest::addColumn<int>("variant");
+    QTest::addColumn<QStringList>("reported");   // model, layout, variant, option
+    QTest::newRow("Set keyboard type") << "actionSet_keyboard_type" << 66 << 1
+                                       << QStringList{"pc105", "no", "nodeadkeys", "caps:none"};
+    QTest::newRow("Keyboard, a layout without variants")
+        << "config_keyboard" << 1 << -1 << QStringList{"pc105", "al", "", "caps:none"};
+}
+
+void TestWindowCommands::keyboardReachesSelectionAndIsReported()
+{
+    QFETCH(QString, action);
+    QFETCH(int, layout);
+    QFETCH(int, variant);
+    QFETCH(QStringList, reported);
+    QMap<QString, KeyboardResponder *> agents;
+    for (const QString &name : std::as_const(m_names)) {
+        agents.insert(name, new KeyboardResponder(sim(name)));
+        record(name)->keyboardLayout = QStringLiteral("untouched");
+    }
+    const int capsNone = int(KeyboardTables::options().codes().indexOf(QStringLiteral("caps:none")));
+    ScriptedPrompter prompts;
+    prompts.answerDialog([&](QDialog *d) {
+        d->findChild<QComboBox *>(QStringLiteral("cmbxLayout"))->setCurrentIndex(layout);
+        if (variant >= 0)
+            d->findChild<QComboBox *>(QStringLiteral("cmbxVariant"))->setCurrentIndex(variant);
+        d->findChild<QComboBox *>(QStringLiteral("cmbxOption"))->setCurrentIndex(capsNone);
+        d->accept();
+        return d->result();
+    });
+    prompts.answer(QMessageBox::Yes);
+    activate(action);
+    QVERIFY2(prompts.unexpected.isEmpty(), qPrintable(prompts.unexpected.join(QLatin1Char('\n'))));
+
+    const QByteArray frame =
+        KeyboardPacket::setKeyboard(KeyboardPacket::choiceFromRows(3, layout, variant, capsNone));
+    const QMap<QString, QByteArray> got = delivered();
+    for (const QString &name : std::as_const(m_names)) {
+        QCOMPARE(got.value(name), selectedInLab.contains(name) ? frame : QByteArray());
+        if (!selectedInLab.contains(name))
+            continue;
+        // The device's report of its new keyboard reaches its record.
+        const ThinclientInfo *device = record(name);
+        QVERIFY(QTest::qWaitFor([&] { return device->keyboardLayout != QLatin1String("untouched"); }, 15000));
+        QCOMPARE((QStringList{device->keyboardModel, device->keyboardLayout, device->keyboardVariant,
+                              device->keyboardOption}),
+                 reported);
+    }
+    for (KeyboardResponder *agent : std::as_const(agents)) {
+        QCOMPARE(agent->answered(), int(agent->current().modelCode == QLatin1String("pc105")));
+        delete agent;
+    }
+}
+
 void TestWindowCommands::emptyDepartment_data()
 {
     QTest::addColumn<QString>("action");
@@ -499,6 +562,8 @@ void TestWindowCommands::emptyDepartment_data()
         {"actionSet_log_level", "Set Korvane client log level", "\nCannot set Korvane client log level. No devices found!"},
         {"actionSet_power_save_mode", "Set power save mode", "\nCannot set power save mode. No devices found!"},
         {"actionCreate_Netop_data_file", "Export thinclient list", "Cannot export list. No devices found!"},
+        {"actionSet_keyboard_type", "Set keyboard type", "No devices found! You must select at least one device"},
+        {"config_keyboard", "Set keyboard type", "No devices found! You must select at least one device"},
     };
     for (const auto &r : rows)
         QTest::newRow(r.action) << r.action << r.title << r.text;

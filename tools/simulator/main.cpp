@@ -1,6 +1,7 @@
 // korvane-sim: starts simulated devices against a console on loopback or in
 // the test namespace, and runs until stopped or for a given time.
 #include "deviceagent.h"
+#include "keyboardresponder.h"
 #include "signageagent.h"
 #include "simdevice.h"
 #include "simfleet.h"
@@ -71,7 +72,7 @@ int main(int argc, char *argv[])
                                           QStringLiteral("ms"), QStringLiteral("0"));
     const QCommandLineOption agentsOpt(QStringLiteral("agents"),
                                        QStringLiteral("Answer storage scans and signage syncs through file transfer, "
-                                                      "and USB list requests."));
+                                                      "USB list requests and keyboard settings."));
     parser.addOptions({hostOpt, portOpt, countOpt, versionOpt, firstOpt, discoverOpt, udpPortOpt, bindOpt, durationOpt,
                        reconnectOpt, agentsOpt});
     parser.process(app);
@@ -97,6 +98,7 @@ int main(int argc, char *argv[])
         for (SimDevice *device : fleet.devices()) {
             auto *agent = new DeviceAgent(device);
             new UsbResponder(device);
+            new KeyboardResponder(device);
             const QString name = device->config().deviceName;
             QObject::connect(agent->storage(), &StorageAgent::listUploaded, &app, [&out, name](bool ok) {
                 out << "korvane-sim: " << name << (ok ? ": block-device list uploaded" : ": block-device list refused")

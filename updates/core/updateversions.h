@@ -7,7 +7,8 @@
 // none), and the version test of downloaded console installers.
 namespace UpdateVersions {
 
-// The model key suffixes, in the order the keys are written.
+// The model key suffixes, in the order the keys are written (the device
+// model table holds the same suffixes, by model id).
 extern const char *const ModelSuffixes[13];
 
 // The 44 remembered-version keys: zorClientVersion, then

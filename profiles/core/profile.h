@@ -1,0 +1,67 @@
+#ifndef PROFILE_H
+#define PROFILE_H
+
+#include <QObject>
+#include <QString>
+
+class QIODevice;
+
+// One configuration profile: how devices find the management server and how
+// a device drives up to three display outputs. It lives in the file
+// name + ".prf" in dir; the editor reads and writes the fields directly.
+class Profile : public QObject
+{
+public:
+    static constexpr int Outputs = 3;
+    static constexpr int IndexCount = 15;
+
+    explicit Profile(const QString &dir);
+
+    // Every setting back to its default; dir and name stay.
+    void setDefaults();
+
+    // Reads dir/fileName (a file name with its suffix). False only when dir or
+    // fileName is empty or the file cannot be opened; whatever the content,
+    // keys that are not found keep their values. name is taken from fileName
+    // even when the file cannot be opened.
+    bool load(const QString &fileName);
+
+    // Replaces dir/name.prf as a whole; false when dir or name is empty or
+    // unsafe, or the file could not be written completely (the previous file
+    // then stays as it was).
+    bool save() const;
+
+    // The text of the file that save() writes.
+    QByteArray fileContent() const;
+
+    // Whether name may become a file name in dir: no separators, no leading
+    // "." (hidden files and ".." would leave the directory or the listing),
+    // no control characters.
+    static bool isSafeName(const QString &name);
+
+    // Readers scan forward from the device's position for the line that starts
+    // with key (the file key and "="), skipping comment and empty lines and
+    // consuming every other line they pass. False at the end of the file, the
+    // destination then unchanged.
+    static bool readString(QIODevice *file, const QByteArray &key, QString *out);
+    static bool readBool(QIODevice *file, const QByteArray &key, bool *out);
+    static bool readInt(QIODevice *file, const QByteArray &key, int *out);
+
+    QString dir;
+    QString name;
+    bool zorServerUseDHCP = true;
+    QString zorServerHostname;
+    QString zorServerPort;
+    QString dispVideoMode;
+    QString dispScreensaverTimeout;
+    QString dispOpConnector[Outputs];
+    QString dispOpPosition[Outputs];
+    QString dispOpReferent[Outputs];
+    QString dispOpOrientation[Outputs];
+    QString dispOpResolution[Outputs];
+    // Rows of the editor's fifteen display combos: connector 1-3, position
+    // 1-3, referent 1-3, orientation 1-3, resolution 1-3.
+    qint32 dispCmbxIndexes[IndexCount];
+};
+
+#endif // PROFILE_H

@@ -1,0 +1,335 @@
+// The upgrade actions from the administrator's side: which directories and
+// files they accept, which boxes say so, and which device receives what.
+#include "updates/core/devicemodels.h"
+#include "updates/core/upgradepackets.h"
+#include "updates/dlgselecthotfixes.h"
+#include "updates/upgradecommands.h"
+
+#include "devicelink/thinclientinfo.h"
+#include "fakedevices.h"
+#include "scriptedprompter.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const QDate Today(2026, 12, 7);
+
+// Writes files given as "name:id"; an id of -1 writes a file without a header.
+void writeFiles(const QString &dir, const QStringList &files)
+{
+    QDir().mkpath(dir);
+    for (const QString &spec : files) {
+        const QString name = spec.section(QLatin1Char(':'), 0, 0);
+        const int id = spec.section(QLatin1Char(':'), 1).toInt();
+        QFile file(dir + QLatin1Char('/') + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(id < 0 ? QByteArray(200, 't') : DeviceModels::imageHeader(id) + name.toLatin1());
+    }
+}
+} // namespace
+
+class TestUpgradeCommands : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void firmwareDirectory_data();
+    void firmwareDirectory();
+    void firmwareModelChoice_data();
+    void firmwareModelChoice();
+    void firmwareToOneDevice();
+    void clientGroups_data();
+    void clientGroups();
+    void hotfixChecksEachDevice();
+    void hotfixNothingTicked();
+
+private:
+    // Devices of these models, ticked and online unless the model ends in
+    // "/off" (offline) or "/unticked".
+    QList<ThinclientInfo *> devices(const QStringList &models);
+    // "title|text" of every box shown.
+    QStringList boxes() const;
+    // Indices of the devices that received a frame, joined by ",".
+    QString receivers(const QList<ThinclientInfo *> &list) const;
+
+    FakeDevices m_fake;
+    ScriptedPrompter *m_prompter = nullptr;
+    QTemporaryDir m_dir;
+    QSettings *m_settings = nullptr;
+};
+
+void TestUpgradeCommands::init()
+{
+    m_prompter = new ScriptedPrompter;
+    m_prompter->setAutoOk(true);
+    m_settings = new QSettings(m_dir.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+    m_settings->setValue(QStringLiteral("firmwareImageDir"), m_dir.filePath(QStringLiteral("fw")));
+    m_settings->setValue(QStringLiteral("appImageDir"), m_dir.filePath(QStringLiteral("app")));
+    m_settings->setValue(QStringLiteral("hotfixDir"), m_dir.filePath(QStringLiteral("hf")));
+}
+
+void TestUpgradeCommands::cleanup()
+{
+    m_fake.reset();
+    delete m_prompter;
+    delete m_settings;
+    QDir(m_dir.path()).removeRecursively();
+    QDir().mkpath(m_dir.path());
+}
+
+QList<ThinclientInfo *> TestUpgradeCommands::devices(const QStringList &models)
+{
+    QList<ThinclientInfo *> list;
+    for (const QString &spec : models) {
+        const QString model = spec.section(QLatin1Char('/'), 0, 0);
+        const QString state = spec.section(QLatin1Char('/'), 1);
+        list << m_fake.add(model, state != QLatin1String("unticked"), state != QLatin1String("off"));
+    }
+    return list;
+}
+
+QStringList TestUpgradeCommands::boxes() const
+{
+    QStringList out;
+    for (const ScriptedPrompter::Call &call : m_prompter->calls)
+        if (call.kind != QLatin1String("exec"))
+            out << call.title + QLatin1Char('|') + call.text;
+    return out;
+}
+
+QString TestUpgradeCommands::receivers(const QList<ThinclientInfo *> &list) const
+{
+    QStringList out;
+    for (int i = 0; i < list.size(); ++i)
+        if (!m_fake.writtenTo(list.at(i)).isEmpty())
+            out << QString::number(i);
+    return out.join(QLatin1Char(','));
+}
+
+void TestUpgradeCommands::firmwareDirectory_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("models");
+    QTest::addColumn<QString>("store");      // firmwareImageDir relative to the test's directory
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("box");        // "title|text" start, or empty
+    QTest::addColumn<QString>("receivers");
+    QTest::addColumn<QString>("commandModel");
+
+    const QStringList k1 = {"uImage.bin:1", "rfs_jffs2.img:1"};
+    QTest::newRow("outside the store") << k1 << QStringList{"ORL K1"} << "elsewhere" << -1
+                                       << "Wrong directory selected|Firmware files must be present in:" << "" << "";
+    QTest::newRow("empty store setting") << k1 << QStringList{"ORL K1"} << "" << 0 << "" << "0" << "ORL K1";
+    QTest::newRow("kernel prefix in capitals") << QStringList{"UIMAGE.BIN.new:1"} << QStringList{"ORL K1"} << "fw"
+                                               << 0 << "" << "0" << "ORL K1";
+    QTest::newRow("only a bad header") << QStringList{"uImage.bin:-1", "notes.txt:1"} << QStringList{"ORL K1"} << "fw"
+                                       << -1 << "Firmware upgrade|No upgrade files found in \n\n" << "" << "";
+    QTest::newRow("a model without firmware") << QStringList{"rfs_jffs2.a:1", "uImage.bin:7"}
+                                              << QStringList{"ORL K1"} << "fw" << -1
+                                              << "Invalid firmware file|The files you have selected are not valid "
+                                                 "firmware images"
+                                              << "" << "";
+    // Two models in one directory: both receive the same command, named
+    // after the image listed last.
+    QTest::newRow("two models") << QStringList{"rfs_jffs2.k2:6", "uImage.bin:1"}
+                                << QStringList{"ORL K1", "orl k2", "HV QB"} << "fw" << 0 << "" << "0,1" << "ORL K1";
+    // "ORL WY2" contains "ORL WY", yet its images are not an "ORL WY2"'s.
+    QTest::newRow("longer model keeps its own") << QStringList{"uImage.bin:11"} << QStringList{"ORL WY2", "ORL WY"}
+                                                << "fw" << 0 << "" << "1" << "ORL WY";
+    QTest::newRow("nobody matches") << QStringList{"uImage.bin:11"} << QStringList{"ORL WY2", "ORL WY/off",
+                                                                                   "ORL WY/unticked"}
+                                    << "fw" << 0
+                                    << "Upgrading firmware|\nFirmware upgrade command has NOT been sent to any devices"
+                                    << "" << "";
+}
+
+void TestUpgradeCommands::firmwareDirectory()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, models);
+    QFETCH(QString, store);
+    QFETCH(QString, box);
+    QFETCH(QString, commandModel);
+    const QString dir = m_dir.filePath(QStringLiteral("fw/ORL K1/1.2"));
+    writeFiles(dir, files);
+    m_settings->setValue(QStringLiteral("firmwareImageDir"), store.isEmpty() ? QString() : m_dir.filePath(store));
+    const QList<ThinclientInfo *> list = devices(models);
+
+    QTEST(UpgradeCommands::upgradeFirmware(nullptr, &list, nullptr, dir, m_settings, Today), "result");
+    const QStringList shown = boxes();
+    QCOMPARE(shown.size(), box.isEmpty() ? 0 : 1);
+    if (!box.isEmpty())
+        QVERIFY2(shown.first().startsWith(box), qPrintable(shown.first()));
+    QTEST(receivers(list), "receivers");
+    if (!commandModel.isEmpty()) {
+        QString kernel, rootFs;
+        for (const QString &spec : files) {
+            const QString name = spec.section(QLatin1Char(':'), 0, 0);
+            (name.startsWith(QLatin1String("uimage"), Qt::CaseInsensitive) ? kernel : rootFs) = dir + '/' + name;
+        }
+        const QByteArray expected = UpgradePackets::upgradeFirmware(Today, commandModel, kernel, rootFs);
+        for (ThinclientInfo *device : list)
+            if (!m_fake.writtenTo(device).isEmpty())
+                QCOMPARE(m_fake.writtenTo(device), expected);
+    }
+}
+
+void TestUpgradeCommands::firmwareModelChoice_data()
+{
+    QTest::addColumn<QStringList>("models");
+    QTest::addColumn<QString>("box");
+    QTest::newRow("no devices") << QStringList() << "Upgrading firmware|\nCannot upgrade firmware. No devices found!";
+    QTest::newRow("none ticked") << QStringList{"ORL K1/unticked", "ORL K1/off"}
+                                 << "Upgrading firmware|\nCannot upgrade firmware. No devices selected!";
+    QTest::newRow("two models") << QStringList{"ORL K1", "orl k1", "ORL K2", "ORL K2"}
+                                << "Upgrading firmware|You have selected multiple models:\n\nORL K1, ORL K2\n\n"
+                                   "Please select just one model to upgrade firmware";
+    QTest::newRow("no version downloaded") << QStringList{"ORL K1", "orl k1"}
+                                           << "Upgrading firmware|\nNo firmware upgrades were found.\n\nYou can "
+                                              "download firmware upgrades by clicking on the Download button in "
+                                              "the toolbar";
+}
+
+void TestUpgradeCommands::firmwareModelChoice()
+{
+    QFETCH(QStringList, models);
+    const QList<ThinclientInfo *> list = devices(models);
+    QFETCH(QString, box);
+    UpgradeCommands::upgradeFirmwareAction(nullptr, &list, m_settings, Today);
+    QCOMPARE(boxes(), QStringList{box});
+    QVERIFY(m_fake.writes.isEmpty());
+}
+
+void TestUpgradeCommands::firmwareToOneDevice()
+{
+    const QString dir = m_dir.filePath(QStringLiteral("fw/ORL K1/1.2"));
+    writeFiles(dir, {"uImage.bin:5"});
+    const QList<ThinclientInfo *> list = devices({"orl k1/unticked", "ORL K1/off", "ORL K1 Plus"});
+    // The wizard's device: its tick does not count, its model must be equal.
+    QCOMPARE(UpgradeCommands::upgradeFirmware(nullptr, &list, list[0], dir, m_settings, Today), 0);
+    QCOMPARE(UpgradeCommands::upgradeFirmware(nullptr, &list, list[1], dir, m_settings, Today), -1);
+    QCOMPARE(UpgradeCommands::upgradeFirmware(nullptr, &list, list[2], dir, m_settings, Today), 0);
+    QCOMPARE(receivers(list), QStringLiteral("0"));
+    QVERIFY(boxes().isEmpty());
+}
+
+void TestUpgradeCommands::clientGroups_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("models");
+    QTest::addColumn<QStringList>("packages");   // per device: the file it is told to fetch
+    QTest::addColumn<QString>("box");
+
+    QTest::newRow("one package per group") << QStringList{"a.pkg:1", "b.pkg:14", "readme.txt:-1"}
+                                           << QStringList{"HV WY", "ORL K1", "ORL K2"}
+                                           << QStringList{"b.pkg", "a.pkg", ""} << "";
+    QTest::newRow("one package for every Pyrel") << QStringList{"p.pkg:3"}
+                                                 << QStringList{"Pyrel PC", "Pyrel Instance", "Pyrel Server/off"}
+                                                 << QStringList{"p.pkg", "p.pkg", ""} << "";
+    QTest::newRow("longer model keeps its own") << QStringList{"wy.pkg:11", "wy2.pkg:12"}
+                                                << QStringList{"ORL WY2", "ORL WY"}
+                                                << QStringList{"wy2.pkg", "wy.pkg"} << "";
+    QTest::newRow("no usable package") << QStringList{"readme.txt:-1"} << QStringList{"ORL K1"} << QStringList{""}
+                                       << "Upgrade Korvane client|No upgrade files found in \n\n";
+    QTest::newRow("nobody matches") << QStringList{"a.pkg:1"} << QStringList{"ORL K1/unticked", "HV QB"}
+                                    << QStringList{"", ""}
+                                    << "Upgrading Korvane client|\nUpgrade command has NOT been sent to any device(s)";
+}
+
+void TestUpgradeCommands::clientGroups()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, models);
+    QFETCH(QStringList, packages);
+    QFETCH(QString, box);
+    const QString dir = m_dir.filePath(QStringLiteral("app/7.2.0"));
+    writeFiles(dir, files);
+    writeFiles(m_dir.filePath(QStringLiteral("app/7.1.9")), {"old.pkg:1"});
+    const QList<ThinclientInfo *> list = devices(models);
+    // The newest version, as offered.
+    m_prompter->answerDialog([](QDialog *d) {
+        d->accept();
+        return d->result();
+    });
+
+    UpgradeCommands::upgradeClient(nullptr, &list, m_settings, Today);
+    QCOMPARE(m_prompter->calls.first().dialogClass, QStringLiteral("DlgGetChoice"));
+    const QStringList shown = boxes();
+    QCOMPARE(shown.size(), box.isEmpty() ? 0 : 1);
+    if (!box.isEmpty())
+        QVERIFY2(shown.first().startsWith(box), qPrintable(shown.first()));
+    for (int i = 0; i < list.size(); ++i) {
+        const QByteArray expected = packages.at(i).isEmpty()
+            ? QByteArray()
+            : UpgradePackets::upgradeClient(Today, dir + QLatin1Char('/') + packages.at(i));
+        QCOMPARE(m_fake.writtenTo(list.at(i)), expected);
+    }
+}
+
+void TestUpgradeCommands::hotfixChecksEachDevice()
+{
+    const QString dir = m_dir.filePath(QStringLiteral("hf/ORL K1"));
+    writeFiles(dir, {"hf%4.2.1%.bin:1", "hf5%4.2.1%.bin:5", "bad.bin:-1", "k2%4.2.1%.bin:6", "notes.txt:1"});
+    const QList<ThinclientInfo *> list = devices({"ORL K1", "orl k1", "ORL K1/unticked"});
+    list[0]->firmwareVersion = QStringLiteral("4.2.1");
+    list[1]->firmwareVersion = QStringLiteral("4.2.10");
+    m_prompter->answerDialog([](QDialog *d) {
+        auto *dialog = static_cast<DlgSelectHotfixes *>(d);
+        // Every .bin file, and nothing else, is offered.
+        if (dialog->rowCount() != 4)
+            return 0;
+        for (int row = 0; row < dialog->rowCount(); ++row)
+            dialog->setChecked(row, true);
+        dialog->accept();
+        return dialog->result();
+    });
+    m_prompter->answer(QMessageBox::Yes);
+
+    UpgradeCommands::installHotfix(nullptr, &list, m_settings, Today);
+    const QString title = QStringLiteral("Hotfix installation|");
+    const QString bad = title + QStringLiteral("This is not a valid hotfix file:\n\n") + dir + QStringLiteral("/bad.bin");
+    const QString foreign = title + QStringLiteral("This is not a valid hotfix file for %1 devices:\n\n") + dir
+        + QStringLiteral("/k2%4.2.1%.bin");
+    const QString mismatch = title
+        + QStringLiteral("The following hotfix file cannot be installed due to a firmware version mismatch\n\n") + dir;
+    QStringList expected = {title + QStringLiteral("Are you sure you want to install hotfix on selected devices?"),
+                            bad, foreign.arg(QStringLiteral("ORL K1")), mismatch + QStringLiteral("/hf%4.2.1%.bin"),
+                            mismatch + QStringLiteral("/hf5%4.2.1%.bin"), bad, foreign.arg(QStringLiteral("orl k1"))};
+    QStringList shown = boxes();
+    shown.sort();
+    expected.sort();
+    QCOMPARE(shown, expected);
+
+    // Ids 1 and 5 are one model; the second device's version fits neither.
+    QCOMPARE(m_fake.writtenTo(list[0]),
+             UpgradePackets::installHotfix(Today, "ORL K1", {dir + "/hf%4.2.1%.bin", dir + "/hf5%4.2.1%.bin"}));
+    QVERIFY(m_fake.writtenTo(list[1]).isEmpty());
+    QVERIFY(m_fake.writtenTo(list[2]).isEmpty());
+}
+
+void TestUpgradeCommands::hotfixNothingTicked()
+{
+    writeFiles(m_dir.filePath(QStringLiteral("hf/ORL K1")), {"hf%4.2.1%.bin:1"});
+    const QList<ThinclientInfo *> list = devices({"ORL K1", "ORL K2/unticked"});
+    // OK with no file ticked ends the operation without the question.
+    m_prompter->answerDialog([](QDialog *d) {
+        d->accept();
+        return d->result();
+    });
+    UpgradeCommands::installHotfix(nullptr, &list, m_settings, Today);
+    QVERIFY(boxes().isEmpty());
+
+    // A model without a directory of its own.
+    list[0]->model = QStringLiteral("HV QB");
+    UpgradeCommands::installHotfix(nullptr, &list, m_settings, Today);
+    QCOMPARE(boxes(), QStringList{QStringLiteral("Hotfix selection|Hotfix directory does not exist:\n\n")
+                                  + m_dir.filePath(QStringLiteral("hf/HV QB"))});
+    QVERIFY(m_fake.writes.isEmpty());
+    QVERIFY(m_prompter->unexpected.isEmpty());
+}
+
+QTEST_MAIN(TestUpgradeCommands)
+#include "tst_upgradecommands.moc"

@@ -1,0 +1,145 @@
+#include "upgradescan.h"
+#include "devicemodels.h"
+
+#include "devicelink/thinclientinfo.h"
+#include "devicelink/utils.h"
+
+#include <QDir>
+
+namespace UpgradeScan {
+
+// Firmware models in matching order, with the image ids each accepts.
+// Ids 4, 7 and 8 have no firmware and make a directory invalid.
+static const struct { const char *model; int ids[2]; } FirmwareFlags[] = {
+    {"ORL K1", {1, 5}},      {"ORL K2", {6, 0}},   {"Pyrel PC", {2, 0}}, {"Pyrel Server", {3, 0}},
+    {"ORL QB32", {9, 0}},    {"ORL QB64", {10, 0}}, {"ORL WY", {11, 0}},  {"ORL WY2", {12, 0}},
+    {"ORL WY3", {13, 0}},    {"HV WY", {14, 0}},   {"HV QB", {15, 0}},
+};
+
+// Client-application groups in matching order: one "Pyrel" package serves
+// every Pyrel model.
+static const struct { const char *group; int ids[2]; } ClientGroups[] = {
+    {"ORL K1", {1, 5}},   {"ORL K2", {6, 0}},  {"Pyrel", {2, 3}},  {"ORL QB32", {9, 0}}, {"ORL QB64", {10, 0}},
+    {"ORL WY", {11, 0}},  {"ORL WY2", {12, 0}}, {"ORL WY3", {13, 0}}, {"HV WY", {14, 0}},  {"HV QB", {15, 0}},
+};
+
+template <typename Row, size_t N>
+static int rowOf(const Row (&table)[N], int id)
+{
+    for (size_t i = 0; i < N; ++i)
+        if (table[i].ids[0] == id || table[i].ids[1] == id)
+            return int(i);
+    return -1;
+}
+
+static QStringList plainFiles(const QString &directory)
+{
+    return QDir(directory).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+FirmwareImages scanFirmware(const QString &directory)
+{
+    FirmwareImages images;
+    QList<bool> flags(int(std::size(FirmwareFlags)), false);
+    for (const QString &name : plainFiles(directory)) {
+        const bool kernel = name.startsWith(QLatin1String("uimage.bin"), Qt::CaseInsensitive);
+        const bool rootFs = !kernel && name.startsWith(QLatin1String("rfs_jffs2"), Qt::CaseInsensitive);
+        if (!kernel && !rootFs)
+            continue;
+        const QString path = directory + QLatin1Char('/') + name;
+        int id = 0;
+        if (!DeviceModels::readImageModelId(path, &id))
+            continue;
+        const int row = rowOf(FirmwareFlags, id);
+        if (row < 0) {
+            images.outcome = Outcome::InvalidModel;
+            return images;
+        }
+        (kernel ? images.kernelPath : images.rootFsPath) = path;
+        images.model = QLatin1String(FirmwareFlags[row].model);
+        flags[row] = true;
+    }
+    for (int row = 0; row < flags.size(); ++row)
+        if (flags[row])
+            images.models.append(QLatin1String(FirmwareFlags[row].model));
+    images.outcome = images.models.isEmpty() ? Outcome::NoFiles : Outcome::Ok;
+    return images;
+}
+
+const QStringList &firmwareModels()
+{
+    static const QStringList models = [] {
+        QStringList list;
+        for (const auto &row : FirmwareFlags)
+            list.append(QLatin1String(row.model));
+        return list;
+    }();
+    return models;
+}
+
+QString firmwareModelFor(const QString &deviceModel, const FirmwareImages &images)
+{
+    const QString model = DeviceModels::longestContainedName(deviceModel, firmwareModels());
+    return images.models.contains(model) ? model : QString();
+}
+
+ClientPackages scanClient(const QString &directory)
+{
+    ClientPackages result;
+    QList<QString> paths(int(std::size(ClientGroups)));
+    for (const QString &name : plainFiles(directory)) {
+        const QString path = directory + QLatin1Char('/') + name;
+        int id = 0;
+        if (!DeviceModels::readImageModelId(path, &id))
+            continue;
+        const int row = rowOf(ClientGroups, id);
+        if (row < 0) {
+            result.outcome = Outcome::InvalidModel;
+            return result;
+        }
+        paths[row] = path;
+    }
+    for (int row = 0; row < paths.size(); ++row)
+        if (!paths[row].isEmpty())
+            result.packages.append({QLatin1String(ClientGroups[row].group), paths[row]});
+    result.outcome = result.packages.isEmpty() ? Outcome::NoFiles : Outcome::Ok;
+    return result;
+}
+
+const ClientPackage *clientPackageFor(const QString &deviceModel, const ClientPackages &packages)
+{
+    QStringList groups;
+    for (const auto &row : ClientGroups)
+        groups.append(QLatin1String(row.group));
+    const QString group = DeviceModels::longestContainedName(deviceModel, groups);
+    for (const ClientPackage &package : packages.packages)
+        if (package.group == group)
+            return &package;
+    return nullptr;
+}
+
+QString selectedModels(const QList<ThinclientInfo *> &devices, QString *chosen)
+{
+    chosen->clear();
+    QString list;
+    bool first = true;
+    for (const ThinclientInfo *device : devices) {
+        if (!device->checked || !device->online)
+            continue;
+        if (first) {
+            first = false;
+            *chosen = device->model;
+            list = device->model;
+        } else if (device->model.compare(*chosen, Qt::CaseInsensitive) != 0 && !list.contains(device->model)) {
+            list += QLatin1String(", ") + device->model;
+        }
+    }
+    return list;
+}
+
+bool inStore(const QString &directory, const QString &storeDir)
+{
+    return storeDir.isEmpty() || Utils::pathContains(directory, storeDir);
+}
+
+} // namespace UpgradeScan
