@@ -119,9 +119,16 @@ mac() { printf '02:4B:56:%02X:%02X:%02X' $(($1 >> 16 & 255)) $(($1 >> 8 & 255)) 
 # serves them inside the namespace (started with the console below).
 updates=$home/updates
 mkdir -p "$updates/files" "$updates/temp" "$updates/trees"
-tree() {   # archive, path inside it, content
-  mkdir -p "$(dirname "$updates/trees/$1/$2")"
-  printf '%s\n' "$3" >"$updates/trees/$1/$2"
+# Every image starts with the 51-byte header that names its model id: the
+# first ten bytes complemented (magic 0xDE, the id, 0x6A, -, 0x8F, -, 0x94).
+image() {   # archive, path inside it, model id, content
+  local file=$updates/trees/$1/$2
+  mkdir -p "$(dirname "$file")"
+  {
+    printf '\x21\x'"$(printf %02x $((255 - $3)))"'\x95\xff\x70\xff\x6b\xff\xff\xff'
+    head -c 41 /dev/zero
+    printf '%s\n' "$4"
+  } >"$file"
 }
 pack() {   # archive, then the tree's top entries
   local archive=$1; shift
@@ -132,15 +139,20 @@ list_line() {   # kind, board, file, comment
   printf 'type=%s,board=%s,file=%s,md5sum=%s,size=%s,release_date=2026-12-01,comment=%s\n' \
     "$1" "$2" "$3" "$(md5sum "$f" | cut -d' ' -f1)" "$(stat -c %s "$f")" "$4"
 }
-for model in ORL_K1 ORL_QB64; do
-  tree "fw-$model-7.2.0.7z" "$model/7.2.0/uImage.bin" "demo kernel for $model"
-  tree "fw-$model-7.2.0.7z" "$model/7.2.0/rfs_jffs2.img" "demo root file system for $model"
-  pack "fw-$model-7.2.0.7z" "$model"
+# The store keeps firmware and hotfixes under the model as devices report
+# it; the simulated devices run firmware 4.2.1.
+for entry in "ORL K1:1" "ORL QB64:10"; do
+  model=${entry%:*} id=${entry#*:} archive="fw-${entry%:*}-7.2.0.7z"
+  archive=${archive// /_}
+  image "$archive" "$model/7.2.0/uImage.bin" "$id" "demo kernel for $model"
+  image "$archive" "$model/7.2.0/rfs_jffs2.img" "$id" "demo root file system for $model"
+  pack "$archive" "$model"
 done
-tree client-3.4.0.7z 3.4.0/korvaneclient.bin "demo client 3.4.0"
+image client-3.4.0.7z 3.4.0/korvaneclient-k1.bin 1 "demo client 3.4.0 for ORL K1"
+image client-3.4.0.7z 3.4.0/korvaneclient-qb64.bin 10 "demo client 3.4.0 for ORL QB64"
 pack client-3.4.0.7z 3.4.0
-tree hf-ORL_K1-12.7z ORL_K1/hf12.bin "demo hotfix 12"
-pack hf-ORL_K1-12.7z ORL_K1
+image hf-ORL_K1-12.7z "ORL K1/hf%4.2.1%.bin" 1 "demo hotfix for ORL K1 firmware 4.2.1"
+pack hf-ORL_K1-12.7z "ORL K1"
 printf 'Korvane demo release notes\n' >"$updates/files/release-notes.txt"
 {
   printf 'type=server,name="Demo (this machine)",value=http://127.0.0.1:8680/get?file=\n'
