@@ -100,6 +100,7 @@ int DownloadManager::start()
     m_errorCount = 0;
     m_lastPercent = 0;
     m_body = Body::Undecided;
+    m_received = 0;
 
     m_request = QNetworkRequest(QUrl(m_baseUrl + m_remoteName));
     m_request.setRawHeader("User-Agent", UserAgent);
@@ -184,6 +185,7 @@ void DownloadManager::writeAvailable()
     const QByteArray data = m_reply->readAll();
     if (m_body != Body::Write)
         return;
+    m_received += data.size();
     if (m_partial.write(data) != data.size())
         ++m_errorCount;
     if (m_hasMd5)
@@ -239,6 +241,13 @@ void DownloadManager::onFinished()
         return;
     }
 
+    // A connection closed before the announced length is not always reported
+    // as an error; the partial file is kept for the resume all the same.
+    const QVariant announced = m_reply->header(QNetworkRequest::ContentLengthHeader);
+    if (!m_error && m_body == Body::Write && announced.isValid() && m_received < announced.toLongLong()) {
+        ++m_errorCount;
+        m_error = true;
+    }
     if (m_error) {
         // A range the server cannot serve would be asked for again and again.
         if (httpStatus(m_reply) == 416)

@@ -94,6 +94,7 @@ private:
     bool m_error = false;
     qint64 m_offset = 0;
     qint64 m_size = -1;
+    qint64 m_received = 0;   // body bytes of the current reply
     int m_errorCount = 0;
     int m_lastPercent = 0;
     int m_redirects = 0;
