@@ -125,6 +125,7 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
     wizardTimer = new QTimer(this);
     // Every wizard step stops the timer first, so each start is one firing.
     wizardTimer->setSingleShot(true);
+    connect(wizardTimer, &QTimer::timeout, this, &MainWindow::onWizardTimerFired);
     whiteListTimer = new QTimer(this);
     connect(whiteListTimer, &QTimer::timeout, this, &MainWindow::onWhiteListTimerTriggered);
 

@@ -279,6 +279,8 @@ public slots:
     void onDownloadCompleted(int errorCount, qint64 bytes);
     void onAutoUpdateTimerFired();
     void on_actionWizard_triggered();
+    // One step of the set-up wizard per firing of its timer.
+    void onWizardTimerFired();
     void on_actionClear_updates_cache_triggered();
     void on_actionDownload_updates_triggered();
     void on_download_updates_triggered();

@@ -108,6 +108,9 @@ int DownloadManager::start()
     m_request.setRawHeader("Accept-Encoding", "identity");
     // Redirects are ours to judge (only "?file=" targets are followed).
     m_request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    // A server that stops sending would leave the update run, and the set-up
+    // wizard waiting on it, without an end: a silent transfer fails instead.
+    m_request.setTransferTimeout(SilentTransferTimeoutMs);
 
     if (QFileInfo::exists(m_localPath) && !QFile::remove(m_localPath))
         return -1;

@@ -26,6 +26,8 @@ class DownloadManager : public QObject
 {
     Q_OBJECT
 public:
+    // A transfer that receives nothing for this long fails with an error.
+    static constexpr int SilentTransferTimeoutMs = 60000;
     // Redirects followed for one start before the transfer is given up.
     static constexpr int MaxRedirects = 5;
 
