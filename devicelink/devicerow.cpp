@@ -4,7 +4,7 @@
 
 #include <QBrush>
 #include <QPointer>
-#include <QSet>
+#include <QHash>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
@@ -13,13 +13,14 @@
 #include <utility>
 
 namespace {
-// The rows of one model whose cells changed in this pass of the event loop.
-// A view answers a changed cell by looking its row up among all the rows it
-// shows, from the last one it found; a fleet's reports change a few cells
-// each of thousands of rows, so a signal per cell would make that search
-// thousands of times a second. The views hear of each changed row once,
-// when the pass's posted events run (before anything is painted), in the
-// order they show the rows, so that each search starts next to the last.
+// The cells of one model changed in this pass of the event loop, by row. A
+// view answers a changed cell by looking its row up among all the rows it
+// shows, from the last one it found, and a range of cells by doing so for
+// each of them; a fleet's reports change a few cells each of thousands of
+// rows. The views hear of each changed row once, when the pass's posted
+// events run (before anything is painted): the span of its changed cells,
+// rows in the order they are shown, so that each search starts next to the
+// last.
 class PendingRows : public QObject
 {
 public:
@@ -37,40 +38,45 @@ public:
         return last = new PendingRows(model);
     }
 
-    // A report writes several cells of one row in a row; the row is noted
-    // once.
     void mark(const QStandardItem *cell)
     {
         const QStandardItem *parent = cell->parent();
-        const int row = cell->row();
-        if (parent == m_lastParent && row == m_lastRow && !m_rows.isEmpty())
-            return;
-        if (m_rows.isEmpty())
-            QMetaObject::invokeMethod(this, [this] { flush(); }, Qt::QueuedConnection);
-        m_lastParent = parent;
-        m_lastRow = row;
-        m_rows.insert(QPersistentModelIndex(cell->index().siblingAtColumn(0)));
+        const int row = cell->row(), column = cell->column();
+        // A report writes several cells of one row in a row.
+        if (m_rows.isEmpty() || parent != m_lastParent || row != m_lastRow) {
+            if (m_rows.isEmpty())
+                QMetaObject::invokeMethod(this, [this] { flush(); }, Qt::QueuedConnection);
+            m_lastParent = parent;
+            m_lastRow = row;
+            const QPersistentModelIndex key(cell->index().siblingAtColumn(0));
+            m_last = m_rows.find(key);
+            if (m_last == m_rows.end())
+                m_last = m_rows.insert(key, {column, column});
+        }
+        m_last->first = qMin(m_last->first, column);
+        m_last->second = qMax(m_last->second, column);
     }
 
     void flush()
     {
         // Rows removed since their cells changed have nothing left to show.
-        QList<QModelIndex> rows;
-        for (const QPersistentModelIndex &row : std::as_const(m_rows))
-            if (row.isValid())
-                rows << QModelIndex(row);
+        QList<QPair<QModelIndex, QPair<int, int>>> rows;
+        for (auto it = m_rows.cbegin(); it != m_rows.cend(); ++it)
+            if (it.key().isValid())
+                rows.append({QModelIndex(it.key()), it.value()});
         m_rows.clear();
-        std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) {
-            const QModelIndex pa = a.parent(), pb = b.parent();
-            return pa != pb ? pa < pb : a.row() < b.row();
+        std::sort(rows.begin(), rows.end(), [](const auto &a, const auto &b) {
+            const QModelIndex pa = a.first.parent(), pb = b.first.parent();
+            return pa != pb ? pa < pb : a.first.row() < b.first.row();
         });
-        for (const QModelIndex &first : rows)
-            emit m_model->dataChanged(first, first.siblingAtColumn(m_model->columnCount(first.parent()) - 1));
+        for (const auto &[row, span] : std::as_const(rows))
+            emit m_model->dataChanged(row.siblingAtColumn(span.first), row.siblingAtColumn(span.second));
     }
 
 private:
     QStandardItemModel *m_model;
-    QSet<QPersistentModelIndex> m_rows;
+    QHash<QPersistentModelIndex, QPair<int, int>> m_rows;   // first and last changed column
+    QHash<QPersistentModelIndex, QPair<int, int>>::iterator m_last;
     const QStandardItem *m_lastParent = nullptr;
     int m_lastRow = -1;
 };
