@@ -26,6 +26,7 @@ class QStatusBar;
 class QTimer;
 class QUdpSocket;
 class DeptInfo;
+class DlgConnectionType;
 class SSLServer;
 class ThinclientInfo;
 
@@ -171,6 +172,11 @@ public:
     // ticked devices (device null) or one device (the wizard). 0 or -1.
     int upgradeFirmware(ThinclientInfo *device, const QString &directory);
 
+    // Access protocol: the two roads that leave the generic command
+    // (displayaccess/).
+    void sendConnectionManagerImages();
+    void sendSignageFileLists(const DlgConnectionType &dialog);
+
 public slots:
     void newLocalSocketConnection();
     void onSetBroadcastBtnState(bool state);
@@ -253,6 +259,11 @@ public slots:
 
     // Configuration profiles (profiles/).
     void on_actionProfileManager_triggered();
+
+    // Access protocol and its help request (displayaccess/).
+    void on_actionSet_connection_type_triggered();
+    void on_actionSet_remote_server_protocol_triggered();
+    void onActionGet_remote_protocol_help_triggered(int typeCode);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

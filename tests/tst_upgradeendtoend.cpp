@@ -98,7 +98,7 @@ void TestUpgradeEndToEnd::cleanupTestCase()
 {
     delete m_devices;
     // Let the console see the devices go and close their transfers.
-    QTest::qWaitFor(
+    const bool gone = QTest::qWaitFor(
         [this] {
             for (const ThinclientInfo *info : std::as_const(m_window->devices))
                 if (info->online)
@@ -108,6 +108,7 @@ void TestUpgradeEndToEnd::cleanupTestCase()
         10000);
     delete m_window;
     delete m_prompter;
+    QVERIFY(gone);
 }
 
 void TestUpgradeEndToEnd::devicesFetchWhatTheyAreTold_data()

@@ -1,5 +1,6 @@
 // korvane-sim: starts simulated devices against a console on loopback or in
 // the test namespace, and runs until stopped or for a given time.
+#include "accessprotocolagent.h"
 #include "deviceagent.h"
 #include "keyboardresponder.h"
 #include "signageagent.h"
@@ -72,7 +73,8 @@ int main(int argc, char *argv[])
                                           QStringLiteral("ms"), QStringLiteral("0"));
     const QCommandLineOption agentsOpt(QStringLiteral("agents"),
                                        QStringLiteral("Answer storage scans and signage syncs through file transfer, "
-                                                      "USB list requests and keyboard settings."));
+                                                      "USB list requests, keyboard settings and access-protocol "
+                                                      "help requests."));
     parser.addOptions({hostOpt, portOpt, countOpt, versionOpt, firstOpt, discoverOpt, udpPortOpt, bindOpt, durationOpt,
                        reconnectOpt, agentsOpt});
     parser.process(app);
@@ -99,6 +101,7 @@ int main(int argc, char *argv[])
             auto *agent = new DeviceAgent(device);
             new UsbResponder(device);
             new KeyboardResponder(device);
+            new AccessProtocolAgent(device);
             const QString name = device->config().deviceName;
             QObject::connect(agent->storage(), &StorageAgent::listUploaded, &app, [&out, name](bool ok) {
                 out << "korvane-sim: " << name << (ok ? ": block-device list uploaded" : ": block-device list refused")
