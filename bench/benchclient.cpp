@@ -97,6 +97,10 @@ void BenchClient::onCommand(const QByteArray &line)
         sendStatus();
     else if (line.startsWith("download "))
         download(QString::fromLocal8Bit(line.mid(9)));
+    else if (line.startsWith("ask ")) {
+        const qsizetype space = line.lastIndexOf(' ');
+        askWithoutReading(QString::fromLocal8Bit(line.mid(4, space - 4)), line.mid(space + 1).toInt());
+    }
     else if (line == "quit")
         QCoreApplication::exit(0);
 }
@@ -124,6 +128,23 @@ void BenchClient::sendStatus()
         if (m_devices.at(i)->sendRaw(statusBurst(m_options.firstIndex + i, m_options.messages)) > 0)
             ++sent;
     say("sent " + QByteArray::number(sent));
+}
+
+void BenchClient::askWithoutReading(const QString &path, int chunks)
+{
+    int asked = 0;
+    for (SimDevice *device : std::as_const(m_devices)) {
+        QSslSocket *socket = device->socket();
+        if (!socket)
+            continue;
+        // Nothing takes the answers out of the socket, whose small buffer
+        // then leaves them to the network and the console.
+        QObject::disconnect(socket, &QSslSocket::readyRead, device, nullptr);
+        socket->setReadBufferSize(64);
+        if (device->sendRaw(FileMessages::openRead(path) + FileMessages::readChunk(4092).repeated(chunks)) > 0)
+            ++asked;
+    }
+    say("asked " + QByteArray::number(asked));
 }
 
 void BenchClient::download(const QString &path)

@@ -26,6 +26,8 @@ struct ClientOptions {
 //   "received N"            every device got a frame of type 6 (the fan-out command)
 //   "status"   -> "sent N"  each device wrote its status messages
 //   "download PATH" -> "downloaded BYTES OK"  each device fetched PATH (9/11/10)
+//   "ask PATH N" -> "asked N"  each device stopped reading, then asked for N
+//                           chunks of PATH at once (9, N x 11)
 // The process ends when its standard input closes, or after ten minutes.
 class BenchClient : public QObject
 {
@@ -45,6 +47,7 @@ private:
     void onStdin();
     void sendStatus();
     void download(const QString &path);
+    void askWithoutReading(const QString &path, int chunks);
 
     ClientOptions m_options;
     QList<SimDevice *> m_devices;

@@ -273,6 +273,22 @@ int runAll(int devices, int clients, int repeat, int fileMiB, int md5MiB, int tr
                     QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("<= 40 KiB"), kib > 0 && kib <= 40};
     }
 
+    fprintf(stderr, "korvane-bench: devices that ask and never read (200 x 1000 chunks)\n");
+    QList<double> unread, reading;
+    const QStringList unreadArgs{QStringLiteral("--server"), QStringLiteral("--bench"), QStringLiteral("unread"),
+                                 QStringLiteral("--devices"), QStringLiteral("200"), QStringLiteral("--clients"),
+                                 QString::number(clients)};
+    for (int r = 0; r < repeat; ++r) {
+        unread << runChild(unreadArgs).value(QStringLiteral("rss"));
+        reading << runChild(unreadArgs + QStringList{QStringLiteral("--reading")}).value(QStringLiteral("rss"));
+    }
+    {
+        const double u = median(unread) / (1 << 20), w = median(reading) / (1 << 20);
+        rows << Row{QStringLiteral("resident memory, 200 devices ask 1000 chunks, read none"),
+                    number(u, 0) + QStringLiteral(" MiB"), number(w, 0) + QStringLiteral(" MiB (reading)"),
+                    number(u / w, 2) + QStringLiteral(" x"), QStringLiteral("<= 1.5 x"), w > 0 && u / w <= 1.5};
+    }
+
     fprintf(stderr, "korvane-bench: Utils::fileMd5 on %d MiB\n", md5MiB);
     const Figures md5 = md5Bench(md5MiB);
     {
@@ -306,7 +322,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption serverOpt(QStringLiteral("server"), QStringLiteral("Run one benchmark's server."));
     const QCommandLineOption treeOpt(QStringLiteral("tree"), QStringLiteral("Run the tree benchmark."));
     const QCommandLineOption bareOpt(QStringLiteral("bare"), QStringLiteral("Use the bare TLS loop."));
-    const QCommandLineOption benchOpt(QStringLiteral("bench"), QStringLiteral("registration, download or status."),
+    const QCommandLineOption readingOpt(QStringLiteral("reading"), QStringLiteral("Devices read their answers (unread)."));
+    const QCommandLineOption benchOpt(QStringLiteral("bench"), QStringLiteral("registration, download, status or unread."),
                                       QStringLiteral("name"));
     const QCommandLineOption portOpt(QStringLiteral("port"), QStringLiteral("Server port (client)."), QStringLiteral("port"));
     const QCommandLineOption countOpt(QStringLiteral("count"), QStringLiteral("Devices of this client."), QStringLiteral("n"), QStringLiteral("1"));
@@ -319,7 +336,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption largeOpt(QStringLiteral("large"), QStringLiteral("Fleet size of the tree benchmark."), QStringLiteral("n"), QStringLiteral("10000"));
     const QCommandLineOption repeatOpt(QStringLiteral("repeat"), QStringLiteral("Runs of each benchmark (median)."), QStringLiteral("n"), QStringLiteral("3"));
     parser.addOptions({clientOpt, serverOpt, treeOpt, bareOpt, benchOpt, portOpt, countOpt, firstOpt, devicesOpt, clientsOpt,
-                       messagesOpt, fileOpt, md5Opt, largeOpt, repeatOpt});
+                       messagesOpt, fileOpt, md5Opt, largeOpt, repeatOpt, readingOpt});
     parser.process(*app);
 
     if (parser.isSet(clientOpt)) {
@@ -336,6 +353,7 @@ int main(int argc, char *argv[])
         ServerRunOptions options;
         options.bench = parser.value(benchOpt);
         options.bare = parser.isSet(bareOpt);
+        options.reading = parser.isSet(readingOpt);
         options.devices = qMax(1, parser.value(devicesOpt).toInt());
         options.clients = qBound(1, parser.value(clientsOpt).toInt(), options.devices);
         options.messages = qMax(1, parser.value(messagesOpt).toInt());

@@ -198,6 +198,8 @@ int runServer(const ServerRunOptions &options)
     const QString file = fileDir + QStringLiteral("/image.bin");
     if (options.bench == QLatin1String("download"))
         makeFile(file, options.fileMiB);
+    if (options.bench == QLatin1String("unread"))
+        makeFile(file, int((qint64(options.chunks) * 4092 + (1 << 20) - 1) >> 20));
 
     settle(300);
     const qint64 rssBefore = ProcStats::residentBytes();
@@ -251,6 +253,30 @@ int runServer(const ServerRunOptions &options)
             return 1;
         }
         result << QStringLiteral("download_mib_s=%1").arg(double(bytes) / (1 << 20) / seconds, 0, 'f', 1);
+    } else if (options.bench == QLatin1String("unread") && console) {
+        // Devices that ask for a file's chunks and read none of the answers,
+        // against devices that download as much and read it all.
+        settle(200);
+        if (options.reading) {
+            clients.tell("download " + file.toLocal8Bit());
+            if (!waitFor([&] { return clients.lines("downloaded") == clients.size(); }))
+                return 1;
+        } else {
+            clients.tell("ask " + file.toLocal8Bit() + ' ' + QByteArray::number(options.chunks));
+            if (!waitFor([&] { return clients.lines("asked") == clients.size(); }))
+                return 1;
+        }
+        // Until the answers waiting stop growing.
+        qint64 queued = -1, last = -2;
+        while (queued != last) {
+            last = queued;
+            settle(1000);
+            queued = 0;
+            for (QSslSocket *socket : console->devices.keys())
+                queued += SSLServer::queuedAnswers(socket);
+        }
+        result << QStringLiteral("rss=%1").arg(ProcStats::residentBytes())
+               << QStringLiteral("queued=%1").arg(queued);
     } else if (options.bench == QLatin1String("status")) {
         settle(500);
         const qint64 expectedFrames = qint64(options.devices) * (options.messages + 1);

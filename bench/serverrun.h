@@ -4,12 +4,14 @@
 #include <QString>
 
 struct ServerRunOptions {
-    QString bench;            // "registration" (with memory and fan-out), "download" or "status"
+    QString bench;            // "registration" (with memory and fan-out), "download", "status" or "unread"
     bool bare = false;        // the bare TLS loop instead of the console's server
     int devices = 1000;
     int clients = 4;          // client processes the devices are spread over
     int messages = 100;       // status messages per device
     int fileMiB = 32;         // size of the downloaded file
+    int chunks = 1000;        // "unread": chunks each device asks for
+    bool reading = false;     // "unread": the devices download instead, reading every answer
 };
 
 // The server process of one benchmark run: sets up the console's device

@@ -25,6 +25,13 @@ DlgEditWhiteList::DlgEditWhiteList(QWidget *parent, const QString &directory)
     loadDeviceLists(directory);
     loadWhiteList(directory);
     fillTable();
+    if (deviceLines.cutLists() > 0)
+        ui->label->setText(ui->label->text()
+                           + QStringLiteral("\n %1 of the clients' lists were too long: only the first %2 lines "
+                                            "or %3 KiB of each are shown.")
+                                 .arg(deviceLines.cutLists())
+                                 .arg(BlockDeviceList::MaxListLines)
+                                 .arg(BlockDeviceList::MaxListBytes / 1024));
     ui->table->setEnabled(!ui->checkBox->isChecked());
     connect(ui->checkBox, &QCheckBox::clicked, this, &DlgEditWhiteList::onCheckBoxClicked);
 }

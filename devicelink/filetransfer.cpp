@@ -5,18 +5,64 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QStorageInfo>
+#include <QTemporaryFile>
+
+#include <cstdio>
 
 // Files moving between the console and a device, one request at a time, the
 // device asking and the console answering. A device holds at most one open
 // transfer, in its record. Paths and names come from the device and are
 // trusted for nothing: downloads must resolve, links and all, into one of the
 // configured directories, and uploads land only in the temporary directory.
+// A device may fill neither the disk nor another device's files: an upload
+// grows under a temporary name, has a size limit, stops while the disk runs
+// low, and takes its own name only once the device closes it whole.
 
 namespace {
 
 constexpr quint8 ReplyType = 7;
 constexpr quint8 WhiteListType = 49;
+constexpr qint64 MiB = 1 << 20;
+constexpr qint64 MaxUpload = 64 * MiB;
+constexpr qint64 MinFreeSpace = 256 * MiB;
+const char DepartmentFile[] = "KorvaneManager.ini";
+
+SSLServer::FreeSpaceProbe freeSpaceProbe;
+
+bool lowOnSpace(const QString &dir)
+{
+    const qint64 free = freeSpaceProbe ? freeSpaceProbe(dir) : QStorageInfo(dir).bytesAvailable();
+    return free < MinFreeSpace;
+}
+
+// An upload in progress; it removes its file unless it was put in place.
+class Upload : public QTemporaryFile
+{
+public:
+    using QTemporaryFile::QTemporaryFile;
+    QString target;
+};
+
+// Devices name their uploads after their MAC address ("001122334455_…"). A
+// name that starts with any other device's address is not this device's to
+// read or write.
+bool isForeignDeviceFile(const QString &fileName, const QString &ownMac)
+{
+    const qsizetype cut = fileName.indexOf(QLatin1Char('_'));
+    if (cut < 0)
+        return false;
+    QString prefix = fileName.left(cut);
+    prefix.remove(QLatin1Char(':')).remove(QLatin1Char('-'));
+    static const QRegularExpression mac(QStringLiteral("^[0-9A-Fa-f]{12}$"));
+    if (!mac.match(prefix).hasMatch())
+        return false;
+    QString own = ownMac;
+    own.remove(QLatin1Char(':')).remove(QLatin1Char('-'));
+    return prefix.compare(own, Qt::CaseInsensitive) != 0;
+}
 
 // Where a device may read from. Signage content is fetched with a non-zero
 // sub-code, so those directories count only then.
@@ -47,7 +93,8 @@ QString resolveDownload(QSettings *settings, const QString &requested, quint8 su
     if (!settings || requested.isEmpty())
         return QString();
     const QString file = QFileInfo(requested).canonicalFilePath();
-    if (file.isEmpty())
+    // The department file lists every MAC address of the fleet.
+    if (file.isEmpty() || QFileInfo(file).fileName().compare(QLatin1String(DepartmentFile), Qt::CaseInsensitive) == 0)
         return QString();
     for (const auto &d : readableDirs) {
         if (d.signageOnly && subCode == 0)
@@ -65,7 +112,7 @@ QString resolveDownload(QSettings *settings, const QString &requested, quint8 su
 // Files the console itself keeps in the temporary directory. A device's
 // upload shares that directory and must never replace one of them.
 const char *const consoleFiles[] = {
-    "KorvaneManager.ini", "whitelist.txt", "dsi_file_list_op1.txt", "dsi_file_list_op2.txt",
+    DepartmentFile, "whitelist.txt", "dsi_file_list_op1.txt", "dsi_file_list_op2.txt",
     "dsi_file_list_op3.txt", "rem_proto_help.txt", "downloadlist.txt",
 };
 
@@ -81,14 +128,26 @@ bool isPlainFileName(const QString &name)
     return true;
 }
 
-void discardTransfer(ThinclientInfo *record)
+void endTransfer(ThinclientInfo *record)
 {
+    // An upload that got whole takes its name; a cut one goes with its file.
+    if (auto *upload = dynamic_cast<Upload *>(record->transferFile); upload && upload->isOpen()
+        && upload->flush()) {
+        upload->close();
+        // The rename replaces whatever has the name (even a pipe or a link)
+        // without writing into it.
+        if (std::rename(QFile::encodeName(upload->fileName()).constData(),
+                        QFile::encodeName(upload->target).constData()) == 0)
+            upload->setAutoRemove(false);
+    }
     record->transferFile->close();
     delete record->transferFile;
     record->transferFile = nullptr;
 }
 
 } // namespace
+
+void SSLServer::setFreeSpaceProbe(FreeSpaceProbe probe) { freeSpaceProbe = probe; }
 
 QByteArray SSLServer::replyFrame(quint8 code, const QString &text)
 {
@@ -116,7 +175,7 @@ void SSLServer::handleFileOpenRead(QSslSocket *socket, const char *message, int 
     PayloadReader in(message, length, Wire::HeaderSize + 1);
     const quint8 subCode = length > 1 ? quint8(message[1]) : 0;
     const QString path = resolveDownload(settings, in.asciiZ(), subCode);
-    if (path.isEmpty()) {
+    if (path.isEmpty() || isForeignDeviceFile(QFileInfo(path).fileName(), record->macAddress)) {
         sendReply(socket, TransferReply::NotAllowed);
         return;
     }
@@ -168,7 +227,7 @@ void SSLServer::handleFileClose(QSslSocket *socket, const char *, int)
 {
     ThinclientInfo *record = registeredRecord(socket);
     if (record && record->transferFile)
-        discardTransfer(record);
+        endTransfer(record);
 }
 
 void SSLServer::handleFileOpenWrite(QSslSocket *socket, const char *message, int length)
@@ -182,7 +241,7 @@ void SSLServer::handleFileOpenWrite(QSslSocket *socket, const char *message, int
     }
     PayloadReader in(message, length);
     const QString name = in.asciiZ();
-    if (!isPlainFileName(name)) {
+    if (!isPlainFileName(name) || isForeignDeviceFile(name, record->macAddress)) {
         sendReply(socket, TransferReply::BadName);
         return;
     }
@@ -193,15 +252,19 @@ void SSLServer::handleFileOpenWrite(QSslSocket *socket, const char *message, int
         return;
     }
     const QString path = dir + QLatin1Char('/') + name;
-    // Truncating through a link would overwrite whatever it points at.
-    if (QFileInfo(path).isSymLink()) {
+    // Only a regular file is replaced: not a link, a pipe, a device or a
+    // directory.
+    const QFileInfo existing(path);
+    if (existing.isSymLink() || (existing.exists() && !existing.isFile()) || lowOnSpace(dir)) {
         sendReply(socket, TransferReply::CannotOpen);
         return;
     }
     // A file that cannot be created stays the device's transfer until its
     // message 10, as the device expects to close what it asked to open.
-    record->transferFile = new QFile(path);
-    if (!record->transferFile->open(QIODevice::ReadWrite | QIODevice::Truncate)) {
+    auto *upload = new Upload(dir + QStringLiteral("/.upload-XXXXXX"));
+    upload->target = path;
+    record->transferFile = upload;
+    if (!upload->open()) {
         sendReply(socket, TransferReply::CannotOpen);
         return;
     }
@@ -225,10 +288,16 @@ void SSLServer::handleFileWriteChunk(QSslSocket *socket, const char *message, in
     const QByteArray chunk = in.bytes(qMin(announced, TransferReply::MaxChunk));
     if (chunk.isEmpty())
         return;
-    if (file->write(chunk) != chunk.size() || !file->flush()) {
+    const qint64 before = file->size();
+    const qint64 after = before + chunk.size();
+    const bool refused = after > MaxUpload
+        || (before / MiB != after / MiB && lowOnSpace(tempDir(settings)));
+    if (refused || file->write(chunk) != chunk.size() || !file->flush()) {
         // A partial file would pass for a whole upload: remove it (closing
         // it), so the device's later chunks are refused until it closes.
         file->remove();
+        if (refused)
+            sendReply(socket, TransferReply::NoWriteFile);
     }
 }
 

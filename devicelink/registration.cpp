@@ -172,6 +172,7 @@ bool SSLServer::parseRegistration(const char *message, int length, ThinclientInf
         return false;
     const qint8 subCode = qint8(message[1]);
     PayloadReader reader(message, length);
+    reader.limitTexts(Wire::MaxStoredText);
     if (isVersion2(subCode))
         parseVersion2(reader, into);
     else

@@ -23,6 +23,7 @@ const char DefaultCertPath[] = ":/certs/resources/certs/server.crt";
 const char DefaultKeyPath[] = ":/certs/resources/certs/server.pknp";
 
 constexpr int ReadBufferSize = 8192;
+constexpr qint64 FlushSlice = 16 * 1024;
 constexpr int ListenBacklog = 4096;
 constexpr quint8 CmdServerDate = 0x05;
 constexpr quint8 ServerDateSubCode = 0x01;
@@ -38,6 +39,7 @@ QByteArray readWhole(const QString &path)
 } // namespace
 
 static SSLServer::WriteHook writeHook;
+static SSLServer::QueueProbe queueProbe;
 
 SSLServer::SSLServer(QObject *parent, QMap<QSslSocket *, ThinclientInfo *> *devices, QSettings *settings)
     : QTcpServer(parent), devices(devices), settings(settings)
@@ -54,7 +56,7 @@ SSLServer::~SSLServer()
     for (QSslSocket *socket : findChildren<QSslSocket *>(Qt::FindDirectChildrenOnly))
         socket->disconnect(this);
     for (Connection *c : std::as_const(m_connections)) {
-        delete c->handshakeTimer;
+        delete c->deadline;
         delete c;
     }
     m_connections.clear();
@@ -108,6 +110,15 @@ bool SSLServer::loadTlsMaterial()
 }
 
 void SSLServer::setWriteHook(WriteHook hook) { writeHook = hook; }
+void SSLServer::setQueueProbe(QueueProbe probe) { queueProbe = probe; }
+
+qint64 SSLServer::queuedAnswers(QSslSocket *socket)
+{
+    if (queueProbe)
+        return queueProbe(socket);
+    // Plain bytes not yet encrypted, then records not yet taken by the kernel.
+    return socket ? socket->bytesToWrite() + socket->encryptedBytesToWrite() : 0;
+}
 
 qint64 SSLServer::writeToDevice(QSslSocket *socket, const char *data, int length)
 {
@@ -175,29 +186,27 @@ void SSLServer::incomingConnection(qintptr socketDescriptor)
     connect(socket, &QSslSocket::connected, this, &SSLServer::onConnected);
     connect(socket, &QSslSocket::stateChanged, this, &SSLServer::onStateChanged);
     connect(socket, &QSslSocket::sslErrors, this, &SSLServer::onSslErrors);
+    connect(socket, &QSslSocket::encryptedBytesWritten, this, [this, socket] { answersSent(socket); });
     // Whoever deletes a socket, its connection state and pending records go
     // with it, so nothing keeps a dangling pointer.
-    connect(socket, &QObject::destroyed, this, [this, socket] {
-        if (newSocket == socket)
-            newSocket = nullptr;
-        releaseConnection(socket);
-        for (int i = pendingDevices.size() - 1; i >= 0; --i)
-            if (pendingDevices.at(i)->socket == socket)
-                delete pendingDevices.takeAt(i);
-    });
-
-    auto *c = new Connection;
-    // A socket that never finishes its handshake would hold its descriptor
-    // and buffers for good.
-    c->handshakeTimer = new QTimer;
-    c->handshakeTimer->setSingleShot(true);
-    c->handshakeTimer->setInterval(m_handshakeTimeoutMs);
-    connect(c->handshakeTimer, &QTimer::timeout, this, [this, socket] { onHandshakeTimeout(socket); });
-    m_connections.insert(socket, c);
-    c->handshakeTimer->start();
-
+    connect(socket, &QObject::destroyed, this, [this, socket] { forget(socket); });
+    track(socket);
     socket->setSslConfiguration(m_tlsConfig);
     socket->startServerEncryption();
+}
+
+void SSLServer::track(QSslSocket *socket)
+{
+    if (!socket || m_connections.contains(socket))
+        return;
+    auto *c = new Connection;
+    // A socket that never finishes its handshake, or never registers after
+    // it, would hold its descriptor and buffers for good.
+    c->deadline = new QTimer;
+    c->deadline->setSingleShot(true);
+    connect(c->deadline, &QTimer::timeout, this, [this, socket] { onDeadline(socket); });
+    m_connections.insert(socket, c);
+    c->deadline->start(m_handshakeTimeoutMs);
 }
 
 SSLServer::Connection *SSLServer::connectionFor(QSslSocket *socket)
@@ -210,8 +219,18 @@ void SSLServer::releaseConnection(QSslSocket *socket)
     Connection *c = m_connections.take(socket);
     if (!c)
         return;
-    delete c->handshakeTimer;
+    delete c->deadline;
     delete c;
+}
+
+void SSLServer::forget(QSslSocket *socket)
+{
+    if (newSocket == socket)
+        newSocket = nullptr;
+    releaseConnection(socket);
+    for (int i = pendingDevices.size() - 1; i >= 0; --i)
+        if (pendingDevices.at(i)->socket == socket)
+            delete pendingDevices.takeAt(i);
 }
 
 void SSLServer::retireSocket(QSslSocket *socket)
@@ -219,20 +238,14 @@ void SSLServer::retireSocket(QSslSocket *socket)
     if (!socket)
         return;
     socket->disconnect(this);
-    releaseConnection(socket);
-    for (int i = pendingDevices.size() - 1; i >= 0; --i)
-        if (pendingDevices.at(i)->socket == socket)
-            delete pendingDevices.takeAt(i);
-    if (newSocket == socket)
-        newSocket = nullptr;
+    forget(socket);
     socket->abort();
     socket->deleteLater();
 }
 
-void SSLServer::onHandshakeTimeout(QSslSocket *socket)
+void SSLServer::onDeadline(QSslSocket *socket)
 {
-    const Connection *c = connectionFor(socket);
-    if (c && !c->passed)
+    if (connectionFor(socket) && !registeredRecord(socket))
         retireSocket(socket);
 }
 
@@ -249,31 +262,24 @@ void SSLServer::readSocket(QSslSocket *socket)
         socket->readAll();
         return;
     }
-    if (!c->passed) {
-        authenticateClient(socket);
+    // Held bytes stay in the socket, whose bounded buffer then stops taking
+    // from the network: the device's own sending stalls, not the console.
+    if (c->held)
         return;
-    }
-    c->frames.append(socket->readAll());
-    dispatchBuffered(socket);
+    receive(socket, socket->readAll());
 }
 
-void SSLServer::dispatchBuffered(QSslSocket *socket)
-{
-    QByteArray frame;
-    // A handler may close the connection; look the state up again each time.
-    while (Connection *c = connectionFor(socket)) {
-        if (!c->frames.next(&frame))
-            return;
-        dispatchFrame(socket, frame);
-    }
-}
-
-void SSLServer::authenticateClient(QSslSocket *socket)
+void SSLServer::receive(QSslSocket *socket, const QByteArray &bytes)
 {
     Connection *c = connectionFor(socket);
-    if (!c || c->passed)
+    if (!c)
         return;
-    c->lineBuffer.append(socket->readAll());
+    if (c->passed) {
+        c->frames.append(bytes);
+        dispatchBuffered(socket);
+        return;
+    }
+    c->lineBuffer.append(bytes);
     const qsizetype end = c->lineBuffer.indexOf('\n');
     if (end < 0) {
         if (c->lineBuffer.size() > MaxHandshakeLine)
@@ -295,8 +301,7 @@ void SSLServer::authenticateClient(QSslSocket *socket)
     const QByteArray rest = c->lineBuffer.mid(end + 1);
     c->lineBuffer = QByteArray();
     c->passed = true;
-    delete c->handshakeTimer;
-    c->handshakeTimer = nullptr;
+    c->deadline->start(m_registrationTimeoutMs);
 
     auto *record = new ThinclientInfo;
     record->checked = false;
@@ -311,6 +316,47 @@ void SSLServer::authenticateClient(QSslSocket *socket)
 
     c->frames.append(rest);
     dispatchBuffered(socket);
+}
+
+void SSLServer::dispatchBuffered(QSslSocket *socket)
+{
+    QByteArray frame;
+    // A handler, or anything its nested event loop runs, may close the
+    // connection and delete the socket; the state is looked up again before
+    // the socket is touched.
+    while (connectionFor(socket)) {
+        // Encrypting a long run of answers in one go leaves TLS buffers of
+        // its size behind for the rest of the connection: hand them on in
+        // slices.
+        if (socket->bytesToWrite() > FlushSlice)
+            socket->flush();
+        Connection *c = connectionFor(socket);
+        if (!c)
+            return;
+        c->held = queuedAnswers(socket) > MaxQueuedAnswers;
+        if (c->held || !c->frames.next(&frame))
+            return;
+        dispatchFrame(socket, frame);
+    }
+}
+
+void SSLServer::answersSent(QSslSocket *socket)
+{
+    const Connection *c = connectionFor(socket);
+    if (!c || !c->held || queuedAnswers(socket) > MaxQueuedAnswers)
+        return;
+    dispatchBuffered(socket);
+    // What arrived while held raised no further signal.
+    c = connectionFor(socket);
+    if (c && !c->held && socket->bytesAvailable() > 0)
+        readSocket(socket);
+}
+
+void SSLServer::authenticateClient(QSslSocket *socket)
+{
+    const Connection *c = connectionFor(socket);
+    if (c && !c->passed)
+        receive(socket, socket->readAll());
 }
 
 bool SSLServer::checkHandshakeLine(const QByteArray &line, QByteArray *answer)

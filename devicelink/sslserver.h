@@ -31,6 +31,11 @@ public:
     static const char *const ConsolePassPhrase;   // the console proves itself with it
     static constexpr int MaxHandshakeLine = 8192;
     static constexpr int DefaultHandshakeTimeoutMs = 30000;
+    static constexpr int DefaultRegistrationTimeoutMs = 30000;
+    // While more than this many bytes of answers wait unsent to a device, its
+    // further frames wait in its socket: a device that asks without reading
+    // cannot make the console hold its answers in memory.
+    static constexpr qint64 MaxQueuedAnswers = 1 << 20;
 
     SSLServer(QObject *parent, QMap<QSslSocket *, ThinclientInfo *> *devices, QSettings *settings);
     explicit SSLServer(QObject *parent);
@@ -50,6 +55,19 @@ public:
 
     // Handshake: reads the socket's handshake line until it is whole and checks it.
     void authenticateClient(QSslSocket *socket);
+    // Bytes received from a socket with receive state: the handshake line,
+    // then frames, as if read from it. Tests and fuzzers feed sockets
+    // without a network through track() and this.
+    void receive(QSslSocket *socket, const QByteArray &bytes);
+    // Gives a socket receive state and starts its handshake deadline.
+    void track(QSslSocket *socket);
+    // Drops the socket's receive state and pending records; the socket
+    // itself stays with its owner.
+    void forget(QSslSocket *socket);
+    // Bytes written to the socket and not yet handed to the network.
+    static qint64 queuedAnswers(QSslSocket *socket);
+    // Takes the socket's frames again once its answers have drained.
+    void answersSent(QSslSocket *socket);
     // The pure line check: true when the line (without its line end) is a
     // good handshake; *answer then holds the 32 answer digits.
     static bool checkHandshakeLine(const QByteArray &line, QByteArray *answer);
@@ -99,9 +117,17 @@ public:
     // A socket that has not passed the handshake in this time is closed.
     void setHandshakeTimeout(int ms) { m_handshakeTimeoutMs = ms; }
     int handshakeTimeout() const { return m_handshakeTimeoutMs; }
+    // A socket past the handshake that has not registered in this time is closed.
+    void setRegistrationTimeout(int ms) { m_registrationTimeoutMs = ms; }
     // Replaces the socket write of every reply and command (tests and fuzzers).
     using WriteHook = std::function<qint64(QSslSocket *, const QByteArray &)>;
     static void setWriteHook(WriteHook hook);
+    // Replaces the measure of queuedAnswers (tests and fuzzers).
+    using QueueProbe = std::function<qint64(QSslSocket *)>;
+    static void setQueueProbe(QueueProbe probe);
+    // Replaces the free-space measure of the upload directory (tests and fuzzers).
+    using FreeSpaceProbe = std::function<qint64(const QString &dir)>;
+    static void setFreeSpaceProbe(FreeSpaceProbe probe);
     // Connections with receive state: accepted and not yet closed, or
     // registered and still connected. Load tests watch it return to rest.
     int connectionCount() const { return int(m_connections.size()); }
@@ -140,15 +166,16 @@ private:
     struct Connection {
         QByteArray lineBuffer;       // handshake bytes until a line end
         FrameAssembler frames;       // framed messages after the handshake
-        QTimer *handshakeTimer = nullptr;
+        QTimer *deadline = nullptr;  // the handshake's, then the registration's
         bool passed = false;         // a good handshake line was read
+        bool held = false;           // frames wait until the answers drain
     };
     Connection *connectionFor(QSslSocket *socket);
     // The work of onReadyToRead and onDisconnected for a known socket.
     void readSocket(QSslSocket *socket);
     void socketDisconnected(QSslSocket *socket);
     void releaseConnection(QSslSocket *socket);
-    void onHandshakeTimeout(QSslSocket *socket);
+    void onDeadline(QSslSocket *socket);
     bool loadTlsMaterial();
     // Hands every whole buffered frame of the socket to dispatchFrame.
     void dispatchBuffered(QSslSocket *socket);
@@ -170,6 +197,7 @@ private:
     QSslConfiguration m_tlsConfig;
     bool m_tlsLoaded = false;
     int m_handshakeTimeoutMs = DefaultHandshakeTimeoutMs;
+    int m_registrationTimeoutMs = DefaultRegistrationTimeoutMs;
 };
 
 #endif // SSLSERVER_H

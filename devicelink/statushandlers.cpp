@@ -17,6 +17,14 @@ quint8 subCodeOf(const char *message, int length)
     return length > 1 ? quint8(message[1]) : 0;
 }
 
+// The texts of a report, each kept to what a real device could send.
+PayloadReader deviceTexts(const char *message, int length)
+{
+    PayloadReader in(message, length);
+    in.limitTexts(Wire::MaxStoredText);
+    return in;
+}
+
 QString yesNo(bool value)
 {
     return value ? QStringLiteral("Yes") : QStringLiteral("No");
@@ -47,7 +55,7 @@ void SSLServer::handleFirmwareVersion(QSslSocket *socket, const char *message, i
     ThinclientInfo *record = registeredRecord(socket);
     if (!record)
         return;
-    PayloadReader in(message, length);
+    PayloadReader in = deviceTexts(message, length);
     record->firmwareVersion = in.asciiZ();
     showInColumn(settings, record, "colFirmwareVersion", record->firmwareVersion);
 }
@@ -57,7 +65,7 @@ void SSLServer::handleTimezoneInfo(QSslSocket *socket, const char *message, int 
     ThinclientInfo *record = registeredRecord(socket);
     if (!record)
         return;
-    PayloadReader in(message, length);
+    PayloadReader in = deviceTexts(message, length);
     record->timezone = in.wireString();
     record->timeServer = in.wireString();
     showInColumn(settings, record, "colTimezone", record->timezone);
@@ -69,7 +77,7 @@ void SSLServer::handleDeviceName(QSslSocket *socket, const char *message, int le
     ThinclientInfo *record = registeredRecord(socket);
     if (!record)
         return;
-    PayloadReader in(message, length);
+    PayloadReader in = deviceTexts(message, length);
     record->deviceName = in.wireString();
     DeviceRow::setText(record, 0, record->deviceName);
 }
@@ -79,7 +87,7 @@ void SSLServer::handleStatusMessage(QSslSocket *socket, const char *message, int
     ThinclientInfo *record = registeredRecord(socket);
     if (!record)
         return;
-    PayloadReader in(message, length);
+    PayloadReader in = deviceTexts(message, length);
     const QString text = in.asciiZ();
     // The colour goes first so the new text never shows in the old colour.
     QColor colour;
@@ -93,7 +101,7 @@ void SSLServer::handleRemoteServer(QSslSocket *socket, const char *message, int 
     ThinclientInfo *record = registeredRecord(socket);
     if (!record)
         return;
-    PayloadReader in(message, length);
+    PayloadReader in = deviceTexts(message, length);
     record->remoteServer = in.wireString();
     record->autoReconnect = in.u8() == 1;
     record->autoLogin = in.u8() == 1;
@@ -119,7 +127,7 @@ void SSLServer::handleProtocolType(QSslSocket *socket, const char *message, int 
     ThinclientInfo *record = registeredRecord(socket);
     if (!record)
         return;
-    PayloadReader in(message, length);
+    PayloadReader in = deviceTexts(message, length);
     record->protocolType = in.wireString();
     showInColumn(settings, record, "colProtocolType", record->protocolType.toUpper());
 }
@@ -129,7 +137,7 @@ void SSLServer::handleProtocolAndServer(QSslSocket *socket, const char *message,
     ThinclientInfo *record = registeredRecord(socket);
     if (!record)
         return;
-    PayloadReader in(message, length);
+    PayloadReader in = deviceTexts(message, length);
     record->protocolType = in.wireString();
     record->remoteServer = in.wireString();
     record->autoReconnect = in.u8() == 1;
@@ -144,7 +152,7 @@ void SSLServer::handleNetworkInfo(QSslSocket *socket, const char *message, int l
     ThinclientInfo *record = registeredRecord(socket);
     if (!record)
         return;
-    PayloadReader in(message, length);
+    PayloadReader in = deviceTexts(message, length);
     record->dns1 = in.wireString();
     record->dns2 = in.wireString();
     record->domainSearchPath = in.wireString();
@@ -186,7 +194,7 @@ void SSLServer::handleKeyboardSettings(QSslSocket *socket, const char *message, 
     ThinclientInfo *record = registeredRecord(socket);
     if (!record)
         return;
-    PayloadReader in(message, length);
+    PayloadReader in = deviceTexts(message, length);
     record->keyboardModel = in.wireString();
     record->keyboardLayout = in.wireString();
     record->keyboardVariant = in.wireString();
@@ -198,7 +206,7 @@ void SSLServer::handleFirewallStatus(QSslSocket *socket, const char *message, in
     ThinclientInfo *record = registeredRecord(socket);
     if (!record)
         return;
-    PayloadReader in(message, length);
+    PayloadReader in = deviceTexts(message, length);
     record->firewallEnabled = yesNo(in.u8() == 1);
 }
 
@@ -207,7 +215,7 @@ void SSLServer::handlePxeConfiguration(QSslSocket *socket, const char *message, 
     ThinclientInfo *record = registeredRecord(socket);
     if (!record)
         return;
-    PayloadReader in(message, length);
+    PayloadReader in = deviceTexts(message, length);
     record->powerSaveEnabled = yesNo(in.u8() == 1);
     const bool pxeServer = in.u8() == 1;
     record->pxeServerEnabled = yesNo(pxeServer);
@@ -224,7 +232,7 @@ void SSLServer::handleUsbDeviceList(QSslSocket *socket, const char *message, int
     ThinclientInfo *record = registeredRecord(socket);
     if (!record)
         return;
-    PayloadReader in(message, length);
+    PayloadReader in = deviceTexts(message, length);
     const int count = in.s8();
     QStringList usbDevices;
     // A count larger than what was sent yields only the strings present.

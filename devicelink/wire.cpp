@@ -164,6 +164,8 @@ QString PayloadReader::wireString()
     m_pos += Utils::getString(reinterpret_cast<const quint8 *>(m_data), m_length, &text, m_pos);
     if (m_pos > m_length)
         m_short = true;
+    if (m_textLimit >= 0)
+        text.truncate(m_textLimit);
     return text;
 }
 
@@ -180,11 +182,11 @@ QString PayloadReader::asciiZ()
     if (!nul) {
         m_short = true;
         m_pos = m_length + 1;
-        return Utils::fromWire(start, room);
+        return Utils::fromWire(start, m_textLimit >= 0 ? qMin(room, m_textLimit) : room);
     }
     const int len = int(static_cast<const char *>(nul) - start);
     m_pos += len + 1;
-    return Utils::fromWire(start, len);
+    return Utils::fromWire(start, m_textLimit >= 0 ? qMin(len, m_textLimit) : len);
 }
 
 QByteArray PayloadReader::bytes(int n)

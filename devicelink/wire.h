@@ -10,6 +10,9 @@ constexpr int HeaderSize = 4;             // CommandHeader: type, sub-code, u16 
 constexpr int TransferHeaderSize = 6;     // FileTransferHeader: type, sub-code, u32 BE length
 constexpr int MaxPayload = 0xFFFF;
 constexpr int MaxFrame = HeaderSize + MaxPayload;
+// What a device reports about itself is kept to this many bytes per text:
+// real devices send a few dozen, and every kept byte is shown in the tree.
+constexpr int MaxStoredText = 1024;
 // Devices switch a block of fields on with "yes", in any letter case.
 inline bool isYes(const QString &value) { return value.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0; }
 }
@@ -80,6 +83,9 @@ public:
     QString wireString();    // moves on by the count field, text ends at NUL
     QString asciiZ();        // moves on past the NUL
     QByteArray bytes(int n); // at most what is left
+    // Texts read from now on keep at most maxBytes; the cursor still moves
+    // past the whole field.
+    void limitTexts(int maxBytes) { m_textLimit = maxBytes; }
 
     int offset() const { return m_pos; }
     int remaining() const { return m_pos < m_length ? m_length - m_pos : 0; }
@@ -91,6 +97,7 @@ private:
     int m_length;
     int m_pos;
     bool m_short = false;
+    int m_textLimit = -1;
 };
 
 // Frame header helpers over raw bytes.

@@ -265,6 +265,10 @@ public slots:
     void on_actionSet_remote_server_protocol_triggered();
     void onActionGet_remote_protocol_help_triggered(int typeCode);
 
+    // Time-zone setting (timezone/).
+    void on_btnSetTimezone_triggered();
+    void on_actionSet_time_zone_triggered();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 

@@ -12,6 +12,7 @@
 #include "prompter.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QHeaderView>
 #include <QLocalServer>
 #include <QSettings>

@@ -3,6 +3,7 @@
 # UndefinedBehaviorSanitizer and runs each for the given number of seconds
 # (default 60) from its seed corpus. New inputs go to build-fuzz/corpus/.
 # Usage: scripts/fuzz.sh [seconds] [target...]
+# KORVANE_FUZZ_RUNS=N also stops each target after N executions.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -23,6 +24,8 @@ cmake --build "$build" --target "${available[@]}"
 
 export ASAN_OPTIONS=detect_leaks=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+runs=()
+[ -z "${KORVANE_FUZZ_RUNS:-}" ] || runs=(-runs="$KORVANE_FUZZ_RUNS")
 status=0
 for t in "${available[@]}"; do
   work=$build/corpus/$t
@@ -30,7 +33,7 @@ for t in "${available[@]}"; do
   echo "== $t: ${seconds}s"
   # The dispatch target writes uploads into its own temporary directory only,
   # and works from there; crashing inputs go to build-fuzz/artifacts all the same.
-  if ! (cd "$build" && TMPDIR=$(mktemp -d) "$build/tests/fuzz/$t" -max_total_time="$seconds" \
+  if ! (cd "$build" && TMPDIR=$(mktemp -d) "$build/tests/fuzz/$t" -max_total_time="$seconds" "${runs[@]}" \
           -max_len=70000 -print_final_stats=1 -artifact_prefix="$build/artifacts/$t-" \
           "$work" "$root/tests/fuzz/corpus/$t" 2>&1 | \
           grep -E 'stat::number_of_executed_units|ERROR|SUMMARY|Done' ); then

@@ -5,6 +5,7 @@
 #include "commands/dlgsetcpuspeed.h"
 #include "commands/dlgsetstatus.h"
 #include "commands/dlgstartupmode.h"
+#include "childwidget.h"
 #include "scriptedprompter.h"
 
 #include <QComboBox>
@@ -14,15 +15,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
-
-template <typename T>
-static T *child(QObject *o, const char *name)
-{
-    T *w = o->findChild<T *>(QLatin1String(name));
-    if (!w)
-        qFatal("no child %s", name);
-    return w;
-}
 
 class TestCommandDialogs : public QObject
 {

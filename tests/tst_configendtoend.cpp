@@ -6,6 +6,7 @@
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/orltreeview.h"
 #include "devicemessages.h"
+#include "formfill.h"
 #include "scriptedprompter.h"
 #include "simdevice.h"
 #include "usbresponder.h"
@@ -16,16 +17,10 @@
 #include "devicelink/wire.h"
 
 #include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QCryptographicHash>
 #include <QFile>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <QRandomGenerator>
 #include <QStandardItemModel>
-#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
@@ -57,34 +52,6 @@ QStringList trail(const ScriptedPrompter &p)
         out << (c.kind == QLatin1String("exec") ? QStringLiteral("exec ") + c.dialogClass
                                                 : c.kind + QLatin1Char(' ') + c.title + QStringLiteral(": ") + c.text);
     return out;
-}
-
-// Applies "objectName=value" edits to a dialog's widgets: a line edit takes
-// the text, a checkable group box "on" or "off", a button is clicked, a combo
-// box takes the index, a table ticks the check box of that row. Returns the
-// names that matched no widget.
-QStringList fill(QDialog *dialog, const QStringList &edits)
-{
-    QStringList missing;
-    for (const QString &edit : edits) {
-        const qsizetype eq = edit.indexOf(QLatin1Char('='));
-        const QString name = edit.left(eq);
-        const QString value = edit.mid(eq + 1);
-        QObject *w = dialog->findChild<QObject *>(name);
-        if (auto *line = qobject_cast<QLineEdit *>(w))
-            line->setText(value);
-        else if (auto *group = qobject_cast<QGroupBox *>(w))
-            group->setChecked(value == QLatin1String("on"));
-        else if (auto *button = qobject_cast<QAbstractButton *>(w))
-            button->click();
-        else if (auto *combo = qobject_cast<QComboBox *>(w))
-            combo->setCurrentIndex(value.toInt());
-        else if (auto *table = qobject_cast<QTableWidget *>(w))
-            qobject_cast<QCheckBox *>(table->cellWidget(value.toInt(), 0))->setChecked(true);
-        else
-            missing << name;
-    }
-    return missing;
 }
 
 QStringList readStrings(PayloadReader &in)
@@ -217,7 +184,7 @@ void TestConfigEndToEnd::answerDialog(const QStringList &edits, std::function<bo
 {
     m_prompter->answerDialog([this, edits, meanwhile](QDialog *d) {
         d->show();
-        for (const QString &name : fill(d, edits))
+        for (const QString &name : fillForm(d, edits))
             m_answerFaults << QStringLiteral("no widget ") + name;
         d->accept();
         if (meanwhile && !meanwhile())

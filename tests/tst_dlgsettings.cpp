@@ -1,5 +1,6 @@
 // The preferences dialog: validation, keys, directories, closing rules and the column page.
 #include "mainwindow/dlgsettings.h"
+#include "childwidget.h"
 #include "scriptedprompter.h"
 
 #include <QCheckBox>
@@ -26,15 +27,6 @@ public:
         return ScriptedPrompter::existingDirectory(parent, caption, dir);
     }
 };
-
-template<typename T>
-T *child(QObject *dlg, const char *name)
-{
-    T *w = dlg->findChild<T *>(QLatin1String(name));
-    if (!w)
-        qFatal("no widget %s", name);
-    return w;
-}
 
 void setFields(DlgSettings &dlg, const QString &dir, const QString &ssl, const QString &udp, const QString &freq)
 {

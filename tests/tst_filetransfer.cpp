@@ -5,6 +5,8 @@
 #include "handlerfixture.h"
 
 #include "devicelink/wire.h"
+#include "simdeviceconfig.h"
+#include "devicemessages.h"
 
 #include <QDir>
 #include <QFile>
@@ -99,6 +101,9 @@ private slots:
     void uploadCannotCreate();
     void uploadNeverThroughLinks();
     void failedWriteRemovesPartialFile();
+    void uploadLimits_data();
+    void uploadLimits();
+    void cutUploadLeavesNothing();
     void downloadIsNeverWritten();
     void malformedRequests_data();
     void malformedRequests();
@@ -126,6 +131,9 @@ void TestFileTransfer::init()
     writeFile(at("app/client.bin"), pattern(200));
     writeFile(at("hotfix/hf.bin"), pattern(300));
     writeFile(at("tmp/list.txt"), "list");
+    writeFile(at("tmp/KorvaneManager.ini"), "[Orphans]");
+    writeFile(at("tmp/001122334455_blkdev_list.lst"), "own");
+    writeFile(at("tmp/aabbccddeeff_blkdev_list.lst"), "theirs");
     writeFile(at("sig/content.png"), pattern(50));
     writeFile(at("outside/secret.txt"), "secret");
     writeFile(at("tmpx/near.txt"), "near");
@@ -145,10 +153,13 @@ void TestFileTransfer::init()
     f->settings.setValue("signageContentDir1", at("sig"));
     f->settings.setValue("signageContentDir2", QString());
     f->settings.setValue("signageContentDir3", at("missing"));
+    f->record->macAddress = QStringLiteral("00:11:22:33:44:55");
+    SSLServer::setFreeSpaceProbe([](const QString &) { return qint64(1) << 40; });
 }
 
 void TestFileTransfer::cleanup()
 {
+    SSLServer::setFreeSpaceProbe(nullptr);
     delete f;
     f = nullptr;
     delete m_root;
@@ -244,6 +255,10 @@ void TestFileTransfer::readableFiles_data()
     QTest::newRow("relative path") << "list.txt" << 0 << none << 2;
     QTest::newRow("empty path") << "" << 0 << none << 2;
     QTest::newRow("backslashes") << "$root\\tmp\\list.txt" << 0 << none << 2;
+    QTest::newRow("department file") << "$root/tmp/KorvaneManager.ini" << 0 << none << 2;
+    QTest::newRow("department file, sub-code 1") << "$root/tmp/KorvaneManager.ini" << 1 << none << 2;
+    QTest::newRow("own upload") << "$root/tmp/001122334455_blkdev_list.lst" << 0 << none << -1;
+    QTest::newRow("another device's upload") << "$root/tmp/aabbccddeeff_blkdev_list.lst" << 0 << none << 2;
 }
 
 void TestFileTransfer::readableFiles()
@@ -359,7 +374,8 @@ void TestFileTransfer::upload()
     writeFile(at("tmp/blocks.txt"), "old content that must go");
     f->send(openWrite("blocks.txt"));
     QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(0)});
-    QCOMPARE(QFileInfo(at("tmp/blocks.txt")).size(), 0);
+    // Replaced only by a whole upload.
+    QCOMPARE(readFile(at("tmp/blocks.txt")), "old content that must go");
 
     const QByteArray big = pattern(5000, 1);
     f->send(writeChunk("sda 8G\n"));
@@ -398,6 +414,12 @@ void TestFileTransfer::uploadNames_data()
     QTest::newRow("white list, other case") << "WhiteList.TXT" << 4;
     QTest::newRow("signage list") << "dsi_file_list_op2.txt" << 4;
     QTest::newRow("block-device list") << "00_11_22_blkdev_list.lst" << 0;
+    QTest::newRow("own list") << "001122334455_blkdev_list.lst" << 0;
+    QTest::newRow("prefix that is no address") << "00112233445_x" << 0;
+    QTest::newRow("another device's list") << "AABBCCDDEEFF_blkdev_list.lst" << 4;
+    QTest::newRow("another device's list, colons") << "aa:bb:cc:dd:ee:ff_blkdev_list.lst" << 4;
+    QTest::newRow("existing pipe") << "pipe" << 3;
+    QTest::newRow("existing directory") << "sub" << 3;
 }
 
 void TestFileTransfer::uploadNames()
@@ -406,8 +428,10 @@ void TestFileTransfer::uploadNames()
     QFETCH(int, code);
     f->send(openWrite(name));
     QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(quint8(code))});
+    f->send(writeChunk("x"));
+    f->send(closeFile);
     if (code == 0) {
-        QVERIFY(QFile::exists(at("tmp/") + name));
+        QCOMPARE(readFile(at("tmp/") + name), "x");
     } else {
         QCOMPARE(f->record->transferFile, nullptr);
         QVERIFY(!QFile::exists(at("outside/evil.txt")));
@@ -462,6 +486,73 @@ void TestFileTransfer::failedWriteRemovesPartialFile()
     QVERIFY(!QFile::exists(at("tmp/upload.bin")));
     f->send(closeFile);
     QCOMPARE(f->record->transferFile, nullptr);
+}
+
+// Uploads against the disk: at most 64 MiB each, none while the temporary
+// directory's file system has less than 256 MiB free. A refused upload
+// leaves no file, neither under its name nor under a temporary one.
+void TestFileTransfer::uploadLimits_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<qint64>("freeAtOpen");
+    QTest::addColumn<qint64>("freeLater");
+    QTest::addColumn<int>("openCode");
+    QTest::addColumn<bool>("kept");
+    const qint64 MiB = 1 << 20;
+    const qint64 plenty = 1024 * MiB;
+    QTest::newRow("64 MiB") << 64 * MiB << plenty << plenty << 0 << true;
+    QTest::newRow("one byte over 64 MiB") << 64 * MiB + 1 << plenty << plenty << 0 << false;
+    QTest::newRow("exactly 256 MiB free") << MiB << 256 * MiB << 256 * MiB << 0 << true;
+    QTest::newRow("less than 256 MiB free") << MiB << 256 * MiB - 1 << plenty << 3 << false;
+    QTest::newRow("disk runs low during the upload") << 3 * MiB << plenty << 100 * MiB << 0 << false;
+}
+
+void TestFileTransfer::uploadLimits()
+{
+    QFETCH(qint64, size);
+    QFETCH(qint64, freeAtOpen);
+    QFETCH(qint64, freeLater);
+    QFETCH(int, openCode);
+    QFETCH(bool, kept);
+    int probes = 0;
+    SSLServer::setFreeSpaceProbe([&](const QString &dir) {
+        // Always asked about the temporary directory, never elsewhere.
+        return QFileInfo(dir).canonicalFilePath() == QFileInfo(at("tmp")).canonicalFilePath()
+            ? (probes++ ? freeLater : freeAtOpen)
+            : 0;
+    });
+    writeFile(at("tmp/big.bin"), "old");
+    f->send(openWrite("big.bin"));
+    QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(quint8(openCode))});
+    const QByteArray chunk = pattern(TransferReply::MaxChunk);
+    QList<QByteArray> refusals;
+    for (qint64 sent = 0; openCode == 0 && sent < size && refusals.isEmpty(); sent += chunk.size()) {
+        f->send(writeChunk(chunk.left(int(qMin<qint64>(chunk.size(), size - sent)))));
+        refusals = f->takeWrites();
+    }
+    QCOMPARE(refusals, kept || openCode ? QList<QByteArray>{} : QList<QByteArray>{reply(5)});
+    f->send(closeFile);
+    QCOMPARE(QFileInfo(at("tmp/big.bin")).size(), kept ? size : 3);
+    QCOMPARE(QDir(at("tmp")).entryList({QStringLiteral(".upload-*")}, QDir::Files | QDir::Hidden), QStringList());
+}
+
+// An upload that a new connection of the same device cuts short is removed;
+// what the name held before stays.
+void TestFileTransfer::cutUploadLeavesNothing()
+{
+    writeFile(at("tmp/blocks.txt"), "before");
+    f->send(openWrite("blocks.txt"));
+    f->send(writeChunk("half of a list"));
+    QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(0)});
+    const QStringList before = QDir(at("tmp")).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    SimDeviceConfig config;
+    config.macAddress = f->record->macAddress;
+    f->sendFrom(f->pendingSocket, DeviceMessages::registration(config));
+    QCOMPARE(f->devices.value(f->pendingSocket), f->record);
+    f->pendingRecord = nullptr;   // merged into the device's record and gone
+    QCOMPARE(f->record->transferFile, nullptr);
+    QCOMPARE(QDir(at("tmp")).entryList(QDir::Files | QDir::Hidden | QDir::System), before);
+    QCOMPARE(readFile(at("tmp/blocks.txt")), "before");
 }
 
 void TestFileTransfer::downloadIsNeverWritten()

@@ -79,6 +79,8 @@ private slots:
     void displayModesCapped_data();
     void displayModesCapped();
     void truncatedFramesStayInside();
+    void longTextsKeptShort_data();
+    void longTextsKeptShort();
     void notARegistration();
 
     void registersNewDevice_data();
@@ -221,6 +223,28 @@ void TestRegistration::displayModesCapped()
     }
     // The fields after the modes are read past all of them.
     QCOMPARE(r.bootMode, quint16(frame.at(1) == 3 ? 1 : 3));
+}
+
+void TestRegistration::longTextsKeptShort_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::newRow("version 1") << 1;
+    QTest::newRow("version 2") << 2;
+}
+
+void TestRegistration::longTextsKeptShort()
+{
+    QFETCH(int, version);
+    SimDeviceConfig config = deviceConfig(1, version);
+    config.deviceName = QString(40000, QLatin1Char('n'));
+    const QByteArray frame = DeviceMessages::registration(config);
+    QVERIFY(frame.size() > 40000);
+    ThinclientInfo record;
+    QVERIFY(SSLServer::parseRegistration(frame.constData(), int(frame.size()), &record));
+    QCOMPARE(record.deviceName, QString(1024, QLatin1Char('n')));
+    // The fields after it are read from where the long one really ended.
+    QCOMPARE(record.macAddress, config.macAddress);
+    QCOMPARE(record.timeServer, config.timeServer);
 }
 
 void TestRegistration::truncatedFramesStayInside()

@@ -250,6 +250,13 @@ void TestStatusHandlers::reports_data()
         << QByteArray::fromHex("25000006" "000101" "000361")
         << QStringList{"pxeServerEnabled=Yes", "pxeOnly=Yes", "dhcpStart=a", "dhcpEnd="};
     QTest::newRow("unknown type 12") << QByteArray::fromHex("0c000000") << QStringList{"deviceName=desk-1"};
+    // A device's texts are kept to 1,024 bytes, however long it sends them.
+    const QString huge(40000, QLatin1Char('x'));
+    const QString kept(1024, QLatin1Char('x'));
+    QTest::newRow("6 name of 40 KB") << deviceName(huge) << QStringList{"deviceName=" + kept, "cell:#0=" + kept};
+    QTest::newRow("7 status of 40 KB") << status(0, huge) << QStringList{"cell:#1=" + kept};
+    QTest::newRow("4 timezone of 40 KB, then the time server")
+        << timezoneInfo(huge, "ntp") << QStringList{"timezone=" + kept, "timeServer=ntp"};
 }
 
 void TestStatusHandlers::reports()

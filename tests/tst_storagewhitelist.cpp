@@ -51,6 +51,8 @@ private slots:
 
     void mergeCountsEveryLine();
     void loadDirectory();
+    void listLimits_data();
+    void listLimits();
     void sizeInMb_data();
     void sizeInMb();
     void rowsOfWellFormedLines_data();
@@ -61,6 +63,7 @@ private slots:
     void payload();
 
     void dialogTable();
+    void dialogSaysWhenListsWereCut();
     void dialogSaves();
     void dialogRefusalsAndFailures();
 
@@ -155,6 +158,41 @@ void TestStorageWhiteList::loadDirectory()
     BlockDeviceList none;
     none.loadDirectory(m_dir + QStringLiteral("/missing"));
     QVERIFY(none.lines().isEmpty());
+}
+
+// One client's list is read up to 64 KiB and 256 distinct lines.
+void TestStorageWhiteList::listLimits_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("firstCount");
+    QTest::addColumn<bool>("whole");
+    auto distinct = [](int count) {
+        QByteArray out;
+        for (int i = 0; i < count; ++i)
+            out += QByteArray::number(1000 + i) + ",V,M,disk,sd" + QByteArray::number(i) + '\n';
+        return out;
+    };
+    const QByteArray line("1,V,M,T,sda\n");
+    QTest::newRow("short list") << distinct(3) << 3 << 1 << true;
+    QTest::newRow("256 distinct lines") << distinct(256) << 256 << 1 << true;
+    QTest::newRow("257 distinct lines") << distinct(257) << 256 << 1 << false;
+    QTest::newRow("4.6 MB list") << distinct(200000) << 256 << 1 << false;
+    QTest::newRow("64 KiB exactly") << line.repeated(5461) + "123\n" << 2 << 5461 << true;
+    QTest::newRow("a line across 64 KiB is dropped") << line.repeated(5461) + "12345,x\n" << 1 << 5461 << false;
+    QTest::newRow("one line repeated past 64 KiB") << line.repeated(20000) << 1 << 65536 / 12 << false;
+}
+
+void TestStorageWhiteList::listLimits()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(int, lines);
+    QFETCH(int, firstCount);
+    QFETCH(bool, whole);
+    BlockDeviceList merged;
+    QCOMPARE(merged.addList(data), whole);
+    QCOMPARE(merged.lines().size(), lines);
+    QCOMPARE(merged.occurrences(0), firstCount);
 }
 
 void TestStorageWhiteList::sizeInMb_data()
@@ -291,6 +329,26 @@ void TestStorageWhiteList::dialogTable()
     letChoose->click();
     QVERIFY(!table->isEnabled());
     QVERIFY(prompter.calls.isEmpty());
+}
+
+void TestStorageWhiteList::dialogSaysWhenListsWereCut()
+{
+    QByteArray huge;
+    for (int i = 0; i < 300; ++i)
+        huge += QByteArray::number(i) + ",V,M,disk,sd\n";
+    writeFile(m_dir + QStringLiteral("/c1_blkdev_list.lst"), "4095,ATA,SSD 64,disk,sda\n");
+    {
+        ScriptedPrompter prompter;
+        DlgEditWhiteList dialog(nullptr, m_dir);
+        QVERIFY(!dialog.findChild<QLabel *>(QStringLiteral("label"))->text().contains(QStringLiteral("too long")));
+    }
+    writeFile(m_dir + QStringLiteral("/c2_blkdev_list.lst"), huge);
+    ScriptedPrompter prompter;
+    DlgEditWhiteList dialog(nullptr, m_dir);
+    QVERIFY(dialog.findChild<QLabel *>(QStringLiteral("label"))
+                ->text()
+                .contains(QStringLiteral("1 of the clients' lists were too long")));
+    QCOMPARE(dialog.findChild<QTableWidget *>(QStringLiteral("table"))->rowCount(), 257);
 }
 
 void TestStorageWhiteList::dialogSaves()

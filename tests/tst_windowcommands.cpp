@@ -5,6 +5,7 @@
 #include "commands/dlggettext.h"
 #include "commands/dlgsetstatus.h"
 #include "filepush.h"
+#include "formfill.h"
 #include "keyboard/core/keyboardpacket.h"
 #include "keyboard/core/keyboardtables.h"
 #include "keyboardresponder.h"
@@ -14,13 +15,13 @@
 #include "scriptedprompter.h"
 #include "simdevice.h"
 #include "statusmessages.h"
+#include "timezoneresponder.h"
 #include "windowfixture.h"
 
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QLineEdit>
@@ -82,6 +83,21 @@ ScriptedPrompter::DialogHandler chooseStatus(bool enabled)
     };
 }
 
+// Answers the next dialog with "objectName=value" edits, then OK. A form
+// that lacks a named widget is cancelled instead, so the command sends nothing.
+void acceptWith(ScriptedPrompter *prompts, const QStringList &edits)
+{
+    prompts->answerDialog([edits](QDialog *d) {
+        const QStringList missing = fillForm(d, edits);
+        if (!missing.isEmpty()) {
+            qWarning("no widget %s", qPrintable(missing.join(QLatin1String(", "))));
+            return int(QDialog::Rejected);
+        }
+        d->accept();
+        return d->result();
+    });
+}
+
 // "text:<typed>" or "status:1" / "status:0"; empty: the command has no dialog.
 void scriptDialog(ScriptedPrompter *prompts, const QString &dialog)
 {
@@ -140,6 +156,8 @@ private slots:
     void filePush();
     void exportFile_data();
     void exportFile();
+    void timezoneSetAndReported_data();
+    void timezoneSetAndReported();
 
 private:
     DeptInfo *department(int id) const;
@@ -154,6 +172,7 @@ private:
 
     std::unique_ptr<MainWindow> m_window;
     QMap<QString, SimDevice *> m_sims;
+    QMap<QString, TimezoneResponder *> m_timezones;
     QStringList m_names;
     QTemporaryDir m_dir;
 };
@@ -287,6 +306,7 @@ void TestWindowCommands::initTestCase()
     for (const SimDeviceConfig &c : std::as_const(configs)) {
         auto *device = new SimDevice(c, this);
         m_sims.insert(c.deviceName, device);
+        m_timezones.insert(c.deviceName, new TimezoneResponder(device));
         m_names << c.deviceName;
         device->connectToConsole(QStringLiteral("127.0.0.1"), port);
         QVERIFY2(waitForRecord(c.deviceName, true), qPrintable(c.deviceName));
@@ -507,14 +527,10 @@ void TestWindowCommands::keyboardReachesSelectionAndIsReported()
     }
     const int capsNone = int(KeyboardTables::options().codes().indexOf(QStringLiteral("caps:none")));
     ScriptedPrompter prompts;
-    prompts.answerDialog([&](QDialog *d) {
-        d->findChild<QComboBox *>(QStringLiteral("cmbxLayout"))->setCurrentIndex(layout);
-        if (variant >= 0)
-            d->findChild<QComboBox *>(QStringLiteral("cmbxVariant"))->setCurrentIndex(variant);
-        d->findChild<QComboBox *>(QStringLiteral("cmbxOption"))->setCurrentIndex(capsNone);
-        d->accept();
-        return d->result();
-    });
+    QStringList edits{QStringLiteral("cmbxLayout=%1").arg(layout), QStringLiteral("cmbxOption=%1").arg(capsNone)};
+    if (variant >= 0)
+        edits.insert(1, QStringLiteral("cmbxVariant=%1").arg(variant));
+    acceptWith(&prompts, edits);
     prompts.answer(QMessageBox::Yes);
     activate(action);
     QVERIFY2(prompts.unexpected.isEmpty(), qPrintable(prompts.unexpected.join(QLatin1Char('\n'))));
@@ -564,6 +580,8 @@ void TestWindowCommands::emptyDepartment_data()
         {"actionCreate_Netop_data_file", "Export thinclient list", "Cannot export list. No devices found!"},
         {"actionSet_keyboard_type", "Set keyboard type", "No devices found! You must select at least one device"},
         {"config_keyboard", "Set keyboard type", "No devices found! You must select at least one device"},
+        {"btnSetTimezone", "Set Timezone", "\nCannot set timezone. No devices found!"},
+        {"actionSet_time_zone", "Set Timezone", "\nCannot set timezone. No devices found!"},
     };
     for (const auto &r : rows)
         QTest::newRow(r.action) << r.action << r.title << r.text;
@@ -618,6 +636,54 @@ void TestWindowCommands::deliveryMembers()
     const QMap<QString, QByteArray> got = delivered();
     for (const QString &name : std::as_const(m_names))
         QCOMPARE(got.value(name), selectedInLab.contains(name) ? frame : QByteArray());
+}
+
+void TestWindowCommands::timezoneSetAndReported_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("edits");   // none: as the dialog opens
+    QTest::addColumn<QString>("zone");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::newRow("Zone, as the dialog opens")
+        << "btnSetTimezone" << QStringList() << "America/Los_Angeles"
+        << QByteArray::fromHex("04000025" "0014416d65726963612f4c6f735f416e67656c657300"
+                               "000d706f6f6c2e6e74702e6f726700");
+    QTest::newRow("Set time zone, Azores")
+        << "actionSet_time_zone"
+        << QStringList{"cmbxContinent=5", "cmbxCountry=5", "cmbxZone=1", "lnedTimeServer=10.77.0.1"}
+        << "Atlantic/Azores"
+        << QByteArray::fromHex("0400001e" "001041746c616e7469632f417a6f72657300" "000a31302e37372e302e3100");
+}
+
+void TestWindowCommands::timezoneSetAndReported()
+{
+    QFETCH(QString, action);
+    QFETCH(QStringList, edits);
+    QFETCH(QString, zone);
+    QFETCH(QByteArray, frame);
+    const QString before = QStringLiteral("Europe/Oslo");
+    for (ThinclientInfo *device : std::as_const(m_window->devices))
+        device->timezone = before;
+
+    ScriptedPrompter prompts;
+    acceptWith(&prompts, edits);
+    prompts.answer(QMessageBox::Yes);
+    activate(action);
+    QVERIFY2(prompts.unexpected.isEmpty(), qPrintable(prompts.unexpected.join(QLatin1Char('\n'))));
+    QCOMPARE(prompts.texts(QStringLiteral("question")),
+             QStringList{"Are you sure you want to set timezone to\n\n " + zone + "\n\non selected devices?"});
+
+    const QMap<QString, QByteArray> got = delivered();
+    for (const QString &name : std::as_const(m_names)) {
+        const bool selected = selectedInLab.contains(name);
+        QCOMPARE(got.value(name), selected ? frame : QByteArray());
+        // The devices take the setting and report it back.
+        QCOMPARE(m_timezones.value(name)->setting().zoneId, selected ? zone : QString());
+        if (selected)
+            QTRY_COMPARE(record(name)->timezone, zone);
+        else
+            QCOMPARE(record(name)->timezone, before);
+    }
 }
 
 void TestWindowCommands::filePush_data()

@@ -3,6 +3,8 @@
 #include "devicelink/utils.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSet>
 #include <QTextStream>
 
 const char *const BlockDeviceList::FilePattern = "*_blkdev_list.lst";
@@ -27,16 +29,39 @@ void BlockDeviceList::loadDirectory(const QString &dir)
     Utils::listFiles(&files, dir, QString::fromLatin1(FilePattern));
     for (const QString &path : files) {
         QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        // Only regular files: a pipe would block the dialog on open.
+        if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
             continue;
-        // Byte for byte: the chosen lines go back to the devices unchanged.
-        QTextStream in(&file);
-        in.setEncoding(QStringConverter::Latin1);
-        QStringList lines;
-        while (!in.atEnd())
-            lines.append(in.readLine());
-        addLines(lines);
+        if (!addList(file.read(MaxListBytes + 1)))
+            ++m_cutLists;
     }
+}
+
+bool BlockDeviceList::addList(const QByteArray &data)
+{
+    QByteArray head = data;
+    const bool tooLong = head.size() > MaxListBytes;
+    if (tooLong) {
+        // A line cut in the middle is no line the device reported.
+        head.truncate(MaxListBytes);
+        head.truncate(head.lastIndexOf('\n') + 1);
+    }
+    // Byte for byte: the chosen lines go back to the devices unchanged.
+    QTextStream in(&head, QIODevice::ReadOnly);
+    in.setEncoding(QStringConverter::Latin1);
+    QStringList lines;
+    QSet<QString> distinct;
+    while (!in.atEnd()) {
+        const QString line = in.readLine();
+        distinct.insert(line);
+        if (distinct.size() > MaxListLines) {
+            addLines(lines);
+            return false;
+        }
+        lines.append(line);
+    }
+    addLines(lines);
+    return !tooLong;
 }
 
 QList<BlockDeviceList::Row> BlockDeviceList::rows() const

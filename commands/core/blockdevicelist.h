@@ -13,6 +13,10 @@ class BlockDeviceList
 public:
     // The lists the devices upload into the temporary directory.
     static const char *const FilePattern;
+    // Of each client's list only this much is read: a real list has a line
+    // per disk, and every distinct line becomes a row of the dialog.
+    static constexpr qint64 MaxListBytes = 64 * 1024;
+    static constexpr int MaxListLines = 256;
 
     // One table row of a well-formed line.
     struct Row
@@ -29,8 +33,14 @@ public:
     // Adds the lines of one client's list: a line seen before counts once more.
     void addLines(const QStringList &lines);
     // Reads every "*_blkdev_list.lst" file of dir, in name order; files that
-    // cannot be opened are skipped.
+    // cannot be opened are skipped. Each is read up to MaxListBytes and
+    // MaxListLines distinct lines.
     void loadDirectory(const QString &dir);
+    // Adds one client's list from its bytes, within the limits above; false
+    // when it was cut.
+    bool addList(const QByteArray &data);
+    // How many lists were cut by the limits.
+    int cutLists() const { return m_cutLists; }
 
     // The distinct lines in order of first appearance, and how often each came.
     const QStringList &lines() const { return m_lines; }
@@ -49,6 +59,7 @@ private:
     QStringList m_lines;
     QList<int> m_counts;
     QHash<QString, int> m_index;   // thousands of clients: no linear search per line
+    int m_cutLists = 0;
 };
 
 #endif // BLOCKDEVICELIST_H

@@ -48,8 +48,8 @@ HandlerFixture::~HandlerFixture()
 {
     SSLServer::setWriteHook(nullptr);
     for (ThinclientInfo *r : {record, pendingRecord}) {
-        delete r->transferFile;
-        r->transferFile = nullptr;
+        if (r)
+            delete r->transferFile;
     }
     server->pendingDevices.clear();
     delete server;

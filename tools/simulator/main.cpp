@@ -7,6 +7,7 @@
 #include "simdevice.h"
 #include "simfleet.h"
 #include "storageagent.h"
+#include "timezoneresponder.h"
 #include "usbresponder.h"
 
 #include <QCommandLineParser>
@@ -73,8 +74,8 @@ int main(int argc, char *argv[])
                                           QStringLiteral("ms"), QStringLiteral("0"));
     const QCommandLineOption agentsOpt(QStringLiteral("agents"),
                                        QStringLiteral("Answer storage scans and signage syncs through file transfer, "
-                                                      "USB list requests, keyboard settings and access-protocol "
-                                                      "help requests."));
+                                                      "USB list requests, keyboard and time-zone settings and "
+                                                      "access-protocol help requests."));
     parser.addOptions({hostOpt, portOpt, countOpt, versionOpt, firstOpt, discoverOpt, udpPortOpt, bindOpt, durationOpt,
                        reconnectOpt, agentsOpt});
     parser.process(app);
@@ -102,6 +103,7 @@ int main(int argc, char *argv[])
             new UsbResponder(device);
             new KeyboardResponder(device);
             new AccessProtocolAgent(device);
+            new TimezoneResponder(device);
             const QString name = device->config().deviceName;
             QObject::connect(agent->storage(), &StorageAgent::listUploaded, &app, [&out, name](bool ok) {
                 out << "korvane-sim: " << name << (ok ? ": block-device list uploaded" : ": block-device list refused")

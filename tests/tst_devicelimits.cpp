@@ -1,0 +1,178 @@
+// ctest-timeout: 300
+// What a device cannot take from the console over a real connection: memory
+// for answers it never reads, a descriptor it never registers with.
+#include "devicemessages.h"
+#include "fileclient.h"
+#include "serverfixture.h"
+
+#include "devicelink/thinclientinfo.h"
+#include "devicelink/wire.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+const QString HostileMac = QStringLiteral("0a:0b:0c:0d:0e:0f");
+constexpr int Requests = 10000;
+
+QByteArray pattern(int size)
+{
+    QByteArray data(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        data[i] = char((i * 13 + 5) % 251);
+    return data;
+}
+
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+// Whole frames of a type in what the console sent after its handshake answer.
+int countFrames(const QByteArray &stream, quint8 type, int size)
+{
+    int count = 0;
+    for (int at = 32; at + Wire::HeaderSize <= stream.size();) {
+        const int whole = Wire::HeaderSize + (quint8(stream[at + 2]) << 8 | quint8(stream[at + 3]));
+        if (quint8(stream[at]) == type && whole == size)
+            ++count;
+        at += whole;
+    }
+    return count;
+}
+
+} // namespace
+
+class TestDeviceLimits : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void unreadAnswersWait_data();
+    void unreadAnswersWait();
+    void silentConnectionClosed();
+
+private:
+    // A device past the handshake, registered when asked, whose socket
+    // takes nothing from the network until the test reads it.
+    QSslSocket *connectHostile(bool registers);
+    QString dir(const char *name) const { return fx->tempPath() + QLatin1Char('/') + QLatin1String(name); }
+
+    ServerFixture *fx = nullptr;
+};
+
+void TestDeviceLimits::init()
+{
+    fx = new ServerFixture;
+    for (const char *name : {"fw", "tmp"}) {
+        QVERIFY(QDir().mkpath(dir(name)));
+        fx->settings()->setValue(name == QByteArray("fw") ? "firmwareImageDir" : "tempDir", dir(name));
+    }
+    QVERIFY(writeFile(dir("fw/image.bin"), pattern(10000)));
+    QVERIFY(writeFile(dir("tmp/whitelist.txt"), pattern(4000).replace('\r', 'r')));
+    QVERIFY(fx->start());
+}
+
+void TestDeviceLimits::cleanup()
+{
+    delete fx;
+    fx = nullptr;
+}
+
+QSslSocket *TestDeviceLimits::connectHostile(bool registers)
+{
+    QSslSocket *socket = fx->connectRaw();
+    if (!socket)
+        return nullptr;
+    socket->setReadBufferSize(64);
+    SimDeviceConfig config = SimDeviceConfig::numbered(7);
+    config.macAddress = HostileMac;
+    QByteArray hello = DeviceMessages::handshakeLine(DeviceMessages::handshakeFields(HostileMac)) + '\n';
+    if (registers)
+        hello += DeviceMessages::registration(config);
+    socket->write(hello);
+    const bool passed = registers ? fx->waitForRegistered(HostileMac) != nullptr : fx->waitForPendingCount(1);
+    return passed ? socket : nullptr;
+}
+
+// A device that asks and never reads makes the console hold its further
+// requests once a megabyte of answers waits; another device is served
+// meanwhile, and the held requests are all answered once the device reads.
+void TestDeviceLimits::unreadAnswersWait_data()
+{
+    QTest::addColumn<bool>("registers");
+    QTest::addColumn<bool>("download");
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<int>("answerType");
+    QTest::addColumn<int>("answerSize");
+    QTest::newRow("chunks, registered") << true << true << FileMessages::readChunk(4092) << 7 << 4096;
+    QTest::newRow("white lists, not registered") << false << false << FileMessages::whiteListRequest() << 49 << 4004;
+}
+
+void TestDeviceLimits::unreadAnswersWait()
+{
+    QFETCH(bool, registers);
+    QFETCH(bool, download);
+    QFETCH(QByteArray, request);
+    QFETCH(int, answerType);
+    QFETCH(int, answerSize);
+    if (download)
+        QVERIFY(writeFile(dir("fw/image.bin"), pattern(Requests * 4092)));
+    QSslSocket *hostile = connectHostile(registers);
+    QVERIFY(hostile);
+    QSslSocket *served = registers ? fx->recordByMac(HostileMac)->socket : fx->server()->pendingDevices.value(0)->socket;
+    QVERIFY(served);
+
+    qint64 most = 0;
+    QTimer sampler;
+    connect(&sampler, &QTimer::timeout, this, [&] { most = qMax(most, SSLServer::queuedAnswers(served)); });
+    sampler.start(0);
+    hostile->write((download ? FileMessages::openRead(dir("fw/image.bin")) : QByteArray()) + request.repeated(Requests));
+    QVERIFY2(QTest::qWaitFor([&] { return most > SSLServer::MaxQueuedAnswers; }, 60000), qPrintable(QString::number(most)));
+
+    SimDevice *good = fx->addDevice(SimDeviceConfig::numbered(1));
+    QVERIFY(ServerFixture::waitForReady(good));
+    FileClient client(good);
+    client.download(dir("fw/image.bin"));
+    QVERIFY(client.waitForFinished(60000));
+    QVERIFY(client.succeeded());
+    QCOMPARE(client.data(), pattern(int(QFileInfo(dir("fw/image.bin")).size())));
+    QVERIFY2(most <= SSLServer::MaxQueuedAnswers + Wire::MaxFrame, qPrintable(QString::number(most)));
+
+    // Nothing was dropped: every request is answered once the device reads.
+    QByteArray received;
+    hostile->setReadBufferSize(0);
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            received += hostile->readAll();
+            return countFrames(received, quint8(answerType), answerSize) == Requests;
+        },
+        120000));
+    QVERIFY2(most <= SSLServer::MaxQueuedAnswers + Wire::MaxFrame, qPrintable(QString::number(most)));
+}
+
+// A connection past the handshake that does not register within the limit
+// is closed and forgotten; a registered one stays.
+void TestDeviceLimits::silentConnectionClosed()
+{
+    fx->server()->setRegistrationTimeout(300);
+    SimDevice *good = fx->addDevice(SimDeviceConfig::numbered(1));
+    QVERIFY(fx->waitForRegistered(good->config().macAddress));
+    QSslSocket *silent = connectHostile(false);
+    QVERIFY(silent);
+    QCOMPARE(fx->server()->connectionCount(), 2);
+    QVERIFY(ServerFixture::waitForClosed(silent));
+    QCOMPARE(fx->server()->pendingDevices.size(), 0);
+    QCOMPARE(fx->server()->connectionCount(), 1);
+    QVERIFY(good->isReady());
+    QVERIFY(fx->recordByMac(good->config().macAddress)->online);
+}
+
+QTEST_GUILESS_MAIN(TestDeviceLimits)
+#include "tst_devicelimits.moc"
