@@ -138,29 +138,34 @@ bool setTsGateway(QWidget *parent, const DeviceList *department)
     return Delivery::writeToSelected(department, frame) > 0;
 }
 
-bool requestUsbDevices(QWidget *parent, const DeviceList *department, UsbRedirectionRoundTrip &roundTrip)
+bool requestUsbDevices(QWidget *parent, const DeviceList *department)
 {
     const ConfigCommand command = ConfigCommand::UsbRequest;
     if (!department || refuseEmpty(parent, department, command) || refuseMultiple(parent, department, command))
         return false;
     ThinclientInfo *device = firstSelected(department);
-    if (!device || !Delivery::writeIfReachable(device, ConfigPackets::getUsbDevices()))
-        return false;
-    roundTrip.requestSent(device);
-    return true;
+    return device && Delivery::writeIfReachable(device, ConfigPackets::getUsbDevices());
 }
 
-bool showUsbDevices(QWidget *parent, const DeviceList *department, UsbRedirectionRoundTrip &roundTrip,
-                    ThinclientInfo *from, const QStringList &entries)
+bool showUsbDevices(QWidget *parent, const DeviceList *department, UsbRedirectionRoundTrip &roundTrip)
 {
-    // A list nobody asked for opens nothing.
-    const UsbRedirectionRoundTrip::Shown shown(roundTrip, from);
-    if (!shown.isValid())
+    if (!roundTrip.isBusy())
         return false;
+    // Whatever way this ends, the next list may come.
+    struct ReleaseOnExit {
+        UsbRedirectionRoundTrip &roundTrip;
+        ~ReleaseOnExit() { roundTrip.release(); }
+    } releaseOnExit{roundTrip};
+    const QString title = QStringLiteral("USB redirection");
+    if (!roundTrip.recipient()) {
+        prompter()->warning(parent, title,
+                            QStringLiteral("\nThe USB list was not shown because the device is no longer connected"));
+        return false;
+    }
     const ConfigCommand command = ConfigCommand::UsbReply;
     if (refuseEmpty(parent, department, command) || refuseMultiple(parent, department, command))
         return false;
-    DlgUsbRedirection dialog(parent, entries);
+    DlgUsbRedirection dialog(parent, roundTrip.entries());
     if (prompter()->exec(&dialog) == 0)
         return false;
     const QByteArray frame = ConfigPackets::setUsbRedirection(dialog.selectedIds);
@@ -168,9 +173,9 @@ bool showUsbDevices(QWidget *parent, const DeviceList *department, UsbRedirectio
         return false;
     // The choice belongs to the device whose list was shown, whatever is
     // selected now; if that device went away meanwhile, nothing is sent.
-    ThinclientInfo *device = shown.recipient();
+    ThinclientInfo *device = roundTrip.recipient();
     if (!device || !Delivery::writeIfReachable(device, frame)) {
-        prompter()->warning(parent, QStringLiteral("USB redirection"),
+        prompter()->warning(parent, title,
                             QStringLiteral("\nThe USB redirection was not sent because the device is no "
                                            "longer connected"));
         return false;

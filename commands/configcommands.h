@@ -25,13 +25,13 @@ bool setServerIdentification(QWidget *parent, const DeviceList *department);
 bool setCloudPrint(QWidget *parent, const DeviceList *department);
 bool setTsGateway(QWidget *parent, const DeviceList *department);
 
-// Asks the one selected device for its USB list and notes the request.
-bool requestUsbDevices(QWidget *parent, const DeviceList *department, UsbRedirectionRoundTrip &roundTrip);
-// A device's USB list arrived (the server's onEnumerateUsb): shows it and
-// sends the choice back to that device, provided it asked and is still
-// connected when the administrator presses OK.
-bool showUsbDevices(QWidget *parent, const DeviceList *department, UsbRedirectionRoundTrip &roundTrip,
-                    ThinclientInfo *from, const QStringList &entries);
+// Asks the one selected device for its USB list.
+bool requestUsbDevices(QWidget *parent, const DeviceList *department);
+// Shows the USB list kept in the round trip (asked for or not) and sends the
+// choice back to the device that sent it, provided it is still connected on
+// the same connection when the administrator presses OK. Runs after the
+// device message's handling, never inside it; releases the round trip.
+bool showUsbDevices(QWidget *parent, const DeviceList *department, UsbRedirectionRoundTrip &roundTrip);
 
 bool installOnDevices(QWidget *parent, const DeviceList *department);
 // Only PXE-capable models get it; the others are counted and reported.

@@ -4,6 +4,7 @@
 
 #include "configcommands.h"
 #include "mainwindow/deptinfo.h"
+#include "devicelink/thinclientinfo.h"
 
 void MainWindow::on_actionConfigureNIC_triggered()
 {
@@ -32,13 +33,22 @@ void MainWindow::on_actionTSG_triggered()
 
 void MainWindow::on_actionSetup_USB_redirection_triggered()
 {
-    ConfigCommands::requestUsbDevices(this, shownDepartmentDevices(), usbRoundTrip);
+    ConfigCommands::requestUsbDevices(this, shownDepartmentDevices());
 }
 
-// Shown only when that device was asked for it; the choice goes back to it.
+// Reached inside the device socket's signal: the list is kept, and the
+// dialog opens once the message's handling is over. The choice goes back to
+// the device that sent the list.
 void MainWindow::onEnumerateUsb(ThinclientInfo *record, const QStringList &usbDevices)
 {
-    ConfigCommands::showUsbDevices(this, shownDepartmentDevices(), usbRoundTrip, record, usbDevices);
+    if (!usbRoundTrip.keep(record, usbDevices)) {
+        if (record && statusLabel)
+            setStatusText(tr("The USB list of %1 was not shown: another USB list is open").arg(record->deviceName));
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this, [this] { ConfigCommands::showUsbDevices(this, shownDepartmentDevices(), usbRoundTrip); },
+        Qt::QueuedConnection);
 }
 
 void MainWindow::on_actionInstall_triggered()

@@ -4,62 +4,31 @@
 
 #include <QSslSocket>
 
-void UsbRedirectionRoundTrip::prune()
+bool UsbRedirectionRoundTrip::keep(ThinclientInfo *device, const QStringList &entries)
 {
-    m_awaiting.removeIf([](const QPointer<ThinclientInfo> &p) { return p.isNull(); });
-}
-
-void UsbRedirectionRoundTrip::requestSent(ThinclientInfo *device)
-{
-    prune();
-    if (device && !isAwaitingList(device))
-        m_awaiting.append(device);
-}
-
-bool UsbRedirectionRoundTrip::isAwaitingList(ThinclientInfo *device) const
-{
-    if (!device)
+    if (m_busy || !device)
         return false;
-    for (const QPointer<ThinclientInfo> &p : m_awaiting)
-        if (p.data() == device)
-            return true;
-    return false;
-}
-
-int UsbRedirectionRoundTrip::awaitingCount() const
-{
-    int n = 0;
-    for (const QPointer<ThinclientInfo> &p : m_awaiting)
-        n += p.isNull() ? 0 : 1;
-    return n;
-}
-
-bool UsbRedirectionRoundTrip::take(ThinclientInfo *device)
-{
-    prune();
-    for (int i = 0; i < m_awaiting.size(); ++i) {
-        if (m_awaiting.at(i).data() == device) {
-            m_awaiting.removeAt(i);
-            return true;
-        }
-    }
-    return false;
-}
-
-UsbRedirectionRoundTrip::Shown::Shown(UsbRedirectionRoundTrip &roundTrip, ThinclientInfo *device)
-{
-    if (!device || !roundTrip.take(device))
-        return;
+    m_busy = true;
     m_device = device;
     m_socket = device->socket;
+    m_entries = entries;
+    return true;
 }
 
-ThinclientInfo *UsbRedirectionRoundTrip::Shown::device() const
+void UsbRedirectionRoundTrip::release()
+{
+    m_busy = false;
+    m_device.clear();
+    m_socket.clear();
+    m_entries.clear();
+}
+
+ThinclientInfo *UsbRedirectionRoundTrip::device() const
 {
     return m_device.data();
 }
 
-ThinclientInfo *UsbRedirectionRoundTrip::Shown::recipient() const
+ThinclientInfo *UsbRedirectionRoundTrip::recipient() const
 {
     ThinclientInfo *device = m_device.data();
     if (!device || !device->online || !device->socket)

@@ -30,9 +30,31 @@ QString Columns::sizeKey(int i)
     return QStringLiteral("colSize") + QString::number(i);
 }
 
+namespace {
+// The kept layout travels with the store object, so that every reader of
+// that store, whichever part of the console it is in, sees the same one.
+const char KeptLayout[] = "keptColumnLayout";
+
+QVariant value(QSettings *settings, const QString &key)
+{
+    const QVariantMap kept = settings->property(KeptLayout).toMap();
+    return kept.isEmpty() ? settings->value(key) : kept.value(key);
+}
+} // namespace
+
+void Columns::keepLayout(QSettings *settings)
+{
+    QVariantMap kept;
+    for (const ColumnDef &c : table)
+        kept.insert(QLatin1String(c.key), settings->value(QLatin1String(c.key)));
+    for (int i = 0; i < MaxSizeKeys; ++i)
+        kept.insert(textKey(i), settings->value(textKey(i)));
+    settings->setProperty(KeptLayout, kept);
+}
+
 int Columns::modelColumn(QSettings *settings, const char *key)
 {
-    const int position = settings->value(QLatin1String(key)).toInt();
+    const int position = value(settings, QLatin1String(key)).toInt();
     return position == -1 ? -1 : position + FixedColumns;
 }
 
@@ -40,11 +62,19 @@ int Columns::countFromSettings(QSettings *settings)
 {
     int count = FixedColumns;
     for (int i = 0; i < MaxSizeKeys; ++i) {
-        if (settings->value(textKey(i)).toString().isEmpty())
+        if (value(settings, textKey(i)).toString().isEmpty())
             break;
         ++count;
     }
     return count;
+}
+
+QStringList Columns::headerTexts(QSettings *settings)
+{
+    QStringList texts;
+    for (int i = 0; i < MaxSizeKeys; ++i)
+        texts << value(settings, textKey(i)).toString();
+    return texts;
 }
 
 void Columns::initDefaults(QSettings *settings)

@@ -2,6 +2,7 @@
 #define COLUMNS_H
 
 #include <QString>
+#include <QStringList>
 
 class QSettings;
 
@@ -19,10 +20,19 @@ constexpr int FixedColumns = 2;        // "Device name" and "Status"
 constexpr int MaxSizeKeys = 17;        // colSize0 .. colSize16
 extern const ColumnDef table[Count];
 
+// Keeps the store's present layout for the rest of the run: every reader
+// below answers from it from then on. The console does this at start. The
+// preferences write a new layout that takes effect at the next start; the
+// headers were made from the old one, so a row writer that followed the new
+// one would put values under the wrong headings.
+void keepLayout(QSettings *settings);
+
 // The model column of a position key: -1 when hidden, else position + 2.
 int modelColumn(QSettings *settings, const char *key);
 // 2 plus the number of consecutive non-empty colText<i>, i = 0..16.
 int countFromSettings(QSettings *settings);
+// colText<i> for i = 0..16.
+QStringList headerTexts(QSettings *settings);
 // Writes the default layout unless the store already has colIpAddress.
 void initDefaults(QSettings *settings);
 

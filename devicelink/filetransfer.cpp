@@ -1,4 +1,5 @@
 #include "sslserver.h"
+#include "commands/core/whitelistfile.h"
 #include "thinclientinfo.h"
 #include "utils.h"
 #include "wire.h"
@@ -304,14 +305,11 @@ void SSLServer::handleFileWriteChunk(QSslSocket *socket, const char *message, in
 void SSLServer::handleWhiteListRequest(QSslSocket *socket, const char *, int)
 {
     // Answered to any device past the handshake, registered or not.
+    // Cut as the white-list command cuts it, so that a device gets the same
+    // list by either road.
     QByteArray list;
     const QString dir = tempDir(settings);
-    if (!dir.trimmed().isEmpty()) {
-        const QString path = dir + QStringLiteral("/whitelist.txt");
-        QFile file(path);
-        // Text mode so that CR LF line ends reach the device as LF.
-        if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly | QIODevice::Text))
-            list = file.read(TransferReply::MaxWhiteList);
-    }
+    if (!dir.trimmed().isEmpty())
+        list = WhiteListFile::payload(dir, TransferReply::MaxWhiteList);
     writeToDevice(socket, WireWriter(WhiteListType, 0).raw(list).finish());
 }

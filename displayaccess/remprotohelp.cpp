@@ -1,5 +1,5 @@
-// The devices' help text on their remote-access protocols, shown in a text
-// viewer of the desktop.
+#include "remprotohelp.h"
+
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/prompter.h"
 
@@ -7,28 +7,76 @@
 #include <QSettings>
 #include <QTextStream>
 
+#include <cerrno>
+#include <signal.h>
+
 // Tried in this order; the first that starts shows the file.
 static const char *const TextViewers[] = {"gedit", "pluma", "notepad"};
 
-void MainWindow::onGetRemProtoHelp(const QString &text)
+RemProtoHelp::RemProtoHelp(QWidget *window, QSettings *settings)
+    : QObject(window), m_window(window), m_settings(settings)
 {
-    const QString path = settings->value(QStringLiteral("tempDir")).toString() + QStringLiteral("/rem_proto_help.txt");
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-        prompter()->warning(this, tr("File create error"), tr("Error creating file to store remote protocol settings"),
-                            QMessageBox::Ok);
+}
+
+void RemProtoHelp::received(const QString &text)
+{
+    // The directory is read each time: the preferences may move it.
+    m_path = m_settings->value(QStringLiteral("tempDir")).toString() + QStringLiteral("/rem_proto_help.txt");
+    QFile file(m_path);
+    m_written = file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
+    if (m_written) {
+        // UTF-8, as the desktop viewers read it; the device sends Latin-1 only.
+        QTextStream(&file) << text;
+        file.close();
+    }
+    if (m_posted || isShowing())
+        return;
+    m_posted = true;
+    QMetaObject::invokeMethod(this, &RemProtoHelp::show, Qt::QueuedConnection);
+}
+
+bool RemProtoHelp::isShowing() const
+{
+    return m_boxOpen || viewerRunning();
+}
+
+bool RemProtoHelp::viewerRunning() const
+{
+    // The viewer is detached: whether it still runs is all the console can
+    // know of its window.
+    return m_viewerPid > 0 && (::kill(pid_t(m_viewerPid), 0) == 0 || errno == EPERM);
+}
+
+void RemProtoHelp::show()
+{
+    m_posted = false;
+    if (isShowing())
+        return;
+    if (!m_written) {
+        warn(MainWindow::tr("File create error"),
+             MainWindow::tr("Error creating file to store remote protocol settings"));
         return;
     }
-    // UTF-8, as the desktop viewers read it; the device sends Latin-1 only.
-    QTextStream(&file) << text;
-    file.close();
-
     for (const char *viewer : TextViewers)
-        if (prompter()->startDetached(QLatin1String(viewer), QStringList() << path))
+        if (prompter()->startDetached(QLatin1String(viewer), QStringList() << m_path, &m_viewerPid))
             return;
-    prompter()->warning(this, tr("Application error"),
-                        tr("Could not find an application to display a text file. "
-                           "You can manually view the file: \n\n")
-                            + path,
-                        QMessageBox::Ok);
+    m_viewerPid = 0;
+    warn(MainWindow::tr("Application error"),
+         MainWindow::tr("Could not find an application to display a text file. "
+                        "You can manually view the file: \n\n")
+             + m_path);
+}
+
+void RemProtoHelp::warn(const QString &title, const QString &text)
+{
+    m_boxOpen = true;
+    prompter()->warning(m_window, title, text, QMessageBox::Ok);
+    m_boxOpen = false;
+}
+
+void MainWindow::onGetRemProtoHelp(const QString &text)
+{
+    if (!remProtoHelp)
+        remProtoHelp = new RemProtoHelp(this, settings);
+    remProtoHelp->received(text);
 }

@@ -15,11 +15,10 @@
 QStringList DeviceTree::headerLabels(QSettings *settings)
 {
     QStringList labels{QStringLiteral("Device name"), QStringLiteral("Status")};
-    for (int i = 0; i < Columns::Count; ++i) {
-        const QString text = settings->value(Columns::textKey(i)).toString();
-        if (!text.isEmpty())
-            labels << text;
-    }
+    const QStringList texts = Columns::headerTexts(settings);
+    for (int i = 0; i < Columns::Count; ++i)
+        if (!texts.at(i).isEmpty())
+            labels << texts.at(i);
     return labels;
 }
 

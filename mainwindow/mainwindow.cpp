@@ -3,6 +3,7 @@
 
 #include "department.h"
 #include "dlgsettings.h"
+#include "formfit.h"
 #include "links.h"
 #include "prompter.h"
 
@@ -67,6 +68,7 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
     }
 
     ui->setupUi(this);
+    FormFit::growClippedTexts(this);
     setWindowTitle(tr("Halvard Device Manager 3.0"));
 
     const QStringList args = QCoreApplication::arguments();
@@ -80,6 +82,9 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
     initColumnSettings();
     if (isFirstRun())
         runWizardAtStart = runFirstRunPreferences();
+    // Headers and rows follow this layout until the next start, whatever the
+    // preferences save meanwhile.
+    Columns::keepLayout(settings);
 
     for (const char *key : VersionSeedKeys)
         if (!settings->contains(QLatin1String(key)))

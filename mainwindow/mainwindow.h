@@ -158,8 +158,8 @@ public:
     int sendFileToDevice(const QString &remoteName, const QByteArray &data, ThinclientInfo *device);
     int uploadFileToDevice(const QString &remoteName, const QString &localPath, ThinclientInfo *device);
 
-    // Which device was asked for its USB list, so that the choice goes back
-    // to that device alone.
+    // The USB list waiting for or shown in its dialog, so that the choice
+    // goes back to the device that sent it, one list at a time.
     UsbRedirectionRoundTrip usbRoundTrip;
 
     // Signage sync lists written without the progress dialog (the access
@@ -234,7 +234,8 @@ public slots:
     void on_actionSet_Cloud_Print_creds_triggered();
     void on_actionTSG_triggered();
     void on_actionSetup_USB_redirection_triggered();
-    // A device's USB list arrived (the server's onEnumerateUsb, direct).
+    // A device's USB list arrived (the server's onEnumerateUsb, direct); the
+    // dialog is posted.
     void onEnumerateUsb(ThinclientInfo *record, const QStringList &usbDevices);
     void on_actionInstall_triggered();
     void on_install_file_triggered();
@@ -246,6 +247,11 @@ public slots:
     void on_SendWhiteList_triggered();
     void on_btnSendWhiteList_triggered();
     void onWhiteListTimerTriggered();
+
+    // Display layout and EDID resolution (displayaccess/).
+    void on_configureDisplay_triggered();
+    void on_actionSet_monitor_res_opts_triggered();
+    void on_actionSet_EDID_Resolution_triggered();
 
     // Firmware, client-application and hotfix upgrades (updates/).
     void on_updateFirmware_triggered();
@@ -282,6 +288,9 @@ private:
     void startDiscoveryAtStart();
 
     QSplashScreen *m_splash = nullptr;
+
+    // The remote-protocol help answers and their one window (displayaccess/).
+    class RemProtoHelp *remProtoHelp = nullptr;
 };
 
 #endif // MAINWINDOW_H

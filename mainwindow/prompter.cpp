@@ -1,4 +1,5 @@
 #include "prompter.h"
+#include "formfit.h"
 
 #include <QDesktopServices>
 #include <QDialog>
@@ -78,6 +79,7 @@ QString Prompter::existingDirectory(QWidget *parent, const QString &caption, con
 
 int Prompter::exec(QDialog *dialog)
 {
+    FormFit::growClippedTexts(dialog);
     return dialog->exec();
 }
 
@@ -86,7 +88,7 @@ bool Prompter::openUrl(const QUrl &url)
     return QDesktopServices::openUrl(url);
 }
 
-bool Prompter::startDetached(const QString &program, const QStringList &arguments)
+bool Prompter::startDetached(const QString &program, const QStringList &arguments, qint64 *pid)
 {
-    return QProcess::startDetached(program, arguments);
+    return QProcess::startDetached(program, arguments, QString(), pid);
 }

@@ -43,7 +43,8 @@ public:
     virtual int exec(QDialog *dialog);
 
     virtual bool openUrl(const QUrl &url);
-    virtual bool startDetached(const QString &program, const QStringList &arguments);
+    // pid, when given, receives the started process's id.
+    virtual bool startDetached(const QString &program, const QStringList &arguments, qint64 *pid = nullptr);
 };
 
 // Shorthand used throughout the console.

@@ -86,7 +86,7 @@ QList<QStandardItem *> TreeRows::buildDeviceRow(QSettings *settings, ThinclientI
     QStandardItem *cells[ColumnSlots] = {};
     const QStringList texts = DeviceRow::columnTexts(info);
     for (int i = 0; i < Columns::Count; ++i) {
-        const int position = settings->value(QLatin1String(Columns::table[i].key)).toInt();
+        const int position = Columns::modelColumn(settings, Columns::table[i].key) - Columns::FixedColumns;
         if (position < 0 || position >= ColumnSlots)
             continue;
         delete cells[position];    // a repeated position: the later column wins
@@ -100,9 +100,10 @@ QList<QStandardItem *> TreeRows::buildDeviceRow(QSettings *settings, ThinclientI
     // look for children and an expansion lookup for each of thousands of
     // rows every time it lays the tree out again, which it does whenever a
     // device joins an expanded group.
-    for (QStandardItem *item : row) {
-        item->setEnabled(info->online);
-        item->setFlags(item->flags() | Qt::ItemNeverHasChildren);
-    }
+    // Enabled like any new row even for an offline device (a drop into
+    // another department), so that it can be ticked there and the tick
+    // carries over when the device registers again.
+    for (QStandardItem *item : row)
+        item->setFlags(item->flags() | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren);
     return row;
 }

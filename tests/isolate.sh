@@ -7,7 +7,13 @@ mkdir -p "$root/home" "$root/config" "$root/tmp" "$root/runtime"
 chmod 700 "$root/runtime"
 export HOME="$root/home" XDG_CONFIG_HOME="$root/config" TMPDIR="$root/tmp" XDG_RUNTIME_DIR="$root/runtime"
 export QT_QPA_PLATFORM=offscreen
-"$@"
+# A command with its options that runs the test (scripts/valgrind.sh runs
+# each test through memcheck this way).
+if [ -n "${KORVANE_TEST_WRAPPER:-}" ]; then
+  $KORVANE_TEST_WRAPPER "$@"
+else
+  "$@"
+fi
 rc=$?
 rm -rf "$root"
 exit $rc

@@ -33,10 +33,10 @@ namespace {
 class ViewerPrompter : public ScriptedPrompter
 {
 public:
-    bool startDetached(const QString &program, const QStringList &arguments) override
+    bool startDetached(const QString &program, const QStringList &arguments, qint64 *pid = nullptr) override
     {
         ScriptedPrompter::startDetached(program, arguments);
-        return Prompter::startDetached(program, arguments);
+        return Prompter::startDetached(program, arguments, pid);
     }
 };
 

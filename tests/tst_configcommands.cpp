@@ -24,8 +24,6 @@ using namespace ConfigCommands;
 namespace {
 enum Command { Network, Server, Cloud, Gateway, UsbRequest, Install, Pxe };
 
-UsbRedirectionRoundTrip *sharedRoundTrip = nullptr;
-
 bool run(int command, const DeviceList *dept)
 {
     switch (Command(command)) {
@@ -33,7 +31,7 @@ bool run(int command, const DeviceList *dept)
     case Server: return setServerIdentification(nullptr, dept);
     case Cloud: return setCloudPrint(nullptr, dept);
     case Gateway: return setTsGateway(nullptr, dept);
-    case UsbRequest: return requestUsbDevices(nullptr, dept, *sharedRoundTrip);
+    case UsbRequest: return requestUsbDevices(nullptr, dept);
     case Install: return installOnDevices(nullptr, dept);
     case Pxe: return setPxeConfiguration(nullptr, dept);
     }
@@ -80,7 +78,8 @@ private slots:
     void credentials();
     void usbRoundTrip();
     void usbDeviceGoneWhileListOpen();
-    void usbUnaskedList();
+    void usbListRefused_data();
+    void usbListRefused();
     void installSendsTheFile();
     void installFileShrankAfterDialog();
     void pxeSkipsOtherModels();
@@ -102,8 +101,7 @@ ThinclientInfo *TestConfigCommands::device(const QString &model, bool checked, b
 void TestConfigCommands::init()
 {
     m_writes.clear();
-    m_roundTrip = UsbRedirectionRoundTrip();
-    sharedRoundTrip = &m_roundTrip;
+    m_roundTrip.release();
 }
 
 void TestConfigCommands::cleanup()
@@ -175,7 +173,7 @@ void TestConfigCommands::singleDeviceCommandsRefuseSeveral()
     ScriptedPrompter p;
     const DeviceList dept{device(), device()};
     QVERIFY(!configureNetwork(nullptr, &dept));
-    QVERIFY(!requestUsbDevices(nullptr, &dept, m_roundTrip));
+    QVERIFY(!requestUsbDevices(nullptr, &dept));
     QCOMPARE(p.texts(), QStringList({"Multiple devices selected. Please select just one device",
                                      "\nMultiple devices selected. Please select just one device"}));
     QCOMPARE(p.calls.at(0).title, QStringLiteral("Configure networks"));
@@ -329,21 +327,20 @@ void TestConfigCommands::usbRoundTrip()
     ThinclientInfo *a = device();
     ThinclientInfo *b = device(QStringLiteral("ORL K1"), false);
     const DeviceList dept{a, b};
-    QVERIFY(requestUsbDevices(nullptr, &dept, m_roundTrip));
+    QVERIFY(requestUsbDevices(nullptr, &dept));
     QCOMPARE(writtenTo(a).toHex(), QByteArray("2b000000"));
     QVERIFY(p.calls.isEmpty());
 
     a->checked = false;
     b->checked = true;
+    QVERIFY(m_roundTrip.keep(a, usbList));
     p.answerDialog(tickRow(1));
-    QVERIFY(showUsbDevices(nullptr, &dept, m_roundTrip, a, usbList));
+    QVERIFY(showUsbDevices(nullptr, &dept, m_roundTrip));
     QCOMPARE(p.calls.first().dialogClass, QStringLiteral("DlgUsbRedirection"));
     QCOMPARE(writtenTo(a).toHex(), QByteArray("2b000000" "2c00000d01000a303738315f3535363700"));
     QCOMPARE(writtenTo(b), QByteArray());
-
-    // A second list from A without a new request opens nothing.
-    QVERIFY(!showUsbDevices(nullptr, &dept, m_roundTrip, a, usbList));
-    QCOMPARE(p.calls.size(), 1);
+    // The dialog is over: the next list may come.
+    QVERIFY(!m_roundTrip.isBusy());
 }
 
 void TestConfigCommands::usbDeviceGoneWhileListOpen()
@@ -351,36 +348,47 @@ void TestConfigCommands::usbDeviceGoneWhileListOpen()
     ScriptedPrompter p;
     ThinclientInfo *a = device();
     const DeviceList dept{a, device(QStringLiteral("ORL K1"), false)};
-    QVERIFY(requestUsbDevices(nullptr, &dept, m_roundTrip));
+    QVERIFY(m_roundTrip.keep(a, usbList));
     p.answerDialog([a](QDialog *d) {
         a->online = false;   // the device drops while the administrator chooses
         a->checked = true;
         d->accept();
         return d->result();
     });
-    QVERIFY(!showUsbDevices(nullptr, &dept, m_roundTrip, a, usbList));
+    QVERIFY(!showUsbDevices(nullptr, &dept, m_roundTrip));
     QCOMPARE(p.last().kind, QStringLiteral("warning"));
     QCOMPARE(p.last().text,
              QStringLiteral("\nThe USB redirection was not sent because the device is no longer connected"));
-    QCOMPARE(writtenTo(a).toHex(), QByteArray("2b000000"));
+    QCOMPARE(writeCount(), 0);
 }
 
-void TestConfigCommands::usbUnaskedList()
+void TestConfigCommands::usbListRefused_data()
 {
+    QTest::addColumn<bool>("twoSelected");
+    QTest::addColumn<bool>("goneBeforeShown");
+    QTest::addColumn<QString>("box");
+    QTest::newRow("two devices selected")
+        << true << false << "Multiple thinclient devices selected. Please select just one thinclient device";
+    QTest::newRow("device gone before the dialog opened")
+        << false << true << "\nThe USB list was not shown because the device is no longer connected";
+}
+
+void TestConfigCommands::usbListRefused()
+{
+    QFETCH(bool, twoSelected);
+    QFETCH(bool, goneBeforeShown);
+    QFETCH(QString, box);
     ScriptedPrompter p;
     ThinclientInfo *a = device();
-    const DeviceList dept{a};
-    QVERIFY(!showUsbDevices(nullptr, &dept, m_roundTrip, a, usbList));
-    QVERIFY(p.calls.isEmpty());
-    QCOMPARE(writeCount(), 0);
-
-    // Asked, but two devices are selected by the time the list arrives.
-    QVERIFY(requestUsbDevices(nullptr, &dept, m_roundTrip));
-    const DeviceList two{a, device()};
-    QVERIFY(!showUsbDevices(nullptr, &two, m_roundTrip, a, usbList));
-    QCOMPARE(p.texts(), QStringList{"Multiple thinclient devices selected. Please select just one thinclient device"});
+    const DeviceList dept{a, device(QStringLiteral("ORL K1"), twoSelected)};
+    QVERIFY(m_roundTrip.keep(a, usbList));
+    if (goneBeforeShown)
+        a->online = false;
+    QVERIFY(!showUsbDevices(nullptr, &dept, m_roundTrip));
+    QCOMPARE(p.texts(), QStringList{box});
     QCOMPARE(p.last().title, QStringLiteral("USB redirection"));
-    QCOMPARE(writeCount(), 1);
+    QCOMPARE(writeCount(), 0);
+    QVERIFY(!m_roundTrip.isBusy());
 }
 
 static ScriptedPrompter::DialogHandler chooseFile(const QString &path, std::function<void()> after = nullptr)

@@ -4,12 +4,12 @@
 // record what reaches them.
 #include "mainwindow/deptinfo.h"
 #include "mainwindow/mainwindow.h"
-#include "mainwindow/orltreeview.h"
-#include "devicemessages.h"
 #include "formfill.h"
 #include "scriptedprompter.h"
 #include "simdevice.h"
+#include "statusmessages.h"
 #include "usbresponder.h"
+#include "windowdevices.h"
 #include "windowfixture.h"
 
 #include "devicelink/sslserver.h"
@@ -19,8 +19,8 @@
 #include <QAction>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QLabel>
 #include <QRandomGenerator>
-#include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
@@ -30,11 +30,6 @@ using namespace WindowFixture;
 
 namespace {
 
-// Written to a device after the command under test: once it has arrived,
-// everything the console sent before it has arrived too.
-const QByteArray Marker = QByteArray::fromHex("7e000000");
-constexpr quint8 MarkerType = 0x7E;
-
 const QString QuestionNetwork = QStringLiteral("question Configuring networks: "
                                                "Are you sure you want to configure network on selected device?");
 const QString QuestionInstall = QStringLiteral("question Install file on device: "
@@ -42,17 +37,6 @@ const QString QuestionInstall = QStringLiteral("question Install file on device:
 const QString QuestionPxe = QStringLiteral("question Set PXE server configuration: Are you sure you want to send "
                                            "PXE server configuration command to selected devices?");
 const QString TooLong = QStringLiteral(": \nThe values entered are too long to send.");
-
-// What the administrator saw, one line per prompt: the dialog's class, or
-// the box's kind, title and text.
-QStringList trail(const ScriptedPrompter &p)
-{
-    QStringList out;
-    for (const ScriptedPrompter::Call &c : p.calls)
-        out << (c.kind == QLatin1String("exec") ? QStringLiteral("exec ") + c.dialogClass
-                                                : c.kind + QLatin1Char(' ') + c.title + QStringLiteral(": ") + c.text);
-    return out;
-}
 
 QStringList readStrings(PayloadReader &in)
 {
@@ -104,7 +88,7 @@ private:
 
     std::unique_ptr<ScriptedPrompter> m_prompter;
     std::unique_ptr<MainWindow> m_window;
-    std::vector<std::unique_ptr<SimDevice>> m_sims;
+    std::unique_ptr<WindowDevices> m_devices;
     QStringList m_answerFaults;
     quint16 m_port = 0;
 };
@@ -120,6 +104,7 @@ void TestConfigEndToEnd::init()
     QVERIFY(m_window->sslServer->isListening());
     QVERIFY(m_window->currentDepartment);
     QVERIFY(m_prompter->calls.isEmpty());
+    m_devices = std::make_unique<WindowDevices>(m_window.get());
 }
 
 void TestConfigEndToEnd::cleanup()
@@ -128,49 +113,26 @@ void TestConfigEndToEnd::cleanup()
     m_answerFaults.clear();
     QVERIFY2(m_prompter->unexpected.isEmpty(), qPrintable(m_prompter->unexpected.join(QLatin1String(", "))));
     m_window.reset();
-    m_sims.clear();
+    m_devices.reset();
     m_prompter.reset();
 }
 
 SimDevice *TestConfigEndToEnd::addDevice(const QString &model, bool ticked)
 {
-    SimDeviceConfig config = SimDeviceConfig::numbered(int(m_sims.size()) + 1);
-    config.model = model;
-    config.registrationVersion = 2;
-    config.subCode = 3;
-    m_sims.emplace_back(new SimDevice(config));
-    SimDevice *sim = m_sims.back().get();
-    sim->connectToConsole(QStringLiteral("127.0.0.1"), m_port);
-    const bool filed = QTest::qWaitFor(
-        [&] {
-            ThinclientInfo *r = record(sim);
-            return r && r->online && m_window->currentDepartment->devices.contains(r);
-        },
-        20000);
-    if (!filed)
-        QTest::qFail(qPrintable(QStringLiteral("device %1 did not register").arg(config.macAddress)), __FILE__,
-                     __LINE__);
-    tick(sim, ticked);
-    return sim;
+    return m_devices->add(model, ticked, [](SimDeviceConfig &config) {
+        config.registrationVersion = 2;
+        config.subCode = 3;
+    });
 }
 
 ThinclientInfo *TestConfigEndToEnd::record(const SimDevice *sim) const
 {
-    for (ThinclientInfo *r : std::as_const(m_window->devices))
-        if (r && r->macAddress == sim->config().macAddress)
-            return r;
-    return nullptr;
+    return m_devices->record(sim);
 }
 
-// As the administrator does it: the row's check box, then the click on the row.
 void TestConfigEndToEnd::tick(SimDevice *sim, bool on)
 {
-    ThinclientInfo *r = record(sim);
-    QVERIFY(r && r->item);
-    r->item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
-    const DeptInfo *shown = m_window->currentDepartment;
-    emit shown->treeView->clicked(shown->model->indexFromItem(r->item));
-    QCOMPARE(r->checked, on);
+    QVERIFY(m_devices->tick(sim, on));
 }
 
 void TestConfigEndToEnd::trigger(const char *action)
@@ -195,33 +157,12 @@ void TestConfigEndToEnd::answerDialog(const QStringList &edits, std::function<bo
 
 bool TestConfigEndToEnd::drop(SimDevice *sim)
 {
-    ThinclientInfo *r = record(sim);
-    sim->disconnectFromConsole();
-    return r && QTest::qWaitFor([r] { return !r->online; }, 15000);
+    return m_devices->drop(sim);
 }
 
 QList<ReceivedFrame> TestConfigEndToEnd::receivedSoFar(SimDevice *sim)
 {
-    ThinclientInfo *r = record(sim);
-    if (r && r->online && r->socket) {
-        SSLServer::writeToDevice(r->socket, Marker);
-        const auto marked = [sim] {
-            for (const ReceivedFrame &f : sim->receivedFrames())
-                if (f.type == MarkerType)
-                    return true;
-            return false;
-        };
-        if (!QTest::qWaitFor(marked, 30000))
-            QTest::qFail("the marker frame never reached the device", __FILE__, __LINE__);
-    }
-    // The date frame of each handshake is no command.
-    QList<ReceivedFrame> out;
-    QDate date;
-    for (const ReceivedFrame &f : sim->receivedFrames())
-        if (f.type != MarkerType && !DeviceMessages::parseServerDate(f.bytes, &date))
-            out << f;
-    sim->clearReceived();
-    return out;
+    return m_devices->receivedSoFar(sim);
 }
 
 // ---- Which action reaches which command --------------------------------------
@@ -263,7 +204,7 @@ void TestConfigEndToEnd::actionsReachTheirCommands()
     QFETCH(QString, box);
     QVERIFY(m_window->currentDepartment->devices.isEmpty());
     trigger(action.toLatin1().constData());
-    QCOMPARE(trail(*m_prompter), QStringList{box});
+    QCOMPARE(m_prompter->trail(), QStringList{box});
 }
 
 // ---- Network configuration: exactly one device -------------------------------
@@ -312,7 +253,7 @@ void TestConfigEndToEnd::networkGoesToOneDevice()
     answerDialog(edits, dropDuringDialog ? std::function<bool()>([&] { return drop(first); }) : nullptr);
     m_prompter->answer(QMessageBox::Yes);
     trigger("config_network");
-    QCOMPARE(trail(*m_prompter), prompts);
+    QCOMPARE(m_prompter->trail(), prompts);
 
     const QList<ReceivedFrame> frames = receivedSoFar(first);
     QCOMPARE(receivedSoFar(second).size(), 0);
@@ -375,7 +316,7 @@ void TestConfigEndToEnd::selectedDevicesGetTheCommand()
     answerDialog(edits);
     m_prompter->answer(QMessageBox::Yes);
     trigger(action.toLatin1().constData());
-    const QStringList prompts = trail(*m_prompter);
+    const QStringList prompts = m_prompter->trail();
     QCOMPARE(prompts.size(), refusal.isEmpty() ? 2 : 3);
     QVERIFY(prompts.at(1).startsWith(QLatin1String("question ")));
     if (!refusal.isEmpty())
@@ -435,7 +376,7 @@ void TestConfigEndToEnd::pxeOnlyToPxeServers()
     QStringList prompts{"exec DlgConfigDorn", QuestionPxe};
     if (!summary.isEmpty())
         prompts << summary;
-    QCOMPARE(trail(*m_prompter), prompts);
+    QCOMPARE(m_prompter->trail(), prompts);
 
     for (int i = 0; i < sims.size(); ++i) {
         const QList<ReceivedFrame> frames = receivedSoFar(sims.at(i));
@@ -459,7 +400,7 @@ void TestConfigEndToEnd::pxeOnlyToPxeServers()
 // ---- USB redirection round trip ------------------------------------------------
 
 namespace {
-enum UsbChange { Unchanged, MovedBeforeList, MovedWhileShown, DroppedWhileShown, ReconnectedWhileShown };
+enum UsbChange { Unchanged, Unasked, MovedBeforeList, MovedWhileShown, DroppedWhileShown, ReconnectedWhileShown };
 } // namespace
 
 void TestConfigEndToEnd::usbChoiceGoesToTheDeviceWhoseListIsShown_data()
@@ -468,6 +409,7 @@ void TestConfigEndToEnd::usbChoiceGoesToTheDeviceWhoseListIsShown_data()
     QTest::addColumn<bool>("sent");
 
     QTest::newRow("selection unchanged") << int(Unchanged) << true;
+    QTest::newRow("a list nobody asked for") << int(Unasked) << true;
     QTest::newRow("selection moves before the list arrives") << int(MovedBeforeList) << true;
     QTest::newRow("selection moves while the list is shown") << int(MovedWhileShown) << true;
     QTest::newRow("device drops while the list is shown") << int(DroppedWhileShown) << false;
@@ -481,8 +423,8 @@ void TestConfigEndToEnd::usbChoiceGoesToTheDeviceWhoseListIsShown()
 
     SimDevice *asked = addDevice(QStringLiteral("ORL K1"));
     SimDevice *other = addDevice(QStringLiteral("ORL K2"), false);
-    auto *responder = new UsbResponder(asked, {"0011d6b:0002 Linux Foundation 2.0 root hub",
-                                               "0020781:5567 SanDisk Cruzer Blade"});
+    const QStringList usbList{"0011d6b:0002 Linux Foundation 2.0 root hub", "0020781:5567 SanDisk Cruzer Blade"};
+    auto *responder = new UsbResponder(asked, usbList);
     const auto moveSelection = [&] {
         tick(asked, false);
         tick(other, true);
@@ -493,34 +435,42 @@ void TestConfigEndToEnd::usbChoiceGoesToTheDeviceWhoseListIsShown()
         if (change == DroppedWhileShown)
             return drop(asked);
         if (change == ReconnectedWhileShown) {
+            // Meanwhile another device sends its list too: one dialog at a time.
             QSslSocket *old = record(asked)->socket;
             asked->reconnect();
+            other->sendFrame(StatusMessages::usbDevices(usbList));
             return QTest::qWaitFor(
                 [&] {
                     const ThinclientInfo *r = record(asked);
-                    return r && r->online && r->socket && r->socket != old;
+                    return r && r->online && r->socket && r->socket != old
+                        && m_window->statusLabel->text().contains(record(other)->deviceName);
                 },
                 15000);
         }
         return true;
     });
 
-    trigger("actionSetup_USB_redirection");
+    if (change == Unasked)
+        asked->sendFrame(StatusMessages::usbDevices(usbList));
+    else
+        trigger("actionSetup_USB_redirection");
     // Nothing has reached the device yet: the list comes back later.
     if (change == MovedBeforeList)
         moveSelection();
     QTRY_VERIFY_WITH_TIMEOUT(!m_prompter->calls.isEmpty(), 15000);
-    QCOMPARE(responder->answered(), 1);
+    QCOMPARE(responder->answered(), change == Unasked ? 0 : 1);
 
     QStringList prompts{"exec DlgUsbRedirection"};
     if (!sent)
         prompts << "warning USB redirection: \nThe USB redirection was not sent because the device is no longer connected";
-    QCOMPARE(trail(*m_prompter), prompts);
+    QCOMPARE(m_prompter->trail(), prompts);
 
     QList<QByteArray> toAsked;
     for (const ReceivedFrame &f : receivedSoFar(asked))
         toAsked << f.bytes.toHex();
-    QList<QByteArray> expected{"2b000000"};
+    QList<QByteArray> expected;
+    if (change != Unasked)
+        expected << "2b000000";
     if (sent)
         expected << "2c00000d01000a303738315f3535363700";   // "0781_5567"
     QCOMPARE(toAsked, expected);
@@ -576,7 +526,7 @@ void TestConfigEndToEnd::installedFileArrivesIntact()
     QStringList prompts{"exec DlgInstallOnDevice", QuestionInstall};
     if (!refusal.isEmpty())
         prompts << refusal.arg(path);
-    QCOMPARE(trail(*m_prompter), prompts);
+    QCOMPARE(m_prompter->trail(), prompts);
 
     for (int i = 0; i < sims.size(); ++i) {
         const QList<ReceivedFrame> frames = receivedSoFar(sims.at(i));

@@ -21,11 +21,9 @@ private slots:
     void choice_data();
     void choice();
     void cancel();
-    void answersTheDeviceWhoseListIsShown();
     void deviceGoneSendsNothing_data();
     void deviceGoneSendsNothing();
-    void listNobodyAskedFor();
-    void secondListWhileFirstIsOpen();
+    void oneListAtATime();
 };
 
 static const QStringList entries{
@@ -110,31 +108,6 @@ void TestUsbRedirection::cancel()
     QVERIFY(dlg.selectedIds.isEmpty());
 }
 
-// Two online devices; A is asked, B becomes the selected one before A's list
-// arrives: the choice still belongs to A.
-void TestUsbRedirection::answersTheDeviceWhoseListIsShown()
-{
-    ThinclientInfo a, b;
-    QSslSocket socketA, socketB;
-    a.socket = &socketA;
-    b.socket = &socketB;
-    a.online = b.online = true;
-    a.checked = true;
-
-    UsbRedirectionRoundTrip roundTrip;
-    roundTrip.requestSent(&a);
-    QVERIFY(roundTrip.isAwaitingList(&a));
-    QVERIFY(!roundTrip.isAwaitingList(&b));
-
-    a.checked = false;
-    b.checked = true;
-    UsbRedirectionRoundTrip::Shown shown(roundTrip, &a);
-    QVERIFY(shown.isValid());
-    QCOMPARE(shown.device(), &a);
-    QCOMPARE(shown.recipient(), &a);
-    QVERIFY(!roundTrip.isAwaitingList(&a));
-}
-
 void TestUsbRedirection::deviceGoneSendsNothing_data()
 {
     QTest::addColumn<QString>("change");
@@ -156,9 +129,8 @@ void TestUsbRedirection::deviceGoneSendsNothing()
     device->checked = true;
 
     UsbRedirectionRoundTrip roundTrip;
-    roundTrip.requestSent(device);
-    UsbRedirectionRoundTrip::Shown shown(roundTrip, device);
-    QCOMPARE(shown.recipient(), device);
+    QVERIFY(roundTrip.keep(device, entries));
+    QCOMPARE(roundTrip.recipient(), device);
 
     // While the dialog is open the device goes away in one way or another.
     if (change == QLatin1String("offline")) {
@@ -174,37 +146,14 @@ void TestUsbRedirection::deviceGoneSendsNothing()
         delete device;
         device = nullptr;
     }
-    QCOMPARE(shown.recipient(), nullptr);
+    QCOMPARE(roundTrip.recipient(), nullptr);
     delete device;
     delete socket;
 }
 
-void TestUsbRedirection::listNobodyAskedFor()
-{
-    ThinclientInfo a, b;
-    QSslSocket socket;
-    a.socket = b.socket = &socket;
-    a.online = b.online = true;
-
-    UsbRedirectionRoundTrip roundTrip;
-    UsbRedirectionRoundTrip::Shown unasked(roundTrip, &b);
-    QVERIFY(!unasked.isValid());
-    QCOMPARE(unasked.recipient(), nullptr);
-    UsbRedirectionRoundTrip::Shown none(roundTrip, nullptr);
-    QVERIFY(!none.isValid());
-
-    // One request, one list: a repeated list opens nothing.
-    roundTrip.requestSent(&a);
-    roundTrip.requestSent(&a);
-    QCOMPARE(roundTrip.awaitingCount(), 1);
-    UsbRedirectionRoundTrip::Shown first(roundTrip, &a);
-    UsbRedirectionRoundTrip::Shown again(roundTrip, &a);
-    QVERIFY(first.isValid());
-    QVERIFY(!again.isValid());
-    QCOMPARE(roundTrip.awaitingCount(), 0);
-}
-
-void TestUsbRedirection::secondListWhileFirstIsOpen()
+// Lists arrive inside socket signals, any number of them; only one at a
+// time is kept for the dialog.
+void TestUsbRedirection::oneListAtATime()
 {
     ThinclientInfo a, b;
     QSslSocket socketA, socketB;
@@ -213,14 +162,15 @@ void TestUsbRedirection::secondListWhileFirstIsOpen()
     a.online = b.online = true;
 
     UsbRedirectionRoundTrip roundTrip;
-    roundTrip.requestSent(&a);
-    roundTrip.requestSent(&b);
-    UsbRedirectionRoundTrip::Shown outer(roundTrip, &a);
-    {
-        UsbRedirectionRoundTrip::Shown inner(roundTrip, &b);
-        QCOMPARE(inner.recipient(), &b);
-    }
-    QCOMPARE(outer.recipient(), &a);
+    QVERIFY(!roundTrip.keep(nullptr, entries));
+    QVERIFY(roundTrip.keep(&a, entries));
+    QVERIFY(!roundTrip.keep(&b, {QStringLiteral("0030000:0000 other")}));
+    QCOMPARE(roundTrip.recipient(), &a);
+    QCOMPARE(roundTrip.entries(), entries);
+    roundTrip.release();
+    QCOMPARE(roundTrip.recipient(), nullptr);
+    QVERIFY(roundTrip.keep(&b, entries));
+    QCOMPARE(roundTrip.recipient(), &b);
 }
 
 QTEST_MAIN(TestUsbRedirection)

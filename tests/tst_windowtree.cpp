@@ -4,6 +4,7 @@
 // that follow registration and disconnection, ticks mirrored into the
 // records, the context menu and the device information dialog.
 #include "mainwindow/deptinfo.h"
+#include "mainwindow/devicetree.h"
 #include "mainwindow/dlgshowdevinfo.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/orldroplabel.h"
@@ -14,6 +15,7 @@
 #include "simdevice.h"
 #include "windowfixture.h"
 
+#include "devicelink/devicerow.h"
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
 
@@ -118,6 +120,7 @@ private slots:
     void cleanup();
     void panelAtStart();
     void devicesFiledIntoTrees();
+    void layoutSavedWhileRunningWaitsForTheNextStart();
     void registrationAndDisconnectOverTls();
     void selectionSlots();
     void contextMenu();
@@ -202,6 +205,32 @@ void TestWindowTree::panelAtStart()
     }
     QCOMPARE(w->currentDepartment->header->sectionSize(0), 200);
     QCOMPARE(w->currentDepartment->header->sectionSize(1), 340);
+}
+
+// The preferences save a new column layout while the console runs: rows
+// filed and cells written afterwards still follow the headers shown.
+void TestWindowTree::layoutSavedWhileRunningWaitsForTheNextStart()
+{
+    ScriptedPrompter prompter;
+    auto w = openWindow({{0, "Orphans", {}}});
+    DeptInfo *orphans = w->departments->at(0);
+    const QStringList shown = headerTexts(orphans);
+    QCOMPARE(shown.at(2), QStringLiteral("IP address"));
+    // What saving "Timezone" dragged to the top writes.
+    w->settings->setValue(QStringLiteral("colTimezone"), 0);
+    w->settings->setValue(QStringLiteral("colIpAddress"), 1);
+    w->settings->setValue(QStringLiteral("colMacAddress"), -1);
+    w->settings->setValue(QStringLiteral("colText0"), QStringLiteral("Timezone"));
+    w->settings->setValue(QStringLiteral("colText1"), QStringLiteral("IP address"));
+
+    ThinclientInfo *r = record("ORL K1", "front", "02:4B:56:00:00:01");
+    r->timezone = QStringLiteral("Europe/Oslo");
+    emit w->sslServer->onDeviceRegistered(r);
+    DeviceRow::setColumnText(w->settings, r, "colTimezone", r->timezone);
+
+    QCOMPARE(DeviceTree::headerLabels(w->settings), shown);
+    QCOMPARE(cell(r, int(shown.indexOf(QStringLiteral("IP address"))))->text(), r->ipAddress);
+    QCOMPARE(cell(r, int(shown.indexOf(QStringLiteral("MAC address"))))->text(), r->macAddress);
 }
 
 void TestWindowTree::devicesFiledIntoTrees()

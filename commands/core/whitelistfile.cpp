@@ -60,8 +60,12 @@ QByteArray payload(const QString &dir, int maxBytes)
     }
     if (file.error() != QFileDevice::NoError)
         return QByteArray();
-    if (data.size() > maxBytes)
-        data.truncate(data.lastIndexOf('\n', maxBytes - 1) + 1);
+    if (data.size() > maxBytes) {
+        // A first line longer than the limit still goes, cut: the device
+        // would otherwise get no list at all.
+        const qsizetype lineEnd = data.lastIndexOf('\n', maxBytes - 1);
+        data.truncate(lineEnd < 0 ? maxBytes : lineEnd + 1);
+    }
     return data;
 }
 

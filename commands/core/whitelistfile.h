@@ -20,9 +20,11 @@ QStringList load(const QString &dir);
 // (the previous list then stays).
 bool save(const QString &dir, const QStringList &lines);
 
-// The payload of the white-list command: the file as read in text mode, at
-// most maxBytes and only whole lines (a line cut in two would name a storage
-// device that does not exist); empty when the file is missing or unreadable.
+// What the devices get of the list, by the white-list command and in answer
+// to their request alike: the file as read in text mode, at most maxBytes
+// and only whole lines (a line cut in two would name a storage device that
+// does not exist), unless the first line alone is longer, which is then cut;
+// empty when the file is missing or unreadable.
 QByteArray payload(const QString &dir, int maxBytes);
 
 } // namespace WhiteListFile

@@ -1,9 +1,10 @@
 #include "scriptedprompter.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QUrl>
 
-ScriptedPrompter::ScriptedPrompter()
+ScriptedPrompter::ScriptedPrompter() : startedPid(QCoreApplication::applicationPid())
 {
     m_previous = Prompter::install(this);
 }
@@ -22,6 +23,15 @@ QStringList ScriptedPrompter::texts(const QString &kind) const
     return out;
 }
 
+QStringList ScriptedPrompter::trail() const
+{
+    QStringList out;
+    for (const Call &c : calls)
+        out << (c.kind == QLatin1String("exec") ? QStringLiteral("exec ") + c.dialogClass
+                                                : c.kind + QLatin1Char(' ') + c.title + QStringLiteral(": ") + c.text);
+    return out;
+}
+
 QMessageBox::StandardButton ScriptedPrompter::box(const QString &kind, const QString &title, const QString &text,
                                                   QMessageBox::StandardButtons buttons,
                                                   QMessageBox::StandardButton defaultButton)
@@ -33,6 +43,8 @@ QMessageBox::StandardButton ScriptedPrompter::box(const QString &kind, const QSt
     c.buttons = buttons;
     c.defaultButton = defaultButton;
     calls << c;
+    if (!m_duringBox.isEmpty())
+        m_duringBox.dequeue()();
     if (!m_answers.isEmpty() && m_answers.head().typeId() == QMetaType::Int)
         return QMessageBox::StandardButton(m_answers.dequeue().toInt());
     if (m_autoOk && (buttons == QMessageBox::Ok || buttons == QMessageBox::NoButton))
@@ -126,8 +138,10 @@ bool ScriptedPrompter::openUrl(const QUrl &url)
     return true;
 }
 
-bool ScriptedPrompter::startDetached(const QString &program, const QStringList &arguments)
+bool ScriptedPrompter::startDetached(const QString &program, const QStringList &arguments, qint64 *pid)
 {
+    if (pid)
+        *pid = startedPid;
     Call c;
     c.kind = QStringLiteral("startDetached");
     c.text = program;

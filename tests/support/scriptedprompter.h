@@ -36,14 +36,23 @@ public:
     void answerText(const QString &s) { m_answers.enqueue(s); }
     void answerDialog(DialogHandler h) { m_dialogs.enqueue(h); }
     void answerBool(bool b) { m_answers.enqueue(b); }
+    // Runs f inside the next box, before it is answered: what happens while
+    // the box is up.
+    void duringNextBox(std::function<void()> f) { m_duringBox.enqueue(f); }
     // Boxes that only have an OK button are answered OK without scripting.
     void setAutoOk(bool on) { m_autoOk = on; }
 
     QList<Call> calls;
+    // The process id a started program reports: by default this test's own,
+    // a program that stays open for as long as the test runs.
+    qint64 startedPid;
     QStringList unexpected;    // prompts that had no scripted answer
 
     // Texts of the calls of one kind (or all), for exact assertions.
     QStringList texts(const QString &kind = QString()) const;
+    // What the administrator saw, one line per prompt: "exec " and the
+    // dialog's class, or the box's kind, title, ": " and text.
+    QStringList trail() const;
     Call last() const { return calls.isEmpty() ? Call() : calls.last(); }
     void clear() { calls.clear(); unexpected.clear(); m_answers.clear(); m_dialogs.clear(); }
 
@@ -65,7 +74,7 @@ public:
     QString existingDirectory(QWidget *, const QString &caption, const QString &dir) override;
     int exec(QDialog *dialog) override;
     bool openUrl(const QUrl &url) override;
-    bool startDetached(const QString &program, const QStringList &arguments) override;
+    bool startDetached(const QString &program, const QStringList &arguments, qint64 *pid = nullptr) override;
 
 private:
     QMessageBox::StandardButton box(const QString &kind, const QString &title, const QString &text,
@@ -75,6 +84,7 @@ private:
 
     QQueue<QVariant> m_answers;
     QQueue<DialogHandler> m_dialogs;
+    QQueue<std::function<void()>> m_duringBox;
     bool m_autoOk = true;
     Prompter *m_previous = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "windowdevices.h"
 
 #include "deviceagent.h"
+#include "devicemessages.h"
 #include "simdevice.h"
 
 #include "devicelink/sslserver.h"
@@ -11,6 +12,11 @@
 #include <QStandardItemModel>
 #include <QTest>
 #include "mainwindow/orltreeview.h"
+
+namespace {
+const QByteArray Marker = QByteArray::fromHex("7e000000");
+constexpr quint8 MarkerType = 0x7E;
+}
 
 WindowDevices::WindowDevices(MainWindow *window) : m_window(window) {}
 
@@ -70,4 +76,27 @@ bool WindowDevices::drop(SimDevice *device)
 void WindowDevices::clear()
 {
     m_devices.clear();
+}
+
+QList<ReceivedFrame> WindowDevices::receivedSoFar(SimDevice *device)
+{
+    ThinclientInfo *info = record(device);
+    if (info && info->online && info->socket) {
+        SSLServer::writeToDevice(info->socket, Marker);
+        const auto marked = [device] {
+            for (const ReceivedFrame &f : device->receivedFrames())
+                if (f.type == MarkerType)
+                    return true;
+            return false;
+        };
+        if (!QTest::qWaitFor(marked, 30000))
+            QTest::qFail("the marker frame never reached the device", __FILE__, __LINE__);
+    }
+    QList<ReceivedFrame> out;
+    QDate date;
+    for (const ReceivedFrame &f : device->receivedFrames())
+        if (f.type != MarkerType && !DeviceMessages::parseServerDate(f.bytes, &date))
+            out << f;
+    device->clearReceived();
+    return out;
 }

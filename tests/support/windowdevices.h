@@ -1,6 +1,9 @@
 #ifndef WINDOWDEVICES_H
 #define WINDOWDEVICES_H
 
+#include "receivedframe.h"
+
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -30,6 +33,10 @@ public:
     // Drops the connection and waits until the console saw it go.
     bool drop(SimDevice *device);
     void clear();
+    // The commands the device got so far (no handshake date frames), then
+    // forgets them. A marker frame written last proves that everything the
+    // console sent before it has arrived.
+    QList<ReceivedFrame> receivedSoFar(SimDevice *device);
 
 private:
     MainWindow *m_window;

@@ -14,7 +14,13 @@ bool ConsoleStream::next(ReceivedFrame *frame)
             return false;
         length = quint32(p[2]) << 24 | quint32(p[3]) << 16 | quint32(p[4]) << 8 | p[5];
     }
-    const qint64 whole = qint64(headerSize) + length;
+    qint64 whole = qint64(headerSize) + length;
+    if (type == EdidResolutionType) {
+        // Its length counts only the resolution; a wire string follows.
+        if (m_buffer.size() < whole + 2)
+            return false;
+        whole += 2 + (quint32(p[whole]) << 8 | p[whole + 1]);
+    }
     if (whole > MaxFrame) {
         m_failed = true;
         return false;

@@ -34,6 +34,9 @@ public:
     void clear();
 
     static bool hasTransferHeader(quint8 type) { return type == 0x18 || type == 0x26; }
+    // The EDID resolution command (0x02) runs past its header's length by
+    // one wire string, its mode string.
+    static constexpr quint8 EdidResolutionType = 0x02;
 
 private:
     QByteArray m_buffer;

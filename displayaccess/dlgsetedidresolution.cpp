@@ -1,0 +1,98 @@
+#include "dlgsetedidresolution.h"
+
+#include "displayaccess/core/edidmodes.h"
+#include "devicelink/thinclientinfo.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QStandardItemModel>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int FirstColumnWidth = 160;
+}
+
+DlgSetEdidResolution::DlgSetEdidResolution(QWidget *parent, ThinclientInfo *device,
+                                           const QString &supportedResolutions, QString *result)
+    : QDialog(parent), supportedResolutions(supportedResolutions), device(device), resultText(result)
+{
+    setObjectName(QStringLiteral("DlgSetEdidResolution"));
+    resize(694, 572);
+    setWindowTitle(QStringLiteral("Select EDID reported resolution"));
+    buildUi();
+}
+
+void DlgSetEdidResolution::buildUi()
+{
+    if (!device)
+        return;
+    model = new QStandardItemModel(0, 6, this);
+    model->setHorizontalHeaderLabels({QStringLiteral("Resolution"), QStringLiteral("Pixel Clock"),
+                                      QStringLiteral("Horizontal"), QStringLiteral("Vertical"), QStringLiteral("Sync"),
+                                      QStringLiteral("Polarity")});
+    treeView = new QTreeView;
+    treeView->setModel(model);
+    treeView->setUniformRowHeights(true);
+    treeView->setSelectionMode(QAbstractItemView::NoSelection);
+    treeView->setRootIsDecorated(false);
+    treeView->header()->resizeSection(0, FirstColumnWidth);
+    connect(treeView, &QTreeView::clicked, this, &DlgSetEdidResolution::onTreeViewClicked);
+
+    auto *buttonBox = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Horizontal);
+    connect(buttonBox, &QDialogButtonBox::accepted, this, &DlgSetEdidResolution::accept);
+    connect(buttonBox, &QDialogButtonBox::rejected, this, &DlgSetEdidResolution::reject);
+    auto *buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(buttonBox);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(treeView);
+    layout->addLayout(buttonRow);
+
+    const QList<EdidModes::Row> rows = EdidModes::rows(device->edid, device->edidCount, supportedResolutions);
+    for (const EdidModes::Row &row : rows) {
+        const EdidInfo &m = row.mode;
+        QList<QStandardItem *> items;
+        for (const QString &text : {m.resolution, m.pixelClock, m.horizontal, m.vertical, m.sync, m.polarity}) {
+            auto *item = new QStandardItem(text);
+            item->setEditable(false);
+            item->setEnabled(row.selectable);
+            if (row.current)
+                item->setForeground(QBrush(QColor(0, 0, 255)));
+            items << item;
+        }
+        items.first()->setCheckable(true);
+        items.first()->setCheckState(row.current ? Qt::Checked : Qt::Unchecked);
+        model->appendRow(items);
+    }
+    const int pick = EdidModes::initialPick(rows);
+    if (pick >= 0)
+        pickedItem = model->item(pick, 0);
+}
+
+void DlgSetEdidResolution::onTreeViewClicked(const QModelIndex &index)
+{
+    QStandardItem *item = model ? model->itemFromIndex(index) : nullptr;
+    if (!item || item->column() != 0 || !item->isEnabled())
+        return;
+    // The picked row's box cannot be cleared by clicking it again.
+    if (item == pickedItem) {
+        item->setCheckState(Qt::Checked);
+        return;
+    }
+    if (pickedItem)
+        pickedItem->setCheckState(Qt::Unchecked);
+    pickedItem = item;
+}
+
+void DlgSetEdidResolution::accept()
+{
+    if (pickedItem && resultText)
+        *resultText = pickedItem->text();
+    done(1);
+}
+
+void DlgSetEdidResolution::reject()
+{
+    done(0);
+}

@@ -1,0 +1,42 @@
+#ifndef REMPROTOHELP_H
+#define REMPROTOHELP_H
+
+#include <QObject>
+#include <QString>
+
+class QSettings;
+class QWidget;
+
+// The devices' help text on their remote-access protocols, shown in a text
+// viewer of the desktop, or named in a box when no viewer starts.
+//
+// Any device may send the text at any time, and many may send it at once.
+// It arrives inside the device socket's signal, where no box may run: the
+// text goes into the file at once, and one window is posted to show it after
+// the message's handling. While that window (box or viewer) is up, later
+// texts only replace the file's text; one viewer per console, not one per
+// message.
+class RemProtoHelp : public QObject
+{
+public:
+    RemProtoHelp(QWidget *window, QSettings *settings);
+
+    void received(const QString &text);
+    // A box or a viewer started here is still up.
+    bool isShowing() const;
+
+private:
+    void show();
+    bool viewerRunning() const;
+    void warn(const QString &title, const QString &text);
+
+    QWidget *m_window;
+    QSettings *m_settings;
+    QString m_path;
+    bool m_written = false;   // the last text reached the file
+    bool m_posted = false;    // a show waits in the event queue
+    bool m_boxOpen = false;
+    qint64 m_viewerPid = 0;
+};
+
+#endif // REMPROTOHELP_H

@@ -1,0 +1,113 @@
+// Every form of the console, as laid out on this platform's font: no label,
+// check box, radio button or push button is narrower than its text.
+#include "mainwindow/formfit.h"
+#include "ui_aboutdialog.h"
+#include "ui_dialogselectmodel.h"
+#include "ui_dlgconfigdorn.h"
+#include "ui_dlgconnectiontype.h"
+#include "ui_dlgdigitalsignage.h"
+#include "ui_dlgdsisync.h"
+#include "ui_dlgeditwhitelist.h"
+#include "ui_dlggetchoice.h"
+#include "ui_dlggetfilelist.h"
+#include "ui_dlggetnicinfo.h"
+#include "ui_dlggettext.h"
+#include "ui_dlggooglecloudprint.h"
+#include "ui_dlghostcredentials.h"
+#include "ui_dlginstallondevice.h"
+#include "ui_dlgkeyboardtype.h"
+#include "ui_dlgnicselection.h"
+#include "ui_dlgprofileeditor.h"
+#include "ui_dlgprofilemanager.h"
+#include "ui_dlgselecthotfixes.h"
+#include "ui_dlgsetcpuspeed.h"
+#include "ui_dlgsetstatus.h"
+#include "ui_dlgsettings.h"
+#include "ui_dlgshowdevinfo.h"
+#include "ui_dlgstartupmode.h"
+#include "ui_dlgusbredirection.h"
+#include "ui_dlgzorserverinfo.h"
+#include "ui_mainwindow.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QMainWindow>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+using Form = std::function<QWidget *()>;
+
+template <class Ui, class Base>
+QWidget *form()
+{
+    auto *w = new Base;
+    Ui ui;
+    ui.setupUi(w);
+    return w;
+}
+
+QString textOf(const QWidget *w)
+{
+    if (const auto *label = qobject_cast<const QLabel *>(w))
+        return label->text();
+    return static_cast<const QAbstractButton *>(w)->text();
+}
+} // namespace
+
+Q_DECLARE_METATYPE(Form)
+
+class TestForms : public QObject
+{
+    Q_OBJECT
+private slots:
+    void noTextIsCut_data()
+    {
+        QTest::addColumn<Form>("make");
+        QTest::newRow("aboutdialog.ui") << Form(form<Ui::AboutDialog, QDialog>);
+        QTest::newRow("dialogselectmodel.ui") << Form(form<Ui::DialogSelectModel, QDialog>);
+        QTest::newRow("dlgconfigdorn.ui") << Form(form<Ui::DlgConfigDorn, QDialog>);
+        QTest::newRow("dlgconnectiontype.ui") << Form(form<Ui::DlgConnectionType, QDialog>);
+        QTest::newRow("dlgdigitalsignage.ui") << Form(form<Ui::DlgDigitalSignage, QDialog>);
+        QTest::newRow("dlgdsisync.ui") << Form(form<Ui::DlgDsiSync, QDialog>);
+        QTest::newRow("dlgeditwhitelist.ui") << Form(form<Ui::DlgEditWhiteList, QDialog>);
+        QTest::newRow("dlggetchoice.ui") << Form(form<Ui::DlgGetChoice, QDialog>);
+        QTest::newRow("dlggetfilelist.ui") << Form(form<Ui::DlgGetFileList, QDialog>);
+        QTest::newRow("dlggetnicinfo.ui") << Form(form<Ui::DlgGetNicInfo, QDialog>);
+        QTest::newRow("dlggettext.ui") << Form(form<Ui::DlgGetText, QDialog>);
+        QTest::newRow("dlggooglecloudprint.ui") << Form(form<Ui::DlgGoogleCloudPrint, QDialog>);
+        QTest::newRow("dlghostcredentials.ui") << Form(form<Ui::DlgHostCredentials, QDialog>);
+        QTest::newRow("dlginstallondevice.ui") << Form(form<Ui::DlgInstallOnDevice, QDialog>);
+        QTest::newRow("dlgkeyboardtype.ui") << Form(form<Ui::DlgKeyboardType, QDialog>);
+        QTest::newRow("dlgnicselection.ui") << Form(form<Ui::DlgNicSelection, QDialog>);
+        QTest::newRow("dlgprofileeditor.ui") << Form(form<Ui::DlgProfileEditor, QDialog>);
+        QTest::newRow("dlgprofilemanager.ui") << Form(form<Ui::DlgProfileManager, QDialog>);
+        QTest::newRow("dlgselecthotfixes.ui") << Form(form<Ui::DlgSelectHotfixes, QDialog>);
+        QTest::newRow("dlgsetcpuspeed.ui") << Form(form<Ui::DlgSetCpuSpeed, QDialog>);
+        QTest::newRow("dlgsetstatus.ui") << Form(form<Ui::DlgSetStatus, QDialog>);
+        QTest::newRow("dlgsettings.ui") << Form(form<Ui::DlgSettings, QDialog>);
+        QTest::newRow("dlgshowdevinfo.ui") << Form(form<Ui::DlgShowDevInfo, QDialog>);
+        QTest::newRow("dlgstartupmode.ui") << Form(form<Ui::DlgStartupMode, QDialog>);
+        QTest::newRow("dlgusbredirection.ui") << Form(form<Ui::DlgUsbRedirection, QDialog>);
+        QTest::newRow("dlgzorserverinfo.ui") << Form(form<Ui::DlgZorServerInfo, QDialog>);
+        QTest::newRow("mainwindow.ui") << Form(form<Ui::MainWindow, QMainWindow>);
+    }
+
+    void noTextIsCut()
+    {
+        QFETCH(Form, make);
+        std::unique_ptr<QWidget> w(make());
+        FormFit::growClippedTexts(w.get());
+        w->show();
+        QStringList cut;
+        for (const QWidget *child : w->findChildren<QWidget *>())
+            if (FormFit::isClipped(child))
+                cut << child->objectName() + QStringLiteral(" \"") + textOf(child) + QLatin1Char('"');
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(", "))));
+    }
+};
+
+QTEST_MAIN(TestForms)
+#include "tst_forms.moc"
