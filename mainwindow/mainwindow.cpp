@@ -119,13 +119,13 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
     startDeviceServer(env.listenAddress);
 
     resolutionList = QStringLiteral("640x480 800x600 1024x768 1280x720 1280x768 1280x1024 1360x768 1440x900 1920x1080");
-    updateBaseUrl = QLatin1String(Links::UpdateBase);
-
     createStatusBar();
+    startUpdates();
 
     wizardTimer = new QTimer(this);
     // Every wizard step stops the timer first, so each start is one firing.
     wizardTimer->setSingleShot(true);
+    connect(wizardTimer, &QTimer::timeout, this, &MainWindow::onWizardTimerFired);
     whiteListTimer = new QTimer(this);
     connect(whiteListTimer, &QTimer::timeout, this, &MainWindow::onWhiteListTimerTriggered);
 

@@ -13,6 +13,8 @@
 #include <optional>
 
 #include "commands/usbredirectionroundtrip.h"
+#include "updates/core/packageinstaller.h"
+#include "updates/updatestate.h"
 
 class QCloseEvent;
 class QHeaderView;
@@ -168,6 +170,25 @@ public:
     bool createDirFileList(const QString &directory, const QString &listFile);
     bool writeDirFileList(const QString &directory, QIODevice *listFile);
 
+    // Members of the updates (updates/).
+    UpdateState updates;
+    // Creates the download manager, connects it and arms the first update
+    // check; called once by start-up.
+    void startUpdates();
+    // tempDir + "/downloadlist.txt".
+    QString downloadListPath() const;
+    // Reads the fetched list into the update queue and lets the
+    // administrator (or the wizard) choose; -1 when the list cannot be read.
+    int parseDownloadList(QString *serverBase);
+    // Unpacks one archive into the member's directory: 0, or -1 after its box.
+    int installPackage(const PackageInstaller::Member &member, const QString &archive, const QString &comment);
+    bool isNewerVersion(const QString &path) const;
+    // Remembers a downloaded console installer, offered at exit when newer; 0.
+    int onUpdateDownloaded(const QString &localPath, const QString &comment);
+    // The device actions, locked while the wizard runs.
+    void disableDeviceActions();
+    void enableDeviceActions();
+
     // Firmware upgrade of one directory (updates/): the shown department's
     // ticked devices (device null) or one device (the wizard). 0 or -1.
     int upgradeFirmware(ThinclientInfo *device, const QString &directory);
@@ -252,6 +273,17 @@ public slots:
     void on_configureDisplay_triggered();
     void on_actionSet_monitor_res_opts_triggered();
     void on_actionSet_EDID_Resolution_triggered();
+    // Updates: the check, its downloads and the update actions (updates/).
+    void onDownloadProgress(const QString &name, int percent);
+    void onDownloadError(const QString &text);
+    void onDownloadCompleted(int errorCount, qint64 bytes);
+    void onAutoUpdateTimerFired();
+    void on_actionWizard_triggered();
+    // One step of the set-up wizard per firing of its timer.
+    void onWizardTimerFired();
+    void on_actionClear_updates_cache_triggered();
+    void on_actionDownload_updates_triggered();
+    void on_download_updates_triggered();
 
     // Firmware, client-application and hotfix upgrades (updates/).
     void on_updateFirmware_triggered();
@@ -291,6 +323,12 @@ private:
 
     // The remote-protocol help answers and their one window (displayaccess/).
     class RemProtoHelp *remProtoHelp = nullptr;
+    // Steps of an update check (updates/).
+    bool startHeadDownload();
+    void startNextUpdateOrEnd();
+    void endUpdateRun();
+    void installUpdate(const UpgradeFile &file);
+    void setDeviceActionsEnabled(bool enabled);
 };
 
 #endif // MAINWINDOW_H

@@ -11,7 +11,9 @@
 # registered, then stops by itself.
 #
 # The console keeps its settings and its department file under the build
-# tree (build-demo/demo-home), never in the user's own settings.
+# tree (build-demo/demo-home), never in the user's own settings. An nginx on
+# 127.0.0.1:8680 inside the namespace stands in for the update server, with
+# a small update list and packages built here, so Download works.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -27,6 +29,8 @@ if [ "${1:-}" = "--inside" ]; then
   log=$home/log
   mkdir -p "$log"
 
+  "$(command -v nginx || echo /usr/sbin/nginx)" -p "$home/updates" -e "$log/nginx.log" -c "$home/updates/nginx.conf" &
+  nginx_pid=$!
   "$console" >"$log/console.log" 2>&1 &
   console_pid=$!
   "$sim" --discover --agents --bind 0.0.0.0 --udp-port 7909 --count "$count" >"$log/devices.log" 2>"$log/devices.err" &
@@ -34,8 +38,10 @@ if [ "${1:-}" = "--inside" ]; then
   stop() {
     kill "$sim_pid" 2>/dev/null || true
     kill "$console_pid" 2>/dev/null || true
+    kill "$nginx_pid" 2>/dev/null || true
     wait "$sim_pid" 2>/dev/null || true
     wait "$console_pid" 2>/dev/null || true
+    wait "$nginx_pid" 2>/dev/null || true
   }
   trap stop EXIT
 
@@ -107,6 +113,80 @@ mac() { printf '02:4B:56:%02X:%02X:%02X' $(($1 >> 16 & 255)) $(($1 >> 8 & 255)) 
   for i in $(seq 1 3 $((count - 1))); do printf 'mac=%s\n' "$(mac "$i")"; done
   printf '\n'
 } >"$work/temp/KorvaneManager.ini"
+
+# The update server's files: packages laid out as the upgrade store keeps
+# them, packed with 7-Zip, and the list with their sizes and sums. nginx
+# serves them inside the namespace (started with the console below).
+updates=$home/updates
+mkdir -p "$updates/files" "$updates/temp" "$updates/trees"
+# Every image starts with the 51-byte header that names its model id: the
+# first ten bytes complemented (magic 0xDE, the id, 0x6A, -, 0x8F, -, 0x94).
+image() {   # archive, path inside it, model id, content
+  local file=$updates/trees/$1/$2
+  mkdir -p "$(dirname "$file")"
+  {
+    printf '\x21\x'"$(printf %02x $((255 - $3)))"'\x95\xff\x70\xff\x6b\xff\xff\xff'
+    head -c 41 /dev/zero
+    printf '%s\n' "$4"
+  } >"$file"
+}
+pack() {   # archive, then the tree's top entries
+  local archive=$1; shift
+  (cd "$updates/trees/$archive" && 7zz a "$updates/files/$archive" "$@" >/dev/null)
+}
+list_line() {   # kind, board, file, comment
+  local f=$updates/files/$3
+  printf 'type=%s,board=%s,file=%s,md5sum=%s,size=%s,release_date=2026-12-01,comment=%s\n' \
+    "$1" "$2" "$3" "$(md5sum "$f" | cut -d' ' -f1)" "$(stat -c %s "$f")" "$4"
+}
+# The store keeps firmware and hotfixes under the model as devices report
+# it; the simulated devices run firmware 4.2.1.
+for entry in "ORL K1:1" "ORL QB64:10"; do
+  model=${entry%:*} id=${entry#*:} archive="fw-${entry%:*}-7.2.0.7z"
+  archive=${archive// /_}
+  image "$archive" "$model/7.2.0/uImage.bin" "$id" "demo kernel for $model"
+  image "$archive" "$model/7.2.0/rfs_jffs2.img" "$id" "demo root file system for $model"
+  pack "$archive" "$model"
+done
+image client-3.4.0.7z 3.4.0/korvaneclient-k1.bin 1 "demo client 3.4.0 for ORL K1"
+image client-3.4.0.7z 3.4.0/korvaneclient-qb64.bin 10 "demo client 3.4.0 for ORL QB64"
+pack client-3.4.0.7z 3.4.0
+image hf-ORL_K1-12.7z "ORL K1/hf%4.2.1%.bin" 1 "demo hotfix for ORL K1 firmware 4.2.1"
+pack hf-ORL_K1-12.7z "ORL K1"
+printf 'Korvane demo release notes\n' >"$updates/files/release-notes.txt"
+{
+  printf 'type=server,name="Demo (this machine)",value=http://127.0.0.1:8680/get?file=\n'
+  list_line firmware ORL_K1 fw-ORL_K1-7.2.0.7z "Firmware 7.2.0 for ORL K1"
+  list_line firmware ORL_QB64 fw-ORL_QB64-7.2.0.7z "Firmware 7.2.0 for ORL QB64"
+  list_line zor_client ORL_K1 client-3.4.0.7z "Korvane client 3.4.0"
+  list_line hotfix ORL_K1 hf-ORL_K1-12.7z "Hotfix 12 for ORL K1"
+  list_line download none release-notes.txt "Release notes"
+} >"$updates/files/downloadlist.txt"
+cat >"$updates/nginx.conf" <<EOF
+daemon off;
+master_process off;
+pid $updates/nginx.pid;
+error_log $home/log/nginx.log;
+events {}
+http {
+  access_log off;
+  default_type application/octet-stream;
+  client_body_temp_path $updates/temp/body;
+  proxy_temp_path $updates/temp/proxy;
+  fastcgi_temp_path $updates/temp/fastcgi;
+  uwsgi_temp_path $updates/temp/uwsgi;
+  scgi_temp_path $updates/temp/scgi;
+  server {
+    listen 127.0.0.1:8680;
+    location = /get {
+      root $updates/files;
+      if (\$arg_file !~ "^[A-Za-z0-9._-]+\$") { return 404; }
+      try_files /\$arg_file =404;
+    }
+  }
+}
+EOF
+export KORVANE_UPDATE_BASE=http://127.0.0.1:8680/get?file=
 
 export XDG_CONFIG_HOME=$home/config
 export TMPDIR=$home/tmp

@@ -7,7 +7,7 @@ packages=(
   build-essential g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libvulkan-dev
   libssl-dev openssl
-  7zip
+  7zip nginx
   iproute2 util-linux
   xvfb xauth x11-apps imagemagick
   clang libclang-rt-14-dev llvm

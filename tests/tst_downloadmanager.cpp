@@ -1,0 +1,325 @@
+// The update downloads: resume, checksum, redirects and the server's faults,
+// against the in-process HTTP server and once against a real nginx.
+#include "updates/core/downloadhttpfile.h"
+#include "updates/core/downloadmanager.h"
+#include "httptestserver.h"
+#include "testfiles.h"
+#include "windowfixture.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+using Fault = HttpTestServer::Fault;
+using Kind = HttpTestServer::Kind;
+using Done = QList<QVariant>;   // downloadCompleted: error count, bytes
+
+namespace {
+
+const QString Name = QStringLiteral("fw-1.2.bin");
+const QString Comment = QStringLiteral("Firmware 1.2");
+const qint64 Size = 300000;
+
+QByteArray content()
+{
+    QByteArray data(Size, Qt::Uninitialized);
+    for (qint64 i = 0; i < Size; ++i)
+        data[i] = char((i * 7 + i / 251) & 0xff);
+    return data;
+}
+
+QString md5Of(const QByteArray &data)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex());
+}
+
+} // namespace
+
+class TestDownloadManager : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    HttpTestServer *m_server = nullptr;
+    DownloadManager *m_manager = nullptr;
+    QSignalSpy *m_errors = nullptr;
+    QSignalSpy *m_completed = nullptr;
+
+    QString served() const { return m_dir.filePath(QStringLiteral("served/") + Name); }
+    QString local() const { return m_dir.filePath(QStringLiteral("local/") + Name); }
+    QString part() const { return local() + QStringLiteral(".part"); }
+    QString firstError() const { return m_errors->isEmpty() ? QString() : m_errors->first().first().toString(); }
+
+    // Starts the file and waits for its one completion.
+    Done fetch(qint64 size, const QString &md5, const QString &base = QString())
+    {
+        m_errors->clear();
+        m_completed->clear();
+        if (m_manager->startDownload(base.isEmpty() ? m_server->base() : base, Name, local(), size, md5, Comment) != 0
+            || !m_completed->wait(15000))
+            return {};
+        QTest::qWait(50);   // a second completion would be a fault of its own
+        return m_completed->size() == 1 ? m_completed->first() : Done();
+    }
+
+private slots:
+    void init()
+    {
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(m_dir.filePath(QStringLiteral("local")));
+        QVERIFY(TestFiles::write(served(), content()));
+        m_server = new HttpTestServer(m_dir.filePath(QStringLiteral("served")));
+        QVERIFY(m_server->listen());
+        m_manager = new DownloadManager;
+        m_errors = new QSignalSpy(m_manager, &DownloadManager::downloadError);
+        m_completed = new QSignalSpy(m_manager, &DownloadManager::downloadCompleted);
+    }
+
+    void cleanup()
+    {
+        delete m_completed;
+        delete m_errors;
+        delete m_manager;
+        delete m_server;
+    }
+
+    void freshDownload()
+    {
+        QSignalSpy progress(m_manager, &DownloadManager::downloadProgress);
+        QCOMPARE(fetch(Size, md5Of(content())), (Done{0, Size}));
+        QCOMPARE(TestFiles::read(local()), content());
+        QVERIFY(!QFile::exists(part()));
+        QVERIFY(m_errors->isEmpty());
+
+        QCOMPARE(m_server->requests.size(), 1);
+        QCOMPARE(m_server->requests.first().target, "/get?file=" + Name.toLatin1());
+        QCOMPARE(m_server->requests.first().userAgent, QByteArray("Korvane browser"));
+        QVERIFY(m_server->requests.first().range.isEmpty());
+
+        // One signal per whole percent gained, from 0 to 100.
+        QList<int> percents;
+        for (const QList<QVariant> &signal : progress) {
+            QCOMPARE(signal.at(0).toString(), Comment);
+            QVERIFY(percents.isEmpty() || signal.at(1).toInt() > percents.last());
+            percents << signal.at(1).toInt();
+        }
+        QCOMPARE(percents.first(), 0);
+        QCOMPARE(percents.last(), 100);
+    }
+
+    void checksum_data()
+    {
+        QTest::addColumn<QString>("md5");
+        QTest::addColumn<int>("errors");
+        QTest::newRow("right") << md5Of(content()) << 0;
+        QTest::newRow("none") << QString() << 0;
+        QTest::newRow("wrong") << md5Of("other") << 1;
+        QTest::newRow("upper-case") << md5Of(content()).toUpper() << 1;
+    }
+
+    void checksum()
+    {
+        QFETCH(QString, md5);
+        QFETCH(int, errors);
+        QCOMPARE(fetch(Size, md5), (Done{errors, Size}));
+        // The file keeps its name either way; the caller decides what to do with it.
+        QCOMPARE(TestFiles::read(local()), content());
+        QCOMPARE(firstError(),
+                 errors ? QStringLiteral("Downloaded Firmware 1.2 but got a checksum mismatch. Data is corrupted")
+                        : QString());
+    }
+
+    void resume_data()
+    {
+        QTest::addColumn<QByteArray>("partial");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("ignoreRange");
+        QTest::addColumn<QByteArray>("range");
+        const QByteArray half = content().left(Size / 2);
+        QTest::newRow("half there") << half << Size << false << QByteArray("bytes=150000-");
+        QTest::newRow("server ignores the range") << half << Size << true << QByteArray("bytes=150000-");
+        QTest::newRow("all there, 416") << content() << Size << false << QByteArray("bytes=300000-");
+        QTest::newRow("negative size starts over") << QByteArray("left over") << qint64(-1) << false << QByteArray();
+    }
+
+    void resume()
+    {
+        QFETCH(QByteArray, partial);
+        QFETCH(qint64, size);
+        QFETCH(bool, ignoreRange);
+        QFETCH(QByteArray, range);
+        QVERIFY(TestFiles::write(part(), partial));
+        if (ignoreRange)
+            m_server->addFault({Kind::IgnoreRange});
+        QCOMPARE(fetch(size, md5Of(content())), (Done{0, Size}));
+        QCOMPARE(m_server->requests.last().range, range);
+        QCOMPARE(TestFiles::read(local()), content());
+        QVERIFY(m_errors->isEmpty());
+    }
+
+    void interruptedThenResumed()
+    {
+        m_server->addFault({Kind::CloseAfter, 100000});
+        QCOMPARE(fetch(Size, md5Of(content())), (Done{1, 100000}));
+        QCOMPARE(firstError(), QString());   // a closed connection is retried, not reported
+        QVERIFY(!QFile::exists(local()));
+
+        QCOMPARE(fetch(Size, md5Of(content())), (Done{0, Size}));
+        QCOMPARE(m_server->requests.last().range, QByteArray("bytes=100000-"));
+        QCOMPARE(TestFiles::read(local()), content());
+    }
+
+    void redirect_data()
+    {
+        QTest::addColumn<QByteArray>("location");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QByteArray>("followed");   // empty: not followed
+        const QByteArray mirror = "/mirror/get?file=" + Name.toLatin1();
+        QTest::newRow("absolute") << QByteArray("http://127.0.0.1:PORT/mirror/get?file=x&y=1") << QByteArray() << mirror;
+        QTest::newRow("relative") << QByteArray("/mirror/get?file=") << QByteArray() << mirror;
+        QTest::newRow("with a body") << QByteArray("/get?file=") << QByteArray("<html>moved</html>")
+                                     << "/get?file=" + Name.toLatin1();
+        QTest::newRow("no file parameter") << QByteArray("http://127.0.0.1:PORT/files/fw.bin") << QByteArray()
+                                           << QByteArray();
+    }
+
+    void redirect()
+    {
+        QFETCH(QByteArray, location);
+        QFETCH(QByteArray, body);
+        QFETCH(QByteArray, followed);
+        m_server->addFault({Kind::Redirect, 0, location.replace("PORT", QByteArray::number(m_server->port())), body});
+        const Done done = fetch(Size, md5Of(content()));
+        if (followed.isEmpty()) {
+            // Reported, and ended all the same, so an update run goes on.
+            QCOMPARE(m_server->requests.size(), 1);
+            QCOMPARE(firstError(), QStringLiteral("The downloads website redirected to a URL that is not valid"));
+            QCOMPARE(done, (Done{1, 0}));
+            return;
+        }
+        QCOMPARE(m_server->requests.size(), 2);
+        QCOMPARE(m_server->requests.last().target, followed);
+        QCOMPARE(done, (Done{0, Size}));
+        QCOMPARE(TestFiles::read(local()), content());
+    }
+
+    void redirectLoopEnds()
+    {
+        m_server->addFault({Kind::Redirect, 0, "/get?file="}, 100);
+        QCOMPARE(fetch(Size, QString()), (Done{1, 0}));
+        QCOMPARE(m_server->requests.size(), DownloadManager::MaxRedirects + 1);
+        QCOMPARE(firstError(), QStringLiteral("The downloads website redirected too many times"));
+    }
+
+    void failedAnswers_data()
+    {
+        QTest::addColumn<int>("status");   // 0: an empty file
+        QTest::addColumn<QString>("error");
+        QTest::newRow("empty body") << 0 << QString();
+        QTest::newRow("404") << 404 << QStringLiteral("Error downloading Firmware 1.2:\n\nFile not found");
+        QTest::newRow("500") << 500 << QStringLiteral("Error downloading Firmware 1.2:\n\nUnknown error");
+    }
+
+    void failedAnswers()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, error);
+        if (status)
+            m_server->addFault({Kind::Status, status});
+        else
+            QVERIFY(TestFiles::write(served(), QByteArray()));
+        // Nothing arrived: an error page is no part of the file.
+        QCOMPARE(fetch(-1, QString()), (Done{error.isEmpty() ? 0 : 1, 0}));
+        QCOMPARE(firstError(), error);
+    }
+
+    void busyManagerRefusesAStart()
+    {
+        QCOMPARE(m_manager->startDownload(m_server->base(), Name, local(), Size, QString(), Comment), 0);
+        QCOMPARE(m_manager->startDownload(m_server->base(), Name, local(), Size, QString(), Comment), -1);
+        QVERIFY(m_completed->wait(15000));
+        QCOMPARE(TestFiles::read(local()), content());
+    }
+
+    void plainDownloader_data()
+    {
+        QTest::addColumn<QString>("md5");
+        QTest::addColumn<int>("errors");
+        QTest::newRow("right sum") << md5Of(content()) << 0;
+        QTest::newRow("wrong sum") << md5Of("other") << 1;
+        QTest::newRow("no sum") << QString() << 0;
+    }
+
+    void plainDownloader()
+    {
+        QFETCH(QString, md5);
+        QFETCH(int, errors);
+        QVERIFY(TestFiles::write(local(), "old"));
+        DownloadHttpFile downloader;
+        downloader.setDownloadsBase(m_server->base());
+        QSignalSpy completed(&downloader, &DownloadHttpFile::onHttpDownloadCompleted);
+        QCOMPARE(downloader.download(Name, local(), md5), 0);
+        QVERIFY(completed.wait(15000));
+        QTest::qWait(50);
+        QCOMPARE(completed.size(), 1);
+        QCOMPARE(completed.first(), (Done{errors, int(Size)}));
+        QCOMPARE(TestFiles::read(local()), content());
+        // Completion waits for both requests.
+        QCOMPARE(m_server->requests.size(), 2);
+        QCOMPARE(m_server->requests.first().userAgent, QByteArray("Korvane 3.0"));
+    }
+
+    // A real web server's Range handling, with nginx on a loopback port.
+    void resumeAgainstNginx()
+    {
+        const QString nginx = QStandardPaths::findExecutable(QStringLiteral("nginx"),
+                                                             {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")});
+        QVERIFY2(!nginx.isEmpty(), "nginx is missing: scripts/setup.sh installs it");
+        const QString root = m_dir.filePath(QStringLiteral("nginx"));
+        const quint16 port = WindowFixture::freeTcpPort();
+        QString config = QStringLiteral(
+            "daemon off; master_process off; pid ROOT/nginx.pid; error_log ROOT/error.log; events {}\n"
+            "http { access_log off; default_type application/octet-stream;\n"
+            "  client_body_temp_path ROOT/body; proxy_temp_path ROOT/proxy; fastcgi_temp_path ROOT/fastcgi;\n"
+            "  uwsgi_temp_path ROOT/uwsgi; scgi_temp_path ROOT/scgi;\n"
+            "  server { listen 127.0.0.1:PORT;\n"
+            "    location = /get { root SERVED; try_files /$arg_file =404; } } }\n");
+        config.replace(QLatin1String("ROOT"), root).replace(QLatin1String("PORT"), QString::number(port));
+        config.replace(QLatin1String("SERVED"), m_dir.filePath(QStringLiteral("served")));
+        QVERIFY(TestFiles::write(root + QStringLiteral("/nginx.conf"), config.toLatin1()));
+
+        QProcess server;
+        server.setProcessChannelMode(QProcess::MergedChannels);
+        server.start(nginx, {QStringLiteral("-p"), root, QStringLiteral("-e"), root + QStringLiteral("/error.log"),
+                             QStringLiteral("-c"), root + QStringLiteral("/nginx.conf")});
+        const auto stop = qScopeGuard([&server] {
+            server.terminate();
+            if (!server.waitForFinished(5000))
+                server.kill();
+            server.waitForFinished(5000);
+        });
+        const bool up = QTest::qWaitFor([&] {
+            QTcpSocket probe;
+            probe.connectToHost(QHostAddress::LocalHost, port);
+            return probe.waitForConnected(100) || server.state() == QProcess::NotRunning;
+        }, 10000);
+        QVERIFY2(up && server.state() == QProcess::Running, server.readAll().constData());
+
+        const QString base = QStringLiteral("http://127.0.0.1:%1/get?file=").arg(port);
+        QVERIFY(TestFiles::write(part(), content().left(Size / 3)));
+        QCOMPARE(fetch(Size, md5Of(content()), base), (Done{0, Size}));
+        QCOMPARE(TestFiles::read(local()), content());
+        // Already complete: the server refuses the range and the sum decides.
+        QVERIFY(TestFiles::write(part(), content()));
+        QCOMPARE(fetch(Size, md5Of(content()), base), (Done{0, Size}));
+        QVERIFY(m_errors->isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDownloadManager)
+#include "tst_downloadmanager.moc"

@@ -1,0 +1,238 @@
+// Update checks of the console against the test's own update server, with
+// packages that the test builds and the console unpacks with 7-Zip.
+// ctest-timeout: 300
+#include "mainwindow/mainwindow.h"
+#include "ui_mainwindow.h"
+#include "updates/core/updateversions.h"
+#include "updates/dlgselectdownloads.h"
+#include "httptestserver.h"
+#include "testfiles.h"
+#include "scriptedprompter.h"
+#include "windowfixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace WindowFixture;
+
+class TestUpdateRun : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    HttpTestServer *m_server = nullptr;
+    QStringList m_lines;
+
+    QString served(const QString &name) const { return m_dir.filePath(QStringLiteral("served/") + name); }
+
+    // Packs the tree (paths relative to it, with their contents) into the served archive.
+    bool pack(const QString &archive, const QList<QPair<QString, QByteArray>> &tree)
+    {
+        const QString root = m_dir.filePath(QStringLiteral("trees/") + archive);
+        QStringList tops;
+        for (const auto &entry : tree) {
+            if (!TestFiles::write(root + QLatin1Char('/') + entry.first, entry.second))
+                return false;
+            tops << entry.first.section(QLatin1Char('/'), 0, 0);
+        }
+        tops.removeDuplicates();
+        QProcess zip;
+        zip.setWorkingDirectory(root);
+        zip.start(QStringLiteral("7zz"), QStringList{QStringLiteral("a"), served(archive)} + tops);
+        return zip.waitForFinished(30000) && zip.exitCode() == 0;
+    }
+
+    // A list line for a served file; md5 empty: the file's own.
+    void list(const QString &kind, const QString &board, const QString &file, const QString &comment,
+              const QString &md5 = QString())
+    {
+        const QByteArray data = TestFiles::read(served(file));
+        const QString sum = md5.isEmpty()
+                                ? QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex())
+                                : md5;
+        m_lines << QStringLiteral("type=%1,board=%2,file=%3,md5sum=%4,size=%5,release_date=2026-12-01,comment=%6")
+                       .arg(kind, board, file, sum)
+                       .arg(data.size())
+                       .arg(comment);
+    }
+
+    bool publishList()
+    {
+        const QString server = QStringLiteral("type=server,name=Local,value=") + m_server->base();
+        return TestFiles::write(served(QStringLiteral("downloadlist.txt")), (QStringList{server} + m_lines).join('\n').toLatin1());
+    }
+
+    // Runs one check as the administrator would, and waits for its end.
+    static bool runCheck(MainWindow &w, HttpTestServer &server)
+    {
+        server.requests.clear();
+        w.ui->actionDownload_updates->trigger();
+        return QTest::qWaitFor([&] { return !server.requests.isEmpty() && !w.updates.running; }, 120000);
+    }
+
+    MainWindow *newWindow(const QString &autoUpdate)
+    {
+        QSettings *settings = newSettings();
+        seedPreferences(settings, freeTcpPort(), freeUdpPort());
+        settings->setValue(QStringLiteral("autoUpdate"), autoUpdate);
+        qputenv("KORVANE_UPDATE_BASE", m_server->base().toLatin1());
+        return new MainWindow(nullptr, environment(settings));
+    }
+
+private slots:
+    void init()
+    {
+        QSettings(QStringLiteral("Halvard"), QStringLiteral("korvane_server")).clear();
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(served(QString()));
+        m_lines.clear();
+        m_server = new HttpTestServer(served(QString()));
+        QVERIFY(m_server->listen());
+    }
+
+    void cleanup()
+    {
+        delete m_server;
+    }
+
+    void downloadsAndInstallsEveryKind()
+    {
+        QVERIFY(pack(QStringLiteral("fw-ORL_K1-1.2.3.7z"), {{"ORL_K1/1.2.3/uImage.bin", "kernel"},
+                                                             {"ORL_K1/1.2.3/rfs_jffs2.img", "rootfs"}}));
+        QVERIFY(pack(QStringLiteral("client-3.1.0.7z"), {{"3.1.0/korvaneclient.bin", "client"}}));
+        QVERIFY(pack(QStringLiteral("hf-ORL_K1-101.7z"), {{"ORL_K1/hf101.bin", "hotfix"}}));
+        QVERIFY(TestFiles::write(served(QStringLiteral("fw-ORL_K2-broken.7z")), "7z but not really"));
+        QVERIFY(TestFiles::write(served(QStringLiteral("guide.pdf")), QByteArray(5000, 'g')));
+        QVERIFY(TestFiles::write(served(QStringLiteral("notes.txt")), "release notes"));
+        QVERIFY(TestFiles::write(served(QStringLiteral("empty.bin")), QByteArray()));
+        QVERIFY(TestFiles::write(served(QStringLiteral("KorvaneManager-7.8.9-linux.run")), "installer"));
+        list("firmware", "ORL_K1", "fw-ORL_K1-1.2.3.7z", "Firmware 1.2.3");
+        list("download", "any", "guide.pdf", "Guide", QStringLiteral("0123456789abcdef0123456789abcdef"));
+        list("Firmware", "ORL_K2", "fw-ORL_K2-broken.7z", "Broken firmware");
+        list("hotfix", "ORL_K1", "hf-ORL_K1-101.7z", "Hotfix 101");
+        list("zor_client", "ORL_K1", "client-3.1.0.7z", "Client 3.1.0");
+        list("download", "any", "empty.bin", "Empty");
+        list("download", "any", "notes.txt", "Notes");
+        list("zor_server_exe", "any", "KorvaneManager-7.8.9-linux.run", "Console 7.8.9");
+        QVERIFY(publishList());
+
+        ScriptedPrompter prompter;
+        std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
+        QSettings *settings = w->settings;
+        const QString temp = settings->value(QStringLiteral("tempDir")).toString();
+        int listRequests = 0;
+        prompter.answerDialog([&](QDialog *dialog) {
+            auto *select = qobject_cast<DlgSelectDownloads *>(dialog);
+            // Neither a timer nor the action may start a check over this one.
+            w->onAutoUpdateTimerFired();
+            w->on_actionDownload_updates_triggered();
+            listRequests = int(m_server->requests.size());
+            select->findChild<QComboBox *>()->setCurrentIndex(0);
+            for (int row = 0; select->checkBox(row); ++row)
+                select->checkBox(row)->setChecked(true);
+            select->accept();
+            return int(QDialog::Accepted);
+        });
+        QVERIFY(runCheck(*w, *m_server));
+        QVERIFY2(prompter.unexpected.isEmpty(), qPrintable(prompter.unexpected.join('|')));
+        QCOMPARE(listRequests, 1);
+        QVERIFY(!w->autoUpdateTimer->isActive());
+        QVERIFY(w->ui->download_updates->isEnabled());
+
+        // Unpacked into the store, versions remembered.
+        const QString firmware = settings->value(QStringLiteral("firmwareImageDir")).toString();
+        QCOMPARE(TestFiles::read(firmware + QStringLiteral("/ORL_K1/1.2.3/uImage.bin")), QByteArray("kernel"));
+        QCOMPARE(TestFiles::read(firmware + QStringLiteral("/ORL_K1/1.2.3/rfs_jffs2.img")), QByteArray("rootfs"));
+        QCOMPARE(TestFiles::read(settings->value(QStringLiteral("hotfixDir")).toString() + QStringLiteral("/ORL_K1/hf101.bin")),
+                 QByteArray("hotfix"));
+        QCOMPARE(TestFiles::read(settings->value(QStringLiteral("appImageDir")).toString()
+                          + QStringLiteral("/3.1.0/korvaneclient.bin")),
+                 QByteArray("client"));
+        const char *const keys[][2] = {{"firmwareVersionORL_K1", "fw-ORL_K1-1.2.3.7z"},
+                                       {"hotfixVersionORL_K1", "hf-ORL_K1-101.7z"},
+                                       {"zorClientVersionORL_K1", "client-3.1.0.7z"},
+                                       {"zorServerVersionExe", "KorvaneManager-7.8.9-linux.run"},
+                                       {"firmwareVersionORL_K2", "unknown"}};
+        for (const auto &k : keys)
+            QCOMPARE(settings->value(QLatin1String(k[0])).toString(), QLatin1String(k[1]));
+        const QString installer = temp + QStringLiteral("/KorvaneManager-7.8.9-linux.run");
+        QVERIFY(w->updateDownloaded);
+        QCOMPARE(w->installerPath, installer);
+
+        const QStringList infos = prompter.texts(QStringLiteral("information"));
+        const QStringList expectedInfos{
+            "Firmware 1.2.3 has been downloaded to this system. You can now install it on thinclient devices",
+            "Broken firmware has been downloaded. But an attempt to unzip it has failed.",
+            "Hotfix 101 has been downloaded to this system.You can now install it on thinclient devices",
+            "Client 3.1.0 has been downloaded to this sytem. You can now install it on thinclient devices",
+            "The following file has been downloaded\n\n" + temp + "/notes.txt",
+            "Console 7.8.9 has been downloaded. The installation will begin when you exit Korvane"};
+        QCOMPARE(infos, expectedInfos);
+        // The guide's sum never matches: five retries, then the queue goes on.
+        const QStringList warnings = prompter.texts(QStringLiteral("warning"));
+        QCOMPARE(warnings.count("Downloaded Guide but got a checksum mismatch. Data is corrupted"), 6);
+        QCOMPARE(warnings.at(6), QStringLiteral("Multiple attempts to download the following upgrade failed. Giving up!\n\nGuide"));
+        // Nothing arrived for the empty file: dropped without a retry.
+        QCOMPARE(warnings.mid(7), QStringList{"\nError downloading update file; website may be down"});
+        QVERIFY(!QFile::exists(temp + QStringLiteral("/empty.bin")));
+
+        // Installed files are not offered again; "download" files always are.
+        m_lines.removeIf([](const QString &line) { return line.startsWith(QLatin1String("type=download")); });
+        m_lines.removeIf([](const QString &line) { return line.contains(QLatin1String("broken")); });
+        QVERIFY(publishList());
+        prompter.clear();
+        QVERIFY(runCheck(*w, *m_server));
+        QCOMPARE(m_server->requests.size(), 1);
+        QCOMPARE(prompter.texts(), QStringList{"\nThere are no updates to download"});
+
+        // Forgetting the installed versions offers everything again.
+        w->ui->actionClear_updates_cache->trigger();
+        const QStringList remembered = UpdateVersions::allKeys();
+        QCOMPARE(remembered.size(), 44);
+        for (const QString &key : remembered)
+            QCOMPARE(settings->value(key).toString(), QStringLiteral("unknown"));
+
+        // The newer installer is offered at exit.
+        prompter.clear();
+        w->close();
+        QCOMPARE(prompter.texts(QStringLiteral("openUrl")), QStringList{QUrl::fromLocalFile(installer).toString()});
+    }
+
+    void hourlyCheckOnlyWhenEnabled_data()
+    {
+        QTest::addColumn<QString>("autoUpdate");
+        QTest::addColumn<bool>("armed");
+        QTest::newRow("enabled") << "enabled" << true;
+        QTest::newRow("disabled") << "disabled" << false;
+        QTest::newRow("other case") << "Enabled" << false;
+    }
+
+    void hourlyCheckOnlyWhenEnabled()
+    {
+        QFETCH(QString, autoUpdate);
+        QFETCH(bool, armed);
+        QVERIFY(publishList());
+        ScriptedPrompter prompter;
+        std::unique_ptr<MainWindow> w(newWindow(autoUpdate));
+        QCOMPARE(w->autoUpdateTimer->isActive(), armed);
+        if (armed)
+            QCOMPARE(w->autoUpdateTimer->remainingTime() > 25000, true);
+
+        QVERIFY(runCheck(*w, *m_server));
+        QCOMPARE(prompter.texts(), QStringList{"\nThere are no updates to download"});
+        QCOMPARE(w->autoUpdateTimer->isActive(), armed);
+        if (armed)
+            QCOMPARE(w->autoUpdateTimer->interval(), 3600000);
+    }
+};
+
+QTEST_MAIN(TestUpdateRun)
+#include "tst_updaterun.moc"

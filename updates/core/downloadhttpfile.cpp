@@ -1,0 +1,101 @@
+#include "downloadhttpfile.h"
+
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkRequest>
+
+const char DownloadHttpFile::DefaultDownloadsBase[] = "http://updates.halvard.example/korvane/downloads/";
+
+DownloadHttpFile::DownloadHttpFile(QObject *parent)
+    : QObject(parent), m_network(new QNetworkAccessManager(this))
+{
+    connect(m_network, &QNetworkAccessManager::finished, this, &DownloadHttpFile::onFinished);
+}
+
+DownloadHttpFile::~DownloadHttpFile()
+{
+    if (m_reply)
+        disconnect(m_reply, nullptr, this, nullptr);
+    disconnect(m_network, nullptr, this, nullptr);
+}
+
+int DownloadHttpFile::download(const QString &remoteFile, const QString &localPath, const QString &md5)
+{
+    m_remoteFile = remoteFile;
+    m_lastPercent = 0;
+    if (QFileInfo::exists(localPath) && !QFile::remove(localPath))
+        return -1;
+    m_file.setFileName(localPath);
+    if (!m_file.open(QIODevice::ReadWrite))
+        return -1;
+    m_hasMd5 = !md5.isEmpty();
+    m_md5 = md5;
+    m_hash.reset();
+    emit downloadProgress(m_remoteFile, 0);
+
+    QNetworkRequest request(QUrl(m_base + remoteFile));
+    request.setRawHeader("User-Agent", "Korvane 3.0");
+    request.setAttribute(QNetworkRequest::HttpPipeliningAllowedAttribute, QVariant(QMetaType(QMetaType::Bool)));
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+
+    if (m_reply)
+        disconnect(m_reply, nullptr, this, nullptr);
+    m_reply = m_network->get(request);
+    connect(m_reply, &QNetworkReply::readyRead, this, &DownloadHttpFile::onReadyRead);
+    connect(m_reply, &QNetworkReply::errorOccurred, this, &DownloadHttpFile::onError);
+    connect(m_reply, &QNetworkReply::downloadProgress, this, &DownloadHttpFile::onDownloadProgress);
+    m_errorCount = 0;
+    m_bytesInFile = 0;
+    m_finishedCount = 0;
+    m_network->get(request);
+    return 0;
+}
+
+void DownloadHttpFile::onReadyRead()
+{
+    if (!m_reply || m_reply->bytesAvailable() == 0)
+        return;
+    const QByteArray data = m_reply->readAll();
+    if (m_hasMd5)
+        m_hash.addData(data);
+    if (m_file.write(data) == data.size())
+        m_bytesInFile += int(data.size());
+    else
+        ++m_errorCount;
+}
+
+void DownloadHttpFile::onError(QNetworkReply::NetworkError)
+{
+    ++m_errorCount;
+}
+
+void DownloadHttpFile::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal)
+{
+    if (bytesTotal <= 0)
+        return;
+    const int percent = int(double(bytesReceived) / double(bytesTotal) * 100.0);
+    if (percent > m_lastPercent) {
+        m_lastPercent = percent;
+        emit downloadProgress(m_remoteFile, percent);
+    }
+}
+
+void DownloadHttpFile::onFinished(QNetworkReply *reply)
+{
+    reply->deleteLater();
+    if (reply == m_reply) {
+        // What the reply still holds belongs to the file.
+        onReadyRead();
+        disconnect(m_reply, nullptr, this, nullptr);
+        m_reply = nullptr;
+    }
+    if (++m_finishedCount < 2)
+        return;
+    m_file.close();
+    if (m_hasMd5) {
+        if (QString::fromLatin1(m_hash.result().toHex()) != m_md5)
+            ++m_errorCount;
+        m_hash.reset();
+    }
+    emit onHttpDownloadCompleted(m_errorCount, m_bytesInFile);
+}

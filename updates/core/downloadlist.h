@@ -1,0 +1,49 @@
+#ifndef DOWNLOADLIST_H
+#define DOWNLOADLIST_H
+
+#include "upgradefile.h"
+
+#include <QList>
+#include <QStringList>
+
+class QSettings;
+
+// The update server's list "downloadlist.txt": one record per line,
+//   type=server,name=NAME,value=BASE_URL
+//   type=KIND,board=B,file=F,md5sum=M,size=N,release_date=D,comment=C
+// Lines that break the format are skipped without a word.
+namespace DownloadList {
+
+// Where a kind's files go and which setting remembers its installed file.
+struct Kind {
+    const char *name;         // compared ignoring letter case
+    const char *directoryKey; // settings key of the local directory
+    const char *versionKey;   // prefix of the version key; null: never remembered
+    bool withBoard;           // the board is appended to the version key
+};
+
+// The kind's row, or null for a kind the console does not know.
+const Kind *findKind(const QString &kind);
+// "firmwareVersionORL_K1", "zorServerVersionExe", ...; empty for "download".
+QString versionKey(const UpgradeFile &file);
+
+struct Parsed {
+    // Name/value pairs in list order: name 0, value 0, name 1, ...
+    QStringList servers;
+    // Files not yet installed, in list order, with their local paths.
+    QList<UpgradeFile> files;
+};
+
+// Reads the list. Directories and installed versions come from settings: a
+// file whose version key already holds its name is left out. A file name
+// that is not a plain name ("../x", "a/b") skips its line, since it becomes
+// a local path.
+Parsed parse(const QString &text, const QSettings &settings);
+
+// What the wizard keeps: the first client package, server packages, and
+// hotfixes and firmware for the boards of its devices (case-sensitive).
+QList<UpgradeFile> filterForWizard(const QList<UpgradeFile> &files, const QStringList &models);
+
+} // namespace DownloadList
+
+#endif // DOWNLOADLIST_H

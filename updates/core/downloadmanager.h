@@ -1,0 +1,106 @@
+#ifndef DOWNLOADMANAGER_H
+#define DOWNLOADMANAGER_H
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QObject>
+#include <QString>
+
+class QNetworkAccessManager;
+
+// Fetches one file at a time over HTTP from the update web server.
+//
+// The bytes go into a partial file (the local path + ".part"), which gets the
+// final name when the transfer ends without a reply error. A later start of
+// the same file with a known size resumes the partial file with a Range
+// request; the MD5 is computed while the bytes stream in (seeded from the
+// partial file on a resume). A redirect is followed only to an address that
+// keeps the server's "?file=" form; the stored file name is appended to it.
+//
+// Every transfer that started (startDownload returned 0) ends with exactly one
+// downloadCompleted, whatever happened on the way: callers may rely on it to
+// move on. downloadError carries user-readable texts and comes before it.
+class DownloadManager : public QObject
+{
+    Q_OBJECT
+public:
+    // A transfer that receives nothing for this long fails with an error.
+    static constexpr int SilentTransferTimeoutMs = 60000;
+    // Redirects followed for one start before the transfer is given up.
+    static constexpr int MaxRedirects = 5;
+
+    explicit DownloadManager(QObject *parent = nullptr);
+    ~DownloadManager() override;
+
+    // Starts fetching baseUrl + remoteName into localPath. size < 0 forbids
+    // resuming (the partial file starts empty); md5 empty means no check,
+    // otherwise it is compared exactly with the lower-case hex digest.
+    // Returns 0 when the request went out, -1 when nothing started (the
+    // final file could not be removed, the partial file not read or opened,
+    // or a transfer is still running); no signal follows a -1.
+    int startDownload(const QString &baseUrl, const QString &remoteName, const QString &localPath, qint64 size,
+                      const QString &md5, const QString &comment);
+    // A download without resume and without checksum (the update list).
+    int startDownloadNoResume(const QString &baseUrl, const QString &remoteName, const QString &localPath,
+                              const QString &comment);
+
+    // Seeds the running digest with the file's bytes: 0, or -1 when it cannot be read.
+    int hashPartialFile(const QString &path);
+    // Size of the file, 0 when it does not exist.
+    static qint64 fileSize(const QString &path);
+
+    // A transfer is running: a start now would be refused.
+    bool isBusy() const { return m_reply != nullptr; }
+
+    // The texts of downloadError, for callers and tests that compare them.
+    static QString reasonText(QNetworkReply::NetworkError code);
+
+signals:
+    void downloadProgress(const QString &comment, int percent);
+    void downloadError(const QString &error);
+    // errorCount 0 is success; bytes is the size of the file left behind
+    // (the partial file after an error, 0 when nothing arrived).
+    void downloadCompleted(int errorCount, qint64 bytes);
+
+private slots:
+    void onFinished();
+    void onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal);
+    void onError(QNetworkReply::NetworkError code);
+
+private:
+    // What becomes of the reply's body, settled by its status.
+    enum class Body { Undecided, Write, Discard };
+
+    int start();
+    void decideBody();
+    void writeAvailable();
+    bool completesPartialFile() const;
+    void followRedirect(const QUrl &target);
+    void finish(qint64 bytes);
+    QString partialPath() const { return m_localPath + QStringLiteral(".part"); }
+    void releaseReply();
+
+    QCryptographicHash m_hash{QCryptographicHash::Md5};
+    QNetworkAccessManager *m_network = nullptr;
+    QNetworkRequest m_request;
+    QNetworkReply *m_reply = nullptr;
+    QFile m_partial;
+    QString m_remoteName;
+    QString m_localPath;
+    QString m_comment;
+    QString m_baseUrl;
+    QString m_md5;
+    bool m_hasMd5 = false;
+    bool m_error = false;
+    qint64 m_offset = 0;
+    qint64 m_size = -1;
+    qint64 m_received = 0;   // body bytes of the current reply
+    int m_errorCount = 0;
+    int m_lastPercent = 0;
+    int m_redirects = 0;
+    Body m_body = Body::Undecided;
+};
+
+#endif // DOWNLOADMANAGER_H

@@ -1,0 +1,35 @@
+#include "updateversions.h"
+
+#include <QFileInfo>
+
+const char *const UpdateVersions::ModelSuffixes[13] = {"ORL_K1",  "ORL_K2",  "ORL_K3", "ORL_K4", "ORL_QB32",
+                                                       "ORL_QB64", "ORL_WY",  "ORL_WY2", "ORL_WY3", "HV_WY",
+                                                       "HV_QB",    "Pyrel_PC", "Pyrel_Server"};
+
+QStringList UpdateVersions::allKeys()
+{
+    QStringList keys{QStringLiteral("zorClientVersion")};
+    for (const char *family : {"zorClientVersion", "firmwareVersion", "hotfixVersion"})
+        for (const char *model : ModelSuffixes)
+            keys << QLatin1String(family) + QLatin1String(model);
+    for (const char *package : {"Exe", "Deb", "Rpm", "Dmg"})
+        keys << QStringLiteral("zorServerVersion") + QLatin1String(package);
+    return keys;
+}
+
+bool UpdateVersions::isNewer(const QString &installerPath, const QString &own)
+{
+    const QStringList parts = QFileInfo(installerPath).fileName().split(QLatin1Char('-'));
+    if (parts.size() != 3)
+        return true;
+    const QStringList theirs = parts[1].split(QLatin1Char('.'));
+    const QStringList ours = own.split(QLatin1Char('.'));
+    for (int i = 0; i < qMax(theirs.size(), ours.size()); ++i) {
+        // Not a number (or missing): 0.
+        const qulonglong a = theirs.value(i).toULongLong();
+        const qulonglong b = ours.value(i).toULongLong();
+        if (a != b)
+            return a > b;
+    }
+    return false;
+}

@@ -1,0 +1,28 @@
+#ifndef UPDATEVERSIONS_H
+#define UPDATEVERSIONS_H
+
+#include <QStringList>
+
+// The settings that remember which update files are installed ("unknown":
+// none), and the version test of downloaded console installers.
+namespace UpdateVersions {
+
+// The model key suffixes, in the order the keys are written (the device
+// model table holds the same suffixes, by model id).
+extern const char *const ModelSuffixes[13];
+
+// The 44 remembered-version keys: zorClientVersion, then
+// zorClientVersion<Model>, firmwareVersion<Model> and hotfixVersion<Model>
+// for every model, then zorServerVersionExe, ...Deb, ...Rpm, ...Dmg.
+QStringList allKeys();
+
+// Whether the installer's file name ("NAME-VERSION-PLATFORM.ext") carries
+// a version newer than own. Only the file name counts: dashes in its
+// directories change nothing. Versions compare component by component as
+// numbers, a missing component counting as 0. A name that is not made of
+// exactly three dash-separated parts counts as newer.
+bool isNewer(const QString &installerPath, const QString &own);
+
+} // namespace UpdateVersions
+
+#endif // UPDATEVERSIONS_H

@@ -1,0 +1,88 @@
+#include "dlgselectdownloads.h"
+#include "ui_dlgselectdownloads.h"
+
+#include "mainwindow/prompter.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+
+DlgSelectDownloads::DlgSelectDownloads(QWidget *parent, QList<UpgradeFile> *queue, QString *serverBase,
+                                       QStringList *servers, const QString &defaultServer)
+    : QDialog(parent), ui(new Ui::DlgSelectDownloads), m_queue(queue), m_serverBase(serverBase), m_servers(servers)
+{
+    ui->setupUi(this);
+    ui->table->hide();
+    if (m_servers->isEmpty())
+        *m_servers << QStringLiteral("United States") << defaultServer;
+    for (int i = 0; i < m_servers->size(); i += 2)
+        ui->cmbxServers->addItem(m_servers->at(i));
+    ui->cmbxServers->setCurrentIndex(-1);
+    connect(ui->cmbxServers, &QComboBox::currentIndexChanged, this, &DlgSelectDownloads::onServerIndexChanged);
+    connect(ui->buttonBox, &QDialogButtonBox::accepted, this, &DlgSelectDownloads::accept);
+    connect(ui->buttonBox, &QDialogButtonBox::rejected, this, &DlgSelectDownloads::reject);
+
+    QTableWidget *table = ui->table;
+    table->setColumnCount(5);
+    table->setHorizontalHeaderLabels({QString(), tr("Upgrade type"), tr("Board"), tr("Release date"), tr("Size in MB")});
+    table->setAlternatingRowColors(true);
+    table->setSelectionMode(QAbstractItemView::NoSelection);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setShowGrid(true);
+    table->setWordWrap(false);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->setColumnWidth(0, 20);
+    table->setColumnWidth(1, 250);
+    table->setColumnWidth(2, 120);
+    table->setRowCount(int(m_queue->size()));
+    for (int row = 0; row < m_queue->size(); ++row) {
+        UpgradeFile &file = (*m_queue)[row];
+        // Later progress texts and messages show the comment without quotes too.
+        file.comment.remove(QLatin1Char('"'));
+        auto *box = new QCheckBox;
+        table->setCellWidget(row, 0, box);
+        m_checkBoxes << box;
+        const QString cells[] = {file.comment, file.board, file.releaseDate,
+                                 QString::number(double(file.size) / (1 << 20), 'g', 6)};
+        for (int column = 1; column <= 4; ++column)
+            table->setItem(row, column, new QTableWidgetItem(cells[column - 1]));
+    }
+}
+
+DlgSelectDownloads::~DlgSelectDownloads()
+{
+    delete ui;
+}
+
+QCheckBox *DlgSelectDownloads::checkBox(int row) const
+{
+    return m_checkBoxes.value(row);
+}
+
+void DlgSelectDownloads::onServerIndexChanged(int index)
+{
+    // The combo box reports -1 again even when nothing was chosen before.
+    ui->table->setVisible(index >= 0);
+}
+
+void DlgSelectDownloads::accept()
+{
+    const int index = ui->cmbxServers->currentIndex();
+    if (index < 0) {
+        prompter()->warning(this, tr("Invalid server"), tr("\nPlease select a server that is closest to your location"),
+                            QMessageBox::Ok);
+        return;
+    }
+    QList<UpgradeFile> ticked;
+    for (int row = 0; row < m_queue->size(); ++row)
+        if (m_checkBoxes.at(row)->isChecked())
+            ticked << m_queue->at(row);
+    *m_queue = ticked;
+    *m_serverBase = m_servers->value(2 * index + 1);
+    QDialog::accept();
+}
+
+void DlgSelectDownloads::reject()
+{
+    m_queue->clear();
+    QDialog::reject();
+}

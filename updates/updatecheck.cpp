@@ -1,0 +1,200 @@
+// One update check: the list is fetched, parsed and chosen from, then the
+// queued files are downloaded one after another and installed by kind.
+// Every finished transfer comes back through onDownloadCompleted.
+#include "mainwindow/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "core/downloadlist.h"
+#include "core/downloadmanager.h"
+#include "core/packageinstaller.h"
+#include "dlgselectdownloads.h"
+#include "dlgselectupdateserver.h"
+#include "mainwindow/prompter.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTimer>
+
+namespace {
+const char ListName[] = "downloadlist.txt";
+const int MaxRetries = 5;
+} // namespace
+
+QString MainWindow::downloadListPath() const
+{
+    return settings->value(QStringLiteral("tempDir")).toString() + QLatin1Char('/') + QLatin1String(ListName);
+}
+
+void MainWindow::onAutoUpdateTimerFired()
+{
+    autoUpdateTimer->stop();
+    // The run under way re-arms the timer when it ends.
+    if (updates.running)
+        return;
+    setStatusText(tr("Checking for updates"));
+    ui->download_updates->setEnabled(false);
+    updates.updateQueue.clear();
+    updates.running = true;
+    if (updates.downloadManager->startDownloadNoResume(updates.listBase, QLatin1String(ListName), downloadListPath(),
+                                                       QStringLiteral("Upgrade list"))
+        != 0) {
+        // No signal will come: end the check as one that brought nothing.
+        onDownloadCompleted(0, 0);
+    }
+}
+
+int MainWindow::parseDownloadList(QString *serverBase)
+{
+    QFile file(downloadListPath());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
+    DownloadList::Parsed list = DownloadList::parse(QString::fromUtf8(file.readAll()), *settings);
+    file.close();
+    QList<UpgradeFile> &queue = updates.updateQueue;
+    queue.append(list.files);
+    if (queue.isEmpty())
+        return 0;
+    if (wizardRunning) {
+        DlgSelectUpdateServer dialog(this, serverBase, &list.servers);
+        prompter()->exec(&dialog);
+        queue = DownloadList::filterForWizard(queue, selectedModels);
+    } else {
+        DlgSelectDownloads dialog(this, &queue, serverBase, &list.servers, updates.listBase);
+        prompter()->exec(&dialog);
+    }
+    return 0;
+}
+
+void MainWindow::onDownloadCompleted(int errorCount, qint64 bytes)
+{
+    if (!updates.running)
+        return;
+    QList<UpgradeFile> &queue = updates.updateQueue;
+
+    if (bytes == 0) {
+        // Nothing arrived: not retried. The list, or the file, is dropped.
+        const QString text = tr("Online updates: error downloading update file; website may be down");
+        setStatusText(text);
+        if (userStartedUpdate)
+            prompter()->warning(this, tr("Online updates"), tr("\nError downloading update file; website may be down"),
+                                QMessageBox::Ok);
+        QFile::remove(queue.isEmpty() ? downloadListPath() : queue.takeFirst().localPath);
+        startNextUpdateOrEnd();
+        return;
+    }
+
+    if (errorCount != 0) {
+        if (queue.isEmpty()) {
+            endUpdateRun();
+            return;
+        }
+        UpgradeFile &head = queue.first();
+        if (++head.attempts > MaxRetries) {
+            prompter()->warning(this, tr("Download error"),
+                                tr("Multiple attempts to download the following upgrade failed. Giving up!\n\n")
+                                    + head.comment,
+                                QMessageBox::Ok);
+            queue.removeFirst();
+            startNextUpdateOrEnd();
+        } else if (!startHeadDownload()) {
+            queue.removeFirst();
+            startNextUpdateOrEnd();
+        }
+        return;
+    }
+
+    if (queue.isEmpty()) {
+        setStatusText(QString());
+        parseDownloadList(&updateBaseUrl);
+        if (queue.isEmpty()) {
+            prompter()->information(this, tr("Checking for updates"), tr("\nThere are no updates to download"),
+                                    QMessageBox::Ok);
+            endUpdateRun();
+        } else if (!startHeadDownload()) {
+            endUpdateRun();
+        }
+        return;
+    }
+
+    installUpdate(queue.takeFirst());
+    startNextUpdateOrEnd();
+}
+
+// False after its warning when the download manager refused the start.
+bool MainWindow::startHeadDownload()
+{
+    const UpgradeFile &head = updates.updateQueue.first();
+    if (updates.downloadManager->startDownload(updateBaseUrl, head.fileName, head.localPath, head.size, head.md5sum,
+                                               head.comment)
+        == 0)
+        return true;
+    prompter()->warning(this, tr("Error starting download"),
+                        tr("Download did not start for the following upgrade\n\n") + head.comment, QMessageBox::Ok);
+    return false;
+}
+
+void MainWindow::startNextUpdateOrEnd()
+{
+    if (updates.updateQueue.isEmpty() || !startHeadDownload())
+        endUpdateRun();
+}
+
+// Every end of a check: the hourly check comes back when enabled, and the
+// Download action, or the wizard, goes on.
+void MainWindow::endUpdateRun()
+{
+    updates.running = false;
+    if (isSettingEqual(QStringLiteral("autoUpdate"), QStringLiteral("enabled")))
+        autoUpdateTimer->start(3600000);
+    userStartedUpdate = false;
+    if (wizardRunning) {
+        wizardState = QStringLiteral("download_updates_completed");
+        wizardTimer->start(1000);
+    } else {
+        ui->download_updates->setEnabled(true);
+    }
+}
+
+void MainWindow::installUpdate(const UpgradeFile &file)
+{
+    if (const PackageInstaller::Member *member = PackageInstaller::memberFor(file.kind)) {
+        if (installPackage(*member, file.localPath, file.comment) == 0)
+            settings->setValue(DownloadList::versionKey(file), file.fileName);
+    } else if (file.kind.compare(QLatin1String("zor_server_exe"), Qt::CaseInsensitive) == 0) {
+        onUpdateDownloaded(file.localPath, file.comment);
+        settings->setValue(DownloadList::versionKey(file), file.fileName);
+    } else {
+        prompter()->information(this, tr("Download completed"),
+                                tr("The following file has been downloaded\n\n") + file.localPath, QMessageBox::Ok);
+        setStatusText(QString());
+    }
+}
+
+int MainWindow::installPackage(const PackageInstaller::Member &member, const QString &archive, const QString &comment)
+{
+    setStatusText(tr("Online updates: installing ") + comment);
+    QString program = PackageInstaller::findArchiver(programDir);
+    const QString target = settings->value(QLatin1String(member.directoryKey)).toString();
+    int result = -1;
+    switch (PackageInstaller::unpack(program, archive, target)) {
+    case PackageInstaller::Result::NotStarted:
+        if (program.isEmpty())
+            program = QStringLiteral("7zz");
+        prompter()->information(this, tr(member.failureTitle),
+                                tr("The following command failed to start:\n\n") + program + tr(member.notUnzippedSuffix),
+                                QMessageBox::Ok);
+        break;
+    case PackageInstaller::Result::Failed:
+        prompter()->information(this, tr(member.failureTitle),
+                                comment + tr(" has been downloaded. But an attempt to unzip it has failed."),
+                                QMessageBox::Ok);
+        break;
+    case PackageInstaller::Result::Unpacked:
+        if (!wizardRunning)
+            prompter()->information(this, tr(member.successTitle), comment + tr(member.successSuffix), QMessageBox::Ok);
+        result = 0;
+        break;
+    }
+    setStatusText(QString());
+    return result;
+}

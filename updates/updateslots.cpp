@@ -1,0 +1,119 @@
+// The main window's update hooks: the download manager made at start-up,
+// the status text and error box of downloads, the Download, Wizard and
+// Clear-cache actions, the lock of the device actions while the wizard
+// runs, and the notice of a downloaded console installer.
+#include "mainwindow/mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "core/downloadmanager.h"
+#include "core/updateversions.h"
+#include "mainwindow/links.h"
+#include "mainwindow/prompter.h"
+
+#include <QLabel>
+#include <QSettings>
+#include <QTimer>
+
+void MainWindow::startUpdates()
+{
+    updates.downloadManager = std::make_unique<DownloadManager>();
+    DownloadManager *manager = updates.downloadManager.get();
+    connect(manager, &DownloadManager::downloadProgress, this, &MainWindow::onDownloadProgress);
+    // Queued: the boxes and dialogs that follow run event loops of their
+    // own, which must not run inside the reply's signal that ended the
+    // transfer. Both queued, so an error still shows before its completion.
+    connect(manager, &DownloadManager::downloadError, this, &MainWindow::onDownloadError, Qt::QueuedConnection);
+    connect(manager, &DownloadManager::downloadCompleted, this, &MainWindow::onDownloadCompleted,
+            Qt::QueuedConnection);
+
+    // Tests and the demo point the console at their own update server.
+    updates.listBase = qEnvironmentVariable("KORVANE_UPDATE_BASE", QLatin1String(Links::UpdateBase));
+    updateBaseUrl = updates.listBase;
+
+    connect(autoUpdateTimer, &QTimer::timeout, this, &MainWindow::onAutoUpdateTimerFired);
+    if (isSettingEqual(QStringLiteral("autoUpdate"), QStringLiteral("enabled")))
+        autoUpdateTimer->start(30000);
+}
+
+void MainWindow::onDownloadProgress(const QString &name, int percent)
+{
+    setStatusText(QStringLiteral("Downloading ") + name + QStringLiteral(" : ") + QString::number(percent)
+                  + QStringLiteral(" %"));
+}
+
+void MainWindow::onDownloadError(const QString &text)
+{
+    prompter()->warning(this, tr("Download error"), text, QMessageBox::Ok);
+    setStatusText(QString());
+}
+
+void MainWindow::on_actionWizard_triggered()
+{
+    wizardTimer->start(300);
+}
+
+void MainWindow::on_actionClear_updates_cache_triggered()
+{
+    for (const QString &key : UpdateVersions::allKeys())
+        settings->setValue(key, QStringLiteral("unknown"));
+}
+
+void MainWindow::on_actionDownload_updates_triggered()
+{
+    if (updates.running)
+        return;
+    userStartedUpdate = true;
+    setStatusText(QString());
+    autoUpdateTimer->stop();
+    autoUpdateTimer->start(250);
+}
+
+void MainWindow::on_download_updates_triggered()
+{
+    prompter()->information(this, tr("Download updates"),
+                            tr("Click OK to start downloading updates. Progress messages are displayed on the status bar"),
+                            QMessageBox::Ok);
+    on_actionDownload_updates_triggered();
+}
+
+void MainWindow::setDeviceActionsEnabled(bool enabled)
+{
+    ui->menuEdit->setEnabled(enabled);
+    ui->menuView->setEnabled(enabled);
+    QAction *const actions[] = {ui->btnUdpBroadcast,  ui->changeName,      ui->actionSet_connection_type,
+                                ui->configureDisplay, ui->rebootDevice,    ui->btnSetTimezone,
+                                ui->updateFirmware,   ui->config_network,  ui->config_keyboard,
+                                ui->config_firewall,  ui->install_file,    ui->download_updates,
+                                ui->actionWizard,     ui->btnSendWhiteList};
+    for (QAction *action : actions)
+        action->setEnabled(enabled);
+}
+
+void MainWindow::disableDeviceActions()
+{
+    setDeviceActionsEnabled(false);
+}
+
+void MainWindow::enableDeviceActions()
+{
+    setDeviceActionsEnabled(true);
+}
+
+bool MainWindow::isNewerVersion(const QString &path) const
+{
+    return UpdateVersions::isNewer(path, version);
+}
+
+int MainWindow::onUpdateDownloaded(const QString &localPath, const QString &comment)
+{
+    installerPath = localPath;
+    if (isNewerVersion(localPath)) {
+        updateDownloaded = true;
+        if (!wizardRunning)
+            prompter()->information(this, tr("Korvane Update"),
+                                    comment + tr(" has been downloaded. The installation will begin when you exit Korvane"),
+                                    QMessageBox::Ok);
+    }
+    setStatusText(QString());
+    return 0;
+}

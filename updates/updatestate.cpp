@@ -1,0 +1,6 @@
+#include "updatestate.h"
+
+#include "core/downloadmanager.h"
+
+UpdateState::UpdateState() = default;
+UpdateState::~UpdateState() = default;

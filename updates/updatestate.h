@@ -1,0 +1,31 @@
+#ifndef UPDATESTATE_H
+#define UPDATESTATE_H
+
+#include "core/upgradefile.h"
+
+#include <QList>
+#include <QString>
+#include <memory>
+
+class DownloadManager;
+
+// What the update check keeps for the main window, which owns one.
+class UpdateState
+{
+public:
+    UpdateState();
+    ~UpdateState();
+
+    // The one download manager, created at start-up.
+    std::unique_ptr<DownloadManager> downloadManager;
+    // The files still to fetch; the head is the one being downloaded.
+    QList<UpgradeFile> updateQueue;
+    // Where the update list is always fetched from: the built-in address, or
+    // KORVANE_UPDATE_BASE when set at start-up.
+    QString listBase;
+    // A check runs, from its list request to its end: another check, or the
+    // Download action, would empty the queue under a live download.
+    bool running = false;
+};
+
+#endif // UPDATESTATE_H
