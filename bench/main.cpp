@@ -28,6 +28,9 @@ namespace {
 
 using Figures = QHash<QString, double>;
 
+constexpr int FleetDevices = 100;         // fetching one image at once
+constexpr int FleetRegistration = 5000;   // connecting at once
+
 // Runs this program with the arguments and reads its "result" line.
 Figures runChild(const QStringList &arguments)
 {
@@ -187,6 +190,19 @@ int runAll(int devices, int clients, int repeat, int fileMiB, int md5MiB, int tr
                     QStringLiteral("<= 1.5 x"), bf > 0 && cf / bf <= 1.5};
     }
 
+    // A large site's fleet connecting at once; each device takes a descriptor
+    // on both ends, which the server process raises its limit for.
+    fprintf(stderr, "korvane-bench: registration (%d TLS devices)\n", FleetRegistration);
+    const auto big = runPair({QStringLiteral("--bench"), QStringLiteral("registration"), QStringLiteral("--devices"),
+                              QString::number(FleetRegistration), QStringLiteral("--clients"), QString::number(clients)},
+                             repeat);
+    {
+        const double c = big.first.value(QStringLiteral("registration_ms")), b = big.second.value(QStringLiteral("registration_ms"));
+        rows << Row{QStringLiteral("registration, %1 devices").arg(FleetRegistration), number(c, 0) + QStringLiteral(" ms"),
+                    number(b, 0) + QStringLiteral(" ms"), number(c / b, 2) + QStringLiteral(" x"), QStringLiteral("<= 1.25 x"),
+                    b > 0 && c / b <= 1.25};
+    }
+
     fprintf(stderr, "korvane-bench: file serving (10 x %d MiB)\n", fileMiB);
     const auto dl = runPair({QStringLiteral("--bench"), QStringLiteral("download"), QStringLiteral("--devices"),
                              QStringLiteral("10"), QStringLiteral("--clients"), QStringLiteral("1"),
@@ -198,17 +214,37 @@ int runAll(int devices, int clients, int repeat, int fileMiB, int md5MiB, int tr
                     number(b, 1) + QStringLiteral(" MiB/s"), number(c / b, 2), QStringLiteral(">= 0.7"), b > 0 && c / b >= 0.7};
     }
 
+    // The whole fleet fetching one upgrade image at once: the console's
+    // heaviest job, and the window must stay responsive meanwhile.
+    fprintf(stderr, "korvane-bench: fleet download (%d x %d MiB)\n", FleetDevices, fileMiB);
+    const auto fleet = runPair({QStringLiteral("--bench"), QStringLiteral("download"), QStringLiteral("--devices"),
+                                QString::number(FleetDevices), QStringLiteral("--clients"), QString::number(clients),
+                                QStringLiteral("--file-mib"), QString::number(fileMiB)},
+                               repeat);
+    {
+        const double c = fleet.first.value(QStringLiteral("download_mib_s")),
+                     b = fleet.second.value(QStringLiteral("download_mib_s"));
+        rows << Row{QStringLiteral("fleet download, %1 x %2 MiB at once (9/11/10)").arg(FleetDevices).arg(fileMiB),
+                    number(c, 1) + QStringLiteral(" MiB/s"), number(b, 1) + QStringLiteral(" MiB/s"), number(c / b, 2),
+                    QStringLiteral(">= 0.9"), b > 0 && c / b >= 0.9};
+        const double cl = fleet.first.value(QStringLiteral("download_lateness_p99_ms")),
+                     bl = fleet.second.value(QStringLiteral("download_lateness_p99_ms"));
+        rows << Row{QStringLiteral("  event-loop lateness, 99th percentile"), number(cl, 1) + QStringLiteral(" ms"),
+                    number(bl, 1) + QStringLiteral(" ms"), signedNumber(cl - bl, 1) + QStringLiteral(" ms"),
+                    QStringLiteral("<= 50 ms"), c > 0 && cl <= 50};
+    }
+
     fprintf(stderr, "korvane-bench: status load (%d devices x 100 messages)\n", devices);
     const auto st = runPair(QStringList{QStringLiteral("--bench"), QStringLiteral("status")} + common, repeat);
     {
         const double c = st.first.value(QStringLiteral("status_ms")), b = st.second.value(QStringLiteral("status_ms"));
         rows << Row{QStringLiteral("status load, %1 x 100 messages, all applied").arg(devices), number(c, 0) + QStringLiteral(" ms"),
-                    number(b, 0) + QStringLiteral(" ms"), number(c / b, 2) + QStringLiteral(" x"), QStringLiteral("(figure)"),
-                    c > 0};
+                    number(b, 0) + QStringLiteral(" ms"), number(c / b, 2) + QStringLiteral(" x"), QStringLiteral("<= 1.2 x"),
+                    b > 0 && c / b <= 1.2};
         const double cl = st.first.value(QStringLiteral("lateness_p99_ms")), bl = st.second.value(QStringLiteral("lateness_p99_ms"));
         rows << Row{QStringLiteral("  event-loop lateness, 99th percentile"), number(cl, 1) + QStringLiteral(" ms"),
-                    number(bl, 1) + QStringLiteral(" ms"), signedNumber(cl - bl, 1) + QStringLiteral(" ms"),
-                    QStringLiteral("(figure)"), c > 0};
+                    number(bl, 1) + QStringLiteral(" ms"), number(cl / bl, 2) + QStringLiteral(" x"),
+                    QStringLiteral("<= 2 x"), bl > 0 && cl / bl <= 2};
     }
 
     fprintf(stderr, "korvane-bench: tree (registration cost at 1000 and %d devices)\n", treeLarge);
@@ -225,12 +261,12 @@ int runAll(int devices, int clients, int repeat, int fileMiB, int md5MiB, int tr
         const double s = median(small), l = median(large);
         rows << Row{QStringLiteral("tree, registration per device at %1 vs 1000").arg(treeLarge),
                     number(l, 1) + QStringLiteral(" us"), number(s, 1) + QStringLiteral(" us (at 1000)"),
-                    number(l / s, 2) + QStringLiteral(" x"), QStringLiteral("<= 1.5 x"), s > 0 && l / s <= 1.5};
+                    number(l / s, 2) + QStringLiteral(" x"), QStringLiteral("<= 1.15 x"), s > 0 && l / s <= 1.15};
         const double ss = median(statusSmall), sl = median(statusLarge);
-        rows << Row{QStringLiteral("  status message dispatch, random device, %1 vs 2000").arg(treeLarge + 1000),
+        rows << Row{QStringLiteral("  status update, random off-screen device, %1 vs 2000").arg(treeLarge + 1000),
                     number(sl, 1) + QStringLiteral(" us"), number(ss, 1) + QStringLiteral(" us (at 2000)"),
                     number(sl / ss, 2) + QStringLiteral(" x"),
-                    QStringLiteral("(figure)"), ss > 0};
+                    QStringLiteral("<= 1.2 x"), ss > 0 && sl / ss <= 1.2};
         // What the memory row's TLS-dominated difference cannot show.
         const double kib = median(state) / 1024;
         rows << Row{QStringLiteral("  record, row and map entry per device (no TLS)"), number(kib, 1) + QStringLiteral(" KiB"),

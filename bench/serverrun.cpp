@@ -238,11 +238,15 @@ int runServer(const ServerRunOptions &options)
         result << QStringLiteral("fanout_ms=%1").arg(double(clock.nsecsElapsed() - start) / 1e6, 0, 'f', 2);
     } else if (options.bench == QLatin1String("download")) {
         settle(200);
+        LatenessProbe probe;
         const qint64 start = clock.nsecsElapsed();
+        probe.start();
         clients.tell("download " + file.toLocal8Bit());
         if (!waitFor([&] { return clients.lines("downloaded") == clients.size(); }))
             return 1;
+        probe.stop();
         const double seconds = double(clock.nsecsElapsed() - start) / 1e9;
+        result << QStringLiteral("download_lateness_p99_ms=%1").arg(ProcStats::percentile(probe.samples, 0.99), 0, 'f', 2);
         const qint64 bytes = clients.count("downloaded");
         if (bytes != qint64(options.devices) * options.fileMiB * 1024 * 1024) {
             fprintf(stderr, "downloaded %lld bytes\n", static_cast<long long>(bytes));

@@ -3,8 +3,100 @@
 #include "thinclientinfo.h"
 
 #include <QBrush>
+#include <QPointer>
+#include <QHash>
 #include <QSettings>
-#include <QStandardItem>
+#include <QSignalBlocker>
+#include <QStandardItemModel>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+// The cells of one model changed in this pass of the event loop, by row. A
+// view answers a changed cell by looking its row up among all the rows it
+// shows, from the last one it found, and a range of cells by doing so for
+// each of them; a fleet's reports change a few cells each of thousands of
+// rows. The views hear of each changed row once, when the pass's posted
+// events run (before anything is painted): the span of its changed cells,
+// rows in the order they are shown, so that each search starts next to the
+// last.
+class PendingRows : public QObject
+{
+public:
+    explicit PendingRows(QStandardItemModel *model) : QObject(model), m_model(model) {}
+
+    static PendingRows *of(QStandardItemModel *model)
+    {
+        // Reports come in runs for one department's model.
+        static QPointer<PendingRows> last;
+        if (last && last->m_model == model)
+            return last;
+        for (QObject *child : model->children())
+            if (auto *pending = dynamic_cast<PendingRows *>(child))
+                return last = pending;
+        return last = new PendingRows(model);
+    }
+
+    void mark(const QStandardItem *cell)
+    {
+        const QStandardItem *parent = cell->parent();
+        const int row = cell->row(), column = cell->column();
+        // A report writes several cells of one row in a row.
+        if (m_rows.isEmpty() || parent != m_lastParent || row != m_lastRow) {
+            if (m_rows.isEmpty())
+                QMetaObject::invokeMethod(this, [this] { flush(); }, Qt::QueuedConnection);
+            m_lastParent = parent;
+            m_lastRow = row;
+            const QPersistentModelIndex key(cell->index().siblingAtColumn(0));
+            m_last = m_rows.find(key);
+            if (m_last == m_rows.end())
+                m_last = m_rows.insert(key, {column, column});
+        }
+        m_last->first = qMin(m_last->first, column);
+        m_last->second = qMax(m_last->second, column);
+    }
+
+    void flush()
+    {
+        // Rows removed since their cells changed have nothing left to show.
+        QList<QPair<QModelIndex, QPair<int, int>>> rows;
+        for (auto it = m_rows.cbegin(); it != m_rows.cend(); ++it)
+            if (it.key().isValid())
+                rows.append({QModelIndex(it.key()), it.value()});
+        m_rows.clear();
+        std::sort(rows.begin(), rows.end(), [](const auto &a, const auto &b) {
+            const QModelIndex pa = a.first.parent(), pb = b.first.parent();
+            return pa != pb ? pa < pb : a.first.row() < b.first.row();
+        });
+        for (const auto &[row, span] : std::as_const(rows))
+            emit m_model->dataChanged(row.siblingAtColumn(span.first), row.siblingAtColumn(span.second));
+    }
+
+private:
+    QStandardItemModel *m_model;
+    QHash<QPersistentModelIndex, QPair<int, int>> m_rows;   // first and last changed column
+    QHash<QPersistentModelIndex, QPair<int, int>>::iterator m_last;
+    const QStandardItem *m_lastParent = nullptr;
+    int m_lastRow = -1;
+};
+
+// Changes a cell now; its views hear of it with the rest of its row.
+template <typename Change>
+void changeCell(QStandardItem *cell, Change change)
+{
+    QStandardItemModel *model = cell->model();
+    if (!model) {
+        change(cell);
+        return;
+    }
+    {
+        const QSignalBlocker quiet(model);
+        change(cell);
+    }
+    PendingRows::of(model)->mark(cell);
+}
+} // namespace
 
 QStandardItem *DeviceRow::cell(const ThinclientInfo *record, int modelColumn)
 {
@@ -24,7 +116,7 @@ bool DeviceRow::hasRow(const ThinclientInfo *record)
 void DeviceRow::setText(const ThinclientInfo *record, int modelColumn, const QString &text)
 {
     if (QStandardItem *c = cell(record, modelColumn))
-        c->setText(text);
+        changeCell(c, [&text](QStandardItem *item) { item->setText(text); });
 }
 
 void DeviceRow::setColumnText(QSettings *settings, const ThinclientInfo *record, const char *key, const QString &text)
@@ -39,14 +131,14 @@ void DeviceRow::setColumnText(QSettings *settings, const ThinclientInfo *record,
 void DeviceRow::setForeground(const ThinclientInfo *record, int modelColumn, const QColor &colour)
 {
     if (QStandardItem *c = cell(record, modelColumn))
-        c->setForeground(QBrush(colour));
+        changeCell(c, [&colour](QStandardItem *item) { item->setForeground(QBrush(colour)); });
 }
 
 void DeviceRow::setEnabled(const ThinclientInfo *record, int columnCount, bool enabled)
 {
     for (int column = 0; column < columnCount; ++column)
         if (QStandardItem *c = cell(record, column))
-            c->setEnabled(enabled);
+            changeCell(c, [enabled](QStandardItem *item) { item->setEnabled(enabled); });
 }
 
 QString DeviceRow::detectionText(quint16 serverDetection)

@@ -13,6 +13,9 @@ class ThinclientInfo;
 // 1 the status, and a configurable column at position p is model column
 // p + 2 (a position of -1 is hidden). Every write checks that the row and
 // the cell exist: the column layout can change while the console runs.
+// A cell holds its new value at once; the model tells its views about each
+// changed row once, when the posted events of the same pass of the event
+// loop run, so a view repaints it before the pass is over.
 namespace DeviceRow {
 // The row's item at a model column, or null when there is none.
 QStandardItem *cell(const ThinclientInfo *record, int modelColumn);
