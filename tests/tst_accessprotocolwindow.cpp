@@ -5,6 +5,7 @@
 #include "mainwindow/deptinfo.h"
 #include "mainwindow/mainwindow.h"
 #include "scriptedprompter.h"
+#include "testfiles.h"
 #include "windowfixture.h"
 
 #include "accessprotocolagent.h"
@@ -39,19 +40,6 @@ public:
         return Prompter::startDetached(program, arguments, pid);
     }
 };
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(data), qint64(data.size()));
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 // Picks a protocol in the dialog, fills fields, and presses OK or Cancel.
 ScriptedPrompter::DialogHandler fill(int protocolIndex, const QMap<QString, QString> &texts, bool ok = true,
@@ -221,8 +209,8 @@ void TestAccessProtocolWindow::connectionManagerImages()
     for (int i = 0; i < image.size(); ++i)
         image[i] = char(i * 7 + i / 251);
     const QString imagePath = m_dir.filePath(QStringLiteral("qnv.jpg"));
-    writeFile(imagePath, image);
-    writeFile(m_dir.filePath(QStringLiteral("ABC123.conf")), "server=10.77.0.1\n");
+    QVERIFY(TestFiles::write(imagePath, image));
+    QVERIFY(TestFiles::write(m_dir.filePath(QStringLiteral("ABC123.conf")), "server=10.77.0.1\n"));
 
     m_prompter->answerDialog(fill(8, {}));
     m_prompter->answer(QMessageBox::Yes);
@@ -251,9 +239,9 @@ void TestAccessProtocolWindow::helpAnswerReachesAViewer()
     const QString shown = m_dir.filePath(QStringLiteral("shown.txt"));
     const QString bin = m_dir.filePath(QStringLiteral("bin"));
     QVERIFY(QDir().mkpath(bin));
-    writeFile(bin + QStringLiteral("/gedit"), QStringLiteral("#!/bin/sh\ncp \"$1\" '%1.part' && mv '%1.part' '%1'\n")
+    QVERIFY(TestFiles::write(bin + QStringLiteral("/gedit"), QStringLiteral("#!/bin/sh\ncp \"$1\" '%1.part' && mv '%1.part' '%1'\n")
                                                   .arg(shown)
-                                                  .toUtf8());
+                                                  .toUtf8()));
     QFile(bin + QStringLiteral("/gedit")).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", bin.toUtf8() + ':' + path);
@@ -270,7 +258,7 @@ void TestAccessProtocolWindow::helpAnswerReachesAViewer()
         d->findChild<QPushButton *>(QStringLiteral("btnGetRemoteHelp"))->click();
     }));
     trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(readFile(shown), help.toLatin1(), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(TestFiles::read(shown), help.toLatin1(), 15000);
     qputenv("PATH", path);
     QCOMPARE(agent(device)->events(), QStringList{"help 4"});
     QCOMPARE(m_prompter->texts(QStringLiteral("startDetached")), QStringList{"gedit"});

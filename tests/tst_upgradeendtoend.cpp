@@ -3,6 +3,7 @@
 // that receive the commands and fetch the named files through the console.
 #include "mainwindow/mainwindow.h"
 #include "scriptedprompter.h"
+#include "testfiles.h"
 #include "windowdevices.h"
 #include "windowfixture.h"
 
@@ -27,16 +28,12 @@ enum Upgrade { Firmware, Client, Hotfix };
 // An upgrade file of the model with a payload of its own.
 QByteArray writeImage(const QString &path, int modelId, int payload)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
     QByteArray data = DeviceModels::imageHeader(modelId);
     for (int i = 0; i < payload / 4; ++i) {
         const quint32 word = QRandomGenerator::global()->generate();
         data.append(reinterpret_cast<const char *>(&word), 4);
     }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
-        return QByteArray();
-    return data;
+    return TestFiles::write(path, data) ? data : QByteArray();
 }
 
 ScriptedPrompter::DialogHandler accept(bool tickAll = false)

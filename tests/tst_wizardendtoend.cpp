@@ -4,6 +4,7 @@
 #include "mainwindow/mainwindow.h"
 #include "httptestserver.h"
 #include "scriptedprompter.h"
+#include "testfiles.h"
 #include "windowdevices.h"
 #include "windowfixture.h"
 
@@ -25,10 +26,8 @@ using namespace WindowFixture;
 namespace {
 QByteArray writeImage(const QString &path, int modelId)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
     const QByteArray data = DeviceModels::imageHeader(modelId) + path.toLatin1().repeated(500);
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size() ? data : QByteArray();
+    return TestFiles::write(path, data) ? data : QByteArray();
 }
 } // namespace
 
