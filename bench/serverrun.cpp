@@ -267,16 +267,18 @@ int runServer(const ServerRunOptions &options)
                 return 1;
         }
         // Until the answers waiting stop growing.
-        qint64 queued = -1, last = -2;
+        qint64 queued = -1, last = -2, most = 0;
         while (queued != last) {
             last = queued;
             settle(1000);
-            queued = 0;
-            for (QSslSocket *socket : console->devices.keys())
+            queued = most = 0;
+            for (QSslSocket *socket : console->devices.keys()) {
                 queued += SSLServer::queuedAnswers(socket);
+                most = qMax(most, SSLServer::queuedAnswers(socket));
+            }
         }
         result << QStringLiteral("rss=%1").arg(ProcStats::residentBytes())
-               << QStringLiteral("queued=%1").arg(queued);
+               << QStringLiteral("queued=%1").arg(queued) << QStringLiteral("queued_max=%1").arg(most);
     } else if (options.bench == QLatin1String("status")) {
         settle(500);
         const qint64 expectedFrames = qint64(options.devices) * (options.messages + 1);

@@ -34,8 +34,10 @@ public:
     static constexpr int DefaultRegistrationTimeoutMs = 30000;
     // While more than this many bytes of answers wait unsent to a device, its
     // further frames wait in its socket: a device that asks without reading
-    // cannot make the console hold its answers in memory.
-    static constexpr qint64 MaxQueuedAnswers = 1 << 20;
+    // cannot make the console hold its answers in memory. Devices ask for one
+    // chunk at a time, so sixteen chunks' worth never slows one down, and a
+    // stalled fleet of thousands costs the console megabytes, not gigabytes.
+    static constexpr qint64 MaxQueuedAnswers = 64 << 10;
 
     SSLServer(QObject *parent, QMap<QSslSocket *, ThinclientInfo *> *devices, QSettings *settings);
     explicit SSLServer(QObject *parent);

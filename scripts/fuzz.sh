@@ -3,7 +3,9 @@
 # UndefinedBehaviorSanitizer and runs each for the given number of seconds
 # (default 60) from its seed corpus. New inputs go to build-fuzz/corpus/.
 # Usage: scripts/fuzz.sh [seconds] [target...]
-# KORVANE_FUZZ_RUNS=N also stops each target after N executions.
+# KORVANE_FUZZ_RUNS=N also stops each target after N executions;
+# KORVANE_FUZZ_JOBS=J runs J processes per target on one corpus, sharing
+# those executions between them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -24,20 +26,33 @@ cmake --build "$build" --target "${available[@]}"
 
 export ASAN_OPTIONS=detect_leaks=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+jobs=${KORVANE_FUZZ_JOBS:-1}
 runs=()
-[ -z "${KORVANE_FUZZ_RUNS:-}" ] || runs=(-runs="$KORVANE_FUZZ_RUNS")
+[ -z "${KORVANE_FUZZ_RUNS:-}" ] || runs=(-runs="$(( (KORVANE_FUZZ_RUNS + jobs - 1) / jobs ))")
+parallel=()
+[ "$jobs" -le 1 ] || parallel=(-jobs="$jobs" -workers="$jobs")
 status=0
 for t in "${available[@]}"; do
   work=$build/corpus/$t
   mkdir -p "$work" "$build/artifacts"
-  echo "== $t: ${seconds}s"
+  echo "== $t: ${seconds}s, $jobs process(es)"
+  logs=$build/logs/$t
+  rm -rf "$logs" && mkdir -p "$logs"
   # The dispatch target writes uploads into its own temporary directory only,
   # and works from there; crashing inputs go to build-fuzz/artifacts all the same.
-  if ! (cd "$build" && TMPDIR=$(mktemp -d) "$build/tests/fuzz/$t" -max_total_time="$seconds" "${runs[@]}" \
-          -max_len=70000 -print_final_stats=1 -artifact_prefix="$build/artifacts/$t-" \
-          "$work" "$root/tests/fuzz/corpus/$t" 2>&1 | \
-          grep -E 'stat::number_of_executed_units|ERROR|SUMMARY|Done' ); then
+  # Parallel processes write their reports into the working directory,
+  # which the dispatch target moves into its own temporary directory.
+  scratch=$(mktemp -d)
+  if ! (cd "$logs" && TMPDIR=$scratch "$build/tests/fuzz/$t" -max_total_time="$seconds" "${runs[@]}" \
+          "${parallel[@]}" -max_len=70000 -print_final_stats=1 -artifact_prefix="$build/artifacts/$t-" \
+          "$work" "$root/tests/fuzz/corpus/$t" >"$logs/main.log" 2>&1); then
     status=1
   fi
+  find "$scratch" -name 'fuzz-*.log' -exec mv -t "$logs" {} + 2>/dev/null || true
+  rm -rf "$scratch"
+  reports=("$logs"/main.log)
+  [ "$jobs" -le 1 ] || reports=("$logs"/fuzz-*.log)
+  grep -h -E 'ERROR|SUMMARY' "${reports[@]}" || true
+  awk '/stat::number_of_executed_units/ { n += $NF } END { printf "executions: %d\n", n }' "${reports[@]}"
 done
 exit $status
