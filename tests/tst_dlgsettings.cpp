@@ -41,6 +41,13 @@ void save(DlgSettings &dlg)
     child<QPushButton>(&dlg, "btnSaveSettings")->click();
 }
 
+// Saves with valid entries and a working directory that exists.
+void saveValid(DlgSettings &dlg, const QTemporaryDir &dir)
+{
+    setFields(dlg, dir.path(), "5808", "7909", "5");
+    save(dlg);
+}
+
 const char *const dataDirNames[] = {"firmware", "korvaneclient", "hotfix", "temp", "profiles"};
 
 // The list's column indexes, top to bottom.
@@ -85,13 +92,8 @@ private slots:
     void autoUpdate_data();
     void autoUpdate();
     void browse();
-    void columnsUnchangedRoundTrip();
-    void columnsReorder();
-    void columnsHiddenBetweenShown();
-    void columnsAllOrNone_data();
-    void columnsAllOrNone();
-    void columnsHandEdited_data();
-    void columnsHandEdited();
+    void columns_data();
+    void columns();
 
 private:
     QSettings settings{QStringLiteral("Halvard"), QStringLiteral("korvane_server")};
@@ -114,19 +116,10 @@ void TestDlgSettings::firstRun()
     DlgSettings dlg(nullptr, &settings, &timer, true);
     dlg.show();
     QVERIFY(QDir(dir).exists());
-    QCOMPARE(child<QLineEdit>(&dlg, "tbxTempDir")->text(), dir);
-    QCOMPARE(child<QLineEdit>(&dlg, "tbxSSLPort")->text(), QStringLiteral("5808"));
-    QCOMPARE(child<QLineEdit>(&dlg, "tbxUDPBroadcastPort")->text(), QStringLiteral("7909"));
-    QCOMPARE(child<QLineEdit>(&dlg, "tbxBroadcastFrequency")->text(), QStringLiteral("5"));
-    QVERIFY(child<QCheckBox>(&dlg, "chbxAutoUpdate")->isHidden());
-    QVERIFY(!child<QCheckBox>(&dlg, "chbxAutoUpdate")->isChecked());
-    QVERIFY(!child<QCheckBox>(&dlg, "chbxRunWizard")->isHidden());
-    QVERIFY(!child<QCheckBox>(&dlg, "chbxRunWizard")->isChecked());
     const QString defaults = layout(settings);
 
     save(dlg);
     QCOMPARE(p.calls.size(), 0);
-    QVERIFY(!dlg.isVisible());
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     QVERIFY(!timer.isActive());
 
@@ -152,7 +145,6 @@ void TestDlgSettings::firstRun()
     }
     QCOMPARE(settings.value("autoUpdate").toString(), QStringLiteral("disabled"));
     QCOMPARE(layout(settings), defaults);
-    QVERIFY(!dlg.runWizard());
 }
 
 void TestDlgSettings::showsStoredValues()
@@ -188,7 +180,6 @@ void TestDlgSettings::validation_data()
     const QString badUdp = QStringLiteral("You must enter a UDP port number from 1 to 65535");
     const QString badFreq = QStringLiteral("You must enter a UDP broadcast frequency from 1 to 86400 seconds");
 
-    QTest::newRow("all empty") << "" << "" << "" << "" << info << iv << noDir;
     QTest::newRow("dir empty") << "" << "5808" << "7909" << "5" << info << iv << noDir;
     QTest::newRow("ssl empty") << "@" << "" << "7909" << "5" << info << iv << noSsl;
     QTest::newRow("udp empty") << "@" << "5808" << "" << "5" << info << iv << noUdp;
@@ -263,8 +254,7 @@ void TestDlgSettings::createsOnlyMissingDirectories()
 
     ScriptedPrompter p;
     DlgSettings dlg(nullptr, &settings, nullptr, false);
-    setFields(dlg, tmp.path(), "5808", "7909", "5");
-    save(dlg);
+    saveValid(dlg, tmp);
     QCOMPARE(p.calls.size(), 0);
     for (const char *name : dataDirNames)
         QVERIFY2(QDir(tmp.path()).exists(name), name);
@@ -335,8 +325,7 @@ void TestDlgSettings::runWizardChoice()
     QCOMPARE(child<QCheckBox>(&dlg, "chbxRunWizard")->isHidden(), !show);
     child<QCheckBox>(&dlg, "chbxRunWizard")->setChecked(tick);
     QVERIFY(!dlg.runWizard());
-    setFields(dlg, tmp.path(), "5808", "7909", "5");
-    save(dlg);
+    saveValid(dlg, tmp);
     QCOMPARE(p.calls.size(), 0);
     QCOMPARE(dlg.runWizard(), expected);
 }
@@ -363,8 +352,7 @@ void TestDlgSettings::autoUpdate()
     ScriptedPrompter p;
     DlgSettings dlg(nullptr, &settings, &timer, false);
     QCOMPARE(child<QCheckBox>(&dlg, "chbxAutoUpdate")->isChecked(), checked);
-    setFields(dlg, tmp.path(), "5808", "7909", "5");
-    save(dlg);
+    saveValid(dlg, tmp);
     QCOMPARE(settings.value("autoUpdate").toString(), QString(checked ? "enabled" : "disabled"));
     QCOMPARE(timer.isActive(), checked);
     if (checked)
@@ -392,147 +380,91 @@ void TestDlgSettings::browse()
     QVERIFY(!settings.value("zorWorkingDir").toString().size());
 }
 
-void TestDlgSettings::columnsUnchangedRoundTrip()
+void TestDlgSettings::columns_data()
 {
-    const QString before = layout(settings);
-    QTemporaryDir tmp;
-    ScriptedPrompter p;
-    DlgSettings dlg(nullptr, &settings, nullptr, false);
-    QCOMPARE(listOrder(dlg), QList<int>({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}));
-    setFields(dlg, tmp.path(), "5808", "7909", "5");
-    save(dlg);
-    QCOMPARE(layout(settings), before);
-}
-
-void TestDlgSettings::columnsReorder()
-{
-    QTemporaryDir tmp;
-    ScriptedPrompter p;
-    {
-        DlgSettings dlg(nullptr, &settings, nullptr, false);
-        QListWidget *list = child<QListWidget>(&dlg, "listWidget");
-        // What an internal drag does: the same item, another row.
-        QListWidgetItem *tz = list->takeItem(list->row(dlg.columnItems[14]));
-        list->insertItem(0, tz);
-        tz->setCheckState(Qt::Checked);
-        setFields(dlg, tmp.path(), "5808", "7909", "5");
-        save(dlg);
-    }
-    QCOMPARE(settings.value("colTimezone").toInt(), 0);
-    QCOMPARE(settings.value("colText0").toString(), QStringLiteral("Timezone"));
-    QCOMPARE(settings.value("colProtocolType").toInt(), 8);
-    QCOMPARE(settings.value("colText8").toString(), QStringLiteral("Protocol"));
-    QCOMPARE(settings.value("colText9").toString(), QString());
-    QCOMPARE(Columns::modelColumn(&settings, "colTimezone"), 2);
-
-    DlgSettings again(nullptr, &settings, nullptr, false);
-    QCOMPARE(listOrder(again), QList<int>({14, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
-}
-
-void TestDlgSettings::columnsHiddenBetweenShown()
-{
-    QTemporaryDir tmp;
-    ScriptedPrompter p;
-    {
-        DlgSettings dlg(nullptr, &settings, nullptr, false);
-        QListWidget *list = child<QListWidget>(&dlg, "listWidget");
-        QListWidgetItem *serial = list->takeItem(list->row(dlg.columnItems[8]));
-        list->insertItem(2, serial);
-        QListWidgetItem *hostname = list->takeItem(list->row(dlg.columnItems[10]));
-        list->insertItem(list->count(), hostname);
-        hostname->setCheckState(Qt::Checked);
-        setFields(dlg, tmp.path(), "5808", "7909", "5");
-        save(dlg);
-    }
-    QCOMPARE(settings.value("colSerialNumber").toInt(), -1);
-    QCOMPARE(settings.value("colFirmwareVersion").toInt(), 2);
-    QCOMPARE(settings.value("colBoardHostname").toInt(), 8);
-    QCOMPARE(settings.value("colText8").toString(), QStringLiteral("Board hostname"));
-    QCOMPARE(Columns::countFromSettings(&settings), 2 + 9);
-
-    DlgSettings again(nullptr, &settings, nullptr, false);
-    QCOMPARE(listOrder(again), QList<int>({0, 1, 2, 3, 4, 5, 6, 7, 10, 8, 9, 11, 12, 13, 14}));
-}
-
-void TestDlgSettings::columnsAllOrNone_data()
-{
-    QTest::addColumn<bool>("tick");
-    QTest::newRow("none") << false;
-    QTest::newRow("all") << true;
-}
-
-void TestDlgSettings::columnsAllOrNone()
-{
-    QFETCH(bool, tick);
-    QTemporaryDir tmp;
-    ScriptedPrompter p;
-    DlgSettings dlg(nullptr, &settings, nullptr, false);
-    for (QListWidgetItem *item : dlg.columnItems)
-        item->setCheckState(tick ? Qt::Checked : Qt::Unchecked);
-    setFields(dlg, tmp.path(), "5808", "7909", "5");
-    save(dlg);
-    for (int i = 0; i < Columns::Count; ++i) {
-        QCOMPARE(settings.value(QLatin1String(Columns::table[i].key)).toInt(), tick ? i : -1);
-        QCOMPARE(settings.value(Columns::textKey(i)).toString(),
-                 tick ? QString::fromLatin1(Columns::table[i].header) : QString());
-    }
-    QCOMPARE(Columns::countFromSettings(&settings), tick ? 17 : 2);
-}
-
-void TestDlgSettings::columnsHandEdited_data()
-{
-    // Stored positions in table order ("-" for a missing key) and the list order expected.
-    QTest::addColumn<QStringList>("positions");
+    // Stored positions in table order ("-" for a missing key; none: the
+    // defaults), what the administrator does in the list ("14>0+": column 14
+    // to row 0, ticked; "$" the last row; "*-" untick all, "*+" tick all),
+    // and the list order: on opening when nothing is done, else on reopening.
+    QTest::addColumn<QString>("positions");
+    QTest::addColumn<QString>("moves");
     QTest::addColumn<QList<int>>("order");
-    auto row = [](const char *name, const char *stored, QList<int> order) {
-        QTest::newRow(name) << QString::fromLatin1(stored).split(QLatin1Char(' ')) << order;
+    auto row = [](const char *name, const char *stored, const char *moves, QList<int> order) {
+        QTest::newRow(name) << QString::fromLatin1(stored) << QString::fromLatin1(moves) << order;
     };
-    row("out of range", "0 1 15 99 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 2",
+    const QList<int> tableOrder{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+    row("defaults unchanged", "", "", tableOrder);
+    row("reordered", "", "14>0+", {14, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
+    row("hidden between shown", "", "8>2 10>$+", {0, 1, 2, 3, 4, 5, 6, 7, 10, 8, 9, 11, 12, 13, 14});
+    row("none shown", "", "*-", tableOrder);
+    row("all shown", "", "*+", tableOrder);
+    row("out of range", "0 1 15 99 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 2", "",
         {0, 1, 14, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
-    row("repeated", "0 0 1 1 2 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1",
+    row("repeated", "0 0 1 1 2 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1", "",
         {0, 2, 4, 1, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
-    row("missing keys", "- 1 2 - -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1",
-        {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
-    row("not a number", "x 5 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -7",
-        {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
-    row("all missing", "- - - - - - - - - - - - - - -",
-        {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
-    row("gaps", "14 -1 7 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 3",
+    row("missing keys", "- 1 2 - -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1", "", tableOrder);
+    row("not a number", "x 5 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -7", "", tableOrder);
+    row("all missing", "- - - - - - - - - - - - - - -", "", tableOrder);
+    row("gaps", "14 -1 7 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 3", "",
         {14, 2, 0, 1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
 }
 
-void TestDlgSettings::columnsHandEdited()
+void TestDlgSettings::columns()
 {
-    QFETCH(QStringList, positions);
+    QFETCH(QString, positions);
+    QFETCH(QString, moves);
     QFETCH(QList<int>, order);
-    QCOMPARE(positions.size(), Columns::Count);
-    for (int i = 0; i < Columns::Count; ++i) {
+    const QStringList stored = positions.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (int i = 0; i < stored.size(); ++i) {
         const QString key = QLatin1String(Columns::table[i].key);
-        if (positions[i] == QLatin1String("-"))
+        if (stored[i] == QLatin1String("-"))
             settings.remove(key);
         else
-            settings.setValue(key, positions[i]);
+            settings.setValue(key, stored[i]);
     }
 
     QTemporaryDir tmp;
     ScriptedPrompter p;
-    DlgSettings dlg(nullptr, &settings, nullptr, false);
-    QCOMPARE(child<QListWidget>(&dlg, "listWidget")->count(), Columns::Count);
-    QCOMPARE(listOrder(dlg), order);
-    setFields(dlg, tmp.path(), "5808", "7909", "5");
-    save(dlg);
+    QList<int> saved;
+    {
+        DlgSettings dlg(nullptr, &settings, nullptr, false);
+        QListWidget *list = child<QListWidget>(&dlg, "listWidget");
+        QCOMPARE(list->count(), Columns::Count);
+        if (moves.isEmpty())
+            QCOMPARE(listOrder(dlg), order);
+        for (const QString &move : moves.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const bool tick = move.endsWith(QLatin1Char('+'));
+            if (move.startsWith(QLatin1Char('*'))) {
+                for (QListWidgetItem *item : dlg.columnItems)
+                    item->setCheckState(tick ? Qt::Checked : Qt::Unchecked);
+                continue;
+            }
+            // What an internal drag does: the same item, another row.
+            const QStringList parts = move.chopped(tick ? 1 : 0).split(QLatin1Char('>'));
+            QListWidgetItem *item = list->takeItem(list->row(dlg.columnItems[parts[0].toInt()]));
+            list->insertItem(parts[1] == QLatin1String("$") ? list->count() : parts[1].toInt(), item);
+            if (tick)
+                item->setCheckState(Qt::Checked);
+        }
+        saved = listOrder(dlg);
+        saveValid(dlg, tmp);
 
-    // The saved layout is gap-free again: shown columns 0..n-1 in list order.
-    int shown = 0;
-    for (int i : order) {
-        const bool checked = dlg.columnItems[i]->checkState() == Qt::Checked;
-        const int position = settings.value(QLatin1String(Columns::table[i].key)).toInt();
-        QCOMPARE(position, checked ? shown : -1);
-        if (checked)
-            QCOMPARE(settings.value(Columns::textKey(shown++)).toString(), QLatin1String(Columns::table[i].header));
+        // The saved layout is gap-free: shown columns 0..n-1 in list order.
+        int shown = 0;
+        for (int i : saved) {
+            const char *key = Columns::table[i].key;
+            const bool checked = dlg.columnItems[i]->checkState() == Qt::Checked;
+            QCOMPARE(settings.value(QLatin1String(key)).toInt(), checked ? shown : -1);
+            QCOMPARE(Columns::modelColumn(&settings, key), checked ? shown + 2 : -1);
+            if (checked)
+                QCOMPARE(settings.value(Columns::textKey(shown++)).toString(), QLatin1String(Columns::table[i].header));
+        }
+        for (int i = shown; i < Columns::Count; ++i)
+            QCOMPARE(settings.value(Columns::textKey(i)).toString(), QString());
+        QCOMPARE(Columns::countFromSettings(&settings), 2 + shown);
     }
-    for (int i = shown; i < Columns::Count; ++i)
-        QCOMPARE(settings.value(Columns::textKey(i)).toString(), QString());
+    DlgSettings again(nullptr, &settings, nullptr, false);
+    QCOMPARE(listOrder(again), order);
 }
 
 QTEST_MAIN(TestDlgSettings)
