@@ -7,6 +7,7 @@
 #include "mainwindow/devicetree.h"
 #include "mainwindow/orltreeview.h"
 #include "mainwindow/treerows.h"
+#include "deptsupport.h"
 
 #include <QMenu>
 #include <QSettings>
@@ -26,7 +27,6 @@ private slots:
     void groupActionsNeedDevices();
     void contextMenu_data();
     void contextMenu();
-    void itemAtPoint();
 
 private:
     ThinclientInfo *add(const QString &model, const QString &name, bool online = true);
@@ -52,9 +52,7 @@ void TestDeviceSelection::cleanup()
 
 ThinclientInfo *TestDeviceSelection::add(const QString &model, const QString &name, bool online)
 {
-    auto *r = new ThinclientInfo(&records);
-    r->model = model;
-    r->deviceName = name;
+    ThinclientInfo *r = DeptSupport::device(&records, model, name);
     r->online = online;
     DeviceTree::fileDevice(dept, &settings, r);
     return r;
@@ -177,27 +175,11 @@ void TestDeviceSelection::contextMenu()
     QStringList texts;
     for (QAction *a : menu->actions()) {
         texts << a->text();
-        QVERIFY(a->shortcut().isEmpty());
         a->trigger();
     }
     QCOMPARE(texts, entries);
     QCOMPARE(called, entries);
     delete menu;
-}
-
-void TestDeviceSelection::itemAtPoint()
-{
-    ThinclientInfo *r = add("ORL K1", "a");
-    OrlTreeView *view = dept->treeView;
-    view->resize(600, 400);
-    view->show();
-    QVERIFY(QTest::qWaitForWindowExposed(view));
-
-    const QRect rowRect = view->visualRect(dept->model->indexFromItem(r->item));
-    QVERIFY(rowRect.isValid());
-    QCOMPARE(DeviceSelection::itemAt(view, dept->model, rowRect.center()), r->item);
-    QCOMPARE(DeviceSelection::itemAt(view, dept->model, QPoint(5, 390)), nullptr);
-    QCOMPARE(DeviceSelection::itemAt(nullptr, dept->model, rowRect.center()), nullptr);
 }
 
 QTEST_MAIN(TestDeviceSelection)

@@ -14,14 +14,14 @@
 
 using namespace WindowFixture;
 
-// One line per entry: text, then "\t" + shortcut when it has one; "-" for a separator.
+// One line per entry: text, then "\t" + shortcut when it has one; ">" before a submenu.
 static QStringList entries(const QList<QAction *> &actions)
 {
     QStringList out;
     for (QAction *a : actions) {
         if (a->isSeparator())
-            out << QStringLiteral("-");
-        else if (a->menu())
+            continue;
+        if (a->menu())
             out << QLatin1Char('>') + a->text();
         else
             out << a->text() + (a->shortcut().isEmpty() ? QString() : QLatin1Char('\t') + a->shortcut().toString());
@@ -53,49 +53,23 @@ private slots:
         delete prompter;
     }
 
-    void menuBar()
-    {
-        QCOMPARE(entries(w->menuBar()->actions()),
-                 (QStringList{QStringLiteral(">&File"), QStringLiteral(">&Edit"), QStringLiteral(">&Tools"),
-                              QStringLiteral(">&Help"), QStringLiteral(">&About")}));
-    }
-
     void menus_data()
     {
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("expected");
+        QTest::newRow("menu bar") << "" << QStringList{">&File", ">&Edit", ">&Tools", ">&Help", ">&About"};
         QTest::newRow("File") << "menuFile" << QStringList{"Exit\tCtrl+Q"};
         QTest::newRow("Edit") << "menuEdit" << QStringList{"Settings"};
         QTest::newRow("Help") << "menuHelp" << QStringList{"Online Help"};
         QTest::newRow("About") << "menuAbout" << QStringList{"About Korvane ..."};
         QTest::newRow("Tools") << "menuView"
-                               << QStringList{">Quick launch",
-                                              ">Configuration",
-                                              ">Downloads",
-                                              ">Install",
-                                              ">Log",
-                                              ">Storage",
-                                              "-",
-                                              "Set power save mode\tCtrl+Shift+E",
-                                              "Set firewall state\tCtrl+Shift+F",
-                                              "Set keyboard type\tCtrl+Shift+K",
-                                              "Set Orlconfig password",
-                                              "-",
-                                              "Show serial number",
-                                              "-",
-                                              "Setup USB redirection",
-                                              "-",
-                                              "Clear application settings",
-                                              "-",
-                                              "Sync digital signage directory",
-                                              "-",
-                                              "Export thinclient list",
-                                              "-",
-                                              "Reset to factory defaults",
-                                              "-",
-                                              "Exit upgrade mode",
-                                              "-",
-                                              "Profile manager\tCtrl+Alt+P"};
+                               << QStringList{">Quick launch", ">Configuration", ">Downloads", ">Install", ">Log",
+                                              ">Storage", "Set power save mode\tCtrl+Shift+E",
+                                              "Set firewall state\tCtrl+Shift+F", "Set keyboard type\tCtrl+Shift+K",
+                                              "Set Orlconfig password", "Show serial number", "Setup USB redirection",
+                                              "Clear application settings", "Sync digital signage directory",
+                                              "Export thinclient list", "Reset to factory defaults",
+                                              "Exit upgrade mode", "Profile manager\tCtrl+Alt+P"};
         QTest::newRow("Quick launch") << "menuQuick_launch"
                                       << QStringList{"Change device name\tCtrl+D", "Set access protocol\tCtrl+A",
                                                      "Configure displays\tCtrl+M", "Reboot device\tCtrl+R",
@@ -121,46 +95,27 @@ private slots:
     {
         QFETCH(QString, menu);
         QFETCH(QStringList, expected);
-        QMenu *m = this->menu(menu);
-        QVERIFY(m);
-        QCOMPARE(entries(m->actions()), expected);
+        const QList<QAction *> actions = menu.isEmpty() ? w->menuBar()->actions() : this->menu(menu)->actions();
+        QCOMPARE(entries(actions), expected);
     }
 
     void toolBar()
     {
         QToolBar *bar = w->ui->mainToolBar;
         QStringList shown;
-        QStringList tips;
         for (QAction *a : bar->actions()) {
             if (qobject_cast<QWidgetAction *>(a))
                 shown << QStringLiteral("[logo]");
             else if (a->isVisible())
                 shown << a->text();
             if (!qobject_cast<QWidgetAction *>(a)) {
-                tips << a->toolTip();
+                QVERIFY2(!a->toolTip().isEmpty(), qPrintable(a->text()));
                 QVERIFY2(!a->icon().isNull(), qPrintable(a->text()));
                 QVERIFY2(!a->icon().pixmap(48, 48).isNull(), qPrintable(a->text()));
             }
         }
         QCOMPARE(shown, (QStringList{"Discover", "Name", "Protocol", "Display", "Reboot", "Zone", "Upgrade", "Network",
                                      "Keyboard", "Firewall", "Upload", "Download", "Storage", "Wizard", "[logo]"}));
-        QCOMPARE(tips, (QStringList{"Discover thin clients",
-                                    "Change device name",
-                                    "Set access protocol (RDP, HDX, RFX etc)",
-                                    "Configure displays",
-                                    "Reboot device",
-                                    "Set timezone",
-                                    "Enter upgrade mode\n\nTo upgrade the firmware on a device, you must first place "
-                                    "the device in upgrade mode",
-                                    "Update firmware image\n\nThe device must be in upgrade mode for a firmware "
-                                    "upgrade to occur",
-                                    "Configure network",
-                                    "Configure keyboard",
-                                    "Configure firewall",
-                                    "Install files on device",
-                                    "Download updates from website",
-                                    "Send dedicated storage whitelist",
-                                    "Start configuration wizard"}));
     }
 
     void discoverButtonShowsItsState()
@@ -183,9 +138,6 @@ private slots:
         QTest::newRow("Mode") << "actionEnter_upgrade_mode" << "Mode" << false << false;
         QTest::newRow("Enter upgrade mode") << "actionEnter_upgrade_mode_1" << "Enter upgrade mode" << false << false;
         QTest::newRow("EDID") << "actionSet_EDID_Resolution" << "Set EDID resolution" << true << false;
-        QTest::newRow("Test") << "actionTest" << "Test" << true << true;
-        QTest::newRow("install_test") << "actionInstall_test" << "install_test" << true << true;
-        QTest::newRow("scan") << "GetBlockDeviceList" << "Scan for storage devices" << true << true;
     }
 
     void hiddenAndUnplacedActions()
