@@ -48,15 +48,124 @@ class TestAccessProtocolWindow : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        QSettings *store = newSettings();
+        seedPreferences(store, freeTcpPort(), freeUdpPort(), 600);
+        m_prompter = std::make_unique<ScriptedPrompter>();
+        m_window = std::make_unique<MainWindow>(nullptr, environment(store));
+        m_devices = std::make_unique<WindowDevices>(m_window.get());
+    }
 
-    void noDevicesNoDialog();
-    void settingsReachTheTickedDevices();
-    void wizardStep_data();
-    void wizardStep();
-    void connectionManagerImages();
-    void helpAnswerReachesAViewer();
+    void cleanup()
+    {
+        QVERIFY2(m_prompter->unexpected.isEmpty(), qPrintable(m_prompter->unexpected.join(QLatin1String(", "))));
+        m_devices.reset();
+        m_window.reset();
+        m_prompter.reset();
+    }
+
+    void noDevicesNoDialog()
+    {
+        trigger();
+        QCOMPARE(m_prompter->texts(), QStringList{"\nCannot set access protocol. No devices found!"});
+    }
+
+    void settingsReachTheTickedDevices()
+    {
+        const QList<SimDevice *> ticked{addDevice(true), addDevice(true)};
+        SimDevice *unticked = addDevice(false);
+        m_prompter->answerDialog(fill(3, {{"tbxHostnamePort", "10.77.0.9:5900"}, {"tbxPassword", "pw"},
+                                          {"tbxConfirmPassword", "pw"}},
+                                      true, [](QDialog *d) { d->findChild<QCheckBox *>("chbxAutoLogin")->click(); }));
+        m_prompter->answer(QMessageBox::Yes);
+        trigger();
+        QCOMPARE(m_prompter->texts(QStringLiteral("question")),
+                 QStringList{"Are you sure you want to set the remote server protocol to\n\nVNC\n\nfor selected devices?"});
+
+        for (SimDevice *device : ticked) {
+            QTRY_COMPARE_WITH_TIMEOUT(agent(device)->events(), QStringList{"command 5"}, 10000);
+            const ReceivedAccessProtocol &c = agent(device)->commands().first();
+            QCOMPARE(c.typeCode, quint16(4));
+            QCOMPARE(c.host, QStringLiteral("10.77.0.9:5900"));
+            QCOMPARE(c.password, QStringLiteral("pw"));
+            QCOMPARE(c.indexes.at(2), quint16(0xFFFF));   // VNC has no audio quality
+        }
+        QVERIFY(gotNothing(unticked));
+    }
+
+    void wizardStep_data()
+    {
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("state");
+        QTest::newRow("accepted: sent without a question") << true << "whitelist_completed";
+        QTest::newRow("cancelled: the wizard is aborted") << false << "aborted";
+    }
+
+    void wizardStep()
+    {
+        QFETCH(bool, ok);
+        QFETCH(QString, state);
+        SimDevice *device = addDevice(true);
+        m_window->wizardRunning = true;
+        m_window->wizardState = QStringLiteral("whitelist_completed");
+        m_prompter->answerDialog(fill(2, {}, ok));
+        if (!ok)
+            m_prompter->answer(QMessageBox::Yes);   // abort the wizard
+        trigger();
+        QCOMPARE(m_window->wizardState, state);
+        QCOMPARE(m_prompter->texts(QStringLiteral("question")).size(), ok ? 0 : 1);
+        m_devices->receivedSoFar(device);
+        QCOMPARE(agent(device)->events(), ok ? QStringList{"command 5"} : QStringList());
+    }
+
+    void connectionManagerImages()
+    {
+        SimDevice *served = addDevice(true, QStringLiteral("abc123"));
+        SimDevice *missing = addDevice(true);
+        QByteArray image(200000, Qt::Uninitialized);
+        for (int i = 0; i < image.size(); ++i)
+            image[i] = char(i * 7 + i / 251);
+        const QString imagePath = m_dir.filePath(QStringLiteral("qnv.jpg"));
+        QVERIFY(TestFiles::write(imagePath, image));
+        QVERIFY(TestFiles::write(m_dir.filePath(QStringLiteral("ABC123.conf")), "server=10.77.0.1\n"));
+
+        m_prompter->answerDialog(fill(8, {}));
+        m_prompter->answer(QMessageBox::Yes);
+        m_prompter->answerText(imagePath);
+        trigger();
+
+        QTRY_COMPARE_WITH_TIMEOUT(agent(served)->events(),
+                                  (QStringList{"file netconnect.jpg", "file ABC123.conf", "command 0"}), 15000);
+        QCOMPARE(agent(served)->files().value(QStringLiteral("netconnect.jpg")), image);
+        QVERIFY(gotNothing(missing));
+        QCOMPARE(m_prompter->last().text,
+                 QStringLiteral("A QNV configuration file for thinclient specified below was not found. This "
+                                "thinclient will not be placed in QNV mode\n\nSerial number: ")
+                     + missing->config().serialNumber.toUpper() + QStringLiteral("\nDescription: ")
+                     + missing->config().deviceName);
+    }
+
+    // The help button asks the one selected device; its long answer reaches a
+    // file that a viewer is started on.
+    void helpAnswerReachesAViewer()
+    {
+        SimDevice *device = addDevice(true);
+        addDevice(false);
+        QString help;
+        for (int line = 0; help.size() < 20000; ++line)
+            help += QStringLiteral("option %1: what the protocol does with it\n").arg(line, 5, 10, QLatin1Char('0'));
+        help.truncate(20000);
+        agent(device)->setHelpText(help);
+
+        m_prompter->answerDialog(fill(3, {}, false, [](QDialog *d) {
+            d->findChild<QPushButton *>(QStringLiteral("btnGetRemoteHelp"))->click();
+        }));
+        trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(m_prompter->texts(QStringLiteral("startDetached")), QStringList{"gedit"}, 15000);
+        QCOMPARE(TestFiles::read(m_prompter->last().arguments.value(0)), help.toLatin1());
+        QCOMPARE(agent(device)->events(), QStringList{"help 4"});
+    }
 
 private:
     // A registered device with an agent that decodes what reaches it.
@@ -83,125 +192,6 @@ private:
     std::unique_ptr<WindowDevices> m_devices;
     QTemporaryDir m_dir;
 };
-
-void TestAccessProtocolWindow::init()
-{
-    QSettings *store = newSettings();
-    seedPreferences(store, freeTcpPort(), freeUdpPort(), 600);
-    m_prompter = std::make_unique<ScriptedPrompter>();
-    m_window = std::make_unique<MainWindow>(nullptr, environment(store));
-    m_devices = std::make_unique<WindowDevices>(m_window.get());
-}
-
-void TestAccessProtocolWindow::cleanup()
-{
-    QVERIFY2(m_prompter->unexpected.isEmpty(), qPrintable(m_prompter->unexpected.join(QLatin1String(", "))));
-    m_devices.reset();
-    m_window.reset();
-    m_prompter.reset();
-}
-
-void TestAccessProtocolWindow::noDevicesNoDialog()
-{
-    trigger();
-    QCOMPARE(m_prompter->texts(), QStringList{"\nCannot set access protocol. No devices found!"});
-}
-
-void TestAccessProtocolWindow::settingsReachTheTickedDevices()
-{
-    const QList<SimDevice *> ticked{addDevice(true), addDevice(true)};
-    SimDevice *unticked = addDevice(false);
-    m_prompter->answerDialog(fill(3, {{"tbxHostnamePort", "10.77.0.9:5900"}, {"tbxPassword", "pw"},
-                                      {"tbxConfirmPassword", "pw"}},
-                                  true, [](QDialog *d) { d->findChild<QCheckBox *>("chbxAutoLogin")->click(); }));
-    m_prompter->answer(QMessageBox::Yes);
-    trigger();
-    QCOMPARE(m_prompter->texts(QStringLiteral("question")),
-             QStringList{"Are you sure you want to set the remote server protocol to\n\nVNC\n\nfor selected devices?"});
-
-    for (SimDevice *device : ticked) {
-        QTRY_COMPARE_WITH_TIMEOUT(agent(device)->events(), QStringList{"command 5"}, 10000);
-        const ReceivedAccessProtocol &c = agent(device)->commands().first();
-        QCOMPARE(c.typeCode, quint16(4));
-        QCOMPARE(c.host, QStringLiteral("10.77.0.9:5900"));
-        QCOMPARE(c.password, QStringLiteral("pw"));
-        QCOMPARE(c.indexes.at(2), quint16(0xFFFF));   // VNC has no audio quality
-    }
-    QVERIFY(gotNothing(unticked));
-}
-
-void TestAccessProtocolWindow::wizardStep_data()
-{
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QString>("state");
-    QTest::newRow("accepted: sent without a question") << true << "whitelist_completed";
-    QTest::newRow("cancelled: the wizard is aborted") << false << "aborted";
-}
-
-void TestAccessProtocolWindow::wizardStep()
-{
-    QFETCH(bool, ok);
-    QFETCH(QString, state);
-    SimDevice *device = addDevice(true);
-    m_window->wizardRunning = true;
-    m_window->wizardState = QStringLiteral("whitelist_completed");
-    m_prompter->answerDialog(fill(2, {}, ok));
-    if (!ok)
-        m_prompter->answer(QMessageBox::Yes);   // abort the wizard
-    trigger();
-    QCOMPARE(m_window->wizardState, state);
-    QCOMPARE(m_prompter->texts(QStringLiteral("question")).size(), ok ? 0 : 1);
-    m_devices->receivedSoFar(device);
-    QCOMPARE(agent(device)->events(), ok ? QStringList{"command 5"} : QStringList());
-}
-
-void TestAccessProtocolWindow::connectionManagerImages()
-{
-    SimDevice *served = addDevice(true, QStringLiteral("abc123"));
-    SimDevice *missing = addDevice(true);
-    QByteArray image(200000, Qt::Uninitialized);
-    for (int i = 0; i < image.size(); ++i)
-        image[i] = char(i * 7 + i / 251);
-    const QString imagePath = m_dir.filePath(QStringLiteral("qnv.jpg"));
-    QVERIFY(TestFiles::write(imagePath, image));
-    QVERIFY(TestFiles::write(m_dir.filePath(QStringLiteral("ABC123.conf")), "server=10.77.0.1\n"));
-
-    m_prompter->answerDialog(fill(8, {}));
-    m_prompter->answer(QMessageBox::Yes);
-    m_prompter->answerText(imagePath);
-    trigger();
-
-    QTRY_COMPARE_WITH_TIMEOUT(agent(served)->events(),
-                              (QStringList{"file netconnect.jpg", "file ABC123.conf", "command 0"}), 15000);
-    QCOMPARE(agent(served)->files().value(QStringLiteral("netconnect.jpg")), image);
-    QVERIFY(gotNothing(missing));
-    QCOMPARE(m_prompter->last().text,
-             QStringLiteral("A QNV configuration file for thinclient specified below was not found. This "
-                            "thinclient will not be placed in QNV mode\n\nSerial number: ")
-                 + missing->config().serialNumber.toUpper() + QStringLiteral("\nDescription: ")
-                 + missing->config().deviceName);
-}
-
-// The help button asks the one selected device; its long answer reaches a
-// file that a viewer is started on.
-void TestAccessProtocolWindow::helpAnswerReachesAViewer()
-{
-    SimDevice *device = addDevice(true);
-    addDevice(false);
-    QString help;
-    for (int line = 0; help.size() < 20000; ++line)
-        help += QStringLiteral("option %1: what the protocol does with it\n").arg(line, 5, 10, QLatin1Char('0'));
-    help.truncate(20000);
-    agent(device)->setHelpText(help);
-
-    m_prompter->answerDialog(fill(3, {}, false, [](QDialog *d) {
-        d->findChild<QPushButton *>(QStringLiteral("btnGetRemoteHelp"))->click();
-    }));
-    trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(m_prompter->texts(QStringLiteral("startDetached")), QStringList{"gedit"}, 15000);
-    QCOMPARE(TestFiles::read(m_prompter->last().arguments.value(0)), help.toLatin1());
-    QCOMPARE(agent(device)->events(), QStringList{"help 4"});
-}
 
 QTEST_MAIN(TestAccessProtocolWindow)
 #include "tst_accessprotocolwindow.moc"
