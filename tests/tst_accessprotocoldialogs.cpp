@@ -179,6 +179,7 @@ private slots:
             << QStringList{"tbxHostnamePort=", "cmbxWindowSize=1", "tbxWindowPercentage=0"} << pctText;
         QTest::newRow("empty host") << QStringList{"tbxHostnamePort="} << hostText;
         QTest::newRow("web: no host needed") << QStringList{"tbxHostnamePort=", "cmbxConxType=7"} << "";
+        QTest::newRow("connection manager: no host needed") << QStringList{"tbxHostnamePort=", "cmbxConxType=8"} << "";
         QTest::newRow("korvane: no host needed") << QStringList{"tbxHostnamePort=", "cmbxConxType=13"} << "";
         QTest::newRow("rdp: user needed") << QStringList{"chbxAutoLogin=on", "tbxPassword=p", "tbxConfirmPassword=p"}
                                           << user;
@@ -270,21 +271,6 @@ private slots:
         child<QPushButton>(&dialog, "btnGetRemoteHelp")->click();
         QCOMPARE(spy.size(), 1);
         QCOMPARE(spy.first().first().toInt(), code);
-    }
-
-    void connectionManagerClosesAtOnce()
-    {
-        DlgConnectionType dialog(nullptr, false, m_settings);
-        dialog.show();
-        set(&dialog, {"tbxHostnamePort=", "cmbxConxType=8"});
-        for (const char *name : OptionCombos)
-            QCOMPARE(child<QComboBox>(&dialog, name)->count(), 0);
-        QVERIFY(!child<QLineEdit>(&dialog, "tbxCmdlineArgs")->isEnabled());
-        ScriptedPrompter p;
-        dialog.accept();
-        checkOutcome(&dialog, p, QString());
-        QCOMPARE(dialog.connType, 6);
-        QCOMPARE(dialog.connTypeIndex, 8);
     }
 
     void signageHandOff_data()
