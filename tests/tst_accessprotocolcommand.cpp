@@ -19,11 +19,92 @@ class TestAccessProtocolCommand : public QObject
 private slots:
     void cleanup() { m_fake.reset(); }
 
-    void helpRequest_data();
-    void helpRequest();
-    void tooLongSettingsAreRefused();
-    void signageAfterLists_data();
-    void signageAfterLists();
+    void helpRequest_data()
+    {
+        QTest::addColumn<QString>("states");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("asked");
+        QTest::newRow("no devices") << "" << "Cannot get remote protocol help. No devices found!" << -1;
+        QTest::newRow("two selected") << "on,un,on" << "Multiple devices selected. Please select just one device" << -1;
+        QTest::newRow("the ticked one is offline") << "off" << "" << -1;
+        QTest::newRow("none ticked") << "un,un" << "" << -1;
+        QTest::newRow("the one selected") << "un,off,on" << "" << 2;
+    }
+
+    void helpRequest()
+    {
+        QFETCH(QString, states);
+        QFETCH(QString, box);
+        QFETCH(int, asked);
+        const QList<ThinclientInfo *> list = devices(states);
+        ScriptedPrompter p;
+        QCOMPARE(AccessProtocolCommand::requestProtocolHelp(nullptr, &list, 7), asked >= 0);
+        QCOMPARE(p.texts(), box.isEmpty() ? QStringList() : QStringList{box});
+        QCOMPARE(m_fake.writes.size(), asked >= 0 ? 1 : 0);
+        if (asked >= 0)
+            QCOMPARE(m_fake.writtenTo(list.at(asked)), QByteArray::fromHex("2100000107"));
+    }
+
+    void tooLongSettingsAreRefused()
+    {
+        const QList<ThinclientInfo *> list = devices(QStringLiteral("on"));
+        AccessProtocolSettings settings;
+        settings.hostnamePort = QString(4096, QLatin1Char('h'));
+        ScriptedPrompter p;
+        QVERIFY(!AccessProtocolCommand::sendSettings(nullptr, &list, settings));
+        QCOMPARE(p.texts(QStringLiteral("warning")).size(), 1);
+        QVERIFY(m_fake.writes.isEmpty());
+    }
+
+    void signageAfterLists_data()
+    {
+        QTest::addColumn<bool>("sync");
+        QTest::addColumn<int>("cancelAt");     // the list dialog that is cancelled, -1 none
+        QTest::addColumn<bool>("longDir");     // output 1's directory does not fit the command
+        QTest::addColumn<int>("listDialogs");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("three lists, then the command") << true << -1 << false << 3 << true;
+        QTest::newRow("third list cancelled") << true << 2 << false << 3 << false;
+        QTest::newRow("no sync, no list") << false << -1 << false << 0 << true;
+        QTest::newRow("too long, refused before any list") << true << -1 << true << 0 << false;
+    }
+
+    void signageAfterLists()
+    {
+        QFETCH(bool, sync);
+        QFETCH(int, cancelAt);
+        QFETCH(bool, longDir);
+        QFETCH(int, listDialogs);
+        QFETCH(bool, sent);
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat);
+        settings.setValue(QStringLiteral("tempDir"), dir.path());
+        std::array<QString, SignageOutputCount> dirs;
+        std::array<QString, SignageOutputCount> lists;
+        for (int k = 0; k < SignageOutputCount; ++k) {
+            dirs[size_t(k)] = longDir && k == 0 ? QString(4096, QLatin1Char('d')) : dir.filePath(QString::number(k));
+            lists[size_t(k)] = dir.path() + QStringLiteral("/dsi_file_list_op%1.txt").arg(k + 1);
+            settings.setValue(QStringLiteral("signageContentDir%1").arg(k + 1), dirs[size_t(k)]);
+        }
+        DlgConnectionType dialog(nullptr, false, &settings);
+        dialog.connTypeIndex = 14;
+        for (SignageOutput &o : dialog.signageOutputs) {
+            o.enabled = true;
+            o.syncNow = sync;
+            o.mode = QStringLiteral("movies");
+        }
+        const QList<ThinclientInfo *> list = devices(QStringLiteral("on,un"));
+        ScriptedPrompter p;
+        for (int i = 0; i < listDialogs; ++i)
+            p.answerDialog([=](QDialog *) { return i == cancelAt ? 0 : 1; });
+
+        QCOMPARE(AccessProtocolCommand::sendSignageFileLists(nullptr, &settings, &list, dialog), sent);
+        QCOMPARE(p.texts(QStringLiteral("exec")).size(), listDialogs);
+        QCOMPARE(p.texts(QStringLiteral("warning")).size(), longDir ? 1 : 0);
+        QCOMPARE(m_fake.writtenTo(list.first()),
+                 sent ? AccessProtocolPackets::digitalSignage(14, dialog.signageOutputs, dirs, lists) : QByteArray());
+        QVERIFY(m_fake.writtenTo(list.last()).isEmpty());
+    }
 
 private:
     // "on" ticked and online, "off" ticked but offline, "un" not ticked.
@@ -37,97 +118,6 @@ private:
 
     FakeDevices m_fake;
 };
-
-void TestAccessProtocolCommand::helpRequest_data()
-{
-    QTest::addColumn<QString>("states");
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<int>("asked");
-    QTest::newRow("no devices") << "" << "Cannot get remote protocol help. No devices found!" << -1;
-    QTest::newRow("two selected") << "on,un,on" << "Multiple devices selected. Please select just one device" << -1;
-    QTest::newRow("the ticked one is offline") << "off" << "" << -1;
-    QTest::newRow("none ticked") << "un,un" << "" << -1;
-    QTest::newRow("the one selected") << "un,off,on" << "" << 2;
-}
-
-void TestAccessProtocolCommand::helpRequest()
-{
-    QFETCH(QString, states);
-    QFETCH(QString, box);
-    QFETCH(int, asked);
-    const QList<ThinclientInfo *> list = devices(states);
-    ScriptedPrompter p;
-    QCOMPARE(AccessProtocolCommand::requestProtocolHelp(nullptr, &list, 7), asked >= 0);
-    QCOMPARE(p.texts(), box.isEmpty() ? QStringList() : QStringList{box});
-    if (!box.isEmpty())
-        QCOMPARE(p.last().title, QStringLiteral("Get remote protocol help"));
-    QCOMPARE(m_fake.writes.size(), asked >= 0 ? 1 : 0);
-    if (asked >= 0)
-        QCOMPARE(m_fake.writtenTo(list.at(asked)), QByteArray::fromHex("2100000107"));
-}
-
-void TestAccessProtocolCommand::tooLongSettingsAreRefused()
-{
-    const QList<ThinclientInfo *> list = devices(QStringLiteral("on"));
-    AccessProtocolSettings settings;
-    settings.hostnamePort = QString(4096, QLatin1Char('h'));
-    ScriptedPrompter p;
-    QVERIFY(!AccessProtocolCommand::sendSettings(nullptr, &list, settings));
-    QCOMPARE(p.calls.size(), 1);
-    QCOMPARE(p.last().kind, QStringLiteral("warning"));
-    QCOMPARE(p.last().title, QStringLiteral("Set access protocol"));
-    QVERIFY(m_fake.writes.isEmpty());
-}
-
-void TestAccessProtocolCommand::signageAfterLists_data()
-{
-    QTest::addColumn<bool>("sync");
-    QTest::addColumn<int>("cancelAt");     // the list dialog that is cancelled, -1 none
-    QTest::addColumn<bool>("longDir");     // output 1's directory does not fit the command
-    QTest::addColumn<int>("listDialogs");
-    QTest::addColumn<bool>("sent");
-    QTest::newRow("three lists, then the command") << true << -1 << false << 3 << true;
-    QTest::newRow("third list cancelled") << true << 2 << false << 3 << false;
-    QTest::newRow("no sync, no list") << false << -1 << false << 0 << true;
-    QTest::newRow("too long, refused before any list") << true << -1 << true << 0 << false;
-}
-
-void TestAccessProtocolCommand::signageAfterLists()
-{
-    QFETCH(bool, sync);
-    QFETCH(int, cancelAt);
-    QFETCH(bool, longDir);
-    QFETCH(int, listDialogs);
-    QFETCH(bool, sent);
-    QTemporaryDir dir;
-    QSettings settings(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat);
-    settings.setValue(QStringLiteral("tempDir"), dir.path());
-    std::array<QString, SignageOutputCount> dirs;
-    std::array<QString, SignageOutputCount> lists;
-    for (int k = 0; k < SignageOutputCount; ++k) {
-        dirs[size_t(k)] = longDir && k == 0 ? QString(4096, QLatin1Char('d')) : dir.filePath(QString::number(k));
-        lists[size_t(k)] = dir.path() + QStringLiteral("/dsi_file_list_op%1.txt").arg(k + 1);
-        settings.setValue(QStringLiteral("signageContentDir%1").arg(k + 1), dirs[size_t(k)]);
-    }
-    DlgConnectionType dialog(nullptr, false, &settings);
-    dialog.connTypeIndex = 14;
-    for (SignageOutput &o : dialog.signageOutputs) {
-        o.enabled = true;
-        o.syncNow = sync;
-        o.mode = QStringLiteral("movies");
-    }
-    const QList<ThinclientInfo *> list = devices(QStringLiteral("on,un"));
-    ScriptedPrompter p;
-    for (int i = 0; i < listDialogs; ++i)
-        p.answerDialog([=](QDialog *) { return i == cancelAt ? 0 : 1; });
-
-    QCOMPARE(AccessProtocolCommand::sendSignageFileLists(nullptr, &settings, &list, dialog), sent);
-    QCOMPARE(p.texts(QStringLiteral("exec")).size(), listDialogs);
-    QCOMPARE(p.texts(QStringLiteral("warning")).size(), longDir ? 1 : 0);
-    QCOMPARE(m_fake.writtenTo(list.first()),
-             sent ? AccessProtocolPackets::digitalSignage(14, dialog.signageOutputs, dirs, lists) : QByteArray());
-    QVERIFY(m_fake.writtenTo(list.last()).isEmpty());
-}
 
 QTEST_MAIN(TestAccessProtocolCommand)
 #include "tst_accessprotocolcommand.moc"

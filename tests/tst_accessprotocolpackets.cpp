@@ -83,12 +83,16 @@ private slots:
         QTest::addColumn<AccessProtocolSettings>("settings");
         QTest::addColumn<QByteArray>("payload");
 
-        const QByteArray rdpTail = u16(4) + u16(3) + u16(0) + u16(0) + u16(0) + u16(3) + u16(0) + u16(2) + ws("No")
-                                   + u16(1);
+        // RDP's payload as the dialog leaves it, but for what a row changes.
+        const auto rdp = [](const char *depth, const char *latency, const char *window, const char *percent,
+                            const QByteArray &flags, int windowIndex) {
+            return ws(depth) + ws("Auto") + ws("Best") + ws("Yes") + ws("Yes") + ws(latency) + ws("Default")
+                   + ws(window) + ws(percent) + ws("") + ws("0.0.0.0") + flags + u16(4) + u16(3) + u16(0) + u16(0)
+                   + u16(0) + u16(3) + u16(0) + u16(windowIndex) + ws("No") + u16(1);
+        };
+        const QByteArray noFlags(2, '\0');
         QTest::newRow("rdp defaults")
-            << rdpDefaults()
-            << u16(3) + u16(2) + ws("Auto") + ws("Auto") + ws("Best") + ws("Yes") + ws("Yes") + ws("Auto")
-                   + ws("Default") + ws("Auto") + ws("80") + ws("") + ws("0.0.0.0") + '\0' + '\0' + rdpTail;
+            << rdpDefaults() << u16(3) + u16(2) + rdp("Auto", "Auto", "Auto", "80", noFlags, 2);
 
         AccessProtocolSettings s = rdpDefaults();
         s.windowSize = QStringLiteral("Percent of screen");
@@ -98,10 +102,7 @@ private slots:
         s.colorDepth = QStringLiteral("High color (16 bit)");
         s.autoReconnect = true;
         QTest::newRow("percent window, derived texts")
-            << s
-            << u16(3) + u16(2) + ws("16") + ws("Auto") + ws("Best") + ws("Yes") + ws("Yes") + ws("High")
-                   + ws("Default") + ws("Percentage") + ws("50") + ws("") + ws("0.0.0.0") + '\1' + '\0'
-                   + u16(4) + u16(3) + u16(0) + u16(0) + u16(0) + u16(3) + u16(0) + u16(1) + ws("No") + u16(1);
+            << s << u16(3) + u16(2) + rdp("16", "High", "Percentage", "50", QByteArray("\1\0", 2), 1);
 
         s = rdpDefaults();
         s.windowSize = QStringLiteral("Full screen");
@@ -111,19 +112,15 @@ private slots:
         s.password = QStringLiteral("s3cret");
         QTest::newRow("auto login, empty user name, full screen keeps the percentage")
             << s
-            << u16(3) + u16(2) + ws("Auto") + ws("Auto") + ws("Best") + ws("Yes") + ws("Yes") + ws("Auto")
-                   + ws("Default") + ws("Fullscreen") + ws("80") + ws("") + ws("0.0.0.0") + '\0' + '\1'
-                   + ws("CORP") + ws("") + ws("s3cret") + u16(4) + u16(3) + u16(0) + u16(0) + u16(0) + u16(3)
-                   + u16(0) + u16(0) + ws("No") + u16(1);
+            << u16(3) + u16(2)
+                   + rdp("Auto", "Auto", "Fullscreen", "80",
+                         QByteArray("\0\1", 2) + ws("CORP") + ws("") + ws("s3cret"), 0);
 
         s = rdpDefaults();
         s.connType = 1;
         s.connTypeIndex = 0;
         QTest::newRow("citrix ends with two zero bytes")
-            << s
-            << u16(1) + u16(0) + ws("Auto") + ws("Auto") + ws("Best") + ws("Yes") + ws("Yes") + ws("Auto")
-                   + ws("Default") + ws("Auto") + ws("80") + ws("") + ws("0.0.0.0") + '\0' + '\0' + rdpTail
-                   + u16(0);
+            << s << u16(1) + u16(0) + rdp("Auto", "Auto", "Auto", "80", noFlags, 2) + u16(0);
 
         s = windowSizeOnly(8, 7);
         s.kioskMode = true;
@@ -139,12 +136,6 @@ private slots:
         QCOMPARE(frame.toHex(' '), withHeader(0x12, 0x05, payload).toHex(' '));
     }
 
-    void rdpDefaultsAre108Bytes()
-    {
-        QCOMPARE(accessProtocol(rdpDefaults()).size(), 108);
-    }
-
-    // Everything but the five free texts takes 126 bytes at most.
     void freeTextsBoundedByBuffer_data()
     {
         QTest::addColumn<bool>("autoLogin");
@@ -202,16 +193,6 @@ private slots:
         const std::array<QString, 3> dirs{QStringLiteral("/c1"), QStringLiteral("/c2"), QStringLiteral("/c3")};
         const std::array<QString, 3> lists{QStringLiteral("/t/l1"), QStringLiteral("/t/l2"), QStringLiteral("/t/l3")};
         QCOMPARE(digitalSignage(14, outputs, dirs, lists).toHex(' '), withHeader(0x12, 0x14, payload).toHex(' '));
-    }
-
-    void signageExampleIs27Bytes()
-    {
-        SignageOutputs one;
-        one[0].enabled = true;
-        one[0].mode = QStringLiteral("movies");
-        const QByteArray frame = digitalSignage(14, one, {}, {});
-        QCOMPARE(frame.size(), 27);
-        QCOMPARE(frame.mid(2, 2), QByteArray::fromHex("0017"));
     }
 
     void signageTooLongIsRefused()
