@@ -237,16 +237,18 @@ void TestProfileDialogs::diskTrouble_data()
 {
     QTest::addColumn<bool>("fileGone");
     QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("verb");
     QTest::addColumn<QStringList>("left");
-    QTest::newRow("rename fails") << true << "Renaming profile" << QStringList();
+    QTest::newRow("rename fails") << true << "Renaming profile" << "renaming" << QStringList();
     // The file keeps its new name after a failed save, so the next OK only saves.
-    QTest::newRow("save fails after the rename") << false << "Saving profile" << QStringList{"b.prf"};
+    QTest::newRow("save fails after the rename") << false << "Saving profile" << "saving" << QStringList{"b.prf"};
 }
 
 void TestProfileDialogs::diskTrouble()
 {
     QFETCH(bool, fileGone);
     QFETCH(QString, title);
+    QFETCH(QString, verb);
     ScriptedPrompter prompter;
     writeProfile(dir->path(), QStringLiteral("a"), QStringLiteral("old"));
     Profile p(dir->path());
@@ -260,8 +262,9 @@ void TestProfileDialogs::diskTrouble()
         pressOk(&editor);
     }
     QCOMPARE(prompter.last().title, title);
-    QVERIFY(prompter.last().text.endsWith(QStringLiteral(" you don't have write permission to the following "
-                                                         "directory:\n\n") + dir->path()));
+    QCOMPARE(prompter.last().text, QStringLiteral("\nError %1 profile! Either the disk is full, you have entered some weird "
+                                                  "characters in the profile name or you don't have write permission "
+                                                  "to the following directory:\n\n").arg(verb) + dir->path());
     QVERIFY(editor.isVisible());
     QTEST(files(), "left");
     if (fileGone)
@@ -288,6 +291,8 @@ void TestProfileDialogs::setDefaults()
     prompter.answer(QMessageBox::No);
     click(&editor, "btnGlobalDefaults");
     QCOMPARE(outputs(&editor), changed);
+    QCOMPARE(prompter.texts(),
+             QStringList{"\nAre you sure you want to set all settings in all tabs to their default values?"});
     QCOMPARE(prompter.last().defaultButton, QMessageBox::No);
 
     prompter.answer(QMessageBox::Yes);
