@@ -137,9 +137,6 @@ void TestProfileFile::reader_data()
     QTest::newRow("missing key keeps it and all later keys")
         << QByteArray(changed).replace("zorServerPort=99\n", "")
         << QStringList{"zorServerUseDHCP=0", "zorServerHostname=srv"};
-    QTest::newRow("reordered keys lose the later one")
-        << QByteArray(changed).replace("zorServerHostname=srv\nzorServerPort=99", "zorServerPort=99\nzorServerHostname=srv")
-        << QStringList{"zorServerUseDHCP=0", "zorServerHostname=srv"};
     QTest::newRow("no version line") << QByteArray(changed).replace("Version=1\n", "") << QStringList();
     QTest::newRow("other version number") << QByteArray(changed).replace("Version=1", "Version=7") << changedFields;
     QTest::newRow("other letter case")
@@ -167,7 +164,6 @@ void TestProfileFile::reader_data()
         << QByteArray(changed).replace("zorServerPort=99\n", "# note\nsomething else\n\nzorServerPort=99\n")
         << changedFields;
     QTest::newRow("empty file") << QByteArray() << QStringList();
-    QTest::newRow("comments only") << QByteArray("#\n# x\n\n") << QStringList();
 }
 
 void TestProfileFile::reader()
@@ -202,11 +198,8 @@ void TestProfileFile::saveRefusals_data()
     QTest::addColumn<QString>("name");
     QTest::newRow("empty name") << "" << "";
     QTest::newRow("no directory") << "missing" << "a";
-    QTest::newRow("parent directory") << "sub" << "../x";
+    // Which names are unsafe is the editor's name check's table; here, that a save refuses one.
     QTest::newRow("path inside the name") << "" << "sub/x";
-    QTest::newRow("leading dot") << "" << ".hidden";
-    QTest::newRow("backslash") << "" << "a\\b";
-    QTest::newRow("line break") << "" << "a\nb";
 }
 
 void TestProfileFile::saveRefusals()

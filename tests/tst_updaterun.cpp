@@ -211,7 +211,6 @@ private slots:
         QTest::addColumn<QString>("autoUpdate");
         QTest::addColumn<bool>("armed");
         QTest::newRow("enabled") << "enabled" << true;
-        QTest::newRow("disabled") << "disabled" << false;
         QTest::newRow("other case") << "Enabled" << false;
     }
 
@@ -224,7 +223,7 @@ private slots:
         std::unique_ptr<MainWindow> w(newWindow(autoUpdate));
         QCOMPARE(w->autoUpdateTimer->isActive(), armed);
         if (armed)
-            QCOMPARE(w->autoUpdateTimer->remainingTime() > 25000, true);
+            QVERIFY(w->autoUpdateTimer->remainingTime() > 25000);
 
         QVERIFY(runCheck(*w, *m_server));
         QCOMPARE(prompter.texts(), QStringList{"\nThere are no updates to download"});

@@ -8,6 +8,7 @@
 #include "devicelink/thinclientinfo.h"
 #include "fakedevices.h"
 #include "scriptedprompter.h"
+#include "testfiles.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -19,13 +20,11 @@ const QDate Today(2026, 12, 7);
 // Writes files given as "name:id"; an id of -1 writes a file without a header.
 void writeFiles(const QString &dir, const QStringList &files)
 {
-    QDir().mkpath(dir);
     for (const QString &spec : files) {
         const QString name = spec.section(QLatin1Char(':'), 0, 0);
         const int id = spec.section(QLatin1Char(':'), 1).toInt();
-        QFile file(dir + QLatin1Char('/') + name);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(id < 0 ? QByteArray(200, 't') : DeviceModels::imageHeader(id) + name.toLatin1());
+        QVERIFY(TestFiles::write(dir + QLatin1Char('/') + name,
+                                 id < 0 ? QByteArray(200, 't') : DeviceModels::imageHeader(id) + name.toLatin1()));
     }
 }
 } // namespace
@@ -256,7 +255,6 @@ void TestUpgradeCommands::clientGroups()
     });
 
     UpgradeCommands::upgradeClient(nullptr, &list, m_settings, Today);
-    QCOMPARE(m_prompter->calls.first().dialogClass, QStringLiteral("DlgGetChoice"));
     const QStringList shown = boxes();
     QCOMPARE(shown.size(), box.isEmpty() ? 0 : 1);
     if (!box.isEmpty())

@@ -55,10 +55,7 @@ void TestWizardEndToEnd::everyStep()
     QFETCH(int, number);
     requireNamespace();
     QTemporaryDir www;
-    QFile list(www.filePath(QStringLiteral("downloadlist.txt")));
-    QVERIFY(list.open(QIODevice::WriteOnly));
-    list.write(QByteArray(200, '\n'));   // a list with nothing new
-    list.close();
+    QVERIFY(TestFiles::write(www.filePath(QStringLiteral("downloadlist.txt")), QByteArray(200, '\n')));   // nothing new
     HttpTestServer server(www.path());
     QVERIFY(server.listen());
     if (fault)
@@ -109,11 +106,9 @@ void TestWizardEndToEnd::everyStep()
     prompter.answer(QMessageBox::Ok);
     wizard->trigger();
     QVERIFY(fire(300));
-    QCOMPARE(window.wizardState, QStringLiteral("waiting_discovery"));
     QVERIFY(!window.findChild<QAction *>(QStringLiteral("rebootDevice"))->isEnabled());
     QVERIFY(fire(1000));
     QVERIFY(fire(10000));
-    QCOMPARE(window.wizardState, QStringLiteral("waiting_wizard_restart"));
     QVERIFY(wizard->isEnabled());
 
     for (SimDevice *d : {current, instance, old})
@@ -140,7 +135,6 @@ void TestWizardEndToEnd::everyStep()
         return d->result();
     });
     QVERIFY(fire(1000));
-    QCOMPARE(window.wizardState, QStringLiteral("access_protocol_completed"));
 
     // Only the device behind the newest version on disk is upgraded.
     QVERIFY(fire(1000));
