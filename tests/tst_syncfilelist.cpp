@@ -193,8 +193,9 @@ void TestSyncFileList::cancelNeverSucceeds_data()
 {
     QTest::addColumn<QString>("dir");
     QTest::addColumn<int>("entry");
+    // /two holds empty/, f1 and f2, in that order.
     QTest::newRow("entering the last subdirectory") << QStringLiteral("/two") << -1;
-    QTest::newRow("at the last file of the last subdirectory") << QStringLiteral("/two") << 1;
+    QTest::newRow("at the last file of the last subdirectory") << QStringLiteral("/two") << 2;
     QTest::newRow("at the last subdirectory's entry") << QString() << 1;
     QTest::newRow("in an empty last subdirectory") << QStringLiteral("/two/empty") << -1;
 }
