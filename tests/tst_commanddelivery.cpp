@@ -4,25 +4,21 @@
 #include "commands/packets/everydaypackets.h"
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
+#include "fakedevices.h"
 #include "scriptedprompter.h"
+#include "testfiles.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
-#include <memory>
-
-namespace {
-struct Write {
-    QSslSocket *socket;
-    QByteArray data;
-};
-} // namespace
+#include <optional>
 
 class TestCommandDelivery : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    // Each test gets its own records and a fresh write hook.
+    void init() { m_fake.emplace(); }
+    void cleanup() { m_fake.reset(); }
     void selection_data();
     void selection();
     void sendToSelected();
@@ -33,40 +29,13 @@ private slots:
     void uploadFile();
 
 private:
-    ThinclientInfo *device(bool checked, bool online, bool socket = true);
-    std::vector<std::unique_ptr<ThinclientInfo>> m_records;
-    std::vector<std::unique_ptr<QSslSocket>> m_sockets;
-    QList<Write> m_writes;
-};
-
-ThinclientInfo *TestCommandDelivery::device(bool checked, bool online, bool socket)
-{
-    m_records.emplace_back(new ThinclientInfo);
-    ThinclientInfo *d = m_records.back().get();
-    d->checked = checked;
-    d->online = online;
-    if (socket) {
-        m_sockets.emplace_back(new QSslSocket);
-        d->socket = m_sockets.back().get();
+    ThinclientInfo *device(bool checked, bool online, bool socket = true)
+    {
+        return m_fake->add(QStringLiteral("ORL K1"), checked, online, socket);
     }
-    return d;
-}
-
-void TestCommandDelivery::init()
-{
-    m_writes.clear();
-    SSLServer::setWriteHook([this](QSslSocket *s, const QByteArray &d) {
-        m_writes << Write{s, d};
-        return qint64(d.size());
-    });
-}
-
-void TestCommandDelivery::cleanup()
-{
-    SSLServer::setWriteHook(nullptr);
-    m_records.clear();
-    m_sockets.clear();
-}
+    std::optional<FakeDevices> m_fake;
+    QList<QPair<QSslSocket *, QByteArray>> &writes() { return m_fake->writes; }
+};
 
 void TestCommandDelivery::selection_data()
 {
@@ -103,18 +72,18 @@ void TestCommandDelivery::sendToSelected()
     const QByteArray frame = Packets::factoryReset();
 
     QCOMPARE(CommandDelivery::sendToSelectedDevices(nullptr, &dept, frame), 0);
-    QCOMPARE(m_writes.size(), 2);
-    QCOMPARE(m_writes[0].socket, dept[0]->socket);
-    QCOMPARE(m_writes[1].socket, dept[2]->socket);
-    QCOMPARE(m_writes[1].data, frame);
-    for (const Write &w : m_writes)
-        QVERIFY(w.socket != elsewhere->socket);
+    QCOMPARE(writes().size(), 2);
+    QCOMPARE(writes()[0].first, dept[0]->socket);
+    QCOMPARE(writes()[1].first, dept[2]->socket);
+    QCOMPARE(writes()[1].second, frame);
+    for (const auto &w : writes())
+        QVERIFY(w.first != elsewhere->socket);
     QVERIFY(prompts.calls.isEmpty());
 
     // No department shown or nothing to send: refused without a word.
     QCOMPARE(CommandDelivery::sendToSelectedDevices(nullptr, nullptr, frame), -1);
     QCOMPARE(CommandDelivery::sendToSelectedDevices(nullptr, &dept, QByteArray()), -1);
-    QCOMPARE(m_writes.size(), 2);
+    QCOMPARE(writes().size(), 2);
     QVERIFY(prompts.calls.isEmpty());
 }
 
@@ -128,12 +97,10 @@ void TestCommandDelivery::noneSelectedWarns()
     for (const QList<ThinclientInfo *> &dept : departments) {
         ScriptedPrompter prompts;
         QCOMPARE(CommandDelivery::sendToSelectedDevices(nullptr, &dept, Packets::reboot()), -1);
-        QCOMPARE(prompts.calls.size(), 1);
-        QCOMPARE(prompts.last().kind, QStringLiteral("warning"));
-        QCOMPARE(prompts.last().title, QStringLiteral("Status update"));
-        QCOMPARE(prompts.last().text, QStringLiteral("\nCommand was not sent to any device(s) because none are selected!"));
+        QCOMPARE(prompts.trail(),
+                 QStringList{"warning Status update: \nCommand was not sent to any device(s) because none are selected!"});
     }
-    QVERIFY(m_writes.isEmpty());
+    QVERIFY(writes().isEmpty());
 }
 
 void TestCommandDelivery::deviceDropsDuringWrites()
@@ -143,16 +110,16 @@ void TestCommandDelivery::deviceDropsDuringWrites()
     QList<ThinclientInfo *> dept{device(true, true), device(true, true), device(true, true)};
     ThinclientInfo *dropping = dept[1];
     SSLServer::setWriteHook([&](QSslSocket *s, const QByteArray &d) {
-        m_writes << Write{s, d};
+        writes().append({s, d});
         dropping->online = false;
         dropping->socket = nullptr;
         dept.append(device(true, true));   // a registration changing the list meanwhile
         return qint64(d.size());
     });
     QCOMPARE(Delivery::writeToSelected(&dept, Packets::reboot()), 2);
-    QCOMPARE(m_writes.size(), 2);
-    QCOMPARE(m_writes[0].socket, dept[0]->socket);
-    QCOMPARE(m_writes[1].socket, dept[2]->socket);
+    QCOMPARE(writes().size(), 2);
+    QCOMPARE(writes()[0].first, dept[0]->socket);
+    QCOMPARE(writes()[1].first, dept[2]->socket);
     QVERIFY(!Delivery::writeIfReachable(dropping, Packets::reboot()));
 }
 
@@ -195,12 +162,12 @@ void TestCommandDelivery::sendFile()
     if (title.isEmpty()) {
         QCOMPARE(result, 0);
         QVERIFY(prompts.calls.isEmpty());
-        QCOMPARE(m_writes.size(), 1);
-        QCOMPARE(m_writes[0].socket, target->socket);
-        QVERIFY(m_writes[0].data == Packets::fileTransfer(name, data));
+        QCOMPARE(writes().size(), 1);
+        QCOMPARE(writes()[0].first, target->socket);
+        QVERIFY(writes()[0].second == Packets::fileTransfer(name, data));
     } else {
         QCOMPARE(result, -1);
-        QVERIFY(m_writes.isEmpty());
+        QVERIFY(writes().isEmpty());
         QCOMPARE(prompts.texts(QStringLiteral("warning")), QStringList{text});
         QCOMPARE(prompts.last().title, title);
     }
@@ -209,20 +176,15 @@ void TestCommandDelivery::sendFile()
 void TestCommandDelivery::uploadFile()
 {
     QTemporaryDir dir;
-    auto makeFile = [&](const QString &name, qint64 size) {
-        QFile f(dir.filePath(name));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        QVERIFY(f.write(QByteArray(int(size), 'u')) == size);
-    };
-    makeFile(QStringLiteral("ok.bin"), 100);
-    makeFile(QStringLiteral("big.bin"), Packets::MaxFileTransferData + 1);
-    makeFile(QStringLiteral("empty.bin"), 0);
+    QVERIFY(TestFiles::write(dir.filePath(QStringLiteral("ok.bin")), QByteArray(100, 'u')));
+    QVERIFY(TestFiles::write(dir.filePath(QStringLiteral("big.bin")), QByteArray(Packets::MaxFileTransferData + 1, 'u')));
+    QVERIFY(TestFiles::write(dir.filePath(QStringLiteral("empty.bin")), QByteArray()));
     ThinclientInfo *target = device(false, true);
 
     ScriptedPrompter prompts;
     QCOMPARE(CommandDelivery::uploadFileToDevice(nullptr, QStringLiteral("r.bin"), dir.filePath("ok.bin"), target), 0);
-    QCOMPARE(m_writes.size(), 1);
-    QVERIFY(m_writes[0].data == Packets::fileTransfer(QStringLiteral("r.bin"), QByteArray(100, 'u')));
+    QCOMPARE(writes().size(), 1);
+    QVERIFY(writes()[0].second == Packets::fileTransfer(QStringLiteral("r.bin"), QByteArray(100, 'u')));
 
     const QString missing = dir.filePath(QStringLiteral("missing.bin"));
     QCOMPARE(CommandDelivery::uploadFileToDevice(nullptr, QStringLiteral("r.bin"), missing, target), -1);
@@ -237,7 +199,7 @@ void TestCommandDelivery::uploadFile()
     QCOMPARE(CommandDelivery::uploadFileToDevice(nullptr, QString(), dir.filePath("ok.bin"), target), -1);
     QCOMPARE(CommandDelivery::uploadFileToDevice(nullptr, QStringLiteral("r.bin"), dir.filePath("ok.bin"), nullptr), -1);
     QCOMPARE(prompts.calls.size(), 3);
-    QCOMPARE(m_writes.size(), 1);
+    QCOMPARE(writes().size(), 1);
 }
 
 QTEST_MAIN(TestCommandDelivery)

@@ -71,10 +71,6 @@ void TestDeviceListExport::writeFailures()
     QCOMPARE(back.readAll(), header);
 
     QCOMPARE(DeviceListExport::writeFile(dir.path(), header), DeviceListExport::FileResult::CannotCreate);
-    // A full disk: the open succeeds, the bytes never land.
-    if (QFile::exists(QStringLiteral("/dev/full")))
-        QCOMPARE(DeviceListExport::writeFile(QStringLiteral("/dev/full"), header),
-                 DeviceListExport::FileResult::WriteFailed);
     QBuffer readOnly;
     readOnly.open(QIODevice::ReadOnly);
     QVERIFY(!DeviceListExport::write(&readOnly, header));
@@ -114,6 +110,16 @@ void TestDeviceListExport::run()
     QCOMPARE(prompts.last().kind, QStringLiteral("warning"));
     QCOMPARE(prompts.last().title, QStringLiteral("File create error"));
     QCOMPARE(prompts.last().text, QStringLiteral("Error creating file\n\n") + dir.filePath(QStringLiteral("taken.txt")));
+
+    // A disk that fills up: said so instead of "Export completed".
+    if (QFile::exists(QStringLiteral("/dev/full"))) {
+        const QString full = dir.filePath(QStringLiteral("full.txt"));
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), full));
+        prompts.answerText(full);
+        QVERIFY(!DeviceListExport::run(nullptr, &shown, depts));
+        QCOMPARE(prompts.last().title, QStringLiteral("File write error"));
+        QCOMPARE(prompts.last().text, QStringLiteral("Error writing file\n\n") + full);
+    }
     QVERIFY(prompts.unexpected.isEmpty());
 }
 

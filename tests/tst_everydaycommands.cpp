@@ -63,8 +63,7 @@ class TestEverydayCommands : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void cleanup() { m_fake.reset(); }
     void emptyDepartment_data();
     void emptyDepartment();
     void confirmedCommands_data();
@@ -72,7 +71,7 @@ private slots:
     void noneSelectedWarns();
     void rebootServers();
     void rebootDeviceDropsDuringQuestion();
-    void passwordRules();
+    void refusedBeforeSending();
 
 private:
     ThinclientInfo *device(bool checked = true, bool online = true);
@@ -84,16 +83,6 @@ private:
 ThinclientInfo *TestEverydayCommands::device(bool checked, bool online)
 {
     return m_fake.add(QStringLiteral("ORL K1"), checked, online);
-}
-
-void TestEverydayCommands::init()
-{
-    m_writes.clear();
-}
-
-void TestEverydayCommands::cleanup()
-{
-    m_fake.reset();
 }
 
 void TestEverydayCommands::emptyDepartment_data()
@@ -181,6 +170,11 @@ void TestEverydayCommands::confirmedCommands_data()
                        "Front desk #1! ?"}
         << 1 << QByteArray::fromHex("06000011000f") + "Front desk #1!" + QByteArray(1, 0);
     QTest::newRow("name cancelled") << int(Name) << QString() << -1 << QStringList() << 0 << QByteArray();
+    QTest::newRow("password of six characters")
+        << int(Password) << "123456" << -1
+        << QStringList{"Set olrconfig password|Are you sure you want to set hvconfig password on selected devices?"}
+        << 1 << QByteArray::fromHex("230000230021") + "e10adc3949ba59abbe56e057f20f883e" + QByteArray(1, 0);
+    QTest::newRow("password cancelled") << int(Password) << QString() << -1 << QStringList() << 0 << QByteArray();
     QTest::newRow("firewall disabled")
         << int(Firewall) << QString() << 0
         << QStringList{"Set firewall status|Are you sure you want to set firewall status to Disabled on selected devices?"}
@@ -213,9 +207,9 @@ void TestEverydayCommands::confirmedCommands()
     const DeviceList dept{device(), device(false), device(true, false), device()};
 
     ScriptedPrompter prompts;
-    if (command == Name && dialogText.isEmpty())
+    if ((command == Name || command == Password) && dialogText.isEmpty())
         prompts.answerDialog([](QDialog *d) { d->reject(); return d->result(); });
-    else if (command == Name)
+    else if (command == Name || command == Password)
         prompts.answerDialog(typeText(dialogText));
     if (status >= 0)
         prompts.answerDialog(chooseStatus(status == 1));
@@ -295,68 +289,51 @@ void TestEverydayCommands::rebootServers()
 
 void TestEverydayCommands::rebootDeviceDropsDuringQuestion()
 {
-    // The print server disconnects while its question is open; the record
-    // loses its socket, so nothing may be written to it after Yes, and no
-    // second question is asked for it.
+    // The server disconnects while its print-server question is open: nothing
+    // may be written to it after Yes, and its swap-server question is not
+    // asked. A device registering meanwhile is not rebooted unasked.
     ThinclientInfo *server = device();
     server->printServer = server->swapServer = true;
     DeviceList dept{server, device()};
-
-    struct DroppingPrompter : ScriptedPrompter {
-        ThinclientInfo *server;
-        DeviceList *dept;
-        ThinclientInfo *newcomer;
-        QMessageBox::StandardButton question(QWidget *p, const QString &t, const QString &x,
-                                             QMessageBox::StandardButtons b,
-                                             QMessageBox::StandardButton d) override
-        {
-            if (x.contains(QLatin1String("print server"))) {
-                server->online = false;
-                server->socket = nullptr;
-                dept->append(newcomer);
-            }
-            return ScriptedPrompter::question(p, t, x, b, d);
-        }
-    } dropping;
-    dropping.server = server;
-    dropping.dept = &dept;
-    dropping.newcomer = device();
-    dropping.answer(QMessageBox::Yes);
-    dropping.answer(QMessageBox::Yes);
+    ThinclientInfo *newcomer = device();
+    ScriptedPrompter prompts;
+    prompts.answer(QMessageBox::Yes);
+    prompts.answer(QMessageBox::Yes);
+    prompts.duringNextBox([] {});
+    prompts.duringNextBox([&] {
+        server->online = false;
+        server->socket = nullptr;
+        dept.append(newcomer);
+    });
     QVERIFY(rebootDevices(nullptr, &dept));
-    QCOMPARE(dropping.texts(QStringLiteral("question")).size(), 2);
+    QCOMPARE(prompts.texts(QStringLiteral("question")).size(), 2);
     QCOMPARE(m_writes.size(), 1);
     QCOMPARE(m_writes[0].first, dept[1]->socket);
 }
 
-void TestEverydayCommands::passwordRules()
+void TestEverydayCommands::refusedBeforeSending()
 {
     const DeviceList dept{device()};
-    {
-        ScriptedPrompter prompts;
-        prompts.answerDialog(typeText(QStringLiteral("12345")));
-        QVERIFY(!setConfigPassword(nullptr, &dept));
-        QCOMPARE(prompts.texts(QStringLiteral("information")),
-                 QStringList{"\nPassword must be at least 6 characters long!"});
-        QCOMPARE(prompts.last().title, QStringLiteral("Set hvconfig password"));
-    }
-    {
-        ScriptedPrompter prompts;
-        prompts.answerDialog(typeText(QStringLiteral("123456")));
-        prompts.answer(QMessageBox::Yes);
-        QVERIFY(setConfigPassword(nullptr, &dept));
-        QCOMPARE(prompts.last().title, QStringLiteral("Set olrconfig password"));
-        QCOMPARE(prompts.last().text, QStringLiteral("Are you sure you want to set hvconfig password on selected devices?"));
-        QCOMPARE(m_writes.size(), 1);
-        QCOMPARE(m_writes[0].second.mid(6, 32), QByteArray("e10adc3949ba59abbe56e057f20f883e"));
-    }
-    {
-        // Closing the dialog without text stops without a word.
-        ScriptedPrompter prompts;
-        prompts.answerDialog([](QDialog *d) { d->reject(); return d->result(); });
-        QVERIFY(!setConfigPassword(nullptr, &dept));
-        QCOMPARE(prompts.calls.size(), 1);
-    }
+    ScriptedPrompter prompts;
+    prompts.answerDialog(typeText(QStringLiteral("12345")));
+    QVERIFY(!setConfigPassword(nullptr, &dept));
+    // With a longer limit than the line edit's own, a name can outgrow the
+    // 16-bit length: refused after the question, nothing sent.
+    prompts.answerDialog([](QDialog *d) {
+        auto *edit = d->findChild<QLineEdit *>(QStringLiteral("tbxText"));
+        edit->setMaxLength(0x10000);
+        edit->setText(QString(0xFFFF - 2, QLatin1Char('n')));
+        qobject_cast<DlgGetText *>(d)->onOK();
+        return d->result();
+    });
+    prompts.answer(QMessageBox::Yes);
+    QVERIFY(!setDeviceName(nullptr, &dept));
+    QVERIFY(prompts.unexpected.isEmpty());
+    QCOMPARE(prompts.texts(QStringLiteral("information")), QStringList{"\nPassword must be at least 6 characters long!"});
+    QCOMPARE(prompts.calls[1].title, QStringLiteral("Set hvconfig password"));
+    QCOMPARE(prompts.trail().last(),
+             QStringLiteral("warning Change device name: \nThe device name is too long to send."));
+    QVERIFY(m_writes.isEmpty());
 }
 
 QTEST_MAIN(TestEverydayCommands)

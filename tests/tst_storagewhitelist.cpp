@@ -73,7 +73,6 @@ private slots:
 
     void wizardHandBack_data();
     void wizardHandBack();
-    void applyHandBack();
 
 private:
     ThinclientInfo *device(const QString &model, bool checked = true, bool online = true);
@@ -199,16 +198,12 @@ void TestStorageWhiteList::sizeInMb_data()
 {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("4095") << "4095" << "1";
     QTest::newRow("2048") << "2048" << "1";
     QTest::newRow("2047") << "2047" << "0";
-    QTest::newRow("0") << "0" << "0";
     QTest::newRow("empty") << "" << "0";
-    QTest::newRow("not a number") << "abc" << "0";
     QTest::newRow("trailing text") << "2048x" << "0";
     QTest::newRow("hex is not decimal") << "0x800" << "0";
     QTest::newRow("negative truncates toward zero") << "-4095" << "-1";
-    QTest::newRow("500 GB disk") << "976773168" << "476940";
     QTest::newRow("largest 64-bit") << "9223372036854775807" << "4503599627370495";
     QTest::newRow("beyond 64 bits") << "9223372036854775808" << "0";
 }
@@ -297,14 +292,8 @@ void TestStorageWhiteList::dialogTable()
 
     ScriptedPrompter prompter;
     DlgEditWhiteList dialog(nullptr, m_dir);
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Create dedicated storage list"));
     auto *table = dialog.findChild<QTableWidget *>(QStringLiteral("table"));
     auto *letChoose = dialog.findChild<QCheckBox *>(QStringLiteral("checkBox"));
-    QCOMPARE(table->columnCount(), 7);
-    QStringList headers;
-    for (int c = 0; c < 7; ++c)
-        headers << table->horizontalHeaderItem(c)->text();
-    QCOMPARE(headers, (QStringList{"", "Size (Mb)", "Model", "Vendor", "Type", "Name", "Occurrences"}));
 
     const QList<QStringList> expected{{"1", "SSD 64", "ATA", "disk", "sda", "2"},
                                       {"0", "", "USB", "usb", "", "1"},
@@ -326,8 +315,6 @@ void TestStorageWhiteList::dialogTable()
     QVERIFY(!table->isEnabled());
     letChoose->click();
     QVERIFY(table->isEnabled());
-    letChoose->click();
-    QVERIFY(!table->isEnabled());
     QVERIFY(prompter.calls.isEmpty());
 }
 
@@ -366,11 +353,7 @@ void TestStorageWhiteList::dialogSaves()
     dialog.accept();
     QCOMPARE(dialog.result(), 1);
     QVERIFY(!dialog.letClientsChoose);
-    QCOMPARE(prompter.calls.size(), 1);
-    QCOMPARE(prompter.last().kind, QStringLiteral("question"));
-    QCOMPARE(prompter.last().title, QStringLiteral("Create dedicated storage list"));
-    QCOMPARE(prompter.last().text, WarningText);
-    QCOMPARE(prompter.last().buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(prompter.trail(), QStringList{"question Create dedicated storage list: " + WarningText});
     QCOMPARE(prompter.last().defaultButton, QMessageBox::No);
     // Only ticked rows, in row order; a chosen line no client reported is dropped.
     QCOMPARE(readFile(m_dir + QStringLiteral("/whitelist.txt")), QByteArray("1,A,B,C,sda\n3,A,B,C,sdc\n"));
@@ -410,21 +393,19 @@ void TestStorageWhiteList::dialogRefusalsAndFailures()
     prompter.answer(QMessageBox::Yes);
     failing.accept();
     QCOMPARE(failingDone.count(), 0);
-    QCOMPARE(prompter.last().kind, QStringLiteral("warning"));
-    QCOMPARE(prompter.last().title, QStringLiteral("Saving whitelist"));
-    QCOMPARE(prompter.last().text, QStringLiteral("There was an error saving whitelist to disk"));
+    QCOMPARE(prompter.trail().last(),
+             QStringLiteral("warning Saving whitelist: There was an error saving whitelist to disk"));
     QVERIFY(prompter.unexpected.isEmpty());
 }
 
 void TestStorageWhiteList::scanAndStart()
 {
     writeFile(m_dir + QStringLiteral("/old_blkdev_list.lst"), "1,A,B,C,sda\n");
-    writeFile(m_dir + QStringLiteral("/keep.txt"), "x");
     ScriptedPrompter prompter;
     const QList<ThinclientInfo *> empty;
     QCOMPARE(StorageWhiteList::scan(nullptr, m_dir, &empty), -1);
-    QCOMPARE(prompter.last().title, QStringLiteral("Scan for storage devices"));
-    QCOMPARE(prompter.last().text, QStringLiteral("Cannot scan for storage devices. No devices found!"));
+    QCOMPARE(prompter.trail(),
+             QStringList{"information Scan for storage devices: Cannot scan for storage devices. No devices found!"});
     QVERIFY(m_written.isEmpty());
     QVERIFY(QFile::exists(m_dir + QStringLiteral("/old_blkdev_list.lst")));
 
@@ -441,7 +422,6 @@ void TestStorageWhiteList::scanAndStart()
     QCOMPARE(m_written[0].first, k1->socket);
     QCOMPARE(m_written[0].second, QByteArray::fromHex("30000000"));
     QVERIFY(!QFile::exists(m_dir + QStringLiteral("/old_blkdev_list.lst")));
-    QVERIFY(QFile::exists(m_dir + QStringLiteral("/keep.txt")));
 
     // Reaching no device: no timer; the caller hands back to the wizard.
     k1->checked = false;
@@ -502,9 +482,8 @@ void TestStorageWhiteList::sendOutcomes()
 {
     ScriptedPrompter prompter;
     QCOMPARE(StorageWhiteList::send(nullptr, m_dir, nullptr), WhiteListOutcome::NoDevices);
-    QCOMPARE(prompter.last().kind, QStringLiteral("information"));
-    QCOMPARE(prompter.last().title, QStringLiteral("Send dedicated storage whitelist"));
-    QCOMPARE(prompter.last().text, QStringLiteral("Cannot send dedicated storage whitelist. No devices found!"));
+    QCOMPARE(prompter.trail(), QStringList{"information Send dedicated storage whitelist: Cannot send dedicated storage "
+                                           "whitelist. No devices found!"});
 
     device(QStringLiteral("ORL QB64"));
     prompter.clear();
@@ -565,37 +544,17 @@ void TestStorageWhiteList::wizardHandBack()
     QFETCH(int, interval);
     QFETCH(QString, state);
     QFETCH(QString, status);
-    const WizardHandBack h =
-        WizardHandBack::afterWhiteList(running, QStringLiteral("download_updates_completed"), outcome);
-    QCOMPARE(h.startTimer, startTimer);
-    QCOMPARE(h.intervalMs, interval);
-    QCOMPARE(h.state, state);
-    QCOMPARE(h.statusText, status);
-}
-
-void TestStorageWhiteList::applyHandBack()
-{
-    QString state = QStringLiteral("download_updates_completed");
+    // What the window's wizard state, timer and status line become.
+    QString wizardState = QStringLiteral("download_updates_completed");
     QTimer timer;
     QLabel label(QStringLiteral("before"));
-    StorageWhiteList::apply(WizardHandBack::afterWhiteList(false, state, WhiteListOutcome::Sent), &state, &timer,
+    StorageWhiteList::apply(WizardHandBack::afterWhiteList(running, wizardState, outcome), &wizardState, &timer,
                             &label);
-    QVERIFY(!timer.isActive());
-    QCOMPARE(label.text(), QStringLiteral("before"));
-
-    StorageWhiteList::apply(WizardHandBack::afterWhiteList(true, state, WhiteListOutcome::SentToNone), &state,
-                            &timer, &label);
-    QVERIFY(timer.isActive());
-    QCOMPARE(timer.interval(), 1000);
-    QCOMPARE(state, QStringLiteral("download_updates_completed"));
-    QCOMPARE(label.text(), QStringLiteral("before"));
-
-    StorageWhiteList::apply(WizardHandBack::afterWhiteList(true, state, WhiteListOutcome::Sent), &state, &timer,
-                            &label);
-    QCOMPARE(timer.interval(), 30000);
-    QCOMPARE(state, QStringLiteral("whitelist_completed"));
-    QCOMPARE(label.text(),
-             QStringLiteral("Setting up dedicated storage list: waiting 30 seconds for clients to reconnect"));
+    QCOMPARE(timer.isActive(), startTimer);
+    if (startTimer)
+        QCOMPARE(timer.interval(), interval);
+    QCOMPARE(wizardState, state);
+    QCOMPARE(label.text(), status.isEmpty() ? QStringLiteral("before") : status);
 }
 
 QTEST_MAIN(TestStorageWhiteList)

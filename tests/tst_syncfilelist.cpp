@@ -7,6 +7,7 @@
 #include "commands/signagesync.h"
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
+#include "fakedevices.h"
 #include "scriptedprompter.h"
 
 #include <QCheckBox>
@@ -46,14 +47,10 @@ public:
     int entry = -1;            // cancel when this entry of dir is reached; -1: on entering dir
     bool cancel = false;
     QString current;
-    QStringList unreadable;
-    std::function<void(const QString &)> onDirectory;
 
     void directoryShown(const QString &d, int) override
     {
         current = d;
-        if (onDirectory)
-            onDirectory(d);
         if (d == dir && entry < 0)
             cancel = true;
     }
@@ -63,7 +60,6 @@ public:
             cancel = true;
     }
     bool cancelled() override { return cancel; }
-    void unreadableFile(const QString &path) override { unreadable << path; }
 };
 
 // Accepts a number of bytes, then fails every write.
@@ -87,33 +83,21 @@ private:
 };
 
 // One department whose devices' writes are recorded instead of sent.
-class Department
-{
-public:
+struct Department {
     explicit Department(int selected, int unselected = 0)
     {
-        for (int i = 0; i < selected + unselected; ++i) {
-            auto *d = new ThinclientInfo;
-            d->checked = i < selected;
-            d->online = true;
-            d->socket = new QSslSocket;
-            devices << d;
-        }
-        SSLServer::setWriteHook([this](QSslSocket *, const QByteArray &frame) -> qint64 {
-            frames << frame;
-            return frame.size();
-        });
+        for (int i = 0; i < selected + unselected; ++i)
+            devices << fake.add(QStringLiteral("ORL K1"), i < selected);
     }
-    ~Department()
+    QList<QByteArray> frames() const
     {
-        SSLServer::setWriteHook(nullptr);
-        for (ThinclientInfo *d : devices)
-            delete d->socket;
-        qDeleteAll(devices);
+        QList<QByteArray> out;
+        for (const auto &w : fake.writes)
+            out << w.second;
+        return out;
     }
-
+    FakeDevices fake;
     QList<ThinclientInfo *> devices;
-    QList<QByteArray> frames;
 };
 
 class TestSyncFileList : public QObject
@@ -126,7 +110,6 @@ private slots:
     void cancelNeverSucceeds_data();
     void cancelNeverSucceeds();
     void cancelKeepsPreviousList();
-    void unreadableFileLeftOut();
     void writeFailure();
 
     void dialogCancelInLastSubdirectory();
@@ -210,8 +193,9 @@ void TestSyncFileList::cancelNeverSucceeds_data()
 {
     QTest::addColumn<QString>("dir");
     QTest::addColumn<int>("entry");
+    // /two holds empty/, f1 and f2, in that order.
     QTest::newRow("entering the last subdirectory") << QStringLiteral("/two") << -1;
-    QTest::newRow("at the last file of the last subdirectory") << QStringLiteral("/two") << 1;
+    QTest::newRow("at the last file of the last subdirectory") << QStringLiteral("/two") << 2;
     QTest::newRow("at the last subdirectory's entry") << QString() << 1;
     QTest::newRow("in an empty last subdirectory") << QStringLiteral("/two/empty") << -1;
 }
@@ -246,24 +230,6 @@ void TestSyncFileList::cancelKeepsPreviousList()
     QCOMPARE(SyncFileList::create(root, list, &observer), SyncFileList::Result::Cancelled);
     QCOMPARE(readFile(list), QByteArray("previous list\n"));
     QCOMPARE(QDir(m_tmp.path()).entryList(QStringList(QStringLiteral("keep.txt*"))), QStringList("keep.txt"));
-}
-
-void TestSyncFileList::unreadableFileLeftOut()
-{
-    const QString root = makeTree();
-    CancelAt observer;   // never cancels: dir is empty
-    // Gone between listing and hashing: its digest cannot be computed.
-    observer.onDirectory = [&](const QString &d) {
-        if (d == root + QStringLiteral("/Beta"))
-            QFile::remove(root + QStringLiteral("/Beta/z.txt"));
-    };
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly | QIODevice::Text);
-    QCOMPARE(SyncFileList::write(root, &buffer, &observer), SyncFileList::Result::Written);
-    QCOMPARE(observer.unreadable, QStringList(root + QStringLiteral("/Beta/z.txt")));
-    QByteArray expected = expectedTree();
-    expected.replace(fileLine(root + "/Beta/z.txt", "zz"), "");
-    QCOMPARE(buffer.data(), expected);
 }
 
 void TestSyncFileList::writeFailure()
@@ -358,9 +324,8 @@ void TestSyncFileList::outputDialog()
     QSignalSpy finished(&dialog, &QDialog::finished);
     dialog.accept();
     QCOMPARE(finished.count(), 0);
-    QCOMPARE(prompter.last().kind, QStringLiteral("warning"));
-    QCOMPARE(prompter.last().title, QStringLiteral("Cannot sync Output-2 content"));
-    QCOMPARE(prompter.last().text, QStringLiteral("\nYou must specify a directory for Output-2 content"));
+    QCOMPARE(prompter.trail(),
+             QStringList{"warning Cannot sync Output-2 content: \nYou must specify a directory for Output-2 content"});
 
     // Browse: a chosen directory replaces the text, a cancelled chooser keeps it.
     prompter.answerText(QStringLiteral("/chosen"));
@@ -434,8 +399,7 @@ void TestSyncFileList::commandSendsBlocksAndStoresSettings()
     SignagePackets::SyncOutputs outputs;
     outputs[0] = {true, root, list1};
     outputs[2] = {true, other, list3};
-    QCOMPARE(department.frames, QList<QByteArray>{SignagePackets::syncSignageDir(outputs)});
-    QCOMPARE(department.frames[0].at(4 + 1 + root.size() + 3 + list1.size() + 3), '\0');   // output 2's block
+    QCOMPARE(department.frames(), QList<QByteArray>{SignagePackets::syncSignageDir(outputs)});
 }
 
 void TestSyncFileList::commandCancelOnSecondOutput()
@@ -454,7 +418,7 @@ void TestSyncFileList::commandCancelOnSecondOutput()
     });
     Department department(2);
     QVERIFY(!SignageSync::run(nullptr, &settings, &department.devices));
-    QVERIFY(department.frames.isEmpty());
+    QVERIFY(department.frames().isEmpty());
     QCOMPARE(prompter.calls.size(), 3);   // the third output's list is never started
     QCOMPARE(readFile(temp + QStringLiteral("/dsi_file_list_op1.txt")), expectedTree());
     QVERIFY(!QFile::exists(temp + QStringLiteral("/dsi_file_list_op2.txt")));
@@ -469,9 +433,8 @@ void TestSyncFileList::commandRefusals()
     Department none(0, 2);
     QVERIFY(!SignageSync::run(nullptr, &settings, &none.devices));
     QVERIFY(!SignageSync::run(nullptr, &settings, nullptr));
-    QCOMPARE(prompter.last().kind, QStringLiteral("information"));
-    QCOMPARE(prompter.last().title, QStringLiteral("Sync directory to device(s)"));
-    QCOMPARE(prompter.last().text, QStringLiteral("\nCannot sync directory to device(s). No device(s) selected!"));
+    QCOMPARE(prompter.trail(), QStringList(2, QStringLiteral("information Sync directory to device(s): \nCannot sync "
+                                                             "directory to device(s). No device(s) selected!")));
 
     // A cancelled output dialog stores nothing.
     prompter.clear();
@@ -493,7 +456,7 @@ void TestSyncFileList::commandRefusals()
     QCOMPARE(prompter.last().kind, QStringLiteral("warning"));
     QCOMPARE(prompter.last().text,
              QStringLiteral("\nCannot sync directory to device(s). The directory names are too long!"));
-    QVERIFY(department.frames.isEmpty());
+    QVERIFY(department.frames().isEmpty());
     QVERIFY(prompter.unexpected.isEmpty());
 }
 

@@ -1,7 +1,6 @@
 // USB redirection: the list dialog, the choice frame, and the round trip that
 // sends the choice back to the device whose list was shown.
 #include "commands/dlgusbredirection.h"
-#include "commands/packets/configpackets.h"
 #include "commands/usbredirectionroundtrip.h"
 #include "devicelink/thinclientinfo.h"
 #include "scriptedprompter.h"
@@ -10,8 +9,6 @@
 #include <QSslSocket>
 #include <QTableWidget>
 #include <QtTest>
-
-using namespace ConfigPackets;
 
 class TestUsbRedirection : public QObject
 {
@@ -46,53 +43,41 @@ static QCheckBox *rowBox(QDialog *dlg, int row)
 
 void TestUsbRedirection::dialogRows()
 {
+    // The ID is the 9 characters after a 3-character bus prefix; the rest,
+    // trimmed, is the description.
     DlgUsbRedirection dlg(nullptr, entries);
-    QCOMPARE(dlg.windowTitle(), QStringLiteral("Select USB devices to redirect"));
-    QCOMPARE(dlg.objectName(), QStringLiteral("DlgUsbRedirection"));
     QTableWidget *t = table(&dlg);
-    QVERIFY(t);
     QCOMPARE(t->rowCount(), 5);
-    QCOMPARE(t->columnCount(), 3);
-    QCOMPARE(t->horizontalHeaderItem(1)->text(), QStringLiteral("ID"));
-    QCOMPARE(t->horizontalHeaderItem(2)->text(), QStringLiteral("Description"));
     const QStringList ids{"1d6b:0002", "0781:5567", "046d:c52b", "abcdefghi", ""};
     const QStringList descriptions{"Linux Foundation 2.0 root hub", "SanDisk Cruzer Blade",
                                    "Logitech Unifying Receiver", "", ""};
     for (int row = 0; row < 5; ++row) {
         QCOMPARE(t->item(row, 1)->text(), ids.at(row));
         QCOMPARE(t->item(row, 2)->text(), descriptions.at(row));
-        QVERIFY(rowBox(&dlg, row));
         QVERIFY(!rowBox(&dlg, row)->isChecked());
     }
-    QCOMPARE(t->columnWidth(0), 20);
-    QCOMPARE(t->columnWidth(1), 80);
 }
 
 void TestUsbRedirection::choice_data()
 {
     QTest::addColumn<QList<int>>("rows");
     QTest::addColumn<QStringList>("ids");
-    QTest::addColumn<QByteArray>("frame");
-
-    QTest::newRow("none") << QList<int>() << QStringList() << QByteArray::fromHex("2c00000100");
-    QTest::newRow("colons become underscores")
-        << QList<int>{2, 0} << QStringList{"1d6b_0002", "046d_c52b"}
-        << QByteArray::fromHex("2c0000190" "2" "000a316436625f3030303200" "000a303436645f6335326200");
-    QTest::newRow("empty ID") << QList<int>{4} << QStringList{""} << QByteArray::fromHex("2c00000401000100");
+    QTest::newRow("none") << QList<int>() << QStringList();
+    QTest::newRow("colons become underscores, in row order") << QList<int>{2, 0}
+                                                             << QStringList{"1d6b_0002", "046d_c52b"};
+    QTest::newRow("empty ID") << QList<int>{4} << QStringList{""};
 }
 
 void TestUsbRedirection::choice()
 {
     QFETCH(QList<int>, rows);
     QFETCH(QStringList, ids);
-    QFETCH(QByteArray, frame);
     DlgUsbRedirection dlg(nullptr, entries);
     for (int row : rows)
         rowBox(&dlg, row)->setChecked(true);
     dlg.accept();
     QCOMPARE(dlg.result(), 1);
     QCOMPARE(dlg.selectedIds, ids);
-    QCOMPARE(setUsbRedirection(dlg.selectedIds).toHex(' '), frame.toHex(' '));
 }
 
 void TestUsbRedirection::cancel()
