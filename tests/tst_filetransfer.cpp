@@ -24,6 +24,8 @@ using FileMessages::readChunk;
 using FileMessages::writeChunk;
 const QByteArray closeFile = FileMessages::close();
 
+// A reply as a device reads it, byte by byte: type 7, the code, the 16-bit
+// length, then the text and its NUL when there is one.
 QByteArray reply(quint8 code, const QByteArray &text = QByteArray())
 {
     QByteArray r = QByteArray::fromHex("07") + char(code);
@@ -73,8 +75,6 @@ private slots:
     void init();
     void cleanup();
 
-    void replyFrame_data();
-    void replyFrame();
     void readableFiles_data();
     void readableFiles();
     void downloadWholeFile();
@@ -148,26 +148,6 @@ void TestFileTransfer::cleanup()
     f = nullptr;
     delete m_root;
     m_root = nullptr;
-}
-
-void TestFileTransfer::replyFrame_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("done") << 0 << QString() << QByteArray::fromHex("07000000");
-    QTest::newRow("empty text is no text") << 0 << "" << QByteArray::fromHex("07000000");
-    QTest::newRow("size") << 0 << "1048576" << QByteArray::fromHex("07000008" "31303438353736" "00");
-    QTest::newRow("busy") << 1 << QString() << QByteArray::fromHex("07010000");
-    QTest::newRow("no write file") << 5 << QString() << QByteArray::fromHex("07050000");
-}
-
-void TestFileTransfer::replyFrame()
-{
-    QFETCH(int, code);
-    QFETCH(QString, text);
-    QFETCH(QByteArray, bytes);
-    QCOMPARE(SSLServer::replyFrame(quint8(code), text), bytes);
 }
 
 // Which files a device may open for reading. code -1 expects success with

@@ -38,8 +38,6 @@ private slots:
     void consoleStreamRefusesHugeFrame();
     void handshakeLinePassesServerCheck_data();
     void handshakeLinePassesServerCheck();
-    void registrationRoundTrip_data();
-    void registrationRoundTrip();
     void allowedAddresses_data();
     void allowedAddresses();
     void fleetDevicesDistinct();
@@ -126,45 +124,6 @@ void TestSimulator::handshakeLinePassesServerCheck()
     QByteArray answer;
     QVERIFY(SSLServer::checkHandshakeLine(DeviceMessages::handshakeLine(fields), &answer));
     QCOMPARE(answer, DeviceMessages::expectedAnswer(fields));
-}
-
-void TestSimulator::registrationRoundTrip_data()
-{
-    QTest::addColumn<int>("version");
-    QTest::addColumn<int>("subCode");
-    QTest::newRow("v1/0") << 1 << 0;
-    QTest::newRow("v1/1") << 1 << 1;
-    QTest::newRow("v2/3") << 2 << 3;
-    QTest::newRow("v2 asked with sub-code 1") << 2 << 1;
-}
-
-void TestSimulator::registrationRoundTrip()
-{
-    QFETCH(int, version);
-    QFETCH(int, subCode);
-    SimDeviceConfig c = SimDeviceConfig::numbered(2);
-    c.registrationVersion = version;
-    c.subCode = quint8(subCode);
-    c.wirelessEnabled = QStringLiteral("yes");
-    c.wirelessSsid = QStringLiteral("lab");
-    c.bootMode = 3;
-    c.serverDetection = 1;
-    c.swapServer = true;
-    const QByteArray frame = DeviceMessages::registration(c);
-    QCOMPARE(Frame::payloadLength(frame) + 4, int(frame.size()));
-    QCOMPARE(int(quint8(frame.at(1))), version == 2 ? 3 : subCode);
-    ThinclientInfo r;
-    QVERIFY(SSLServer::parseRegistration(frame.constData(), int(frame.size()), &r));
-    QCOMPARE(r.macAddress, c.macAddress);
-    QCOMPARE(r.timeServer, c.timeServer);
-    QCOMPARE(r.bootMode, c.bootMode);
-    QCOMPARE(r.serverDetection, c.serverDetection);
-    QCOMPARE(int(r.edidCount), c.displayModes.size());
-    QCOMPARE(r.edid[1].horizontal, c.displayModes.at(1).horizontal);
-    QCOMPARE(r.hotfixVersion, version == 2 || subCode == 1 ? c.hotfixVersion : QString());
-    QCOMPARE(r.wirelessSsid, version == 2 ? c.wirelessSsid : QString());
-    QCOMPARE(r.swapServer, version == 2);
-    QCOMPARE(r.keyboardLayout, version == 2 ? c.keyboardLayout : QString());
 }
 
 void TestSimulator::allowedAddresses_data()
