@@ -4,12 +4,13 @@
 #include "devicemessages.h"
 #include "fileclient.h"
 #include "serverfixture.h"
+#include "testfiles.h"
 
 #include "devicelink/thinclientinfo.h"
 #include "devicelink/wire.h"
 
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 #include <QtTest>
 
@@ -24,12 +25,6 @@ QByteArray pattern(int size)
     for (int i = 0; i < size; ++i)
         data[i] = char((i * 13 + 5) % 251);
     return data;
-}
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }
 
 // Whole frames of a type in what the console sent after its handshake answer.
@@ -74,8 +69,8 @@ void TestDeviceLimits::init()
         QVERIFY(QDir().mkpath(dir(name)));
         fx->settings()->setValue(name == QByteArray("fw") ? "firmwareImageDir" : "tempDir", dir(name));
     }
-    QVERIFY(writeFile(dir("fw/image.bin"), pattern(10000)));
-    QVERIFY(writeFile(dir("tmp/whitelist.txt"), pattern(4000).replace('\r', 'r')));
+    QVERIFY(TestFiles::write(dir("fw/image.bin"), pattern(10000)));
+    QVERIFY(TestFiles::write(dir("tmp/whitelist.txt"), pattern(4000).replace('\r', 'r')));
     QVERIFY(fx->start());
 }
 
@@ -123,7 +118,7 @@ void TestDeviceLimits::unreadAnswersWait()
     QFETCH(int, answerType);
     QFETCH(int, answerSize);
     if (download)
-        QVERIFY(writeFile(dir("fw/image.bin"), pattern(Requests * 4092)));
+        QVERIFY(TestFiles::write(dir("fw/image.bin"), pattern(Requests * 4092)));
     QSslSocket *hostile = connectHostile(registers);
     QVERIFY(hostile);
     QSslSocket *served = registers ? fx->recordByMac(HostileMac)->socket : fx->server()->pendingDevices.value(0)->socket;
@@ -154,6 +149,7 @@ void TestDeviceLimits::unreadAnswersWait()
             return countFrames(received, quint8(answerType), answerSize) == Requests;
         },
         120000));
+    // Nor did the answers pile up once it read.
     QVERIFY2(most <= SSLServer::MaxQueuedAnswers + Wire::MaxFrame, qPrintable(QString::number(most)));
 }
 

@@ -7,6 +7,7 @@
 #include "devicelink/wire.h"
 #include "simdeviceconfig.h"
 #include "devicemessages.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,8 @@ using FileMessages::readChunk;
 using FileMessages::writeChunk;
 const QByteArray closeFile = FileMessages::close();
 
+// A reply as a device reads it, byte by byte: type 7, the code, the 16-bit
+// length, then the text and its NUL when there is one.
 QByteArray reply(quint8 code, const QByteArray &text = QByteArray())
 {
     QByteArray r = QByteArray::fromHex("07") + char(code);
@@ -40,19 +43,6 @@ QByteArray pattern(int size, int seed = 0)
     for (int i = 0; i < size; ++i)
         data[i] = char((i * 7 + seed) % 251);
     return data;
-}
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(data);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 // A disk that fails after the first read or write.
@@ -85,10 +75,6 @@ private slots:
     void init();
     void cleanup();
 
-    void requestBytes_data();
-    void requestBytes();
-    void replyFrame_data();
-    void replyFrame();
     void readableFiles_data();
     void readableFiles();
     void downloadWholeFile();
@@ -99,12 +85,10 @@ private slots:
     void uploadNames_data();
     void uploadNames();
     void uploadCannotCreate();
-    void uploadNeverThroughLinks();
     void failedWriteRemovesPartialFile();
     void uploadLimits_data();
     void uploadLimits();
     void cutUploadLeavesNothing();
-    void downloadIsNeverWritten();
     void malformedRequests_data();
     void malformedRequests();
     void whiteList_data();
@@ -127,19 +111,19 @@ void TestFileTransfer::init()
     QDir root(m_root->path());
     for (const char *dir : {"fw", "app", "hotfix", "tmp/sub", "sig", "outside", "tmpx"})
         QVERIFY(root.mkpath(QLatin1String(dir)));
-    writeFile(at("fw/image.bin"), pattern(100));
-    writeFile(at("app/client.bin"), pattern(200));
-    writeFile(at("hotfix/hf.bin"), pattern(300));
-    writeFile(at("tmp/list.txt"), "list");
-    writeFile(at("tmp/KorvaneManager.ini"), "[Orphans]");
-    writeFile(at("tmp/001122334455_blkdev_list.lst"), "own");
-    writeFile(at("tmp/aabbccddeeff_blkdev_list.lst"), "theirs");
-    writeFile(at("sig/content.png"), pattern(50));
-    writeFile(at("outside/secret.txt"), "secret");
-    writeFile(at("tmpx/near.txt"), "near");
+    QVERIFY(TestFiles::write(at("fw/image.bin"), pattern(100)));
+    QVERIFY(TestFiles::write(at("app/client.bin"), pattern(200)));
+    QVERIFY(TestFiles::write(at("hotfix/hf.bin"), pattern(300)));
+    QVERIFY(TestFiles::write(at("tmp/list.txt"), "list"));
+    QVERIFY(TestFiles::write(at("tmp/KorvaneManager.ini"), "[Orphans]"));
+    QVERIFY(TestFiles::write(at("tmp/001122334455_blkdev_list.lst"), "own"));
+    QVERIFY(TestFiles::write(at("tmp/aabbccddeeff_blkdev_list.lst"), "theirs"));
+    QVERIFY(TestFiles::write(at("sig/content.png"), pattern(50)));
+    QVERIFY(TestFiles::write(at("outside/secret.txt"), "secret"));
+    QVERIFY(TestFiles::write(at("tmpx/near.txt"), "near"));
     // The temporary directory's path again, below a directory that is not allowed.
     QVERIFY(root.mkpath(at("outside") + at("tmp")));
-    writeFile(at("outside") + at("tmp/x.txt"), "x");
+    QVERIFY(TestFiles::write(at("outside") + at("tmp/x.txt"), "x"));
     QVERIFY(QFile::link(at("outside/secret.txt"), at("tmp/link-out")));
     QVERIFY(QFile::link(at("fw/image.bin"), at("tmp/link-in")));
     QVERIFY(QFile::link(at("outside"), at("tmp/dirlink")));
@@ -166,50 +150,6 @@ void TestFileTransfer::cleanup()
     m_root = nullptr;
 }
 
-// The simulator's requests, byte by byte.
-void TestFileTransfer::requestBytes_data()
-{
-    QTest::addColumn<QByteArray>("frame");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("9") << openRead("/a", 0) << QByteArray::fromHex("09000004" "00" "2f6100");
-    QTest::newRow("9 signage") << openRead("/a", 1) << QByteArray::fromHex("09010004" "00" "2f6100");
-    QTest::newRow("10") << FileMessages::close() << QByteArray::fromHex("0a000000");
-    QTest::newRow("11") << readChunk(4092) << QByteArray::fromHex("0b000002" "0ffc");
-    QTest::newRow("22") << openWrite("b.txt") << QByteArray::fromHex("16000006" "622e74787400");
-    QTest::newRow("23") << writeChunk("xyz") << QByteArray::fromHex("17000003" "78797a");
-    QTest::newRow("23 too big") << writeChunk(QByteArray(65536, 'x')) << QByteArray();
-    QTest::newRow("49") << FileMessages::whiteListRequest() << QByteArray::fromHex("31000000");
-}
-
-void TestFileTransfer::requestBytes()
-{
-    QFETCH(QByteArray, frame);
-    QFETCH(QByteArray, bytes);
-    QCOMPARE(frame.toHex(), bytes.toHex());
-}
-
-void TestFileTransfer::replyFrame_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("done") << 0 << QString() << QByteArray::fromHex("07000000");
-    QTest::newRow("empty text is no text") << 0 << "" << QByteArray::fromHex("07000000");
-    QTest::newRow("size") << 0 << "1048576" << QByteArray::fromHex("07000008" "31303438353736" "00");
-    QTest::newRow("busy") << 1 << QString() << QByteArray::fromHex("07010000");
-    QTest::newRow("no write file") << 5 << QString() << QByteArray::fromHex("07050000");
-}
-
-void TestFileTransfer::replyFrame()
-{
-    QFETCH(int, code);
-    QFETCH(QString, text);
-    QFETCH(QByteArray, bytes);
-    QCOMPARE(SSLServer::replyFrame(quint8(code), text), bytes);
-    f->server->sendReply(f->socket, quint8(code), text);
-    QCOMPARE(f->takeWrites(), QList<QByteArray>{bytes});
-}
-
 // Which files a device may open for reading. code -1 expects success with
 // the file's size; settings lists "key=value" changes made first.
 void TestFileTransfer::readableFiles_data()
@@ -227,16 +167,13 @@ void TestFileTransfer::readableFiles_data()
     QTest::newRow("temp") << "$root/tmp/list.txt" << 0 << none << -1;
     QTest::newRow("dotdot that stays inside") << "$root/tmp/sub/../list.txt" << 0 << none << -1;
     QTest::newRow("dotdot out of temp") << "$root/tmp/../outside/secret.txt" << 0 << none << 2;
-    QTest::newRow("dotdot out, sub-code 1") << "$root/tmp/../outside/secret.txt" << 1 << none << 2;
     QTest::newRow("absolute elsewhere") << "/etc/passwd" << 0 << none << 2;
-    QTest::newRow("absolute elsewhere, sub-code 1") << "/etc/passwd" << 1 << none << 2;
     QTest::newRow("temp path inside another path") << "$root/outside$root/tmp/x.txt" << 0 << none << 2;
     QTest::newRow("sibling with the same prefix") << "$root/tmpx/near.txt" << 0 << none << 2;
     QTest::newRow("signage, sub-code 0") << "$root/sig/content.png" << 0 << none << 2;
     QTest::newRow("signage, sub-code 1") << "$root/sig/content.png" << 1 << none << -1;
     QTest::newRow("signage, sub-code 7") << "$root/sig/content.png" << 7 << none << -1;
     QTest::newRow("link out of temp") << "$root/tmp/link-out" << 0 << none << 2;
-    QTest::newRow("link out of temp, sub-code 1") << "$root/tmp/link-out" << 1 << none << 2;
     QTest::newRow("link into firmware") << "$root/tmp/link-in" << 0 << none << -1;
     QTest::newRow("through a directory link") << "$root/tmp/dirlink/secret.txt" << 0 << none << 2;
     QTest::newRow("allowed directory is a link")
@@ -245,10 +182,8 @@ void TestFileTransfer::readableFiles_data()
         << "$root/tmplink/list.txt" << 0 << QStringList{"tempDir=$root/tmplink"} << -1;
     QTest::newRow("missing file") << "$root/tmp/none.bin" << 0 << none << 2;
     QTest::newRow("directory") << "$root/tmp/sub" << 0 << none << 3;
-    QTest::newRow("the directory itself") << "$root/tmp" << 0 << none << 3;
     QTest::newRow("pipe") << "$root/tmp/pipe" << 0 << none << 3;
     QTest::newRow("no directories set") << "$root/fw/image.bin" << 0 << noDirs << 2;
-    QTest::newRow("no directories set, sub-code 1") << "/etc/passwd" << 1 << noDirs << 2;
     QTest::newRow("only signage set") << "$root/sig/content.png" << 1 << noDirs << -1;
     QTest::newRow("blank directory") << "$root/tmp/list.txt" << 0 << QStringList{"tempDir=  "} << 2;
     QTest::newRow("missing directory") << "$root/tmp/list.txt" << 0 << QStringList{"tempDir=$root/missing"} << 2;
@@ -256,7 +191,6 @@ void TestFileTransfer::readableFiles_data()
     QTest::newRow("empty path") << "" << 0 << none << 2;
     QTest::newRow("backslashes") << "$root\\tmp\\list.txt" << 0 << none << 2;
     QTest::newRow("department file") << "$root/tmp/KorvaneManager.ini" << 0 << none << 2;
-    QTest::newRow("department file, sub-code 1") << "$root/tmp/KorvaneManager.ini" << 1 << none << 2;
     QTest::newRow("own upload") << "$root/tmp/001122334455_blkdev_list.lst" << 0 << none << -1;
     QTest::newRow("another device's upload") << "$root/tmp/aabbccddeeff_blkdev_list.lst" << 0 << none << 2;
 }
@@ -288,43 +222,21 @@ void TestFileTransfer::readableFiles()
 void TestFileTransfer::downloadWholeFile()
 {
     const QByteArray content = pattern(10000, 3);
-    writeFile(at("fw/big.bin"), content);
+    QVERIFY(TestFiles::write(at("fw/big.bin"), content));
     f->send(openRead(at("fw/big.bin")));
     QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(0, "10000")});
-
-    QByteArray received;
-    QList<int> sizes;
-    for (int i = 0; i < 10; ++i) {
+    // Chunks of at most 4,092 bytes, however many are asked for.
+    for (int from = 0; from < content.size(); from += 4092) {
         f->send(readChunk(10000));
-        const QList<QByteArray> writes = f->takeWrites();
-        QCOMPARE(writes.size(), 1);
-        const QByteArray r = writes.first();
-        QCOMPARE(r.at(0), char(7));
-        if (r.at(1) == char(2)) {
-            QCOMPARE(r, reply(2));
-            break;
-        }
-        QCOMPARE(r.at(1), char(0));
-        QCOMPARE(Frame::payloadLength(r), int(r.size()) - 4);
-        sizes.append(int(r.size()) - 4);
-        received += r.mid(4);
+        QCOMPARE(f->takeWrites(), QList<QByteArray>{WireWriter(7, 0).raw(content.mid(from, 4092)).finish()});
     }
-    QCOMPARE(sizes, (QList<int>{4092, 4092, 1816}));
-    QCOMPARE(received, content);
-
     // End of file leaves the file open until the device closes it.
-    QVERIFY(f->record->transferFile && f->record->transferFile->isOpen());
     f->send(readChunk(1));
     QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(2)});
+    QVERIFY(f->record->transferFile && f->record->transferFile->isOpen());
     f->send(closeFile);
     QCOMPARE(f->record->transferFile, nullptr);
     QVERIFY(f->takeWrites().isEmpty());
-
-    // A small request gets what it asked for.
-    f->send(openRead(at("fw/big.bin")));
-    f->takeWrites();
-    f->send(readChunk(10));
-    QCOMPARE(f->takeWrites(), QList<QByteArray>{QByteArray::fromHex("0700000a") + content.left(10)});
 }
 
 void TestFileTransfer::oneTransferAtATime()
@@ -337,9 +249,12 @@ void TestFileTransfer::oneTransferAtATime()
 
     f->send(openRead(at("app/client.bin")));
     f->send(openWrite("upload.txt"));
-    QCOMPARE(f->takeWrites(), (QList<QByteArray>{reply(1), reply(1)}));
+    // A download is never written to.
+    f->send(writeChunk("overwrite"));
+    QCOMPARE(f->takeWrites(), (QList<QByteArray>{reply(1), reply(1), reply(5)}));
     QCOMPARE(f->record->transferFile, open);
     QVERIFY(!QFile::exists(at("tmp/upload.txt")));
+    QCOMPARE(TestFiles::read(at("fw/image.bin")), pattern(100));
     // The open download goes on where it was.
     f->send(readChunk(5));
     QCOMPARE(f->takeWrites(), QList<QByteArray>{QByteArray::fromHex("07000005") + pattern(100).mid(10, 5)});
@@ -371,11 +286,11 @@ void TestFileTransfer::readErrorIsNotEndOfFile()
 
 void TestFileTransfer::upload()
 {
-    writeFile(at("tmp/blocks.txt"), "old content that must go");
+    QVERIFY(TestFiles::write(at("tmp/blocks.txt"), "old content that must go"));
     f->send(openWrite("blocks.txt"));
     QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(0)});
     // Replaced only by a whole upload.
-    QCOMPARE(readFile(at("tmp/blocks.txt")), "old content that must go");
+    QCOMPARE(TestFiles::read(at("tmp/blocks.txt")), "old content that must go");
 
     const QByteArray big = pattern(5000, 1);
     f->send(writeChunk("sda 8G\n"));
@@ -392,7 +307,7 @@ void TestFileTransfer::upload()
     QVERIFY(f->takeWrites().isEmpty());
     f->send(closeFile);
     QCOMPARE(f->record->transferFile, nullptr);
-    QCOMPARE(readFile(at("tmp/blocks.txt")), "sda 8G\n" + big.left(4092) + "0123456789" + "abc");
+    QCOMPARE(TestFiles::read(at("tmp/blocks.txt")), "sda 8G\n" + big.left(4092) + "0123456789" + "abc");
     QVERIFY(f->takeWrites().isEmpty());
 }
 
@@ -402,24 +317,21 @@ void TestFileTransfer::uploadNames_data()
     QTest::addColumn<int>("code");
     QTest::newRow("plain") << "sda.txt" << 0;
     QTest::newRow("hidden file") << ".blocks" << 0;
-    QTest::newRow("two dots inside") << "a..b" << 0;
     QTest::newRow("empty") << "" << 4;
     QTest::newRow("dot") << "." << 4;
     QTest::newRow("dotdot") << ".." << 4;
     QTest::newRow("slash") << "sub/x.txt" << 4;
     QTest::newRow("escape") << "../outside/evil.txt" << 4;
-    QTest::newRow("absolute") << "/tmp/evil.txt" << 4;
     QTest::newRow("backslash") << "..\\evil.txt" << 4;
     QTest::newRow("department file") << "KorvaneManager.ini" << 4;
     QTest::newRow("white list, other case") << "WhiteList.TXT" << 4;
-    QTest::newRow("signage list") << "dsi_file_list_op2.txt" << 4;
-    QTest::newRow("block-device list") << "00_11_22_blkdev_list.lst" << 0;
     QTest::newRow("own list") << "001122334455_blkdev_list.lst" << 0;
     QTest::newRow("prefix that is no address") << "00112233445_x" << 0;
     QTest::newRow("another device's list") << "AABBCCDDEEFF_blkdev_list.lst" << 4;
     QTest::newRow("another device's list, colons") << "aa:bb:cc:dd:ee:ff_blkdev_list.lst" << 4;
     QTest::newRow("existing pipe") << "pipe" << 3;
     QTest::newRow("existing directory") << "sub" << 3;
+    QTest::newRow("link out of the directory") << "link-out" << 3;
 }
 
 void TestFileTransfer::uploadNames()
@@ -431,10 +343,11 @@ void TestFileTransfer::uploadNames()
     f->send(writeChunk("x"));
     f->send(closeFile);
     if (code == 0) {
-        QCOMPARE(readFile(at("tmp/") + name), "x");
+        QCOMPARE(TestFiles::read(at("tmp/") + name), "x");
     } else {
         QCOMPARE(f->record->transferFile, nullptr);
         QVERIFY(!QFile::exists(at("outside/evil.txt")));
+        QCOMPARE(TestFiles::read(at("outside/secret.txt")), "secret");
     }
 }
 
@@ -459,14 +372,6 @@ void TestFileTransfer::uploadCannotCreate()
     f->settings.setValue("tempDir", QString());
     f->send(openWrite("blocks.txt"));
     QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(3)});
-    QCOMPARE(f->record->transferFile, nullptr);
-}
-
-void TestFileTransfer::uploadNeverThroughLinks()
-{
-    f->send(openWrite("link-out"));
-    QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(3)});
-    QCOMPARE(readFile(at("outside/secret.txt")), "secret");
     QCOMPARE(f->record->transferFile, nullptr);
 }
 
@@ -521,7 +426,7 @@ void TestFileTransfer::uploadLimits()
             ? (probes++ ? freeLater : freeAtOpen)
             : 0;
     });
-    writeFile(at("tmp/big.bin"), "old");
+    QVERIFY(TestFiles::write(at("tmp/big.bin"), "old"));
     f->send(openWrite("big.bin"));
     QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(quint8(openCode))});
     const QByteArray chunk = pattern(TransferReply::MaxChunk);
@@ -540,7 +445,7 @@ void TestFileTransfer::uploadLimits()
 // what the name held before stays.
 void TestFileTransfer::cutUploadLeavesNothing()
 {
-    writeFile(at("tmp/blocks.txt"), "before");
+    QVERIFY(TestFiles::write(at("tmp/blocks.txt"), "before"));
     f->send(openWrite("blocks.txt"));
     f->send(writeChunk("half of a list"));
     QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(0)});
@@ -552,18 +457,7 @@ void TestFileTransfer::cutUploadLeavesNothing()
     f->pendingRecord = nullptr;   // merged into the device's record and gone
     QCOMPARE(f->record->transferFile, nullptr);
     QCOMPARE(QDir(at("tmp")).entryList(QDir::Files | QDir::Hidden | QDir::System), before);
-    QCOMPARE(readFile(at("tmp/blocks.txt")), "before");
-}
-
-void TestFileTransfer::downloadIsNeverWritten()
-{
-    f->send(openRead(at("fw/image.bin")));
-    f->takeWrites();
-    f->send(writeChunk("overwrite"));
-    QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(5)});
-    QCOMPARE(readFile(at("fw/image.bin")), pattern(100));
-    f->send(readChunk(4));
-    QCOMPARE(f->takeWrites(), QList<QByteArray>{QByteArray::fromHex("07000004") + pattern(100).left(4)});
+    QCOMPARE(TestFiles::read(at("tmp/blocks.txt")), "before");
 }
 
 // Requests that are dropped without a reply and without a change. Had they
@@ -577,7 +471,6 @@ void TestFileTransfer::malformedRequests_data()
     QTest::newRow("9 long") << false << false << openRead(path) + '\0';
     QTest::newRow("9 short") << false << false << openRead(path).chopped(1);
     QTest::newRow("22 long") << false << false << openWrite("x.txt") + 'x';
-    QTest::newRow("22 short") << false << false << openWrite("x.txt").chopped(1);
     QTest::newRow("10 long keeps the transfer") << false << true << closeFile + 'x';
     QTest::newRow("11 without its size") << false << true << QByteArray::fromHex("0b000000");
     QTest::newRow("11 with half its size") << false << true << QByteArray::fromHex("0b00000110");
@@ -629,7 +522,7 @@ void TestFileTransfer::whiteList()
     QFETCH(QByteArray, content);
     QFETCH(QByteArray, sent);
     if (present)
-        writeFile(at("tmp/whitelist.txt"), content);
+        QVERIFY(TestFiles::write(at("tmp/whitelist.txt"), content));
     f->send(QByteArray::fromHex("31000000"));
     const QList<QByteArray> writes = f->takeWrites();
     QCOMPARE(writes.size(), 1);
@@ -641,7 +534,7 @@ void TestFileTransfer::whiteList()
 
 void TestFileTransfer::whiteListFromPendingOnly()
 {
-    writeFile(at("tmp/whitelist.txt"), "sda\n");
+    QVERIFY(TestFiles::write(at("tmp/whitelist.txt"), "sda\n"));
     const QByteArray answer = QByteArray::fromHex("31000004") + "sda\n";
     f->sendFrom(f->pendingSocket, QByteArray::fromHex("b1000000"));   // bit 7 set
     QCOMPARE(f->takeWrites(f->pendingSocket), QList<QByteArray>{answer});
