@@ -503,17 +503,13 @@ void TestFileTransfer::whiteList_data()
     QTest::addColumn<bool>("present");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QByteArray>("sent");
-    QByteArray crlfLines;
-    QByteArray lfLines;
-    for (int i = 0; i < 3000; ++i) {
-        crlfLines += "usb-" + QByteArray::number(i) + "\r\n";
-        lfLines += "usb-" + QByteArray::number(i) + "\n";
-    }
+    // Two lines fill the device's 16,380 bytes exactly; a third does not fit.
+    const QByteArray line(8189, 'a');
     QTest::newRow("missing") << false << QByteArray() << QByteArray();
     QTest::newRow("empty") << true << QByteArray() << QByteArray();
     QTest::newRow("CRLF") << true << QByteArray("sda\r\nsdb\r\n") << QByteArray("sda\nsdb\n");
     // Cut as the white-list command cuts it: whole lines only.
-    QTest::newRow("long CRLF list") << true << crlfLines << lfLines.left(lfLines.lastIndexOf('\n', 16379) + 1);
+    QTest::newRow("long CRLF list") << true << (line + "\r\n").repeated(2) + "b\r\n" << (line + '\n').repeated(2);
 }
 
 void TestFileTransfer::whiteList()
