@@ -273,8 +273,9 @@ int runServer(const ServerRunOptions &options)
             settle(1000);
             queued = most = 0;
             for (QSslSocket *socket : console->devices.keys()) {
-                queued += SSLServer::queuedAnswers(socket);
-                most = qMax(most, SSLServer::queuedAnswers(socket));
+                const qint64 waiting = SSLServer::queuedAnswers(socket);
+                queued += waiting;
+                most = qMax(most, waiting);
             }
         }
         result << QStringLiteral("rss=%1").arg(ProcStats::residentBytes())
