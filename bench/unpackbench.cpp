@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
 
 QHash<QString, double> runUnpackBench(int mib)
 {
@@ -20,7 +21,7 @@ QHash<QString, double> runUnpackBench(int mib)
         return figures;
     const QString package = dir.filePath(QStringLiteral("package.7z"));
     QProcess pack;
-    pack.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("head -c %1 /dev/zero | \"$0\" a -bd -mx1 -siimage.bin \"$1\"")
+    pack.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("head -c %1 /dev/urandom | \"$0\" a -bd -mx0 -siimage.bin \"$1\"")
                                                                 .arg(qint64(mib) << 20),
                                       archiver, package});
     if (!pack.waitForFinished(120000) || pack.exitCode() != 0)
@@ -42,15 +43,22 @@ QHash<QString, double> runUnpackBench(int mib)
     });
     QEventLoop loop;
     qint64 unpackMs = 0;
-    QTimer::singleShot(50, [&] {
-        QElapsedTimer install;
-        install.start();
-        PackageInstaller::unpack(archiver, package, target);
+    QElapsedTimer install;
+    PackageInstaller::Unpack unpack(archiver, package, target);
+    QObject::connect(&unpack, &PackageInstaller::Unpack::finished, [&] {
         unpackMs = install.elapsed();
         QTimer::singleShot(50, &loop, &QEventLoop::quit);
     });
+    QTimer::singleShot(50, [&] {
+        install.start();
+        unpack.start();
+    });
     tick.start();
     loop.exec();
+    if (unpack.result() != PackageInstaller::Result::Unpacked) {
+        fprintf(stderr, "korvane-bench: the package was not installed: %s\n", qPrintable(unpack.reason()));
+        return figures;
+    }
     figures.insert(QStringLiteral("unpack_ms"), double(unpackMs));
     figures.insert(QStringLiteral("lateness_ms"), double(worst));
     return figures;

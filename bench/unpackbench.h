@@ -5,7 +5,8 @@
 #include <QString>
 
 // The window's event loop while the console unpacks a package of `mib` MiB
-// (zeros, so the package itself is small and quick to build): a 10 ms timer
+// (random bytes, stored: a package within the unpack bounds that is quick
+// to build): a 10 ms timer
 // ticks throughout and its worst delay is kept. Figures "unpack_ms" (the
 // install from start to end) and "lateness_ms"; empty when 7-Zip is missing.
 QHash<QString, double> runUnpackBench(int mib);

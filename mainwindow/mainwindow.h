@@ -180,8 +180,13 @@ public:
     // Reads the fetched list into the update queue and lets the
     // administrator (or the wizard) choose; -1 when the list cannot be read.
     int parseDownloadList(QString *serverBase);
-    // Unpacks one archive into the member's directory: 0, or -1 after its box.
-    int installPackage(const PackageInstaller::Member &member, const QString &archive, const QString &comment);
+    // Unpacks one package into the member's directory without holding the
+    // event loop; onPackageUnpacked shows its box, records the version of a
+    // package that landed and goes on with the run.
+    void installPackage(const PackageInstaller::Member &member, const UpgradeFile &file);
+    void onPackageUnpacked();
+    // Stops an unpack under way (the window closes).
+    void abortPackageInstall();
     bool isNewerVersion(const QString &path) const;
     // Remembers a downloaded console installer, offered at exit when newer; 0.
     int onUpdateDownloaded(const QString &localPath, const QString &comment);

@@ -27,6 +27,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (localServer)
         localServer->close();
+    abortPackageInstall();
     if (noSaveOnExit) {
         event->accept();
         return;

@@ -11,6 +11,7 @@
 #include "dlgselectupdateserver.h"
 #include "mainwindow/prompter.h"
 
+#include <QDebug>
 #include <QFile>
 #include <QSettings>
 #include <QTimer>
@@ -117,7 +118,6 @@ void MainWindow::onDownloadCompleted(int errorCount, qint64 bytes)
     }
 
     installUpdate(queue.takeFirst());
-    startNextUpdateOrEnd();
 }
 
 // False after its warning when the download manager refused the start.
@@ -155,12 +155,15 @@ void MainWindow::endUpdateRun()
     }
 }
 
+// Installs by kind, then goes on with the run; a package goes on once it
+// has been unpacked, off this call.
 void MainWindow::installUpdate(const UpgradeFile &file)
 {
     if (const PackageInstaller::Member *member = PackageInstaller::memberFor(file.kind)) {
-        if (installPackage(*member, file.localPath, file.comment) == 0)
-            settings->setValue(DownloadList::versionKey(file), file.fileName);
-    } else if (file.kind.compare(QLatin1String("zor_server_exe"), Qt::CaseInsensitive) == 0) {
+        installPackage(*member, file);
+        return;
+    }
+    if (file.kind.compare(QLatin1String("zor_server_exe"), Qt::CaseInsensitive) == 0) {
         onUpdateDownloaded(file.localPath, file.comment);
         settings->setValue(DownloadList::versionKey(file), file.fileName);
     } else {
@@ -168,33 +171,65 @@ void MainWindow::installUpdate(const UpgradeFile &file)
                                 tr("The following file has been downloaded\n\n") + file.localPath, QMessageBox::Ok);
         setStatusText(QString());
     }
+    startNextUpdateOrEnd();
 }
 
-int MainWindow::installPackage(const PackageInstaller::Member &member, const QString &archive, const QString &comment)
+void MainWindow::installPackage(const PackageInstaller::Member &member, const UpgradeFile &file)
 {
-    setStatusText(tr("Online updates: installing ") + comment);
-    QString program = PackageInstaller::findArchiver(programDir);
-    const QString target = settings->value(QLatin1String(member.directoryKey)).toString();
-    int result = -1;
-    switch (PackageInstaller::unpack(program, archive, target)) {
-    case PackageInstaller::Result::NotStarted:
-        if (program.isEmpty())
-            program = QStringLiteral("7zz");
-        prompter()->information(this, tr(member.failureTitle),
+    setStatusText(tr("Online updates: installing ") + file.comment);
+    updates.installing = file;
+    updates.installMember = &member;
+    updates.install = std::make_unique<PackageInstaller::Unpack>(
+        PackageInstaller::findArchiver(programDir), file.localPath,
+        settings->value(QLatin1String(member.directoryKey)).toString());
+    // Queued: its box opens from the event loop, never inside 7-Zip's signals.
+    connect(updates.install.get(), &PackageInstaller::Unpack::finished, this, &MainWindow::onPackageUnpacked,
+            Qt::QueuedConnection);
+    updates.install->start();
+}
+
+void MainWindow::onPackageUnpacked()
+{
+    // Gone when the window closed meanwhile.
+    if (!updates.install)
+        return;
+    PackageInstaller::Unpack *unpack = updates.install.release();
+    unpack->deleteLater();
+    const PackageInstaller::Member &member = *updates.installMember;
+    const UpgradeFile file = updates.installing;
+    const QString title = tr(member.failureTitle);
+    switch (unpack->result()) {
+    case PackageInstaller::Result::NotStarted: {
+        const QString program = unpack->program().isEmpty() ? QStringLiteral("7zz") : unpack->program();
+        prompter()->information(this, title,
                                 tr("The following command failed to start:\n\n") + program + tr(member.notUnzippedSuffix),
                                 QMessageBox::Ok);
         break;
+    }
     case PackageInstaller::Result::Failed:
-        prompter()->information(this, tr(member.failureTitle),
-                                comment + tr(" has been downloaded. But an attempt to unzip it has failed."),
+        qWarning().noquote() << "Online updates:" << file.localPath << "was not unpacked:" << unpack->reason();
+        prompter()->information(this, title, file.comment + tr(" has been downloaded. But an attempt to unzip it has failed."),
+                                QMessageBox::Ok);
+        break;
+    case PackageInstaller::Result::Refused:
+        qWarning().noquote() << "Online updates:" << file.localPath << "was refused:" << unpack->reason();
+        prompter()->information(this, title,
+                                file.comment + tr(" has been downloaded. But it was not unpacked: ") + unpack->reason(),
                                 QMessageBox::Ok);
         break;
     case PackageInstaller::Result::Unpacked:
+        settings->setValue(DownloadList::versionKey(file), file.fileName);
         if (!wizardRunning)
-            prompter()->information(this, tr(member.successTitle), comment + tr(member.successSuffix), QMessageBox::Ok);
-        result = 0;
+            prompter()->information(this, tr(member.successTitle), file.comment + tr(member.successSuffix),
+                                    QMessageBox::Ok);
         break;
     }
     setStatusText(QString());
-    return result;
+    startNextUpdateOrEnd();
+}
+
+void MainWindow::abortPackageInstall()
+{
+    // Kills 7-Zip and removes what it wrote beside the store.
+    updates.install.reset();
 }

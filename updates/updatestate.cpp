@@ -1,6 +1,7 @@
 #include "updatestate.h"
 
 #include "core/downloadmanager.h"
+#include "core/packageinstaller.h"
 
 UpdateState::UpdateState() = default;
 UpdateState::~UpdateState() = default;

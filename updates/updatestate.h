@@ -8,6 +8,10 @@
 #include <memory>
 
 class DownloadManager;
+namespace PackageInstaller {
+class Unpack;
+struct Member;
+} // namespace PackageInstaller
 
 // What the update check keeps for the main window, which owns one.
 class UpdateState
@@ -26,6 +30,11 @@ public:
     // A check runs, from its list request to its end: another check, or the
     // Download action, would empty the queue under a live download.
     bool running = false;
+    // The package being unpacked, and its record: the run goes on when it
+    // has ended and its box has been answered.
+    std::unique_ptr<PackageInstaller::Unpack> install;
+    UpgradeFile installing;
+    const PackageInstaller::Member *installMember = nullptr;
 };
 
 #endif // UPDATESTATE_H

@@ -1,8 +1,17 @@
 #include "packageinstaller.h"
 
+#include <QDir>
+#include <QRegularExpression>
 #include <QFileInfo>
+#include <QLocale>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStorageInfo>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <filesystem>
+#include <limits>
 
 namespace {
 
@@ -16,6 +25,123 @@ const PackageInstaller::Member Members[] = {
     {"zor_client", "appImageDir", "Korvane client update",
      " has been downloaded to this sytem. You can now install it on thinclient devices", "Korvane client update",
      "\n\nKorvane client update was not unzipped"},
+};
+
+PackageInstaller::FreeSpaceProbe freeSpaceProbe;
+
+QString dataSize(qint64 bytes)
+{
+    return QLocale::c().formattedDataSize(bytes, 1);
+}
+
+// A path that stays inside the folder it is unpacked into.
+bool isContained(const QString &path)
+{
+    if (path.isEmpty() || path.startsWith(QLatin1Char('/')) || path.startsWith(QLatin1Char('\\')))
+        return false;
+    if (path.size() >= 2 && path.at(1) == QLatin1Char(':'))
+        return false;
+    for (const QString &part : path.split(QRegularExpression(QStringLiteral("[/\\\\]"))))
+        if (part == QLatin1String(".."))
+            return false;
+    return true;
+}
+
+std::filesystem::path nativePath(const QString &path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+QFileInfoList entries(const QString &dir)
+{
+    return QDir(dir).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+bool occupied(const QFileInfo &info)
+{
+    return info.exists() || info.isSymLink();
+}
+
+// Why `from` cannot be merged into `to` (which need not exist); `shown` is
+// the path within the package.
+QString mergeProblem(const QString &from, const QString &to, const QString &shown)
+{
+    for (const QFileInfo &n : entries(from)) {
+        const QString name = shown + n.fileName();
+        // A link would let a later entry, or a device fetching from the
+        // store, reach outside it.
+        if (n.isSymLink())
+            return QStringLiteral("it holds a link: ") + name;
+        if (!n.isDir() && !n.isFile())
+            return QStringLiteral("it holds something that is neither a file nor a folder: ") + name;
+        const QFileInfo o(to + QLatin1Char('/') + n.fileName());
+        if (n.isDir()) {
+            if (occupied(o) && !o.isDir())
+                return QStringLiteral("it would replace a file with a folder: ") + name;
+            const QString problem = mergeProblem(n.filePath(), o.filePath(), name + QLatin1Char('/'));
+            if (!problem.isEmpty())
+                return problem;
+        } else if (o.isDir()) {
+            return QStringLiteral("it would replace a folder with a file: ") + name;
+        }
+    }
+    return QString();
+}
+
+// The renames of one merge, undone in reverse order when one fails.
+class Mover
+{
+public:
+    explicit Mover(const QString &attic) : m_attic(attic) {}
+
+    bool rename(const QString &from, const QString &to)
+    {
+        std::error_code error;
+        std::filesystem::rename(nativePath(from), nativePath(to), error);
+        if (error) {
+            m_error = QStringLiteral("it could not be moved to %1: %2").arg(to, QString::fromLocal8Bit(error.message().c_str()));
+            return false;
+        }
+        m_done.append({from, to});
+        return true;
+    }
+
+    bool merge(const QString &from, const QString &to)
+    {
+        for (const QFileInfo &n : entries(from)) {
+            const QString dest = to + QLatin1Char('/') + n.fileName();
+            const QFileInfo o(dest);
+            if (!occupied(o)) {
+                if (!rename(n.filePath(), dest))
+                    return false;
+            } else if (n.isDir()) {
+                if (!merge(n.filePath(), dest))
+                    return false;
+            } else {
+                const QString kept = m_attic + QLatin1Char('/') + QString::number(m_kept++);
+                if (!rename(dest, kept) || !rename(n.filePath(), dest))
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    void undo()
+    {
+        for (auto it = m_done.crbegin(); it != m_done.crend(); ++it) {
+            std::error_code ignored;
+            std::filesystem::rename(nativePath(it->second), nativePath(it->first), ignored);
+        }
+        m_done.clear();
+    }
+
+    QString error() const { return m_error; }
+
+private:
+    QString m_attic;
+    int m_kept = 0;
+    QList<QPair<QString, QString>> m_done;
+    QString m_error;
 };
 
 } // namespace
@@ -47,17 +173,277 @@ QStringList PackageInstaller::arguments(const QString &archive, const QString &t
             QStringLiteral("-aoa")};
 }
 
-PackageInstaller::Result PackageInstaller::unpack(const QString &program, const QString &archive,
-                                                  const QString &targetDir)
+QStringList PackageInstaller::listArguments(const QString &archive)
 {
-    QProcess process;
-    // 7-Zip's listing is not shown; it must not fill a pipe nobody reads.
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.start(program, arguments(archive, targetDir));
-    if (!process.waitForStarted(3000))
-        return Result::NotStarted;
-    process.waitForFinished(-1);
-    const bool ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    return ok ? Result::Unpacked : Result::Failed;
+    return {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-sccUTF-8"), archive};
+}
+
+PackageInstaller::Listing PackageInstaller::readListing(const QByteArray &output)
+{
+    Listing listing;
+    const QString unreadable = QStringLiteral("its list of contents could not be read");
+    bool inEntries = false;
+    int entryCount = 0, paths = 0, sizes = 0;
+    // Every entry names one path and one size; anything else is a listing
+    // this reader does not know, and the package is not trusted.
+    const auto endEntry = [&] {
+        if (paths == 0 && sizes == 0)
+            return true;
+        ++entryCount;
+        const bool whole = paths == 1 && sizes == 1;
+        paths = sizes = 0;
+        return whole;
+    };
+    for (QByteArray line : output.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (!inEntries) {
+            inEntries = line == "----------";
+            continue;
+        }
+        if (line.isEmpty()) {
+            if (!endEntry())
+                return Listing{0, unreadable};
+            continue;
+        }
+        const qsizetype eq = line.indexOf(" = ");
+        if (eq <= 0)
+            return Listing{0, unreadable};
+        const QByteArray key = line.left(eq), value = line.mid(eq + 3);
+        if (key == "Path") {
+            ++paths;
+            const QString path = QString::fromUtf8(value);
+            if (!isContained(path))
+                return Listing{0, QStringLiteral("it names a file outside its folder: ") + path};
+        } else if (key == "Size") {
+            ++sizes;
+            bool ok = value.size() <= 19 && !value.isEmpty();
+            for (char c : value)
+                ok = ok && c >= '0' && c <= '9';
+            const qint64 size = ok ? value.toLongLong(&ok) : -1;
+            if (!ok || size > std::numeric_limits<qint64>::max() - listing.total)
+                return Listing{0, unreadable};
+            listing.total += size;
+        }
+    }
+    if (!endEntry() || entryCount == 0)
+        return Listing{0, unreadable};
+    return listing;
+}
+
+QString PackageInstaller::checkBounds(qint64 archiveSize, qint64 total, qint64 freeSpace, const QString &disk)
+{
+    const qint64 cap = archiveSize > MaxUnpacked / MaxRatio ? MaxUnpacked : qMax<qint64>(0, archiveSize) * MaxRatio;
+    if (total > cap)
+        return QStringLiteral("it would unpack to %1, more than its limit of %2 (%3 times the package, at most %4)")
+            .arg(dataSize(total), dataSize(cap))
+            .arg(MaxRatio)
+            .arg(dataSize(MaxUnpacked));
+    if (total > freeSpace - MinFreeSpace)
+        return QStringLiteral("it would unpack to %1, but the disk of %2 has %3 free, of which %4 stay free")
+            .arg(dataSize(total), disk, dataSize(qMax<qint64>(0, freeSpace)), dataSize(MinFreeSpace));
+    return QString();
+}
+
+void PackageInstaller::setFreeSpaceProbe(FreeSpaceProbe probe)
+{
+    freeSpaceProbe = std::move(probe);
+}
+
+qint64 PackageInstaller::freeSpace(const QString &dir)
+{
+    return freeSpaceProbe ? freeSpaceProbe(dir) : QStorageInfo(dir).bytesAvailable();
+}
+
+QString PackageInstaller::moveIntoPlace(const QString &from, const QString &to, const QString &attic)
+{
+    const QFileInfo target(to);
+    if (occupied(target) && !target.isDir())
+        return QStringLiteral("%1 is not a folder").arg(to);
+    const QString problem = mergeProblem(from, to, QString());
+    if (!problem.isEmpty())
+        return problem;
+    if (!QDir().mkpath(attic))
+        return QStringLiteral("%1 could not be made").arg(attic);
+    Mover mover(attic);
+    if (occupied(target) ? mover.merge(from, to) : mover.rename(from, to))
+        return QString();
+    mover.undo();
+    return mover.error();
+}
+
+PackageInstaller::Unpack::Unpack(const QString &program, const QString &archive, const QString &targetDir,
+                                 QObject *parent)
+    : QObject(parent), m_program(program), m_archive(archive), m_target(targetDir)
+{
+}
+
+PackageInstaller::Unpack::~Unpack()
+{
+    // 7-Zip is gone before its directory is removed (by m_sibling).
+    if (m_process) {
+        m_process->disconnect(this);
+        m_process->kill();
+        m_process->waitForFinished(10000);
+        delete m_process;
+    }
+}
+
+void PackageInstaller::Unpack::start()
+{
+    if (m_program.isEmpty()) {
+        finish(Result::NotStarted);
+        return;
+    }
+    if (m_target.isEmpty()) {
+        finish(Result::Failed, QStringLiteral("no target folder is set"));
+        return;
+    }
+    const QFileInfo target(QDir::cleanPath(m_target));
+    m_target = target.absoluteFilePath();
+    const QString parent = target.absolutePath();
+    const QString prefix = QLatin1Char('.') + target.fileName() + QStringLiteral(".unpack-");
+    QDir().mkpath(parent);
+    // What an install cut short by a crash or a power loss left behind.
+    for (const QFileInfo &stale : QDir(parent).entryInfoList({prefix + QLatin1Char('*')},
+                                                             QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+        if (!stale.isSymLink())
+            QDir(stale.filePath()).removeRecursively();
+    m_sibling = std::make_unique<QTemporaryDir>(parent + QLatin1Char('/') + prefix + QStringLiteral("XXXXXX"));
+    if (!m_sibling->isValid()) {
+        finish(Result::Failed, QStringLiteral("no folder could be made beside ") + m_target);
+        return;
+    }
+    startListing();
+}
+
+QProcess *PackageInstaller::Unpack::newProcess(int limitMs)
+{
+    m_process = new QProcess(this);
+    // 7-Zip asks for the password of an encrypted package on its input:
+    // it gets none rather than waiting for one.
+    m_process->setStandardInputFile(QProcess::nullDevice());
+    m_process->setStandardErrorFile(QProcess::nullDevice());
+    connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            finish(Result::NotStarted);
+    });
+    m_limit = new QTimer(this);
+    m_limit->setSingleShot(true);
+    connect(m_limit, &QTimer::timeout, this, [this, limitMs] {
+        finish(Result::Failed, QStringLiteral("7-Zip took longer than %1 s").arg(limitMs / 1000));
+    });
+    m_limit->start(limitMs);
+    return m_process;
+}
+
+void PackageInstaller::Unpack::startListing()
+{
+    const qint64 archiveSize = QFileInfo(m_archive).size();
+    QProcess *process = newProcess(int(qMin<qint64>(limits.listFloorMs + archiveSize * 1000 / limits.bytesPerSecond,
+                                                    std::numeric_limits<int>::max())));
+    connect(process, &QProcess::readyReadStandardOutput, this, [this] {
+        m_listing += m_process->readAllStandardOutput();
+        if (m_listing.size() > MaxListing)
+            finish(Result::Refused, QStringLiteral("its list of contents is longer than %1").arg(dataSize(MaxListing)));
+    });
+    connect(process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
+        listingFinished(exitCode, status == QProcess::NormalExit);
+    });
+    process->start(m_program, listArguments(m_archive));
+}
+
+void PackageInstaller::Unpack::listingFinished(int exitCode, bool normalExit)
+{
+    if (m_done)
+        return;
+    m_listing += m_process->readAllStandardOutput();
+    if (!normalExit || exitCode != 0) {
+        finish(Result::Failed, QStringLiteral("7-Zip could not list it (exit code %1)").arg(exitCode));
+        return;
+    }
+    const Listing listing = readListing(m_listing);
+    m_listing.clear();
+    if (!listing.refusal.isEmpty()) {
+        finish(Result::Refused, listing.refusal);
+        return;
+    }
+    const QString disk = QFileInfo(m_target).absolutePath();
+    const QString refusal = checkBounds(QFileInfo(m_archive).size(), listing.total, freeSpace(disk), disk);
+    if (!refusal.isEmpty()) {
+        finish(Result::Refused, refusal);
+        return;
+    }
+    startExtraction(listing.total);
+}
+
+void PackageInstaller::Unpack::startExtraction(qint64 total)
+{
+    m_process->disconnect(this);
+    m_process->deleteLater();
+    m_limit->stop();
+    m_limit->deleteLater();
+    const QString tree = m_sibling->filePath(QStringLiteral("new"));
+    QDir().mkpath(tree);
+    QProcess *process = newProcess(int(qMin<qint64>(limits.unpackFloorMs + total * 1000 / limits.bytesPerSecond,
+                                                    std::numeric_limits<int>::max())));
+    process->setStandardOutputFile(QProcess::nullDevice());
+    connect(process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
+        extractionFinished(exitCode, status == QProcess::NormalExit);
+    });
+    // The listing's sizes are the package's own word; whatever it says, the
+    // disk keeps half of its reserve.
+    m_spaceWatch = new QTimer(this);
+    connect(m_spaceWatch, &QTimer::timeout, this, [this] {
+        if (freeSpace(m_sibling->path()) < MinFreeSpace / 2)
+            finish(Result::Failed, QStringLiteral("the disk ran low on space"));
+    });
+    m_spaceWatch->start(200);
+    process->start(m_program, arguments(m_archive, tree));
+}
+
+void PackageInstaller::Unpack::extractionFinished(int exitCode, bool normalExit)
+{
+    if (m_done)
+        return;
+    if (!normalExit || exitCode != 0) {
+        finish(Result::Failed, QStringLiteral("7-Zip ended with exit code %1").arg(exitCode));
+        return;
+    }
+    const QString problem = moveIntoPlace(m_sibling->filePath(QStringLiteral("new")), m_target,
+                                          m_sibling->filePath(QStringLiteral("old")));
+    if (problem.isEmpty())
+        finish(Result::Unpacked);
+    else
+        finish(Result::Refused, problem);
+}
+
+void PackageInstaller::Unpack::finish(Result result, const QString &reason)
+{
+    if (m_done)
+        return;
+    m_done = true;
+    m_result = result;
+    m_reason = reason;
+    if (m_process) {
+        m_process->disconnect(this);
+        if (m_process->state() != QProcess::NotRunning) {
+            m_process->kill();
+            m_process->waitForFinished(10000);
+        }
+        // This may run inside one of the process's signals.
+        m_process->deleteLater();
+        m_process = nullptr;
+    }
+    // Either timer may be the one that called.
+    for (QTimer *timer : {m_limit, m_spaceWatch}) {
+        if (timer) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    }
+    m_limit = m_spaceWatch = nullptr;
+    m_sibling.reset();
+    // Never from inside a process signal: whoever hears it may open a box.
+    QMetaObject::invokeMethod(this, &Unpack::finished, Qt::QueuedConnection);
 }

@@ -1,11 +1,23 @@
 #ifndef PACKAGEINSTALLER_H
 #define PACKAGEINSTALLER_H
 
+#include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
+
+class QProcess;
+class QTemporaryDir;
+class QTimer;
+
 // Unpacks downloaded update archives with the 7-Zip command-line program
 // into the local upgrade store, from which the upgrade commands take them.
+// A package comes from the update server and is hostile until checked: it
+// is listed and bounded before 7-Zip unpacks it, and it lands in the store
+// only once 7-Zip has succeeded.
 namespace PackageInstaller {
 
 // One family member: the kind it unpacks and the texts it shows.
@@ -28,10 +40,96 @@ QString findArchiver(const QString &programDir);
 // "x ARCHIVE -oDIR -r -y -aoa": extract with paths, recursively, answering
 // yes, overwriting. Debian's 7zz refuses the combined "-ry".
 QStringList arguments(const QString &archive, const QString &targetDir);
+// "l -slt -sccUTF-8 ARCHIVE": one "Key = value" block per entry.
+QStringList listArguments(const QString &archive);
 
-enum class Result { Unpacked, NotStarted, Failed };
-// Runs the archiver and waits for it (3 s to start, no limit to finish).
-Result unpack(const QString &program, const QString &archive, const QString &targetDir);
+constexpr qint64 MiB = qint64(1) << 20;
+// A package unpacks to at most this many times its own size, and never
+// beyond MaxUnpacked; the disk keeps MinFreeSpace free after it.
+constexpr qint64 MaxRatio = 20;
+constexpr qint64 MaxUnpacked = 4096 * MiB;
+constexpr qint64 MinFreeSpace = 256 * MiB;
+// 7-Zip's listing is read to this size; a longer one is refused.
+constexpr qint64 MaxListing = 16 * MiB;
+
+// What a listing says: the unpacked total, or why the package is refused.
+struct Listing {
+    qint64 total = 0;
+    QString refusal;
+};
+// Reads the output of `7zz l -slt`: every entry needs one size that is a
+// plain number, a relative path and no ".." component.
+Listing readListing(const QByteArray &output);
+// Why a package of that size, unpacking to `total`, cannot go on a disk with
+// `freeSpace` bytes free; empty when it can.
+QString checkBounds(qint64 archiveSize, qint64 total, qint64 freeSpace, const QString &disk);
+
+// Replaces the free-space measure of the target's disk (tests).
+using FreeSpaceProbe = std::function<qint64(const QString &dir)>;
+void setFreeSpaceProbe(FreeSpaceProbe probe);
+qint64 freeSpace(const QString &dir);
+
+// Moves the tree `from` into `to`: what `to` holds under the same name is
+// replaced, everything else there is kept (what "x -aoa" straight into `to`
+// would leave). Checked first (no links, no file where a folder is, or the
+// other way round); any rename that fails undoes the earlier ones, so `to`
+// is either merged or as it was. Replaced files go to `attic`, on the same
+// disk. Empty on success, otherwise why not.
+QString moveIntoPlace(const QString &from, const QString &to, const QString &attic);
+
+enum class Result { Unpacked, NotStarted, Failed, Refused };
+
+// Limits of 7-Zip's two runs: a floor time plus the bytes at a floor rate
+// (the archive for the listing, the unpacked total for the extraction).
+struct TimeLimits {
+    int listFloorMs = 30000;
+    int unpackFloorMs = 60000;
+    qint64 bytesPerSecond = 4 * MiB;
+};
+
+// One install: lists the archive, bounds it, unpacks it into a fresh
+// directory beside the target (same disk), and moves the result into the
+// target when 7-Zip succeeded. Runs on the event loop; `finished` comes
+// once. Destroying it kills 7-Zip and removes what it wrote.
+class Unpack : public QObject
+{
+    Q_OBJECT
+public:
+    Unpack(const QString &program, const QString &archive, const QString &targetDir, QObject *parent = nullptr);
+    ~Unpack() override;
+
+    void start();
+    Result result() const { return m_result; }
+    // Why a package was refused (shown) or failed (for the log).
+    QString reason() const { return m_reason; }
+    QString program() const { return m_program; }
+
+    TimeLimits limits;
+
+signals:
+    void finished();
+
+private:
+    void startListing();
+    void listingFinished(int exitCode, bool normalExit);
+    void startExtraction(qint64 total);
+    void extractionFinished(int exitCode, bool normalExit);
+    QProcess *newProcess(int limitMs);
+    void finish(Result result, const QString &reason = QString());
+
+    QString m_program;
+    QString m_archive;
+    QString m_target;
+    Result m_result = Result::Failed;
+    QString m_reason;
+    QByteArray m_listing;
+    bool m_done = false;
+    // Declared before the process: destroyed after it, once 7-Zip is gone.
+    std::unique_ptr<QTemporaryDir> m_sibling;
+    QProcess *m_process = nullptr;
+    QTimer *m_limit = nullptr;
+    QTimer *m_spaceWatch = nullptr;
+};
 
 } // namespace PackageInstaller
 

@@ -1,0 +1,330 @@
+// The package installer: its reading of 7-Zip's listing, its bounds, and
+// installs with the real 7zz of packages the test makes (a bomb, "../"
+// entries, a link, corrupt ones, good ones) into a store that must end
+// either merged or as it was, with nothing left beside it.
+#include "updates/core/packageinstaller.h"
+#include "testfiles.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStorageInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace PackageInstaller;
+
+namespace {
+
+using Tree = QMap<QString, QByteArray>;   // relative path -> contents ("/" for a folder)
+
+Tree snapshot(const QString &root)
+{
+    Tree tree;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        tree.insert(QDir(root).relativeFilePath(info.filePath()), info.isDir() ? QByteArray("/") : TestFiles::read(info.filePath()));
+    }
+    return tree;
+}
+
+bool run(const QStringList &arguments, const QString &dir)
+{
+    QProcess p;
+    p.setWorkingDirectory(dir);
+    p.start(QStringLiteral("sh"), QStringList{QStringLiteral("-c")} + arguments);
+    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+QByteArray entry(const char *path, const char *size)
+{
+    return QByteArray("Path = ") + path + "\nSize = " + size + "\nPacked Size = 9\nAttributes = A -rw-r--r--\n\n";
+}
+
+const QByteArray Head = "7-Zip (z)\n\nListing archive: p.7z\n\n--\nPath = p.7z\nType = 7z\nPhysical Size = 99\n\n----------\n";
+
+} // namespace
+
+class TestPackageInstaller : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QString m_7z;
+    QString m_store;   // <dir>/work/firmware
+
+    // The package made in <dir>/make by the shell command.
+    QString makePackage(const QString &command)
+    {
+        const QString make = m_dir.filePath(QStringLiteral("make"));
+        QDir(make).removeRecursively();
+        QDir().mkpath(make + QStringLiteral("/sub"));
+        const QString package = m_dir.filePath(QStringLiteral("package.7z"));
+        QFile::remove(package);
+        if (!run({QStringLiteral("Z=\"$0\" P=\"$1\"; ") + command, m_7z, package}, make))
+            return QString();
+        return package;
+    }
+
+    Unpack *unpack(const QString &program, const QString &package)
+    {
+        auto *u = new Unpack(program, package, m_store, this);
+        return u;
+    }
+
+    static bool waitFinished(Unpack *u)
+    {
+        QSignalSpy done(u, &Unpack::finished);
+        u->start();
+        return done.wait(60000) && done.size() == 1;
+    }
+
+    QStringList siblings() const
+    {
+        return QDir(m_dir.filePath(QStringLiteral("work"))).entryList({QStringLiteral(".firmware.unpack-*")},
+                                                                         QDir::AllEntries | QDir::Hidden);
+    }
+
+    // A stand-in for 7-Zip: lists one small file, then on "x" writes into
+    // its output folder and sleeps.
+    QString slowArchiver()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("slow7z"));
+        TestFiles::write(path, "#!/bin/sh\n"
+                               "if [ \"$1\" = l ]; then printf -- '----------\\nPath = a.bin\\nSize = 10\\n\\n'; exit 0; fi\n"
+                               "out=${3#-o}; echo partial > \"$out/a.bin\"; exec sleep 60\n");
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_7z = findArchiver(QString());
+        if (m_7z.isEmpty())
+            QSKIP("7-Zip is not installed (scripts/setup.sh installs it)");
+        m_store = m_dir.filePath(QStringLiteral("work/firmware"));
+    }
+
+    void init()
+    {
+        setFreeSpaceProbe(nullptr);
+        QDir(m_dir.filePath(QStringLiteral("work"))).removeRecursively();
+        // What the store holds before every install.
+        QVERIFY(TestFiles::write(m_store + QStringLiteral("/keep.txt"), "kept"));
+        QVERIFY(TestFiles::write(m_store + QStringLiteral("/ORL_K1/1.0/uImage.bin"), "old kernel"));
+    }
+
+    void readListing_data()
+    {
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<qint64>("total");
+        QTest::addColumn<QString>("refusal");   // start of the refusal; empty: none
+        const QString outside = QStringLiteral("it names a file outside");
+        const QString unreadable = QStringLiteral("its list of contents could not be read");
+        QTest::newRow("files and folders") << Head + entry("a", "0") + entry("a/b.bin", "300") + entry("c", "7") << qint64(307) << QString();
+        QTest::newRow("no blank line at the end") << Head + entry("a", "5").chopped(2) << qint64(5) << QString();
+        QTest::newRow("CR LF lines") << QByteArray(Head + entry("a", "5")).replace("\n", "\r\n") << qint64(5) << QString();
+        QTest::newRow("dot-dot") << Head + entry("ok", "1") + entry("../evil", "1") << qint64(0) << outside;
+        QTest::newRow("dot-dot inside") << Head + entry("a/../../evil", "1") << qint64(0) << outside;
+        QTest::newRow("dot-dot, backslash") << Head + entry("a\\..\\evil", "1") << qint64(0) << outside;
+        QTest::newRow("absolute") << Head + entry("/etc/cron.d/x", "1") << qint64(0) << outside;
+        QTest::newRow("drive") << Head + entry("C:evil", "1") << qint64(0) << outside;
+        QTest::newRow("empty path") << Head + entry("", "1") << qint64(0) << outside;
+        QTest::newRow("negative size") << Head + entry("a", "-5") << qint64(0) << unreadable;
+        QTest::newRow("size not a number") << Head + entry("a", "12k") << qint64(0) << unreadable;
+        QTest::newRow("size missing") << Head + entry("a", "") << qint64(0) << unreadable;
+        QTest::newRow("sum overflows") << Head + entry("a", "9223372036854775807") + entry("b", "1") << qint64(0) << unreadable;
+        QTest::newRow("size too long") << Head + entry("a", "00000000000000000001") << qint64(0) << unreadable;
+        QTest::newRow("two sizes in one entry") << Head + "Path = a\nSize = 1\nSize = 1\n\n" << qint64(0) << unreadable;
+        QTest::newRow("no size line") << Head + "Path = a\nAttributes = D\n\n" << qint64(0) << unreadable;
+        QTest::newRow("stray line") << Head + entry("a", "1") + "Warnings: 1\n" << qint64(0) << unreadable;
+        QTest::newRow("no entries") << Head << qint64(0) << unreadable;
+        QTest::newRow("no listing") << QByteArray("Path = a\nSize = 1\n") << qint64(0) << unreadable;
+    }
+
+    void readListing()
+    {
+        QFETCH(QByteArray, output);
+        QFETCH(qint64, total);
+        QFETCH(QString, refusal);
+        const Listing listing = PackageInstaller::readListing(output);
+        QVERIFY2(refusal.isEmpty() ? listing.refusal.isEmpty() : listing.refusal.startsWith(refusal),
+                 qPrintable(listing.refusal));
+        QCOMPARE(listing.total, total);
+    }
+
+    void checkBounds_data()
+    {
+        QTest::addColumn<qint64>("archive");
+        QTest::addColumn<qint64>("total");
+        QTest::addColumn<qint64>("free");
+        QTest::addColumn<bool>("allowed");
+        const qint64 lots = qint64(1) << 40;
+        QTest::newRow("20 times") << qint64(1000) << qint64(20000) << lots << true;
+        QTest::newRow("more than 20 times") << qint64(1000) << qint64(20001) << lots << false;
+        QTest::newRow("4 GiB from a large package") << qint64(1) << MaxUnpacked << lots << false;
+        QTest::newRow("at 4 GiB") << MaxUnpacked << MaxUnpacked << lots << true;
+        QTest::newRow("past 4 GiB") << MaxUnpacked << MaxUnpacked + 1 << lots << false;
+        QTest::newRow("huge package, no overflow") << (qint64(1) << 61) << MaxUnpacked + 1 << lots << false;
+        QTest::newRow("free less the reserve") << 10 * MiB << 100 * MiB << 356 * MiB << true;
+        QTest::newRow("into the reserve") << 10 * MiB << 100 * MiB + 1 << 356 * MiB << false;
+        QTest::newRow("disk unknown") << qint64(1000) << qint64(0) << qint64(-1) << false;
+    }
+
+    void checkBounds()
+    {
+        QFETCH(qint64, archive);
+        QFETCH(qint64, total);
+        QFETCH(qint64, free);
+        QFETCH(bool, allowed);
+        QCOMPARE(PackageInstaller::checkBounds(archive, total, free, QStringLiteral("/w")).isEmpty(), allowed);
+    }
+
+    void install_data()
+    {
+        QTest::addColumn<QString>("command");   // makes $P with $Z in make/ (and make/sub)
+        QTest::addColumn<qint64>("freeSpace");  // 0: the real disk
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("reason");    // start of the refusal shown
+        const QString good = QStringLiteral("mkdir -p ORL_K1/1.0 ORL_K1/2.0 && echo -n new kernel > ORL_K1/1.0/uImage.bin"
+                                            " && echo -n rootfs > ORL_K1/2.0/rfs.img && head -c 100000 /dev/urandom > big"
+                                            " && \"$Z\" a -bd \"$P\" ORL_K1 big >/dev/null");
+        QTest::newRow("good") << good << qint64(0) << int(Result::Unpacked) << QString();
+        QTest::newRow("bomb") << QStringLiteral("head -c 314572800 /dev/zero | \"$Z\" a -bd -mx1 -sizeros.bin \"$P\" >/dev/null")
+                              << qint64(0) << int(Result::Refused) << QStringLiteral("it would unpack to 300.0 MiB, more than");
+        QTest::newRow("dot-dot") << QStringLiteral("echo evil > evil && cd sub && \"$Z\" a -bd -spf \"$P\" ../evil >/dev/null")
+                                 << qint64(0) << int(Result::Refused) << QStringLiteral("it names a file outside its folder: ../evil");
+        QTest::newRow("link") << QStringLiteral("ln -s /etc etc && \"$Z\" a -bd -snl \"$P\" etc >/dev/null") << qint64(0)
+                              << int(Result::Refused) << QStringLiteral("it holds a link: etc");
+        QTest::newRow("not an archive") << QStringLiteral("head -c 5000 /dev/urandom > \"$P\"") << qint64(0) << int(Result::Failed)
+                                        << QString();
+        QTest::newRow("cut short") << good + QStringLiteral(" && truncate -s 50000 \"$P\"") << qint64(0) << int(Result::Failed) << QString();
+        QTest::newRow("damaged data") << good + QStringLiteral(" && printf 'XXXXXXXX' | dd of=\"$P\" bs=1 seek=4000 conv=notrunc 2>/dev/null")
+                                      << qint64(0) << int(Result::Failed) << QString();
+        QTest::newRow("small disk") << good << 256 * MiB + 50000 << int(Result::Refused)
+                                    << QStringLiteral("it would unpack to 97.7 KiB, but the disk of");
+        QTest::newRow("folder over a file") << QStringLiteral("mkdir -p keep.txt && echo x > keep.txt/a && \"$Z\" a -bd \"$P\" keep.txt >/dev/null")
+                                            << qint64(0) << int(Result::Refused)
+                                            << QStringLiteral("it would replace a file with a folder: keep.txt");
+        QTest::newRow("file over a folder") << QStringLiteral("echo x > ORL_K1 && \"$Z\" a -bd \"$P\" ORL_K1 >/dev/null") << qint64(0)
+                                            << int(Result::Refused) << QStringLiteral("it would replace a folder with a file: ORL_K1");
+    }
+
+    void install()
+    {
+        QFETCH(QString, command);
+        QFETCH(qint64, freeSpace);
+        QFETCH(int, result);
+        QFETCH(QString, reason);
+        const QString package = makePackage(command);
+        QVERIFY(!package.isEmpty());
+        if (freeSpace)
+            setFreeSpaceProbe([freeSpace](const QString &) { return freeSpace; });
+        const Tree before = snapshot(m_store);
+        std::unique_ptr<Unpack> u(unpack(m_7z, package));
+        QVERIFY(waitFinished(u.get()));
+        QCOMPARE(int(u->result()), result);
+        if (!reason.isEmpty())
+            QVERIFY2(u->reason().startsWith(reason), qPrintable(u->reason()));
+        QCOMPARE(siblings(), QStringList());
+        if (u->result() != Result::Unpacked) {
+            QCOMPARE(snapshot(m_store), before);
+            return;
+        }
+        // Same names replaced, the rest kept: as 7-Zip's -aoa straight into the store.
+        Tree after = before;
+        after.insert(QStringLiteral("ORL_K1/1.0/uImage.bin"), "new kernel");
+        after.insert(QStringLiteral("ORL_K1/2.0"), "/");
+        after.insert(QStringLiteral("ORL_K1/2.0/rfs.img"), "rootfs");
+        after.insert(QStringLiteral("big"), TestFiles::read(m_dir.filePath(QStringLiteral("make/big"))));
+        QCOMPARE(snapshot(m_store), after);
+    }
+
+    void installIntoNewStore()
+    {
+        QDir(m_store).removeRecursively();
+        const QString package = makePackage(QStringLiteral("echo -n a > a && \"$Z\" a -bd \"$P\" a >/dev/null"));
+        std::unique_ptr<Unpack> u(unpack(m_7z, package));
+        QVERIFY(waitFinished(u.get()));
+        QCOMPARE(int(u->result()), int(Result::Unpacked));
+        QCOMPARE(snapshot(m_store), (Tree{{QStringLiteral("a"), "a"}}));
+        QCOMPARE(siblings(), QStringList());
+    }
+
+    void archiverMissing()
+    {
+        std::unique_ptr<Unpack> u(unpack(m_dir.filePath(QStringLiteral("no-such-7z")), m_dir.filePath(QStringLiteral("p.7z"))));
+        QVERIFY(waitFinished(u.get()));
+        QCOMPARE(int(u->result()), int(Result::NotStarted));
+        QCOMPARE(siblings(), QStringList());
+    }
+
+    void listingIsBounded()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("chatty7z"));
+        QVERIFY(TestFiles::write(path, "#!/bin/sh\nexec head -c 40000000 /dev/zero\n"));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
+        const Tree before = snapshot(m_store);
+        std::unique_ptr<Unpack> u(unpack(path, m_dir.filePath(QStringLiteral("p.7z"))));
+        QVERIFY(waitFinished(u.get()));
+        QCOMPARE(int(u->result()), int(Result::Refused));
+        QVERIFY2(u->reason().startsWith(QLatin1String("its list of contents is longer than")), qPrintable(u->reason()));
+        QCOMPARE(snapshot(m_store), before);
+    }
+
+    void timeLimitEndsTheRun()
+    {
+        QVERIFY(TestFiles::write(m_dir.filePath(QStringLiteral("p.7z")), QByteArray(1000, 'p')));
+        const Tree before = snapshot(m_store);
+        std::unique_ptr<Unpack> u(unpack(slowArchiver(), m_dir.filePath(QStringLiteral("p.7z"))));
+        u->limits.unpackFloorMs = 300;
+        QVERIFY(waitFinished(u.get()));
+        QCOMPARE(int(u->result()), int(Result::Failed));
+        QVERIFY2(u->reason().startsWith(QLatin1String("7-Zip took longer")), qPrintable(u->reason()));
+        QCOMPARE(siblings(), QStringList());
+        QCOMPARE(snapshot(m_store), before);
+    }
+
+    void destroyingStopsTheArchiver()
+    {
+        QVERIFY(TestFiles::write(m_dir.filePath(QStringLiteral("p.7z")), QByteArray(1000, 'p')));
+        const Tree before = snapshot(m_store);
+        std::unique_ptr<Unpack> u(unpack(slowArchiver(), m_dir.filePath(QStringLiteral("p.7z"))));
+        QSignalSpy done(u.get(), &Unpack::finished);
+        u->start();
+        // The stand-in has written into the folder beside the store.
+        QTRY_VERIFY_WITH_TIMEOUT(siblings().size() == 1
+                                     && QFile::exists(m_dir.filePath(QStringLiteral("work/")) + siblings().first()
+                                                      + QStringLiteral("/new/a.bin")),
+                                 30000);
+        u.reset();
+        QCOMPARE(siblings(), QStringList());
+        QCOMPARE(snapshot(m_store), before);
+        QCOMPARE(done.size(), 0);
+    }
+
+    void failedMoveIsUndone()
+    {
+        // A rename onto another disk fails: the attic on a RAM disk makes the
+        // replacement of uImage.bin fail after ORL_K1/0.9 has already moved.
+        const QString shm = QStringLiteral("/dev/shm");
+        if (!QFileInfo(shm).isDir() || QStorageInfo(shm).device() == QStorageInfo(m_dir.path()).device())
+            QSKIP("no second file system to fail a rename onto");
+        QTemporaryDir attic(shm + QStringLiteral("/korvane-attic-XXXXXX"));
+        const QString from = m_dir.filePath(QStringLiteral("from"));
+        QVERIFY(TestFiles::write(from + QStringLiteral("/ORL_K1/0.9/rfs.img"), "rootfs"));
+        QVERIFY(TestFiles::write(from + QStringLiteral("/ORL_K1/1.0/uImage.bin"), "new kernel"));
+        const Tree before = snapshot(m_store);
+        const QString problem = moveIntoPlace(from, m_store, attic.path());
+        QVERIFY2(problem.startsWith(QLatin1String("it could not be moved to")), qPrintable(problem));
+        QCOMPARE(snapshot(m_store), before);
+        QCOMPARE(snapshot(from).size(), 5);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPackageInstaller)
+#include "tst_packageinstaller.moc"
