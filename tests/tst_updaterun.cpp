@@ -110,6 +110,8 @@ private slots:
         QVERIFY(pack(QStringLiteral("client-3.1.0.7z"), {{"3.1.0/korvaneclient.bin", "client"}}));
         QVERIFY(pack(QStringLiteral("hf-ORL_K1-101.7z"), {{"ORL_K1/hf101.bin", "hotfix"}}));
         QVERIFY(TestFiles::write(served(QStringLiteral("fw-ORL_K2-broken.7z")), "7z but not really"));
+        // 10 MiB of zeros in a package of a few KiB: far past 20 times its size.
+        QVERIFY(pack(QStringLiteral("fw-ORL_QB64-bomb.7z"), {{"ORL_QB64/9.9/uImage.bin", QByteArray(10 << 20, '\0')}}));
         QVERIFY(TestFiles::write(served(QStringLiteral("guide.pdf")), QByteArray(5000, 'g')));
         QVERIFY(TestFiles::write(served(QStringLiteral("notes.txt")), "release notes"));
         QVERIFY(TestFiles::write(served(QStringLiteral("empty.bin")), QByteArray()));
@@ -117,6 +119,7 @@ private slots:
         list("firmware", "ORL_K1", "fw-ORL_K1-1.2.3.7z", "Firmware 1.2.3");
         list("download", "any", "guide.pdf", "Guide", QStringLiteral("0123456789abcdef0123456789abcdef"));
         list("Firmware", "ORL_K2", "fw-ORL_K2-broken.7z", "Broken firmware");
+        list("firmware", "ORL_QB64", "fw-ORL_QB64-bomb.7z", "Bomb firmware");
         list("hotfix", "ORL_K1", "hf-ORL_K1-101.7z", "Hotfix 101");
         list("zor_client", "ORL_K1", "client-3.1.0.7z", "Client 3.1.0");
         list("download", "any", "empty.bin", "Empty");
@@ -160,14 +163,25 @@ private slots:
                                        {"hotfixVersionORL_K1", "hf-ORL_K1-101.7z"},
                                        {"zorClientVersionORL_K1", "client-3.1.0.7z"},
                                        {"zorServerVersionExe", "KorvaneManager-7.8.9-linux.run"},
-                                       {"firmwareVersionORL_K2", "unknown"}};
+                                       {"firmwareVersionORL_K2", "unknown"},
+                                       {"firmwareVersionORL_QB64", ""}};
         for (const auto &k : keys)
             QCOMPARE(settings->value(QLatin1String(k[0])).toString(), QLatin1String(k[1]));
+        // Refused and failed packages leave nothing in the store or beside it.
+        QVERIFY(!QFileInfo::exists(firmware + QStringLiteral("/ORL_QB64")));
+        QVERIFY(!QFileInfo::exists(firmware + QStringLiteral("/ORL_K2")));
+        QCOMPARE(QDir(firmware + QStringLiteral("/..")).entryList({QStringLiteral(".*.unpack-*")}, QDir::AllEntries | QDir::Hidden),
+                 QStringList());
         const QString installer = temp + QStringLiteral("/KorvaneManager-7.8.9-linux.run");
         QVERIFY(w->updateDownloaded);
         QCOMPARE(w->installerPath, installer);
 
-        const QStringList infos = prompter.texts(QStringLiteral("information"));
+        QStringList infos = prompter.texts(QStringLiteral("information"));
+        // The refusal comes in the run's order, and the run went on after it.
+        QVERIFY(infos.size() > 2);
+        QVERIFY2(infos.takeAt(2).startsWith(QLatin1String(
+                     "Bomb firmware has been downloaded. But it was not unpacked: it would unpack to 10.0 MiB, more than its limit of ")),
+                 qPrintable(prompter.texts(QStringLiteral("information")).value(2)));
         const QStringList expectedInfos{
             "Firmware 1.2.3 has been downloaded to this system. You can now install it on thinclient devices",
             "Broken firmware has been downloaded. But an attempt to unzip it has failed.",
@@ -186,7 +200,7 @@ private slots:
 
         // Installed files are not offered again; "download" files always are.
         m_lines.removeIf([](const QString &line) { return line.startsWith(QLatin1String("type=download")); });
-        m_lines.removeIf([](const QString &line) { return line.contains(QLatin1String("broken")); });
+        m_lines.removeIf([](const QString &line) { return line.contains(QLatin1String("broken")) || line.contains(QLatin1String("bomb")); });
         QVERIFY(publishList());
         prompter.clear();
         QVERIFY(runCheck(*w, *m_server));
