@@ -101,6 +101,8 @@ void BenchClient::onCommand(const QByteArray &line)
         const qsizetype space = line.lastIndexOf(' ');
         askWithoutReading(QString::fromLocal8Bit(line.mid(4, space - 4)), line.mid(space + 1).toInt());
     }
+    else if (line == "disconnect")
+        disconnectAll();
     else if (line == "quit")
         QCoreApplication::exit(0);
 }
@@ -145,6 +147,20 @@ void BenchClient::askWithoutReading(const QString &path, int chunks)
             ++asked;
     }
     say("asked " + QByteArray::number(asked));
+}
+
+void BenchClient::disconnectAll()
+{
+    auto *left = new int(int(m_devices.size()));
+    for (SimDevice *device : std::as_const(m_devices)) {
+        connect(device, &SimDevice::disconnected, this, [this, left] {
+            if (--*left == 0) {
+                say("disconnected " + QByteArray::number(m_devices.size()));
+                delete left;
+            }
+        }, Qt::SingleShotConnection);
+        device->disconnectFromConsole();
+    }
 }
 
 void BenchClient::download(const QString &path)

@@ -28,6 +28,7 @@ struct ClientOptions {
 //   "download PATH" -> "downloaded BYTES OK"  each device fetched PATH (9/11/10)
 //   "ask PATH N" -> "asked N"  each device stopped reading, then asked for N
 //                           chunks of PATH at once (9, N x 11)
+//   "disconnect" -> "disconnected N"  each device closed its connection
 // The process ends when its standard input closes, or after ten minutes.
 class BenchClient : public QObject
 {
@@ -48,6 +49,7 @@ private:
     void sendStatus();
     void download(const QString &path);
     void askWithoutReading(const QString &path, int chunks);
+    void disconnectAll();
 
     ClientOptions m_options;
     QList<SimDevice *> m_devices;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -21,6 +22,12 @@ qint64 ProcStats::residentBytes()
         return -1;
     const QList<QByteArray> fields = statm.readAll().split(' ');
     return fields.size() > 1 ? fields.at(1).toLongLong() * sysconf(_SC_PAGESIZE) : -1;
+}
+
+qint64 ProcStats::heapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return qint64(info.uordblks + info.hblkhd);
 }
 
 void ProcStats::raiseFileLimit(int wanted)

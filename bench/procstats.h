@@ -11,6 +11,9 @@ namespace ProcStats {
 qint64 threadCpuNs();
 // Resident memory of this process in bytes (from /proc/self/statm).
 qint64 residentBytes();
+// Bytes the allocator has handed out and not taken back: unlike the
+// resident size it does not count freed memory the allocator keeps.
+qint64 heapInUse();
 // Raises the soft descriptor limit towards the hard one: a thousand devices
 // need a thousand sockets on each end.
 void raiseFileLimit(int wanted);

@@ -22,6 +22,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <malloc.h>
 #include <memory>
 
 namespace {
@@ -203,6 +204,7 @@ int runServer(const ServerRunOptions &options)
 
     settle(300);
     const qint64 rssBefore = ProcStats::residentBytes();
+    const qint64 heapBefore = ProcStats::heapInUse();
     QElapsedTimer clock;
     clock.start();
     Clients clients(options, port, &clock);
@@ -280,6 +282,31 @@ int runServer(const ServerRunOptions &options)
         }
         result << QStringLiteral("rss=%1").arg(ProcStats::residentBytes())
                << QStringLiteral("queued=%1").arg(queued) << QStringLiteral("queued_max=%1").arg(most);
+    } else if (options.bench == QLatin1String("offline")) {
+        // Every device goes away; the console keeps each one's record and
+        // row, and should keep little else.
+        settle(500);
+        clients.tell("disconnect");
+        auto gone = [&]() -> bool {
+            if (bare)
+                return bare->sockets().isEmpty();
+            for (const ThinclientInfo *record : std::as_const(console->devices))
+                if (record->online)
+                    return false;
+            return true;
+        };
+        if (!waitFor([&] { return clients.lines("disconnected") == clients.size() && gone(); }))
+            return 1;
+        settle(1000);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        // The handshakes of a whole fleet at once leave the allocator with
+        // free memory it keeps for the next ones; what is resident beyond
+        // that is what the offline devices cost.
+        malloc_trim(0);
+        result << QStringLiteral("offline_rss_per_device=%1")
+                      .arg(double(ProcStats::residentBytes() - rssBefore) / options.devices, 0, 'f', 0)
+               << QStringLiteral("offline_heap_per_device=%1")
+                      .arg(double(ProcStats::heapInUse() - heapBefore) / options.devices, 0, 'f', 0);
     } else if (options.bench == QLatin1String("status")) {
         settle(500);
         const qint64 expectedFrames = qint64(options.devices) * (options.messages + 1);

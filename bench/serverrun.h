@@ -4,7 +4,7 @@
 #include <QString>
 
 struct ServerRunOptions {
-    QString bench;            // "registration" (with memory and fan-out), "download", "status" or "unread"
+    QString bench;            // "registration" (with memory and fan-out), "download", "status", "unread" or "offline"
     bool bare = false;        // the bare TLS loop instead of the console's server
     int devices = 1000;
     int clients = 4;          // client processes the devices are spread over

@@ -244,8 +244,9 @@ void SSLServer::fileRegistration(QSslSocket *socket, ThinclientInfo *record, qin
     devices->insert(socket, old);
     indexDevice(old->macAddress, socket);
     refreshDeviceRow(old);
-    // The old connection is dead or superseded; nothing refers to it now.
-    // Only sockets this server accepted are its to release.
+    // The old key is an offline device's placeholder or a connection the
+    // new one supersedes; nothing refers to it now. Only sockets this server
+    // made are its to release.
     if (oldSocket && oldSocket != socket && oldSocket->parent() == this)
         retireSocket(oldSocket);
 }

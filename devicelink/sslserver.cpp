@@ -406,8 +406,8 @@ void SSLServer::socketDisconnected(QSslSocket *socket)
         retireSocket(socket);
         return;
     }
-    // A registered device keeps its record and its map entry under this
-    // socket until it registers again; only its receive state goes.
+    // A registered device keeps its record and its map entry until it
+    // registers again; its receive state goes now.
     releaseConnection(socket);
     record->online = false;
     record->socket = nullptr;
@@ -417,6 +417,25 @@ void SSLServer::socketDisconnected(QSslSocket *socket)
         record->transferFile = nullptr;
     }
     DeviceRow::setEnabled(record, columnCount, false);
+    fileOffline(socket, record);
+    // Only sockets this server accepted are its to release; this one is
+    // inside its own signal, so it goes once the signal has returned.
+    if (socket->parent() == this)
+        retireSocket(socket);
+}
+
+void SSLServer::fileOffline(QSslSocket *socket, ThinclientInfo *record)
+{
+    // A closed socket holds on to its TLS state and Qt's buffers, some
+    // 60 KiB that an offline device never needs again, so the socket goes.
+    // Its address must not stay a key: a later connection's socket may be
+    // given the same address, and would find this device's record. The
+    // record is filed instead under a socket that never connects and lives
+    // as long as the entry, so its address cannot be reused meanwhile.
+    auto *placeholder = new QSslSocket(this);
+    devices->remove(socket);
+    devices->insert(placeholder, record);
+    indexDevice(record->macAddress, placeholder);
 }
 
 // TLS failures are left to Qt: the handshake fails and the socket closes.

@@ -177,6 +177,8 @@ private:
     void readSocket(QSslSocket *socket);
     void socketDisconnected(QSslSocket *socket);
     void releaseConnection(QSslSocket *socket);
+    // Moves a disconnected device's map entry off its closing socket.
+    void fileOffline(QSslSocket *socket, ThinclientInfo *record);
     void onDeadline(QSslSocket *socket);
     bool loadTlsMaterial();
     // Hands every whole buffered frame of the socket to dispatchFrame.

@@ -125,6 +125,8 @@ private slots:
 
     void disconnectAndReturnOverTls_data();
     void disconnectAndReturnOverTls();
+    void freedSocketNeverKeysOfflineRecord_data();
+    void freedSocketNeverKeysOfflineRecord();
 };
 
 void TestRegistration::parseVersion1_data()
@@ -603,7 +605,10 @@ void TestRegistration::disconnectAndReturnOverTls()
         d->disconnectFromConsole();
         QTRY_VERIFY(!r->online);
         QVERIFY(!r->socket);
-        QCOMPARE(fx.devices.value(oldSocket), r);
+        // Still filed, but no longer under the closed socket, which goes.
+        QCOMPARE(fx.devices.values(), QList<ThinclientInfo *>{r});
+        QVERIFY(!fx.devices.contains(oldSocket));
+        QTRY_VERIFY(oldSocket.isNull());
         QStandardItem *group = r->item->parent();
         for (int column = 0; column < fx.server()->columnCount; ++column)
             QVERIFY(!group->child(r->item->row(), column)->isEnabled());
@@ -618,6 +623,55 @@ void TestRegistration::disconnectAndReturnOverTls()
     QCOMPARE(fx.registeredSignals, 1);
     QVERIFY(r->item->isEnabled());
     QTRY_VERIFY(oldSocket.isNull());
+}
+
+// Offline devices' sockets are freed, and the allocator may give a later
+// connection's socket the same address: it must find no old record there,
+// and the offline device must still find its own when it comes back.
+void TestRegistration::freedSocketNeverKeysOfflineRecord_data()
+{
+    QTest::addColumn<bool>("strangerFirst");
+    QTest::newRow("another device connects") << true;
+    QTest::newRow("the device returns") << false;
+}
+
+void TestRegistration::freedSocketNeverKeysOfflineRecord()
+{
+    QFETCH(bool, strangerFirst);
+    ServerFixture fx;
+    QVERIFY(fx.start());
+    const SimDeviceConfig gone = deviceConfig(21, 2);
+    SimDevice *d = fx.addDevice(gone);
+    ThinclientInfo *r = fx.waitForRegistered(gone.macAddress);
+    QVERIFY(r);
+    QPointer<QSslSocket> oldSocket = r->socket;
+    const auto oldAddress = quintptr(oldSocket.data());
+    d->disconnectFromConsole();
+    QTRY_VERIFY(oldSocket.isNull());
+    QVERIFY(!r->online);
+
+    if (strangerFirst) {
+        ThinclientInfo *s = nullptr;
+        for (int i = 0; i < 4; ++i) {   // a few connections, to give the address a chance of coming back
+            const SimDeviceConfig c = deviceConfig(30 + i, 1);
+            fx.addDevice(c);
+            QVERIFY((s = fx.waitForRegistered(c.macAddress)));
+            QVERIFY(s != r);
+            QCOMPARE(fx.devices.value(s->socket), s);
+        }
+        QCOMPARE(fx.registeredSignals, 5);
+        QCOMPARE(fx.devices.size(), 5);
+        QVERIFY(!r->online);
+        QCOMPARE(fx.cellText(r, 0), gone.deviceName);
+    }
+    for (auto it = fx.devices.cbegin(); it != fx.devices.cend(); ++it)
+        QVERIFY(quintptr(it.key()) != oldAddress || it.value()->socket == it.key());
+
+    d->reconnect();
+    QTRY_VERIFY(r->online && r->socket);
+    QCOMPARE(fx.devices.value(r->socket), r);
+    QCOMPARE(fx.recordsByMac(gone.macAddress), QList<ThinclientInfo *>{r});
+    QCOMPARE(fx.registeredSignals, strangerFirst ? 5 : 1);
 }
 
 QTEST_MAIN(TestRegistration)
