@@ -6,7 +6,7 @@
 #include "updates/dlgselectupdateserver.h"
 #include "scriptedprompter.h"
 
-#include <QCheckBox>
+#include <QTableWidgetItem>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -208,7 +208,7 @@ private slots:
         dialog.findChild<QComboBox *>(QStringLiteral("cmbxServers"))->setCurrentIndex(server);
         QCOMPARE(table->isHidden(), server < 0);
         for (int row : ticked)
-            dialog.checkBox(row)->setChecked(true);
+            dialog.checkItem(row)->setCheckState(Qt::Checked);
         dialog.show();
         dialog.findChild<QDialogButtonBox *>()->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
 

@@ -10,7 +10,7 @@
 #include "scriptedprompter.h"
 #include "windowfixture.h"
 
-#include <QCheckBox>
+#include <QTableWidgetItem>
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QDir>
@@ -136,8 +136,8 @@ private slots:
             w->on_actionDownload_updates_triggered();
             listRequests = int(m_server->requests.size());
             select->findChild<QComboBox *>()->setCurrentIndex(0);
-            for (int row = 0; select->checkBox(row); ++row)
-                select->checkBox(row)->setChecked(true);
+            for (int row = 0; select->checkItem(row); ++row)
+                select->checkItem(row)->setCheckState(Qt::Checked);
             select->accept();
             return int(QDialog::Accepted);
         });

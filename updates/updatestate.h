@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class DownloadManager;
@@ -26,6 +27,9 @@ public:
     // A check runs, from its list request to its end: another check, or the
     // Download action, would empty the queue under a live download.
     bool running = false;
+    // Errors of the transfer under way, shown in order when its completion
+    // is handled: the run goes on only once each box has been answered.
+    QStringList pendingErrors;
 };
 
 #endif // UPDATESTATE_H
