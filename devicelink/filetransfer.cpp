@@ -1,4 +1,5 @@
 #include "sslserver.h"
+#include "consolefiles.h"
 #include "commands/core/whitelistfile.h"
 #include "thinclientinfo.h"
 #include "utils.h"
@@ -6,7 +7,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QStorageInfo>
 #include <QTemporaryFile>
@@ -52,13 +52,8 @@ public:
 // read or write.
 bool isForeignDeviceFile(const QString &fileName, const QString &ownMac)
 {
-    const qsizetype cut = fileName.indexOf(QLatin1Char('_'));
-    if (cut < 0)
-        return false;
-    QString prefix = fileName.left(cut);
-    prefix.remove(QLatin1Char(':')).remove(QLatin1Char('-'));
-    static const QRegularExpression mac(QStringLiteral("^[0-9A-Fa-f]{12}$"));
-    if (!mac.match(prefix).hasMatch())
+    const QString prefix = ConsoleFiles::deviceFileMac(fileName);
+    if (prefix.isEmpty())
         return false;
     QString own = ownMac;
     own.remove(QLatin1Char(':')).remove(QLatin1Char('-'));
@@ -110,23 +105,15 @@ QString resolveDownload(QSettings *settings, const QString &requested, quint8 su
     return QString();
 }
 
-// Files the console itself keeps in the temporary directory. A device's
-// upload shares that directory and must never replace one of them.
-const char *const consoleFiles[] = {
-    DepartmentFile, "whitelist.txt", "dsi_file_list_op1.txt", "dsi_file_list_op2.txt",
-    "dsi_file_list_op3.txt", "rem_proto_help.txt", "downloadlist.txt",
-};
-
 // An upload name must stay inside the temporary directory.
 bool isPlainFileName(const QString &name)
 {
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")
         || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
         return false;
-    for (const char *own : consoleFiles)
-        if (name.compare(QLatin1String(own), Qt::CaseInsensitive) == 0)
-            return false;
-    return true;
+    // A device's upload shares the directory with the console's own files
+    // and must never replace one of them.
+    return !ConsoleFiles::isOwnFile(name);
 }
 
 void endTransfer(ThinclientInfo *record)

@@ -14,6 +14,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <limits>
 
 using Fault = HttpTestServer::Fault;
 using Kind = HttpTestServer::Kind;
@@ -125,9 +126,12 @@ private slots:
     {
         QFETCH(QString, md5);
         QFETCH(int, errors);
+        QVERIFY(TestFiles::write(local(), "old"));
         QCOMPARE(fetch(Size, md5), (Done{errors, Size}));
-        // The file keeps its name either way; the caller decides what to do with it.
-        QCOMPARE(TestFiles::read(local()), content());
+        // A refused file replaces nothing, and leaves nothing to resume from:
+        // which of its bytes are wrong is unknown.
+        QCOMPARE(TestFiles::read(local()), errors ? QByteArray("old") : content());
+        QVERIFY(!QFile::exists(part()));
         QCOMPARE(firstError(),
                  errors ? QStringLiteral("Downloaded Firmware 1.2 but got a checksum mismatch. Data is corrupted")
                         : QString());
@@ -243,6 +247,98 @@ private slots:
         QCOMPARE(m_manager->startDownload(m_server->base(), Name, local(), Size, QString(), Comment), -1);
         QVERIFY(m_completed->wait(15000));
         QCOMPARE(TestFiles::read(local()), content());
+    }
+
+    // A server that breaks a bound: the transfer fails with its reason, the
+    // old file stays, and after the last attempt no partial file remains.
+    void hostileServer_data()
+    {
+        QTest::addColumn<qint64>("listed");      // -1: no size (the list)
+        QTest::addColumn<qint64>("length");      // bytes of the served file
+        QTest::addColumn<int>("fault");          // HttpTestServer::Kind, -1: none
+        QTest::addColumn<qint64>("number");
+        QTest::addColumn<QString>("error");      // start of the one error text
+        QTest::addColumn<bool>("resumable");     // the partial file is kept for the next attempt
+        const int none = -1;
+        const QString prefix = QStringLiteral("Error downloading Firmware 1.2:\n\n");
+        QTest::newRow("longer than listed") << Size / 2 << Size << none << qint64(0)
+                                            << prefix + "The server sent more than the listed size of 150000 bytes" << false;
+        QTest::newRow("longer, no length announced")
+            << Size / 2 << Size << int(Kind::Unannounced) << qint64(0)
+            << prefix + "The server sent more than the listed size of 150000 bytes" << false;
+        QTest::newRow("no size, past the cap")
+            << qint64(-1) << DownloadManager::UnsizedLimit + 1 << int(Kind::Unannounced) << qint64(0)
+            << prefix + "The file is larger than its limit of 1048576 bytes" << false;
+        QTest::newRow("shorter than listed") << Size * 2 << Size << none << qint64(0)
+                                             << prefix + "The server sent 300000 of the 600000 bytes listed" << true;
+        QTest::newRow("404") << Size << Size << int(Kind::Status) << qint64(404) << prefix + "File not found" << false;
+        QTest::newRow("dripping") << Size << Size << int(Kind::Drip) << qint64(20)
+                                  << prefix + "The transfer did not finish within 1 seconds" << true;
+        QTest::newRow("low disk") << Size << Size << none << qint64(0)
+                                  << prefix + "Less than 256 MiB is free on the disk of " + m_dir.filePath("local")
+                                  << false;
+    }
+
+    void hostileServer()
+    {
+        QFETCH(qint64, listed);
+        QFETCH(qint64, length);
+        QFETCH(int, fault);
+        QFETCH(qint64, number);
+        QFETCH(QString, error);
+        QFETCH(bool, resumable);
+        QByteArray body = content();
+        while (body.size() < length)
+            body += content();
+        body.truncate(length);
+        QVERIFY(TestFiles::write(served(), body));
+        QVERIFY(TestFiles::write(local(), "old"));
+        if (fault >= 0)
+            m_server->addFault({Kind(fault), number});
+        if (QByteArray(QTest::currentDataTag()) == "dripping")
+            m_manager->setDeadlineRule(Size, 1000);   // a second for the whole file
+        if (QByteArray(QTest::currentDataTag()) == "low disk")
+            m_manager->setFreeSpaceProbe([](const QString &) { return DownloadManager::MinFreeSpace - 1; });
+
+        const Done done = fetch(listed, md5Of(body));
+        QCOMPARE(done.value(0).toInt(), 1);
+        QCOMPARE(m_errors->size(), 1);
+        QVERIFY2(firstError().startsWith(error), qPrintable(firstError()));
+        QCOMPARE(TestFiles::read(local()), QByteArray("old"));
+        // Never more on disk than the bound allowed.
+        QVERIFY(DownloadManager::fileSize(part()) <= (listed < 0 ? DownloadManager::UnsizedLimit : listed));
+        QCOMPARE(QFile::exists(part()), resumable && done.value(1).toLongLong() > 0);
+        QVERIFY(DownloadManager::discardPartial(local()));
+        QVERIFY(!QFile::exists(part()));
+    }
+
+    // A body shorter than listed is a cut transfer: the next attempt resumes it.
+    void shortBodyResumes()
+    {
+        QVERIFY(TestFiles::write(served(), content().left(Size / 2)));
+        QCOMPARE(fetch(Size, md5Of(content())), (Done{1, Size / 2}));
+        QVERIFY(!QFile::exists(local()));
+        QVERIFY(TestFiles::write(served(), content()));
+        QCOMPARE(fetch(Size, md5Of(content())), (Done{0, Size}));
+        QCOMPARE(m_server->requests.last().range, QByteArray("bytes=150000-"));
+        QCOMPARE(TestFiles::read(local()), content());
+    }
+
+    void deadlineGrowsWithSize_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<int>("ms");
+        QTest::newRow("no size") << qint64(-1) << 60000;
+        QTest::newRow("small") << qint64(1000) << 60000;
+        QTest::newRow("100 MiB at 16 KiB/s") << qint64(100) * 1024 * 1024 << 6400000;
+        QTest::newRow("absurd") << std::numeric_limits<qint64>::max() << std::numeric_limits<int>::max();
+    }
+
+    void deadlineGrowsWithSize()
+    {
+        QFETCH(qint64, size);
+        QFETCH(int, ms);
+        QCOMPARE(m_manager->deadlineMs(size), ms);
     }
 
     void plainDownloader_data()

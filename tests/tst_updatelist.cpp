@@ -6,9 +6,10 @@
 #include "updates/dlgselectupdateserver.h"
 #include "scriptedprompter.h"
 
-#include <QCheckBox>
+#include <QTableWidgetItem>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSettings>
 #include <QTableWidget>
@@ -121,6 +122,73 @@ private slots:
         QCOMPARE(parsed.servers, servers);
     }
 
+    // A file name the console keeps for itself never becomes a download.
+    void refusedNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("reason");   // empty: accepted
+        QTest::newRow("department file") << "KorvaneManager.ini" << "the department file";
+        QTest::newRow("white list, any case") << "WhiteList.TXT" << "the storage white list";
+        QTest::newRow("signage list") << "dsi_file_list_op3.txt" << "a signage sync list";
+        QTest::newRow("help text") << "rem_proto_help.txt" << "the remote-protocol help text";
+        QTest::newRow("update list") << "downloadlist.txt" << "the update list";
+        QTest::newRow("device file") << "001122aabbcc_log.txt" << "a device's file";
+        QTest::newRow("device file, dashes") << "00-11-22-AA-BB-CC_cfg" << "a device's file";
+        QTest::newRow("partial file") << "fw-2.7z.PART" << "another download's partial file";
+        QTest::newRow("not a MAC") << "0011223344_x.bin" << "";
+        QTest::newRow("plain") << "fw_2.7z" << "";
+    }
+
+    void refusedNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat);
+        const QString line = QStringLiteral("# first\ntype=download,board=x,file=%1,md5sum=m,size=1,release_date=d,comment=c")
+                                 .arg(name);
+        const DownloadList::Parsed parsed = DownloadList::parse(line, settings);
+        QCOMPARE(parsed.files.size(), reason.isEmpty() ? 1 : 0);
+        QCOMPARE(parsed.skipped, reason.isEmpty() ? QStringList()
+                                                  : QStringList{QStringLiteral("Update list line 2 skipped: \"%1\" is %2")
+                                                                    .arg(name, reason)});
+    }
+
+    void listBounds_data()
+    {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("kept");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("at the bound") << DownloadList::MaxFiles << DownloadList::MaxFiles << false;
+        QTest::newRow("one more") << DownloadList::MaxFiles + 1 << DownloadList::MaxFiles << true;
+    }
+
+    void listBounds()
+    {
+        QFETCH(int, lines);
+        QFETCH(int, kept);
+        QFETCH(bool, cut);
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat);
+        QString list;
+        for (int i = 0; i < lines; ++i)
+            list += QStringLiteral("type=download,board=x,file=f%1,md5sum=m,size=1,release_date=d,comment=c\n").arg(i);
+        const DownloadList::Parsed parsed = DownloadList::parse(list, settings);
+        QCOMPARE(parsed.files.size(), kept);
+        QCOMPARE(parsed.files.last().fileName, QStringLiteral("f%1").arg(kept - 1));
+        QCOMPARE(parsed.cut, cut);
+
+        // The dialog says so.
+        QList<UpgradeFile> queue = parsed.files;
+        QString base;
+        QStringList servers;
+        DlgSelectDownloads dialog(nullptr, &queue, &base, &servers, QStringLiteral("http://default/?file="));
+        dialog.setListCut(parsed.cut);
+        auto *notice = dialog.findChild<QLabel *>(QStringLiteral("lblCut"));
+        QCOMPARE(!notice->isHidden(), cut);
+        QCOMPARE(notice->text(), QStringLiteral("The update list was cut to its first 2000 entries"));
+    }
+
     void wizardFilter_data()
     {
         QTest::addColumn<QList<UpgradeFile>>("files");
@@ -208,7 +276,7 @@ private slots:
         dialog.findChild<QComboBox *>(QStringLiteral("cmbxServers"))->setCurrentIndex(server);
         QCOMPARE(table->isHidden(), server < 0);
         for (int row : ticked)
-            dialog.checkBox(row)->setChecked(true);
+            dialog.checkItem(row)->setCheckState(Qt::Checked);
         dialog.show();
         dialog.findChild<QDialogButtonBox *>()->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
 

@@ -3,6 +3,7 @@
 // ctest-timeout: 300
 #include "mainwindow/mainwindow.h"
 #include "ui_mainwindow.h"
+#include "updates/core/downloadmanager.h"
 #include "updates/core/updateversions.h"
 #include "updates/dlgselectdownloads.h"
 #include "httptestserver.h"
@@ -10,7 +11,7 @@
 #include "scriptedprompter.h"
 #include "windowfixture.h"
 
-#include <QCheckBox>
+#include <QTableWidgetItem>
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QDir>
@@ -139,8 +140,8 @@ private slots:
             w->on_actionDownload_updates_triggered();
             listRequests = int(m_server->requests.size());
             select->findChild<QComboBox *>()->setCurrentIndex(0);
-            for (int row = 0; select->checkBox(row); ++row)
-                select->checkBox(row)->setChecked(true);
+            for (int row = 0; select->checkItem(row); ++row)
+                select->checkItem(row)->setCheckState(Qt::Checked);
             select->accept();
             return int(QDialog::Accepted);
         });
@@ -218,6 +219,76 @@ private slots:
         prompter.clear();
         w->close();
         QCOMPARE(prompter.texts(QStringLiteral("openUrl")), QStringList{QUrl::fromLocalFile(installer).toString()});
+    }
+
+    // A file whose sum never matches: each box is answered before the next
+    // attempt starts, "Giving up" comes last, and the old file stays.
+    void boxesOneAtATime()
+    {
+        QVERIFY(TestFiles::write(served(QStringLiteral("guide.pdf")), QByteArray(5000, 'g')));
+        QVERIFY(TestFiles::write(served(QStringLiteral("notes.txt")), "release notes"));
+        list("download", "any", "guide.pdf", "Guide", QStringLiteral("0123456789abcdef0123456789abcdef"));
+        list("download", "any", "notes.txt", "Notes");
+        QVERIFY(publishList());
+        ScriptedPrompter prompter;
+        std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
+        const QString temp = w->settings->value(QStringLiteral("tempDir")).toString();
+        QVERIFY(TestFiles::write(temp + QStringLiteral("/guide.pdf"), "old guide"));
+        prompter.answerDialog([](QDialog *dialog) {
+            auto *select = qobject_cast<DlgSelectDownloads *>(dialog);
+            select->findChild<QComboBox *>()->setCurrentIndex(0);
+            for (int row = 0; select->checkItem(row); ++row)
+                select->checkItem(row)->setCheckState(Qt::Checked);
+            select->accept();
+            return int(QDialog::Accepted);
+        });
+        QList<bool> busyDuringBox;
+        for (int i = 0; i < 8; ++i)
+            prompter.duringNextBox([&] {
+                // What a real box's own event loop runs meanwhile.
+                QCoreApplication::sendPostedEvents();
+                QCoreApplication::processEvents();
+                busyDuringBox << w->updates.downloadManager->isBusy();
+            });
+        QVERIFY(runCheck(*w, *m_server));
+
+        QCOMPARE(busyDuringBox, QList<bool>(8, false));
+        QStringList expected{QStringLiteral("exec DlgSelectDownloads")};
+        for (int i = 0; i < 6; ++i)
+            expected << "warning Download error: Downloaded Guide but got a checksum mismatch. Data is corrupted";
+        expected << "warning Download error: Multiple attempts to download the following upgrade failed. Giving up!\n\nGuide"
+                 << "information Download completed: The following file has been downloaded\n\n" + temp + "/notes.txt";
+        QCOMPARE(prompter.trail(), expected);
+        QCOMPARE(TestFiles::read(temp + QStringLiteral("/guide.pdf")), QByteArray("old guide"));
+        QVERIFY(!QFile::exists(temp + QStringLiteral("/guide.pdf.part")));
+    }
+
+    // A list that names the console's own files changes none of them.
+    void hostileListKeepsConsoleFiles()
+    {
+        const QStringList names{"KorvaneManager.ini", "whitelist.txt", "001122334455_cfg.txt", "fw.7z.part"};
+        for (const QString &name : names) {
+            QVERIFY(TestFiles::write(served(name), "from the server"));
+            list(name == QLatin1String("whitelist.txt") ? QStringLiteral("zor_server_exe") : QStringLiteral("download"),
+                 "any", name, "Hostile");
+        }
+        QVERIFY(publishList());
+        ScriptedPrompter prompter;
+        std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
+        const QString temp = w->settings->value(QStringLiteral("tempDir")).toString();
+        for (const QString &name : names)
+            QVERIFY(TestFiles::write(temp + QLatin1Char('/') + name, "the console's " + name.toLatin1()));
+        const char *const reasons[] = {"the department file", "the storage white list", "a device's file",
+                                       "another download's partial file"};
+        for (int i = 0; i < names.size(); ++i)
+            QTest::ignoreMessage(QtWarningMsg, qPrintable(QStringLiteral("Update list line %1 skipped: \"%2\" is %3")
+                                                              .arg(i + 2)
+                                                              .arg(names[i], QLatin1String(reasons[i]))));
+        QVERIFY(runCheck(*w, *m_server));
+        QCOMPARE(prompter.texts(), QStringList{"\nThere are no updates to download"});
+        QCOMPARE(m_server->requests.size(), 1);   // the list alone
+        for (const QString &name : names)
+            QCOMPARE(TestFiles::read(temp + QLatin1Char('/') + name), "the console's " + name.toLatin1());
     }
 
     void hourlyCheckOnlyWhenEnabled_data()

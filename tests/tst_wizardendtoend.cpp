@@ -14,6 +14,7 @@
 
 #include "devicelink/thinclientinfo.h"
 #include "updates/core/devicemodels.h"
+#include "updates/core/downloadmanager.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -47,6 +48,7 @@ void TestWizardEndToEnd::everyStep_data()
     QTest::newRow("nothing new on the server") << 0 << 0;
     QTest::newRow("server error") << int(HttpTestServer::Kind::Status) + 1 << 500;
     QTest::newRow("list cut after data arrived") << int(HttpTestServer::Kind::CloseAfter) + 1 << 20;
+    QTest::newRow("list drips") << int(HttpTestServer::Kind::Drip) + 1 << 50;
 }
 
 void TestWizardEndToEnd::everyStep()
@@ -68,6 +70,9 @@ void TestWizardEndToEnd::everyStep()
     QSettings *store = newSettings();
     seedPreferences(store, freeTcpPort(), freeUdpPort(), 600);
     MainWindow window(nullptr, environment(store));
+    // A dripping list meets the transfer's deadline in a second, not a minute.
+    if (fault == int(HttpTestServer::Kind::Drip) + 1)
+        window.updates.downloadManager->setDeadlineRule(DownloadManager::FloorRate, 1000);
     QTimer *timer = window.wizardTimer;
     // Fires the wizard's next step at once instead of waiting for its timer,
     // after checking that the step before asked for it.
@@ -119,6 +124,9 @@ void TestWizardEndToEnd::everyStep()
     // The update check runs on its own timer and hands back.
     QVERIFY(waitForState("download_updates_completed"));
     QVERIFY(!server.requests.isEmpty());
+    if (fault == int(HttpTestServer::Kind::Drip) + 1)
+        QCOMPARE(prompter.texts(QStringLiteral("warning")),
+                 QStringList{"Error downloading Upgrade list:\n\nThe transfer did not finish within 1 seconds"});
 
     // The storage step: the scan, then the white-list dialog, cancelled.
     prompter.answerDialog([](QDialog *d) {

@@ -3,7 +3,6 @@
 
 #include "mainwindow/prompter.h"
 
-#include <QCheckBox>
 #include <QHeaderView>
 
 DlgSelectDownloads::DlgSelectDownloads(QWidget *parent, QList<UpgradeFile> *queue, QString *serverBase,
@@ -12,6 +11,7 @@ DlgSelectDownloads::DlgSelectDownloads(QWidget *parent, QList<UpgradeFile> *queu
 {
     ui->setupUi(this);
     ui->table->hide();
+    ui->lblCut->hide();
     if (m_servers->isEmpty())
         *m_servers << QStringLiteral("United States") << defaultServer;
     for (int i = 0; i < m_servers->size(); i += 2)
@@ -38,9 +38,12 @@ DlgSelectDownloads::DlgSelectDownloads(QWidget *parent, QList<UpgradeFile> *queu
         UpgradeFile &file = (*m_queue)[row];
         // Later progress texts and messages show the comment without quotes too.
         file.comment.remove(QLatin1Char('"'));
-        auto *box = new QCheckBox;
-        table->setCellWidget(row, 0, box);
-        m_checkBoxes << box;
+        // A checkable cell, not a check box widget: a long list would
+        // otherwise build thousands of widgets.
+        auto *check = new QTableWidgetItem;
+        check->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
+        check->setCheckState(Qt::Unchecked);
+        table->setItem(row, 0, check);
         const QString cells[] = {file.comment, file.board, file.releaseDate,
                                  QString::number(double(file.size) / (1 << 20), 'g', 6)};
         for (int column = 1; column <= 4; ++column)
@@ -53,9 +56,15 @@ DlgSelectDownloads::~DlgSelectDownloads()
     delete ui;
 }
 
-QCheckBox *DlgSelectDownloads::checkBox(int row) const
+QTableWidgetItem *DlgSelectDownloads::checkItem(int row) const
 {
-    return m_checkBoxes.value(row);
+    return row >= 0 && row < ui->table->rowCount() ? ui->table->item(row, 0) : nullptr;
+}
+
+void DlgSelectDownloads::setListCut(bool cut)
+{
+    ui->lblCut->setText(tr("The update list was cut to its first %1 entries").arg(m_queue->size()));
+    ui->lblCut->setVisible(cut);
 }
 
 void DlgSelectDownloads::onServerIndexChanged(int index)
@@ -74,7 +83,7 @@ void DlgSelectDownloads::accept()
     }
     QList<UpgradeFile> ticked;
     for (int row = 0; row < m_queue->size(); ++row)
-        if (m_checkBoxes.at(row)->isChecked())
+        if (ui->table->item(row, 0)->checkState() == Qt::Checked)
             ticked << m_queue->at(row);
     *m_queue = ticked;
     *m_serverBase = m_servers->value(2 * index + 1);

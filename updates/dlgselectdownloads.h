@@ -7,7 +7,7 @@
 #include <QList>
 #include <QStringList>
 
-class QCheckBox;
+class QTableWidgetItem;
 namespace Ui { class DlgSelectDownloads; }
 
 // Lets the administrator pick the update server and the files to fetch.
@@ -23,8 +23,11 @@ public:
                        const QString &defaultServer);
     ~DlgSelectDownloads() override;
 
-    // The check box of the queue's row i (the rows follow the queue).
-    QCheckBox *checkBox(int row) const;
+    // The checkable cell of the queue's row i (the rows follow the queue);
+    // null past the last row.
+    QTableWidgetItem *checkItem(int row) const;
+    // Says that the list had more files than are shown.
+    void setListCut(bool cut);
 
 public slots:
     void accept() override;
@@ -36,7 +39,6 @@ private:
     QList<UpgradeFile> *m_queue;
     QString *m_serverBase;
     QStringList *m_servers;
-    QList<QCheckBox *> m_checkBoxes;
 };
 
 #endif // DLGSELECTDOWNLOADS_H

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QTimer>
+#include <QtDebug>
 
 namespace {
 const char ListName[] = "downloadlist.txt";
@@ -49,8 +50,18 @@ int MainWindow::parseDownloadList(QString *serverBase)
     QFile file(downloadListPath());
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return -1;
-    DownloadList::Parsed list = DownloadList::parse(QString::fromUtf8(file.readAll()), *settings);
+    QByteArray text = file.read(DownloadList::MaxBytes);
+    // A line cut at the bound would be read with a shortened value.
+    const bool tooLong = !file.atEnd();
+    if (tooLong)
+        text.truncate(text.lastIndexOf('\n') + 1);
     file.close();
+    DownloadList::Parsed list = DownloadList::parse(QString::fromUtf8(text), *settings);
+    list.cut = list.cut || tooLong;
+    for (const QString &reason : std::as_const(list.skipped))
+        qWarning().noquote() << reason;
+    if (list.cut)
+        qWarning().noquote() << "The update list was cut: only its first" << list.files.size() << "files are offered";
     QList<UpgradeFile> &queue = updates.updateQueue;
     queue.append(list.files);
     if (queue.isEmpty())
@@ -61,6 +72,7 @@ int MainWindow::parseDownloadList(QString *serverBase)
         queue = DownloadList::filterForWizard(queue, selectedModels);
     } else {
         DlgSelectDownloads dialog(this, &queue, serverBase, &list.servers, updates.listBase);
+        dialog.setListCut(list.cut);
         prompter()->exec(&dialog);
     }
     return 0;
@@ -68,29 +80,39 @@ int MainWindow::parseDownloadList(QString *serverBase)
 
 void MainWindow::onDownloadCompleted(int errorCount, qint64 bytes)
 {
+    // The transfer's own errors come first, each answered before anything
+    // else of the run happens.
+    while (!updates.pendingErrors.isEmpty()) {
+        prompter()->warning(this, tr("Download error"), updates.pendingErrors.takeFirst(), QMessageBox::Ok);
+        setStatusText(QString());
+    }
     if (!updates.running)
         return;
     QList<UpgradeFile> &queue = updates.updateQueue;
 
     if (bytes == 0) {
-        // Nothing arrived: not retried. The list, or the file, is dropped.
+        // Nothing arrived: not retried. The file that was there stays; so
+        // does the list, which is only read after a whole transfer.
         const QString text = tr("Online updates: error downloading update file; website may be down");
         setStatusText(text);
         if (userStartedUpdate)
             prompter()->warning(this, tr("Online updates"), tr("\nError downloading update file; website may be down"),
                                 QMessageBox::Ok);
-        QFile::remove(queue.isEmpty() ? downloadListPath() : queue.takeFirst().localPath);
+        DownloadManager::discardPartial(queue.isEmpty() ? downloadListPath() : queue.takeFirst().localPath);
         startNextUpdateOrEnd();
         return;
     }
 
     if (errorCount != 0) {
         if (queue.isEmpty()) {
+            // The list is fetched whole or not at all.
+            DownloadManager::discardPartial(downloadListPath());
             endUpdateRun();
             return;
         }
         UpgradeFile &head = queue.first();
         if (++head.attempts > MaxRetries) {
+            DownloadManager::discardPartial(head.localPath);
             prompter()->warning(this, tr("Download error"),
                                 tr("Multiple attempts to download the following upgrade failed. Giving up!\n\n")
                                     + head.comment,
@@ -98,7 +120,7 @@ void MainWindow::onDownloadCompleted(int errorCount, qint64 bytes)
             queue.removeFirst();
             startNextUpdateOrEnd();
         } else if (!startHeadDownload()) {
-            queue.removeFirst();
+            DownloadManager::discardPartial(queue.takeFirst().localPath);
             startNextUpdateOrEnd();
         }
         return;

@@ -19,10 +19,13 @@ void MainWindow::startUpdates()
     updates.downloadManager = std::make_unique<DownloadManager>();
     DownloadManager *manager = updates.downloadManager.get();
     connect(manager, &DownloadManager::downloadProgress, this, &MainWindow::onDownloadProgress);
-    // Queued: the boxes and dialogs that follow run event loops of their
+    // An error is only noted where it is signalled. The completion is
+    // queued: the boxes and dialogs that follow run event loops of their
     // own, which must not run inside the reply's signal that ended the
-    // transfer. Both queued, so an error still shows before its completion.
-    connect(manager, &DownloadManager::downloadError, this, &MainWindow::onDownloadError, Qt::QueuedConnection);
+    // transfer. The completion shows the noted errors first, and starts the
+    // next attempt only after their boxes were answered: boxes come one at a
+    // time, in order.
+    connect(manager, &DownloadManager::downloadError, this, &MainWindow::onDownloadError, Qt::DirectConnection);
     connect(manager, &DownloadManager::downloadCompleted, this, &MainWindow::onDownloadCompleted,
             Qt::QueuedConnection);
 
@@ -43,8 +46,7 @@ void MainWindow::onDownloadProgress(const QString &name, int percent)
 
 void MainWindow::onDownloadError(const QString &text)
 {
-    prompter()->warning(this, tr("Download error"), text, QMessageBox::Ok);
-    setStatusText(QString());
+    updates.pendingErrors << text;
 }
 
 void MainWindow::on_actionWizard_triggered()

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class DownloadManager;
@@ -35,6 +36,9 @@ public:
     std::unique_ptr<PackageInstaller::Unpack> install;
     UpgradeFile installing;
     const PackageInstaller::Member *installMember = nullptr;
+    // Errors of the transfer under way, shown in order when its completion
+    // is handled: the run goes on only once each box has been answered.
+    QStringList pendingErrors;
 };
 
 #endif // UPDATESTATE_H

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrlQuery>
 #include <optional>
 
@@ -116,6 +117,21 @@ void HttpTestServer::answer(QTcpSocket *socket, const Request &request)
         from > 0 ? "Content-Range: bytes " + QByteArray::number(from) + '-' + QByteArray::number(content.size() - 1)
                        + '/' + size + "\r\n"
                  : QByteArray();
+    if (fault && kind == Kind::Unannounced) {
+        socket->write("HTTP/1.1 200 X\r\nConnection: close\r\n\r\n" + body);
+        socket->disconnectFromHost();
+        return;
+    }
+    if (fault && kind == Kind::Drip) {
+        socket->write(response(200, {}, {}, body.size()));
+        auto *drip = new QTimer(socket);
+        connect(drip, &QTimer::timeout, socket, [socket, body, sent = qsizetype(0)]() mutable {
+            if (sent < body.size())
+                socket->write(body.mid(sent++, 1));
+        });
+        drip->start(int(fault->number));
+        return;
+    }
     if (fault && kind == Kind::CloseAfter) {
         socket->write(response(from > 0 ? 206 : 200, headers, body.left(fault->number), body.size()));
         socket->disconnectFromHost();

@@ -29,6 +29,8 @@ public:
         CloseAfter,    // announces the whole answer, sends `number` bytes of it, closes
         Status,        // status `number` with a short page
         Redirect,      // 302 to `location`, with `body`
+        Unannounced,   // 200 with the whole file but no length, ended by closing
+        Drip,          // announces the whole file, sends one byte every `number` ms
     };
     struct Fault {
         Fault(Kind kind, qint64 number = 0, const QByteArray &location = {}, const QByteArray &body = {})

@@ -1,5 +1,8 @@
 #include "downloadlist.h"
 
+#include "devicelink/consolefiles.h"
+#include "downloadmanager.h"
+
 #include <QSettings>
 
 namespace {
@@ -24,6 +27,19 @@ bool isPlainFileName(const QString &name)
 bool holds(const QSettings &settings, const QString &key, const QString &value)
 {
     return settings.contains(key) && settings.value(key).toString() == value;
+}
+
+// Why a download could not take this name: it would replace one of the
+// console's own files, or another download's partial file (which the
+// manager would then resume from, or remove).
+QString refusedName(const QString &name)
+{
+    const QString reserved = ConsoleFiles::reservedReason(name);
+    if (!reserved.isEmpty())
+        return reserved;
+    if (name.endsWith(QLatin1String(DownloadManager::PartialSuffix), Qt::CaseInsensitive))
+        return QStringLiteral("another download's partial file");
+    return QString();
 }
 
 QString unquoted(QString text)
@@ -53,8 +69,8 @@ DownloadList::Parsed DownloadList::parse(const QString &text, const QSettings &s
 {
     Parsed parsed;
     const QStringList lines = text.split(QLatin1Char('\n'));
-    for (const QString &raw : lines) {
-        const QString line = raw.trimmed();
+    for (qsizetype number = 1; number <= lines.size(); ++number) {
+        const QString line = lines.at(number - 1).trimmed();
         if (!line.startsWith(QLatin1String("type=")))
             continue;
         QStringList fields = line.split(QLatin1Char(','));
@@ -92,10 +108,20 @@ DownloadList::Parsed DownloadList::parse(const QString &text, const QSettings &s
         const Kind *kind = findKind(file.kind);
         if (!ok || !kind || !isPlainFileName(file.fileName))
             continue;
+        if (const QString reason = refusedName(file.fileName); !reason.isEmpty()) {
+            parsed.skipped << QStringLiteral("Update list line %1 skipped: \"%2\" is %3")
+                                  .arg(number)
+                                  .arg(file.fileName, reason);
+            continue;
+        }
         file.localPath = settings.value(QLatin1String(kind->directoryKey)).toString() + QLatin1Char('/') + file.fileName;
         const QString key = versionKey(file);
         if (!key.isEmpty() && holds(settings, key, file.fileName))
             continue;
+        if (parsed.files.size() == MaxFiles) {
+            parsed.cut = true;
+            break;
+        }
         parsed.files.append(file);
     }
     return parsed;

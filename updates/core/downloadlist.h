@@ -27,17 +27,27 @@ const Kind *findKind(const QString &kind);
 // "firmwareVersionORL_K1", "zorServerVersionExe", ...; empty for "download".
 QString versionKey(const UpgradeFile &file);
 
+// The list comes from a server the console does not control: the bytes read
+// and the files offered are bounded.
+constexpr qint64 MaxBytes = 1 << 20;
+constexpr int MaxFiles = 2000;
+
 struct Parsed {
     // Name/value pairs in list order: name 0, value 0, name 1, ...
     QStringList servers;
     // Files not yet installed, in list order, with their local paths.
     QList<UpgradeFile> files;
+    // Update lines refused for their file name, one reason each, for the log.
+    QStringList skipped;
+    // More than MaxFiles files were offered: only the first are kept.
+    bool cut = false;
 };
 
 // Reads the list. Directories and installed versions come from settings: a
 // file whose version key already holds its name is left out. A file name
 // that is not a plain name ("../x", "a/b") skips its line, since it becomes
-// a local path.
+// a local path; so does a name the console keeps for itself or another
+// download's partial file, with its reason in skipped.
 Parsed parse(const QString &text, const QSettings &settings);
 
 // What the wizard keeps: the first client package, server packages, and

@@ -2,12 +2,17 @@
 
 #include <QFileInfo>
 #include <QNetworkAccessManager>
+#include <QStorageInfo>
+
+#include <climits>
+#include <cstdio>
 
 namespace {
 
 const char UserAgent[] = "Korvane browser";
 const char FileParameter[] = "?file=";
 const int HashBlock = 10240;
+const qint64 MiB = 1 << 20;
 
 struct Reason {
     QNetworkReply::NetworkError code;
@@ -51,6 +56,13 @@ int httpStatus(const QNetworkReply *reply)
 DownloadManager::DownloadManager(QObject *parent)
     : QObject(parent), m_network(new QNetworkAccessManager(this))
 {
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, [this] {
+        if (m_reply)
+            fail(QStringLiteral("The transfer did not finish within %1 seconds")
+                     .arg((m_deadline.interval() + 999) / 1000),
+                 true);
+    });
 }
 
 DownloadManager::~DownloadManager()
@@ -60,6 +72,24 @@ DownloadManager::~DownloadManager()
         disconnect(m_reply, nullptr, this, nullptr);
         m_reply->abort();
     }
+}
+
+void DownloadManager::setDeadlineRule(qint64 floorRate, int minimumMs)
+{
+    m_floorRate = qMax<qint64>(1, floorRate);
+    m_minimumDeadlineMs = minimumMs;
+}
+
+int DownloadManager::deadlineMs(qint64 size) const
+{
+    const double ms = size > 0 ? double(size) / double(m_floorRate) * 1000.0 : 0.0;
+    return int(qBound(double(m_minimumDeadlineMs), ms, double(INT_MAX)));
+}
+
+bool DownloadManager::discardPartial(const QString &localPath)
+{
+    const QString path = localPath + QLatin1String(PartialSuffix);
+    return !QFileInfo::exists(path) || QFile::remove(path);
 }
 
 QString DownloadManager::reasonText(QNetworkReply::NetworkError code)
@@ -112,11 +142,11 @@ int DownloadManager::start()
     // wizard waiting on it, without an end: a silent transfer fails instead.
     m_request.setTransferTimeout(SilentTransferTimeoutMs);
 
-    if (QFileInfo::exists(m_localPath) && !QFile::remove(m_localPath))
-        return -1;
-
+    // The file under the local path is left alone: it is replaced only by a
+    // new one that arrived whole and passed its check.
     m_partial.setFileName(partialPath());
-    if (m_size >= 0 && m_partial.exists()) {
+    // A partial file longer than the listed size is nothing to resume from.
+    if (m_size >= 0 && m_partial.exists() && fileSize(partialPath()) <= m_size) {
         if (m_hasMd5 && hashPartialFile(partialPath()) != 0)
             return -1;
         if (!m_partial.open(QIODevice::ReadWrite | QIODevice::Append))
@@ -133,6 +163,7 @@ int DownloadManager::start()
     connect(m_reply, &QNetworkReply::finished, this, &DownloadManager::onFinished);
     connect(m_reply, &QNetworkReply::downloadProgress, this, &DownloadManager::onDownloadProgress);
     connect(m_reply, &QNetworkReply::errorOccurred, this, &DownloadManager::onError);
+    m_deadline.start(deadlineMs(m_size));
 
     emit downloadProgress(m_comment, 0);
     return 0;
@@ -157,42 +188,83 @@ qint64 DownloadManager::fileSize(const QString &path)
 }
 
 // Settled once the headers are in. Only a 200 or a 206 carries the file: a
-// redirect's or an error page's body is never written; a 200 to a Range request is the whole file again,
-// so the partial file starts over.
-void DownloadManager::decideBody()
+// redirect's or an error page's body is never written; a 200 to a Range
+// request is the whole file again, so the partial file starts over. A body
+// announced longer than the file may be fails before a byte is written.
+// False when the transfer ended here.
+bool DownloadManager::decideBody()
 {
     if (m_body != Body::Undecided)
-        return;
+        return true;
     const int status = httpStatus(m_reply);
     if (status == 0)
-        return;
-    if (status == 206) {
-        m_body = Body::Write;
-    } else if (status == 200) {
-        if (m_offset > 0) {
-            m_partial.resize(0);
-            m_hash.reset();
-            m_offset = 0;
-        }
-        m_body = Body::Write;
-    } else {
+        return true;
+    if (status != 200 && status != 206) {
         m_body = Body::Discard;
+        return true;
     }
+    if (status == 200 && m_offset > 0) {
+        m_partial.resize(0);
+        m_hash.reset();
+        m_offset = 0;
+    }
+    m_body = Body::Write;
+    const QVariant announced = m_reply->header(QNetworkRequest::ContentLengthHeader);
+    if (announced.isValid() && m_offset + announced.toLongLong() > limit()) {
+        fail(tooLong(), false);
+        return false;
+    }
+    return true;
 }
 
-void DownloadManager::writeAvailable()
+qint64 DownloadManager::limit() const
 {
-    decideBody();
+    return m_size >= 0 ? m_size : UnsizedLimit;
+}
+
+QString DownloadManager::tooLong() const
+{
+    return m_size >= 0 ? QStringLiteral("The server sent more than the listed size of %1 bytes").arg(m_size)
+                       : QStringLiteral("The file is larger than its limit of %1 bytes").arg(limit());
+}
+
+bool DownloadManager::lowOnSpace() const
+{
+    const QString dir = QFileInfo(m_localPath).absolutePath();
+    const qint64 free = m_freeSpace ? m_freeSpace(dir) : QStorageInfo(dir).bytesAvailable();
+    return free < MinFreeSpace;
+}
+
+// False when the transfer ended here, on a bound.
+bool DownloadManager::writeAvailable()
+{
+    if (!decideBody())
+        return false;
     if (m_reply->bytesAvailable() == 0)
-        return;
+        return true;
     const QByteArray data = m_reply->readAll();
     if (m_body != Body::Write)
-        return;
+        return true;
+    const qint64 before = m_offset + m_received;
+    const qint64 after = before + data.size();
+    if (after > limit()) {
+        fail(tooLong(), false);
+        return false;
+    }
+    // Looked at once per reply and once per MiB, as device uploads are.
+    if ((m_received == 0 || before / MiB != after / MiB) && lowOnSpace()) {
+        fail(QStringLiteral("Less than %1 MiB is free on the disk of %2")
+                 .arg(MinFreeSpace / MiB)
+                 .arg(QFileInfo(m_localPath).absolutePath()),
+             false);
+        return false;
+    }
     m_received += data.size();
     if (m_partial.write(data) != data.size())
         ++m_errorCount;
     if (m_hasMd5)
         m_hash.addData(data);
+    return true;
 }
 
 // The server refuses a range that starts at the end of the file: the
@@ -204,7 +276,8 @@ bool DownloadManager::completesPartialFile() const
 
 void DownloadManager::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal)
 {
-    writeAvailable();
+    if (!writeAvailable())
+        return;
     // Without a length (or for a body that is not the file) there is nothing
     // to take a percentage of.
     if (m_body != Body::Write || bytesTotal <= 0)
@@ -219,7 +292,8 @@ void DownloadManager::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal
 
 void DownloadManager::onError(QNetworkReply::NetworkError code)
 {
-    writeAvailable();
+    if (!writeAvailable())
+        return;
     m_partial.close();
     if (code == QNetworkReply::NoError || completesPartialFile())
         return;
@@ -227,7 +301,12 @@ void DownloadManager::onError(QNetworkReply::NetworkError code)
     m_error = true;
     if (code == QNetworkReply::RemoteHostClosedError)
         return;
-    emit downloadError(QStringLiteral("Error downloading ") + m_comment + QStringLiteral(":\n\n") + reasonText(code));
+    emit downloadError(errorText(reasonText(code)));
+}
+
+QString DownloadManager::errorText(const QString &reason) const
+{
+    return QStringLiteral("Error downloading ") + m_comment + QStringLiteral(":\n\n") + reason;
 }
 
 void DownloadManager::onFinished()
@@ -235,7 +314,8 @@ void DownloadManager::onFinished()
     if (!m_reply)
         return;
     // Bytes may still wait in the reply when it reports its end.
-    writeAvailable();
+    if (!writeAvailable())
+        return;
     m_partial.close();
 
     const QVariant target = m_reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
@@ -259,18 +339,42 @@ void DownloadManager::onFinished()
         return;
     }
 
-    if (!QFile::rename(partialPath(), m_localPath)) {
-        emit downloadError(QStringLiteral("Could not rename\n\n") + partialPath() + QStringLiteral("\nto\n")
-                           + m_localPath);
+    // A body that ended early is a cut transfer, however whole the server
+    // says it is: kept for the resume, never taken for the file.
+    const qint64 arrived = fileSize(partialPath());
+    // Nothing arrived: there is no new file to put in the old one's place.
+    if (arrived == 0) {
+        finish(0);
+        return;
+    }
+    if (m_size >= 0 && arrived < m_size) {
         ++m_errorCount;
+        emit downloadError(errorText(QStringLiteral("The server sent %1 of the %2 bytes listed").arg(arrived).arg(m_size)));
+        finish(arrived);
+        return;
     }
     if (m_hasMd5) {
-        if (QString::fromLatin1(m_hash.result().toHex()) != m_md5) {
+        const bool matches = QString::fromLatin1(m_hash.result().toHex()) == m_md5;
+        m_hash.reset();
+        if (!matches) {
             ++m_errorCount;
             emit downloadError(QStringLiteral("Downloaded ") + m_comment
                                + QStringLiteral(" but got a checksum mismatch. Data is corrupted"));
+            // Which bytes are wrong is unknown: resuming would keep them, so
+            // the next attempt starts over.
+            QFile::remove(partialPath());
+            finish(arrived);
+            return;
         }
-        m_hash.reset();
+    }
+    // One rename replaces the old file, so it is there whole until the new
+    // one is (QFile::rename refuses an existing target).
+    if (std::rename(QFile::encodeName(partialPath()).constData(), QFile::encodeName(m_localPath).constData()) != 0) {
+        emit downloadError(QStringLiteral("Could not rename\n\n") + partialPath() + QStringLiteral("\nto\n")
+                           + m_localPath);
+        ++m_errorCount;
+        finish(arrived);
+        return;
     }
     finish(fileSize(m_localPath));
 }
@@ -289,18 +393,38 @@ void DownloadManager::followRedirect(const QUrl &target)
         error = QStringLiteral("The downloads website redirected to a URL that is not valid");
     if (!error.isEmpty()) {
         emit downloadError(error);
-        emit downloadCompleted(m_errorCount + 1, fileSize(partialPath()));
+        ++m_errorCount;
+        finish(fileSize(partialPath()));
         return;
     }
 
     // Whatever follows the parameter is dropped: the stored name is asked for.
     m_baseUrl = s.left(i + int(sizeof(FileParameter)) - 1);
-    if (start() != 0)
-        emit downloadCompleted(1, fileSize(partialPath()));
+    if (start() != 0) {
+        m_errorCount = 1;
+        finish(fileSize(partialPath()));
+    }
+}
+
+// A bound broken: the transfer ends now, with its reason. What arrived is
+// thrown away unless a resume may still complete it.
+void DownloadManager::fail(const QString &reason, bool keepPartial)
+{
+    ++m_errorCount;
+    m_error = true;
+    m_partial.close();
+    if (!keepPartial)
+        QFile::remove(partialPath());
+    emit downloadError(errorText(reason));
+    finish(fileSize(partialPath()));
 }
 
 void DownloadManager::finish(qint64 bytes)
 {
+    m_deadline.stop();
+    // An empty partial file holds nothing to resume.
+    if (QFileInfo::exists(partialPath()) && fileSize(partialPath()) == 0)
+        QFile::remove(partialPath());
     releaseReply();
     emit downloadCompleted(m_errorCount, bytes);
 }
@@ -310,7 +434,9 @@ void DownloadManager::releaseReply()
 {
     if (!m_reply)
         return;
+    // Disconnected first: an abort reports nothing back here.
     disconnect(m_reply, nullptr, this, nullptr);
+    m_reply->abort();
     m_reply->deleteLater();
     m_reply = nullptr;
 }

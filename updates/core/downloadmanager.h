@@ -7,17 +7,24 @@
 #include <QNetworkRequest>
 #include <QObject>
 #include <QString>
+#include <QTimer>
+#include <functional>
 
 class QNetworkAccessManager;
 
 // Fetches one file at a time over HTTP from the update web server.
 //
-// The bytes go into a partial file (the local path + ".part"), which gets the
-// final name when the transfer ends without a reply error. A later start of
+// The server is not trusted. The bytes go into a partial file (the local
+// path + ".part"); the file under the local path stays as it was until the
+// new one has arrived whole (the listed size reached, when one is listed)
+// and its MD5 matches, and is then replaced in one rename. A later start of
 // the same file with a known size resumes the partial file with a Range
 // request; the MD5 is computed while the bytes stream in (seeded from the
-// partial file on a resume). A redirect is followed only to an address that
-// keeps the server's "?file=" form; the stored file name is appended to it.
+// partial file on a resume). A body longer than the listed size (or than
+// UnsizedLimit without one), a disk running low, or a transfer slower than
+// the floor rate fails the transfer at once. A redirect is followed only to
+// an address that keeps the server's "?file=" form; the stored file name is
+// appended to it.
 //
 // Every transfer that started (startDownload returned 0) ends with exactly one
 // downloadCompleted, whatever happened on the way: callers may rely on it to
@@ -30,6 +37,19 @@ public:
     static constexpr int SilentTransferTimeoutMs = 60000;
     // Redirects followed for one start before the transfer is given up.
     static constexpr int MaxRedirects = 5;
+    static constexpr char PartialSuffix[] = ".part";
+    // The most a download without a listed size (the update list) may bring.
+    static constexpr qint64 UnsizedLimit = 1 << 20;
+    // Below this much free space on the target's disk a transfer stops, as
+    // device uploads do.
+    static constexpr qint64 MinFreeSpace = qint64(256) << 20;
+    // Every transfer must end within the time its size takes at this rate,
+    // and is given at least MinimumDeadlineMs: a server that drips bytes
+    // would otherwise hold the update run, and the wizard after it, forever.
+    static constexpr qint64 FloorRate = 16 * 1024;   // bytes per second
+    static constexpr int MinimumDeadlineMs = 60000;
+
+    using FreeSpaceProbe = std::function<qint64(const QString &dir)>;
 
     explicit DownloadManager(QObject *parent = nullptr);
     ~DownloadManager() override;
@@ -38,8 +58,8 @@ public:
     // resuming (the partial file starts empty); md5 empty means no check,
     // otherwise it is compared exactly with the lower-case hex digest.
     // Returns 0 when the request went out, -1 when nothing started (the
-    // final file could not be removed, the partial file not read or opened,
-    // or a transfer is still running); no signal follows a -1.
+    // partial file could not be read or opened, or a transfer is still
+    // running); no signal follows a -1.
     int startDownload(const QString &baseUrl, const QString &remoteName, const QString &localPath, qint64 size,
                       const QString &md5, const QString &comment);
     // A download without resume and without checksum (the update list).
@@ -51,6 +71,16 @@ public:
     // Size of the file, 0 when it does not exist.
     static qint64 fileSize(const QString &path);
 
+    // Tests fake a small disk or a quicker clock.
+    void setFreeSpaceProbe(FreeSpaceProbe probe) { m_freeSpace = std::move(probe); }
+    void setDeadlineRule(qint64 floorRate, int minimumMs);
+    // The time a transfer of size bytes may take (size < 0: the minimum).
+    int deadlineMs(qint64 size) const;
+
+    // Removes what a failed download left for a resume; the caller's last
+    // attempt at a file ends with it. False when a partial file stays.
+    static bool discardPartial(const QString &localPath);
+
     // A transfer is running: a start now would be refused.
     bool isBusy() const { return m_reply != nullptr; }
 
@@ -60,8 +90,9 @@ public:
 signals:
     void downloadProgress(const QString &comment, int percent);
     void downloadError(const QString &error);
-    // errorCount 0 is success; bytes is the size of the file left behind
-    // (the partial file after an error, 0 when nothing arrived).
+    // errorCount 0 is success; bytes is the size of the file that arrived
+    // (the partial file after an error; 0 when nothing arrived or what
+    // arrived was thrown away as past a bound).
     void downloadCompleted(int errorCount, qint64 bytes);
 
 private slots:
@@ -74,12 +105,17 @@ private:
     enum class Body { Undecided, Write, Discard };
 
     int start();
-    void decideBody();
-    void writeAvailable();
+    bool decideBody();
+    bool writeAvailable();
+    qint64 limit() const;
+    QString tooLong() const;
+    bool lowOnSpace() const;
     bool completesPartialFile() const;
     void followRedirect(const QUrl &target);
+    void fail(const QString &reason, bool keepPartial);
     void finish(qint64 bytes);
-    QString partialPath() const { return m_localPath + QStringLiteral(".part"); }
+    QString errorText(const QString &reason) const;
+    QString partialPath() const { return m_localPath + QLatin1String(PartialSuffix); }
     void releaseReply();
 
     QCryptographicHash m_hash{QCryptographicHash::Md5};
@@ -101,6 +137,10 @@ private:
     int m_lastPercent = 0;
     int m_redirects = 0;
     Body m_body = Body::Undecided;
+    QTimer m_deadline;
+    qint64 m_floorRate = FloorRate;
+    int m_minimumDeadlineMs = MinimumDeadlineMs;
+    FreeSpaceProbe m_freeSpace;
 };
 
 #endif // DOWNLOADMANAGER_H

@@ -1,0 +1,26 @@
+#ifndef CONSOLEFILES_H
+#define CONSOLEFILES_H
+
+#include <QString>
+
+// The files the console keeps for itself in its temporary directory: the
+// department file, the storage white list, the signage sync lists, the
+// remote-protocol help text, the update list, and the devices' own files
+// (named after their MAC address, "001122334455_…"). Nothing from outside,
+// neither a device's upload nor a line of the update list, may write one.
+namespace ConsoleFiles {
+
+// One of the console's fixed names, in any letter case.
+bool isOwnFile(const QString &name);
+
+// The MAC address (12 hexadecimal digits, ":" and "-" dropped) that names a
+// device's file, or an empty text when the name is not a device's.
+QString deviceFileMac(const QString &name);
+
+// Why the console keeps the name for itself ("the department file", ...),
+// or an empty text when it does not.
+QString reservedReason(const QString &name);
+
+} // namespace ConsoleFiles
+
+#endif // CONSOLEFILES_H
