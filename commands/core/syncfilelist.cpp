@@ -109,6 +109,12 @@ Result create(const QString &dir, const QString &listPath, SyncFileListObserver 
         file.cancelWriting();
         return result;
     }
+    // commit() does not see a failure of the final flush of the file's own
+    // buffer: a full disk would pass for a written list.
+    if (!file.flush()) {
+        file.cancelWriting();
+        return Result::WriteFailed;
+    }
     return file.commit() ? Result::Written : Result::WriteFailed;
 }
 

@@ -37,7 +37,9 @@ bool save(const QString &dir, const QStringList &lines)
     for (const QString &line : lines)
         out << line << '\n';
     out.flush();
-    if (out.status() != QTextStream::Ok) {
+    // commit() does not see a failure of the final flush of the file's own
+    // buffer: a full disk would pass for a saved list.
+    if (out.status() != QTextStream::Ok || !file.flush()) {
         file.cancelWriting();
         return false;
     }
