@@ -109,8 +109,8 @@ Result create(const QString &dir, const QString &listPath, SyncFileListObserver 
         file.cancelWriting();
         return result;
     }
-    // commit() does not see a failure of the final flush of the file's own
-    // buffer: a full disk would pass for a written list.
+    // commit() does not report a failed flush of the file's own buffer:
+    // flushing here makes a full disk a failed save, whatever the stream did.
     if (!file.flush()) {
         file.cancelWriting();
         return Result::WriteFailed;

@@ -37,8 +37,8 @@ bool save(const QString &dir, const QStringList &lines)
     for (const QString &line : lines)
         out << line << '\n';
     out.flush();
-    // commit() does not see a failure of the final flush of the file's own
-    // buffer: a full disk would pass for a saved list.
+    // commit() does not report a failed flush of the file's own buffer:
+    // flushing here makes a full disk a failed save, whatever the stream did.
     if (out.status() != QTextStream::Ok || !file.flush()) {
         file.cancelWriting();
         return false;

@@ -76,9 +76,9 @@ NginxServer::Attempt NginxServer::attempt(const QString &program, const QString 
         m_failure = QStringLiteral("nginx did not start: ") + m_process.errorString();
         return Attempt::Failed;
     }
-    // nginx writes its pid file only after it has bound and listens on
-    // every port; the connection then shows that it is this nginx that
-    // answers there.
+    // nginx writes its pid file only once it listens on every port: this
+    // try's pid there means this nginx holds the port, and a connection
+    // shows that it takes requests.
     const QByteArray pid = QByteArray::number(m_process.processId());
     bool ready = false;
     while (!ready && m_process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
