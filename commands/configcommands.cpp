@@ -188,7 +188,7 @@ bool installOnDevices(QWidget *parent, const DeviceList *department)
     const ConfigCommand command = ConfigCommand::Install;
     if (!department || refuseEmpty(parent, department, command))
         return false;
-    DlgInstallOnDevice dialog(nullptr);
+    DlgInstallOnDevice dialog(parent);
     if (prompter()->exec(&dialog) == 0 || !confirmed(parent, command))
         return false;
     QByteArray data;
@@ -207,7 +207,7 @@ bool setPxeConfiguration(QWidget *parent, const DeviceList *department)
     const ConfigCommand command = ConfigCommand::Pxe;
     if (!department || refuseEmpty(parent, department, command))
         return false;
-    DlgConfigDorn dialog(nullptr);
+    DlgConfigDorn dialog(parent);
     if (prompter()->exec(&dialog) == 0 || !confirmed(parent, command))
         return false;
     const QByteArray frame = ConfigPackets::setPxeConfig(dialog.config);

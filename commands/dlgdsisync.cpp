@@ -22,7 +22,9 @@ DlgDsiSync::~DlgDsiSync()
 
 QString DlgDsiSync::browseDirectory(const QString &start)
 {
-    return prompter()->existingDirectory(this, tr("Select digital content directory"), start);
+    // The path stays as the administrator picked it: a link is not swapped for its target.
+    return prompter()->existingDirectory(this, tr("Select digital content directory"), start,
+                                         QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
 }
 
 void DlgDsiSync::browseInto(QLineEdit *edit)

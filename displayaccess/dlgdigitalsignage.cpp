@@ -128,5 +128,7 @@ void DlgDigitalSignage::browseInto(int k)
 
 QString DlgDigitalSignage::browseDirectory(QWidget *parent, const QString &start)
 {
-    return prompter()->existingDirectory(parent, tr("Select digital content directory"), start);
+    // The path stays as the administrator picked it: a link is not swapped for its target.
+    return prompter()->existingDirectory(parent, tr("Select digital content directory"), start,
+                                         QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
 }

@@ -72,9 +72,10 @@ QString Prompter::saveFileName(QWidget *parent, const QString &caption, const QS
     return QFileDialog::getSaveFileName(parent, caption, dir, filter);
 }
 
-QString Prompter::existingDirectory(QWidget *parent, const QString &caption, const QString &dir)
+QString Prompter::existingDirectory(QWidget *parent, const QString &caption, const QString &dir,
+                                   QFileDialog::Options options)
 {
-    return QFileDialog::getExistingDirectory(parent, caption, dir);
+    return QFileDialog::getExistingDirectory(parent, caption, dir, options);
 }
 
 int Prompter::exec(QDialog *dialog)

@@ -1,6 +1,7 @@
 #ifndef PROMPTER_H
 #define PROMPTER_H
 
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -37,7 +38,8 @@ public:
     virtual QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
     virtual QStringList openFileNames(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
     virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
-    virtual QString existingDirectory(QWidget *parent, const QString &caption, const QString &dir);
+    virtual QString existingDirectory(QWidget *parent, const QString &caption, const QString &dir,
+                                      QFileDialog::Options options = QFileDialog::ShowDirsOnly);
 
     // Runs a dialog modally and returns its result (QDialog::exec()).
     virtual int exec(QDialog *dialog);

@@ -377,6 +377,9 @@ private slots:
         dialog.accept();
         QCOMPARE(dialog.result(), 1);
         QCOMPARE(QStringList(std::begin(dirs), std::end(dirs)), (QStringList{"/c1", "/picked2", "/c3"}));
+        QCOMPARE(p.calls.size(), 2);   // output 3 is off: its button does nothing
+        for (const ScriptedPrompter::Call &call : p.calls)
+            QCOMPARE(call.options, QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
     }
 
 private:

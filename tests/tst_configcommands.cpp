@@ -18,16 +18,16 @@ using namespace ConfigCommands;
 namespace {
 enum Command { Network, Server, Cloud, Gateway, UsbRequest, Install, Pxe };
 
-bool run(int command, const DeviceList *dept)
+bool run(int command, const DeviceList *dept, QWidget *window = nullptr)
 {
     switch (Command(command)) {
-    case Network: return configureNetwork(nullptr, dept);
-    case Server: return setServerIdentification(nullptr, dept);
-    case Cloud: return setCloudPrint(nullptr, dept);
-    case Gateway: return setTsGateway(nullptr, dept);
-    case UsbRequest: return requestUsbDevices(nullptr, dept);
-    case Install: return installOnDevices(nullptr, dept);
-    case Pxe: return setPxeConfiguration(nullptr, dept);
+    case Network: return configureNetwork(window, dept);
+    case Server: return setServerIdentification(window, dept);
+    case Cloud: return setCloudPrint(window, dept);
+    case Gateway: return setTsGateway(window, dept);
+    case UsbRequest: return requestUsbDevices(window, dept);
+    case Install: return installOnDevices(window, dept);
+    case Pxe: return setPxeConfiguration(window, dept);
     }
     return false;
 }
@@ -78,6 +78,8 @@ private slots:
     void usbListRefused();
     void installFileGoneAfterDialog();
     void pxeSkipsOtherModels();
+    void dialogsOpenOnTheWindow_data();
+    void dialogsOpenOnTheWindow();
 
 private:
     ThinclientInfo *device(const QString &model = QStringLiteral("ORL K1"), bool checked = true, bool online = true)
@@ -332,6 +334,34 @@ void TestConfigCommands::pxeSkipsOtherModels()
     QVERIFY(setPxeConfiguration(nullptr, &dept));
     QCOMPARE(p.trail(), QStringList({"exec DlgConfigDorn", "question Set PXE server configuration: Are you sure you "
                                      "want to send PXE server configuration command to selected devices?"}));
+}
+
+// Centred on the window, without a task-bar entry of their own.
+void TestConfigCommands::dialogsOpenOnTheWindow_data()
+{
+    QTest::addColumn<int>("command");
+    QTest::newRow("network") << int(Network);
+    QTest::newRow("server") << int(Server);
+    QTest::newRow("cloud print") << int(Cloud);
+    QTest::newRow("gateway") << int(Gateway);
+    QTest::newRow("install") << int(Install);
+    QTest::newRow("pxe") << int(Pxe);
+}
+
+void TestConfigCommands::dialogsOpenOnTheWindow()
+{
+    QFETCH(int, command);
+    ScriptedPrompter p;
+    QWidget window;
+    const DeviceList dept{device()};
+    QWidget *parent = nullptr;
+    p.answerDialog([&parent](QDialog *d) {
+        parent = d->parentWidget();
+        return cancel()(d);
+    });
+    QVERIFY(!run(command, &dept, &window));
+    QCOMPARE(p.trail().size(), 1);
+    QCOMPARE(parent, &window);
 }
 
 QTEST_MAIN(TestConfigCommands)

@@ -1,6 +1,7 @@
 // A department's device tree: header and widths from the settings, group and
 // device rows, filing registered devices, and the wizard's model list.
 #include "devicelink/columns.h"
+#include "devicelink/devicerow.h"
 #include "devicelink/thinclientinfo.h"
 #include "mainwindow/deptinfo.h"
 #include "mainwindow/devicetree.h"
@@ -38,6 +39,8 @@ private slots:
     void groupRowsPerModel();
     void rowCells_data();
     void rowCells();
+    void detectionText_data();
+    void detectionText();
     void statusAndCheck_data();
     void statusAndCheck();
     void filing();
@@ -157,6 +160,8 @@ void TestDeviceTree::rowCells_data()
     QTest::newRow("position outside the slots is left out")
         << QVariantMap{{"colIpAddress", 30}, {"colMacAddress", 0}, {"colHotfixVersion", -7}} << false
         << QStringList{"00:11:22:33:44:55"};
+    QTest::newRow("management server host, then port")
+        << QVariantMap{{"colZorServerPort", 1}, {"colZorServerIp", 0}} << false << QStringList{"10.77.0.1", "5808"};
     QTest::newRow("nothing shown") << QVariantMap() << false << QStringList();
     // Absent keys read as position 0: every column lands there, the last wins.
     QTest::newRow("absent keys") << QVariantMap() << true << QStringList{"Europe/Oslo"};
@@ -178,6 +183,8 @@ void TestDeviceTree::rowCells()
     r->protocolType = "hdx";
     r->serverDetection = 7;
     r->serialNumber = "sn-42";
+    r->serverIp = "10.77.0.1";
+    r->serverPort = "5808";
     r->timezone = "Europe/Oslo";
     // Even an offline device's row takes a tick (a drop into another department).
     r->online = false;
@@ -197,6 +204,23 @@ void TestDeviceTree::rowCells()
         QCOMPARE(row.at(i)->isCheckable(), i == 0);
         QVERIFY(row.at(i)->isEnabled());
     }
+}
+
+void TestDeviceTree::detectionText_data()
+{
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("broadcast") << 0 << "UDP Broadcast";
+    QTest::newRow("DHCP") << 1 << "DHCP";
+    QTest::newRow("static address") << 2 << "Static IP";
+    QTest::newRow("unknown") << 3 << "Undefined";
+}
+
+void TestDeviceTree::detectionText()
+{
+    QFETCH(int, method);
+    QFETCH(QString, text);
+    QCOMPARE(DeviceRow::detectionText(quint16(method)), text);
 }
 
 void TestDeviceTree::statusAndCheck_data()

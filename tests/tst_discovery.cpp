@@ -73,6 +73,27 @@ private slots:
         sslPort = freeTcpPort();
     }
 
+    // A device takes only a port that fits in 16 bits, even under a good digest.
+    void parsePort_data()
+    {
+        QTest::addColumn<QByteArray>("datagram");
+        QTest::addColumn<int>("port");   // -1: refused
+        QTest::newRow("lowest") << Discovery::datagram(QStringLiteral("10.77.0.1"), 0) << 0;
+        QTest::newRow("highest") << Discovery::datagram(QStringLiteral("10.77.0.1"), 65535) << 65535;
+        QTest::newRow("one past the highest") << Discovery::datagram(QStringLiteral("10.77.0.1"), 65536) << -1;
+        QTest::newRow("negative") << Discovery::datagram(QStringLiteral("10.77.0.1"), -1) << -1;
+    }
+
+    void parsePort()
+    {
+        QFETCH(QByteArray, datagram);
+        QFETCH(int, port);
+        Discovery::Announcement a;
+        QCOMPARE(Discovery::parse(datagram, &a), port >= 0);
+        if (port >= 0)
+            QCOMPARE(a.port, port);
+    }
+
     void oneDatagramPerAddressAtStart()
     {
         ScriptedPrompter prompter;

@@ -84,6 +84,7 @@ private slots:
         QTest::newRow("clone ignores an output without connector")
             << QStringList{"c2=7", "s2=4", "o2=1"} << QString();
         QTest::newRow("clone compares outputs 1 and 3") << QStringList{"c2=7", "s3=15"} << clone;
+        QTest::newRow("clone compares outputs 2 and 3") << QStringList{"c1=7", "o3=1"} << clone;
         QTest::newRow("extend allows different resolutions") << QStringList{"extend", "s2=4", "o3=1"} << QString();
     }
 

@@ -21,10 +21,11 @@ class BrowsePrompter : public ScriptedPrompter
 {
 public:
     QStringList startDirs;
-    QString existingDirectory(QWidget *parent, const QString &caption, const QString &dir) override
+    QString existingDirectory(QWidget *parent, const QString &caption, const QString &dir,
+                              QFileDialog::Options options = QFileDialog::ShowDirsOnly) override
     {
         startDirs << dir;
-        return ScriptedPrompter::existingDirectory(parent, caption, dir);
+        return ScriptedPrompter::existingDirectory(parent, caption, dir, options);
     }
 };
 

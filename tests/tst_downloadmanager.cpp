@@ -3,15 +3,12 @@
 #include "updates/core/downloadhttpfile.h"
 #include "updates/core/downloadmanager.h"
 #include "httptestserver.h"
+#include "nginxserver.h"
 #include "testfiles.h"
-#include "windowfixture.h"
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <limits>
@@ -372,40 +369,17 @@ private slots:
     // A real web server's Range handling, with nginx on a loopback port.
     void resumeAgainstNginx()
     {
-        const QString nginx = QStandardPaths::findExecutable(QStringLiteral("nginx"),
-                                                             {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")});
-        QVERIFY2(!nginx.isEmpty(), "nginx is missing: scripts/setup.sh installs it");
-        const QString root = m_dir.filePath(QStringLiteral("nginx"));
-        const quint16 port = WindowFixture::freeTcpPort();
-        QString config = QStringLiteral(
-            "daemon off; master_process off; pid ROOT/nginx.pid; error_log ROOT/error.log; events {}\n"
+        NginxServer server(m_dir.filePath(QStringLiteral("nginx")));
+        QString http = QStringLiteral(
             "http { access_log off; default_type application/octet-stream;\n"
             "  client_body_temp_path ROOT/body; proxy_temp_path ROOT/proxy; fastcgi_temp_path ROOT/fastcgi;\n"
             "  uwsgi_temp_path ROOT/uwsgi; scgi_temp_path ROOT/scgi;\n"
             "  server { listen 127.0.0.1:PORT;\n"
             "    location = /get { root SERVED; try_files /$arg_file =404; } } }\n");
-        config.replace(QLatin1String("ROOT"), root).replace(QLatin1String("PORT"), QString::number(port));
-        config.replace(QLatin1String("SERVED"), m_dir.filePath(QStringLiteral("served")));
-        QVERIFY(TestFiles::write(root + QStringLiteral("/nginx.conf"), config.toLatin1()));
+        http.replace(QLatin1String("SERVED"), m_dir.filePath(QStringLiteral("served")));
+        QVERIFY2(server.start(http), qPrintable(server.failure()));
 
-        QProcess server;
-        server.setProcessChannelMode(QProcess::MergedChannels);
-        server.start(nginx, {QStringLiteral("-p"), root, QStringLiteral("-e"), root + QStringLiteral("/error.log"),
-                             QStringLiteral("-c"), root + QStringLiteral("/nginx.conf")});
-        const auto stop = qScopeGuard([&server] {
-            server.terminate();
-            if (!server.waitForFinished(5000))
-                server.kill();
-            server.waitForFinished(5000);
-        });
-        const bool up = QTest::qWaitFor([&] {
-            QTcpSocket probe;
-            probe.connectToHost(QHostAddress::LocalHost, port);
-            return probe.waitForConnected(100) || server.state() == QProcess::NotRunning;
-        }, 10000);
-        QVERIFY2(up && server.state() == QProcess::Running, server.readAll().constData());
-
-        const QString base = QStringLiteral("http://127.0.0.1:%1/get?file=").arg(port);
+        const QString base = QStringLiteral("http://127.0.0.1:%1/get?file=").arg(server.port());
         QVERIFY(TestFiles::write(part(), content().left(Size / 3)));
         QCOMPARE(fetch(Size, md5Of(content()), base), (Done{0, Size}));
         QCOMPARE(TestFiles::read(local()), content());

@@ -38,6 +38,8 @@ private slots:
     void goodHandshake();
     void refusedLine();
     void lineOverLimitRefused();
+    void wholeLineLength_data();
+    void wholeLineLength();
     void pendingSocketReleasedOnClose();
     void framesAfterLineInSameWrite();
     void writeToNullSocketRefused();
@@ -135,6 +137,39 @@ void TestHandshake::lineOverLimitRefused()
     QVERIFY(ServerFixture::waitForClosed(client));
     QCOMPARE(client->readAll(), QByteArray());
     QTRY_COMPARE(socketsOf(fx.server()), 0);
+}
+
+// A whole line may be as long as the limit; one byte more is refused even
+// with its line end in the same write. A seventh field pads the line: only
+// the first six count for the digest.
+void TestHandshake::wholeLineLength_data()
+{
+    QTest::addColumn<int>("length");   // without the line end
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("the limit") << SSLServer::MaxHandshakeLine << true;
+    QTest::newRow("one byte more") << SSLServer::MaxHandshakeLine + 1 << false;
+}
+
+void TestHandshake::wholeLineLength()
+{
+    QFETCH(int, length);
+    QFETCH(bool, accepted);
+    const QByteArray head = "a:b:c:d:e:f:";
+    const QByteArray tail = "::" + abcdefDigest;
+    const QByteArray line = head + QByteArray(length - head.size() - tail.size(), 'x') + tail;
+    QCOMPARE(line.size(), length);
+    ServerFixture fx;
+    QVERIFY(fx.start());
+    QSslSocket *client = fx.connectRaw();
+    QVERIFY(client);
+    client->write(line + "\n");
+    if (accepted) {
+        QVERIFY(fx.waitForPendingCount(1));
+    } else {
+        QVERIFY(ServerFixture::waitForClosed(client));
+        QCOMPARE(client->readAll(), QByteArray());
+        QVERIFY(fx.server()->pendingDevices.isEmpty());
+    }
 }
 
 void TestHandshake::pendingSocketReleasedOnClose()

@@ -9,6 +9,7 @@
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
 #include "fakedevices.h"
+#include "nowriteroom.h"
 #include "scriptedprompter.h"
 
 #include <QCheckBox>
@@ -59,6 +60,7 @@ private slots:
     void rowsOfWellFormedLines();
 
     void fileRoundTrip();
+    void fullDiskKeepsList();
     void payload_data();
     void payload();
 
@@ -250,6 +252,20 @@ void TestStorageWhiteList::fileRoundTrip()
     // No temporary directory set: nothing is written at the file-system root.
     QVERIFY(!WhiteListFile::save(QString(), lines));
     QVERIFY(WhiteListFile::path(QString()).isEmpty());
+}
+
+// A full disk is a failed save, never a saved list, and the earlier list
+// stays whole.
+void TestStorageWhiteList::fullDiskKeepsList()
+{
+    QVERIFY(WhiteListFile::save(m_dir, {QStringLiteral("1,V,M,T,sda")}));
+    bool saved = true;
+    {
+        NoWriteRoom full;
+        saved = WhiteListFile::save(m_dir, {QStringLiteral("2,V,M,T,sdb")});
+    }
+    QVERIFY(!saved);
+    QCOMPARE(readFile(m_dir + QStringLiteral("/whitelist.txt")), QByteArray("1,V,M,T,sda\n"));
 }
 
 void TestStorageWhiteList::payload_data()

@@ -8,6 +8,7 @@
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
 #include "fakedevices.h"
+#include "nowriteroom.h"
 #include "scriptedprompter.h"
 
 #include <QCheckBox>
@@ -239,6 +240,17 @@ void TestSyncFileList::writeFailure()
         FailingDevice device(room);
         QCOMPARE(SyncFileList::write(root, &device), SyncFileList::Result::WriteFailed);
     }
+    // A full disk is a failed list, never a written one, and the earlier
+    // list stays whole.
+    const QString list = m_tmp.path() + QStringLiteral("/full.txt");
+    writeFile(list, "previous list\n");
+    SyncFileList::Result result = SyncFileList::Result::Written;
+    {
+        NoWriteRoom full;
+        result = SyncFileList::create(root, list);
+    }
+    QCOMPARE(result, SyncFileList::Result::WriteFailed);
+    QCOMPARE(readFile(list), QByteArray("previous list\n"));
 }
 
 // The progress dialog, run as the commands run it.
@@ -331,6 +343,7 @@ void TestSyncFileList::outputDialog()
     prompter.answerText(QStringLiteral("/chosen"));
     dialog.findChild<QPushButton *>(QStringLiteral("btnOp2Browse"))->click();
     QCOMPARE(prompter.last().title, QStringLiteral("Select digital content directory"));
+    QCOMPARE(prompter.last().options, QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
     QCOMPARE(edit(2)->text(), QStringLiteral("/chosen"));
     prompter.answerText(QString());
     dialog.findChild<QPushButton *>(QStringLiteral("btnOp2Browse"))->click();

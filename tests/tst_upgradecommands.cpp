@@ -186,6 +186,10 @@ void TestUpgradeCommands::firmwareModelChoice_data()
     QTest::newRow("two models") << QStringList{"ORL K1", "orl k1", "ORL K2", "ORL K2"}
                                 << "Upgrading firmware|You have selected multiple models:\n\nORL K1, ORL K2\n\n"
                                    "Please select just one model to upgrade firmware";
+    QTest::newRow("a model whose name holds another's")
+        << QStringList{"ORL WY2", "ORL WY", "ORL WY"}
+        << "Upgrading firmware|You have selected multiple models:\n\nORL WY2, ORL WY\n\n"
+           "Please select just one model to upgrade firmware";
     QTest::newRow("no version downloaded") << QStringList{"ORL K1", "orl k1"}
                                            << "Upgrading firmware|\nNo firmware upgrades were found.\n\nYou can "
                                               "download firmware upgrades by clicking on the Download button in "

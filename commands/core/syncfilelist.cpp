@@ -109,6 +109,12 @@ Result create(const QString &dir, const QString &listPath, SyncFileListObserver 
         file.cancelWriting();
         return result;
     }
+    // commit() does not report a failed flush of the file's own buffer:
+    // flushing here makes a full disk a failed save, whatever the stream did.
+    if (!file.flush()) {
+        file.cancelWriting();
+        return Result::WriteFailed;
+    }
     return file.commit() ? Result::Written : Result::WriteFailed;
 }
 

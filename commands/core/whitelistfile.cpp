@@ -37,7 +37,9 @@ bool save(const QString &dir, const QStringList &lines)
     for (const QString &line : lines)
         out << line << '\n';
     out.flush();
-    if (out.status() != QTextStream::Ok) {
+    // commit() does not report a failed flush of the file's own buffer:
+    // flushing here makes a full disk a failed save, whatever the stream did.
+    if (out.status() != QTextStream::Ok || !file.flush()) {
         file.cancelWriting();
         return false;
     }

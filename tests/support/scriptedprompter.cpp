@@ -81,11 +81,12 @@ QMessageBox::StandardButton ScriptedPrompter::question(QWidget *, const QString 
     return box(QStringLiteral("question"), title, text, buttons, defaultButton);
 }
 
-QString ScriptedPrompter::chooser(const QString &kind, const QString &caption)
+QString ScriptedPrompter::chooser(const QString &kind, const QString &caption, QFileDialog::Options options)
 {
     Call c;
     c.kind = kind;
     c.title = caption;
+    c.options = options;
     calls << c;
     if (!m_answers.isEmpty() && m_answers.head().typeId() == QMetaType::QString)
         return m_answers.dequeue().toString();
@@ -109,9 +110,10 @@ QString ScriptedPrompter::saveFileName(QWidget *, const QString &caption, const 
     return chooser(QStringLiteral("saveFileName"), caption);
 }
 
-QString ScriptedPrompter::existingDirectory(QWidget *, const QString &caption, const QString &)
+QString ScriptedPrompter::existingDirectory(QWidget *, const QString &caption, const QString &,
+                                           QFileDialog::Options options)
 {
-    return chooser(QStringLiteral("existingDirectory"), caption);
+    return chooser(QStringLiteral("existingDirectory"), caption, options);
 }
 
 int ScriptedPrompter::exec(QDialog *dialog)

@@ -22,6 +22,7 @@ public:
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
         QString dialogClass;    // for exec
         QStringList arguments;  // for startDetached
+        QFileDialog::Options options;   // for existingDirectory
     };
     // An answer: a button for boxes, a string for choosers, an int for exec
     // (or a handler that drives the dialog and returns its result), a bool
@@ -71,7 +72,8 @@ public:
     QString openFileName(QWidget *, const QString &caption, const QString &dir, const QString &filter) override;
     QStringList openFileNames(QWidget *, const QString &caption, const QString &dir, const QString &filter) override;
     QString saveFileName(QWidget *, const QString &caption, const QString &dir, const QString &filter) override;
-    QString existingDirectory(QWidget *, const QString &caption, const QString &dir) override;
+    QString existingDirectory(QWidget *, const QString &caption, const QString &dir,
+                              QFileDialog::Options options = QFileDialog::ShowDirsOnly) override;
     int exec(QDialog *dialog) override;
     bool openUrl(const QUrl &url) override;
     bool startDetached(const QString &program, const QStringList &arguments, qint64 *pid = nullptr) override;
@@ -80,7 +82,7 @@ private:
     QMessageBox::StandardButton box(const QString &kind, const QString &title, const QString &text,
                                     QMessageBox::StandardButtons buttons,
                                     QMessageBox::StandardButton defaultButton);
-    QString chooser(const QString &kind, const QString &caption);
+    QString chooser(const QString &kind, const QString &caption, QFileDialog::Options options = {});
 
     QQueue<QVariant> m_answers;
     QQueue<DialogHandler> m_dialogs;

@@ -121,20 +121,19 @@ const ClientPackage *clientPackageFor(const QString &deviceModel, const ClientPa
 QString selectedModels(const QList<ThinclientInfo *> &devices, QString *chosen)
 {
     chosen->clear();
-    QString list;
-    bool first = true;
+    // Whole names: "ORL WY" is a model of its own beside "ORL WY2".
+    QStringList listed;
     for (const ThinclientInfo *device : devices) {
         if (!device->checked || !device->online)
             continue;
-        if (first) {
-            first = false;
+        if (listed.isEmpty()) {
             *chosen = device->model;
-            list = device->model;
-        } else if (device->model.compare(*chosen, Qt::CaseInsensitive) != 0 && !list.contains(device->model)) {
-            list += QLatin1String(", ") + device->model;
+            listed << device->model;
+        } else if (device->model.compare(*chosen, Qt::CaseInsensitive) != 0 && !listed.contains(device->model)) {
+            listed << device->model;
         }
     }
-    return list;
+    return listed.join(QLatin1String(", "));
 }
 
 bool inStore(const QString &directory, const QString &storeDir)
