@@ -2,6 +2,7 @@
 // files they accept, which boxes say so, and which device receives what.
 #include "updates/core/devicemodels.h"
 #include "updates/core/upgradepackets.h"
+#include "updates/dlggetchoice.h"
 #include "updates/dlgselecthotfixes.h"
 #include "updates/upgradecommands.h"
 
@@ -40,6 +41,7 @@ private slots:
     void firmwareModelChoice_data();
     void firmwareModelChoice();
     void firmwareToOneDevice();
+    void chosenVersionKeepsLinks();
     void clientGroups_data();
     void clientGroups();
     void hotfixChecksEachDevice();
@@ -217,6 +219,20 @@ void TestUpgradeCommands::firmwareToOneDevice()
     QCOMPARE(UpgradeCommands::upgradeFirmware(nullptr, &list, list[2], dir, m_settings, Today), 0);
     QCOMPARE(receivers(list), QStringLiteral("0"));
     QVERIFY(boxes().isEmpty());
+}
+
+void TestUpgradeCommands::chosenVersionKeepsLinks()
+{
+    writeFiles(m_dir.filePath(QStringLiteral("fw/ORL K1/1.2")), {"uImage.bin:5"});
+    const QList<ThinclientInfo *> list = devices({"ORL K1"});
+    m_prompter->answerDialog([](QDialog *dialog) {
+        static_cast<DlgGetChoice *>(dialog)->choice = 2;
+        return int(QDialog::Accepted);
+    });
+    m_prompter->answerText(QString());
+    UpgradeCommands::upgradeFirmwareAction(nullptr, &list, m_settings, Today);
+    QCOMPARE(m_prompter->last().kind, QStringLiteral("existingDirectory"));
+    QCOMPARE(m_prompter->last().options, QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
 }
 
 void TestUpgradeCommands::clientGroups_data()

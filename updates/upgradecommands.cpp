@@ -48,7 +48,9 @@ static QString chooseVersionDirectory(QWidget *parent, const QString &what, cons
         return QString();
     if (choice.choice == 1)
         return baseDir + QLatin1Char('/') + version;
-    return prompter()->existingDirectory(parent, caption, storeDir);
+    // A version kept behind a link is chosen as the link, inside the store.
+    return prompter()->existingDirectory(parent, caption, storeDir,
+                                         QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
 }
 
 void upgradeFirmwareAction(QWidget *parent, const QList<ThinclientInfo *> *devices, QSettings *settings,
