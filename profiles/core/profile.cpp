@@ -216,6 +216,7 @@ Profile::Encoding Profile::encodingOf(QIODevice *file)
     // In pieces, so that a large file costs no more memory than a small one.
     char piece[16384];
     qint64 n = 0;
+    // decode() converts only when its result is taken.
     QString decoded;
     while (!utf8.hasError() && (n = file->read(piece, sizeof piece)) > 0)
         decoded = utf8.decode(QByteArrayView(piece, n));

@@ -17,7 +17,7 @@ public:
 
     // How the text of a file is decoded. Files are written in UTF-8; a file
     // whose bytes are not UTF-8 was written one byte a character (Latin-1) by
-    // an older console and is read so.
+    // an older console or elsewhere, and is read so.
     enum class Encoding { Utf8, Latin1 };
 
     explicit Profile(const QString &dir);
