@@ -2,7 +2,8 @@
 # Builds the fuzz targets with clang, libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer and runs each for the given number of seconds
 # (default 60) from its seed corpus. New inputs go to build-fuzz/corpus/.
-# Usage: scripts/fuzz.sh [seconds] [target...]
+# Usage: scripts/fuzz.sh [seconds] [target...], a target named with or
+# without its fuzz_ prefix (dispatch or fuzz_dispatch); all when none is named.
 # KORVANE_FUZZ_RUNS=N also stops each target after N executions;
 # KORVANE_FUZZ_JOBS=J runs J processes per target on one corpus, sharing
 # those executions between them.
@@ -11,18 +12,29 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 seconds=${1:-60}
 shift || true
-targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_handshake fuzz_registration fuzz_dispatch fuzz_departments)
+if ! [[ $seconds =~ ^[0-9]+$ ]]; then
+  echo "fuzz.sh: SECONDS must be a number, not '$seconds'; usage: scripts/fuzz.sh [SECONDS] [TARGET...]" >&2
+  exit 2
+fi
+# Every tests/fuzz/fuzz_NAME.cpp is a target, named fuzz_NAME or NAME.
+all=()
+for f in tests/fuzz/fuzz_*.cpp; do all+=("$(basename "$f" .cpp)"); done
+targets=()
+for name in "$@"; do
+  t=fuzz_${name#fuzz_}
+  if [ ! -f "tests/fuzz/$t.cpp" ]; then
+    echo "fuzz.sh: unknown target '$name'; the targets are: ${all[*]#fuzz_} (with or without fuzz_)" >&2
+    exit 2
+  fi
+  targets+=("$t")
+done
+[ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 
 bash scripts/setup.sh
 build=$root/build-fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
       -DKORVANE_FUZZ=ON -DKORVANE_TESTS=OFF >/dev/null
-available=()
-for t in "${targets[@]}"; do
-  if [ -f "tests/fuzz/$t.cpp" ]; then available+=("$t"); fi
-done
-cmake --build "$build" --target "${available[@]}"
+cmake --build "$build" --target "${targets[@]}"
 
 export ASAN_OPTIONS=detect_leaks=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
@@ -32,7 +44,7 @@ runs=()
 parallel=()
 [ "$jobs" -le 1 ] || parallel=(-jobs="$jobs" -workers="$jobs")
 status=0
-for t in "${available[@]}"; do
+for t in "${targets[@]}"; do
   work=$build/corpus/$t
   mkdir -p "$work" "$build/artifacts"
   echo "== $t: ${seconds}s, $jobs process(es)"

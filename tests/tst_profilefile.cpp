@@ -100,6 +100,8 @@ private slots:
     void saveRefusals_data();
     void saveRefusals();
     void valuesRoundTrip();
+    void encoding_data();
+    void encoding();
     void failedWriteKeepsFile();
 };
 
@@ -224,17 +226,68 @@ void TestProfileFile::valuesRoundTrip()
 {
     QTemporaryDir dir;
     Profile p(dir.path());
-    p.name = QStringLiteral("Zürich lab");
-    p.zorServerHostname = QStringLiteral("Zürich\r\nzorServerPort=1\nx");
+    p.name = QStringLiteral("lab");
+    p.zorServerHostname = QStringLiteral("srv\r\nzorServerPort=1\nx");
     p.dispCmbxIndexes[3] = -2;
     QVERIFY(p.save());
-    const QByteArray bytes = TestFiles::read(dir.filePath(QString::fromUtf8("Zürich lab.prf")));
-    // Latin-1, one byte a character, and a line break is no new line.
-    QVERIFY(bytes.contains("\nzorServerHostname=Z\xfc" "rich  zorServerPort=1 x\nzorServerPort=5808\n"));
+    const QByteArray bytes = TestFiles::read(dir.filePath(QStringLiteral("lab.prf")));
+    // A line break is no new line.
+    QVERIFY(bytes.contains("\nzorServerHostname=srv  zorServerPort=1 x\nzorServerPort=5808\n"));
     Profile back(dir.path());
-    QVERIFY(back.load(QString::fromUtf8("Zürich lab.prf")));
-    p.zorServerHostname = QStringLiteral("Zürich  zorServerPort=1 x");
+    QVERIFY(back.load(QStringLiteral("lab.prf")));
+    p.zorServerHostname = QStringLiteral("srv  zorServerPort=1 x");
     QCOMPARE(fields(back), fields(p));
+}
+
+void TestProfileFile::encoding_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("hostBytes");
+    QTest::addColumn<QByteArray>("portBytes");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<bool>("written"); // save() writes these bytes for these values
+
+    QTest::newRow("UTF-8 beyond Latin-1") << QString::fromUtf8("東京 lab") << QByteArray("\xc5\x81\xc3\xb3" "d\xc5\xba-\xe6\x9d\xb1")
+                                          << QByteArray("5808") << QString::fromUtf8("Łódź-東") << "5808" << true;
+    QTest::newRow("UTF-8 within Latin-1") << "Zürich" << QByteArray("caf\xc3\xa9") << QByteArray("5808")
+                                          << QString::fromUtf8("café") << "5808" << true;
+    QTest::newRow("Latin-1 file") << "old" << QByteArray("caf\xe9") << QByteArray("5808") << QString::fromUtf8("café")
+                                  << "5808" << false;
+    // One byte that is no UTF-8 makes the whole file Latin-1.
+    QTest::newRow("Latin-1 byte after a UTF-8 look-alike")
+        << "old" << QByteArray("caf\xc3\xa9") << QByteArray("\xe9" "58") << QString::fromUtf8("cafÃ©")
+        << QString::fromUtf8("é58") << false;
+    QTest::newRow("character cut at the end of the file")
+        << "old" << QByteArray("caf\xc3\xa9") << QByteArray("5808\n#\xe6\x9d") << QString::fromUtf8("cafÃ©") << "5808"
+        << false;
+}
+
+void TestProfileFile::encoding()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, hostBytes);
+    QFETCH(QByteArray, portBytes);
+    QFETCH(QString, host);
+    QFETCH(QString, port);
+    QFETCH(bool, written);
+    QByteArray content = defaultsFile;
+    content.replace("Hostname=\n", "Hostname=" + hostBytes + '\n').replace("Port=5808", "Port=" + portBytes);
+    // The files of other writers end after the port's line, without a line end.
+    if (!written)
+        content.truncate(content.indexOf("\n\ndispVideoMode"));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name + QStringLiteral(".prf"));
+    QVERIFY(TestFiles::write(path, content));
+
+    Profile p(dir.path());
+    QVERIFY(p.load(name + QStringLiteral(".prf")));
+    QCOMPARE(p.zorServerHostname, host);
+    QCOMPARE(p.zorServerPort, port);
+    if (written) {
+        QVERIFY(p.save());
+        QCOMPARE(TestFiles::read(path), content);
+    }
 }
 
 // A write that fails half-way (here: no room for a single byte) reports

@@ -3,28 +3,36 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 namespace {
 
 // The five settings of each output, in the order of the file and of the rows.
 const char *const outputSettings[] = {"Connector", "Position", "Referent", "Orientation", "Resolution"};
 
-// The key texts of the nineteen string fields and the fifteen rows, in file order.
-QList<QByteArray> stringKeys()
+// The key texts of the nineteen string fields and the fifteen rows, in file
+// order, each with its "=". Built once: a file is read with all of them.
+const QList<QByteArray> &stringKeys()
 {
-    QList<QByteArray> keys{"zorServerHostname", "zorServerPort", "dispVideoMode", "dispScreensaverTimeout"};
-    for (const char *setting : outputSettings)
-        for (int n = 1; n <= Profile::Outputs; ++n)
-            keys << "dispOp" + QByteArray::number(n) + setting;
+    static const QList<QByteArray> keys = [] {
+        QList<QByteArray> k{"zorServerHostname=", "zorServerPort=", "dispVideoMode=", "dispScreensaverTimeout="};
+        for (const char *setting : outputSettings)
+            for (int n = 1; n <= Profile::Outputs; ++n)
+                k << "dispOp" + QByteArray::number(n) + setting + '=';
+        return k;
+    }();
     return keys;
 }
 
-QList<QByteArray> indexKeys()
+const QList<QByteArray> &indexKeys()
 {
-    QList<QByteArray> keys;
-    for (const char *setting : outputSettings)
-        for (int n = 1; n <= Profile::Outputs; ++n)
-            keys << "dispCmbxOp" + QByteArray::number(n) + setting + "Index";
+    static const QList<QByteArray> keys = [] {
+        QList<QByteArray> k;
+        for (const char *setting : outputSettings)
+            for (int n = 1; n <= Profile::Outputs; ++n)
+                k << "dispCmbxOp" + QByteArray::number(n) + setting + "Index=";
+        return k;
+    }();
     return keys;
 }
 
@@ -32,36 +40,35 @@ QList<QByteArray> indexKeys()
 // counts as a line of its own.
 constexpr qint64 MaxLineBytes = 2047;
 
-// The next line without its line end (LF or CR LF); false at the end of the
-// file or on a read error. Comment and empty lines are skipped.
-bool nextDataLine(QIODevice *file, QByteArray *line)
-{
-    for (;;) {
-        QByteArray l = file->readLine(MaxLineBytes + 1);
-        if (l.isEmpty())
-            return false;
-        if (l.endsWith('\n'))
-            l.chop(1);
-        if (l.endsWith('\r'))
-            l.chop(1);
-        if (l.isEmpty() || l.startsWith('#'))
-            continue;
-        *line = l;
-        return true;
-    }
-}
-
-// The value of the first later line that starts with key.
+// The value after the first "=" of the first later line that starts with key
+// (line ends are LF or CR LF), passing over comment and empty lines; false at
+// the end of the file or on a read error.
 bool findValue(QIODevice *file, const QByteArray &key, QByteArray *value)
 {
-    QByteArray line;
-    while (nextDataLine(file, &line)) {
+    char piece[MaxLineBytes + 1];
+    for (;;) {
+        const qint64 n = file->readLine(piece, sizeof piece);
+        if (n <= 0)
+            return false;
+        QByteArrayView line(piece, n);
+        if (line.endsWith('\n'))
+            line.chop(1);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
         if (line.startsWith(key)) {
-            *value = line.mid(line.indexOf('=') + 1);
+            *value = line.sliced(line.indexOf('=') + 1).toByteArray();
             return true;
         }
     }
-    return false;
+}
+
+// Consumes the next line that is not a comment or empty.
+bool skipDataLine(QIODevice *file)
+{
+    QByteArray ignored;
+    return findValue(file, QByteArray(), &ignored);
 }
 
 // Blanks allowed around the digits; anything else, or a number beyond 32
@@ -78,7 +85,7 @@ QByteArray fileValue(const QString &value)
 {
     QString v = value;
     v.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return v.toLatin1();
+    return v.toUtf8();
 }
 
 // The string fields of a record in file order, zorServerHostname to
@@ -132,8 +139,8 @@ bool Profile::isSafeName(const QString &name)
 
 QByteArray Profile::fileContent() const
 {
-    const QList<QByteArray> strings = stringKeys();
-    const QList<QByteArray> indexes = indexKeys();
+    const QList<QByteArray> &strings = stringKeys();
+    const QList<QByteArray> &indexes = indexKeys();
     const auto fields = stringFields(*this);
 
     QByteArray out = "#\n"
@@ -146,13 +153,13 @@ QByteArray Profile::fileContent() const
                      "\n";
     out += "zorServerUseDHCP=" + QByteArray(zorServerUseDHCP ? "1" : "0") + '\n';
     for (int i = 0; i < strings.size(); ++i) {
-        out += strings[i] + '=' + fileValue(*fields[i]) + '\n';
+        out += strings[i] + fileValue(*fields[i]) + '\n';
         // Blank lines after the server and after the display values.
         if (i == 1 || i == strings.size() - 1)
             out += '\n';
     }
     for (int i = 0; i < IndexCount; ++i)
-        out += indexes[i] + '=' + QByteArray::number(dispCmbxIndexes[i]) + '\n';
+        out += indexes[i] + QByteArray::number(dispCmbxIndexes[i]) + '\n';
     out += '\n';
     return out;
 }
@@ -161,7 +168,6 @@ bool Profile::save() const
 {
     if (dir.isEmpty() || !isSafeName(name))
         return false;
-    // Latin-1 both ways: the reader takes one byte per character.
     QSaveFile file(dir + QLatin1Char('/') + name + QStringLiteral(".prf"));
     if (!file.open(QIODevice::WriteOnly))
         return false;
@@ -182,29 +188,51 @@ bool Profile::load(const QString &fileName)
     QFile file(dir + QLatin1Char('/') + fileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-
-    // The first data line is the version line, whatever it holds.
-    QByteArray version;
-    if (!nextDataLine(&file, &version))
-        return true;
-
-    readBool(&file, "zorServerUseDHCP=", &zorServerUseDHCP);
-    const QList<QByteArray> strings = stringKeys();
-    const auto fields = stringFields(*this);
-    for (int i = 0; i < strings.size(); ++i)
-        readString(&file, strings[i] + '=', fields[i]);
-    const QList<QByteArray> indexes = indexKeys();
-    for (int i = 0; i < IndexCount; ++i)
-        readInt(&file, indexes[i] + '=', &dispCmbxIndexes[i]);
+    read(&file);
     return true;
 }
 
-bool Profile::readString(QIODevice *file, const QByteArray &key, QString *out)
+void Profile::read(QIODevice *file)
+{
+    const Encoding encoding = encodingOf(file);
+    // The first data line is the version line, whatever it holds.
+    if (!skipDataLine(file))
+        return;
+
+    readBool(file, "zorServerUseDHCP=", &zorServerUseDHCP);
+    const QList<QByteArray> &strings = stringKeys();
+    const auto fields = stringFields(*this);
+    for (int i = 0; i < strings.size(); ++i)
+        readString(file, strings[i], fields[i], encoding);
+    const QList<QByteArray> &indexes = indexKeys();
+    for (int i = 0; i < IndexCount; ++i)
+        readInt(file, indexes[i], &dispCmbxIndexes[i]);
+}
+
+Profile::Encoding Profile::encodingOf(QIODevice *file)
+{
+    const qint64 start = file->pos();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    // In pieces, so that a large file costs no more memory than a small one.
+    char piece[16384];
+    qint64 n = 0;
+    // decode() converts only when its result is taken.
+    QString decoded;
+    while (!utf8.hasError() && (n = file->read(piece, sizeof piece)) > 0)
+        decoded = utf8.decode(QByteArrayView(piece, n));
+    // A character cut off by the end of the file shows as an error only
+    // when something follows it.
+    decoded = utf8.decode(QByteArrayView("\n", 1));
+    file->seek(start);
+    return utf8.hasError() ? Encoding::Latin1 : Encoding::Utf8;
+}
+
+bool Profile::readString(QIODevice *file, const QByteArray &key, QString *out, Encoding encoding)
 {
     QByteArray value;
     if (!findValue(file, key, &value))
         return false;
-    *out = QString::fromLatin1(value);
+    *out = encoding == Encoding::Latin1 ? QString::fromLatin1(value) : QString::fromUtf8(value);
     return true;
 }
 

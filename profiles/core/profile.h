@@ -15,6 +15,11 @@ public:
     static constexpr int Outputs = 3;
     static constexpr int IndexCount = 15;
 
+    // How the text of a file is decoded. Files are written in UTF-8; a file
+    // whose bytes are not UTF-8 was written one byte a character (Latin-1) by
+    // an older console or elsewhere, and is read so.
+    enum class Encoding { Utf8, Latin1 };
+
     explicit Profile(const QString &dir);
 
     // Every setting back to its default; dir and name stay.
@@ -26,12 +31,16 @@ public:
     // even when the file cannot be opened.
     bool load(const QString &fileName);
 
+    // What load() does with the open file: reads the fields from a device
+    // that can seek back to where it stands (the encoding is decided first).
+    void read(QIODevice *file);
+
     // Replaces dir/name.prf as a whole; false when dir or name is empty or
     // unsafe, or the file could not be written completely (the previous file
     // then stays as it was).
     bool save() const;
 
-    // The text of the file that save() writes.
+    // The text of the file that save() writes, in UTF-8.
     QByteArray fileContent() const;
 
     // Whether name may become a file name in dir: no separators, no leading
@@ -43,9 +52,11 @@ public:
     // with key (the file key and "="), skipping comment and empty lines and
     // consuming every other line they pass. False at the end of the file, the
     // destination then unchanged.
-    static bool readString(QIODevice *file, const QByteArray &key, QString *out);
+    static bool readString(QIODevice *file, const QByteArray &key, QString *out, Encoding encoding = Encoding::Utf8);
     static bool readBool(QIODevice *file, const QByteArray &key, bool *out);
     static bool readInt(QIODevice *file, const QByteArray &key, int *out);
+    // The encoding of the rest of the file; the position stays where it was.
+    static Encoding encodingOf(QIODevice *file);
 
     QString dir;
     QString name;
