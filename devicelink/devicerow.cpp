@@ -3,11 +3,13 @@
 #include "thinclientinfo.h"
 
 #include <QBrush>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QHash>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
+#include <QTimer>
 
 #include <algorithm>
 #include <utility>
@@ -45,7 +47,7 @@ public:
         // A report writes several cells of one row in a row.
         if (m_rows.isEmpty() || parent != m_lastParent || row != m_lastRow) {
             if (m_rows.isEmpty())
-                QMetaObject::invokeMethod(this, [this] { flush(); }, Qt::QueuedConnection);
+                schedule();
             m_lastParent = parent;
             m_lastRow = row;
             const QPersistentModelIndex key(cell->index().siblingAtColumn(0));
@@ -57,8 +59,21 @@ public:
         m_last->second = qMax(m_last->second, column);
     }
 
+    // The views hear of the first change after a quiet spell in the same
+    // pass; during a storm, at most once a frame: the rows a device changes
+    // many times in a frame are repainted once.
+    void schedule()
+    {
+        const qint64 since = m_lastFlush.isValid() ? m_lastFlush.elapsed() : FrameMs;
+        if (since >= FrameMs)
+            QMetaObject::invokeMethod(this, [this] { flush(); }, Qt::QueuedConnection);
+        else
+            QTimer::singleShot(int(FrameMs - since), this, [this] { flush(); });
+    }
+
     void flush()
     {
+        m_lastFlush.start();
         // Rows removed since their cells changed have nothing left to show.
         QList<QPair<QModelIndex, QPair<int, int>>> rows;
         for (auto it = m_rows.cbegin(); it != m_rows.cend(); ++it)
@@ -74,6 +89,8 @@ public:
     }
 
 private:
+    static constexpr qint64 FrameMs = 16;
+    QElapsedTimer m_lastFlush;
     QStandardItemModel *m_model;
     QHash<QPersistentModelIndex, QPair<int, int>> m_rows;   // first and last changed column
     QHash<QPersistentModelIndex, QPair<int, int>>::iterator m_last;
@@ -113,9 +130,12 @@ bool DeviceRow::hasRow(const ThinclientInfo *record)
     return record && record->item && record->item->parent();
 }
 
+// Devices repeat their reports unchanged; a cell that already shows the
+// value is neither written nor repainted.
 void DeviceRow::setText(const ThinclientInfo *record, int modelColumn, const QString &text)
 {
-    if (QStandardItem *c = cell(record, modelColumn))
+    QStandardItem *c = cell(record, modelColumn);
+    if (c && c->data(Qt::DisplayRole) != QVariant(text))
         changeCell(c, [&text](QStandardItem *item) { item->setText(text); });
 }
 
@@ -130,15 +150,19 @@ void DeviceRow::setColumnText(QSettings *settings, const ThinclientInfo *record,
 
 void DeviceRow::setForeground(const ThinclientInfo *record, int modelColumn, const QColor &colour)
 {
-    if (QStandardItem *c = cell(record, modelColumn))
-        changeCell(c, [&colour](QStandardItem *item) { item->setForeground(QBrush(colour)); });
+    const QBrush brush(colour);
+    QStandardItem *c = cell(record, modelColumn);
+    if (c && c->data(Qt::ForegroundRole) != QVariant(brush))
+        changeCell(c, [&brush](QStandardItem *item) { item->setForeground(brush); });
 }
 
 void DeviceRow::setEnabled(const ThinclientInfo *record, int columnCount, bool enabled)
 {
-    for (int column = 0; column < columnCount; ++column)
-        if (QStandardItem *c = cell(record, column))
+    for (int column = 0; column < columnCount; ++column) {
+        QStandardItem *c = cell(record, column);
+        if (c && c->isEnabled() != enabled)
             changeCell(c, [enabled](QStandardItem *item) { item->setEnabled(enabled); });
+    }
 }
 
 QString DeviceRow::detectionText(quint16 serverDetection)
@@ -178,6 +202,9 @@ void DeviceRow::writeColumns(QSettings *settings, const ThinclientInfo *r)
     if (!hasRow(r))
         return;
     const QStringList texts = columnTexts(r);
-    for (int i = 0; i < Columns::Count; ++i)
-        setColumnText(settings, r, Columns::table[i].key, texts.at(i));
+    for (int i = 0; i < Columns::Count; ++i) {
+        const int column = Columns::modelColumnAt(settings, i);
+        if (column >= 0)
+            setText(r, column, texts.at(i));
+    }
 }

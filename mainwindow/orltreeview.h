@@ -22,10 +22,25 @@ public:
 
     QPoint dragStartPosition;
 
+    void setModel(QAbstractItemModel *model) override;
+    void reset() override;
+    void doItemsLayout() override;
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QList<int> &roles = QList<int>()) override;
+
 protected:
+    void rowsInserted(const QModelIndex &parent, int start, int end) override;
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
     void mousePressEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
+
+private:
+    // Whether any of the rows topLeft .. bottomRight is on screen.
+    bool showsAnyRow(const QModelIndex &topLeft, const QModelIndex &bottomRight) const;
+    // The view lays its rows out again before it next looks at them. Only a
+    // hint: looking at rows meanwhile makes it lay them out at once.
+    bool m_layoutPending = true;
 };
 
 #endif // ORLTREEVIEW_H
