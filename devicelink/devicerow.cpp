@@ -3,13 +3,11 @@
 #include "thinclientinfo.h"
 
 #include <QBrush>
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QHash>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
-#include <QTimer>
 
 #include <algorithm>
 #include <utility>
@@ -47,7 +45,7 @@ public:
         // A report writes several cells of one row in a row.
         if (m_rows.isEmpty() || parent != m_lastParent || row != m_lastRow) {
             if (m_rows.isEmpty())
-                schedule();
+                QMetaObject::invokeMethod(this, [this] { flush(); }, Qt::QueuedConnection);
             m_lastParent = parent;
             m_lastRow = row;
             const QPersistentModelIndex key(cell->index().siblingAtColumn(0));
@@ -59,21 +57,8 @@ public:
         m_last->second = qMax(m_last->second, column);
     }
 
-    // The views hear of the first change after a quiet spell in the same
-    // pass; during a storm, at most once a frame: the rows a device changes
-    // many times in a frame are repainted once.
-    void schedule()
-    {
-        const qint64 since = m_lastFlush.isValid() ? m_lastFlush.elapsed() : FrameMs;
-        if (since >= FrameMs)
-            QMetaObject::invokeMethod(this, [this] { flush(); }, Qt::QueuedConnection);
-        else
-            QTimer::singleShot(int(FrameMs - since), this, [this] { flush(); });
-    }
-
     void flush()
     {
-        m_lastFlush.start();
         // Rows removed since their cells changed have nothing left to show.
         QList<QPair<QModelIndex, QPair<int, int>>> rows;
         for (auto it = m_rows.cbegin(); it != m_rows.cend(); ++it)
@@ -89,8 +74,6 @@ public:
     }
 
 private:
-    static constexpr qint64 FrameMs = 16;
-    QElapsedTimer m_lastFlush;
     QStandardItemModel *m_model;
     QHash<QPersistentModelIndex, QPair<int, int>> m_rows;   // first and last changed column
     QHash<QPersistentModelIndex, QPair<int, int>>::iterator m_last;
@@ -135,7 +118,10 @@ bool DeviceRow::hasRow(const ThinclientInfo *record)
 void DeviceRow::setText(const ThinclientInfo *record, int modelColumn, const QString &text)
 {
     QStandardItem *c = cell(record, modelColumn);
-    if (c && c->data(Qt::DisplayRole) != QVariant(text))
+    if (!c)
+        return;
+    const QVariant old = c->data(Qt::DisplayRole);
+    if (old.typeId() != QMetaType::QString || old.toString() != text)
         changeCell(c, [&text](QStandardItem *item) { item->setText(text); });
 }
 

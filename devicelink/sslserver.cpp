@@ -285,7 +285,7 @@ void SSLServer::readSocket(QSslSocket *socket)
     // from the network: the device's own sending stalls, not the console.
     if (c->held || c->waiting)
         return;
-    if (c->passed && m_passFrames >= m_framesPerPass) {
+    if (c->passed && passFull()) {
         waitForNextPass(socket);
         return;
     }
@@ -368,9 +368,14 @@ void SSLServer::dispatchBuffered(QSslSocket *socket, bool bounded)
     }
 }
 
+bool SSLServer::passFull() const
+{
+    return m_passFrames >= m_framesPerPass;
+}
+
 bool SSLServer::takeFromPass()
 {
-    if (m_passFrames >= m_framesPerPass)
+    if (passFull())
         return false;
     if (m_passFrames++ == 0)
         m_passEnd->start();
@@ -398,7 +403,7 @@ void SSLServer::nextPass()
         // Gone since, or a new connection's socket at a freed one's address.
         if (!c || !c->waiting)
             continue;
-        if (m_passFrames >= m_framesPerPass) {
+        if (passFull()) {
             // The rest keep their place ahead of those that queued since.
             m_waiting = turn.mid(i) + m_waiting;
             m_passEnd->start();

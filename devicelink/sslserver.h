@@ -43,7 +43,10 @@ public:
     // messages each; handled in one go, the window would neither paint nor
     // take input until all were applied. What is left waits in its socket
     // for the next pass, devices in the order they came.
-    static constexpr int DefaultFramesPerPass = 256;
+    // A status message costs the console one to three microseconds, so a
+    // pass stays within a few milliseconds; fewer frames would make the
+    // passes' own cost (a poll of every socket) count.
+    static constexpr int DefaultFramesPerPass = 2048;
 
     SSLServer(QObject *parent, QMap<QSslSocket *, ThinclientInfo *> *devices, QSettings *settings);
     explicit SSLServer(QObject *parent);
@@ -193,6 +196,7 @@ private:
     // before it closed is applied before its connection goes.
     void dispatchBuffered(QSslSocket *socket, bool bounded = true);
     // Counts a frame against the pass; false when the pass has no room left.
+    bool passFull() const;
     bool takeFromPass();
     void waitForNextPass(QSslSocket *socket);
     void nextPass();

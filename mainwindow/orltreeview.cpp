@@ -9,8 +9,10 @@
 
 #include <algorithm>
 
-OrlTreeView::OrlTreeView(QWidget *parent) : QTreeView(parent)
+OrlTreeView::OrlTreeView(QWidget *parent) : QTreeView(parent), m_repaint(new QTimer(this))
 {
+    m_repaint->setSingleShot(true);
+    connect(m_repaint, &QTimer::timeout, this, &OrlTreeView::repaintNow);
 }
 
 OrlTreeView::~OrlTreeView() = default;
@@ -82,10 +84,50 @@ void OrlTreeView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bot
     // value could alter, so a row off screen needs nothing; the base class
     // would first look it up among all the rows it shows, a walk through the
     // whole fleet for each report of a device out of sight.
-    if (uniformRowHeights() && !m_layoutPending && !QAccessible::isActive()
-        && topLeft.parent() == bottomRight.parent() && !showsAnyRow(topLeft, bottomRight))
+    if (!uniformRowHeights() || m_layoutPending || QAccessible::isActive() || topLeft.parent() != bottomRight.parent()
+        || topLeft.row() != bottomRight.row()) {
+        QTreeView::dataChanged(topLeft, bottomRight, roles);
         return;
-    QTreeView::dataChanged(topLeft, bottomRight, roles);
+    }
+    if (!showsAnyRow(topLeft, bottomRight))
+        return;
+    // Several cells of one shown row: the base class would repaint the
+    // whole view for them; the row's band is enough.
+    const QRect cell = visualRect(topLeft);
+    if (!cell.isValid()) {
+        QTreeView::dataChanged(topLeft, bottomRight, roles);
+        return;
+    }
+    repaintSoon(QRect(0, cell.top(), viewport()->width(), cell.height()));
+}
+
+void OrlTreeView::repaintSoon(const QRect &band)
+{
+    m_dirty += band;
+    if (m_repaint->isActive())
+        return;
+    const qint64 since = m_lastRepaint.isValid() ? m_lastRepaint.elapsed() : FrameMs;
+    m_repaint->start(int(qBound(qint64(0), qint64(FrameMs) - since, qint64(FrameMs))));
+}
+
+void OrlTreeView::repaintNow()
+{
+    if (m_dirty.isEmpty())
+        return;
+    viewport()->update(m_dirty);
+    m_dirty = QRegion();
+    m_lastRepaint.start();
+}
+
+void OrlTreeView::scrollContentsBy(int dx, int dy)
+{
+    // The waiting bands name rows by where they were: what moves with the
+    // scroll is repainted whole.
+    if (!m_dirty.isEmpty()) {
+        m_dirty = QRegion();
+        viewport()->update();
+    }
+    QTreeView::scrollContentsBy(dx, dy);
 }
 
 void OrlTreeView::mousePressEvent(QMouseEvent *e)

@@ -1,7 +1,10 @@
 #ifndef ORLTREEVIEW_H
 #define ORLTREEVIEW_H
 
+#include <QElapsedTimer>
 #include <QPoint>
+#include <QRegion>
+#include <QTimer>
 #include <QTreeView>
 
 // A department's device tree, and the source of device drags: any movement
@@ -29,6 +32,7 @@ public:
                      const QList<int> &roles = QList<int>()) override;
 
 protected:
+    void scrollContentsBy(int dx, int dy) override;
     void rowsInserted(const QModelIndex &parent, int start, int end) override;
     void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
     void mousePressEvent(QMouseEvent *e) override;
@@ -41,6 +45,14 @@ private:
     // The view lays its rows out again before it next looks at them. Only a
     // hint: looking at rows meanwhile makes it lay them out at once.
     bool m_layoutPending = true;
+    // Rows of changed values are repainted at most once a frame: a fleet's
+    // reports would otherwise repaint the shown rows at every pass.
+    static constexpr int FrameMs = 16;
+    void repaintSoon(const QRect &band);
+    void repaintNow();
+    QRegion m_dirty;
+    QTimer *m_repaint = nullptr;
+    QElapsedTimer m_lastRepaint;
 };
 
 #endif // ORLTREEVIEW_H
