@@ -1,6 +1,7 @@
 // A department's device tree: header and widths from the settings, group and
 // device rows, filing registered devices, and the wizard's model list.
 #include "devicelink/columns.h"
+#include "devicelink/devicerow.h"
 #include "devicelink/thinclientinfo.h"
 #include "mainwindow/deptinfo.h"
 #include "mainwindow/devicetree.h"
@@ -9,6 +10,8 @@
 #include "deptsupport.h"
 
 #include <QHeaderView>
+#include <QPaintEvent>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSslSocket>
 #include <QStandardItemModel>
@@ -30,6 +33,21 @@ struct Dept {
     }
     ~Dept() { DeviceTree::destroyDeviceTree(&info); }
 };
+// The regions a widget was painted in.
+class PaintSpy : public QObject
+{
+public:
+    explicit PaintSpy(QWidget *widget) { widget->installEventFilter(this); }
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+};
 } // namespace
 
 class TestDeviceTree : public QObject
@@ -40,6 +58,7 @@ private slots:
     void headerAndWidths_data();
     void headerAndWidths();
     void widthsSavedAndRestored();
+    void changedRowsRepainted();
     void groupRowsPerModel();
     void rowCells_data();
     void rowCells();
@@ -146,6 +165,33 @@ void TestDeviceTree::widthsSavedAndRestored()
     Dept again(0, "Orphans", &settings);
     for (int i = 0; i < 3; ++i)
         QCOMPARE(again.info.treeView->header()->sectionSize(i), 100 + i);
+}
+
+// A changed value is repainted wherever its row is shown, at the top or
+// scrolled to the end of a long tree.
+void TestDeviceTree::changedRowsRepainted()
+{
+    Columns::initDefaults(&settings);
+    Dept dept(0, "Orphans", &settings);
+    QList<ThinclientInfo *> records;
+    for (int i = 0; i < 300; ++i) {
+        records << record("ORL K1", QStringLiteral("d%1").arg(i));
+        DeviceTree::fileDevice(&dept.info, &settings, records.last());
+    }
+    OrlTreeView *view = dept.info.treeView;
+    view->resize(600, 300);
+    view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+
+    for (ThinclientInfo *r : {records.first(), records.last()}) {
+        view->scrollTo(r->item->index());
+        QCoreApplication::processEvents();
+        PaintSpy spy(view->viewport());
+        DeviceRow::setText(r, 1, QStringLiteral("changed"));
+        const QRect cell = view->visualRect(r->item->index().siblingAtColumn(1));
+        QVERIFY(view->viewport()->rect().intersects(cell));
+        QTRY_VERIFY(spy.painted.intersects(cell));
+    }
 }
 
 void TestDeviceTree::groupRowsPerModel()
