@@ -42,10 +42,10 @@ public:
     // that reports at once finds a thousand sockets ready with a hundred
     // messages each; handled in one go, the window would neither paint nor
     // take input until all were applied. What is left waits in its socket
-    // for the next pass, devices in the order they came.
-    // A status message costs the console one to three microseconds, so a
-    // pass stays within a few milliseconds; fewer frames would make the
-    // passes' own cost (a poll of every socket) count.
+    // for the next pass, devices in the order they came. A status message
+    // costs the console a few microseconds, so a pass stays within a few
+    // milliseconds; with fewer frames the cost of each pass itself (the
+    // event loop's look at every socket) would begin to count.
     static constexpr int DefaultFramesPerPass = 2048;
 
     SSLServer(QObject *parent, QMap<QSslSocket *, ThinclientInfo *> *devices, QSettings *settings);
