@@ -1,6 +1,9 @@
 #include "columns.h"
 
+#include <QPointer>
 #include <QSettings>
+
+#include <cstring>
 
 const ColumnDef Columns::table[Columns::Count] = {
     {"colIpAddress", "IP address", "IP Address", 0},
@@ -40,6 +43,50 @@ QVariant value(QSettings *settings, const QString &key)
     const QVariantMap kept = settings->property(KeptLayout).toMap();
     return kept.isEmpty() ? settings->value(key) : kept.value(key);
 }
+
+// The positions of the table's columns, as the store (or the kept layout)
+// held them when last renewed. A child of its store, so it goes with it.
+class Positions : public QObject
+{
+public:
+    explicit Positions(QSettings *settings) : QObject(settings) { renew(settings); }
+
+    static Positions *of(QSettings *settings, bool create = true)
+    {
+        // Reports all go to the console's one store.
+        static QPointer<Positions> last;
+        if (last && last->parent() == settings)
+            return last;
+        for (QObject *child : settings->children())
+            if (auto *positions = dynamic_cast<Positions *>(child))
+                return last = positions;
+        return create ? (last = new Positions(settings)) : nullptr;
+    }
+
+    void renew(QSettings *settings)
+    {
+        for (int i = 0; i < Columns::Count; ++i)
+            m_positions[i] = value(settings, QLatin1String(Columns::table[i].key)).toInt();
+    }
+
+    int at(int index) const { return m_positions[index]; }
+
+private:
+    int m_positions[Columns::Count] = {};
+};
+
+int indexOfKey(const char *key)
+{
+    for (int i = 0; i < Columns::Count; ++i)
+        if (std::strcmp(Columns::table[i].key, key) == 0)
+            return i;
+    return -1;
+}
+
+int toModelColumn(int position)
+{
+    return position == -1 ? -1 : position + Columns::FixedColumns;
+}
 } // namespace
 
 void Columns::keepLayout(QSettings *settings)
@@ -50,12 +97,26 @@ void Columns::keepLayout(QSettings *settings)
     for (int i = 0; i < MaxSizeKeys; ++i)
         kept.insert(textKey(i), settings->value(textKey(i)));
     settings->setProperty(KeptLayout, kept);
+    renewLayout(settings);
+}
+
+void Columns::renewLayout(QSettings *settings)
+{
+    if (Positions *positions = Positions::of(settings, false))
+        positions->renew(settings);
 }
 
 int Columns::modelColumn(QSettings *settings, const char *key)
 {
-    const int position = value(settings, QLatin1String(key)).toInt();
-    return position == -1 ? -1 : position + FixedColumns;
+    const int index = indexOfKey(key);
+    if (index < 0)
+        return toModelColumn(value(settings, QLatin1String(key)).toInt());
+    return modelColumnAt(settings, index);
+}
+
+int Columns::modelColumnAt(QSettings *settings, int index)
+{
+    return toModelColumn(Positions::of(settings)->at(index));
 }
 
 int Columns::countFromSettings(QSettings *settings)
@@ -87,4 +148,5 @@ void Columns::initDefaults(QSettings *settings)
         const ColumnDef &c = table[i];
         settings->setValue(textKey(i), c.defaultPosition >= 0 ? QString::fromLatin1(c.header) : QString());
     }
+    renewLayout(settings);
 }

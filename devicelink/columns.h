@@ -27,8 +27,17 @@ extern const ColumnDef table[Count];
 // one would put values under the wrong headings.
 void keepLayout(QSettings *settings);
 
+// Every status report writes a few cells by their position keys; reading
+// the store for each would cost about as much as the rest of the report. The
+// positions are read once per store object and kept with it; whatever
+// writes the layout (the preferences, the defaults, keepLayout) renews them,
+// and so must anything else that writes a position key.
+void renewLayout(QSettings *settings);
+
 // The model column of a position key: -1 when hidden, else position + 2.
 int modelColumn(QSettings *settings, const char *key);
+// The same for the column at index i of the table.
+int modelColumnAt(QSettings *settings, int index);
 // 2 plus the number of consecutive non-empty colText<i>, i = 0..16.
 int countFromSettings(QSettings *settings);
 // colText<i> for i = 0..16.

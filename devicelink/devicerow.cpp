@@ -113,9 +113,15 @@ bool DeviceRow::hasRow(const ThinclientInfo *record)
     return record && record->item && record->item->parent();
 }
 
+// Devices repeat their reports unchanged; a cell that already shows the
+// value is neither written nor repainted.
 void DeviceRow::setText(const ThinclientInfo *record, int modelColumn, const QString &text)
 {
-    if (QStandardItem *c = cell(record, modelColumn))
+    QStandardItem *c = cell(record, modelColumn);
+    if (!c)
+        return;
+    const QVariant old = c->data(Qt::DisplayRole);
+    if (old.typeId() != QMetaType::QString || old.toString() != text)
         changeCell(c, [&text](QStandardItem *item) { item->setText(text); });
 }
 
@@ -130,15 +136,19 @@ void DeviceRow::setColumnText(QSettings *settings, const ThinclientInfo *record,
 
 void DeviceRow::setForeground(const ThinclientInfo *record, int modelColumn, const QColor &colour)
 {
-    if (QStandardItem *c = cell(record, modelColumn))
-        changeCell(c, [&colour](QStandardItem *item) { item->setForeground(QBrush(colour)); });
+    const QBrush brush(colour);
+    QStandardItem *c = cell(record, modelColumn);
+    if (c && c->data(Qt::ForegroundRole) != QVariant(brush))
+        changeCell(c, [&brush](QStandardItem *item) { item->setForeground(brush); });
 }
 
 void DeviceRow::setEnabled(const ThinclientInfo *record, int columnCount, bool enabled)
 {
-    for (int column = 0; column < columnCount; ++column)
-        if (QStandardItem *c = cell(record, column))
+    for (int column = 0; column < columnCount; ++column) {
+        QStandardItem *c = cell(record, column);
+        if (c && c->isEnabled() != enabled)
             changeCell(c, [enabled](QStandardItem *item) { item->setEnabled(enabled); });
+    }
 }
 
 QString DeviceRow::detectionText(quint16 serverDetection)
@@ -178,6 +188,9 @@ void DeviceRow::writeColumns(QSettings *settings, const ThinclientInfo *r)
     if (!hasRow(r))
         return;
     const QStringList texts = columnTexts(r);
-    for (int i = 0; i < Columns::Count; ++i)
-        setColumnText(settings, r, Columns::table[i].key, texts.at(i));
+    for (int i = 0; i < Columns::Count; ++i) {
+        const int column = Columns::modelColumnAt(settings, i);
+        if (column >= 0)
+            setText(r, column, texts.at(i));
+    }
 }

@@ -25,6 +25,15 @@ bool FrameAssembler::next(QByteArray *frame)
     return true;
 }
 
+bool FrameAssembler::hasFrame() const
+{
+    const qsizetype avail = m_buffer.size() - m_start;
+    if (avail < Wire::HeaderSize)
+        return false;
+    const uchar *p = reinterpret_cast<const uchar *>(m_buffer.constData() + m_start);
+    return avail >= Wire::HeaderSize + (p[2] << 8 | p[3]);
+}
+
 void FrameAssembler::clear()
 {
     m_buffer.clear();

@@ -14,6 +14,8 @@ public:
     void append(const QByteArray &data) { m_buffer.append(data); }
     // True when a whole frame was taken out into *frame.
     bool next(QByteArray *frame);
+    // True when next() would take a frame.
+    bool hasFrame() const;
     int pending() const { return int(m_buffer.size() - m_start); }
     void clear();
 

@@ -13,6 +13,8 @@
 #include <QSslKey>
 #include <QTimer>
 
+#include <utility>
+
 const char *const SSLServer::DevicePassPhrase = "qaZimoRTelUvaNKowS";
 const char *const SSLServer::ConsolePassPhrase = "....doRQuaLimPetaSoLvIRenk";
 
@@ -45,9 +47,23 @@ SSLServer::SSLServer(QObject *parent, QMap<QSslSocket *, ThinclientInfo *> *devi
     : QTcpServer(parent), devices(devices), settings(settings)
 {
     columnCount = settings ? Columns::countFromSettings(settings) : Columns::FixedColumns;
+    startPasses();
 }
 
-SSLServer::SSLServer(QObject *parent) : QTcpServer(parent) {}
+SSLServer::SSLServer(QObject *parent) : QTcpServer(parent)
+{
+    startPasses();
+}
+
+void SSLServer::startPasses()
+{
+    // A zero timer fires once the event loop has come round to its timers,
+    // after painting and input have had their turn.
+    m_passEnd = new QTimer(this);
+    m_passEnd->setSingleShot(true);
+    m_passEnd->setInterval(0);
+    connect(m_passEnd, &QTimer::timeout, this, &SSLServer::nextPass);
+}
 
 SSLServer::~SSLServer()
 {
@@ -182,7 +198,10 @@ void SSLServer::incomingConnection(qintptr socketDescriptor)
     connect(socket, &QSslSocket::peerVerifyError, this, &SSLServer::onPeerVerifyError);
     connect(socket, &QSslSocket::encrypted, this, &SSLServer::onEncrypted);
     connect(socket, &QSslSocket::modeChanged, this, &SSLServer::onModeChanged);
-    connect(socket, &QSslSocket::disconnected, this, [this, socket] { socketDisconnected(socket); });
+    connect(socket, &QSslSocket::disconnected, this, [this, socket] {
+        finishWaiting(socket);
+        socketDisconnected(socket);
+    });
     connect(socket, &QSslSocket::connected, this, &SSLServer::onConnected);
     connect(socket, &QSslSocket::stateChanged, this, &SSLServer::onStateChanged);
     connect(socket, &QSslSocket::sslErrors, this, &SSLServer::onSslErrors);
@@ -264,8 +283,12 @@ void SSLServer::readSocket(QSslSocket *socket)
     }
     // Held bytes stay in the socket, whose bounded buffer then stops taking
     // from the network: the device's own sending stalls, not the console.
-    if (c->held)
+    if (c->held || c->waiting)
         return;
+    if (c->passed && passFull()) {
+        waitForNextPass(socket);
+        return;
+    }
     receive(socket, socket->readAll());
 }
 
@@ -318,7 +341,7 @@ void SSLServer::receive(QSslSocket *socket, const QByteArray &bytes)
     dispatchBuffered(socket);
 }
 
-void SSLServer::dispatchBuffered(QSslSocket *socket)
+void SSLServer::dispatchBuffered(QSslSocket *socket, bool bounded)
 {
     QByteArray frame;
     // A handler, or anything its nested event loop runs, may close the
@@ -334,10 +357,74 @@ void SSLServer::dispatchBuffered(QSslSocket *socket)
         if (!c)
             return;
         c->held = queuedAnswers(socket) > MaxQueuedAnswers;
-        if (c->held || !c->frames.next(&frame))
+        if (c->held || (bounded && c->waiting) || !c->frames.hasFrame())
             return;
+        if (bounded && !takeFromPass()) {
+            waitForNextPass(socket);
+            return;
+        }
+        c->frames.next(&frame);
         dispatchFrame(socket, frame);
     }
+}
+
+bool SSLServer::passFull() const
+{
+    return m_passFrames >= m_framesPerPass;
+}
+
+bool SSLServer::takeFromPass()
+{
+    if (passFull())
+        return false;
+    if (m_passFrames++ == 0)
+        m_passEnd->start();
+    return true;
+}
+
+void SSLServer::waitForNextPass(QSslSocket *socket)
+{
+    Connection *c = connectionFor(socket);
+    if (!c || c->waiting)
+        return;
+    c->waiting = true;
+    m_waiting.append(socket);
+    if (!m_passEnd->isActive())
+        m_passEnd->start();
+}
+
+void SSLServer::nextPass()
+{
+    m_passFrames = 0;
+    const QList<QSslSocket *> turn = std::exchange(m_waiting, {});
+    for (qsizetype i = 0; i < turn.size(); ++i) {
+        QSslSocket *socket = turn.at(i);
+        Connection *c = connectionFor(socket);
+        // Gone since, or a new connection's socket at a freed one's address.
+        if (!c || !c->waiting)
+            continue;
+        if (passFull()) {
+            // The rest keep their place ahead of those that queued since.
+            m_waiting = turn.mid(i) + m_waiting;
+            m_passEnd->start();
+            return;
+        }
+        c->waiting = false;
+        dispatchBuffered(socket);
+        c = connectionFor(socket);
+        if (c && !c->held && !c->waiting && socket->bytesAvailable() > 0)
+            readSocket(socket);
+    }
+}
+
+void SSLServer::finishWaiting(QSslSocket *socket)
+{
+    Connection *c = connectionFor(socket);
+    if (!c || !c->waiting)
+        return;
+    c->waiting = false;
+    c->frames.append(socket->readAll());
+    dispatchBuffered(socket, false);
 }
 
 void SSLServer::answersSent(QSslSocket *socket)

@@ -38,6 +38,15 @@ public:
     // chunk at a time, so sixteen chunks' worth never slows one down, and a
     // stalled fleet of thousands costs the console megabytes, not gigabytes.
     static constexpr qint64 MaxQueuedAnswers = 64 << 10;
+    // Frames taken from all devices in one pass of the event loop. A fleet
+    // that reports at once finds a thousand sockets ready with a hundred
+    // messages each; handled in one go, the window would neither paint nor
+    // take input until all were applied. What is left waits in its socket
+    // for the next pass, devices in the order they came. A status message
+    // costs the console a few microseconds, so a pass stays within a few
+    // milliseconds; with fewer frames the cost of each pass itself (the
+    // event loop's look at every socket) would begin to count.
+    static constexpr int DefaultFramesPerPass = 2048;
 
     SSLServer(QObject *parent, QMap<QSslSocket *, ThinclientInfo *> *devices, QSettings *settings);
     explicit SSLServer(QObject *parent);
@@ -121,6 +130,7 @@ public:
     int handshakeTimeout() const { return m_handshakeTimeoutMs; }
     // A socket past the handshake that has not registered in this time is closed.
     void setRegistrationTimeout(int ms) { m_registrationTimeoutMs = ms; }
+    void setFramesPerPass(int frames) { m_framesPerPass = qMax(1, frames); }
     // Replaces the socket write of every reply and command (tests and fuzzers).
     using WriteHook = std::function<qint64(QSslSocket *, const QByteArray &)>;
     static void setWriteHook(WriteHook hook);
@@ -171,6 +181,7 @@ private:
         QTimer *deadline = nullptr;  // the handshake's, then the registration's
         bool passed = false;         // a good handshake line was read
         bool held = false;           // frames wait until the answers drain
+        bool waiting = false;        // frames wait for a later pass
     };
     Connection *connectionFor(QSslSocket *socket);
     // The work of onReadyToRead and onDisconnected for a known socket.
@@ -181,8 +192,17 @@ private:
     void fileOffline(QSslSocket *socket, ThinclientInfo *record);
     void onDeadline(QSslSocket *socket);
     bool loadTlsMaterial();
+    void startPasses();
     // Hands every whole buffered frame of the socket to dispatchFrame.
-    void dispatchBuffered(QSslSocket *socket);
+    // Bounded by the pass's room unless the device is leaving: what it sent
+    // before it closed is applied before its connection goes.
+    void dispatchBuffered(QSslSocket *socket, bool bounded = true);
+    // Counts a frame against the pass; false when the pass has no room left.
+    bool passFull() const;
+    bool takeFromPass();
+    void waitForNextPass(QSslSocket *socket);
+    void nextPass();
+    void finishWaiting(QSslSocket *socket);
     // Closes a socket that is not (or no longer) a registered device's and
     // releases it with its pending records and connection state.
     void retireSocket(QSslSocket *socket);
@@ -202,6 +222,10 @@ private:
     bool m_tlsLoaded = false;
     int m_handshakeTimeoutMs = DefaultHandshakeTimeoutMs;
     int m_registrationTimeoutMs = DefaultRegistrationTimeoutMs;
+    int m_framesPerPass = DefaultFramesPerPass;
+    int m_passFrames = 0;            // frames taken since the pass began
+    QTimer *m_passEnd = nullptr;     // fires when the event loop comes round again
+    QList<QSslSocket *> m_waiting;   // in their turn's order; checked against m_connections
 };
 
 #endif // SSLSERVER_H

@@ -31,11 +31,25 @@ void DeviceTree::applyColumnWidths(QHeaderView *header, QSettings *settings)
         return;
     }
     for (int i = 0; i < Columns::MaxSizeKeys; ++i) {
-        const int width = settings->value(Columns::sizeKey(i)).toInt();
+        // A key lost from a hand-edited store would otherwise read as 0 and
+        // hide its column.
+        bool ok = false;
+        const int width = settings->value(Columns::sizeKey(i)).toInt(&ok);
+        if (!ok)
+            continue;
         if (width < 0)
             break;
         header->resizeSection(i, width);
     }
+}
+
+void DeviceTree::saveColumnWidths(QHeaderView *header, QSettings *settings)
+{
+    const int n = qMin(header->count(), int(Columns::MaxSizeKeys));
+    for (int i = 0; i < n; ++i)
+        settings->setValue(Columns::sizeKey(i), header->sectionSize(i));
+    for (int i = n; i < Columns::MaxSizeKeys; ++i)
+        settings->setValue(Columns::sizeKey(i), -1);
 }
 
 void DeviceTree::createDeviceTreeView(DeptInfo *dept, QSettings *settings)

@@ -22,8 +22,12 @@ constexpr int DefaultStatusWidth = 340;
 // "Device name", "Status", then every non-empty colText0 .. colText14.
 QStringList headerLabels(QSettings *settings);
 // The stored widths colSize0, colSize1, ... up to the first negative one;
-// without colSize0, the default widths.
+// without colSize0, the default widths. A key that is missing or not a
+// number leaves its section at the default width.
 void applyColumnWidths(QHeaderView *header, QSettings *settings);
+// colSize<i> for every section of the header, then -1 up to colSize16, so
+// that no key of a wider layout outlives it.
+void saveColumnWidths(QHeaderView *header, QSettings *settings);
 
 // Creates the department's view, device model (with its root item), header
 // model and header; the department owns them from then on.

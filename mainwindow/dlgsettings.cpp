@@ -263,4 +263,5 @@ void DlgSettings::saveColumns()
         settings->setValue(Columns::textKey(i), QString());
         ++i;
     }
+    Columns::renewLayout(settings);
 }

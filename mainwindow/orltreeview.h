@@ -1,7 +1,10 @@
 #ifndef ORLTREEVIEW_H
 #define ORLTREEVIEW_H
 
+#include <QElapsedTimer>
 #include <QPoint>
+#include <QRegion>
+#include <QTimer>
 #include <QTreeView>
 
 // A department's device tree, and the source of device drags: any movement
@@ -22,10 +25,34 @@ public:
 
     QPoint dragStartPosition;
 
+    void setModel(QAbstractItemModel *model) override;
+    void reset() override;
+    void doItemsLayout() override;
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QList<int> &roles = QList<int>()) override;
+
 protected:
+    void scrollContentsBy(int dx, int dy) override;
+    void rowsInserted(const QModelIndex &parent, int start, int end) override;
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
     void mousePressEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
+
+private:
+    // Whether any of the rows topLeft .. bottomRight is on screen.
+    bool showsAnyRow(const QModelIndex &topLeft, const QModelIndex &bottomRight) const;
+    // The view lays its rows out again before it next looks at them. Only a
+    // hint: looking at rows meanwhile makes it lay them out at once.
+    bool m_layoutPending = true;
+    // Rows of changed values are repainted at most once a frame: a fleet's
+    // reports would otherwise repaint the shown rows at every pass.
+    static constexpr int FrameMs = 16;
+    void repaintSoon(const QRect &band);
+    void repaintNow();
+    QRegion m_dirty;
+    QTimer *m_repaint = nullptr;
+    QElapsedTimer m_lastRepaint;
 };
 
 #endif // ORLTREEVIEW_H

@@ -5,7 +5,7 @@
 
 #include "aboutdialog.h"
 #include "deptinfo.h"
-#include "devicelink/columns.h"
+#include "devicetree.h"
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
 #include "links.h"
@@ -56,13 +56,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::saveColumnWidths(QHeaderView *header)
 {
-    if (!header)
-        return;
-    const int n = header->count();
-    for (int i = 0; i < n; ++i)
-        settings->setValue(Columns::sizeKey(i), header->sectionSize(i));
-    for (int i = n; i < Columns::MaxSizeKeys; ++i)
-        settings->setValue(Columns::sizeKey(i), -1);
+    if (header)
+        DeviceTree::saveColumnWidths(header, settings);
 }
 
 void MainWindow::on_actionExit_triggered()

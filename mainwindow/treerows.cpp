@@ -86,7 +86,7 @@ QList<QStandardItem *> TreeRows::buildDeviceRow(QSettings *settings, ThinclientI
     QStandardItem *cells[ColumnSlots] = {};
     const QStringList texts = DeviceRow::columnTexts(info);
     for (int i = 0; i < Columns::Count; ++i) {
-        const int position = Columns::modelColumn(settings, Columns::table[i].key) - Columns::FixedColumns;
+        const int position = Columns::modelColumnAt(settings, i) - Columns::FixedColumns;
         if (position < 0 || position >= ColumnSlots)
             continue;
         delete cells[position];    // a repeated position: the later column wins

@@ -10,12 +10,18 @@
 #include "deptsupport.h"
 
 #include <QHeaderView>
+#include <QPaintEvent>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSslSocket>
 #include <QStandardItemModel>
 #include <QtTest>
 
+#include <climits>
+
 namespace {
+constexpr int NoKey = INT_MIN;   // a colSize<i> absent from the store
+
 // A department with its tree, freed with its tree.
 struct Dept {
     DeptInfo info;
@@ -27,6 +33,21 @@ struct Dept {
     }
     ~Dept() { DeviceTree::destroyDeviceTree(&info); }
 };
+// The regions a widget was painted in.
+class PaintSpy : public QObject
+{
+public:
+    explicit PaintSpy(QWidget *widget) { widget->installEventFilter(this); }
+    QRegion painted;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+};
 } // namespace
 
 class TestDeviceTree : public QObject
@@ -36,6 +57,8 @@ private slots:
     void init();
     void headerAndWidths_data();
     void headerAndWidths();
+    void widthsSavedAndRestored();
+    void changedRowsRepainted();
     void groupRowsPerModel();
     void rowCells_data();
     void rowCells();
@@ -55,6 +78,7 @@ private:
 void TestDeviceTree::init()
 {
     settings.clear();
+    Columns::renewLayout(&settings);
     qDeleteAll(records.children());
 }
 
@@ -82,6 +106,10 @@ void TestDeviceTree::headerAndWidths_data()
         << QStringList{"IP address", "", "Timezone", "Serial number"} << QList<int>{150, 250, 90, -1, 400}
         << QStringList{"Device name", "Status", "IP address", "Timezone", "Serial number"}
         << QList<int>{150, 250, 90, -1};
+    // A key lost from the store does not hide its column.
+    QTest::newRow("missing middle width")
+        << QStringList{"IP address", "Timezone"} << QList<int>{150, NoKey, 90, -1}
+        << QStringList{"Device name", "Status", "IP address", "Timezone"} << QList<int>{150, -1, 90};
 }
 
 void TestDeviceTree::headerAndWidths()
@@ -96,7 +124,8 @@ void TestDeviceTree::headerAndWidths()
         for (int i = 0; i < Columns::Count; ++i)
             settings.setValue(Columns::textKey(i), texts.value(i));
     for (int i = 0; i < sizes.size(); ++i)
-        settings.setValue(Columns::sizeKey(i), sizes.at(i));
+        if (sizes.at(i) != NoKey)
+            settings.setValue(Columns::sizeKey(i), sizes.at(i));
 
     Dept dept(0, "Orphans", &settings);
     QCOMPARE(DeviceTree::headerLabels(&settings), labels);
@@ -107,6 +136,63 @@ void TestDeviceTree::headerAndWidths()
     for (int i = 0; i < widths.size(); ++i) {
         const int expected = widths.at(i) < 0 ? header->defaultSectionSize() : widths.at(i);
         QCOMPARE(header->sectionSize(i), expected);
+    }
+}
+
+// The widths saved at close cover the shown sections and end the list there,
+// over whatever a wider layout left; the next tree opens with them.
+void TestDeviceTree::widthsSavedAndRestored()
+{
+    Columns::initDefaults(&settings);
+    for (int i = 0; i < Columns::MaxSizeKeys; ++i)
+        settings.setValue(Columns::sizeKey(i), 77);
+    for (int i = 2; i < Columns::Count; ++i)
+        settings.setValue(Columns::textKey(i), QString());   // four sections
+
+    QList<int> saved;
+    int last = 0;   // the last section stretches to the view's edge
+    {
+        Dept dept(0, "Orphans", &settings);
+        QHeaderView *header = dept.info.treeView->header();
+        QCOMPARE(header->count(), 4);
+        for (int i = 0; i < 3; ++i)
+            header->resizeSection(i, 100 + i);
+        last = header->sectionSize(3);
+        DeviceTree::saveColumnWidths(header, &settings);
+    }
+    for (int i = 0; i < Columns::MaxSizeKeys; ++i)
+        saved << settings.value(Columns::sizeKey(i)).toInt();
+    QCOMPARE(saved, (QList<int>{100, 101, 102, last, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1}));
+
+    Dept again(0, "Orphans", &settings);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(again.info.treeView->header()->sectionSize(i), 100 + i);
+}
+
+// A changed value is repainted wherever its row is shown, at the top or
+// scrolled to the end of a long tree.
+void TestDeviceTree::changedRowsRepainted()
+{
+    Columns::initDefaults(&settings);
+    Dept dept(0, "Orphans", &settings);
+    QList<ThinclientInfo *> records;
+    for (int i = 0; i < 300; ++i) {
+        records << record("ORL K1", QStringLiteral("d%1").arg(i));
+        DeviceTree::fileDevice(&dept.info, &settings, records.last());
+    }
+    OrlTreeView *view = dept.info.treeView;
+    view->resize(600, 300);
+    view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+
+    for (ThinclientInfo *r : {records.first(), records.last()}) {
+        view->scrollTo(r->item->index());
+        QCoreApplication::processEvents();
+        PaintSpy spy(view->viewport());
+        DeviceRow::setText(r, 1, QStringLiteral("changed"));
+        const QRect cell = view->visualRect(r->item->index().siblingAtColumn(1));
+        QVERIFY(view->viewport()->rect().intersects(cell));
+        QTRY_VERIFY(spy.painted.intersects(cell));
     }
 }
 
@@ -176,6 +262,7 @@ void TestDeviceTree::rowCells()
     if (!absentKeys)
         for (const ColumnDef &c : Columns::table)
             settings.setValue(QLatin1String(c.key), positions.value(QLatin1String(c.key), -1).toInt());
+    Columns::renewLayout(&settings);
 
     ThinclientInfo *r = record("ORL K1", "hall-3", "00:11:22:33:44:55");
     r->ipAddress = "10.77.0.9";

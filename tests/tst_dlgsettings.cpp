@@ -424,6 +424,10 @@ void TestDlgSettings::columns()
             settings.setValue(key, stored[i]);
     }
 
+    // Row writers have read the layout before the dialog changes it.
+    for (const ColumnDef &c : Columns::table)
+        Columns::modelColumn(&settings, c.key);
+
     QTemporaryDir tmp;
     ScriptedPrompter p;
     QList<int> saved;

@@ -1,5 +1,6 @@
 // Device registration: parsing both versions, filing new devices, taking over
 // the record of a returning device, and the row refresh.
+#include "devicelink/columns.h"
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
 #include "devicelink/wire.h"
@@ -553,6 +554,7 @@ void TestRegistration::rowRefresh()
     fx.settings()->setValue("colIpAddress", -1);
     fx.settings()->setValue("colProtocolType", -1);
     fx.settings()->setValue("colTimezone", 7);
+    Columns::renewLayout(fx.settings());
     SSLServer server(nullptr, &fx.devices, fx.settings());
     ThinclientInfo r;
     r.deviceName = QStringLiteral("desk");
@@ -577,6 +579,7 @@ void TestRegistration::rowRefresh()
 
     // A position beyond the row's cells: nothing written, no crash.
     fx.settings()->setValue("colZorServerDetection", 40);
+    Columns::renewLayout(fx.settings());
     server.refreshDeviceRow(&r);
 }
 

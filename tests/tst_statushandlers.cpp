@@ -1,6 +1,7 @@
 // What devices report about themselves: dispatch, length rules, record
 // fields, row cells and the two signals, without a network.
 #include "handlerfixture.h"
+#include "devicemessages.h"
 #include "statusmessages.h"
 
 #include "devicelink/columns.h"
@@ -90,6 +91,7 @@ private slots:
     void signalled();
     void notFromPendingOrUnknown_data();
     void notFromPendingOrUnknown();
+    void reportsSpreadOverPasses();
 
 private:
     HandlerFixture *f = nullptr;
@@ -277,6 +279,12 @@ void TestStatusHandlers::rowRepaintedOnce_data()
     QTest::newRow("name, firmware, status")
         << QByteArrayList{deviceName("n"), firmwareVersion("2.0"), status(0, "Ready")} << false << 1 << 0 << 4;
     QTest::newRow("row removed before the pass") << QByteArrayList{status(1, "Upgrading")} << true << 0 << 0 << 0;
+    // The fixture's cells read "cell<column>"; sub-code 3 keeps the colour.
+    QTest::newRow("values the cells hold") << QByteArrayList{deviceName("cell0"), firmwareVersion("cell4"),
+                                                             status(3, "cell1")}
+                                           << false << 0 << 0 << 0;
+    QTest::newRow("one value new") << QByteArrayList{deviceName("cell0"), firmwareVersion("2.0")} << false << 1 << 4
+                                   << 4;
 }
 
 void TestStatusHandlers::rowRepaintedOnce()
@@ -316,24 +324,28 @@ void TestStatusHandlers::offlineGreysTheRow()
 void TestStatusHandlers::movedAndHiddenColumns()
 {
     f->settings.setValue("colFirmwareVersion", -1);
+    Columns::renewLayout(&f->settings);
     f->send(firmwareVersion("hidden"));
     QCOMPARE(f->record->firmwareVersion, QStringLiteral("hidden"));
     for (int column = 0; column < HandlerFixture::RowColumns; ++column)
         QCOMPARE(f->cellText(column), QStringLiteral("cell%1").arg(column));
 
     f->settings.setValue("colFirmwareVersion", 9);
+    Columns::renewLayout(&f->settings);
     f->send(firmwareVersion("moved"));
     QCOMPARE(f->cellText(11), QStringLiteral("moved"));
 
     // A position beyond the row's cells (a layout change under way) writes nothing.
     f->settings.setValue("colTimezone", 40);
     f->settings.setValue("colTimeServerIp", 0);
+    Columns::renewLayout(&f->settings);
     f->send(timezoneInfo("UTC", "ntp"));
     QCOMPARE(f->cellText(2), QStringLiteral("ntp"));
     QCOMPARE(f->model.item(0)->columnCount(), HandlerFixture::RowColumns);
 
     f->settings.setValue("colProtocolType", -1);
     f->settings.setValue("colRemoteServer", 1);
+    Columns::renewLayout(&f->settings);
     f->send(protocolAndServer("rdp", "host", false, false));
     QCOMPARE(f->cellText(3), QStringLiteral("HOST"));
 }
@@ -413,6 +425,52 @@ void TestStatusHandlers::notFromPendingOrUnknown()
     QCOMPARE(help.size(), 0);
     QCOMPARE(usb.size(), 0);
     QVERIFY(f->takeWrites(f->pendingSocket).isEmpty());
+}
+
+// A pass of the event loop takes a bounded number of frames from all
+// devices; the rest follow in later passes, every device's in the order it
+// sent them, and a device that sent many does not keep the others waiting.
+void TestStatusHandlers::reportsSpreadOverPasses()
+{
+    QSslSocket other;
+    ThinclientInfo otherRecord;
+    otherRecord.socket = &other;
+    otherRecord.online = true;
+    f->devices.insert(&other, &otherRecord);
+    const QByteArray handshake = DeviceMessages::handshakeLine(DeviceMessages::handshakeFields("00:11:22:33:44:55")) + '\n';
+    for (QSslSocket *s : {f->socket, &other}) {
+        f->server->track(s);
+        f->server->receive(s, handshake);
+    }
+    f->server->setFramesPerPass(4);
+    QSignalSpy usb(f->server, &SSLServer::onEnumerateUsb);
+
+    QStringList sent, otherSent;
+    QByteArray bytes, otherBytes;
+    for (int i = 0; i < 10; ++i) {
+        sent << QStringLiteral("a%1").arg(i);
+        otherSent << QStringLiteral("b%1").arg(i);
+        bytes += usbDevices({sent.last()});
+        otherBytes += usbDevices({otherSent.last()});
+    }
+    f->server->receive(f->socket, bytes);
+    f->server->receive(&other, otherBytes);
+    QCOMPARE(usb.size(), 4);
+    QTRY_COMPARE(usb.size(), 20);
+
+    QStringList got, otherGot, order;
+    for (const QList<QVariant> &report : std::as_const(usb)) {
+        const QString text = report.at(1).toStringList().value(0);
+        (report.at(0).value<ThinclientInfo *>() == f->record ? got : otherGot) << text;
+        order << text;
+    }
+    QCOMPARE(got, sent);
+    QCOMPARE(otherGot, otherSent);
+    QVERIFY(order.indexOf(otherSent.first()) < order.indexOf(sent.last()));
+
+    for (QSslSocket *s : {f->socket, &other})
+        f->server->forget(s);
+    f->devices.remove(&other);
 }
 
 QTEST_MAIN(TestStatusHandlers)
