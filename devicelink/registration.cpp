@@ -67,6 +67,9 @@ void copyTexts(const Text (&fields)[N], const ThinclientInfo &from, ThinclientIn
 // Reads count display modes and keeps the first MaxEdid of them.
 void readModes(PayloadReader &r, int count, ThinclientInfo *into)
 {
+    const int kept = qMin(count, int(ThinclientInfo::MaxEdid));
+    // Modes the message is too short for stay empty.
+    QList<EdidInfo> modes(kept);
     for (int i = 0; i < count && !r.atEnd(); ++i) {
         EdidInfo mode;
         mode.resolution = r.asciiZ();
@@ -75,10 +78,11 @@ void readModes(PayloadReader &r, int count, ThinclientInfo *into)
         mode.vertical = r.asciiZ();
         mode.sync = r.asciiZ();
         mode.polarity = r.asciiZ();
-        if (i < ThinclientInfo::MaxEdid)
-            into->edid[i] = mode;
+        if (i < kept)
+            modes[i] = std::move(mode);
     }
-    into->edidCount = quint16(qMin(count, int(ThinclientInfo::MaxEdid)));
+    into->edid = modes;
+    into->edidCount = quint16(kept);
 }
 
 void parseVersion1(PayloadReader &r, qint8 subCode, ThinclientInfo *into)
@@ -145,8 +149,7 @@ void copyCarried(const ThinclientInfo &from, ThinclientInfo *to, qint8 subCode)
     }
     to->bootMode = from.bootMode;
     to->serverDetection = from.serverDetection;
-    for (int i = 0; i < ThinclientInfo::MaxEdid; ++i)
-        to->edid[i] = from.edid[i];
+    to->edid = from.edid;
     to->edidCount = from.edidCount;
 }
 

@@ -1,6 +1,7 @@
 #ifndef THINCLIENTINFO_H
 #define THINCLIENTINFO_H
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -90,7 +91,10 @@ public:
     quint8 authenticated = 0;
     bool online = false;
     QFile *transferFile = nullptr;      // the one open file transfer, owned while open
-    EdidInfo edid[MaxEdid];
+    // The display modes reported, at most MaxEdid and edidCount of them.
+    // Held in a list of their own size: most records are never asked for
+    // them, and a fixed block of slots made up most of an offline device.
+    QList<EdidInfo> edid;
     quint16 edidCount = 0;
 };
 
