@@ -247,10 +247,10 @@ void SSLServer::fileRegistration(QSslSocket *socket, ThinclientInfo *record, qin
     devices->insert(socket, old);
     indexDevice(old->macAddress, socket);
     refreshDeviceRow(old);
-    // The old key is an offline device's placeholder or a connection the
-    // new one supersedes; nothing refers to it now. Only sockets this server
-    // made are its to release.
-    if (oldSocket && oldSocket != socket && oldSocket->parent() == this)
+    // The old key is an offline device's, which is no socket, or a
+    // connection the new one supersedes; nothing refers to it now. Only
+    // sockets this server made are its to release.
+    if (oldSocket && oldSocket != socket && oldSocket != offlineKey(old) && oldSocket->parent() == this)
         retireSocket(oldSocket);
 }
 

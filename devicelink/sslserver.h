@@ -84,6 +84,9 @@ public:
     static bool parseRegistration(const char *message, int length, ThinclientInfo *into);
     int findDeviceByMac(const QString &mac, QSslSocket **socketOut, ThinclientInfo **recordOut) const;
     QSslSocket *socketForDevice(ThinclientInfo *record) const;
+    // The key an offline device's record is filed under until it registers
+    // again. It stands for no socket and must never be used as one.
+    static QSslSocket *offlineKey(ThinclientInfo *record);
     void refreshDeviceRow(ThinclientInfo *record);
 
     // Dispatch of one whole frame from a known (pending or registered) socket.
@@ -177,7 +180,8 @@ private:
     void readSocket(QSslSocket *socket);
     void socketDisconnected(QSslSocket *socket);
     void releaseConnection(QSslSocket *socket);
-    // Moves a disconnected device's map entry off its closing socket.
+    // Moves a disconnected device's map entry off its closing socket, to
+    // its offline key.
     void fileOffline(QSslSocket *socket, ThinclientInfo *record);
     void onDeadline(QSslSocket *socket);
     bool loadTlsMaterial();
