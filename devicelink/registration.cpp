@@ -39,6 +39,22 @@ const Text v2Settings[] = {&TI::keyboardModel, &TI::keyboardLayout, &TI::keyboar
                            &TI::keyboardOption, &TI::firewallEnabled, &TI::powerSaveEnabled,
                            &TI::pxeServerEnabled, &TI::pxeOnly, &TI::dhcpStart, &TI::dhcpEnd};
 
+// Texts that a fleet mostly reports alike: versions, settings, display
+// modes. Names and addresses differ from device to device and are left out.
+const Text fleetTexts[] = {&TI::model, &TI::firmwareVersion, &TI::hotfixVersion, &TI::resolution,
+                           &TI::remoteServer, &TI::clientVersion, &TI::protocolType, &TI::protocolDefault,
+                           &TI::cmdLineArgs, &TI::extraText1, &TI::timeServer, &TI::serverIp, &TI::serverPort,
+                           &TI::extraText2, &TI::extraText3, &TI::timezone, &TI::firewallEnabled,
+                           &TI::powerSaveEnabled, &TI::pxeServerEnabled, &TI::pxeOnly, &TI::dhcpStart,
+                           &TI::dhcpEnd, &TI::dns1, &TI::dns2, &TI::domainSearchPath, &TI::wiredEnabled,
+                           &TI::wiredMethod, &TI::wiredNetmask, &TI::wiredGateway, &TI::wirelessEnabled,
+                           &TI::wirelessMethod, &TI::wirelessNetmask, &TI::wirelessGateway, &TI::wirelessSsid,
+                           &TI::wirelessSecurity, &TI::keyboardModel, &TI::keyboardLayout,
+                           &TI::keyboardVariant, &TI::keyboardOption};
+using ModeText = QString EdidInfo::*;
+const ModeText modeTexts[] = {&EdidInfo::resolution, &EdidInfo::pixelClock, &EdidInfo::horizontal,
+                              &EdidInfo::vertical, &EdidInfo::sync, &EdidInfo::polarity};
+
 constexpr quint8 MsgRegistration = 5;
 
 bool isVersion2(qint8 subCode) { return subCode > 2; }
@@ -214,8 +230,37 @@ void SSLServer::handleRegistrationV2(QSslSocket *socket, const char *message, in
     fileRegistration(socket, record, qint8(message[1]));
 }
 
+QString SSLServer::sharedText(const QString &text)
+{
+    if (text.isEmpty())
+        return text;
+    const auto known = m_sharedTexts.constFind(text);
+    if (known != m_sharedTexts.cend())
+        return *known;
+    // Devices choose these texts: what may be kept for sharing is bounded,
+    // and a text past the bound is simply kept by its record alone.
+    if (text.size() <= MaxSharedTextLength && m_sharedTexts.size() < MaxSharedTexts)
+        m_sharedTexts.insert(text);
+    return text;
+}
+
+void SSLServer::shareTexts(ThinclientInfo *record)
+{
+    // Each text a record keeps is a small block of its own, and the records
+    // of a fleet registering at once scatter those blocks among the
+    // connections' buffers; once the connections close, every page that
+    // still holds one stays resident. Texts the fleet reports alike are
+    // kept once and shared (the values do not change).
+    for (Text f : fleetTexts)
+        record->*f = sharedText(record->*f);
+    for (EdidInfo &mode : record->edid)
+        for (ModeText f : modeTexts)
+            mode.*f = sharedText(mode.*f);
+}
+
 void SSLServer::fileRegistration(QSslSocket *socket, ThinclientInfo *record, qint8 subCode)
 {
+    shareTexts(record);
     record->checked = false;
     record->transferFile = nullptr;
     if (!devices) {

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QMap>
 #include <QNetworkAddressEntry>
+#include <QSet>
 #include <QSslConfiguration>
 #include <QSslError>
 #include <QSslSocket>
@@ -193,12 +194,20 @@ private:
     // Registration steps after parsing: file a new record or merge it into
     // the older record of the same device.
     void fileRegistration(QSslSocket *socket, ThinclientInfo *record, qint8 subCode);
+    // The kept copy of a text many records hold alike.
+    QString sharedText(const QString &text);
+    void shareTexts(ThinclientInfo *record);
 
     // The device map's sockets by MAC address, so that registering a device
     // does not walk the whole fleet. Checked against the map on every use.
     void rebuildMacIndex() const;
     void indexDevice(const QString &mac, QSslSocket *socket);
 
+    // Bounds the texts kept for sharing: a fleet has a few hundred distinct
+    // ones, a device making them up cannot grow this past some 600 KiB.
+    static constexpr int MaxSharedTexts = 2048;
+    static constexpr int MaxSharedTextLength = 128;
+    QSet<QString> m_sharedTexts;
     QHash<QSslSocket *, Connection *> m_connections;
     mutable QHash<QString, QSslSocket *> m_macIndex;
     mutable qsizetype m_macIndexedSize = -1;   // the map's size when the index was last in step
