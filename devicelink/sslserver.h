@@ -204,7 +204,7 @@ private:
     void indexDevice(const QString &mac, QSslSocket *socket);
 
     // Bounds the texts kept for sharing: a fleet has a few hundred distinct
-    // ones, a device making them up cannot grow this past some 600 KiB.
+    // ones; devices making them up cannot grow this past some 700 KiB.
     static constexpr int MaxSharedTexts = 2048;
     static constexpr int MaxSharedTextLength = 128;
     QSet<QString> m_sharedTexts;

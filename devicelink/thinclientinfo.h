@@ -91,9 +91,9 @@ public:
     quint8 authenticated = 0;
     bool online = false;
     QFile *transferFile = nullptr;      // the one open file transfer, owned while open
-    // The display modes reported, at most MaxEdid and edidCount of them.
-    // Held in a list of their own size: most records are never asked for
-    // them, and a fixed block of slots made up most of an offline device.
+    // The display modes reported, the first edidCount of them (at most
+    // MaxEdid). A list of their own size: a fixed block of MaxEdid slots was
+    // most of an offline device's record, and most devices report a few.
     QList<EdidInfo> edid;
     quint16 edidCount = 0;
 };
