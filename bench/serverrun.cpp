@@ -274,8 +274,9 @@ int runServer(const ServerRunOptions &options)
             last = queued;
             settle(1000);
             queued = most = 0;
-            for (QSslSocket *socket : console->devices.keys()) {
-                const qint64 waiting = SSLServer::queuedAnswers(socket);
+            // An offline device's key is no socket: ask the records.
+            for (const ThinclientInfo *record : std::as_const(console->devices)) {
+                const qint64 waiting = record->online ? SSLServer::queuedAnswers(record->socket) : 0;
                 queued += waiting;
                 most = qMax(most, waiting);
             }

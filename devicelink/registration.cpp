@@ -39,6 +39,22 @@ const Text v2Settings[] = {&TI::keyboardModel, &TI::keyboardLayout, &TI::keyboar
                            &TI::keyboardOption, &TI::firewallEnabled, &TI::powerSaveEnabled,
                            &TI::pxeServerEnabled, &TI::pxeOnly, &TI::dhcpStart, &TI::dhcpEnd};
 
+// Texts that a fleet mostly reports alike: versions, settings, display
+// modes. Names and addresses differ from device to device and are left out.
+const Text fleetTexts[] = {&TI::model, &TI::firmwareVersion, &TI::hotfixVersion, &TI::resolution,
+                           &TI::remoteServer, &TI::clientVersion, &TI::protocolType, &TI::protocolDefault,
+                           &TI::cmdLineArgs, &TI::extraText1, &TI::timeServer, &TI::serverIp, &TI::serverPort,
+                           &TI::extraText2, &TI::extraText3, &TI::timezone, &TI::firewallEnabled,
+                           &TI::powerSaveEnabled, &TI::pxeServerEnabled, &TI::pxeOnly, &TI::dhcpStart,
+                           &TI::dhcpEnd, &TI::dns1, &TI::dns2, &TI::domainSearchPath, &TI::wiredEnabled,
+                           &TI::wiredMethod, &TI::wiredNetmask, &TI::wiredGateway, &TI::wirelessEnabled,
+                           &TI::wirelessMethod, &TI::wirelessNetmask, &TI::wirelessGateway, &TI::wirelessSsid,
+                           &TI::wirelessSecurity, &TI::keyboardModel, &TI::keyboardLayout,
+                           &TI::keyboardVariant, &TI::keyboardOption};
+using ModeText = QString EdidInfo::*;
+const ModeText modeTexts[] = {&EdidInfo::resolution, &EdidInfo::pixelClock, &EdidInfo::horizontal,
+                              &EdidInfo::vertical, &EdidInfo::sync, &EdidInfo::polarity};
+
 constexpr quint8 MsgRegistration = 5;
 
 bool isVersion2(qint8 subCode) { return subCode > 2; }
@@ -67,6 +83,9 @@ void copyTexts(const Text (&fields)[N], const ThinclientInfo &from, ThinclientIn
 // Reads count display modes and keeps the first MaxEdid of them.
 void readModes(PayloadReader &r, int count, ThinclientInfo *into)
 {
+    const int kept = qMin(count, int(ThinclientInfo::MaxEdid));
+    // Modes the message is too short for stay empty.
+    QList<EdidInfo> modes(kept);
     for (int i = 0; i < count && !r.atEnd(); ++i) {
         EdidInfo mode;
         mode.resolution = r.asciiZ();
@@ -75,10 +94,11 @@ void readModes(PayloadReader &r, int count, ThinclientInfo *into)
         mode.vertical = r.asciiZ();
         mode.sync = r.asciiZ();
         mode.polarity = r.asciiZ();
-        if (i < ThinclientInfo::MaxEdid)
-            into->edid[i] = mode;
+        if (i < kept)
+            modes[i] = std::move(mode);
     }
-    into->edidCount = quint16(qMin(count, int(ThinclientInfo::MaxEdid)));
+    into->edid = modes;
+    into->edidCount = quint16(kept);
 }
 
 void parseVersion1(PayloadReader &r, qint8 subCode, ThinclientInfo *into)
@@ -145,8 +165,7 @@ void copyCarried(const ThinclientInfo &from, ThinclientInfo *to, qint8 subCode)
     }
     to->bootMode = from.bootMode;
     to->serverDetection = from.serverDetection;
-    for (int i = 0; i < ThinclientInfo::MaxEdid; ++i)
-        to->edid[i] = from.edid[i];
+    to->edid = from.edid;
     to->edidCount = from.edidCount;
 }
 
@@ -211,8 +230,37 @@ void SSLServer::handleRegistrationV2(QSslSocket *socket, const char *message, in
     fileRegistration(socket, record, qint8(message[1]));
 }
 
+QString SSLServer::sharedText(const QString &text)
+{
+    if (text.isEmpty())
+        return text;
+    const auto known = m_sharedTexts.constFind(text);
+    if (known != m_sharedTexts.cend())
+        return *known;
+    // Devices choose these texts: what may be kept for sharing is bounded,
+    // and a text past the bound is simply kept by its record alone.
+    if (text.size() <= MaxSharedTextLength && m_sharedTexts.size() < MaxSharedTexts)
+        m_sharedTexts.insert(text);
+    return text;
+}
+
+void SSLServer::shareTexts(ThinclientInfo *record)
+{
+    // Each text a record keeps is a small block of its own, and the records
+    // of a fleet registering at once scatter those blocks among the
+    // connections' buffers; once the connections close, every page that
+    // still holds one stays resident. Texts the fleet reports alike are
+    // kept once and shared (the values do not change).
+    for (Text f : fleetTexts)
+        record->*f = sharedText(record->*f);
+    for (EdidInfo &mode : record->edid)
+        for (ModeText f : modeTexts)
+            mode.*f = sharedText(mode.*f);
+}
+
 void SSLServer::fileRegistration(QSslSocket *socket, ThinclientInfo *record, qint8 subCode)
 {
+    shareTexts(record);
     record->checked = false;
     record->transferFile = nullptr;
     if (!devices) {
@@ -244,10 +292,10 @@ void SSLServer::fileRegistration(QSslSocket *socket, ThinclientInfo *record, qin
     devices->insert(socket, old);
     indexDevice(old->macAddress, socket);
     refreshDeviceRow(old);
-    // The old key is an offline device's placeholder or a connection the
-    // new one supersedes; nothing refers to it now. Only sockets this server
-    // made are its to release.
-    if (oldSocket && oldSocket != socket && oldSocket->parent() == this)
+    // The old key is an offline device's, which is no socket, or a
+    // connection the new one supersedes; nothing refers to it now. Only
+    // sockets this server made are its to release.
+    if (oldSocket && oldSocket != socket && oldSocket != offlineKey(old) && oldSocket->parent() == this)
         retireSocket(oldSocket);
 }
 

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QMap>
 #include <QNetworkAddressEntry>
+#include <QSet>
 #include <QSslConfiguration>
 #include <QSslError>
 #include <QSslSocket>
@@ -93,6 +94,9 @@ public:
     static bool parseRegistration(const char *message, int length, ThinclientInfo *into);
     int findDeviceByMac(const QString &mac, QSslSocket **socketOut, ThinclientInfo **recordOut) const;
     QSslSocket *socketForDevice(ThinclientInfo *record) const;
+    // The key an offline device's record is filed under until it registers
+    // again. It stands for no socket and must never be used as one.
+    static QSslSocket *offlineKey(ThinclientInfo *record);
     void refreshDeviceRow(ThinclientInfo *record);
 
     // Dispatch of one whole frame from a known (pending or registered) socket.
@@ -188,7 +192,8 @@ private:
     void readSocket(QSslSocket *socket);
     void socketDisconnected(QSslSocket *socket);
     void releaseConnection(QSslSocket *socket);
-    // Moves a disconnected device's map entry off its closing socket.
+    // Moves a disconnected device's map entry off its closing socket, to
+    // its offline key.
     void fileOffline(QSslSocket *socket, ThinclientInfo *record);
     void onDeadline(QSslSocket *socket);
     bool loadTlsMaterial();
@@ -209,12 +214,20 @@ private:
     // Registration steps after parsing: file a new record or merge it into
     // the older record of the same device.
     void fileRegistration(QSslSocket *socket, ThinclientInfo *record, qint8 subCode);
+    // The kept copy of a text many records hold alike.
+    QString sharedText(const QString &text);
+    void shareTexts(ThinclientInfo *record);
 
     // The device map's sockets by MAC address, so that registering a device
     // does not walk the whole fleet. Checked against the map on every use.
     void rebuildMacIndex() const;
     void indexDevice(const QString &mac, QSslSocket *socket);
 
+    // Bounds the texts kept for sharing: a fleet has a few hundred distinct
+    // ones; devices making them up cannot grow this past some 700 KiB.
+    static constexpr int MaxSharedTexts = 2048;
+    static constexpr int MaxSharedTextLength = 128;
+    QSet<QString> m_sharedTexts;
     QHash<QSslSocket *, Connection *> m_connections;
     mutable QHash<QString, QSslSocket *> m_macIndex;
     mutable qsizetype m_macIndexedSize = -1;   // the map's size when the index was last in step

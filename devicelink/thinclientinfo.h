@@ -1,6 +1,7 @@
 #ifndef THINCLIENTINFO_H
 #define THINCLIENTINFO_H
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -90,7 +91,10 @@ public:
     quint8 authenticated = 0;
     bool online = false;
     QFile *transferFile = nullptr;      // the one open file transfer, owned while open
-    EdidInfo edid[MaxEdid];
+    // The display modes reported, the first edidCount of them (at most
+    // MaxEdid). A list of their own size: a fixed block of MaxEdid slots was
+    // most of an offline device's record, and most devices report a few.
+    QList<EdidInfo> edid;
     quint16 edidCount = 0;
 };
 

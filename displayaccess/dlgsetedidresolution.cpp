@@ -49,7 +49,8 @@ void DlgSetEdidResolution::buildUi()
     layout->addWidget(treeView);
     layout->addLayout(buttonRow);
 
-    const QList<EdidModes::Row> rows = EdidModes::rows(device->edid, device->edidCount, supportedResolutions);
+    const int modeCount = int(qMin(qsizetype(device->edidCount), device->edid.size()));
+    const QList<EdidModes::Row> rows = EdidModes::rows(device->edid.constData(), modeCount, supportedResolutions);
     for (const EdidModes::Row &row : rows) {
         const EdidInfo &m = row.mode;
         QList<QStandardItem *> items;

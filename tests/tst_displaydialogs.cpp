@@ -153,7 +153,7 @@ private slots:
         const QList<EdidInfo> modes{mode("1920x1080", "148.5"), mode("1280x720", "74.25"), mode("2560x1440", "241.5"),
                                     mode("1280x720", "74.25", true)};
         device.edidCount = quint16(withMarker ? 4 : 3);
-        std::copy(modes.begin(), modes.end(), device.edid);
+        device.edid = modes;
         QString picked = QStringLiteral("unchanged");
         DlgSetEdidResolution dialog(nullptr, &device, QStringLiteral("640x480 1280x720 1920x1080"), &picked);
         QCOMPARE(dialog.model->rowCount(), 3);
@@ -250,7 +250,7 @@ private slots:
         for (ThinclientInfo *device : std::as_const(list)) {
             const QList<EdidInfo> &reported = modes == QLatin1String("greyed") ? greyed : present;
             device->edidCount = modes.isEmpty() ? 0 : quint16(reported.size());
-            std::copy(reported.begin(), reported.end(), device->edid);
+            device->edid = reported;
         }
         m_prompter->answerDialog([steps](QDialog *d) {
             d->show();

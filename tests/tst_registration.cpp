@@ -121,6 +121,8 @@ private slots:
     void returningDeviceFoundAfterOwnerChangesMap_data();
     void returningDeviceFoundAfterOwnerChangesMap();
     void secondRegistrationIgnored();
+    void fleetTextsShared_data();
+    void fleetTextsShared();
     void rowRefresh_data();
     void rowRefresh();
 
@@ -515,6 +517,35 @@ void TestRegistration::returningDeviceFoundAfterOwnerChangesMap()
     QCOMPARE(int(devices.size()), before + (firstFound ? 0 : 1));
     QCOMPARE(reg.fx.server()->findDeviceByMac(first, &socket, &record), 0);
     QCOMPARE(socket, back);
+}
+
+// Texts devices report alike are kept once, up to a bound on their length;
+// every record still reads its own values.
+void TestRegistration::fleetTextsShared_data()
+{
+    QTest::addColumn<int>("versionLength");
+    QTest::addColumn<bool>("shared");
+    QTest::newRow("a short version") << 8 << true;
+    QTest::newRow("a version past the bound") << 129 << false;
+}
+
+void TestRegistration::fleetTextsShared()
+{
+    QFETCH(int, versionLength);
+    QFETCH(bool, shared);
+    Registrar reg;
+    QVERIFY(reg.fx.start());
+    SimDeviceConfig a = deviceConfig(50, 2), b = deviceConfig(51, 2);
+    a.firmwareVersion = b.firmwareVersion = QString(versionLength, QLatin1Char('7'));
+    const ThinclientInfo *ra = reg.registerAs(a), *rb = reg.registerAs(b);
+    QVERIFY(ra && rb && ra != rb);
+    QCOMPARE(ra->firmwareVersion, a.firmwareVersion);
+    QCOMPARE(rb->firmwareVersion, a.firmwareVersion);
+    QCOMPARE(rb->firmwareVersion.isSharedWith(ra->firmwareVersion), shared);
+    QCOMPARE(rb->edid.size(), a.displayModes.size());
+    QVERIFY(rb->edid.at(0).horizontal.isSharedWith(ra->edid.at(0).horizontal));
+    // Names differ from device to device: never looked up for sharing.
+    QCOMPARE(rb->deviceName, b.deviceName);
 }
 
 void TestRegistration::secondRegistrationIgnored()

@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     ThinclientInfo record;
     SSLServer::parseRegistration(reinterpret_cast<const char *>(data), int(size), &record);
-    if (record.edidCount > ThinclientInfo::MaxEdid)
+    if (record.edidCount > ThinclientInfo::MaxEdid || record.edid.size() != record.edidCount)
         abort();
     return 0;
 }
