@@ -10,7 +10,9 @@
 #include <QStandardItemModel>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
+#include <vector>
 
 namespace {
 // The cells of one model changed in this pass of the event loop, by row. A
@@ -96,7 +98,81 @@ void changeCell(QStandardItem *cell, Change change)
     }
     PendingRows::of(model)->mark(cell);
 }
+
+// The values written to rows while a Batch is open, per record. A burst
+// comes from one device, so a batch holds one row or very few; the entries
+// are kept for the next batch to spare building them again.
+struct HeldRow
+{
+    static constexpr int Cells = 32;    // wider rows (a hand-edited layout) are written at once
+
+    QPointer<const ThinclientInfo> record;
+    quint32 texts = 0;      // bit per model column: a text is held
+    quint32 colours = 0;
+    quint32 enabled = 0;    // an enabled state is held ...
+    quint32 enabledOn = 0;  // ... and this is it
+    QString text[Cells];
+    QColor colour[Cells];
+};
+
+int batchDepth = 0;
+std::vector<std::unique_ptr<HeldRow>> heldRows;
+qsizetype heldCount = 0;
+
+HeldRow *held(const ThinclientInfo *record, int modelColumn)
+{
+    if (batchDepth == 0 || modelColumn < 0 || modelColumn >= HeldRow::Cells || !DeviceRow::hasRow(record))
+        return nullptr;
+    for (qsizetype i = heldCount - 1; i >= 0; --i)
+        if (heldRows[size_t(i)]->record == record)
+            return heldRows[size_t(i)].get();
+    if (size_t(heldCount) == heldRows.size())
+        heldRows.push_back(std::make_unique<HeldRow>());
+    HeldRow *row = heldRows[size_t(heldCount++)].get();
+    row->record = record;
+    return row;
+}
+
+void writeCellText(const ThinclientInfo *record, int modelColumn, const QString &text);
+void writeCellForeground(const ThinclientInfo *record, int modelColumn, const QColor &colour);
+void writeCellEnabled(const ThinclientInfo *record, int modelColumn, bool enabled);
 } // namespace
+
+DeviceRow::Batch::Batch()
+{
+    ++batchDepth;
+}
+
+DeviceRow::Batch::~Batch()
+{
+    if (--batchDepth == 0)
+        flush();
+}
+
+void DeviceRow::flush()
+{
+    // Storing a cell emits nothing (its model is kept quiet), so no value can
+    // join the list while it is emptied.
+    const qsizetype count = std::exchange(heldCount, 0);
+    for (qsizetype i = 0; i < count; ++i) {
+        HeldRow &row = *heldRows[size_t(i)];
+        const ThinclientInfo *record = row.record.data();
+        for (int column = 0; column < HeldRow::Cells; ++column) {
+            const quint32 bit = 1u << column;
+            if (record && (row.colours & bit))
+                writeCellForeground(record, column, row.colour[column]);
+            if (record && (row.enabled & bit))
+                writeCellEnabled(record, column, (row.enabledOn & bit) != 0);
+            if (row.texts & bit) {
+                if (record)
+                    writeCellText(record, column, row.text[column]);
+                row.text[column] = QString();
+            }
+        }
+        row.record = nullptr;
+        row.texts = row.colours = row.enabled = row.enabledOn = 0;
+    }
+}
 
 QStandardItem *DeviceRow::cell(const ThinclientInfo *record, int modelColumn)
 {
@@ -113,16 +189,43 @@ bool DeviceRow::hasRow(const ThinclientInfo *record)
     return record && record->item && record->item->parent();
 }
 
+namespace {
 // Devices repeat their reports unchanged; a cell that already shows the
 // value is neither written nor repainted.
-void DeviceRow::setText(const ThinclientInfo *record, int modelColumn, const QString &text)
+void writeCellText(const ThinclientInfo *record, int modelColumn, const QString &text)
 {
-    QStandardItem *c = cell(record, modelColumn);
+    QStandardItem *c = DeviceRow::cell(record, modelColumn);
     if (!c)
         return;
     const QVariant old = c->data(Qt::DisplayRole);
     if (old.typeId() != QMetaType::QString || old.toString() != text)
         changeCell(c, [&text](QStandardItem *item) { item->setText(text); });
+}
+
+void writeCellForeground(const ThinclientInfo *record, int modelColumn, const QColor &colour)
+{
+    const QBrush brush(colour);
+    QStandardItem *c = DeviceRow::cell(record, modelColumn);
+    if (c && c->data(Qt::ForegroundRole) != QVariant(brush))
+        changeCell(c, [&brush](QStandardItem *item) { item->setForeground(brush); });
+}
+
+void writeCellEnabled(const ThinclientInfo *record, int modelColumn, bool enabled)
+{
+    QStandardItem *c = DeviceRow::cell(record, modelColumn);
+    if (c && c->isEnabled() != enabled)
+        changeCell(c, [enabled](QStandardItem *item) { item->setEnabled(enabled); });
+}
+} // namespace
+
+void DeviceRow::setText(const ThinclientInfo *record, int modelColumn, const QString &text)
+{
+    if (HeldRow *row = held(record, modelColumn)) {
+        row->texts |= 1u << modelColumn;
+        row->text[modelColumn] = text;
+        return;
+    }
+    writeCellText(record, modelColumn, text);
 }
 
 void DeviceRow::setColumnText(QSettings *settings, const ThinclientInfo *record, const char *key, const QString &text)
@@ -136,18 +239,24 @@ void DeviceRow::setColumnText(QSettings *settings, const ThinclientInfo *record,
 
 void DeviceRow::setForeground(const ThinclientInfo *record, int modelColumn, const QColor &colour)
 {
-    const QBrush brush(colour);
-    QStandardItem *c = cell(record, modelColumn);
-    if (c && c->data(Qt::ForegroundRole) != QVariant(brush))
-        changeCell(c, [&brush](QStandardItem *item) { item->setForeground(brush); });
+    if (HeldRow *row = held(record, modelColumn)) {
+        row->colours |= 1u << modelColumn;
+        row->colour[modelColumn] = colour;
+        return;
+    }
+    writeCellForeground(record, modelColumn, colour);
 }
 
 void DeviceRow::setEnabled(const ThinclientInfo *record, int columnCount, bool enabled)
 {
     for (int column = 0; column < columnCount; ++column) {
-        QStandardItem *c = cell(record, column);
-        if (c && c->isEnabled() != enabled)
-            changeCell(c, [enabled](QStandardItem *item) { item->setEnabled(enabled); });
+        if (HeldRow *row = held(record, column)) {
+            const quint32 bit = 1u << column;
+            row->enabled |= bit;
+            row->enabledOn = enabled ? row->enabledOn | bit : row->enabledOn & ~bit;
+        } else {
+            writeCellEnabled(record, column, enabled);
+        }
     }
 }
 

@@ -16,7 +16,25 @@ class ThinclientInfo;
 // A cell holds its new value at once; the model tells its views about each
 // changed row once, when the posted events of the same pass of the event
 // loop run, so a view repaints it before the pass is over.
+//
+// While a Batch is open the writes are held per row instead, the last value
+// of each cell winning, and stored when the outermost Batch closes: a device
+// sends its reports in bursts, and storing each into its item cost far more
+// than reading it. Anything that lets other code run before the batch
+// closes (a signal to the window, a nested event loop) must flush() first,
+// so that no reader outside the batch ever sees a held value missing.
 namespace DeviceRow {
+class Batch
+{
+public:
+    Batch();
+    ~Batch();
+    Batch(const Batch &) = delete;
+    Batch &operator=(const Batch &) = delete;
+};
+// Stores every held value into its cell now.
+void flush();
+
 // The row's item at a model column, or null when there is none.
 QStandardItem *cell(const ThinclientInfo *record, int modelColumn);
 bool hasRow(const ThinclientInfo *record);

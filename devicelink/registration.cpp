@@ -215,6 +215,7 @@ void SSLServer::handleRegistration(QSslSocket *socket, const char *message, int 
         return;
     parseRegistration(message, length, record);
     // A device told by DHCP where the console is needs no broadcast.
+    DeviceRow::flush();
     emit onSetBroadcastBtnState(record->serverDetection != 1);
     fileRegistration(socket, record, subCode);
 }
@@ -273,6 +274,7 @@ void SSLServer::fileRegistration(QSslSocket *socket, ThinclientInfo *record, qin
     if (findDeviceByMac(record->macAddress, &oldSocket, &old) != 0) {
         devices->insert(socket, record);
         indexDevice(record->macAddress, socket);
+        DeviceRow::flush();
         emit onDeviceRegistered(record);
         return;
     }

@@ -343,6 +343,9 @@ void SSLServer::receive(QSslSocket *socket, const QByteArray &bytes)
 
 void SSLServer::dispatchBuffered(QSslSocket *socket, bool bounded)
 {
+    // A device's reports arrive in bursts: its row's cells take the last
+    // values once, when the batch ends.
+    const DeviceRow::Batch batch;
     QByteArray frame;
     // A handler, or anything its nested event loop runs, may close the
     // connection and delete the socket; the state is looked up again before

@@ -9,6 +9,8 @@
 // a PayloadReader bounded by the frame, so a short or lying device ends up
 // with empty fields, never with bytes from outside the frame. Only registered
 // devices may change a record; a pending device's reports are dropped.
+// Before a signal lets the window's code run, the row writes held for the
+// batch are stored, so that it reads the rows as the reports left them.
 
 namespace {
 
@@ -186,6 +188,7 @@ void SSLServer::handleRemoteProtocolHelp(QSslSocket *socket, const char *message
         return;
     // The help text is the whole frame's payload, up to 65,535 bytes.
     PayloadReader in(message, length);
+    DeviceRow::flush();
     emit onGetRemProtoHelp(in.asciiZ());
 }
 
@@ -238,5 +241,6 @@ void SSLServer::handleUsbDeviceList(QSslSocket *socket, const char *message, int
     // A count larger than what was sent yields only the strings present.
     for (int i = 0; i < count && in.remaining() >= 2; ++i)
         usbDevices.append(in.wireString());
+    DeviceRow::flush();
     emit onEnumerateUsb(record, usbDevices);
 }

@@ -92,6 +92,7 @@ private slots:
     void notFromPendingOrUnknown_data();
     void notFromPendingOrUnknown();
     void reportsSpreadOverPasses();
+    void burstShowsItsLastValues();
 
 private:
     HandlerFixture *f = nullptr;
@@ -471,6 +472,41 @@ void TestStatusHandlers::reportsSpreadOverPasses()
     for (QSslSocket *s : {f->socket, &other})
         f->server->forget(s);
     f->devices.remove(&other);
+}
+
+// A burst read in one go leaves the row with its last values; code that a
+// report's signal runs in the middle of it reads the values sent before.
+void TestStatusHandlers::burstShowsItsLastValues()
+{
+    const QByteArray handshake = DeviceMessages::handshakeLine(DeviceMessages::handshakeFields("00:11:22:33:44:55")) + '\n';
+    f->server->track(f->socket);
+    f->server->receive(f->socket, handshake);
+    QStringList seen;
+    connect(f->server, &SSLServer::onEnumerateUsb, this, [&] {
+        seen << f->cellText(0) << f->cellText(1) << f->cell(1)->foreground().color().name()
+             << QString::number(f->cell(3)->isEnabled());
+    });
+    QSignalSpy changed(&f->model, &QStandardItemModel::dataChanged);
+
+    QByteArray burst = deviceName("n1") + status(1, "s1") + deviceOffline() + usbDevices({"u"});
+    for (int i = 0; i < 50; ++i)
+        burst += deviceName(QStringLiteral("n%1").arg(i)) + status(quint8(i % 3), QStringLiteral("s%1").arg(i));
+    burst += firmwareVersion("fw") + status(2, "last") + deviceName("done");
+    f->server->receive(f->socket, burst);
+
+    QCOMPARE(seen, (QStringList{"n1", "s1", "#ff0000", "0"}));
+    QCOMPARE(f->cellText(0), QStringLiteral("done"));
+    QCOMPARE(f->cellText(1), QStringLiteral("last"));
+    QCOMPARE(f->cell(1)->foreground().color(), QColor(0, 0, 255));
+    QCOMPARE(f->cellText(f->modelColumnOf("colFirmwareVersion")), QStringLiteral("fw"));
+    for (int column = 0; column < HandlerFixture::RowColumns; ++column)
+        QVERIFY2(!f->cell(column)->isEnabled(), qPrintable(QString::number(column)));
+
+    QCoreApplication::processEvents();
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.first().at(0).toModelIndex(), f->cell(0)->index());
+    QCOMPARE(changed.first().at(1).toModelIndex(), f->cell(HandlerFixture::RowColumns - 1)->index());
+    f->server->forget(f->socket);
 }
 
 QTEST_MAIN(TestStatusHandlers)
