@@ -8,6 +8,8 @@
 #include <QSettings>
 #include <QStandardItem>
 
+#include <memory>
+
 static_assert(TreeRows::RecordRole == Qt::UserRole + 1, "record role");
 
 namespace {
@@ -19,25 +21,50 @@ QStandardItem *readOnlyItem(const QString &text)
     return item;
 }
 
-QStandardItem *deviceItem(const QString &text, ThinclientInfo *info)
+// A device row is thousands of times as many small blocks as there are
+// devices, and what is left of an offline fleet is the pages they pin. An
+// item's values are a list that grows role by role to twice the room it
+// needs; a copy of an item shares the values of the original until its
+// first write, which copies them into a block of exactly their size. So a
+// row's items are copies of one finished item, each given its own text, and
+// cells without text keep sharing the finished item's values.
+
+// An item built on the stack, or copied from another.
+struct Values : QStandardItem
 {
-    QStandardItem *item = readOnlyItem(text);
-    item->setData(QVariant::fromValue(static_cast<void *>(info)), TreeRows::RecordRole);
+    Values() = default;
+    explicit Values(const QStandardItem &other) : QStandardItem(other) {}
+};
+
+// Any write, even of the value already held, gives the copy its own block.
+QStandardItem *exactCopy(const QStandardItem &item)
+{
+    QStandardItem *copy = item.clone();
+    copy->setFlags(copy->flags());
+    return copy;
+}
+
+QStandardItem *withText(const QStandardItem &model, const QString &text)
+{
+    QStandardItem *item = model.clone();
+    if (!text.isEmpty())
+        item->setText(text);
     return item;
 }
 
-QStandardItem *statusItem(ThinclientInfo *info)
+QStandardItem *statusItem(const QStandardItem &cellModel, ThinclientInfo *info)
 {
-    QStandardItem *item = deviceItem(QString(), info);
-    const QBrush blue(QColor(0, 0, 255, 255));
-    if (info->bootMode == 1) {
-        item->setText(QStringLiteral("In factory mode"));
-        item->setForeground(blue);
-    } else if (info->bootMode == 3) {
-        item->setText(QStringLiteral("Awaiting firmware upgrade"));
-        item->setForeground(blue);
-    }
-    return item;
+    QString text;
+    if (info->bootMode == 1)
+        text = QStringLiteral("In factory mode");
+    else if (info->bootMode == 3)
+        text = QStringLiteral("Awaiting firmware upgrade");
+    if (text.isEmpty())
+        return cellModel.clone();
+    Values values(cellModel);
+    values.setText(text);
+    values.setForeground(QBrush(QColor(0, 0, 255, 255)));
+    return exactCopy(values);
 }
 } // namespace
 
@@ -72,13 +99,29 @@ QList<QStandardItem *> TreeRows::createModelRow(const QString &model)
 
 QList<QStandardItem *> TreeRows::buildDeviceRow(QSettings *settings, ThinclientInfo *info)
 {
-    QStandardItem *name = deviceItem(info->deviceName, info);
-    name->setCheckable(true);
+    // A device row never has rows under it. Saying so spares the view a
+    // look for children and an expansion lookup for each of thousands of
+    // rows every time it lays the tree out again, which it does whenever a
+    // device joins an expanded group.
+    // Enabled like any new row even for an offline device (a drop into
+    // another department), so that it can be ticked there and the tick
+    // carries over when the device registers again.
+    const Qt::ItemFlags flags = (QStandardItem().flags() & ~Qt::ItemIsEditable) | Qt::ItemIsEnabled
+                                | Qt::ItemNeverHasChildren;
+    Values cellValues;
+    cellValues.setText(QString());
+    cellValues.setFlags(flags);
+    cellValues.setData(QVariant::fromValue(static_cast<void *>(info)), RecordRole);
+    const std::unique_ptr<QStandardItem> cellModel(exactCopy(cellValues));
+
+    Values nameValues(cellValues);
+    nameValues.setCheckable(true);
     if (info->checked)
-        name->setCheckState(Qt::Checked);
+        nameValues.setCheckState(Qt::Checked);
+    QStandardItem *name = withText(*std::unique_ptr<QStandardItem>(exactCopy(nameValues)), info->deviceName);
     info->item = name;
 
-    QList<QStandardItem *> row{name, statusItem(info)};
+    QList<QStandardItem *> row{name, statusItem(*cellModel, info)};
 
     // Cells go into slots by their stored position, so the row follows the
     // order of the header; a hidden column leaves no gap. Positions outside
@@ -90,20 +133,10 @@ QList<QStandardItem *> TreeRows::buildDeviceRow(QSettings *settings, ThinclientI
         if (position < 0 || position >= ColumnSlots)
             continue;
         delete cells[position];    // a repeated position: the later column wins
-        cells[position] = deviceItem(texts.at(i), info);
+        cells[position] = withText(*cellModel, texts.at(i));
     }
     for (QStandardItem *cell : cells)
         if (cell)
             row << cell;
-
-    // A device row never has rows under it. Saying so spares the view a
-    // look for children and an expansion lookup for each of thousands of
-    // rows every time it lays the tree out again, which it does whenever a
-    // device joins an expanded group.
-    // Enabled like any new row even for an offline device (a drop into
-    // another department), so that it can be ticked there and the tick
-    // carries over when the device registers again.
-    for (QStandardItem *item : row)
-        item->setFlags(item->flags() | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren);
     return row;
 }
