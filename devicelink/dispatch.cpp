@@ -66,7 +66,9 @@ void SSLServer::dispatchFrame(QSslSocket *socket, const QByteArray &frame)
         return;
     // Only sockets that passed the handshake get here; each handler decides
     // whether a pending (not yet registered) device may use it.
-    if (indexOfPendingDevice(socket) < 0 && !(devices && devices->contains(socket)))
+    // Registered devices first: the pending list is walked, and a status
+    // storm comes from registered ones.
+    if (!(devices && devices->contains(socket)) && indexOfPendingDevice(socket) < 0)
         return;
     const IncomingType *t = findType(quint8(frame.at(0)) & 0x7F);
     if (!t || !lengthAllowed(t->rule, frame))

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QVarLengthArray>
+#include <QtWidgets/private/qtreeview_p.h>
 
 #include <algorithm>
 
@@ -55,8 +56,83 @@ void OrlTreeView::doItemsLayout()
 
 void OrlTreeView::rowsInserted(const QModelIndex &parent, int start, int end)
 {
+    if (appendInPlace(parent, start, end)) {
+        QAbstractItemView::rowsInserted(parent, start, end);
+        return;
+    }
     m_layoutPending = true;
     QTreeView::rowsInserted(parent, start, end);
+}
+
+int OrlTreeView::laidOutRow(const QModelIndex &index) const
+{
+    const auto *d = static_cast<const QTreeViewPrivate *>(d_ptr.data());
+    const QList<QTreeViewItem> &rows = d->viewItems;
+    int found = -1;
+    int from = 0;
+    int to = int(rows.size());
+    for (int row : rowPath(index)) {
+        int i = from;
+        while (i < to && rows.at(i).index.row() != row)
+            i += 1 + int(rows.at(i).total);
+        if (i >= to)
+            return -1;
+        found = i;
+        from = i + 1;
+        to = from + int(rows.at(i).total);
+    }
+    return found >= 0 && rows.at(found).index == index ? found : -1;
+}
+
+bool OrlTreeView::appendInPlace(const QModelIndex &parent, int start, int end)
+{
+    auto *d = static_cast<QTreeViewPrivate *>(d_ptr.data());
+    // Only the plain case: rows added at the end of a shown, expanded row of
+    // a tree that is laid out, has nothing hidden and is not animating.
+    if (d->delayedPendingLayout || !parent.isValid() || parent.column() != 0 || parent.model() != model()
+        || rootIndex().isValid() || !d->hiddenIndexes.isEmpty() || end != model()->rowCount(parent) - 1
+        || (state() != NoState && state() != DraggingState && state() != DragSelectingState))
+        return false;
+    const int group = laidOutRow(parent);
+    if (group < 0 || !d->viewItems.at(group).expanded)
+        return false;
+    const int count = end - start + 1;
+    for (int row = start; row <= end; ++row)
+        if (d->isIndexExpanded(model()->index(row, 0, parent)))
+            return false;
+
+    // What the rows joining before the last shown row push down.
+    const int lastShown = d->lastVisibleItem();
+    const int at = group + 1 + int(d->viewItems.at(group).total);
+    if (at > group + 1) {
+        // The group's last child so far (after its own subtree) gets siblings.
+        int previous = at - 1;
+        while (d->viewItems.at(previous).parentItem != group)
+            previous = d->viewItems.at(previous).parentItem;
+        d->viewItems[previous].hasMoreSiblings = true;
+    }
+    QTreeViewItem joining;
+    joining.parentItem = group;
+    joining.level = d->viewItems.at(group).level + 1;
+    joining.hasMoreSiblings = true;
+    d->insertViewItems(at, count, joining);
+    for (int k = 0; k < count; ++k) {
+        QTreeViewItem &item = d->viewItems[at + k];
+        item.index = model()->index(start + k, 0, parent);
+        item.spanning = isFirstColumnSpanned(start + k, parent);
+        item.hasChildren = d->hasVisibleChildren(item.index);
+    }
+    d->viewItems[at + count - 1].hasMoreSiblings = false;
+    d->viewItems[group].hasChildren = true;
+    for (int above = group; above >= 0; above = d->viewItems.at(above).parentItem)
+        d->viewItems[above].total += uint(count);
+
+    // Only the scroll range follows the rows; the header stays as it is (its
+    // geometry, worked out again, would measure every column's label).
+    d->updateScrollBars();
+    if (lastShown < 0 || at <= lastShown + 1)
+        viewport()->update();
+    return true;
 }
 
 void OrlTreeView::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)

@@ -40,6 +40,15 @@ protected:
     void mouseMoveEvent(QMouseEvent *e) override;
 
 private:
+    // Rows appended to an expanded row join the laid-out rows where they
+    // belong, instead of the whole tree being laid out again at the next
+    // pass: a fleet registering into one group would otherwise cost a walk
+    // over every row (and a repaint of the whole view) per pass. Returns
+    // false, having changed nothing, where the view must lay out as usual.
+    bool appendInPlace(const QModelIndex &parent, int start, int end);
+    // Where a row stands among the laid-out rows, or -1; found by the rows'
+    // model positions, skipping over whole subtrees.
+    int laidOutRow(const QModelIndex &index) const;
     // Whether any of the rows topLeft .. bottomRight is on screen.
     bool showsAnyRow(const QModelIndex &topLeft, const QModelIndex &bottomRight) const;
     // The view lays its rows out again before it next looks at them. Only a
