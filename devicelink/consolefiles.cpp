@@ -17,14 +17,20 @@ const struct {
     {"downloadlist.txt", "the update list"},
 };
 
+// What the console keeps under that name, or null.
+const char *ownFileWhat(const QString &name)
+{
+    for (const auto &own : OwnFiles)
+        if (name.compare(QLatin1String(own.name), Qt::CaseInsensitive) == 0)
+            return own.what;
+    return nullptr;
+}
+
 } // namespace
 
 bool ConsoleFiles::isOwnFile(const QString &name)
 {
-    for (const auto &own : OwnFiles)
-        if (name.compare(QLatin1String(own.name), Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
+    return ownFileWhat(name) != nullptr;
 }
 
 QString ConsoleFiles::deviceFileMac(const QString &name)
@@ -40,9 +46,8 @@ QString ConsoleFiles::deviceFileMac(const QString &name)
 
 QString ConsoleFiles::reservedReason(const QString &name)
 {
-    for (const auto &own : OwnFiles)
-        if (name.compare(QLatin1String(own.name), Qt::CaseInsensitive) == 0)
-            return QLatin1String(own.what);
+    if (const char *what = ownFileWhat(name))
+        return QLatin1String(what);
     if (!deviceFileMac(name).isEmpty())
         return QStringLiteral("a device's file");
     return QString();

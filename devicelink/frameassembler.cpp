@@ -1,6 +1,8 @@
 #include "frameassembler.h"
 #include "wire.h"
 
+#include <cstring>
+
 bool FrameAssembler::next(QByteArray *frame)
 {
     const qsizetype avail = m_buffer.size() - m_start;
@@ -13,7 +15,10 @@ bool FrameAssembler::next(QByteArray *frame)
     const qsizetype whole = Wire::HeaderSize + (p[2] << 8 | p[3]);
     if (avail < whole)
         return false;
-    *frame = m_buffer.mid(m_start, whole);
+    // Into the frame's own room when it has some: a storm of small reports
+    // would otherwise cost an allocation each.
+    frame->resize(whole);
+    memcpy(frame->data(), p, size_t(whole));
     m_start += whole;
     if (m_start == m_buffer.size()) {
         clear();

@@ -5,6 +5,7 @@
 #include "utils.h"
 #include "wire.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDate>
 #include <QDebug>
 #include <QFile>
@@ -63,6 +64,21 @@ void SSLServer::startPasses()
     m_passEnd->setSingleShot(true);
     m_passEnd->setInterval(0);
     connect(m_passEnd, &QTimer::timeout, this, &SSLServer::nextPass);
+    // Where the event loop says when it comes round, passes follow it and
+    // the timer is needed only for devices left waiting: a timer started
+    // for every pass kept the loop from sleeping, and each extra round polls
+    // every connection.
+    if (QAbstractEventDispatcher *loop = QAbstractEventDispatcher::instance(thread())) {
+        connect(loop, &QAbstractEventDispatcher::aboutToBlock, this, &SSLServer::loopCameRound);
+        connect(loop, &QAbstractEventDispatcher::awake, this, &SSLServer::loopCameRound);
+        m_passesFollowLoop = true;
+    }
+}
+
+void SSLServer::loopCameRound()
+{
+    if (m_waiting.isEmpty())
+        m_passFrames = 0;
 }
 
 SSLServer::~SSLServer()
@@ -350,15 +366,15 @@ void SSLServer::dispatchBuffered(QSslSocket *socket, bool bounded)
     // A handler, or anything its nested event loop runs, may close the
     // connection and delete the socket; the state is looked up again before
     // the socket is touched.
-    while (connectionFor(socket)) {
+    for (Connection *c = connectionFor(socket); c; c = connectionFor(socket)) {
         // Encrypting a long run of answers in one go leaves TLS buffers of
         // its size behind for the rest of the connection: hand them on in
         // slices.
-        if (socket->bytesToWrite() > FlushSlice)
+        if (socket->bytesToWrite() > FlushSlice) {
             socket->flush();
-        Connection *c = connectionFor(socket);
-        if (!c)
-            return;
+            if (!(c = connectionFor(socket)))
+                return;
+        }
         c->held = queuedAnswers(socket) > MaxQueuedAnswers;
         if (c->held || (bounded && c->waiting) || !c->frames.hasFrame())
             return;
@@ -380,7 +396,7 @@ bool SSLServer::takeFromPass()
 {
     if (passFull())
         return false;
-    if (m_passFrames++ == 0)
+    if (m_passFrames++ == 0 && !m_passesFollowLoop)
         m_passEnd->start();
     return true;
 }

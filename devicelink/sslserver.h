@@ -207,6 +207,9 @@ private:
     bool takeFromPass();
     void waitForNextPass(QSslSocket *socket);
     void nextPass();
+    // The event loop came round: a new pass, unless devices wait their turn
+    // (then the pass timer starts it, serving them first).
+    void loopCameRound();
     void finishWaiting(QSslSocket *socket);
     // Closes a socket that is not (or no longer) a registered device's and
     // releases it with its pending records and connection state.
@@ -238,6 +241,7 @@ private:
     int m_framesPerPass = DefaultFramesPerPass;
     int m_passFrames = 0;            // frames taken since the pass began
     QTimer *m_passEnd = nullptr;     // fires when the event loop comes round again
+    bool m_passesFollowLoop = false; // the event loop tells when it comes round
     QList<QSslSocket *> m_waiting;   // in their turn's order; checked against m_connections
 };
 
