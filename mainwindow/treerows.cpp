@@ -26,8 +26,11 @@ QStandardItem *readOnlyItem(const QString &text)
 // item's values are a list that grows role by role to twice the room it
 // needs; a copy of an item shares the values of the original until its
 // first write, which copies them into a block of exactly their size. So a
-// row's items are copies of one finished item, each given its own text, and
-// cells without text keep sharing the finished item's values.
+// row's items are copies of one finished item, each given its own text.
+// Cells without text get their own block too: a device that leaves greys
+// its whole row, and a block still shared then would be copied while the
+// connections of a leaving fleet are torn down, among their buffers, where
+// it pins a page of its own once they are gone.
 
 // An item built on the stack, or copied from another.
 struct Values : QStandardItem
@@ -46,9 +49,10 @@ QStandardItem *exactCopy(const QStandardItem &item)
 
 QStandardItem *withText(const QStandardItem &model, const QString &text)
 {
+    if (text.isEmpty())
+        return exactCopy(model);
     QStandardItem *item = model.clone();
-    if (!text.isEmpty())
-        item->setText(text);
+    item->setText(text);
     return item;
 }
 
@@ -60,7 +64,7 @@ QStandardItem *statusItem(const QStandardItem &cellModel, ThinclientInfo *info)
     else if (info->bootMode == 3)
         text = QStringLiteral("Awaiting firmware upgrade");
     if (text.isEmpty())
-        return cellModel.clone();
+        return exactCopy(cellModel);
     Values values(cellModel);
     values.setText(text);
     values.setForeground(QBrush(QColor(0, 0, 255, 255)));
