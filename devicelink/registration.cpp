@@ -257,6 +257,30 @@ void SSLServer::shareTexts(ThinclientInfo *record)
     for (EdidInfo &mode : record->edid)
         for (ModeText f : modeTexts)
             mode.*f = sharedText(mode.*f);
+    shareModes(record);
+}
+
+void SSLServer::shareModes(ThinclientInfo *record)
+{
+    // A monitor model reports the same modes on every device that has one,
+    // and each record's list would be one more small block of its own.
+    if (record->edid.isEmpty())
+        return;
+    QString key;
+    for (const EdidInfo &mode : std::as_const(record->edid)) {
+        for (ModeText f : modeTexts) {
+            // The separator cannot occur in a text read up to its NUL.
+            key += mode.*f;
+            key += QChar(0);
+        }
+        if (key.size() > MaxSharedModesKey)
+            return;
+    }
+    const auto known = m_sharedModes.constFind(key);
+    if (known != m_sharedModes.cend())
+        record->edid = *known;
+    else if (m_sharedModes.size() < MaxSharedModeLists)
+        m_sharedModes.insert(key, record->edid);
 }
 
 void SSLServer::fileRegistration(QSslSocket *socket, ThinclientInfo *record, qint8 subCode)

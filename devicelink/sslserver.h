@@ -16,6 +16,7 @@
 
 #include "frameassembler.h"
 
+class EdidInfo;
 class QSettings;
 class QTimer;
 class ThinclientInfo;
@@ -220,6 +221,7 @@ private:
     // The kept copy of a text many records hold alike.
     QString sharedText(const QString &text);
     void shareTexts(ThinclientInfo *record);
+    void shareModes(ThinclientInfo *record);
 
     // The device map's sockets by MAC address, so that registering a device
     // does not walk the whole fleet. Checked against the map on every use.
@@ -231,6 +233,11 @@ private:
     static constexpr int MaxSharedTexts = 2048;
     static constexpr int MaxSharedTextLength = 128;
     QSet<QString> m_sharedTexts;
+    // The display-mode lists a fleet reports alike, kept once and shared,
+    // by their texts joined; bounded like the texts.
+    static constexpr int MaxSharedModeLists = 256;
+    static constexpr int MaxSharedModesKey = 1024;
+    QHash<QString, QList<EdidInfo>> m_sharedModes;
     QHash<QSslSocket *, Connection *> m_connections;
     mutable QHash<QString, QSslSocket *> m_macIndex;
     mutable qsizetype m_macIndexedSize = -1;   // the map's size when the index was last in step

@@ -22,49 +22,114 @@ QStandardItem *readOnlyItem(const QString &text)
 }
 
 // A device row is thousands of times as many small blocks as there are
-// devices, and what is left of an offline fleet is the pages they pin. An
-// item's values are a list that grows role by role to twice the room it
-// needs; a copy of an item shares the values of the original until its
-// first write, which copies them into a block of exactly their size. So a
-// row's items are copies of one finished item, each given its own text, and
-// cells without text keep sharing the finished item's values.
-
-// An item built on the stack, or copied from another.
-struct Values : QStandardItem
+// devices, and what is left of an offline fleet is the pages they pin: a
+// plain item keeps its values in a list of its own, one more block beside
+// the item and its private part, grown role by role to twice the room it
+// needs. A device cell holds the values every cell has (text, flags,
+// record, check state) in the item itself; any other role (a colour) is
+// kept by the item as usual. Greying the row when its device leaves then
+// allocates nothing, so nothing is carved out of the leaving connections'
+// buffers to pin their pages later.
+class DeviceCell : public QStandardItem
 {
-    Values() = default;
-    explicit Values(const QStandardItem &other) : QStandardItem(other) {}
+public:
+    DeviceCell() = default;
+
+    QVariant data(int role) const override
+    {
+        role = role == Qt::EditRole ? Qt::DisplayRole : role;
+        if (m_held & held(role)) {
+            switch (role) {
+            case Qt::DisplayRole: return m_text;
+            case FlagsRole: return m_flags;
+            case Qt::CheckStateRole: return m_check;
+            default: return QVariant::fromValue(m_record);
+            }
+        }
+        return QStandardItem::data(role);
+    }
+
+    void multiData(QModelRoleDataSpan roleDataSpan) const override
+    {
+        for (QModelRoleData &roleData : roleDataSpan)
+            roleData.setData(data(roleData.role()));
+    }
+
+    void setData(const QVariant &value, int role) override
+    {
+        role = role == Qt::EditRole ? Qt::DisplayRole : role;
+        const quint8 bit = held(role);
+        if (bit && value.typeId() == heldType(bit)) {
+            if ((m_held & bit) && data(role) == value)
+                return;
+            if (!(m_held & bit) && QStandardItem::data(role).isValid())
+                QStandardItem::setData(QVariant(), role);
+            switch (bit) {
+            case Text: m_text = value.toString(); break;
+            case Flags: m_flags = value.toInt(); break;
+            case Check: m_check = value.toInt(); break;
+            default: m_record = value.value<void *>(); break;
+            }
+            m_held |= bit;
+            emitDataChanged();
+            return;
+        }
+        // A value of another type is kept by the item as usual.
+        if (m_held & bit) {
+            m_held &= ~bit;
+            m_text = bit == Text ? QString() : m_text;
+            if (!value.isValid()) {
+                emitDataChanged();
+                return;
+            }
+        }
+        QStandardItem::setData(value, role);
+    }
+
+    QStandardItem *clone() const override { return new DeviceCell(*this); }
+
+private:
+    DeviceCell(const DeviceCell &other) = default;
+
+    // Where QStandardItem keeps an item's flags.
+    static constexpr int FlagsRole = Qt::UserRole - 1;
+    enum Held : quint8 { Text = 1, Flags = 2, Check = 4, Record = 8 };
+    static quint8 held(int role)
+    {
+        switch (role) {
+        case Qt::DisplayRole: return Text;
+        case FlagsRole: return Flags;
+        case Qt::CheckStateRole: return Check;
+        case TreeRows::RecordRole: return Record;
+        default: return 0;
+        }
+    }
+    static int heldType(quint8 bit)
+    {
+        switch (bit) {
+        case Text: return QMetaType::QString;
+        case Record: return QMetaType::VoidStar;
+        default: return QMetaType::Int;
+        }
+    }
+
+    QString m_text;
+    void *m_record = nullptr;
+    int m_flags = 0;
+    int m_check = 0;
+    quint8 m_held = 0;
 };
-
-// Any write, even of the value already held, gives the copy its own block.
-QStandardItem *exactCopy(const QStandardItem &item)
-{
-    QStandardItem *copy = item.clone();
-    copy->setFlags(copy->flags());
-    return copy;
-}
-
-QStandardItem *withText(const QStandardItem &model, const QString &text)
-{
-    QStandardItem *item = model.clone();
-    if (!text.isEmpty())
-        item->setText(text);
-    return item;
-}
 
 QStandardItem *statusItem(const QStandardItem &cellModel, ThinclientInfo *info)
 {
-    QString text;
+    QStandardItem *item = cellModel.clone();
     if (info->bootMode == 1)
-        text = QStringLiteral("In factory mode");
+        item->setText(QStringLiteral("In factory mode"));
     else if (info->bootMode == 3)
-        text = QStringLiteral("Awaiting firmware upgrade");
-    if (text.isEmpty())
-        return cellModel.clone();
-    Values values(cellModel);
-    values.setText(text);
-    values.setForeground(QBrush(QColor(0, 0, 255, 255)));
-    return exactCopy(values);
+        item->setText(QStringLiteral("Awaiting firmware upgrade"));
+    if (!item->text().isEmpty())
+        item->setForeground(QBrush(QColor(0, 0, 255, 255)));
+    return item;
 }
 } // namespace
 
@@ -108,20 +173,19 @@ QList<QStandardItem *> TreeRows::buildDeviceRow(QSettings *settings, ThinclientI
     // carries over when the device registers again.
     const Qt::ItemFlags flags = (QStandardItem().flags() & ~Qt::ItemIsEditable) | Qt::ItemIsEnabled
                                 | Qt::ItemNeverHasChildren;
-    Values cellValues;
-    cellValues.setText(QString());
-    cellValues.setFlags(flags);
-    cellValues.setData(QVariant::fromValue(static_cast<void *>(info)), RecordRole);
-    const std::unique_ptr<QStandardItem> cellModel(exactCopy(cellValues));
+    DeviceCell cellModel;
+    cellModel.setText(QString());
+    cellModel.setFlags(flags);
+    cellModel.setData(QVariant::fromValue(static_cast<void *>(info)), RecordRole);
 
-    Values nameValues(cellValues);
-    nameValues.setCheckable(true);
+    QStandardItem *name = cellModel.clone();
+    name->setCheckable(true);
     if (info->checked)
-        nameValues.setCheckState(Qt::Checked);
-    QStandardItem *name = withText(*std::unique_ptr<QStandardItem>(exactCopy(nameValues)), info->deviceName);
+        name->setCheckState(Qt::Checked);
+    name->setText(info->deviceName);
     info->item = name;
 
-    QList<QStandardItem *> row{name, statusItem(*cellModel, info)};
+    QList<QStandardItem *> row{name, statusItem(cellModel, info)};
 
     // Cells go into slots by their stored position, so the row follows the
     // order of the header; a hidden column leaves no gap. Positions outside
@@ -133,7 +197,8 @@ QList<QStandardItem *> TreeRows::buildDeviceRow(QSettings *settings, ThinclientI
         if (position < 0 || position >= ColumnSlots)
             continue;
         delete cells[position];    // a repeated position: the later column wins
-        cells[position] = withText(*cellModel, texts.at(i));
+        cells[position] = cellModel.clone();
+        cells[position]->setText(texts.at(i));
     }
     for (QStandardItem *cell : cells)
         if (cell)

@@ -66,6 +66,8 @@ private slots:
     void detectionText();
     void statusAndCheck_data();
     void statusAndCheck();
+    void cellsActAsPlainItems_data();
+    void cellsActAsPlainItems();
     void filing();
     void modelsForWizard();
 
@@ -344,6 +346,63 @@ void TestDeviceTree::statusAndCheck()
     QCOMPARE(foreground.isValid(), blue);
     if (blue)
         QCOMPARE(foreground.value<QBrush>(), QBrush(QColor(0, 0, 255, 255)));
+}
+
+// A device row's cells keep their common values themselves; whatever is
+// written to one, it reads and signals as a plain item given the same
+// values and writes.
+void TestDeviceTree::cellsActAsPlainItems_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QVariantList>("writes");    // role, value, role, value, ...
+
+    const int flagsRole = Qt::UserRole - 1;
+    const int greyed = int(Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren);
+    QTest::newRow("a text") << 2 << QVariantList{Qt::DisplayRole, QStringLiteral("x")};
+    QTest::newRow("a text by the edit role") << 2 << QVariantList{Qt::EditRole, QStringLiteral("y")};
+    QTest::newRow("the same text") << 2 << QVariantList{Qt::DisplayRole, QStringLiteral("198.18.0.1")};
+    QTest::newRow("greyed, then enabled") << 3 << QVariantList{flagsRole, greyed, flagsRole, greyed | Qt::ItemIsEnabled};
+    QTest::newRow("ticked") << 0 << QVariantList{Qt::CheckStateRole, int(Qt::Checked)};
+    QTest::newRow("a tick of another type") << 0 << QVariantList{Qt::CheckStateRole, QVariant::fromValue(Qt::Checked)};
+    QTest::newRow("a number, then a text") << 1 << QVariantList{Qt::DisplayRole, 5, Qt::DisplayRole, QStringLiteral("z")};
+    QTest::newRow("the text removed") << 0 << QVariantList{Qt::DisplayRole, QVariant()};
+    QTest::newRow("a colour") << 1 << QVariantList{Qt::ForegroundRole, QBrush(Qt::red)};
+    QTest::newRow("a record of another type") << 4 << QVariantList{TreeRows::RecordRole, QStringLiteral("r")};
+}
+
+void TestDeviceTree::cellsActAsPlainItems()
+{
+    QFETCH(int, column);
+    QFETCH(QVariantList, writes);
+    Columns::initDefaults(&settings);
+    ThinclientInfo *r = record("ORL K1", "a");
+    r->ipAddress = QStringLiteral("198.18.0.1");
+    const QList<QStandardItem *> row = TreeRows::buildDeviceRow(&settings, r);
+    QStandardItemModel cells, plain;
+    cells.appendRow(row);
+    QStandardItem *cell = row.at(column);
+    auto *item = new QStandardItem;
+    const QList<int> roles{Qt::DisplayRole, Qt::UserRole - 1, Qt::CheckStateRole, TreeRows::RecordRole,
+                           Qt::ForegroundRole};
+    for (int role : roles)
+        if (cell->data(role).isValid())
+            item->setData(cell->data(role), role);
+    plain.appendRow(item);
+
+    QSignalSpy cellChanged(&cells, &QStandardItemModel::itemChanged);
+    QSignalSpy itemChanged(&plain, &QStandardItemModel::itemChanged);
+    for (qsizetype i = 0; i + 1 < writes.size(); i += 2) {
+        cell->setData(writes.at(i + 1), writes.at(i).toInt());
+        item->setData(writes.at(i + 1), writes.at(i).toInt());
+        QCOMPARE(cellChanged.isEmpty(), itemChanged.isEmpty());
+        for (int role : roles + QList<int>{Qt::EditRole, Qt::ToolTipRole})
+            QCOMPARE(cell->data(role), item->data(role));
+        QCOMPARE(cell->flags(), item->flags());
+        QCOMPARE(cell->checkState(), item->checkState());
+        QCOMPARE(TreeRows::recordOf(cell), TreeRows::recordOf(item));
+        const QModelIndex index = cells.indexFromItem(cell);
+        QCOMPARE(cells.data(index, Qt::DisplayRole), plain.data(plain.indexFromItem(item), Qt::DisplayRole));
+    }
 }
 
 void TestDeviceTree::filing()

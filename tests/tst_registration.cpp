@@ -123,6 +123,8 @@ private slots:
     void secondRegistrationIgnored();
     void fleetTextsShared_data();
     void fleetTextsShared();
+    void displayModesShared_data();
+    void displayModesShared();
     void rowRefresh_data();
     void rowRefresh();
 
@@ -546,6 +548,45 @@ void TestRegistration::fleetTextsShared()
     QVERIFY(rb->edid.at(0).horizontal.isSharedWith(ra->edid.at(0).horizontal));
     // Names differ from device to device: never looked up for sharing.
     QCOMPARE(rb->deviceName, b.deviceName);
+}
+
+// A list of display modes devices report alike is kept once; a list that
+// differs in any text, or whose texts are too long to look up, is the
+// record's own.
+void TestRegistration::displayModesShared_data()
+{
+    QTest::addColumn<QString>("otherPolarity");
+    QTest::addColumn<int>("modeCount");
+    QTest::addColumn<bool>("shared");
+    QTest::newRow("the same modes") << QString() << 2 << true;
+    QTest::newRow("the last text differs") << QStringLiteral("-hsync -vsync") << 2 << false;
+    QTest::newRow("one mode") << QString() << 1 << true;
+    QTest::newRow("modes past the bound") << QString() << 32 << false;
+}
+
+void TestRegistration::displayModesShared()
+{
+    QFETCH(QString, otherPolarity);
+    QFETCH(int, modeCount);
+    QFETCH(bool, shared);
+    Registrar reg;
+    QVERIFY(reg.fx.start());
+    SimDeviceConfig a = deviceConfig(52, 2), b = deviceConfig(53, 2);
+    // Long texts take a list of many modes past the bound.
+    const SimDisplayMode mode = a.displayModes.first();
+    a.displayModes.resize(qMin(modeCount, 2));
+    while (a.displayModes.size() < modeCount)
+        a.displayModes << SimDisplayMode{mode.resolution, QString(30, QLatin1Char('9')), mode.horizontal,
+                                         mode.vertical, mode.sync, mode.polarity};
+    b.displayModes = a.displayModes;
+    if (!otherPolarity.isEmpty())
+        b.displayModes.last().polarity = otherPolarity;
+    const ThinclientInfo *ra = reg.registerAs(a), *rb = reg.registerAs(b);
+    QVERIFY(ra && rb && ra != rb);
+    QCOMPARE(rb->edid.size(), modeCount);
+    QCOMPARE(rb->edid.constData() == ra->edid.constData(), shared);
+    QCOMPARE(ra->edid.last().polarity, a.displayModes.last().polarity);
+    QCOMPARE(rb->edid.last().polarity, b.displayModes.last().polarity);
 }
 
 void TestRegistration::secondRegistrationIgnored()
