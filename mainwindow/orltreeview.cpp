@@ -101,16 +101,16 @@ bool OrlTreeView::appendInPlace(const QModelIndex &parent, int start, int end)
         if (d->isIndexExpanded(model()->index(row, 0, parent)))
             return false;
 
-    // What the rows joining before the last shown row push down.
+    // Rows joining above the last shown one move the shown rows down.
     const int lastShown = d->lastVisibleItem();
     const int at = group + 1 + int(d->viewItems.at(group).total);
-    if (at > group + 1) {
-        // The group's last child so far (after its own subtree) gets siblings.
-        int previous = at - 1;
-        while (d->viewItems.at(previous).parentItem != group)
-            previous = d->viewItems.at(previous).parentItem;
+    // The group's last child so far, reached from the last row under it,
+    // now has siblings after it.
+    int previous = at - 1;
+    while (previous > group && d->viewItems.at(previous).parentItem != group)
+        previous = d->viewItems.at(previous).parentItem;
+    if (previous > group)
         d->viewItems[previous].hasMoreSiblings = true;
-    }
     QTreeViewItem joining;
     joining.parentItem = group;
     joining.level = d->viewItems.at(group).level + 1;
