@@ -90,6 +90,8 @@ class TestOrlTreeView : public QObject
 private slots:
     void appendedRows_data();
     void appendedRows();
+    void joinsAmongOtherChanges_data();
+    void joinsAmongOtherChanges();
 };
 
 void TestOrlTreeView::appendedRows_data()
@@ -167,6 +169,63 @@ void TestOrlTreeView::appendedRows()
     QCOMPARE(now.scrollMaximum, laidOut.scrollMaximum);
     QCOMPARE(now.rects, laidOut.rects);
     QCOMPARE(now.image, laidOut.image);
+}
+
+// Rows joining groups in turn with the changes the view lays out itself
+// (new groups, collapsed and expanded groups, scrolling): after every step
+// the view places every cell where a view that laid everything out does.
+void TestOrlTreeView::joinsAmongOtherChanges_data()
+{
+    QTest::addColumn<quint32>("seed");
+    QTest::newRow("1") << 1u;
+    QTest::newRow("2") << 2u;
+    QTest::newRow("3") << 3u;
+}
+
+void TestOrlTreeView::joinsAmongOtherChanges()
+{
+    QFETCH(quint32, seed);
+    QRandomGenerator rng(seed);
+    QStandardItemModel model;
+    fill(&model);
+    OrlTreeView view;
+    QTreeView reference;
+    for (QTreeView *v : {static_cast<QTreeView *>(&view), &reference}) {
+        v->setFocusPolicy(Qt::NoFocus);
+        v->setUniformRowHeights(true);
+        v->setModel(&model);
+        v->expandAll();
+        v->resize(320, 200);
+        v->show();
+        QVERIFY(QTest::qWaitForWindowExposed(v));
+    }
+    int joined = 0;
+    for (int step = 0; step < 150; ++step) {
+        const int groups = model.rowCount();
+        QStandardItem *group = model.item(int(rng.bounded(quint32(groups))));
+        const quint32 what = rng.bounded(20u);
+        if (what < 14) {
+            const int count = 1 + int(rng.bounded(3u));
+            for (int i = 0; i < count; ++i)
+                group->appendRow(row(QStringLiteral("joined %1").arg(joined++)));
+        } else if (what < 16) {
+            model.appendRow({new QStandardItem(QStringLiteral("group %1").arg(groups)), new QStandardItem});
+        } else if (what < 18) {
+            const bool open = !view.isExpanded(group->index());
+            view.setExpanded(group->index(), open);
+            reference.setExpanded(group->index(), open);
+        } else {
+            const int value = int(rng.bounded(quint32(view.verticalScrollBar()->maximum() + 1)));
+            view.verticalScrollBar()->setValue(value);
+            reference.verticalScrollBar()->setValue(value);
+        }
+        QCoreApplication::processEvents();
+        reference.doItemsLayout();
+        QCOMPARE(view.verticalScrollBar()->maximum(), reference.verticalScrollBar()->maximum());
+        reference.verticalScrollBar()->setValue(view.verticalScrollBar()->value());
+        for (const QModelIndex &index : allIndexes(&model))
+            QCOMPARE(view.visualRect(index), reference.visualRect(index));
+    }
 }
 
 QTEST_MAIN(TestOrlTreeView)
