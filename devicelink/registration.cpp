@@ -97,7 +97,7 @@ void readModes(PayloadReader &r, int count, ThinclientInfo *into)
         if (i < kept)
             modes[i] = std::move(mode);
     }
-    into->edid = modes;
+    into->edid = std::move(modes);
     into->edidCount = quint16(kept);
 }
 
@@ -254,9 +254,6 @@ void SSLServer::shareTexts(ThinclientInfo *record)
     // kept once and shared (the values do not change).
     for (Text f : fleetTexts)
         record->*f = sharedText(record->*f);
-    for (EdidInfo &mode : record->edid)
-        for (ModeText f : modeTexts)
-            mode.*f = sharedText(mode.*f);
     shareModes(record);
 }
 
@@ -273,13 +270,23 @@ void SSLServer::shareModes(ThinclientInfo *record)
             key += mode.*f;
             key += QChar(0);
         }
-        if (key.size() > MaxSharedModesKey)
-            return;
+        if (key.size() > MaxSharedModesKey) {
+            key.clear();    // too long to keep as a key
+            break;
+        }
     }
-    const auto known = m_sharedModes.constFind(key);
-    if (known != m_sharedModes.cend())
-        record->edid = *known;
-    else if (m_sharedModes.size() < MaxSharedModeLists)
+    if (!key.isEmpty()) {
+        const auto known = m_sharedModes.constFind(key);
+        if (known != m_sharedModes.cend()) {
+            record->edid = *known;
+            return;
+        }
+    }
+    // A list of its own still shares the texts other lists hold.
+    for (EdidInfo &mode : record->edid)
+        for (ModeText f : modeTexts)
+            mode.*f = sharedText(mode.*f);
+    if (!key.isEmpty() && m_sharedModes.size() < MaxSharedModeLists)
         m_sharedModes.insert(key, record->edid);
 }
 

@@ -36,22 +36,10 @@ bool before(const QVarLengthArray<int, 4> &a, const QVarLengthArray<int, 4> &b)
 }
 } // namespace
 
-void OrlTreeView::setModel(QAbstractItemModel *model)
+bool OrlTreeView::laidOut() const
 {
-    m_layoutPending = true;
-    QTreeView::setModel(model);
-}
-
-void OrlTreeView::reset()
-{
-    m_layoutPending = true;
-    QTreeView::reset();
-}
-
-void OrlTreeView::doItemsLayout()
-{
-    QTreeView::doItemsLayout();
-    m_layoutPending = false;
+    const auto *d = static_cast<const QTreeViewPrivate *>(d_ptr.data());
+    return !d->delayedPendingLayout && !d->viewItems.isEmpty();
 }
 
 void OrlTreeView::rowsInserted(const QModelIndex &parent, int start, int end)
@@ -60,7 +48,6 @@ void OrlTreeView::rowsInserted(const QModelIndex &parent, int start, int end)
         QAbstractItemView::rowsInserted(parent, start, end);
         return;
     }
-    m_layoutPending = true;
     QTreeView::rowsInserted(parent, start, end);
 }
 
@@ -89,7 +76,7 @@ bool OrlTreeView::appendInPlace(const QModelIndex &parent, int start, int end)
     auto *d = static_cast<QTreeViewPrivate *>(d_ptr.data());
     // Only the plain case: rows added at the end of a shown, expanded row of
     // a tree that is laid out, has nothing hidden and is not animating.
-    if (d->delayedPendingLayout || !parent.isValid() || parent.column() != 0 || parent.model() != model()
+    if (!laidOut() || !parent.isValid() || parent.column() != 0 || parent.model() != model()
         || rootIndex().isValid() || !d->hiddenIndexes.isEmpty() || end != model()->rowCount(parent) - 1
         || (state() != NoState && state() != DraggingState && state() != DragSelectingState))
         return false;
@@ -135,12 +122,6 @@ bool OrlTreeView::appendInPlace(const QModelIndex &parent, int start, int end)
     return true;
 }
 
-void OrlTreeView::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
-{
-    m_layoutPending = true;
-    QTreeView::rowsAboutToBeRemoved(parent, start, end);
-}
-
 bool OrlTreeView::showsAnyRow(const QModelIndex &topLeft, const QModelIndex &bottomRight) const
 {
     if (!isVisible())
@@ -160,7 +141,7 @@ void OrlTreeView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bot
     // value could alter, so a row off screen needs nothing; the base class
     // would first look it up among all the rows it shows, a walk through the
     // whole fleet for each report of a device out of sight.
-    if (!uniformRowHeights() || m_layoutPending || QAccessible::isActive() || topLeft.parent() != bottomRight.parent()
+    if (!uniformRowHeights() || !laidOut() || QAccessible::isActive() || topLeft.parent() != bottomRight.parent()
         || topLeft.row() != bottomRight.row()) {
         QTreeView::dataChanged(topLeft, bottomRight, roles);
         return;

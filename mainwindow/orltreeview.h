@@ -25,16 +25,12 @@ public:
 
     QPoint dragStartPosition;
 
-    void setModel(QAbstractItemModel *model) override;
-    void reset() override;
-    void doItemsLayout() override;
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                      const QList<int> &roles = QList<int>()) override;
 
 protected:
     void scrollContentsBy(int dx, int dy) override;
     void rowsInserted(const QModelIndex &parent, int start, int end) override;
-    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
     void mousePressEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
@@ -51,9 +47,9 @@ private:
     int laidOutRow(const QModelIndex &index) const;
     // Whether any of the rows topLeft .. bottomRight is on screen.
     bool showsAnyRow(const QModelIndex &topLeft, const QModelIndex &bottomRight) const;
-    // The view lays its rows out again before it next looks at them. Only a
-    // hint: looking at rows meanwhile makes it lay them out at once.
-    bool m_layoutPending = true;
+    // The rows shown are laid out and in step with the model: no layout is
+    // waiting, and no rows are on their way out.
+    bool laidOut() const;
     // Rows of changed values are repainted at most once a frame: a fleet's
     // reports would otherwise repaint the shown rows at every pass.
     static constexpr int FrameMs = 16;

@@ -77,7 +77,8 @@ public:
         // A value of another type is kept by the item as usual.
         if (m_held & bit) {
             m_held &= ~bit;
-            m_text = bit == Text ? QString() : m_text;
+            if (bit == Text)
+                m_text.clear();
             if (!value.isValid()) {
                 emitDataChanged();
                 return;

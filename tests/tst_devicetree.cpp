@@ -8,9 +8,9 @@
 #include "mainwindow/orltreeview.h"
 #include "mainwindow/treerows.h"
 #include "deptsupport.h"
+#include "paintspy.h"
 
 #include <QHeaderView>
-#include <QPaintEvent>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSslSocket>
@@ -32,21 +32,6 @@ struct Dept {
         DeviceTree::createDeviceTreeView(&info, settings);
     }
     ~Dept() { DeviceTree::destroyDeviceTree(&info); }
-};
-// The regions a widget was painted in.
-class PaintSpy : public QObject
-{
-public:
-    explicit PaintSpy(QWidget *widget) { widget->installEventFilter(this); }
-    QRegion painted;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            painted += static_cast<QPaintEvent *>(event)->region();
-        return false;
-    }
 };
 } // namespace
 

@@ -1,8 +1,8 @@
 // A device tree view takes rows appended to an expanded row in place: what it
 // then shows, and where, must be what a full layout of the same rows gives.
 #include "mainwindow/orltreeview.h"
+#include "paintspy.h"
 
-#include <QPaintEvent>
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QStyleFactory>
@@ -19,21 +19,6 @@ public:
     {
         ++layouts;
         OrlTreeView::doItemsLayout();
-    }
-};
-
-class PaintSpy : public QObject
-{
-public:
-    explicit PaintSpy(QWidget *widget) { widget->installEventFilter(this); }
-    QRegion painted;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            painted += static_cast<QPaintEvent *>(event)->region();
-        return false;
     }
 };
 
