@@ -15,7 +15,6 @@
 #include <QFile>
 #include <QSettings>
 #include <QTimer>
-#include <QtDebug>
 
 namespace {
 const char ListName[] = "downloadlist.txt";
