@@ -78,3 +78,41 @@ void SSLServer::dispatchFrame(QSslSocket *socket, const QByteArray &frame)
     const int length = qMin(int(frame.size()), Wire::HeaderSize + Frame::payloadLength(frame));
     (this->*t->handler)(socket, frame.constData(), length);
 }
+
+bool SSLServer::isReport(QByteArrayView frame)
+{
+    const quint8 type = frame.isEmpty() ? 0 : quint8(frame[0]) & 0x7F;
+    return type == 3 || type == 6 || type == 7;
+}
+
+void SSLServer::markReplaced(const QByteArrayView *frames, int count, bool *replaced)
+{
+    // Walked from the last frame back: what a later report writes again.
+    bool firmware = false, name = false, statusText = false, statusColourSet = false;
+    for (int i = count - 1; i >= 0; --i) {
+        const QByteArrayView f = frames[i];
+        replaced[i] = false;
+        const bool whole = f.size() >= Wire::HeaderSize
+                           && f.size() == Wire::HeaderSize + (quint8(f[2]) << 8 | quint8(f[3]));
+        switch (whole ? quint8(f[0]) & 0x7F : 0) {
+        case 3:
+            replaced[i] = firmware;
+            firmware = true;
+            break;
+        case 6:
+            replaced[i] = name;
+            name = true;
+            break;
+        case 7: {
+            const bool colour = statusColour(quint8(f[1]), nullptr);
+            replaced[i] = statusText && (statusColourSet || !colour);
+            statusText = true;
+            statusColourSet = statusColourSet || colour;
+            break;
+        }
+        default:
+            firmware = name = statusText = statusColourSet = false;
+            break;
+        }
+    }
+}

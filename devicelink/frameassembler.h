@@ -2,6 +2,7 @@
 #define FRAMEASSEMBLER_H
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 // Cuts whole frames out of a device socket's byte stream by their
 // CommandHeader. Bytes of an incomplete frame wait for the rest; several
@@ -16,10 +17,20 @@ public:
     bool next(QByteArray *frame);
     // True when next() would take a frame.
     bool hasFrame() const;
+    // Up to max whole frames from the one next() would take on, left in
+    // place, stopping before the first that accept (when given) refuses;
+    // returns how many. Valid until the assembler next changes.
+    int peek(QByteArrayView *frames, int max, bool (*accept)(QByteArrayView) = nullptr) const;
+    // Drops the next count whole frames (fewer when fewer are here).
+    void skip(int count = 1);
     int pending() const { return int(m_buffer.size() - m_start); }
     void clear();
 
 private:
+    // Length of the whole frame at offset at, or 0 when it is not all here.
+    qsizetype wholeAt(qsizetype at) const;
+    void consumed(qsizetype length);
+
     QByteArray m_buffer;
     qsizetype m_start = 0;   // consumed bytes at the front, dropped lazily
 };

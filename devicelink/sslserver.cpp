@@ -378,6 +378,8 @@ void SSLServer::dispatchBuffered(QSslSocket *socket, bool bounded)
         c->held = queuedAnswers(socket) > MaxQueuedAnswers;
         if (c->held || (bounded && c->waiting) || !c->frames.hasFrame())
             return;
+        if (passOverReplaced(socket, bounded))
+            continue;
         if (bounded && !takeFromPass()) {
             waitForNextPass(socket);
             return;
@@ -387,17 +389,43 @@ void SSLServer::dispatchBuffered(QSslSocket *socket, bool bounded)
     }
 }
 
-bool SSLServer::passFull() const
+bool SSLServer::passOverReplaced(QSslSocket *socket, bool bounded)
 {
-    return m_passFrames >= m_framesPerPass;
+    FrameAssembler &frames = connectionFor(socket)->frames;
+    // As many as the pass has room for were every one handled.
+    const int room = bounded ? (m_framesPerPass * HandledShare - m_passFrames) / HandledShare : MaxPlannedReports;
+    QByteArrayView ahead[MaxPlannedReports];
+    const int count = frames.peek(ahead, qMin(room, MaxPlannedReports), isReport);
+    if (count < 2)
+        return false;
+    bool replaced[MaxPlannedReports];
+    markReplaced(ahead, count, replaced);
+    if (!replaced[0])
+        return false;
+    // A status storm's reports replace one another: the row shows each
+    // device's last ones, and the batch holds its cells until it ends, so
+    // nobody could see the ones passed over.
+    int passed = 1;
+    while (passed < count && replaced[passed])
+        ++passed;
+    if (bounded)
+        takeFromPass(passed * PassedOverShare);
+    frames.skip(passed);
+    return true;
 }
 
-bool SSLServer::takeFromPass()
+bool SSLServer::passFull() const
+{
+    return m_passFrames >= m_framesPerPass * HandledShare;
+}
+
+bool SSLServer::takeFromPass(int share)
 {
     if (passFull())
         return false;
-    if (m_passFrames++ == 0 && !m_passesFollowLoop)
+    if (m_passFrames == 0 && !m_passesFollowLoop)
         m_passEnd->start();
+    m_passFrames += share;
     return true;
 }
 

@@ -17,6 +17,7 @@
 #include "frameassembler.h"
 
 class EdidInfo;
+class QColor;
 class QSettings;
 class QTimer;
 class ThinclientInfo;
@@ -103,6 +104,17 @@ public:
     // Dispatch of one whole frame from a known (pending or registered) socket.
     // Callable without network traffic, e.g. from tests and fuzzers.
     void dispatchFrame(QSslSocket *socket, const QByteArray &frame);
+    // Marks in replaced[] the reports among a device's frames (in the order
+    // it sent them) that later ones of the same list leave nothing of once
+    // all are handled: the firmware version, the name, the status text and
+    // colour written again, with nothing but such reports in between. A
+    // frame of any other type ends what a later report may replace.
+    static void markReplaced(const QByteArrayView *frames, int count, bool *replaced);
+    // A frame markReplaced may mark: a firmware version, name or status.
+    static bool isReport(QByteArrayView frame);
+    // The status cell's colour by message 7's sub-code; false for a sub-code
+    // that keeps the colour. colour may be null.
+    static bool statusColour(quint8 subCode, QColor *colour);
 
     // Status messages.
     void handleFirmwareVersion(QSslSocket *socket, const char *message, int length);
@@ -135,7 +147,7 @@ public:
     int handshakeTimeout() const { return m_handshakeTimeoutMs; }
     // A socket past the handshake that has not registered in this time is closed.
     void setRegistrationTimeout(int ms) { m_registrationTimeoutMs = ms; }
-    void setFramesPerPass(int frames) { m_framesPerPass = qMax(1, frames); }
+    void setFramesPerPass(int frames) { m_framesPerPass = qBound(1, frames, 1 << 20); }
     // Replaces the socket write of every reply and command (tests and fuzzers).
     using WriteHook = std::function<qint64(QSslSocket *, const QByteArray &)>;
     static void setWriteHook(WriteHook hook);
@@ -203,9 +215,20 @@ private:
     // Bounded by the pass's room unless the device is leaving: what it sent
     // before it closed is applied before its connection goes.
     void dispatchBuffered(QSslSocket *socket, bool bounded = true);
-    // Counts a frame against the pass; false when the pass has no room left.
+    // A frame handled costs the pass a whole share, one passed over (its
+    // report replaced by a later one) an eighth.
+    static constexpr int HandledShare = 8;
+    static constexpr int PassedOverShare = 1;
     bool passFull() const;
-    bool takeFromPass();
+    // Counts a frame against the pass; false when the pass has no room left.
+    bool takeFromPass(int share = HandledShare);
+    // Reports looked at together to find those replaced (see markReplaced).
+    static constexpr int MaxPlannedReports = 256;
+    // Drops the reports at the head of the socket's frames that later ones
+    // replace; false when the first frame is not one of them. It looks no
+    // further than the pass has room for, so the report that replaces one
+    // dropped is handled in the same pass.
+    bool passOverReplaced(QSslSocket *socket, bool bounded);
     void waitForNextPass(QSslSocket *socket);
     void nextPass();
     // The event loop came round: a new pass, unless devices wait their turn
@@ -246,7 +269,7 @@ private:
     int m_handshakeTimeoutMs = DefaultHandshakeTimeoutMs;
     int m_registrationTimeoutMs = DefaultRegistrationTimeoutMs;
     int m_framesPerPass = DefaultFramesPerPass;
-    int m_passFrames = 0;            // frames taken since the pass began
+    int m_passFrames = 0;            // shares taken since the pass began
     QTimer *m_passEnd = nullptr;     // fires when the event loop comes round again
     bool m_passesFollowLoop = false; // the event loop tells when it comes round
     QList<QSslSocket *> m_waiting;   // in their turn's order; checked against m_connections

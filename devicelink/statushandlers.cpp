@@ -32,17 +32,6 @@ QString yesNo(bool value)
     return value ? QStringLiteral("Yes") : QStringLiteral("No");
 }
 
-// The status cell's colour by message 7's sub-code; other sub-codes keep it.
-bool statusColour(quint8 subCode, QColor *colour)
-{
-    switch (subCode) {
-    case 0: *colour = QColor(0, 0, 0); return true;
-    case 1: *colour = QColor(255, 0, 0); return true;
-    case 2: *colour = QColor(0, 0, 255); return true;
-    default: return false;
-    }
-}
-
 // A configurable column by its position key; hidden columns get nothing.
 void showInColumn(QSettings *settings, const ThinclientInfo *record, const char *key, const QString &text)
 {
@@ -51,6 +40,20 @@ void showInColumn(QSettings *settings, const ThinclientInfo *record, const char 
 }
 
 } // namespace
+
+bool SSLServer::statusColour(quint8 subCode, QColor *colour)
+{
+    QColor chosen;
+    switch (subCode) {
+    case 0: chosen = QColor(0, 0, 0); break;
+    case 1: chosen = QColor(255, 0, 0); break;
+    case 2: chosen = QColor(0, 0, 255); break;
+    default: return false;
+    }
+    if (colour)
+        *colour = chosen;
+    return true;
+}
 
 void SSLServer::handleFirmwareVersion(QSslSocket *socket, const char *message, int length)
 {

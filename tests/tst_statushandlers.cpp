@@ -7,6 +7,7 @@
 #include "devicelink/columns.h"
 #include "devicelink/wire.h"
 
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -93,6 +94,10 @@ private slots:
     void notFromPendingOrUnknown();
     void reportsSpreadOverPasses();
     void burstShowsItsLastValues();
+    void replacedReports_data();
+    void replacedReports();
+    void burstSeenAsSent_data();
+    void burstSeenAsSent();
 
 private:
     HandlerFixture *f = nullptr;
@@ -506,6 +511,98 @@ void TestStatusHandlers::burstShowsItsLastValues()
     QCOMPARE(changed.size(), 1);
     QCOMPARE(changed.first().at(0).toModelIndex(), f->cell(0)->index());
     QCOMPARE(changed.first().at(1).toModelIndex(), f->cell(HandlerFixture::RowColumns - 1)->index());
+    f->server->forget(f->socket);
+}
+
+// Which reports of a run the later ones leave nothing of; "r" marks one.
+void TestStatusHandlers::replacedReports_data()
+{
+    QTest::addColumn<QByteArrayList>("frames");
+    QTest::addColumn<QString>("marks");
+    const QByteArray name = deviceName("n"), firmware = firmwareVersion("f"), usb = usbDevices({"u"});
+    QByteArray shortName = name;
+    shortName.chop(1);
+    QTest::newRow("name, name") << QByteArrayList{name, name} << "r.";
+    QTest::newRow("the other reports between") << QByteArrayList{name, status(1, "s"), firmware, name, firmware}
+                                               << "r.r..";
+    QTest::newRow("type with bit 7") << QByteArrayList{name, withType(name, 0x86)} << "r.";
+    QTest::newRow("another message ends the run") << QByteArrayList{name, usb, name} << "...";
+    QTest::newRow("time zone is never replaced") << QByteArrayList{timezoneInfo("a", "b"), timezoneInfo("c", "d")}
+                                                 << "..";
+    QTest::newRow("a frame cut short") << QByteArrayList{name, shortName} << "..";
+    // Sub-codes 0 to 2 set the colour; any other keeps it.
+    QTest::newRow("colour kept by the next") << QByteArrayList{status(1, "a"), status(3, "b")} << "..";
+    QTest::newRow("colour set later") << QByteArrayList{status(1, "a"), status(3, "b"), status(0, "c")} << "rr.";
+    QTest::newRow("no colour, replaced") << QByteArrayList{status(4, "a"), status(3, "b")} << "r.";
+}
+
+void TestStatusHandlers::replacedReports()
+{
+    QFETCH(QByteArrayList, frames);
+    QFETCH(QString, marks);
+    QList<QByteArrayView> views(frames.begin(), frames.end());
+    QList<bool> replaced(views.size(), true);
+    SSLServer::markReplaced(views.constData(), int(views.size()), replaced.data());
+    QString got;
+    for (bool r : std::as_const(replaced))
+        got += r ? QLatin1Char('r') : QLatin1Char('.');
+    QCOMPARE(got, marks);
+}
+
+// Reports passed over in a burst are never missed: whenever the event loop
+// runs, the row and record show what handling the frames one by one up to
+// some point would have shown, and at the end what handling them all does.
+void TestStatusHandlers::burstSeenAsSent_data()
+{
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<int>("framesPerPass");
+    QTest::newRow("one pass") << 1u << 1000;
+    QTest::newRow("passes of 5") << 2u << 5;
+    QTest::newRow("passes of 2") << 3u << 2;
+    QTest::newRow("passes of 13, reports only") << 4u << 13;
+}
+
+void TestStatusHandlers::burstSeenAsSent()
+{
+    QFETCH(quint32, seed);
+    QFETCH(int, framesPerPass);
+    QRandomGenerator rng(seed);
+    QByteArrayList frames;
+    for (int i = 0; i < 120; ++i) {
+        const QString text = QString::number(i);
+        const int pick = int(rng.bounded(seed == 4 ? 3u : 5u));
+        frames << (pick == 0   ? deviceName(text)
+                   : pick == 1 ? firmwareVersion(text)
+                   : pick == 2 ? status(quint8(rng.bounded(5u)), text)
+                   : pick == 3 ? timezoneInfo(text, text)
+                               : deviceOffline());
+    }
+    const int firmwareColumn = f->modelColumnOf("colFirmwareVersion");
+    auto state = [&] {
+        return QStringList{f->record->deviceName, f->record->firmwareVersion, f->record->timezone, f->cellText(0),
+                           f->cellText(1), f->cell(1)->foreground().color().name(), f->cellText(firmwareColumn),
+                           QString::number(f->cell(0)->isEnabled())};
+    };
+    QList<QStringList> oneByOne{state()};
+    for (const QByteArray &frame : std::as_const(frames)) {
+        f->send(frame);
+        oneByOne << state();
+    }
+    delete f;
+    f = new HandlerFixture;
+
+    f->server->track(f->socket);
+    f->server->receive(f->socket, DeviceMessages::handshakeLine(DeviceMessages::handshakeFields("00:11:22:33:44:55")) + '\n');
+    f->server->setFramesPerPass(framesPerPass);
+    f->server->receive(f->socket, frames.join());
+    qsizetype upTo = 0;
+    for (int turn = 0; turn < 1000 && upTo < oneByOne.size() - 1; ++turn) {
+        const qsizetype at = oneByOne.indexOf(state(), upTo);
+        QVERIFY2(at >= 0, qPrintable(state().join(QLatin1Char(' '))));
+        upTo = at;
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(state(), oneByOne.last());
     f->server->forget(f->socket);
 }
 

@@ -157,17 +157,25 @@ void TestWire::assembler()
     }
     frames << WireWriter(0x21, 0).raw(QByteArray(Wire::MaxPayload, 'm')).finish();
     stream += frames.last();
-    for (int step : {1, 3, 7, 4096, 8192, int(stream.size())}) {
-        FrameAssembler a;
-        QList<QByteArray> got;
-        for (int pos = 0; pos < stream.size(); pos += step) {
-            a.append(stream.mid(pos, step));
-            QByteArray f;
-            while (a.next(&f))
-                got << f;
+    // Frames left in place and then dropped read as those taken.
+    for (bool peeking : {false, true}) {
+        for (int step : {1, 3, 7, 4096, 8192, int(stream.size())}) {
+            FrameAssembler a;
+            QList<QByteArray> got;
+            for (int pos = 0; pos < stream.size(); pos += step) {
+                a.append(stream.mid(pos, step));
+                QByteArray f;
+                while (!peeking && a.next(&f))
+                    got << f;
+                QByteArrayView ahead[3];
+                for (int seen; peeking && (seen = a.peek(ahead, 3)) > 0; a.skip(seen)) {
+                    for (int i = 0; i < seen; ++i)
+                        got << ahead[i].toByteArray();
+                }
+            }
+            QCOMPARE(got, frames);
+            QCOMPARE(a.pending(), 0);
         }
-        QCOMPARE(got, frames);
-        QCOMPARE(a.pending(), 0);
     }
 }
 
