@@ -20,9 +20,9 @@ namespace {
 // shows, from the last one it found, and a range of cells by doing so for
 // each of them; a fleet's reports change a few cells each of thousands of
 // rows. The views hear of each changed row once, when the pass's posted
-// events run (before anything is painted): the span of its changed cells,
-// rows in the order they are shown, so that each search starts next to the
-// last.
+// events run (before anything is painted): each run of neighbouring changed
+// cells, rows in the order they are shown, so that each search starts next
+// to the last.
 class PendingRows : public QObject
 {
 public:
@@ -53,16 +53,15 @@ public:
             const QPersistentModelIndex key(cell->index().siblingAtColumn(0));
             m_last = m_rows.find(key);
             if (m_last == m_rows.end())
-                m_last = m_rows.insert(key, {column, column});
+                m_last = m_rows.insert(key, 0);
         }
-        m_last->first = qMin(m_last->first, column);
-        m_last->second = qMax(m_last->second, column);
+        *m_last |= columnBit(column);
     }
 
     void flush()
     {
         // Rows removed since their cells changed have nothing left to show.
-        QList<QPair<QModelIndex, QPair<int, int>>> rows;
+        QList<QPair<QModelIndex, quint64>> rows;
         for (auto it = m_rows.cbegin(); it != m_rows.cend(); ++it)
             if (it.key().isValid())
                 rows.append({QModelIndex(it.key()), it.value()});
@@ -71,14 +70,31 @@ public:
             const QModelIndex pa = a.first.parent(), pb = b.first.parent();
             return pa != pb ? pa < pb : a.first.row() < b.first.row();
         });
-        for (const auto &[row, span] : std::as_const(rows))
-            emit m_model->dataChanged(row.siblingAtColumn(span.first), row.siblingAtColumn(span.second));
+        // Each run of neighbouring changed cells on its own: a view then
+        // repaints the changed cells and not those between.
+        for (const auto &[row, columns] : std::as_const(rows)) {
+            const int last = row.model()->columnCount(row.parent()) - 1;
+            for (int first = 0; first <= last; ++first) {
+                if (!(columns & columnBit(first)))
+                    continue;
+                int end = first;
+                while (end < last && (columns & columnBit(end + 1)))
+                    ++end;
+                emit m_model->dataChanged(row.siblingAtColumn(first), row.siblingAtColumn(end));
+                first = end;
+            }
+        }
     }
 
 private:
+    // A bit per changed column; the last stands for every column from its
+    // own on, all taken as changed.
+    static constexpr int LastBit = 63;
+    static quint64 columnBit(int column) { return quint64(1) << qMin(column, LastBit); }
+
     QStandardItemModel *m_model;
-    QHash<QPersistentModelIndex, QPair<int, int>> m_rows;   // first and last changed column
-    QHash<QPersistentModelIndex, QPair<int, int>>::iterator m_last;
+    QHash<QPersistentModelIndex, quint64> m_rows;   // changed columns
+    QHash<QPersistentModelIndex, quint64>::iterator m_last;
     const QStandardItem *m_lastParent = nullptr;
     int m_lastRow = -1;
 };

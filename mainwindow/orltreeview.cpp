@@ -3,6 +3,9 @@
 
 #include <QAccessible>
 #include <QDrag>
+#include <QHeaderView>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QVarLengthArray>
@@ -149,13 +152,24 @@ void OrlTreeView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bot
     if (!showsAnyRow(topLeft, bottomRight))
         return;
     // Several cells of one shown row: the base class would repaint the
-    // whole view for them; the row's band is enough.
+    // whole view for them; their part of the row's band is enough.
     const QRect cell = visualRect(topLeft);
     if (!cell.isValid()) {
         QTreeView::dataChanged(topLeft, bottomRight, roles);
         return;
     }
-    repaintSoon(QRect(0, cell.top(), viewport()->width(), cell.height()));
+    const QHeaderView *columns = header();
+    int left = viewport()->width(), right = 0;
+    for (int column = topLeft.column(); column <= bottomRight.column(); ++column) {
+        if (columns->isSectionHidden(column))
+            continue;
+        const int x = columns->sectionViewportPosition(column);
+        left = qMin(left, x);
+        right = qMax(right, x + columns->sectionSize(column));
+    }
+    const QRect band = QRect(left, cell.top(), right - left, cell.height()) & viewport()->rect();
+    if (!band.isEmpty())
+        repaintSoon(band);
 }
 
 void OrlTreeView::repaintSoon(const QRect &band)
@@ -174,6 +188,57 @@ void OrlTreeView::repaintNow()
     viewport()->update(m_dirty);
     m_dirty = QRegion();
     m_lastRepaint.start();
+}
+
+void OrlTreeView::paintEvent(QPaintEvent *event)
+{
+    auto *d = static_cast<QTreeViewPrivate *>(d_ptr.data());
+    const QRegion region = event->region();
+    if (region.rectCount() < 2 || d->isAnimating() || state() == DraggingState || !uniformRowHeights()
+        || !laidOut()) {
+        QTreeView::paintEvent(event);
+        return;
+    }
+    // The base class draws every row that a region of several rectangles
+    // touches across the whole width, but under a single rectangle only
+    // the columns it crosses. A storm changes a few cells of many rows:
+    // those are drawn a rectangle at a time when that draws fewer cells.
+    // The region's rectangles come top to bottom; one goes on down while
+    // the next band has one in the same place.
+    QVarLengthArray<QRect, 16> parts;
+    qint64 rows = 0;
+    int lastBottom = -1;
+    for (const QRect &rect : region) {
+        auto above = std::find_if(parts.begin(), parts.end(), [&](const QRect &part) {
+            return part.left() == rect.left() && part.right() == rect.right() && part.bottom() + 1 == rect.top();
+        });
+        if (above != parts.end())
+            above->setBottom(rect.bottom());
+        else
+            parts.append(rect);
+        rows += qMax(0, rect.bottom() - qMax(rect.top(), lastBottom + 1) + 1);
+        lastBottom = qMax(lastBottom, rect.bottom());
+    }
+    const QHeaderView *columns = header();
+    auto columnsUnder = [columns](int left, int right) {
+        const int last = columns->visualIndexAt(right);
+        return (last < 0 ? columns->count() - 1 : last) - qMax(0, columns->visualIndexAt(left)) + 1;
+    };
+    // Areas in cells' heights (rows have one height) by columns.
+    qint64 byParts = 0;
+    for (const QRect &part : parts)
+        byParts += qint64(part.height()) * columnsUnder(part.left(), part.right());
+    if (byParts >= rows * columnsUnder(0, viewport()->width() - 1)) {
+        QTreeView::paintEvent(event);
+        return;
+    }
+    QPainter painter(viewport());
+    for (const QRect &part : parts) {
+        // A cell that crosses a part's edge is drawn by each part it
+        // crosses, each within its own part.
+        painter.setClipRect(part);
+        drawTree(&painter, QRegion(part));
+    }
 }
 
 void OrlTreeView::scrollContentsBy(int dx, int dy)

@@ -29,6 +29,7 @@ public:
                      const QList<int> &roles = QList<int>()) override;
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void rowsInserted(const QModelIndex &parent, int start, int end) override;
     void mousePressEvent(QMouseEvent *e) override;

@@ -77,6 +77,8 @@ private slots:
     void appendedRows();
     void joinsAmongOtherChanges_data();
     void joinsAmongOtherChanges();
+    void changedCellsDrawnAlone_data();
+    void changedCellsDrawnAlone();
 };
 
 void TestOrlTreeView::appendedRows_data()
@@ -211,6 +213,81 @@ void TestOrlTreeView::joinsAmongOtherChanges()
         for (const QModelIndex &index : allIndexes(&model))
             QCOMPARE(view.visualRect(index), reference.visualRect(index));
     }
+}
+
+// Cells whose values changed are repainted where they are, a few at a time;
+// what the screen then shows must be what painting the whole view shows:
+// alternating rows, a selected row, the current row's focus frame across
+// every column, a group row spanning the width, branch lines.
+void TestOrlTreeView::changedCellsDrawnAlone_data()
+{
+    QTest::addColumn<QList<QPoint>>("cells");   // (column, row under the group); row -1: the group
+    QTest::addColumn<QRect>("alsoUpdated");     // a part of the view repainted for another reason
+    QTest::newRow("scattered") << QList<QPoint>{{0, 1}, {3, 1}, {2, 4}, {5, 9}, {0, 10}, {4, 30}} << QRect();
+    QTest::newRow("two columns of every row") << [] {
+        QList<QPoint> cells;
+        for (int r = 0; r < 40; ++r)
+            cells << QPoint(0, r) << QPoint(3, r);
+        return cells;
+    }() << QRect();
+    QTest::newRow("the current row") << QList<QPoint>{{1, 3}, {4, 3}, {4, 7}} << QRect();
+    QTest::newRow("the selected row and those round it") << QList<QPoint>{{2, 4}, {2, 5}, {5, 5}, {2, 6}}
+                                                         << QRect();
+    QTest::newRow("the group row and a row") << QList<QPoint>{{0, -1}, {5, 2}} << QRect();
+    QTest::newRow("with a part across cells") << QList<QPoint>{{1, 2}, {4, 6}} << QRect(150, 20, 260, 47);
+}
+
+void TestOrlTreeView::changedCellsDrawnAlone()
+{
+    QFETCH(QList<QPoint>, cells);
+    QFETCH(QRect, alsoUpdated);
+    QStandardItemModel model;
+    auto *group = new QStandardItem(QStringLiteral("group"));
+    model.appendRow({group, new QStandardItem, new QStandardItem, new QStandardItem, new QStandardItem,
+                     new QStandardItem});
+    for (int r = 0; r < 40; ++r) {
+        QList<QStandardItem *> items;
+        for (int c = 0; c < 6; ++c)
+            items << new QStandardItem(QStringLiteral("row %1 column %2").arg(r).arg(c));
+        group->appendRow(items);
+    }
+    OrlTreeView view;
+    std::unique_ptr<QStyle> style(QStyleFactory::create(QStringLiteral("Windows")));
+    view.setStyle(style.get());
+    view.setUniformRowHeights(true);
+    view.setAlternatingRowColors(true);
+    view.setAllColumnsShowFocus(true);
+    view.setModel(&model);
+    view.setFirstColumnSpanned(0, QModelIndex(), true);
+    view.expandAll();
+    view.resize(700, 500);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
+    view.setFocus();
+    view.setCurrentIndex(model.index(3, 0, group->index()));
+    view.selectionModel()->select(model.index(5, 0, group->index()),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QCoreApplication::processEvents();
+    QTRY_VERIFY(view.hasFocus());
+
+    PaintSpy spy(view.viewport());
+    QRegion changed;
+    for (const QPoint &cell : std::as_const(cells)) {
+        QStandardItem *item = cell.y() < 0 ? group : group->child(cell.y(), cell.x());
+        item->setText(item->text() + QStringLiteral(" now"));
+        changed += view.visualRect(item->index()) & view.viewport()->rect();
+    }
+    if (!alsoUpdated.isNull()) {
+        view.viewport()->update(alsoUpdated);
+        changed += alsoUpdated;
+    }
+    QTRY_VERIFY(spy.painted.contains(changed.boundingRect()) || (changed - spy.painted).isEmpty());
+    QCoreApplication::processEvents();
+    const QRect shownAt(view.viewport()->mapTo(&view, QPoint(0, 0)), view.viewport()->size());
+    const QImage shown = view.screen()->grabWindow(view.winId()).toImage().copy(shownAt);
+    const QImage whole = view.viewport()->grab().toImage().convertToFormat(shown.format());
+    QCOMPARE(shown.size(), whole.size());
+    QVERIFY(shown == whole);
 }
 
 QTEST_MAIN(TestOrlTreeView)

@@ -270,36 +270,34 @@ void TestStatusHandlers::statusColours()
     QCOMPARE(statusCell->text(), QStringLiteral("Ready"));
 }
 
-// However many of its cells a pass changes, the view hears of the row once,
-// after one pass of the event loop: the span of the cells that changed.
+// However many of its cells a pass changes, the view hears of the row once
+// per run of neighbouring changed cells, after one pass of the event loop.
 void TestStatusHandlers::rowRepaintedOnce_data()
 {
     QTest::addColumn<QByteArrayList>("frames");
     QTest::addColumn<bool>("removeRow");
-    QTest::addColumn<int>("updates");
-    QTest::addColumn<int>("firstColumn");
-    QTest::addColumn<int>("lastColumn");
-    QTest::newRow("status: colour and text") << QByteArrayList{status(1, "Upgrading")} << false << 1 << 1 << 1;
-    QTest::newRow("offline greys every cell") << QByteArrayList{deviceOffline()} << false << 1 << 0
-                                              << HandlerFixture::RowColumns - 1;
+    QTest::addColumn<QList<QPoint>>("runs");   // first and last column of each
+    QTest::newRow("status: colour and text") << QByteArrayList{status(1, "Upgrading")} << false
+                                             << QList<QPoint>{{1, 1}};
+    QTest::newRow("offline greys every cell") << QByteArrayList{deviceOffline()} << false
+                                              << QList<QPoint>{{0, HandlerFixture::RowColumns - 1}};
     QTest::newRow("name, firmware, status")
-        << QByteArrayList{deviceName("n"), firmwareVersion("2.0"), status(0, "Ready")} << false << 1 << 0 << 4;
-    QTest::newRow("row removed before the pass") << QByteArrayList{status(1, "Upgrading")} << true << 0 << 0 << 0;
+        << QByteArrayList{deviceName("n"), firmwareVersion("2.0"), status(0, "Ready")} << false
+        << QList<QPoint>{{0, 1}, {4, 4}};
+    QTest::newRow("row removed before the pass") << QByteArrayList{status(1, "Upgrading")} << true << QList<QPoint>{};
     // The fixture's cells read "cell<column>"; sub-code 3 keeps the colour.
     QTest::newRow("values the cells hold") << QByteArrayList{deviceName("cell0"), firmwareVersion("cell4"),
                                                              status(3, "cell1")}
-                                           << false << 0 << 0 << 0;
-    QTest::newRow("one value new") << QByteArrayList{deviceName("cell0"), firmwareVersion("2.0")} << false << 1 << 4
-                                   << 4;
+                                           << false << QList<QPoint>{};
+    QTest::newRow("one value new") << QByteArrayList{deviceName("cell0"), firmwareVersion("2.0")} << false
+                                   << QList<QPoint>{{4, 4}};
 }
 
 void TestStatusHandlers::rowRepaintedOnce()
 {
     QFETCH(QByteArrayList, frames);
     QFETCH(bool, removeRow);
-    QFETCH(int, updates);
-    QFETCH(int, firstColumn);
-    QFETCH(int, lastColumn);
+    QFETCH(QList<QPoint>, runs);
     QSignalSpy changed(&f->model, &QStandardItemModel::dataChanged);
     for (const QByteArray &frame : frames)
         f->send(frame);
@@ -308,10 +306,10 @@ void TestStatusHandlers::rowRepaintedOnce()
         f->record->item = nullptr;
     }
     QCoreApplication::processEvents();
-    QCOMPARE(changed.size(), updates);
-    for (const QList<QVariant> &range : std::as_const(changed)) {
-        QCOMPARE(range.at(0).toModelIndex(), f->cell(firstColumn)->index());
-        QCOMPARE(range.at(1).toModelIndex(), f->cell(lastColumn)->index());
+    QCOMPARE(changed.size(), runs.size());
+    for (int i = 0; i < runs.size(); ++i) {
+        QCOMPARE(changed.at(i).at(0).toModelIndex(), f->cell(runs.at(i).x())->index());
+        QCOMPARE(changed.at(i).at(1).toModelIndex(), f->cell(runs.at(i).y())->index());
     }
 }
 
