@@ -202,9 +202,23 @@ void writeCellText(const ThinclientInfo *record, int modelColumn, const QString 
         changeCell(c, [&text](QStandardItem *item) { item->setText(text); });
 }
 
+// A solid brush of the colour. Status colours are a handful, so the last
+// few brushes made are kept and shared: each cell then holds a reference to
+// one of them instead of a brush of its own.
+QBrush solidBrush(const QColor &colour)
+{
+    static QBrush recent[4];
+    static int next = 0;
+    for (const QBrush &brush : recent)
+        if (brush.style() == Qt::SolidPattern && brush.color() == colour)
+            return brush;
+    recent[next] = QBrush(colour);
+    return recent[std::exchange(next, (next + 1) % 4)];
+}
+
 void writeCellForeground(const ThinclientInfo *record, int modelColumn, const QColor &colour)
 {
-    const QBrush brush(colour);
+    const QBrush brush = solidBrush(colour);
     QStandardItem *c = DeviceRow::cell(record, modelColumn);
     if (c && c->data(Qt::ForegroundRole) != QVariant(brush))
         changeCell(c, [&brush](QStandardItem *item) { item->setForeground(brush); });
