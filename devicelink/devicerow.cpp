@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -45,27 +46,27 @@ public:
         const QStandardItem *parent = cell->parent();
         const int row = cell->row(), column = cell->column();
         // A report writes several cells of one row in a row.
-        if (m_rows.isEmpty() || parent != m_lastParent || row != m_lastRow) {
-            if (m_rows.isEmpty())
+        if (m_rows.empty() || parent != m_lastParent || row != m_lastRow) {
+            if (m_rows.empty())
                 QMetaObject::invokeMethod(this, [this] { flush(); }, Qt::QueuedConnection);
             m_lastParent = parent;
             m_lastRow = row;
-            const QPersistentModelIndex key(cell->index().siblingAtColumn(0));
-            m_last = m_rows.find(key);
-            if (m_last == m_rows.end())
-                m_last = m_rows.insert(key, {column, column});
+            m_last = m_rows.try_emplace(QPersistentModelIndex(cell->index().siblingAtColumn(0)), column, column).first;
         }
-        m_last->first = qMin(m_last->first, column);
-        m_last->second = qMax(m_last->second, column);
+        m_last->second.first = qMin(m_last->second.first, column);
+        m_last->second.second = qMax(m_last->second.second, column);
     }
 
     void flush()
     {
+        // The list is the one kept from the last pass; a flush that a view's
+        // answer to a change starts anew gets a list of its own.
+        std::vector<std::pair<QModelIndex, std::pair<int, int>>> rows;
+        rows.swap(m_sorted);
         // Rows removed since their cells changed have nothing left to show.
-        QList<QPair<QModelIndex, QPair<int, int>>> rows;
-        for (auto it = m_rows.cbegin(); it != m_rows.cend(); ++it)
-            if (it.key().isValid())
-                rows.append({QModelIndex(it.key()), it.value()});
+        for (const auto &[key, span] : m_rows)
+            if (key.isValid())
+                rows.emplace_back(QModelIndex(key), span);
         m_rows.clear();
         std::sort(rows.begin(), rows.end(), [](const auto &a, const auto &b) {
             const QModelIndex pa = a.first.parent(), pb = b.first.parent();
@@ -73,12 +74,22 @@ public:
         });
         for (const auto &[row, span] : std::as_const(rows))
             emit m_model->dataChanged(row.siblingAtColumn(span.first), row.siblingAtColumn(span.second));
+        rows.clear();
+        rows.swap(m_sorted);
     }
 
 private:
+    struct KeyHash {
+        size_t operator()(const QPersistentModelIndex &key) const noexcept { return qHash(key); }
+    };
     QStandardItemModel *m_model;
-    QHash<QPersistentModelIndex, QPair<int, int>> m_rows;   // first and last changed column
-    QHash<QPersistentModelIndex, QPair<int, int>>::iterator m_last;
+    // Both keep their room from pass to pass. Room made anew at every pass
+    // (a block of a kilobyte or more) had the allocator sweep up all the
+    // small blocks freed meanwhile, the old texts of the rows written,
+    // touching memory all over the fleet.
+    std::unordered_map<QPersistentModelIndex, std::pair<int, int>, KeyHash> m_rows;   // first and last changed column
+    std::unordered_map<QPersistentModelIndex, std::pair<int, int>, KeyHash>::iterator m_last;
+    std::vector<std::pair<QModelIndex, std::pair<int, int>>> m_sorted;
     const QStandardItem *m_lastParent = nullptr;
     int m_lastRow = -1;
 };
