@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -45,26 +46,26 @@ public:
         const QStandardItem *parent = cell->parent();
         const int row = cell->row(), column = cell->column();
         // A report writes several cells of one row in a row.
-        if (m_rows.isEmpty() || parent != m_lastParent || row != m_lastRow) {
-            if (m_rows.isEmpty())
+        if (m_rows.empty() || parent != m_lastParent || row != m_lastRow) {
+            if (m_rows.empty())
                 QMetaObject::invokeMethod(this, [this] { flush(); }, Qt::QueuedConnection);
             m_lastParent = parent;
             m_lastRow = row;
-            const QPersistentModelIndex key(cell->index().siblingAtColumn(0));
-            m_last = m_rows.find(key);
-            if (m_last == m_rows.end())
-                m_last = m_rows.insert(key, 0);
+            m_last = m_rows.try_emplace(QPersistentModelIndex(cell->index().siblingAtColumn(0)), 0).first;
         }
-        *m_last |= columnBit(column);
+        m_last->second |= columnBit(column);
     }
 
     void flush()
     {
+        // The list is the one kept from the last pass; a flush that a view's
+        // answer to a change starts anew gets a list of its own.
+        std::vector<std::pair<QModelIndex, quint64>> rows;
+        rows.swap(m_sorted);
         // Rows removed since their cells changed have nothing left to show.
-        QList<QPair<QModelIndex, quint64>> rows;
-        for (auto it = m_rows.cbegin(); it != m_rows.cend(); ++it)
-            if (it.key().isValid())
-                rows.append({QModelIndex(it.key()), it.value()});
+        for (const auto &[key, columns] : m_rows)
+            if (key.isValid())
+                rows.emplace_back(QModelIndex(key), columns);
         m_rows.clear();
         std::sort(rows.begin(), rows.end(), [](const auto &a, const auto &b) {
             const QModelIndex pa = a.first.parent(), pb = b.first.parent();
@@ -84,6 +85,8 @@ public:
                 first = end;
             }
         }
+        rows.clear();
+        rows.swap(m_sorted);
     }
 
 private:
@@ -92,9 +95,17 @@ private:
     static constexpr int LastBit = 63;
     static quint64 columnBit(int column) { return quint64(1) << qMin(column, LastBit); }
 
+    struct KeyHash {
+        size_t operator()(const QPersistentModelIndex &key) const noexcept { return qHash(key); }
+    };
     QStandardItemModel *m_model;
-    QHash<QPersistentModelIndex, quint64> m_rows;   // changed columns
-    QHash<QPersistentModelIndex, quint64>::iterator m_last;
+    // Both keep their room from pass to pass. Room made anew at every pass
+    // (a block of a kilobyte or more) had the allocator sweep up all the
+    // small blocks freed meanwhile, the old texts of the rows written,
+    // touching memory all over the fleet.
+    std::unordered_map<QPersistentModelIndex, quint64, KeyHash> m_rows;   // changed columns
+    std::unordered_map<QPersistentModelIndex, quint64, KeyHash>::iterator m_last;
+    std::vector<std::pair<QModelIndex, quint64>> m_sorted;
     const QStandardItem *m_lastParent = nullptr;
     int m_lastRow = -1;
 };
@@ -218,9 +229,23 @@ void writeCellText(const ThinclientInfo *record, int modelColumn, const QString 
         changeCell(c, [&text](QStandardItem *item) { item->setText(text); });
 }
 
+// A solid brush of the colour. Status colours are a handful, so the last
+// few brushes made are kept and shared: each cell then holds a reference to
+// one of them instead of a brush of its own.
+QBrush solidBrush(const QColor &colour)
+{
+    static QBrush recent[4];
+    static int next = 0;
+    for (const QBrush &brush : recent)
+        if (brush.style() == Qt::SolidPattern && brush.color() == colour)
+            return brush;
+    recent[next] = QBrush(colour);
+    return recent[std::exchange(next, (next + 1) % 4)];
+}
+
 void writeCellForeground(const ThinclientInfo *record, int modelColumn, const QColor &colour)
 {
-    const QBrush brush(colour);
+    const QBrush brush = solidBrush(colour);
     QStandardItem *c = DeviceRow::cell(record, modelColumn);
     if (c && c->data(Qt::ForegroundRole) != QVariant(brush))
         changeCell(c, [&brush](QStandardItem *item) { item->setForeground(brush); });

@@ -43,6 +43,7 @@ public:
             case Qt::DisplayRole: return m_text;
             case FlagsRole: return m_flags;
             case Qt::CheckStateRole: return m_check;
+            case Qt::ForegroundRole: return m_foreground;
             default: return QVariant::fromValue(m_record);
             }
         }
@@ -68,6 +69,7 @@ public:
             case Text: m_text = value.toString(); break;
             case Flags: m_flags = value.toInt(); break;
             case Check: m_check = value.toInt(); break;
+            case Foreground: m_foreground = value.value<QBrush>(); break;
             default: m_record = value.value<void *>(); break;
             }
             m_held |= bit;
@@ -79,6 +81,8 @@ public:
             m_held &= ~bit;
             if (bit == Text)
                 m_text.clear();
+            if (bit == Foreground)
+                m_foreground = QBrush();
             if (!value.isValid()) {
                 emitDataChanged();
                 return;
@@ -94,7 +98,7 @@ private:
 
     // Where QStandardItem keeps an item's flags.
     static constexpr int FlagsRole = Qt::UserRole - 1;
-    enum Held : quint8 { Text = 1, Flags = 2, Check = 4, Record = 8 };
+    enum Held : quint8 { Text = 1, Flags = 2, Check = 4, Record = 8, Foreground = 16 };
     static quint8 held(int role)
     {
         switch (role) {
@@ -102,6 +106,7 @@ private:
         case FlagsRole: return Flags;
         case Qt::CheckStateRole: return Check;
         case TreeRows::RecordRole: return Record;
+        case Qt::ForegroundRole: return Foreground;
         default: return 0;
         }
     }
@@ -110,11 +115,13 @@ private:
         switch (bit) {
         case Text: return QMetaType::QString;
         case Record: return QMetaType::VoidStar;
+        case Foreground: return QMetaType::QBrush;
         default: return QMetaType::Int;
         }
     }
 
     QString m_text;
+    QBrush m_foreground;
     void *m_record = nullptr;
     int m_flags = 0;
     int m_check = 0;

@@ -352,6 +352,10 @@ void TestDeviceTree::cellsActAsPlainItems_data()
     QTest::newRow("a number, then a text") << 1 << QVariantList{Qt::DisplayRole, 5, Qt::DisplayRole, QStringLiteral("z")};
     QTest::newRow("the text removed") << 0 << QVariantList{Qt::DisplayRole, QVariant()};
     QTest::newRow("a colour") << 1 << QVariantList{Qt::ForegroundRole, QBrush(Qt::red)};
+    QTest::newRow("the same colour") << 1 << QVariantList{Qt::ForegroundRole, QBrush(Qt::red), Qt::ForegroundRole, QBrush(Qt::red)};
+    QTest::newRow("a colour, then none") << 1 << QVariantList{Qt::ForegroundRole, QBrush(Qt::red), Qt::ForegroundRole, QVariant()};
+    QTest::newRow("a colour of another type") << 1 << QVariantList{Qt::ForegroundRole, QColor(Qt::red), Qt::ForegroundRole, QBrush(Qt::blue)};
+    QTest::newRow("a brush, then a colour") << 1 << QVariantList{Qt::ForegroundRole, QBrush(Qt::blue), Qt::ForegroundRole, QColor(Qt::red)};
     QTest::newRow("a record of another type") << 4 << QVariantList{TreeRows::RecordRole, QStringLiteral("r")};
 }
 
