@@ -129,13 +129,18 @@ bool OrlTreeView::showsAnyRow(const QModelIndex &topLeft, const QModelIndex &bot
 {
     if (!isVisible())
         return false;
-    const QModelIndex first = indexAt(QPoint(0, 0));
-    if (!first.isValid())
+    // The rows at the top and the bottom of the viewport, read off the
+    // laid-out rows as indexAt would find them, without its look-up of the
+    // column under the point.
+    const auto *d = static_cast<const QTreeViewPrivate *>(d_ptr.data());
+    const int top = d->firstVisibleItem();
+    if (top < 0 || top >= d->viewItems.size())
         return true;   // nothing to compare with: let the view decide
-    if (before(rowPath(bottomRight), rowPath(first)))
+    if (before(rowPath(bottomRight), rowPath(d->viewItems.at(top).index)))
         return false;
-    const QModelIndex last = indexAt(QPoint(0, viewport()->height() - 1));
-    return !last.isValid() || !before(rowPath(last), rowPath(topLeft));
+    const int bottom = d->lastVisibleItem();
+    return bottom < 0 || bottom >= d->viewItems.size()
+           || !before(rowPath(d->viewItems.at(bottom).index), rowPath(topLeft));
 }
 
 void OrlTreeView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles)

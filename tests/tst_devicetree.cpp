@@ -156,8 +156,8 @@ void TestDeviceTree::widthsSavedAndRestored()
         QCOMPARE(again.info.treeView->header()->sectionSize(i), 100 + i);
 }
 
-// A changed value is repainted wherever its row is shown, at the top or
-// scrolled to the end of a long tree.
+// A changed value is repainted wherever its row is shown: at the top, the
+// first row shown, or scrolled to the end of a long tree.
 void TestDeviceTree::changedRowsRepainted()
 {
     Columns::initDefaults(&settings);
@@ -172,8 +172,12 @@ void TestDeviceTree::changedRowsRepainted()
     view->show();
     QVERIFY(QTest::qWaitForWindowExposed(view));
 
-    for (ThinclientInfo *r : {records.first(), records.last()}) {
-        view->scrollTo(r->item->index());
+    const QList<QPair<ThinclientInfo *, QAbstractItemView::ScrollHint>> shown{
+        {records.first(), QAbstractItemView::EnsureVisible},
+        {records.at(150), QAbstractItemView::PositionAtTop},
+        {records.last(), QAbstractItemView::EnsureVisible}};
+    for (const auto &[r, hint] : shown) {
+        view->scrollTo(r->item->index(), hint);
         QCoreApplication::processEvents();
         PaintSpy spy(view->viewport());
         DeviceRow::setText(r, 1, QStringLiteral("changed"));
