@@ -394,6 +394,9 @@ bool SSLServer::passOverReplaced(QSslSocket *socket, bool bounded)
     FrameAssembler &frames = connectionFor(socket)->frames;
     // As many as the pass has room for were every one handled.
     const int room = bounded ? (m_framesPerPass * HandledShare - m_passFrames) / HandledShare : MaxPlannedReports;
+    QByteArrayView head;
+    if (room < 2 || frames.peek(&head, 1, isReport) == 0)
+        return false;
     QByteArrayView ahead[MaxPlannedReports];
     const int count = frames.peek(ahead, qMin(room, MaxPlannedReports), isReport);
     if (count < 2)
