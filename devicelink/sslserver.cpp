@@ -378,7 +378,7 @@ void SSLServer::dispatchBuffered(QSslSocket *socket, bool bounded)
         c->held = queuedAnswers(socket) > MaxQueuedAnswers;
         if (c->held || (bounded && c->waiting) || !c->frames.hasFrame())
             return;
-        if (passOverReplaced(socket, bounded))
+        if (passOverReplaced(c->frames, bounded))
             continue;
         if (bounded && !takeFromPass()) {
             waitForNextPass(socket);
@@ -389,9 +389,8 @@ void SSLServer::dispatchBuffered(QSslSocket *socket, bool bounded)
     }
 }
 
-bool SSLServer::passOverReplaced(QSslSocket *socket, bool bounded)
+bool SSLServer::passOverReplaced(FrameAssembler &frames, bool bounded)
 {
-    FrameAssembler &frames = connectionFor(socket)->frames;
     // As many as the pass has room for were every one handled.
     const int room = bounded ? (m_framesPerPass * HandledShare - m_passFrames) / HandledShare : MaxPlannedReports;
     QByteArrayView head;

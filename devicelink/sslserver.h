@@ -224,11 +224,11 @@ private:
     bool takeFromPass(int share = HandledShare);
     // Reports looked at together to find those replaced (see markReplaced).
     static constexpr int MaxPlannedReports = 256;
-    // Drops the reports at the head of the socket's frames that later ones
+    // Drops the reports at the head of a device's frames that later ones
     // replace; false when the first frame is not one of them. It looks no
     // further than the pass has room for, so the report that replaces one
     // dropped is handled in the same pass.
-    bool passOverReplaced(QSslSocket *socket, bool bounded);
+    bool passOverReplaced(FrameAssembler &frames, bool bounded);
     void waitForNextPass(QSslSocket *socket);
     void nextPass();
     // The event loop came round: a new pass, unless devices wait their turn
