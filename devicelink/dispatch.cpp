@@ -81,7 +81,7 @@ void SSLServer::dispatchFrame(QSslSocket *socket, const QByteArray &frame)
 
 bool SSLServer::isReport(QByteArrayView frame)
 {
-    const quint8 type = frame.isEmpty() ? 0 : quint8(frame[0]) & 0x7F;
+    const quint8 type = Frame::type(frame);
     return type == 3 || type == 6 || type == 7;
 }
 
@@ -92,9 +92,7 @@ void SSLServer::markReplaced(const QByteArrayView *frames, int count, bool *repl
     for (int i = count - 1; i >= 0; --i) {
         const QByteArrayView f = frames[i];
         replaced[i] = false;
-        const bool whole = f.size() >= Wire::HeaderSize
-                           && f.size() == Wire::HeaderSize + (quint8(f[2]) << 8 | quint8(f[3]));
-        switch (whole ? quint8(f[0]) & 0x7F : 0) {
+        switch (Frame::isWhole(f) ? Frame::type(f) : 0) {
         case 3:
             replaced[i] = firmware;
             firmware = true;
@@ -104,7 +102,7 @@ void SSLServer::markReplaced(const QByteArrayView *frames, int count, bool *repl
             name = true;
             break;
         case 7: {
-            const bool colour = statusColour(quint8(f[1]), nullptr);
+            const bool colour = statusColour(Frame::subCode(f), nullptr);
             replaced[i] = statusText && (statusColourSet || !colour);
             statusText = true;
             statusColourSet = statusColourSet || colour;

@@ -393,6 +393,7 @@ bool SSLServer::passOverReplaced(FrameAssembler &frames, bool bounded)
 {
     // As many as the pass has room for were every one handled.
     const int room = bounded ? (m_framesPerPass * HandledShare - m_passFrames) / HandledShare : MaxPlannedReports;
+    // A frame that is no report goes on before room is made for a plan.
     QByteArrayView head;
     if (room < 2 || frames.peek(&head, 1, isReport) == 0)
         return false;

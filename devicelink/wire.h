@@ -2,6 +2,7 @@
 #define WIRE_H
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // Message types and the header sizes of the device protocol.
@@ -102,11 +103,16 @@ private:
 
 // Frame header helpers over raw bytes.
 namespace Frame {
-inline quint8 type(const QByteArray &f) { return f.size() > 0 ? quint8(f[0]) & 0x7F : 0; }
-inline quint8 subCode(const QByteArray &f) { return f.size() > 1 ? quint8(f[1]) : 0; }
-inline int payloadLength(const QByteArray &f)
+inline quint8 type(QByteArrayView f) { return f.size() > 0 ? quint8(f[0]) & 0x7F : 0; }
+inline quint8 subCode(QByteArrayView f) { return f.size() > 1 ? quint8(f[1]) : 0; }
+inline int payloadLength(QByteArrayView f)
 {
     return f.size() >= 4 ? (quint8(f[2]) << 8 | quint8(f[3])) : 0;
+}
+// A whole header and exactly the payload it announces.
+inline bool isWhole(QByteArrayView f)
+{
+    return f.size() >= 4 && f.size() == 4 + payloadLength(f);
 }
 }
 
