@@ -60,28 +60,30 @@ public:
     {
         // The list is the one kept from the last pass; a flush that a view's
         // answer to a change starts anew gets a list of its own.
-        std::vector<std::pair<QModelIndex, quint64>> rows;
+        std::vector<Changed> rows;
         rows.swap(m_sorted);
         // Rows removed since their cells changed have nothing left to show.
+        // Each row's parent is asked once: the model answers it by a walk.
         for (const auto &[key, columns] : m_rows)
-            if (key.isValid())
-                rows.emplace_back(QModelIndex(key), columns);
+            if (key.isValid()) {
+                const QModelIndex row(key);
+                rows.push_back({row.parent(), row, columns});
+            }
         m_rows.clear();
-        std::sort(rows.begin(), rows.end(), [](const auto &a, const auto &b) {
-            const QModelIndex pa = a.first.parent(), pb = b.first.parent();
-            return pa != pb ? pa < pb : a.first.row() < b.first.row();
+        std::sort(rows.begin(), rows.end(), [](const Changed &a, const Changed &b) {
+            return a.parent != b.parent ? a.parent < b.parent : a.row.row() < b.row.row();
         });
         // Each run of neighbouring changed cells on its own: a view then
         // repaints the changed cells and not those between.
-        for (const auto &[row, columns] : std::as_const(rows)) {
-            const int last = row.model()->columnCount(row.parent()) - 1;
+        for (const Changed &changed : std::as_const(rows)) {
+            const int last = m_model->columnCount(changed.parent) - 1;
             for (int first = 0; first <= last; ++first) {
-                if (!(columns & columnBit(first)))
+                if (!(changed.columns & columnBit(first)))
                     continue;
                 int end = first;
-                while (end < last && (columns & columnBit(end + 1)))
+                while (end < last && (changed.columns & columnBit(end + 1)))
                     ++end;
-                emit m_model->dataChanged(row.siblingAtColumn(first), row.siblingAtColumn(end));
+                emit m_model->dataChanged(changed.row.siblingAtColumn(first), changed.row.siblingAtColumn(end));
                 first = end;
             }
         }
@@ -95,6 +97,11 @@ private:
     static constexpr int LastBit = 63;
     static quint64 columnBit(int column) { return quint64(1) << qMin(column, LastBit); }
 
+    struct Changed {
+        QModelIndex parent;
+        QModelIndex row;   // its column 0
+        quint64 columns;
+    };
     struct KeyHash {
         size_t operator()(const QPersistentModelIndex &key) const noexcept { return qHash(key); }
     };
@@ -105,7 +112,7 @@ private:
     // touching memory all over the fleet.
     std::unordered_map<QPersistentModelIndex, quint64, KeyHash> m_rows;   // changed columns
     std::unordered_map<QPersistentModelIndex, quint64, KeyHash>::iterator m_last;
-    std::vector<std::pair<QModelIndex, quint64>> m_sorted;
+    std::vector<Changed> m_sorted;
     const QStandardItem *m_lastParent = nullptr;
     int m_lastRow = -1;
 };

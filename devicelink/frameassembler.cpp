@@ -58,13 +58,11 @@ int FrameAssembler::peek(QByteArrayView *frames, int max, bool (*accept)(QByteAr
     return count;
 }
 
-void FrameAssembler::skip(int count)
+void FrameAssembler::skipThrough(QByteArrayView last)
 {
-    qsizetype length = 0;
-    for (qsizetype whole; count > 0 && (whole = wholeAt(m_start + length)) > 0; --count)
-        length += whole;
-    if (length)
-        consumed(length);
+    const qsizetype end = last.data() + last.size() - m_buffer.constData();
+    if (end > m_start && end <= m_buffer.size())
+        consumed(end - m_start);
 }
 
 void FrameAssembler::clear()

@@ -21,8 +21,9 @@ public:
     // place, stopping before the first that accept (when given) refuses;
     // returns how many. Valid until the assembler next changes.
     int peek(QByteArrayView *frames, int max, bool (*accept)(QByteArrayView) = nullptr) const;
-    // Drops the next count whole frames (fewer when fewer are here).
-    void skip(int count = 1);
+    // Drops the frames up to and including last, one of those peek() gave
+    // since the assembler last changed; their lengths are known already.
+    void skipThrough(QByteArrayView last);
     int pending() const { return int(m_buffer.size() - m_start); }
     void clear();
 

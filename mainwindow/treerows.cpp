@@ -7,6 +7,7 @@
 #include <QBrush>
 #include <QSettings>
 #include <QStandardItem>
+#include <QStandardItemModel>
 
 #include <memory>
 
@@ -73,7 +74,7 @@ public:
             default: m_record = value.value<void *>(); break;
             }
             m_held |= bit;
-            emitDataChanged();
+            changed();
             return;
         }
         // A value of another type is kept by the item as usual.
@@ -84,7 +85,7 @@ public:
             if (bit == Foreground)
                 m_foreground = QBrush();
             if (!value.isValid()) {
-                emitDataChanged();
+                changed();
                 return;
             }
         }
@@ -95,6 +96,15 @@ public:
 
 private:
     DeviceCell(const DeviceCell &other) = default;
+
+    // A model kept quiet tells nobody: its index is then not worked out,
+    // a walk up to the row's parent, for a signal that goes nowhere.
+    void changed()
+    {
+        const QStandardItemModel *owner = model();
+        if (owner && !owner->signalsBlocked())
+            emitDataChanged();
+    }
 
     // Where QStandardItem keeps an item's flags.
     static constexpr int FlagsRole = Qt::UserRole - 1;

@@ -168,7 +168,7 @@ void TestWire::assembler()
                 while (!peeking && a.next(&f))
                     got << f;
                 QByteArrayView ahead[3];
-                for (int seen; peeking && (seen = a.peek(ahead, 3)) > 0; a.skip(seen)) {
+                for (int seen; peeking && (seen = a.peek(ahead, 3)) > 0; a.skipThrough(ahead[seen - 1])) {
                     for (int i = 0; i < seen; ++i)
                         got << ahead[i].toByteArray();
                 }
