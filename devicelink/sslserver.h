@@ -95,6 +95,8 @@ public:
     // not a registration. Never reads past length.
     static bool parseRegistration(const char *message, int length, ThinclientInfo *into);
     int findDeviceByMac(const QString &mac, QSslSocket **socketOut, ThinclientInfo **recordOut) const;
+    // The key the record is filed under, or null; for an offline device
+    // that is its offlineKey(), no socket.
     QSslSocket *socketForDevice(ThinclientInfo *record) const;
     // The key an offline device's record is filed under until it registers
     // again. It stands for no socket and must never be used as one.
