@@ -401,23 +401,21 @@ bool SSLServer::passOverReplaced(FrameAssembler &frames, bool bounded)
     QByteArrayView head;
     if (room < 2 || frames.peek(&head, 1, isReport) == 0)
         return false;
-    QByteArrayView ahead[MaxPlannedReports];
-    const int count = frames.peek(ahead, qMin(room, MaxPlannedReports), isReport);
+    const int count = frames.peek(m_ahead, qMin(room, MaxPlannedReports), isReport);
     if (count < 2)
         return false;
-    bool replaced[MaxPlannedReports];
-    markReplaced(ahead, count, replaced);
-    if (!replaced[0])
+    markReplaced(m_ahead, count, m_replaced);
+    if (!m_replaced[0])
         return false;
     // A status storm's reports replace one another: the row shows each
     // device's last ones, and the batch holds its cells until it ends, so
     // nobody could see the ones passed over.
     int passed = 1;
-    while (passed < count && replaced[passed])
+    while (passed < count && m_replaced[passed])
         ++passed;
     if (bounded)
         takeFromPass(passed * PassedOverShare);
-    frames.skipThrough(ahead[passed - 1]);
+    frames.skipThrough(m_ahead[passed - 1]);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #ifndef SSLSERVER_H
 #define SSLSERVER_H
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QHostAddress>
 #include <QList>
@@ -275,6 +276,10 @@ private:
     QTimer *m_passEnd = nullptr;     // fires when the event loop comes round again
     bool m_passesFollowLoop = false; // the event loop tells when it comes round
     QList<QSslSocket *> m_waiting;   // in their turn's order; checked against m_connections
+    // The look-ahead's room, kept: made afresh, its clearing cost a
+    // pass-over more than the look itself.
+    QByteArrayView m_ahead[MaxPlannedReports];
+    bool m_replaced[MaxPlannedReports] = {};
 };
 
 #endif // SSLSERVER_H

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QVarLengthArray>
 #include <QtWidgets/private/qtreeview_p.h>
 
@@ -125,7 +126,23 @@ bool OrlTreeView::appendInPlace(const QModelIndex &parent, int start, int end)
     return true;
 }
 
-bool OrlTreeView::showsAnyRow(const QModelIndex &topLeft, const QModelIndex &bottomRight) const
+int OrlTreeView::lastShownRow() const
+{
+    const auto *d = static_cast<const QTreeViewPrivate *>(d_ptr.data());
+    if (!uniformRowHeights())
+        return d->lastVisibleItem();
+    // With rows of one height the answer depends on nothing else; the base
+    // class walks every shown row for it, and a storm asks once a changed row.
+    const ShownRows now{verticalScrollBar()->value(), viewport()->height(), int(d->viewItems.size()),
+                        d->defaultItemHeight, int(verticalScrollMode())};
+    if (!(now == m_shownRows)) {
+        m_shownRows = now;
+        m_lastShownRow = d->lastVisibleItem();
+    }
+    return m_lastShownRow;
+}
+
+bool OrlTreeView::showsRow(const QModelIndex &index) const
 {
     if (!isVisible())
         return false;
@@ -136,11 +153,11 @@ bool OrlTreeView::showsAnyRow(const QModelIndex &topLeft, const QModelIndex &bot
     const int top = d->firstVisibleItem();
     if (top < 0 || top >= d->viewItems.size())
         return true;   // nothing to compare with: let the view decide
-    if (before(rowPath(bottomRight), rowPath(d->viewItems.at(top).index)))
+    const auto path = rowPath(index);
+    if (before(path, rowPath(d->viewItems.at(top).index)))
         return false;
-    const int bottom = d->lastVisibleItem();
-    return bottom < 0 || bottom >= d->viewItems.size()
-           || !before(rowPath(d->viewItems.at(bottom).index), rowPath(topLeft));
+    const int bottom = lastShownRow();
+    return bottom < 0 || bottom >= d->viewItems.size() || !before(rowPath(d->viewItems.at(bottom).index), path);
 }
 
 void OrlTreeView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles)
@@ -154,7 +171,7 @@ void OrlTreeView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bot
         QTreeView::dataChanged(topLeft, bottomRight, roles);
         return;
     }
-    if (!showsAnyRow(topLeft, bottomRight))
+    if (!showsRow(topLeft))
         return;
     // Several cells of one shown row: the base class would repaint the
     // whole view for them; their part of the row's band is enough.

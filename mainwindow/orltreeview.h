@@ -46,8 +46,20 @@ private:
     // Where a row stands among the laid-out rows, or -1; found by the rows'
     // model positions, skipping over whole subtrees.
     int laidOutRow(const QModelIndex &index) const;
-    // Whether any of the rows topLeft .. bottomRight is on screen.
-    bool showsAnyRow(const QModelIndex &topLeft, const QModelIndex &bottomRight) const;
+    // Whether the row of index is on screen.
+    bool showsRow(const QModelIndex &index) const;
+    // The last laid-out row the viewport shows, as the base class finds it.
+    int lastShownRow() const;
+    struct ShownRows {
+        int scrolled = -1, height = -1, rows = -1, rowHeight = -1, scrollMode = -1;
+        bool operator==(const ShownRows &o) const
+        {
+            return scrolled == o.scrolled && height == o.height && rows == o.rows && rowHeight == o.rowHeight
+                   && scrollMode == o.scrollMode;
+        }
+    };
+    mutable ShownRows m_shownRows;
+    mutable int m_lastShownRow = -1;
     // The rows shown are laid out and in step with the model: no layout is
     // waiting, and no rows are on their way out.
     bool laidOut() const;
