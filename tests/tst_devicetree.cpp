@@ -185,6 +185,22 @@ void TestDeviceTree::changedRowsRepainted()
         QVERIFY(view->viewport()->rect().intersects(cell));
         QTRY_VERIFY(spy.painted.intersects(cell));
     }
+
+    // A taller view shows more rows: the one now at its bottom is repainted
+    // when it changes.
+    view->scrollTo(records.first()->item->index(), QAbstractItemView::PositionAtTop);
+    QCoreApplication::processEvents();
+    DeviceRow::setText(records.first(), 1, QStringLiteral("changed again"));
+    QCoreApplication::processEvents();
+    view->resize(600, 600);
+    QCoreApplication::processEvents();
+    ThinclientInfo *bottom = TreeRows::recordOf(
+        static_cast<QStandardItemModel *>(view->model())->itemFromIndex(view->indexAt(QPoint(5, view->viewport()->height() - 5))));
+    QVERIFY(bottom);
+    QVERIFY(view->visualRect(bottom->item->index()).bottom() > 300);
+    PaintSpy spy(view->viewport());
+    DeviceRow::setText(bottom, 1, QStringLiteral("changed"));
+    QTRY_VERIFY(spy.painted.intersects(view->visualRect(bottom->item->index().siblingAtColumn(1))));
 }
 
 void TestDeviceTree::groupRowsPerModel()
