@@ -5,6 +5,8 @@
 
 #include <QColor>
 
+#include <iterator>
+
 // What a device reports about itself. Each handler reads its payload through
 // a PayloadReader bounded by the frame, so a short or lying device ends up
 // with empty fields, never with bytes from outside the frame. Only registered
@@ -43,15 +45,13 @@ void showInColumn(QSettings *settings, const ThinclientInfo *record, const char 
 
 bool SSLServer::statusColour(quint8 subCode, QColor *colour)
 {
-    QColor chosen;
-    switch (subCode) {
-    case 0: chosen = QColor(0, 0, 0); break;
-    case 1: chosen = QColor(255, 0, 0); break;
-    case 2: chosen = QColor(0, 0, 255); break;
-    default: return false;
-    }
+    // Asked for every status report a storm's look-ahead reads, mostly
+    // without a colour to fill in: none is made then.
+    static constexpr QRgb colours[] = {qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(0, 0, 255)};
+    if (subCode >= std::size(colours))
+        return false;
     if (colour)
-        *colour = chosen;
+        *colour = QColor(colours[subCode]);
     return true;
 }
 

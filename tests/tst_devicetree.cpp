@@ -188,6 +188,7 @@ void TestDeviceTree::changedRowsRepainted()
 
     // A taller view shows more rows: the one now at its bottom is repainted
     // when it changes.
+    // A change first, while the view is short, has it find its last row.
     view->scrollTo(records.first()->item->index(), QAbstractItemView::PositionAtTop);
     QCoreApplication::processEvents();
     DeviceRow::setText(records.first(), 1, QStringLiteral("changed again"));
