@@ -7,6 +7,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "devicelink/devicemap.h"
+
 class DeptInfo;
 class QSettings;
 class QSslSocket;
@@ -36,7 +38,7 @@ public:
     QString firmwareDir() const;
     int registered() const { return m_registered; }
 
-    QMap<QSslSocket *, ThinclientInfo *> devices;
+    DeviceMap devices;
 
 signals:
     void deviceRegistered(int count);

@@ -44,7 +44,7 @@ QByteArray readWhole(const QString &path)
 static SSLServer::WriteHook writeHook;
 static SSLServer::QueueProbe queueProbe;
 
-SSLServer::SSLServer(QObject *parent, QMap<QSslSocket *, ThinclientInfo *> *devices, QSettings *settings)
+SSLServer::SSLServer(QObject *parent, DeviceMap *devices, QSettings *settings)
     : QTcpServer(parent), devices(devices), settings(settings)
 {
     columnCount = settings ? Columns::countFromSettings(settings) : Columns::FixedColumns;

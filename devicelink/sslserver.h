@@ -15,6 +15,7 @@
 #include <QTcpServer>
 #include <functional>
 
+#include "devicemap.h"
 #include "frameassembler.h"
 
 class EdidInfo;
@@ -52,7 +53,7 @@ public:
     // event loop's look at every socket) would begin to count.
     static constexpr int DefaultFramesPerPass = 2048;
 
-    SSLServer(QObject *parent, QMap<QSslSocket *, ThinclientInfo *> *devices, QSettings *settings);
+    SSLServer(QObject *parent, DeviceMap *devices, QSettings *settings);
     explicit SSLServer(QObject *parent);
     ~SSLServer() override;
 
@@ -165,7 +166,7 @@ public:
     int connectionCount() const { return int(m_connections.size()); }
 
     QList<ThinclientInfo *> pendingDevices;
-    QMap<QSslSocket *, ThinclientInfo *> *devices = nullptr;
+    DeviceMap *devices = nullptr;
     QNetworkAddressEntry addressEntry;
     QSslSocket *newSocket = nullptr;
     QString certPath;

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "commands/usbredirectionroundtrip.h"
+#include "devicelink/devicemap.h"
 #include "updates/core/packageinstaller.h"
 #include "updates/updatestate.h"
 
@@ -116,7 +117,7 @@ public:
     QString installerPath;
     QString updateBaseUrl;
     QLabel *statusLabel = nullptr;
-    QMap<QSslSocket *, ThinclientInfo *> devices;
+    DeviceMap devices;
     // The first-run preferences asked for the wizard.
     bool runWizardAtStart = false;
 

@@ -128,7 +128,7 @@ void TestWindowTree::registrationAndDisconnectOverTls()
     SimDevice device(config);
     device.connectToConsole(QStringLiteral("127.0.0.1"), w->sslServer->serverPort());
     QTRY_COMPARE_WITH_TIMEOUT(w->devices.size(), 1, 15000);
-    ThinclientInfo *rec = w->devices.first();
+    ThinclientInfo *rec = *w->devices.cbegin();
     QCOMPARE(orphans->devices, QList<ThinclientInfo *>{rec});
     QStandardItem *row = rec->item;
     QCOMPARE(row->parent(), orphans->groupItems.value(config.model));
@@ -149,7 +149,7 @@ void TestWindowTree::registrationAndDisconnectOverTls()
     device.reconnect();
     QTRY_VERIFY_WITH_TIMEOUT(rec->online, 15000);
     QCOMPARE(w->devices.size(), 1);
-    QCOMPARE(w->devices.first(), rec);
+    QCOMPARE(*w->devices.cbegin(), rec);
     QCOMPARE(rec->item, row);
     QCOMPARE(orphans->groupItems.value(config.model)->rowCount(), 1);
     QCOMPARE(orphans->devices.size(), 1);

@@ -30,7 +30,7 @@ namespace {
 struct World {
     QTemporaryDir dir;
     QSettings *settings = nullptr;
-    QMap<QSslSocket *, ThinclientInfo *> devices;
+    DeviceMap devices;
     SSLServer *server = nullptr;
     QPointer<QSslSocket> registeredSocket;
     QPointer<QSslSocket> pendingSocket;

@@ -6,7 +6,6 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QMap>
 #include <QSettings>
 #include <QStandardItemModel>
 
@@ -34,7 +33,7 @@ public:
     int modelColumnOf(const char *key);
 
     QSettings settings;
-    QMap<QSslSocket *, ThinclientInfo *> devices;
+    DeviceMap devices;
     QStandardItemModel model;
     SSLServer *server = nullptr;
     QSslSocket *socket = nullptr;          // registered device

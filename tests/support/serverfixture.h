@@ -5,7 +5,6 @@
 #include "simdevice.h"
 
 #include <QList>
-#include <QMap>
 #include <QObject>
 #include <QSettings>
 #include <QStandardItemModel>
@@ -31,7 +30,7 @@ public:
     SSLServer *server() const { return m_server; }
     quint16 port() const;
 
-    QMap<QSslSocket *, ThinclientInfo *> devices;
+    DeviceMap devices;
     QStandardItemModel model;
     void setCreateRows(bool on) { m_createRows = on; }
     // Appends a row of the server's column count for the record under the
