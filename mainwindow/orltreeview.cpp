@@ -48,10 +48,12 @@ bool OrlTreeView::laidOut() const
 
 void OrlTreeView::rowsInserted(const QModelIndex &parent, int start, int end)
 {
-    if (appendInPlace(parent, start, end)) {
+    if (holdAppended(parent, start, end)) {
         QAbstractItemView::rowsInserted(parent, start, end);
         return;
     }
+    // The base class lays everything out at the next pass, rows held or not.
+    m_heldSpoilt = true;
     QTreeView::rowsInserted(parent, start, end);
 }
 
@@ -75,53 +77,192 @@ int OrlTreeView::laidOutRow(const QModelIndex &index) const
     return found >= 0 && rows.at(found).index == index ? found : -1;
 }
 
-bool OrlTreeView::appendInPlace(const QModelIndex &parent, int start, int end)
+OrlTreeView::HeldAgainst OrlTreeView::heldAgainstNow() const
+{
+    const auto *d = static_cast<const QTreeViewPrivate *>(d_ptr.data());
+    return {model(), d->viewItems.size(), d->expandedIndexes, d->hiddenIndexes, d->spanningIndexes};
+}
+
+void OrlTreeView::watchModel()
+{
+    if (m_watched == model())
+        return;
+    for (const QMetaObject::Connection &c : std::as_const(m_spoilers))
+        disconnect(c);
+    m_spoilers.clear();
+    m_watched = model();
+    if (!m_watched)
+        return;
+    const auto spoil = [this] { m_heldSpoilt = true; };
+    // Columns matter to the rows laid out at the top, or where rows hang
+    // from the first column; a row's first child gives it columns first.
+    const auto spoilColumns = [this](const QModelIndex &parent, int start) {
+        if (!parent.isValid() || (start == 0 && m_watched->rowCount(parent) > 0))
+            m_heldSpoilt = true;
+    };
+    using M = QAbstractItemModel;
+    m_spoilers << connect(m_watched, &M::rowsAboutToBeRemoved, this, spoil)
+               << connect(m_watched, &M::rowsAboutToBeMoved, this, spoil)
+               << connect(m_watched, &M::columnsAboutToBeInserted, this, spoilColumns)
+               << connect(m_watched, &M::columnsAboutToBeRemoved, this, spoilColumns)
+               << connect(m_watched, &M::columnsAboutToBeMoved, this, spoil)
+               << connect(m_watched, &M::layoutAboutToBeChanged, this, spoil)
+               << connect(m_watched, &M::modelAboutToBeReset, this, spoil)
+               << connect(m_watched, &M::destroyed, this, [this] { m_watched = nullptr; });
+}
+
+bool OrlTreeView::holdAppended(const QModelIndex &parent, int start, int end)
 {
     auto *d = static_cast<QTreeViewPrivate *>(d_ptr.data());
+    // Held rows are those of a layout still waiting; a layout made without
+    // this view's doItemsLayout (expandAll) has taken them in.
+    if (!m_held.isEmpty() && !d->delayedPendingLayout)
+        dropHeld();
     // Only the plain case: rows added at the end of a shown, expanded row of
-    // a tree that is laid out, has nothing hidden and is not animating.
-    if (!laidOut() || !parent.isValid() || parent.column() != 0 || parent.model() != model()
+    // a tree of rows of one height, with nothing hidden, not animating.
+    if (!uniformRowHeights() || !parent.isValid() || parent.column() != 0 || parent.model() != model()
         || rootIndex().isValid() || !d->hiddenIndexes.isEmpty() || end != model()->rowCount(parent) - 1
         || (state() != NoState && state() != DraggingState && state() != DragSelectingState))
         return false;
-    const int group = laidOutRow(parent);
-    if (group < 0 || !d->viewItems.at(group).expanded)
+    if (m_held.isEmpty() ? !laidOut() : m_heldSpoilt || !(heldAgainstNow() == m_heldAgainst))
         return false;
-    const int count = end - start + 1;
     for (int row = start; row <= end; ++row)
         if (d->isIndexExpanded(model()->index(row, 0, parent)))
             return false;
+    // A row appended to again: its rows join from the first one held on.
+    for (const Held &held : std::as_const(m_held))
+        if (held.parent == parent)
+            return true;
+    const int group = laidOutRow(parent);
+    if (group < 0 || !d->viewItems.at(group).expanded)
+        return false;
+    if (m_held.isEmpty()) {
+        watchModel();
+        m_heldAgainst = heldAgainstNow();
+        m_heldSpoilt = false;
+        // The base class's own wait for a layout: everything that reads the
+        // rows lays them out first, through doItemsLayout.
+        scheduleDelayedItemsLayout();
+    }
+    m_held.append({QPersistentModelIndex(parent), start});
+    return true;
+}
+
+void OrlTreeView::dropHeld()
+{
+    m_held.clear();
+    m_heldAgainst = HeldAgainst();
+    m_heldSpoilt = false;
+}
+
+void OrlTreeView::doItemsLayout()
+{
+    // Called while the layout still waits, not by the base class ending
+    // its wait: the wait ends first (its timer would lay out once more).
+    const auto *d = static_cast<const QTreeViewPrivate *>(d_ptr.data());
+    if (!m_held.isEmpty() && d->delayedPendingLayout && state() != CollapsingState) {
+        executeDelayedItemsLayout();
+        return;
+    }
+    const bool joined = !m_held.isEmpty() && joinHeld();
+    dropHeld();
+    if (!joined)
+        QTreeView::doItemsLayout();
+}
+
+bool OrlTreeView::joinHeld()
+{
+    auto *d = static_cast<QTreeViewPrivate *>(d_ptr.data());
+    if (m_heldSpoilt || !uniformRowHeights() || !(heldAgainstNow() == m_heldAgainst))
+        return false;
+    QList<QTreeViewItem> &items = d->viewItems;
+    struct Join {
+        int at;      // where its rows go among the laid-out rows
+        int group;
+        QModelIndex parent;
+        int first, count;
+    };
+    QVarLengthArray<Join, 8> joins;
+    int added = 0;
+    for (const Held &held : std::as_const(m_held)) {
+        const QModelIndex parent(held.parent);
+        const int group = parent.isValid() ? laidOutRow(parent) : -1;
+        if (group < 0 || !items.at(group).expanded)
+            return false;
+        const int count = model()->rowCount(parent) - held.first;
+        const int at = group + 1 + int(items.at(group).total);
+        // The row's last child laid out, reached from the last row under
+        // it, must be the one just before the first held: the held rows are
+        // all that is new under it.
+        int previous = at - 1;
+        while (previous > group && items.at(previous).parentItem != group)
+            previous = items.at(previous).parentItem;
+        const int lastLaidOut = previous > group ? items.at(previous).index.row() : -1;
+        if (count <= 0 || lastLaidOut != held.first - 1)
+            return false;
+        for (int row = held.first; row < held.first + count; ++row)
+            if (d->isIndexExpanded(model()->index(row, 0, parent)))
+                return false;
+        joins.append({at, group, parent, held.first, count});
+        added += count;
+    }
+    // Rows joining a row's last child go before those joining the row itself.
+    std::sort(joins.begin(), joins.end(), [&items](const Join &a, const Join &b) {
+        return a.at != b.at ? a.at < b.at : items.at(a.group).level > items.at(b.group).level;
+    });
+    // Where a laid-out row moves to: down by the rows joining above it.
+    const auto moved = [&joins](int row) {
+        int to = row;
+        for (const Join &join : joins)
+            if (join.at <= row)
+                to += join.count;
+        return to;
+    };
 
     // Rows joining above the last shown one move the shown rows down.
     const int lastShown = d->lastVisibleItem();
-    const int at = group + 1 + int(d->viewItems.at(group).total);
-    // The group's last child so far, reached from the last row under it,
-    // now has siblings after it.
-    int previous = at - 1;
-    while (previous > group && d->viewItems.at(previous).parentItem != group)
-        previous = d->viewItems.at(previous).parentItem;
-    if (previous > group)
-        d->viewItems[previous].hasMoreSiblings = true;
-    QTreeViewItem joining;
-    joining.parentItem = group;
-    joining.level = d->viewItems.at(group).level + 1;
-    joining.hasMoreSiblings = true;
-    d->insertViewItems(at, count, joining);
-    for (int k = 0; k < count; ++k) {
-        QTreeViewItem &item = d->viewItems[at + k];
-        item.index = model()->index(start + k, 0, parent);
-        item.spanning = isFirstColumnSpanned(start + k, parent);
-        item.hasChildren = d->hasVisibleChildren(item.index);
+    const int oldSize = int(items.size());
+    items.resize(oldSize + added);
+    // From the bottom up: each laid-out row moves once, to its place.
+    int from = oldSize, to = oldSize + added;
+    for (int j = int(joins.size()) - 1; j >= 0; --j) {
+        while (from > joins[j].at)
+            items[--to] = items.at(--from);
+        to -= joins[j].count;
     }
-    d->viewItems[at + count - 1].hasMoreSiblings = false;
-    d->viewItems[group].hasChildren = true;
-    for (int above = group; above >= 0; above = d->viewItems.at(above).parentItem)
-        d->viewItems[above].total += uint(count);
-
+    for (int i = 0; i < int(items.size()); ++i)
+        if (items.at(i).parentItem >= 0)
+            items[i].parentItem = moved(items.at(i).parentItem);
+    int shift = 0;
+    for (const Join &join : joins) {
+        const int group = moved(join.group);
+        const int at = join.at + shift;   // the first joining row, now
+        shift += join.count;
+        if (at - 1 > group) {
+            // The group's last child so far now has siblings after it.
+            int previous = at - 1;
+            while (items.at(previous).parentItem != group)
+                previous = items.at(previous).parentItem;
+            items[previous].hasMoreSiblings = true;
+        }
+        for (int k = 0; k < join.count; ++k) {
+            QTreeViewItem &item = items[at + k];
+            item = QTreeViewItem();
+            item.index = model()->index(join.first + k, 0, join.parent);
+            item.parentItem = group;
+            item.level = items.at(group).level + 1;
+            item.spanning = isFirstColumnSpanned(join.first + k, join.parent);
+            item.hasChildren = d->hasVisibleChildren(item.index);
+            item.hasMoreSiblings = k + 1 < join.count;
+        }
+        items[group].hasChildren = true;
+        for (int above = group; above >= 0; above = items.at(above).parentItem)
+            items[above].total += uint(join.count);
+    }
     // Only the scroll range follows the rows; the header stays as it is (its
     // geometry, worked out again, would measure every column's label).
     d->updateScrollBars();
-    if (lastShown < 0 || at <= lastShown + 1)
+    if (lastShown < 0 || joins.first().at <= lastShown + 1)
         viewport()->update();
     return true;
 }
@@ -162,6 +303,10 @@ bool OrlTreeView::showsRow(const QModelIndex &index) const
 
 void OrlTreeView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles)
 {
+    // The base class skips a change while a layout waits, since laying out
+    // repaints everything; joining held rows repaints only what moved.
+    if (!m_held.isEmpty())
+        executeDelayedItemsLayout();
     // With rows of one height the view keeps nothing per row that a changed
     // value could alter, so a row off screen needs nothing; the base class
     // would first look it up among all the rows it shows, a walk through the

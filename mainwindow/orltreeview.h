@@ -2,8 +2,11 @@
 #define ORLTREEVIEW_H
 
 #include <QElapsedTimer>
+#include <QList>
+#include <QPersistentModelIndex>
 #include <QPoint>
 #include <QRegion>
+#include <QSet>
 #include <QTimer>
 #include <QTreeView>
 
@@ -27,6 +30,7 @@ public:
 
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                      const QList<int> &roles = QList<int>()) override;
+    void doItemsLayout() override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -37,12 +41,44 @@ protected:
     void mouseMoveEvent(QMouseEvent *e) override;
 
 private:
-    // Rows appended to an expanded row join the laid-out rows where they
-    // belong, instead of the whole tree being laid out again at the next
-    // pass: a fleet registering into one group would otherwise cost a walk
-    // over every row (and a repaint of the whole view) per pass. Returns
-    // false, having changed nothing, where the view must lay out as usual.
-    bool appendInPlace(const QModelIndex &parent, int start, int end);
+    // Rows appended to an expanded row wait, and join the laid-out rows
+    // where they belong when the view next needs its layout (at the latest
+    // when the event loop comes round), all the pass's rows in one walk.
+    // Laying the whole tree out again would ask the model about every row,
+    // and making room for each row as it came would move every row after it:
+    // both cost a fleet registering into its groups a walk over every row
+    // per device. Returns false, having changed nothing, where the view must
+    // lay out as usual.
+    bool holdAppended(const QModelIndex &parent, int start, int end);
+    // Puts the waiting rows in place; false, having changed nothing, where
+    // anything else changed meanwhile that a full layout must take in.
+    bool joinHeld();
+    void dropHeld();
+    struct Held {
+        QPersistentModelIndex parent;
+        int first;   // the first row appended to it since the layout
+    };
+    QList<Held> m_held;
+    // What the held rows were appended to: the laid-out rows and what
+    // decides them, so that a change the view hears of in no other way (a
+    // row expanded or hidden meanwhile) has it lay out as usual.
+    struct HeldAgainst {
+        const QAbstractItemModel *model = nullptr;
+        qsizetype rows = -1;
+        QSet<QPersistentModelIndex> expanded, hidden, spanning;
+        bool operator==(const HeldAgainst &o) const
+        {
+            return model == o.model && rows == o.rows && expanded == o.expanded && hidden == o.hidden
+                   && spanning == o.spanning;
+        }
+    };
+    HeldAgainst m_heldAgainst;
+    HeldAgainst heldAgainstNow() const;
+    // A change of the model's structure other than appended rows.
+    bool m_heldSpoilt = false;
+    QList<QMetaObject::Connection> m_spoilers;
+    const QAbstractItemModel *m_watched = nullptr;
+    void watchModel();
     // Where a row stands among the laid-out rows, or -1; found by the rows'
     // model positions, skipping over whole subtrees.
     int laidOutRow(const QModelIndex &index) const;

@@ -1,5 +1,6 @@
-// A device tree view takes rows appended to an expanded row in place: what it
-// then shows, and where, must be what a full layout of the same rows gives.
+// A device tree view takes rows appended to expanded rows in place, all those
+// of a pass at once: what it then shows, and where, must be what a full
+// layout of the same rows gives.
 #include "mainwindow/orltreeview.h"
 #include "paintspy.h"
 
@@ -11,14 +12,16 @@
 #include <memory>
 
 namespace {
-class CountingView : public OrlTreeView
+// Counts the rows a view asks about: laying the tree out asks about every
+// row it shows, rows joining in place only about themselves.
+class CountingModel : public QStandardItemModel
 {
 public:
-    int layouts = 0;
-    void doItemsLayout() override
+    mutable int asked = 0;
+    bool hasChildren(const QModelIndex &parent = QModelIndex()) const override
     {
-        ++layouts;
-        OrlTreeView::doItemsLayout();
+        ++asked;
+        return QStandardItemModel::hasChildren(parent);
     }
 };
 
@@ -81,23 +84,51 @@ private slots:
     void changedCellsDrawnAlone();
 };
 
+namespace {
+enum Shown { AllRows, TopRows, BottomRows };
+}
+
 void TestOrlTreeView::appendedRows_data()
 {
     QTest::addColumn<QList<int>>("parentPath");   // rows from the top
     QTest::addColumn<int>("count");
     QTest::addColumn<bool>("atEnd");
-    QTest::addColumn<bool>("scrolledDown");
+    QTest::addColumn<int>("shown");
     QTest::addColumn<bool>("hideARow");
+    QTest::addColumn<QList<int>>("alsoJoined");   // groups that get a row each as well
+    QTest::addColumn<QString>("then");            // in the same pass
     QTest::addColumn<bool>("inPlace");
 
-    QTest::newRow("last group, shown") << QList<int>{2} << 1 << true << false << false << true;
-    QTest::newRow("first group, the rest moves down") << QList<int>{0} << 3 << true << false << false << true;
-    QTest::newRow("rows above those shown") << QList<int>{0} << 2 << true << true << false << true;
-    QTest::newRow("after a row with rows of its own") << QList<int>{1} << 2 << true << false << false << true;
-    QTest::newRow("under a row's own rows") << QList<int>{1, 4} << 2 << true << false << false << true;
-    QTest::newRow("first rows of an expanded empty group") << QList<int>{3} << 2 << true << false << false << true;
-    QTest::newRow("not at the end") << QList<int>{0} << 1 << false << false << false << false;
-    QTest::newRow("a hidden row in the tree") << QList<int>{2} << 1 << true << false << true << false;
+    const QList<int> none;
+    const QString nothing;
+    QTest::newRow("last group, shown") << QList<int>{2} << 1 << true << int(AllRows) << false << none << nothing
+                                       << true;
+    QTest::newRow("first group, the rest moves down") << QList<int>{0} << 3 << true << int(AllRows) << false << none
+                                                      << nothing << true;
+    QTest::newRow("rows above those shown") << QList<int>{0} << 2 << true << int(BottomRows) << false << none
+                                            << nothing << true;
+    QTest::newRow("rows below those shown") << QList<int>{2} << 2 << true << int(TopRows) << false << none << nothing
+                                            << true;
+    QTest::newRow("after a row with rows of its own") << QList<int>{1} << 2 << true << int(AllRows) << false << none
+                                                      << nothing << true;
+    QTest::newRow("under a row's own rows") << QList<int>{1, 4} << 2 << true << int(AllRows) << false << none
+                                            << nothing << true;
+    QTest::newRow("first rows of an expanded empty group") << QList<int>{3} << 2 << true << int(AllRows) << false
+                                                           << none << nothing << true;
+    QTest::newRow("several groups, in any order") << QList<int>{1} << 2 << true << int(AllRows) << false
+                                                  << QList<int>{3, 0, 1, 2, 0} << nothing << true;
+    QTest::newRow("a row's own rows and its group") << QList<int>{1, 4} << 1 << true << int(AllRows) << false
+                                                    << QList<int>{1, 2} << nothing << true;
+    QTest::newRow("not at the end") << QList<int>{0} << 1 << false << int(AllRows) << false << none << nothing
+                                    << false;
+    QTest::newRow("a hidden row in the tree") << QList<int>{2} << 1 << true << int(AllRows) << true << none
+                                              << nothing << false;
+    // What the view hears of only as a layout to make. The sort swaps two
+    // groups of as many rows.
+    for (const QString &then : {QStringLiteral("collapse a group"), QStringLiteral("hide a row"),
+                                QStringLiteral("sort the groups"), QStringLiteral("a row leaves")})
+        QTest::newRow(qPrintable(QStringLiteral("then ") + then))
+            << QList<int>{3} << 2 << true << int(AllRows) << false << none << then << false;
 }
 
 void TestOrlTreeView::appendedRows()
@@ -105,13 +136,15 @@ void TestOrlTreeView::appendedRows()
     QFETCH(QList<int>, parentPath);
     QFETCH(int, count);
     QFETCH(bool, atEnd);
-    QFETCH(bool, scrolledDown);
+    QFETCH(int, shown);
     QFETCH(bool, hideARow);
+    QFETCH(QList<int>, alsoJoined);
+    QFETCH(QString, then);
     QFETCH(bool, inPlace);
 
-    QStandardItemModel model;
+    CountingModel model;
     fill(&model);
-    CountingView view;
+    OrlTreeView view;
     // Branch lines show which rows have siblings after them.
     std::unique_ptr<QStyle> style(QStyleFactory::create(QStringLiteral("Windows")));
     QVERIFY(style);
@@ -122,19 +155,22 @@ void TestOrlTreeView::appendedRows()
     view.expandAll();
     if (hideARow)
         view.setRowHidden(3, model.index(2, 0), true);
-    // Every row on screen, or a few at the end.
-    view.resize(320, scrolledDown ? 150 : 700);
+    // Every row on screen, or a few at the top or the bottom.
+    view.resize(320, shown == AllRows ? 700 : 150);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    if (scrolledDown)
+    if (shown == BottomRows)
         view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
     QCoreApplication::processEvents();
 
     QStandardItem *parent = model.item(parentPath.first());
     for (int i = 1; i < parentPath.size(); ++i)
         parent = parent->child(parentPath.at(i));
-    view.layouts = 0;
+    // A shown row that changes while rows join is repainted all the same.
+    const QModelIndex changed = model.index(0, 1);
     PaintSpy spy(view.viewport());
+    const qsizetype rowsBefore = allIndexes(&model).size() / model.columnCount();
+    model.asked = 0;
     for (int i = 0; i < count; ++i) {
         const QString text = QStringLiteral("joined %1").arg(i);
         if (atEnd)
@@ -142,13 +178,26 @@ void TestOrlTreeView::appendedRows()
         else
             parent->insertRow(0, row(text));
     }
+    for (int g : alsoJoined)
+        model.item(g)->appendRow(row(QStringLiteral("also %1").arg(g)));
+    if (then == QLatin1String("collapse a group"))
+        view.collapse(model.index(2, 0));
+    else if (then == QLatin1String("hide a row"))
+        view.setRowHidden(0, model.index(2, 0), true);
+    else if (then == QLatin1String("sort the groups"))
+        model.sort(0, Qt::DescendingOrder);
+    else if (then == QLatin1String("a row leaves"))
+        model.item(2)->removeRow(0);
+    model.setData(changed, QStringLiteral("changed"));
     QCoreApplication::processEvents();
-    QCOMPARE(view.layouts == 0, inPlace);
+    QCOMPARE(model.asked < rowsBefore / 2, inPlace);   // even with a group collapsed
+    if (view.viewport()->rect().contains(view.visualRect(changed)))
+        QTRY_VERIFY(spy.painted.contains(view.visualRect(changed)));
 
     // What the view shows now, against what it shows once it has laid out
     // every row again; a shift of the shown rows must have been repainted.
     const QModelIndex joined = parent->child(atEnd ? parent->rowCount() - 1 : 0)->index();
-    if (view.viewport()->rect().intersects(view.visualRect(joined)) || scrolledDown)
+    if (view.viewport()->rect().intersects(view.visualRect(joined)) || shown == BottomRows)
         QTRY_VERIFY(spy.painted.contains(view.viewport()->rect()));
     const Looks now = looks(&view);
     view.doItemsLayout();
@@ -158,15 +207,17 @@ void TestOrlTreeView::appendedRows()
     QCOMPARE(now.image, laidOut.image);
 }
 
-// Rows joining groups in turn with the changes the view lays out itself
-// (new groups, collapsed and expanded groups, scrolling): after every step
-// the view places every cell where a view that laid everything out does.
+// Rows joining groups with the changes the view lays out itself (new
+// groups, rows leaving, a sort, collapsed and expanded groups, hidden rows,
+// scrolling), several in one pass: after every pass the view places every
+// cell where a view that laid everything out does.
 void TestOrlTreeView::joinsAmongOtherChanges_data()
 {
     QTest::addColumn<quint32>("seed");
     QTest::newRow("1") << 1u;
     QTest::newRow("2") << 2u;
     QTest::newRow("3") << 3u;
+    QTest::newRow("4") << 4u;
 }
 
 void TestOrlTreeView::joinsAmongOtherChanges()
@@ -188,23 +239,40 @@ void TestOrlTreeView::joinsAmongOtherChanges()
     }
     int joined = 0;
     for (int step = 0; step < 150; ++step) {
-        const int groups = model.rowCount();
-        QStandardItem *group = model.item(int(rng.bounded(quint32(groups))));
-        const quint32 what = rng.bounded(20u);
-        if (what < 14) {
-            const int count = 1 + int(rng.bounded(3u));
-            for (int i = 0; i < count; ++i)
-                group->appendRow(row(QStringLiteral("joined %1").arg(joined++)));
-        } else if (what < 16) {
-            model.appendRow({new QStandardItem(QStringLiteral("group %1").arg(groups)), new QStandardItem});
-        } else if (what < 18) {
-            const bool open = !view.isExpanded(group->index());
-            view.setExpanded(group->index(), open);
-            reference.setExpanded(group->index(), open);
-        } else {
-            const int value = int(rng.bounded(quint32(view.verticalScrollBar()->maximum() + 1)));
-            view.verticalScrollBar()->setValue(value);
-            reference.verticalScrollBar()->setValue(value);
+        const int changes = 1 + int(rng.bounded(4u));
+        for (int c = 0; c < changes; ++c) {
+            const int groups = model.rowCount();
+            QStandardItem *group = model.item(int(rng.bounded(quint32(groups))));
+            const quint32 what = rng.bounded(30u);
+            if (what < 18) {
+                const int count = 1 + int(rng.bounded(3u));
+                for (int i = 0; i < count; ++i)
+                    group->appendRow(row(QStringLiteral("joined %1").arg(joined++)));
+            } else if (what < 20) {
+                model.appendRow({new QStandardItem(QStringLiteral("group %1").arg(groups)), new QStandardItem});
+            } else if (what < 22) {
+                if (group->rowCount() > 0)
+                    group->removeRow(int(rng.bounded(quint32(group->rowCount()))));
+            } else if (what < 23) {
+                model.sort(0, rng.bounded(2u) ? Qt::AscendingOrder : Qt::DescendingOrder);
+            } else if (what < 25) {
+                const bool open = !view.isExpanded(group->index());
+                view.setExpanded(group->index(), open);
+                reference.setExpanded(group->index(), open);
+            } else if (what < 26) {
+                if (group->rowCount() > 0) {
+                    const int r = int(rng.bounded(quint32(group->rowCount())));
+                    const bool hide = !view.isRowHidden(r, group->index());
+                    view.setRowHidden(r, group->index(), hide);
+                    reference.setRowHidden(r, group->index(), hide);
+                }
+            } else if (what < 28) {
+                group->setText(group->text() + QLatin1Char('*'));
+            } else {
+                const int value = int(rng.bounded(quint32(view.verticalScrollBar()->maximum() + 1)));
+                view.verticalScrollBar()->setValue(value);
+                reference.verticalScrollBar()->setValue(value);
+            }
         }
         QCoreApplication::processEvents();
         reference.doItemsLayout();
