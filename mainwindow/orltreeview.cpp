@@ -179,6 +179,7 @@ bool OrlTreeView::joinHeld()
     struct Join {
         int at;      // where its rows go among the laid-out rows
         int group;
+        int lastChild;   // the row's last child laid out, or -1
         QModelIndex parent;
         int first, count;
     };
@@ -203,7 +204,7 @@ bool OrlTreeView::joinHeld()
         for (int row = held.first; row < held.first + count; ++row)
             if (d->isIndexExpanded(model()->index(row, 0, parent)))
                 return false;
-        joins.append({at, group, parent, held.first, count});
+        joins.append({at, group, previous > group ? previous : -1, parent, held.first, count});
         added += count;
     }
     // Rows joining a row's last child go before those joining the row itself.
@@ -238,13 +239,9 @@ bool OrlTreeView::joinHeld()
         const int group = moved(join.group);
         const int at = join.at + shift;   // the first joining row, now
         shift += join.count;
-        if (at - 1 > group) {
-            // The group's last child so far now has siblings after it.
-            int previous = at - 1;
-            while (items.at(previous).parentItem != group)
-                previous = items.at(previous).parentItem;
-            items[previous].hasMoreSiblings = true;
-        }
+        // The row's last child so far now has siblings after it.
+        if (join.lastChild >= 0)
+            items[moved(join.lastChild)].hasMoreSiblings = true;
         for (int k = 0; k < join.count; ++k) {
             QTreeViewItem &item = items[at + k];
             item = QTreeViewItem();
