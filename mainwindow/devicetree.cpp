@@ -1,4 +1,5 @@
 #include "devicetree.h"
+#include "celldelegate.h"
 #include "department.h"
 #include "deptinfo.h"
 #include "orltreeview.h"
@@ -67,6 +68,7 @@ void DeviceTree::createDeviceTreeView(DeptInfo *dept, QSettings *settings)
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setUniformRowHeights(true);
+    view->setItemDelegate(new CellDelegate(view));
 
     // The header keeps a model of its own: its labels come from the column
     // settings, not from the rows, whose group rows are wider.
