@@ -321,6 +321,27 @@ private slots:
         QCOMPARE(TestFiles::read(local()), content());
     }
 
+    // A resumed answer that announces more than the rest of the listed size
+    // is refused before a byte of it is written, however large the number.
+    void resumeAnnouncingTooMuch_data()
+    {
+        QTest::addColumn<qint64>("announced");
+        QTest::newRow("one byte more") << Size / 2 + 1;
+        QTest::newRow("largest length") << std::numeric_limits<qint64>::max();
+    }
+
+    void resumeAnnouncingTooMuch()
+    {
+        QFETCH(qint64, announced);
+        QVERIFY(TestFiles::write(part(), content().left(Size / 2)));
+        m_server->addFault({Kind::Announce, announced});
+        QCOMPARE(fetch(Size, md5Of(content())), (Done{1, 0}));
+        QCOMPARE(m_server->requests.last().range, QByteArray("bytes=150000-"));
+        QCOMPARE(firstError(),
+                 QStringLiteral("Error downloading Firmware 1.2:\n\nThe server sent more than the listed size of 300000 bytes"));
+        QVERIFY(!QFile::exists(local()));
+    }
+
     void deadlineGrowsWithSize_data()
     {
         QTest::addColumn<qint64>("size");

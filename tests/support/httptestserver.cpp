@@ -132,6 +132,11 @@ void HttpTestServer::answer(QTcpSocket *socket, const Request &request)
         drip->start(int(fault->number));
         return;
     }
+    if (fault && kind == Kind::Announce) {
+        socket->write(response(from > 0 ? 206 : 200, headers, body, fault->number));
+        socket->disconnectFromHost();
+        return;
+    }
     if (fault && kind == Kind::CloseAfter) {
         socket->write(response(from > 0 ? 206 : 200, headers, body.left(fault->number), body.size()));
         socket->disconnectFromHost();

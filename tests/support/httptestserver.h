@@ -31,6 +31,7 @@ public:
         Redirect,      // 302 to `location`, with `body`
         Unannounced,   // 200 with the whole file but no length, ended by closing
         Drip,          // announces the whole file, sends one byte every `number` ms
+        Announce,      // announces a length of `number`, sends the answer's body, closes
     };
     struct Fault {
         Fault(Kind kind, qint64 number = 0, const QByteArray &location = {}, const QByteArray &body = {})

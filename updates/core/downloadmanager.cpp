@@ -210,7 +210,9 @@ bool DownloadManager::decideBody()
     }
     m_body = Body::Write;
     const QVariant announced = m_reply->header(QNetworkRequest::ContentLengthHeader);
-    if (announced.isValid() && m_offset + announced.toLongLong() > limit()) {
+    // Compared with what is left: the server's number may be as large as a
+    // qint64 holds, and adding the offset to it would overflow.
+    if (announced.isValid() && announced.toLongLong() > limit() - m_offset) {
         fail(tooLong(), false);
         return false;
     }
