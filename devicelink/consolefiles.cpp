@@ -33,6 +33,11 @@ bool ConsoleFiles::isOwnFile(const QString &name)
     return ownFileWhat(name) != nullptr;
 }
 
+bool ConsoleFiles::isPartialDownload(const QString &name)
+{
+    return name.endsWith(QLatin1String(PartialSuffix), Qt::CaseInsensitive);
+}
+
 QString ConsoleFiles::deviceFileMac(const QString &name)
 {
     const qsizetype cut = name.indexOf(QLatin1Char('_'));

@@ -13,6 +13,12 @@ namespace ConsoleFiles {
 // One of the console's fixed names, in any letter case.
 bool isOwnFile(const QString &name);
 
+// An update download grows under its name + this suffix, and a later run
+// resumes from what it finds there.
+constexpr char PartialSuffix[] = ".part";
+// A download's partial file, in any letter case.
+bool isPartialDownload(const QString &name);
+
 // The MAC address (12 hexadecimal digits, ":" and "-" dropped) that names a
 // device's file, or an empty text when the name is not a device's.
 QString deviceFileMac(const QString &name);

@@ -112,8 +112,9 @@ bool isPlainFileName(const QString &name)
         || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
         return false;
     // A device's upload shares the directory with the console's own files
-    // and must never replace one of them.
-    return !ConsoleFiles::isOwnFile(name);
+    // and must never replace one of them, nor plant the partial file that
+    // an update download would resume from.
+    return !ConsoleFiles::isOwnFile(name) && !ConsoleFiles::isPartialDownload(name);
 }
 
 void endTransfer(ThinclientInfo *record)

@@ -325,6 +325,8 @@ void TestFileTransfer::uploadNames_data()
     QTest::newRow("backslash") << "..\\evil.txt" << 4;
     QTest::newRow("department file") << "KorvaneManager.ini" << 4;
     QTest::newRow("white list, other case") << "WhiteList.TXT" << 4;
+    QTest::newRow("an update's partial file") << "setup-7.9.0-win.exe.part" << 4;
+    QTest::newRow("partial file, other case") << "fw.bin.PART" << 4;
     QTest::newRow("own list") << "001122334455_blkdev_list.lst" << 0;
     QTest::newRow("prefix that is no address") << "00112233445_x" << 0;
     QTest::newRow("another device's list") << "AABBCCDDEEFF_blkdev_list.lst" << 4;

@@ -1,7 +1,6 @@
 #include "downloadlist.h"
 
 #include "devicelink/consolefiles.h"
-#include "downloadmanager.h"
 
 #include <QSettings>
 
@@ -37,7 +36,7 @@ QString refusedName(const QString &name)
     const QString reserved = ConsoleFiles::reservedReason(name);
     if (!reserved.isEmpty())
         return reserved;
-    if (name.endsWith(QLatin1String(DownloadManager::PartialSuffix), Qt::CaseInsensitive))
+    if (ConsoleFiles::isPartialDownload(name))
         return QStringLiteral("another download's partial file");
     return QString();
 }

@@ -1,6 +1,8 @@
 #ifndef DOWNLOADMANAGER_H
 #define DOWNLOADMANAGER_H
 
+#include "devicelink/consolefiles.h"
+
 #include <QCryptographicHash>
 #include <QFile>
 #include <QNetworkReply>
@@ -37,7 +39,7 @@ public:
     static constexpr int SilentTransferTimeoutMs = 60000;
     // Redirects followed for one start before the transfer is given up.
     static constexpr int MaxRedirects = 5;
-    static constexpr char PartialSuffix[] = ".part";
+    static constexpr const char *PartialSuffix = ConsoleFiles::PartialSuffix;
     // The most a download without a listed size (the update list) may bring.
     static constexpr qint64 UnsizedLimit = 1 << 20;
     // Below this much free space on the target's disk a transfer stops, as
