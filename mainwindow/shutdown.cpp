@@ -8,6 +8,7 @@
 #include "devicetree.h"
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
+#include "devicelink/utils.h"
 #include "links.h"
 #include "prompter.h"
 
@@ -35,7 +36,14 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
     saveColumnWidths(currentDepartment ? currentDepartment->header : nullptr);
 
-    if (updateDownloaded) {
+    QString md5;
+    if (updateDownloaded && (!Utils::fileMd5(installerPath, &md5) || md5.isEmpty() || md5 != installerMd5)) {
+        // Only the file that arrived is started, never what took its name.
+        prompter()->warning(this, tr("Install Korvane update"),
+                            tr("\nThe downloaded installer was changed after it arrived, so it is not started:\n\n")
+                                + installerPath,
+                            QMessageBox::Ok);
+    } else if (updateDownloaded) {
         const QString title = tr("Install Korvane update");
         prompter()->information(this, title, tr("A new version of Korvane has been downloaded. Click OK to install it"),
                                 QMessageBox::Ok);

@@ -5,6 +5,7 @@
 #include "mainwindow/mainwindow.h"
 #include "ui_mainwindow.h"
 #include "scriptedprompter.h"
+#include "testfiles.h"
 #include "windowfixture.h"
 
 #include <QCheckBox>
@@ -13,7 +14,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 using namespace WindowFixture;
 
@@ -103,33 +106,51 @@ private slots:
     void installerOfferedOnClose_data()
     {
         QTest::addColumn<bool>("opens");
-        QTest::newRow("installer starts") << true;
-        QTest::newRow("installer does not start") << false;
+        QTest::addColumn<bool>("changed");   // the file was replaced after it arrived
+        QTest::newRow("installer starts") << true << false;
+        QTest::newRow("installer does not start") << false << false;
+        // It waits in the temporary directory, where devices upload files.
+        QTest::newRow("installer replaced after it arrived") << true << true;
     }
 
     void installerOfferedOnClose()
     {
         QFETCH(bool, opens);
+        QFETCH(bool, changed);
+        QTemporaryDir temp;
+        const QString path = temp.filePath(QStringLiteral("setup-7.8.9-win.exe"));
+        QVERIFY(TestFiles::write(path, "installer"));
         ScriptedPrompter prompter;
         {
             MainWindow w(nullptr, environment(store()));
-            w.updateDownloaded = true;
-            w.installerPath = QStringLiteral("/tmp/korvane/temp/setup-7.8.9-win.exe");
+            w.onUpdateDownloaded(path, QStringLiteral("Korvane 7.8.9"));
+            prompter.clear();
+            if (changed)
+                QVERIFY(TestFiles::write(path, "a device's upload"));
             prompter.answerBool(opens);
             w.close();
 
+            if (changed) {
+                QCOMPARE(prompter.calls.size(), 1);
+                QCOMPARE(prompter.calls.at(0).kind, QStringLiteral("warning"));
+                QCOMPARE(prompter.calls.at(0).text,
+                         QStringLiteral("\nThe downloaded installer was changed after it arrived, so it is not "
+                                        "started:\n\n")
+                             + path);
+                return;
+            }
             QCOMPARE(prompter.calls.at(0).text,
                      QStringLiteral("A new version of Korvane has been downloaded. Click OK to install it"));
             QCOMPARE(prompter.calls.at(1).kind, QStringLiteral("openUrl"));
-            QCOMPARE(prompter.calls.at(1).text, QStringLiteral("file:///tmp/korvane/temp/setup-7.8.9-win.exe"));
+            QCOMPARE(prompter.calls.at(1).text, QUrl::fromLocalFile(path).toString());
             if (opens) {
                 QCOMPARE(prompter.calls.size(), 2);
             } else {
                 QCOMPARE(prompter.calls.size(), 3);
                 QCOMPARE(prompter.calls.at(2).text,
                          QStringLiteral("Failed to start the installer. You can install it manually by opening file "
-                                        "manager and doubleclicking on file\n\n"
-                                        "\\tmp\\korvane\\temp\\setup-7.8.9-win.exe"));
+                                        "manager and doubleclicking on file\n\n")
+                             + QString(path).replace(QLatin1Char('/'), QLatin1Char('\\')));
             }
         }
         // A started installer leaves a first run behind for the new version.

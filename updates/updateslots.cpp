@@ -7,6 +7,7 @@
 
 #include "core/downloadmanager.h"
 #include "core/updateversions.h"
+#include "devicelink/utils.h"
 #include "mainwindow/links.h"
 #include "mainwindow/prompter.h"
 
@@ -109,6 +110,8 @@ bool MainWindow::isNewerVersion(const QString &path) const
 int MainWindow::onUpdateDownloaded(const QString &localPath, const QString &comment)
 {
     installerPath = localPath;
+    if (!Utils::fileMd5(localPath, &installerMd5))
+        installerMd5.clear();
     if (isNewerVersion(localPath)) {
         updateDownloaded = true;
         if (!wizardRunning)
