@@ -115,9 +115,6 @@ public:
     bool userStartedUpdate = false;
     bool updateDownloaded = false;
     QString installerPath;
-    // MD5 of the installer as it arrived: it waits in the temporary
-    // directory, where devices upload files, until the window closes.
-    QString installerMd5;
     QString updateBaseUrl;
     QLabel *statusLabel = nullptr;
     DeviceMap devices;

@@ -36,18 +36,20 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
     saveColumnWidths(currentDepartment ? currentDepartment->header : nullptr);
 
-    QString md5;
-    if (updateDownloaded && (!Utils::fileMd5(installerPath, &md5) || md5.isEmpty() || md5 != installerMd5)) {
-        // Only the file that arrived is started, never what took its name.
-        prompter()->warning(this, tr("Install Korvane update"),
-                            tr("\nThe downloaded installer was changed after it arrived, so it is not started:\n\n")
-                                + installerPath,
-                            QMessageBox::Ok);
-    } else if (updateDownloaded) {
+    if (updateDownloaded) {
         const QString title = tr("Install Korvane update");
         prompter()->information(this, title, tr("A new version of Korvane has been downloaded. Click OK to install it"),
                                 QMessageBox::Ok);
-        if (prompter()->openUrl(QUrl::fromLocalFile(installerPath))) {
+        // The installer waits in the directory devices upload into, and they
+        // still may while the box is open: only the file that arrived is
+        // started, never what took its name.
+        QString md5;
+        if (!Utils::fileMd5(installerPath, &md5) || md5.isEmpty() || md5 != updates.installerMd5) {
+            prompter()->warning(this, title,
+                                tr("\nThe downloaded installer was changed after it arrived, so it is not started:\n\n")
+                                    + installerPath,
+                                QMessageBox::Ok);
+        } else if (prompter()->openUrl(QUrl::fromLocalFile(installerPath))) {
             // The next start is a first run, for the new version.
             settings->clear();
         } else {

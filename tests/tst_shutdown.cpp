@@ -106,17 +106,18 @@ private slots:
     void installerOfferedOnClose_data()
     {
         QTest::addColumn<bool>("opens");
-        QTest::addColumn<bool>("changed");   // the file was replaced after it arrived
-        QTest::newRow("installer starts") << true << false;
-        QTest::newRow("installer does not start") << false << false;
+        QTest::addColumn<QString>("replaced");   // when a device's upload took its name
+        QTest::newRow("installer starts") << true << QString();
+        QTest::newRow("installer does not start") << false << QString();
         // It waits in the temporary directory, where devices upload files.
-        QTest::newRow("installer replaced after it arrived") << true << true;
+        QTest::newRow("installer replaced before closing") << true << QStringLiteral("before");
+        QTest::newRow("installer replaced while the box is open") << true << QStringLiteral("box");
     }
 
     void installerOfferedOnClose()
     {
         QFETCH(bool, opens);
-        QFETCH(bool, changed);
+        QFETCH(QString, replaced);
         QTemporaryDir temp;
         const QString path = temp.filePath(QStringLiteral("setup-7.8.9-win.exe"));
         QVERIFY(TestFiles::write(path, "installer"));
@@ -125,28 +126,30 @@ private slots:
             MainWindow w(nullptr, environment(store()));
             w.onUpdateDownloaded(path, QStringLiteral("Korvane 7.8.9"));
             prompter.clear();
-            if (changed)
-                QVERIFY(TestFiles::write(path, "a device's upload"));
+            const auto upload = [&path] { QVERIFY(TestFiles::write(path, "a device's upload")); };
+            if (replaced == QLatin1String("before"))
+                upload();
+            else if (replaced == QLatin1String("box"))
+                prompter.duringNextBox(upload);
             prompter.answerBool(opens);
             w.close();
 
-            if (changed) {
-                QCOMPARE(prompter.calls.size(), 1);
-                QCOMPARE(prompter.calls.at(0).kind, QStringLiteral("warning"));
-                QCOMPARE(prompter.calls.at(0).text,
+            QCOMPARE(prompter.calls.at(0).text,
+                     QStringLiteral("A new version of Korvane has been downloaded. Click OK to install it"));
+            if (!replaced.isEmpty()) {
+                QCOMPARE(prompter.calls.size(), 2);
+                QCOMPARE(prompter.calls.at(1).kind, QStringLiteral("warning"));
+                QCOMPARE(prompter.calls.at(1).text,
                          QStringLiteral("\nThe downloaded installer was changed after it arrived, so it is not "
                                         "started:\n\n")
                              + path);
-                return;
-            }
-            QCOMPARE(prompter.calls.at(0).text,
-                     QStringLiteral("A new version of Korvane has been downloaded. Click OK to install it"));
-            QCOMPARE(prompter.calls.at(1).kind, QStringLiteral("openUrl"));
-            QCOMPARE(prompter.calls.at(1).text, QUrl::fromLocalFile(path).toString());
-            if (opens) {
+            } else if (opens) {
                 QCOMPARE(prompter.calls.size(), 2);
+                QCOMPARE(prompter.calls.at(1).kind, QStringLiteral("openUrl"));
+                QCOMPARE(prompter.calls.at(1).text, QUrl::fromLocalFile(path).toString());
             } else {
                 QCOMPARE(prompter.calls.size(), 3);
+                QCOMPARE(prompter.calls.at(1).kind, QStringLiteral("openUrl"));
                 QCOMPARE(prompter.calls.at(2).text,
                          QStringLiteral("Failed to start the installer. You can install it manually by opening file "
                                         "manager and doubleclicking on file\n\n")
@@ -154,7 +157,7 @@ private slots:
             }
         }
         // A started installer leaves a first run behind for the new version.
-        QCOMPARE(storedKeys().isEmpty(), opens);
+        QCOMPARE(storedKeys().isEmpty(), opens && replaced.isEmpty());
     }
 
     void links()

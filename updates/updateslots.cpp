@@ -110,8 +110,8 @@ bool MainWindow::isNewerVersion(const QString &path) const
 int MainWindow::onUpdateDownloaded(const QString &localPath, const QString &comment)
 {
     installerPath = localPath;
-    if (!Utils::fileMd5(localPath, &installerMd5))
-        installerMd5.clear();
+    if (!Utils::fileMd5(localPath, &updates.installerMd5))
+        updates.installerMd5.clear();
     if (isNewerVersion(localPath)) {
         updateDownloaded = true;
         if (!wizardRunning)

@@ -39,6 +39,10 @@ public:
     // Errors of the transfer under way, shown in order when its completion
     // is handled: the run goes on only once each box has been answered.
     QStringList pendingErrors;
+    // The downloaded console installer's MD5 as it arrived: it waits in the
+    // temporary directory, where devices upload files, until the window
+    // closes.
+    QString installerMd5;
 };
 
 #endif // UPDATESTATE_H
