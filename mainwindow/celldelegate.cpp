@@ -29,22 +29,37 @@ bool CellDelegate::paintPlain(QPainter *painter, const QStyleOptionViewItem &opt
 {
     const QWidget *widget = opt.widget;
     const QStyle *style = widget ? widget->style() : QApplication::style();
-    constexpr auto notPlain = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration
-                              | QStyleOptionViewItem::WrapText;
+    constexpr auto notPlain = QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::WrapText;
     // Without a selected decoration the style fits the text's own rectangle
     // into the cell; with it (rows selected whole) the text has the cell.
     if (!followedStyle(style) || (opt.features & notPlain) || opt.direction != Qt::LeftToRight
         || !opt.showDecorationSelected || (opt.state & (QStyle::State_HasFocus | QStyle::State_Editing)))
         return false;
 
-    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
-    const QRect textRect = opt.rect.adjusted(margin, 0, -margin, 0);
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, &opt, widget) + 1;
+    // A check box takes the cell's left end, its margins either side; the
+    // text has the rest.
+    QRect cell = opt.rect;
+    QRect checkRect;
+    if (opt.features & QStyleOptionViewItem::HasCheckIndicator) {
+        const QSize box(style->pixelMetric(QStyle::PM_IndicatorWidth, &opt, widget),
+                        style->pixelMetric(QStyle::PM_IndicatorHeight, &opt, widget));
+        if (!box.isValid())
+            return false;
+        const QRect checkCell(cell.x(), cell.y(), box.width() + 2 * margin, cell.height());
+        checkRect = QStyle::alignedRect(opt.direction, Qt::AlignCenter, box, checkCell);
+        cell.setLeft(checkCell.right() + 1);
+    }
+    const int textMargin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const QRect textRect = cell.adjusted(textMargin, 0, -textMargin, 0);
     QTextLayout layout(opt.text, opt.font);
     QTextOption textOption;
     textOption.setWrapMode(QTextOption::ManualWrap);
     textOption.setTextDirection(opt.direction);
     textOption.setAlignment(QStyle::visualAlignment(opt.direction, opt.displayAlignment));
     layout.setTextOption(textOption);
+    // Kept past the layout, so that drawing does not shape the text again.
+    layout.setCacheEnabled(true);
     layout.beginLayout();
     QTextLine line = layout.createLine();
     bool oneLine = true;
@@ -62,6 +77,14 @@ bool CellDelegate::paintPlain(QPainter *painter, const QStyleOptionViewItem &opt
     const QRegion clip = painter->hasClipping() ? (painter->clipRegion() & opt.rect) : QRegion(opt.rect);
     painter->setClipRegion(clip);
     style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, widget);
+    if (checkRect.isValid()) {
+        QStyleOptionViewItem box(opt);
+        box.rect = checkRect;
+        box.state |= opt.checkState == Qt::Checked            ? QStyle::State_On
+                     : opt.checkState == Qt::PartiallyChecked ? QStyle::State_NoChange
+                                                              : QStyle::State_Off;
+        style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &box, painter, widget);
+    }
     if (!opt.text.isEmpty()) {
         QPalette::ColorGroup group = (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
         if (group == QPalette::Normal && !(opt.state & QStyle::State_Active))

@@ -10,8 +10,9 @@
 // cell several times a second, and scrolling repaints them all.
 //
 // Only the plain case is drawn here: one line of text that fits, left to
-// right, with no check box, icon, focus frame or editor, in the style whose
-// item drawing this follows step by step. Anything else is the style's.
+// right, maybe a check box before it, with no icon, focus frame or editor,
+// in the style whose item drawing this follows step by step. Anything else
+// is the style's.
 class CellDelegate : public QStyledItemDelegate
 {
     Q_OBJECT

@@ -28,6 +28,8 @@ enum Setup {
     AlignRight,
     AlignCentre,
     Checkable,
+    Checked,
+    PartlyChecked,
     Icon,
 };
 
@@ -80,12 +82,18 @@ void TestCellDelegate::plainCells_data()
     QTest::newRow("empty") << QString() << 200 << int(Plain) << int(QStyle::State_Selected) << none << false << true;
     QTest::newRow("trailing blanks, right") << QStringLiteral("4.2.1   ") << 200 << int(AlignRight) << none << none
                                             << false << true;
+    QTest::newRow("check box") << status << 200 << int(Checkable) << none << none << false << true;
+    QTest::newRow("checked, selected") << status << 200 << int(Checked) << int(QStyle::State_Selected) << none
+                                       << false << true;
+    QTest::newRow("partly checked, disabled") << status << 200 << int(PartlyChecked) << none
+                                              << int(QStyle::State_Enabled) << false << true;
     QTest::newRow("tab") << QStringLiteral("a\tb") << 200 << int(Plain) << none << none << false << true;
 
     // The style's own: it cuts the text short, or draws more than text.
     QTest::newRow("too wide") << status << 40 << int(Plain) << none << none << false << false;
+    QTest::newRow("too wide beside a check box") << QStringLiteral("4.2.1") << 40 << int(Checkable) << none << none
+                                                 << false << false;
     QTest::newRow("two lines") << QStringLiteral("one\ntwo") << 200 << int(Plain) << none << none << false << false;
-    QTest::newRow("check box") << status << 200 << int(Checkable) << none << none << false << false;
     QTest::newRow("icon") << status << 200 << int(Icon) << none << none << false << false;
     QTest::newRow("focus") << status << 200 << int(Plain) << int(QStyle::State_HasFocus) << none << false << false;
     QTest::newRow("editing") << status << 200 << int(Plain) << int(QStyle::State_Editing) << none << false << false;
@@ -117,6 +125,14 @@ void TestCellDelegate::plainCells()
     case AlignRight: item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter); break;
     case AlignCentre: item->setTextAlignment(Qt::AlignCenter); break;
     case Checkable: item->setCheckable(true); break;
+    case Checked:
+        item->setCheckable(true);
+        item->setCheckState(Qt::Checked);
+        break;
+    case PartlyChecked:
+        item->setCheckable(true);
+        item->setCheckState(Qt::PartiallyChecked);
+        break;
     case Icon: {
         QPixmap pixmap(16, 16);
         pixmap.fill(Qt::blue);
@@ -180,6 +196,8 @@ void TestCellDelegate::treeLooksTheSame()
     for (int r = 0; r < 12; ++r) {
         auto *name = new QStandardItem(QStringLiteral("device-%1").arg(r));
         name->setCheckable(true);
+        if (r % 3 == 0)
+            name->setCheckState(Qt::Checked);
         auto *state = new QStandardItem(QStringLiteral("Working on step %1").arg(r));
         state->setForeground(QColor(r % 2 ? 200 : 0, 90, 0));
         auto *version = new QStandardItem(r == 4 ? QStringLiteral("a version far too long for its column")
