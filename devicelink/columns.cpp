@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QSettings>
 
+#include <climits>
 #include <cstring>
 
 const ColumnDef Columns::table[Columns::Count] = {
@@ -85,7 +86,11 @@ int indexOfKey(const char *key)
 
 int toModelColumn(int position)
 {
-    return position == -1 ? -1 : position + Columns::FixedColumns;
+    // Only -1 hides a column, but a hand-edited store may hold any number:
+    // -2 would land on the name cell, and the largest would overflow.
+    if (position < 0 || position > INT_MAX - Columns::FixedColumns)
+        return -1;
+    return position + Columns::FixedColumns;
 }
 } // namespace
 

@@ -11,6 +11,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <climits>
+
 using namespace StatusMessages;
 
 namespace {
@@ -88,6 +90,8 @@ private slots:
     void rowRepaintedOnce();
     void offlineGreysTheRow();
     void movedAndHiddenColumns();
+    void positionsOutsideTheRow_data();
+    void positionsOutsideTheRow();
     void signalled_data();
     void signalled();
     void notFromPendingOrUnknown_data();
@@ -352,6 +356,29 @@ void TestStatusHandlers::movedAndHiddenColumns()
     Columns::renewLayout(&f->settings);
     f->send(protocolAndServer("rdp", "host", false, false));
     QCOMPARE(f->cellText(3), QStringLiteral("HOST"));
+}
+
+// A hand-edited store may hold any number as a position: one the row has no
+// cell for writes nothing, least of all over the name or status cell.
+void TestStatusHandlers::positionsOutsideTheRow_data()
+{
+    QTest::addColumn<QVariant>("position");
+    QTest::newRow("-2") << QVariant(-2);
+    QTest::newRow("-3") << QVariant(-3);
+    QTest::newRow("lowest int") << QVariant(INT_MIN);
+    QTest::newRow("highest int") << QVariant(INT_MAX);
+    QTest::newRow("one below the highest") << QVariant(INT_MAX - 1);
+}
+
+void TestStatusHandlers::positionsOutsideTheRow()
+{
+    QFETCH(QVariant, position);
+    f->settings.setValue("colFirmwareVersion", position);
+    Columns::renewLayout(&f->settings);
+    f->send(firmwareVersion("9.9"));
+    QCOMPARE(f->record->firmwareVersion, QStringLiteral("9.9"));
+    for (int column = 0; column < HandlerFixture::RowColumns; ++column)
+        QCOMPARE(f->cellText(column), QStringLiteral("cell%1").arg(column));
 }
 
 // Protocol help and USB lists go on to the window as signals.
