@@ -28,10 +28,11 @@ DlgEditWhiteList::DlgEditWhiteList(QWidget *parent, const QString &directory)
     if (deviceLines.cutLists() > 0)
         ui->label->setText(ui->label->text()
                            + QStringLiteral("\n %1 of the clients' lists were too long: only the first %2 lines "
-                                            "or %3 KiB of each are shown.")
+                                            "or %3 KiB of each, and %4 lines in all, are shown.")
                                  .arg(deviceLines.cutLists())
                                  .arg(BlockDeviceList::MaxListLines)
-                                 .arg(BlockDeviceList::MaxListBytes / 1024));
+                                 .arg(BlockDeviceList::MaxListBytes / 1024)
+                                 .arg(BlockDeviceList::MaxLines));
     ui->table->setEnabled(!ui->checkBox->isChecked());
     connect(ui->checkBox, &QCheckBox::clicked, this, &DlgEditWhiteList::onCheckBoxClicked);
 }

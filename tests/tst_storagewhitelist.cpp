@@ -54,6 +54,7 @@ private slots:
     void loadDirectory();
     void listLimits_data();
     void listLimits();
+    void allListsBounded();
     void sizeInMb_data();
     void sizeInMb();
     void rowsOfWellFormedLines_data();
@@ -194,6 +195,24 @@ void TestStorageWhiteList::listLimits()
     QCOMPARE(merged.addList(data), whole);
     QCOMPARE(merged.lines().size(), lines);
     QCOMPARE(merged.occurrences(0), firstCount);
+}
+
+// Every distinct line is a row of the dialog: one device uploading list
+// after list under names of its own cannot make the table grow without end.
+void TestStorageWhiteList::allListsBounded()
+{
+    BlockDeviceList merged;
+    const int lists = BlockDeviceList::MaxLines / BlockDeviceList::MaxListLines;
+    for (int list = 0; list <= lists; ++list) {
+        // The last list is within its own limits, and one of its lines is
+        // known already: that one is still counted.
+        QByteArray data = list == lists ? "0,V,M,disk,sda\n" : "";
+        for (int i = data.isEmpty() ? 0 : 1; i < BlockDeviceList::MaxListLines; ++i)
+            data += QByteArray::number(list * 1000 + i) + ",V,M,disk,sda\n";
+        QCOMPARE(merged.addList(data), list < lists);
+    }
+    QCOMPARE(merged.lines().size(), BlockDeviceList::MaxLines);
+    QCOMPARE(merged.occurrences(0), 2);
 }
 
 void TestStorageWhiteList::sizeInMb_data()

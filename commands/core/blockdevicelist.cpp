@@ -9,18 +9,24 @@
 
 const char *const BlockDeviceList::FilePattern = "*_blkdev_list.lst";
 
-void BlockDeviceList::addLines(const QStringList &lines)
+bool BlockDeviceList::addLines(const QStringList &lines)
 {
+    bool whole = true;
     for (const QString &line : lines) {
         const auto found = m_index.constFind(line);
         if (found != m_index.constEnd()) {
             ++m_counts[found.value()];
             continue;
         }
+        if (m_lines.size() >= MaxLines) {
+            whole = false;
+            continue;
+        }
         m_index.insert(line, int(m_lines.size()));
         m_lines.append(line);
         m_counts.append(1);
     }
+    return whole;
 }
 
 void BlockDeviceList::loadDirectory(const QString &dir)
@@ -60,8 +66,7 @@ bool BlockDeviceList::addList(const QByteArray &data)
         }
         lines.append(line);
     }
-    addLines(lines);
-    return !tooLong;
+    return addLines(lines) && !tooLong;
 }
 
 QList<BlockDeviceList::Row> BlockDeviceList::rows() const

@@ -17,6 +17,10 @@ public:
     // per disk, and every distinct line becomes a row of the dialog.
     static constexpr qint64 MaxListBytes = 64 * 1024;
     static constexpr int MaxListLines = 256;
+    // Distinct lines kept over all lists. Each is a table row with a check
+    // box of its own, some 4 KiB, and a device may upload list after list
+    // under names of its choosing; a fleet's disks make a few dozen.
+    static constexpr int MaxLines = 4096;
 
     // One table row of a well-formed line.
     struct Row
@@ -31,10 +35,11 @@ public:
     };
 
     // Adds the lines of one client's list: a line seen before counts once more.
-    void addLines(const QStringList &lines);
+    // False when new lines were left out because MaxLines were kept already.
+    bool addLines(const QStringList &lines);
     // Reads every "*_blkdev_list.lst" file of dir, in name order; files that
     // cannot be opened are skipped. Each is read up to MaxListBytes and
-    // MaxListLines distinct lines.
+    // MaxListLines distinct lines, all of them up to MaxLines.
     void loadDirectory(const QString &dir);
     // Adds one client's list from its bytes, within the limits above; false
     // when it was cut.
