@@ -46,6 +46,7 @@ private slots:
     void clientGroups();
     void hotfixChecksEachDevice();
     void hotfixNothingTicked();
+    void hotfixDevicesJoinWhileWarning();
 
 private:
     // Devices of these models, ticked and online unless the model ends in
@@ -347,6 +348,36 @@ void TestUpgradeCommands::hotfixNothingTicked()
                                   + m_dir.filePath(QStringLiteral("hf/HV QB"))});
     QVERIFY(m_fake.writes.isEmpty());
     QVERIFY(m_prompter->unexpected.isEmpty());
+}
+
+void TestUpgradeCommands::hotfixDevicesJoinWhileWarning()
+{
+    const QString dir = m_dir.filePath(QStringLiteral("hf/ORL K1"));
+    writeFiles(dir, {"hf%4.2.1%.bin:1", "bad.bin:-1"});
+    QList<ThinclientInfo *> list = devices({"ORL K1", "ORL K1"});
+    for (ThinclientInfo *device : list)
+        device->firmwareVersion = QStringLiteral("4.2.1");
+    m_prompter->answerDialog([](QDialog *d) {
+        auto *dialog = static_cast<DlgSelectHotfixes *>(d);
+        for (int row = 0; row < dialog->rowCount(); ++row)
+            dialog->setChecked(row, true);
+        dialog->accept();
+        return dialog->result();
+    });
+    m_prompter->answer(QMessageBox::Yes);
+    // Devices register into the department while the first warning is up;
+    // the list grows under the loop that raised it.
+    m_prompter->duringNextBox([&] {});
+    m_prompter->duringNextBox([&] {
+        for (int i = 0; i < 200; ++i)
+            list << m_fake.add(QStringLiteral("ORL K1"), false);
+    });
+
+    UpgradeCommands::installHotfix(nullptr, &list, m_settings, Today);
+    const QByteArray expected = UpgradePackets::installHotfix(Today, "ORL K1", {dir + "/hf%4.2.1%.bin"});
+    QCOMPARE(m_fake.writtenTo(list[0]), expected);
+    QCOMPARE(m_fake.writtenTo(list[1]), expected);
+    QCOMPARE(m_fake.writes.size(), 2);
 }
 
 QTEST_MAIN(TestUpgradeCommands)

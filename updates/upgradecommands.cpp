@@ -236,7 +236,10 @@ void installHotfix(QWidget *parent, const QList<ThinclientInfo *> *devices, QSet
         != QMessageBox::Yes)
         return;
 
-    for (ThinclientInfo *target : *devices) {
+    // A copy: the warnings below run their own event loops, in which devices
+    // register into the department and its list grows under the loop.
+    const QList<ThinclientInfo *> targets = *devices;
+    for (ThinclientInfo *target : targets) {
         if (!target->online || !target->checked || !target->socket)
             continue;
         QStringList accepted;
