@@ -77,7 +77,11 @@ bool configureNetwork(QWidget *parent, const DeviceList *department)
     DlgGetNicInfo dialog(parent);
     if (prompter()->exec(&dialog) == 0 || !confirmed(parent, command))
         return false;
-    // Looked up after the question: the device may have gone meanwhile.
+    // Looked up after the question: the device may have gone meanwhile, and
+    // a ticked device that registered again meanwhile is selected once more,
+    // which makes the one device this configuration is meant for unclear.
+    if (refuseMultiple(parent, department, command))
+        return false;
     ThinclientInfo *device = firstSelected(department);
     if (!device)
         return false;

@@ -70,6 +70,7 @@ private slots:
     void singleDeviceCommandsRefuseSeveral();
     void networkGoesToTheOneSelectedDevice();
     void networkStopsOnNoOrCancel();
+    void networkRefusesWhenASecondDeviceReturns();
     void oversizeSendsNothing_data();
     void oversizeSendsNothing();
     void serverIdentificationUpdatesRecords();
@@ -174,6 +175,22 @@ void TestConfigCommands::networkStopsOnNoOrCancel()
     QVERIFY(!configureNetwork(nullptr, &dept));
     QCOMPARE(writeCount(), 0);
     QVERIFY(p.unexpected.isEmpty());
+}
+
+void TestConfigCommands::networkRefusesWhenASecondDeviceReturns()
+{
+    ScriptedPrompter p;
+    // Ticked before it went offline: its row stays ticked, so it is selected
+    // again once it registers anew while the dialog is open.
+    ThinclientInfo *returning = device(QStringLiteral("ORL K1"), true, false);
+    ThinclientInfo *chosen = device();
+    const DeviceList dept{returning, chosen};
+    p.answerDialog(pressOk(noInterfaces, [returning] { returning->online = true; }));
+    p.answer(QMessageBox::Yes);
+    QVERIFY(!configureNetwork(nullptr, &dept));
+    QCOMPARE(p.trail().last(),
+             QStringLiteral("information Configure networks: Multiple devices selected. Please select just one device"));
+    QCOMPARE(writeCount(), 0);
 }
 
 void TestConfigCommands::oversizeSendsNothing_data()
