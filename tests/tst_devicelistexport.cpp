@@ -12,6 +12,8 @@ class TestDeviceListExport : public QObject
     Q_OBJECT
 private slots:
     void content();
+    void lineBreaksInFields_data();
+    void lineBreaksInFields();
     void txtSuffix_data();
     void txtSuffix();
     void writeFailures();
@@ -42,6 +44,31 @@ void TestDeviceListExport::content()
     QCOMPARE(bytes, header + "SN001,,,Front desk\n" + ",,,B\xfcro, 2\n" + "SN003,,,Lab\n");
     QCOMPARE(DeviceListExport::content({}, &count), header);
     QCOMPARE(count, 0);
+}
+
+void TestDeviceListExport::lineBreaksInFields_data()
+{
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("line");
+    // Devices report their own serial and name: a line break in either must
+    // not start a device line of its own in the file.
+    QTest::newRow("name LF") << "SN1" << "Desk\nSN9,,,Boss" << QByteArray("SN1,,,Desk SN9,,,Boss\n");
+    QTest::newRow("serial CR LF") << "SN1\r\n" << "Desk" << QByteArray("SN1  ,,,Desk\n");
+    QTest::newRow("name CR") << "SN1" << "a\rb" << QByteArray("SN1,,,a b\n");
+}
+
+void TestDeviceListExport::lineBreaksInFields()
+{
+    QFETCH(QString, serial);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, line);
+    ThinclientInfo device;
+    device.serialNumber = serial;
+    device.deviceName = name;
+    int count = -1;
+    QCOMPARE(DeviceListExport::content({{QStringLiteral("Orphans"), {&device}}}, &count), header + line);
+    QCOMPARE(count, 1);
 }
 
 void TestDeviceListExport::txtSuffix_data()

@@ -6,6 +6,15 @@
 
 namespace DeviceListExport {
 
+// Devices report their serial and name themselves: a line break in either
+// would end the device's line early and start a line of its own.
+static QByteArray oneLine(const QString &field)
+{
+    QByteArray bytes = field.toLatin1();
+    bytes.replace('\r', ' ').replace('\n', ' ');
+    return bytes;
+}
+
 QByteArray content(const QList<Department> &departments, int *count)
 {
     QByteArray out("#\n"
@@ -19,9 +28,9 @@ QByteArray content(const QList<Department> &departments, int *count)
             if (!device)
                 continue;
             // As stored, unquoted: the format has no escaping.
-            out += device->serialNumber.toLatin1();
+            out += oneLine(device->serialNumber);
             out += ",,,";
-            out += device->deviceName.toLatin1();
+            out += oneLine(device->deviceName);
             out += '\n';
             ++lines;
         }

@@ -22,7 +22,8 @@ struct Department {
 // The whole file, departments in the given order, every device whether
 // online or not, with "\n" line ends. Latin-1: serials and names arrived
 // from the devices as Latin-1, so this hands back the devices' own bytes,
-// one byte per character. *count receives the number of device lines.
+// one byte per character; a line break inside a field becomes a blank.
+// *count receives the number of device lines.
 QByteArray content(const QList<Department> &departments, int *count = nullptr);
 
 // The chosen name with ".txt" appended unless it already ends so (any case).
