@@ -43,6 +43,14 @@ QString Utils::fromWire(const char *data, int length)
     return QString::fromLatin1(data, length);
 }
 
+bool Utils::holdsOnWire(const QString &text)
+{
+    for (const QChar c : text)
+        if (c.unicode() > 0xFF)
+            return false;
+    return true;
+}
+
 int Utils::putString(quint8 *buf, const QString &text, int offset)
 {
     if (!buf)

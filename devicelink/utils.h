@@ -44,6 +44,9 @@ public:
     // Qt 4's toAscii/fromAscii: Latin-1, "?" for what Latin-1 cannot hold.
     static QByteArray toWire(const QString &text);
     static QString fromWire(const char *data, int length);
+    // Whether toWire keeps every character: a path that a device is to send
+    // back must arrive as it stands, not with "?" in it.
+    static bool holdsOnWire(const QString &text);
 };
 
 #endif // UTILS_H

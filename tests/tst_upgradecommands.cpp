@@ -47,6 +47,7 @@ private slots:
     void hotfixChecksEachDevice();
     void hotfixNothingTicked();
     void hotfixDevicesJoinWhileWarning();
+    void hotfixPathLatin1CannotHold();
 
 private:
     // Devices of these models, ticked and online unless the model ends in
@@ -378,6 +379,29 @@ void TestUpgradeCommands::hotfixDevicesJoinWhileWarning()
     QCOMPARE(m_fake.writtenTo(list[0]), expected);
     QCOMPARE(m_fake.writtenTo(list[1]), expected);
     QCOMPARE(m_fake.writes.size(), 2);
+}
+
+void TestUpgradeCommands::hotfixPathLatin1CannotHold()
+{
+    const QString dir = m_dir.filePath(QStringLiteral("hf/ORL K1"));
+    const QString unreadable = QString::fromUtf8("\u0414\u043e\u043a%4.2.1%.bin");
+    writeFiles(dir, {"hf%4.2.1%.bin:1", unreadable + ":1"});
+    const QList<ThinclientInfo *> list = devices({"ORL K1"});
+    list[0]->firmwareVersion = QStringLiteral("4.2.1");
+    m_prompter->answerDialog([](QDialog *d) {
+        auto *dialog = static_cast<DlgSelectHotfixes *>(d);
+        for (int row = 0; row < dialog->rowCount(); ++row)
+            dialog->setChecked(row, true);
+        dialog->accept();
+        return dialog->result();
+    });
+    m_prompter->answer(QMessageBox::Yes);
+
+    UpgradeCommands::installHotfix(nullptr, &list, m_settings, Today);
+    QCOMPARE(boxes().last(), QStringLiteral("Hotfix installation|The path of the following hotfix file holds "
+                                            "characters that devices cannot read\n\n")
+                                 + dir + QLatin1Char('/') + unreadable);
+    QCOMPARE(m_fake.writtenTo(list[0]), UpgradePackets::installHotfix(Today, "ORL K1", {dir + "/hf%4.2.1%.bin"}));
 }
 
 QTEST_MAIN(TestUpgradeCommands)

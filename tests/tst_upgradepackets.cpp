@@ -24,6 +24,7 @@ private slots:
     void tooLongRefused();
     void hotfixListsWhatFits_data();
     void hotfixListsWhatFits();
+    void unreadablePathsRefused();
 
 private:
     QTemporaryDir m_dir;
@@ -156,6 +157,9 @@ void TestUpgradePackets::hotfixListsWhatFits_data()
     QTest::newRow("count byte caps at 255") << many << 255;
     QTest::newRow("buffer caps long paths") << long6 << 5;
     QTest::newRow("nothing fits") << QStringList{QString(17000, QLatin1Char('x'))} << 0;
+    // Devices fetch a listed file by the path they were sent, in Latin-1.
+    QTest::newRow("stops at a path Latin-1 cannot hold")
+        << QStringList{"/h/\u00e9t\u00e9.bin", QString::fromUtf8("/h/\u0414\u043e\u043a.bin"), "/h/b.bin"} << 1;
 }
 
 void TestUpgradePackets::hotfixListsWhatFits()
@@ -172,6 +176,18 @@ void TestUpgradePackets::hotfixListsWhatFits()
         QCOMPARE(int(quint8(frame.at(28))), listed);
         QVERIFY(frame.endsWith(paths.at(listed - 1).toLatin1() + '\0'));
     }
+}
+
+void TestUpgradePackets::unreadablePathsRefused()
+{
+    // With "?" in place of each character it could not hold, the command
+    // would name a file that is not there for the device to fetch.
+    const QDate date(2026, 12, 31);
+    const QString cyrillic = QString::fromUtf8("/f/\u0414\u043e\u043a/img");
+    QVERIFY(UpgradePackets::upgradeFirmware(date, "ORL K1", cyrillic, "/f/r").isEmpty());
+    QVERIFY(UpgradePackets::upgradeFirmware(date, "ORL K1", "/f/k", cyrillic).isEmpty());
+    QVERIFY(UpgradePackets::upgradeClient(date, cyrillic).isEmpty());
+    QVERIFY(!UpgradePackets::upgradeClient(date, QString::fromUtf8("/f/B\u00fcro/img")).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestUpgradePackets)

@@ -120,7 +120,11 @@ int upgradeFirmware(QWidget *parent, const QList<ThinclientInfo *> *devices, Thi
     }
     const QByteArray command = UpgradePackets::upgradeFirmware(today, images.model, images.kernelPath, images.rootFsPath);
     if (command.isEmpty()) {
-        warn(parent, FirmwareTitle, QStringLiteral("\nThe firmware paths are too long to send:\n\n") + directory);
+        const bool readable = Utils::holdsOnWire(images.kernelPath) && Utils::holdsOnWire(images.rootFsPath);
+        warn(parent, FirmwareTitle,
+             (readable ? QStringLiteral("\nThe firmware paths are too long to send:\n\n")
+                       : QStringLiteral("\nThe firmware paths hold characters that devices cannot read:\n\n"))
+                 + directory);
         return -1;
     }
 
@@ -186,7 +190,11 @@ void upgradeClient(QWidget *parent, const QList<ThinclientInfo *> *devices, QSet
     }
     for (const UpgradeScan::ClientPackage &package : packages.packages) {
         if (UpgradePackets::upgradeClient(today, package.path).isEmpty()) {
-            warn(parent, ClientTitle, QStringLiteral("\nThe package path is too long to send:\n\n") + package.path);
+            warn(parent, ClientTitle,
+                 (Utils::holdsOnWire(package.path)
+                      ? QStringLiteral("\nThe package path is too long to send:\n\n")
+                      : QStringLiteral("\nThe package path holds characters that devices cannot read:\n\n"))
+                     + package.path);
             return;
         }
     }
@@ -255,6 +263,11 @@ void installHotfix(QWidget *parent, const QList<ThinclientInfo *> *devices, QSet
                 warn(parent, HotfixTitle,
                      QStringLiteral("The following hotfix file cannot be installed due to a firmware version "
                                     "mismatch\n\n")
+                         + path);
+            else if (!Utils::holdsOnWire(path))
+                warn(parent, HotfixTitle,
+                     QStringLiteral("The path of the following hotfix file holds characters that devices cannot "
+                                    "read\n\n")
                          + path);
             else
                 accepted.append(path);

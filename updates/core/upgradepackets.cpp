@@ -15,6 +15,8 @@ static void writeDate(WireWriter &out, const QDate &date)
 QByteArray upgradeFirmware(const QDate &date, const QString &model, const QString &kernelPath,
                            const QString &rootFsPath)
 {
+    if (!Utils::holdsOnWire(kernelPath) || !Utils::holdsOnWire(rootFsPath))
+        return QByteArray();
     WireWriter out(CMD_UPGRADE_FIRMWARE, 0x01, UpgradeBufferSize);
     writeDate(out, date);
     out.wireString(model);
@@ -27,6 +29,8 @@ QByteArray upgradeFirmware(const QDate &date, const QString &model, const QStrin
 
 QByteArray upgradeClient(const QDate &date, const QString &packagePath)
 {
+    if (!Utils::holdsOnWire(packagePath))
+        return QByteArray();
     // The path comes first and without a count field, unlike the date.
     WireWriter out(CMD_UPGRADE_CLIENT, 0x01, UpgradeBufferSize);
     out.asciiZ(packagePath);
@@ -43,7 +47,7 @@ QByteArray installHotfix(const QDate &date, const QString &model, const QStringL
     QStringList fitting;
     for (const QString &path : paths) {
         const int entry = int(Utils::toWire(path).size()) + 3;
-        if (fitting.size() == MaxHotfixFiles || size + entry > HotfixBufferSize)
+        if (fitting.size() == MaxHotfixFiles || size + entry > HotfixBufferSize || !Utils::holdsOnWire(path))
             break;
         fitting.append(path);
         size += entry;

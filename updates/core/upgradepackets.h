@@ -10,7 +10,8 @@
 // store by their local paths; the devices then fetch those files through
 // file transfer. Each carries the console's local date as three decimal
 // texts without leading zeros. A builder returns an empty array when its
-// values do not fit the command's buffer.
+// values do not fit the command's buffer, or when a path holds characters
+// that Latin-1 cannot (the device could not fetch the file it names).
 namespace UpgradePackets {
 
 constexpr quint8 CMD_UPGRADE_FIRMWARE = 0x03;
@@ -26,7 +27,7 @@ QByteArray upgradeFirmware(const QDate &date, const QString &model, const QStrin
                            const QString &rootFsPath);
 QByteArray upgradeClient(const QDate &date, const QString &packagePath);
 // Lists as many of the paths, in order, as fit the buffer and the one-byte
-// count; *listed (if given) says how many. Empty when none fits.
+// count and can be sent; *listed (if given) says how many. Empty when none fits.
 QByteArray installHotfix(const QDate &date, const QString &model, const QStringList &paths, int *listed = nullptr);
 
 } // namespace UpgradePackets
