@@ -6,6 +6,7 @@
 #include "commands/dlggetfilelist.h"
 #include "commands/packets/delivery.h"
 #include "commands/packets/signagepackets.h"
+#include "devicelink/utils.h"
 #include "mainwindow/prompter.h"
 
 #include <QSettings>
@@ -49,8 +50,14 @@ bool run(QWidget *parent, QSettings *settings, const QList<ThinclientInfo *> *de
     // Known before any list is walked: refuse at once rather than after it.
     const QByteArray frame = SignagePackets::syncSignageDir(outputs);
     if (frame.isEmpty()) {
+        bool readable = true;
+        for (const SignagePackets::SyncOutput &output : outputs)
+            readable = readable && Utils::holdsOnWire(output.contentDir) && Utils::holdsOnWire(output.listFile);
         prompter()->warning(parent, QString::fromLatin1(Title),
-                            QStringLiteral("\nCannot sync directory to device(s). The directory names are too long!"));
+                            readable ? QStringLiteral("\nCannot sync directory to device(s). The directory names are "
+                                                      "too long!")
+                                     : QStringLiteral("\nCannot sync directory to device(s). The directory names "
+                                                      "hold characters that devices cannot read!"));
         return false;
     }
 

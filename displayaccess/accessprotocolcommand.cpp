@@ -5,6 +5,7 @@
 #include "commands/dlggetfilelist.h"
 #include "commands/packets/delivery.h"
 #include "devicelink/thinclientinfo.h"
+#include "devicelink/utils.h"
 #include "displayaccess/core/accessprotocolpackets.h"
 #include "displayaccess/core/accessprotocoltable.h"
 #include "displayaccess/dlgconnectiontype.h"
@@ -128,7 +129,19 @@ bool sendSignageFileLists(QWidget *parent, QSettings *settings, const DeviceList
     const QByteArray frame =
         AccessProtocolPackets::digitalSignage(dialog.connTypeIndex, dialog.signageOutputs, dirs, lists);
     if (frame.isEmpty()) {
-        refuseTooLong(parent);
+        bool readable = true;
+        for (size_t k = 0; k < dirs.size(); ++k) {
+            const SignageOutput &output = dialog.signageOutputs[k];
+            if (output.enabled && output.syncNow && (!Utils::holdsOnWire(dirs[k]) || !Utils::holdsOnWire(lists[k])))
+                readable = false;
+        }
+        if (readable)
+            refuseTooLong(parent);
+        else
+            prompter()->warning(parent, QLatin1String(SetTitle),
+                                QStringLiteral("\nThe signage content directories or the temporary directory hold "
+                                               "characters that devices cannot read."),
+                                QMessageBox::Ok);
         return false;
     }
     for (int k = 0; k < SignageOutputCount; ++k) {

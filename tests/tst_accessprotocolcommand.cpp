@@ -60,29 +60,37 @@ private slots:
     {
         QTest::addColumn<bool>("sync");
         QTest::addColumn<int>("cancelAt");     // the list dialog that is cancelled, -1 none
-        QTest::addColumn<bool>("longDir");     // output 1's directory does not fit the command
+        QTest::addColumn<QString>("firstDir"); // output 1's directory when it is not the usual one
         QTest::addColumn<int>("listDialogs");
-        QTest::addColumn<bool>("sent");
-        QTest::newRow("three lists, then the command") << true << -1 << false << 3 << true;
-        QTest::newRow("third list cancelled") << true << 2 << false << 3 << false;
-        QTest::newRow("no sync, no list") << false << -1 << false << 0 << true;
-        QTest::newRow("too long, refused before any list") << true << -1 << true << 0 << false;
+        QTest::addColumn<QString>("warning");
+        const QString tooLong = QStringLiteral("\nThe settings are too long to send to the devices. Shorten the "
+                                               "command line arguments, the host name or the login details.");
+        const QString unreadable = QStringLiteral("\nThe signage content directories or the temporary directory "
+                                                  "hold characters that devices cannot read.");
+        QTest::newRow("three lists, then the command") << true << -1 << QString() << 3 << QString();
+        QTest::newRow("third list cancelled") << true << 2 << QString() << 3 << QString();
+        QTest::newRow("no sync, no list") << false << -1 << QString() << 0 << QString();
+        QTest::newRow("too long, refused before any list")
+            << true << -1 << QString(4096, QLatin1Char('d')) << 0 << tooLong;
+        QTest::newRow("not Latin-1, refused before any list")
+            << true << -1 << QString::fromUtf8("/m/\u0414\u043e\u043a") << 0 << unreadable;
     }
 
     void signageAfterLists()
     {
         QFETCH(bool, sync);
         QFETCH(int, cancelAt);
-        QFETCH(bool, longDir);
+        QFETCH(QString, firstDir);
         QFETCH(int, listDialogs);
-        QFETCH(bool, sent);
+        QFETCH(QString, warning);
+        const bool sent = warning.isEmpty() && cancelAt < 0;
         QTemporaryDir dir;
         QSettings settings(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat);
         settings.setValue(QStringLiteral("tempDir"), dir.path());
         std::array<QString, SignageOutputCount> dirs;
         std::array<QString, SignageOutputCount> lists;
         for (int k = 0; k < SignageOutputCount; ++k) {
-            dirs[size_t(k)] = longDir && k == 0 ? QString(4096, QLatin1Char('d')) : dir.filePath(QString::number(k));
+            dirs[size_t(k)] = !firstDir.isEmpty() && k == 0 ? firstDir : dir.filePath(QString::number(k));
             lists[size_t(k)] = dir.path() + QStringLiteral("/dsi_file_list_op%1.txt").arg(k + 1);
             settings.setValue(QStringLiteral("signageContentDir%1").arg(k + 1), dirs[size_t(k)]);
         }
@@ -100,7 +108,7 @@ private slots:
 
         QCOMPARE(AccessProtocolCommand::sendSignageFileLists(nullptr, &settings, &list, dialog), sent);
         QCOMPARE(p.texts(QStringLiteral("exec")).size(), listDialogs);
-        QCOMPARE(p.texts(QStringLiteral("warning")).size(), longDir ? 1 : 0);
+        QCOMPARE(p.texts(QStringLiteral("warning")), warning.isEmpty() ? QStringList() : QStringList{warning});
         QCOMPARE(m_fake.writtenTo(list.first()),
                  sent ? AccessProtocolPackets::digitalSignage(14, dialog.signageOutputs, dirs, lists) : QByteArray());
         QVERIFY(m_fake.writtenTo(list.last()).isEmpty());

@@ -205,6 +205,21 @@ private slots:
         QVERIFY(digitalSignage(14, one, dirs, {QStringLiteral("/t/l1")}).isEmpty());
     }
 
+    void signagePathLatin1CannotHold()
+    {
+        SignageOutputs one;
+        one[0].enabled = true;
+        one[0].syncNow = true;
+        one[0].mode = QStringLiteral("movies");
+        const std::array<QString, 3> dirs{QString::fromUtf8("/m/\u0414\u043e\u043a"), QString(), QString()};
+        QVERIFY(digitalSignage(14, one, dirs, {QStringLiteral("/t/l1")}).isEmpty());
+        // Only what the device fetches by path must hold; typed texts keep "?".
+        one[0].url = QString::fromUtf8("\u0414");
+        QVERIFY(!digitalSignage(14, one, {QStringLiteral("/m/d")}, {QStringLiteral("/t/l1")}).isEmpty());
+        one[0].syncNow = false;
+        QVERIFY(!digitalSignage(14, one, dirs, {QStringLiteral("/t/l1")}).isEmpty());
+    }
+
     void fixedCommands()
     {
         QCOMPARE(connectionManager(), QByteArray::fromHex("1200000400060000"));

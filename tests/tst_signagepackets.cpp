@@ -77,6 +77,18 @@ private slots:
         QVERIFY(syncSignageDir(outputs).isEmpty());
     }
 
+    void syncPathLatin1CannotHold()
+    {
+        // The devices fetch the list and the content by these paths.
+        SyncOutputs outputs;
+        outputs[1] = synced(QString::fromUtf8("/m/\u0414\u043e\u043a"), QStringLiteral("/t/l2"));
+        QVERIFY(syncSignageDir(outputs).isEmpty());
+        outputs[1] = synced(QStringLiteral("/m/d"), QString::fromUtf8("/t/\u0414/l2"));
+        QVERIFY(syncSignageDir(outputs).isEmpty());
+        outputs[1] = synced(QString::fromUtf8("/m/B\u00fcro"), QStringLiteral("/t/l2"));
+        QVERIFY(!syncSignageDir(outputs).isEmpty());
+    }
+
     void blockDeviceScan()
     {
         QCOMPARE(getBlockDevices(), QByteArray::fromHex("30000000"));

@@ -469,6 +469,15 @@ void TestSyncFileList::commandRefusals()
     QCOMPARE(prompter.last().kind, QStringLiteral("warning"));
     QCOMPARE(prompter.last().text,
              QStringLiteral("\nCannot sync directory to device(s). The directory names are too long!"));
+
+    // A directory Latin-1 cannot name: the devices could not fetch from it.
+    prompter.clear();
+    const QString unreadable = m_tmp.path() + QString::fromUtf8("/\u0414\u043e\u043a");
+    prompter.answerDialog(fillOutputs({unreadable, QString(), QString()}, {true, false, false}));
+    QVERIFY(!SignageSync::run(nullptr, &settings, &department.devices));
+    QCOMPARE(prompter.calls.size(), 2);
+    QCOMPARE(prompter.last().text, QStringLiteral("\nCannot sync directory to device(s). The directory names hold "
+                                                  "characters that devices cannot read!"));
     QVERIFY(department.frames().isEmpty());
     QVERIFY(prompter.unexpected.isEmpty());
 }

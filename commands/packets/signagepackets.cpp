@@ -1,5 +1,6 @@
 #include "signagepackets.h"
 
+#include "devicelink/utils.h"
 #include "devicelink/wire.h"
 
 namespace SignagePackets {
@@ -12,6 +13,9 @@ QByteArray syncSignageDir(const SyncOutputs &outputs)
             w.u8(0);
             continue;
         }
+        // The devices fetch the list and the content by these paths.
+        if (!Utils::holdsOnWire(output.contentDir) || !Utils::holdsOnWire(output.listFile))
+            return QByteArray();
         w.u8(1).wireString(output.contentDir).wireString(output.listFile);
     }
     return w.finish();

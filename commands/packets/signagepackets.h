@@ -32,7 +32,8 @@ struct SyncOutput
 };
 using SyncOutputs = std::array<SyncOutput, OutputCount>;
 
-// CMD_SYNC_SIGNAGE_DIR: one block per output, in output order.
+// CMD_SYNC_SIGNAGE_DIR: one block per output, in output order. Empty too
+// when a path to sync holds characters that Latin-1 cannot.
 QByteArray syncSignageDir(const SyncOutputs &outputs);
 
 // CMD_GET_BLOCK_DEVICES: every device uploads its block-device list.

@@ -1,5 +1,6 @@
 #include "accessprotocolpackets.h"
 
+#include "devicelink/utils.h"
 #include "devicelink/wire.h"
 
 namespace AccessProtocolPackets {
@@ -80,8 +81,12 @@ QByteArray digitalSignage(int connTypeIndex, const SignageOutputs &outputs,
         }
         w.u8(1).wireString(output.mode).wireString(output.duration).wireString(output.url);
         w.u8(output.syncNow ? 1 : 0);
-        if (output.syncNow)
+        if (output.syncNow) {
+            // The devices fetch the list and the content by these paths.
+            if (!Utils::holdsOnWire(contentDirs[size_t(i)]) || !Utils::holdsOnWire(listFiles[size_t(i)]))
+                return QByteArray();
             w.wireString(contentDirs[size_t(i)]).wireString(listFiles[size_t(i)]);
+        }
     }
     return w.finish();
 }

@@ -82,7 +82,8 @@ QByteArray accessProtocol(const AccessProtocolSettings &settings);
 // the connection manager.
 QByteArray connectionManager();
 // Sub-type 0x14. The content directory and list file of an output go out
-// only when it is enabled and synchronised now.
+// only when it is enabled and synchronised now; empty when one of those
+// paths holds characters that Latin-1 cannot.
 QByteArray digitalSignage(int connTypeIndex, const SignageOutputs &outputs,
                           const std::array<QString, SignageOutputCount> &contentDirs,
                           const std::array<QString, SignageOutputCount> &listFiles);
