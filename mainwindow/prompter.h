@@ -12,7 +12,8 @@ class QUrl;
 
 // Every modal box, chooser, dialog run and desktop hand-off of the console
 // goes through the installed Prompter, so tests can answer them. The default
-// one calls Qt with exactly the title, text, buttons and default given.
+// one shows Qt's boxes with exactly the title, text, buttons and default
+// given, the text always as plain text.
 class Prompter
 {
 public:
@@ -35,6 +36,10 @@ public:
                                                  QMessageBox::StandardButtons buttons = QMessageBox::StandardButtons(QMessageBox::Yes | QMessageBox::No),
                                                  QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
+    // The box the default prompter shows, not yet shown; the caller owns it.
+    static QMessageBox *createBox(QMessageBox::Icon icon, QWidget *parent, const QString &title, const QString &text,
+                                  QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton);
+
     virtual QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
     virtual QStringList openFileNames(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
     virtual QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
@@ -47,6 +52,11 @@ public:
     virtual bool openUrl(const QUrl &url);
     // pid, when given, receives the started process's id.
     virtual bool startDetached(const QString &program, const QStringList &arguments, qint64 *pid = nullptr);
+
+private:
+    static QMessageBox::StandardButton showBox(QMessageBox::Icon icon, QWidget *parent, const QString &title,
+                                               const QString &text, QMessageBox::StandardButtons buttons,
+                                               QMessageBox::StandardButton defaultButton);
 };
 
 // Shorthand used throughout the console.

@@ -1,6 +1,7 @@
 // Every form of the console, as laid out on this platform's font: no label,
 // check box, radio button or push button is narrower than its text.
 #include "mainwindow/formfit.h"
+#include "mainwindow/prompter.h"
 #include "ui_aboutdialog.h"
 #include "ui_dialogselectmodel.h"
 #include "ui_dlgconfigdorn.h"
@@ -32,6 +33,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QMainWindow>
+#include <QTextDocument>
 #include <QtTest>
 
 #include <functional>
@@ -106,6 +108,32 @@ private slots:
             if (FormFit::isClipped(child))
                 cut << child->objectName() + QStringLiteral(" \"") + textOf(child) + QLatin1Char('"');
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(", "))));
+    }
+
+    // What a device reports (here its model, on the box's first line) is
+    // shown as its own characters, never taken for markup.
+    void boxShowsReportedTextsPlain_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::newRow("tag") << QStringLiteral("<h1>ORL</h1>");
+        QTest::newRow("image") << QStringLiteral("<img src=\"file:///etc/passwd\">");
+        QTest::newRow("link") << QStringLiteral("<a href=\"http://x\">K1</a>");
+        QTest::newRow("entity") << QStringLiteral("&lt;K1&gt;");
+    }
+
+    void boxShowsReportedTextsPlain()
+    {
+        QFETCH(QString, model);
+        const QString text = QStringLiteral("The ") + model + QStringLiteral(" device named: \n\nx");
+        std::unique_ptr<QMessageBox> box(Prompter::createBox(QMessageBox::Question, nullptr, QStringLiteral("t"),
+                                                             text, QMessageBox::Yes | QMessageBox::No,
+                                                             QMessageBox::Yes));
+        const auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        QVERIFY(label);
+        QCOMPARE(label->text(), text);
+        QVERIFY(label->textFormat() == Qt::PlainText
+                || (label->textFormat() == Qt::AutoText && !Qt::mightBeRichText(text)));
+        QCOMPARE(box->standardButton(box->defaultButton()), QMessageBox::Yes);
     }
 };
 
