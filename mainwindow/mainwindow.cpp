@@ -282,6 +282,8 @@ void MainWindow::createLogoBox()
 void MainWindow::createStatusBar()
 {
     statusLabel = new QLabel;
+    // Status lines name devices and updates by what they report of themselves.
+    statusLabel->setTextFormat(Qt::PlainText);
     mainStatusBar = new QStatusBar;
     mainStatusBar->addPermanentWidget(statusLabel, 100);
     setStatusBar(mainStatusBar);

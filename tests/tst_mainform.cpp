@@ -5,10 +5,12 @@
 #include "windowfixture.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
 #include <QToolBar>
 #include <QWidgetAction>
 
@@ -161,6 +163,27 @@ private slots:
         QCOMPARE(triggered.size(), 1);
         QVERIFY(prompter->calls.isEmpty());
         QVERIFY(!w->noSaveOnExit);
+    }
+
+    // A status line holds device names and update comments: markup in one
+    // is shown as its own characters.
+    void statusShowsReportedTextsPlain_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("tag") << QStringLiteral("<h1>lab</h1>");
+        QTest::newRow("image") << QStringLiteral("<img src=\"file:///etc/passwd\">");
+        QTest::newRow("entity") << QStringLiteral("&lt;lab&gt;");
+    }
+
+    void statusShowsReportedTextsPlain()
+    {
+        QFETCH(QString, name);
+        const QString text = QStringLiteral("The USB list of ") + name + QStringLiteral(" was not shown");
+        w->setStatusText(text);
+        QCOMPARE(w->statusLabel->text(), text);
+        QVERIFY(w->statusLabel->textFormat() == Qt::PlainText
+                || (w->statusLabel->textFormat() == Qt::AutoText && !Qt::mightBeRichText(text)));
+        w->setStatusText(QString());
     }
 
     void profileManagerOpensOnTheProfileDirectory()
