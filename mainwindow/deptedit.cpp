@@ -86,13 +86,15 @@ bool DeptEdit::confirmDelete(QList<DeptInfo *> *departments, DeptInfo *dept, QWi
                                 QMessageBox::Ok);
         return false;
     }
-    if (!dept->devices.isEmpty()) {
+    const auto refuseNotEmpty = [&] {
         prompter()->information(parent, title,
                                 QLatin1String("Cannot delete Department:\n\n") + dept->name
                                     + QLatin1String("\n\nIt is not empty!"),
                                 QMessageBox::Ok);
         return false;
-    }
+    };
+    if (!dept->devices.isEmpty())
+        return refuseNotEmpty();
     if (!departments || !departments->contains(dept))
         return false;
     const QMessageBox::StandardButton answer = prompter()->question(
@@ -100,7 +102,13 @@ bool DeptEdit::confirmDelete(QList<DeptInfo *> *departments, DeptInfo *dept, QWi
         QLatin1String("Do you really want to delete department:\n\n") + dept->name
             + QLatin1String("\n\nThis action cannot be undone!"),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    return answer == QMessageBox::Yes;
+    if (answer != QMessageBox::Yes)
+        return false;
+    // A member may have registered into the department while the question
+    // was up; deleting it then would take the device's row with it.
+    if (!dept->devices.isEmpty())
+        return refuseNotEmpty();
+    return true;
 }
 
 DeptInfo *DeptEdit::deleteDepartment(QList<DeptInfo *> *departments, DeptInfo *dept, DeptInfo *current,

@@ -74,6 +74,7 @@ private slots:
     void newAndRenameAreSaved();
     void deleteDepartment_data();
     void deleteDepartment();
+    void memberRegistersWhileAskingToDelete();
     void reorderLabels_data();
     void reorderLabels();
     void columnWidthsAtClose();
@@ -273,6 +274,26 @@ void TestWindowDepartments::deleteDepartment()
     QCOMPARE(savedNames(fileBytes()), left);
     ThinclientInfo *member = registerDevice(w.get(), "ORL K1", "HH");
     QCOMPARE(w->departments->at(0)->devices, QList<ThinclientInfo *>{member});
+}
+
+void TestWindowDepartments::memberRegistersWhileAskingToDelete()
+{
+    writeFile(section(0, "Orphans") + section(5, "Hall", {"HH"}));
+    ScriptedPrompter prompter;
+    prompter.setAutoOk(true);
+    auto w = openWindow();
+    DeptInfo *hall = w->departments->at(1);
+    ThinclientInfo *member = nullptr;
+    prompter.duringNextBox([&] { member = registerDevice(w.get(), "ORL K1", "HH"); });
+    prompter.answer(QMessageBox::Yes);
+    hall->label->onDelete();
+
+    // A department that is no longer empty stays, and its member's row with it.
+    QVERIFY(prompter.unexpected.isEmpty());
+    QCOMPARE(names(*w->departments), QStringList({"Orphans", "Hall"}));
+    QCOMPARE(hall->devices, QList<ThinclientInfo *>{member});
+    QCOMPARE(member->item->model(), hall->model);
+    QCOMPARE(prompter.texts().last(), QStringLiteral("Cannot delete Department:\n\nHall\n\nIt is not empty!"));
 }
 
 void TestWindowDepartments::reorderLabels_data()
