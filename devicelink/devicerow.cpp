@@ -27,7 +27,18 @@ namespace {
 class PendingRows : public QObject
 {
 public:
-    explicit PendingRows(QStandardItemModel *model) : QObject(model), m_model(model) {}
+    explicit PendingRows(QStandardItemModel *model) : QObject(model), m_model(model)
+    {
+        // The last row marked is known by its parent and number, which name
+        // another row once rows come, go or move, and its parent's address
+        // may be a new item's once it is freed.
+        const auto forget = [this] { m_lastParent = nullptr; };
+        connect(model, &QAbstractItemModel::rowsAboutToBeInserted, this, forget);
+        connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, forget);
+        connect(model, &QAbstractItemModel::rowsAboutToBeMoved, this, forget);
+        connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this, forget);
+        connect(model, &QAbstractItemModel::modelAboutToBeReset, this, forget);
+    }
 
     static PendingRows *of(QStandardItemModel *model)
     {
@@ -46,7 +57,7 @@ public:
         const QStandardItem *parent = cell->parent();
         const int row = cell->row(), column = cell->column();
         // A report writes several cells of one row in a row.
-        if (m_rows.empty() || parent != m_lastParent || row != m_lastRow) {
+        if (m_rows.empty() || !m_lastParent || parent != m_lastParent || row != m_lastRow) {
             if (m_rows.empty())
                 QMetaObject::invokeMethod(this, [this] { flush(); }, Qt::QueuedConnection);
             m_lastParent = parent;

@@ -44,6 +44,7 @@ private slots:
     void headerAndWidths();
     void widthsSavedAndRestored();
     void changedRowsRepainted();
+    void changesAroundSortedRows();
     void groupRowsPerModel();
     void rowCells_data();
     void rowCells();
@@ -202,6 +203,36 @@ void TestDeviceTree::changedRowsRepainted()
     PaintSpy spy(view->viewport());
     DeviceRow::setText(bottom, 1, QStringLiteral("changed"));
     QTRY_VERIFY(spy.painted.intersects(view->visualRect(bottom->item->index().siblingAtColumn(1))));
+}
+
+// The views hear of every changed row, also when rows move between two
+// changes of one pass: a sort puts another row where the first one was.
+void TestDeviceTree::changesAroundSortedRows()
+{
+    Columns::initDefaults(&settings);
+    Dept dept(0, "Orphans", &settings);
+    ThinclientInfo *first = record("ORL K1", "d0");
+    ThinclientInfo *second = record("ORL K1", "d1");
+    for (ThinclientInfo *r : {first, second})
+        DeviceTree::fileDevice(&dept.info, &settings, r);
+    QCOMPARE(first->item->row(), 0);
+    QCoreApplication::processEvents();
+
+    QSignalSpy changed(dept.info.model, &QAbstractItemModel::dataChanged);
+    DeviceRow::setText(first, 1, QStringLiteral("first"));
+    dept.info.model->sort(0, Qt::DescendingOrder);
+    QCOMPARE(second->item->row(), 0);
+    DeviceRow::setText(second, 1, QStringLiteral("second"));
+    QCoreApplication::processEvents();
+
+    QSet<int> rowsTold;
+    for (const QList<QVariant> &signal : std::as_const(changed)) {
+        const QModelIndex from = signal.at(0).toModelIndex(), to = signal.at(1).toModelIndex();
+        if (from.column() <= 1 && to.column() >= 1)
+            for (int row = from.row(); row <= to.row(); ++row)
+                rowsTold << row;
+    }
+    QCOMPARE(rowsTold, (QSet<int>{first->item->row(), second->item->row()}));
 }
 
 void TestDeviceTree::groupRowsPerModel()
