@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <limits>
+
 void MainWindow::onBroadcastTimerFired()
 {
     discoveryDatagram.clear();
@@ -31,9 +33,11 @@ void MainWindow::sendDiscoveryNow()
 
 int MainWindow::broadcastIntervalMs() const
 {
-    // A period of zero, a negative one or text would make the timer spin.
+    // A period of zero, a negative one or text would make the timer spin;
+    // one longer than a timer can wait (some 24 days) would not start it.
     const int seconds = settings->value(QStringLiteral("UDPFrequency")).toInt();
-    return (seconds < 1 ? DefaultBroadcastSeconds : seconds) * 1000;
+    const qint64 ms = qint64(seconds < 1 ? DefaultBroadcastSeconds : seconds) * 1000;
+    return int(qMin<qint64>(ms, std::numeric_limits<int>::max()));
 }
 
 void MainWindow::on_btnUdpBroadcast_triggered()

@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <climits>
+
 using namespace WindowFixture;
 
 // Waits until `count` datagrams are in, or until timeoutMs has passed.
@@ -146,6 +148,9 @@ private slots:
         QTest::newRow("text of a number") << QVariant(QStringLiteral("12")) << 12000;
         QTest::newRow("negative") << QVariant(-4) << 5000;
         QTest::newRow("not a number") << QVariant(QStringLiteral("abc")) << 5000;
+        // Longer than a timer can wait: the longest it can.
+        QTest::newRow("beyond a timer") << QVariant(3000000) << INT_MAX;
+        QTest::newRow("largest number") << QVariant(INT_MAX) << INT_MAX;
     }
 
     void period()
