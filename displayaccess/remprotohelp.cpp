@@ -26,7 +26,12 @@ void RemProtoHelp::received(const QString &text)
     m_written = file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
     if (m_written) {
         // UTF-8, as the desktop viewers read it; the device sends Latin-1 only.
-        QTextStream(&file) << text;
+        QTextStream out(&file);
+        out << text;
+        out.flush();
+        // A full disk shows only when the buffer goes out: a viewer must not
+        // be started on a file that lost the text.
+        m_written = out.status() == QTextStream::Ok && file.flush();
         file.close();
     }
     if (m_posted || isShowing())

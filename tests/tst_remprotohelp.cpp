@@ -13,6 +13,7 @@
 #include "devicelink/thinclientinfo.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -77,9 +78,24 @@ private slots:
                                                + m_path);
     }
 
+    void fileCannotBeWritten_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("directory missing") << "no parent";
+        // Opens, but every byte written to it fails, as on a full disk.
+        QTest::newRow("disk full") << "full";
+    }
+
     void fileCannotBeWritten()
     {
-        m_settings->setValue(QStringLiteral("tempDir"), m_dir.filePath(QStringLiteral("no/such/dir")));
+        QFETCH(QString, how);
+        if (how == "full") {
+            if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+                QSKIP("no /dev/full here");
+            QVERIFY(QFile::link(QStringLiteral("/dev/full"), m_path));
+        } else {
+            m_settings->setValue(QStringLiteral("tempDir"), m_dir.filePath(QStringLiteral("no/such/dir")));
+        }
         ScriptedPrompter prompter;
         QWidget window;
         RemProtoHelp help(&window, m_settings.get());
