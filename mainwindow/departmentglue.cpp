@@ -10,7 +10,9 @@
 
 QString MainWindow::departmentFilePath() const
 {
-    return settings->value(QStringLiteral("tempDir")).toString() + QLatin1Char('/') + QLatin1String(DepartmentFile::Name);
+    // No temporary directory set: no path, rather than a file at the root.
+    const QString dir = settings->value(QStringLiteral("tempDir")).toString();
+    return dir.isEmpty() ? QString() : dir + QLatin1Char('/') + QLatin1String(DepartmentFile::Name);
 }
 
 void MainWindow::buildDeviceDepartmentMap()

@@ -17,6 +17,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -70,6 +71,7 @@ private slots:
     void init();
     void cleanup();
     void dropMovesDevicesAndSurvivesRestart();
+    void failedSaveKeepsTheChange_data();
     void failedSaveKeepsTheChange();
     void newAndRenameAreSaved();
     void deleteDepartment_data();
@@ -171,8 +173,17 @@ void TestWindowDepartments::dropMovesDevicesAndSurvivesRestart()
     QCOMPARE(w->departments->at(0)->devices, QList<ThinclientInfo *>{a});
 }
 
+void TestWindowDepartments::failedSaveKeepsTheChange_data()
+{
+    QTest::addColumn<bool>("noTempDir");
+    QTest::newRow("directory is a file") << false;
+    // An empty setting must not put the file at the filesystem root.
+    QTest::newRow("no temporary directory") << true;
+}
+
 void TestWindowDepartments::failedSaveKeepsTheChange()
 {
+    QFETCH(bool, noTempDir);
     writeFile(section(0, "Orphans") + section(4, "Lab"));
     ScriptedPrompter prompter;
     auto w = openWindow();
@@ -181,13 +192,22 @@ void TestWindowDepartments::failedSaveKeepsTheChange()
     ThinclientInfo *x = registerDevice(w.get(), "ORL K1", "XX");
     ThinclientInfo *y = registerDevice(w.get(), "ORL K1", "YY");
 
-    // The directory of the file has become a plain file.
-    const QString blocked = QDir::tempPath() + QStringLiteral("/blocked");
-    QFile(blocked).open(QIODevice::WriteOnly);
+    // The directory of the file has become a plain file, or the setting is empty.
+    QString blocked;
+    if (!noTempDir) {
+        blocked = QDir::tempPath() + QStringLiteral("/blocked");
+        QFile(blocked).open(QIODevice::WriteOnly);
+    }
+    const QString atRoot = QStringLiteral("/") + QLatin1String(DepartmentFile::Name);
+    const bool wasAtRoot = QFileInfo::exists(atRoot);
     w->settings->setValue(QStringLiteral("tempDir"), blocked);
     select(orphans, {x->item, y->item});
     emit lab->label->onDeviceDropped(lab, orphans->treeView);
 
+    const bool wroteAtRoot = !wasAtRoot && QFileInfo::exists(atRoot);
+    if (wroteAtRoot)
+        QFile::remove(atRoot);
+    QVERIFY(!wroteAtRoot);
     QCOMPARE(prompter.texts(QStringLiteral("warning")),
              QStringList{"Error opening configuration file. Configuration data will not be saved"});
     QCOMPARE(lab->devices, QList<ThinclientInfo *>({x, y}));
