@@ -21,7 +21,9 @@ RemProtoHelp::RemProtoHelp(QWidget *window, QSettings *settings)
 void RemProtoHelp::received(const QString &text)
 {
     // The directory is read each time: the preferences may move it.
-    m_path = m_settings->value(QStringLiteral("tempDir")).toString() + QStringLiteral("/rem_proto_help.txt");
+    // With none set, no path rather than a file at the root: the open fails.
+    const QString dir = m_settings->value(QStringLiteral("tempDir")).toString();
+    m_path = dir.isEmpty() ? QString() : dir + QStringLiteral("/rem_proto_help.txt");
     QFile file(m_path);
     m_written = file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
     if (m_written) {

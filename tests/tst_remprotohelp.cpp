@@ -84,6 +84,8 @@ private slots:
         QTest::newRow("directory missing") << "no parent";
         // Opens, but every byte written to it fails, as on a full disk.
         QTest::newRow("disk full") << "full";
+        // An empty setting must not put the file at the filesystem root.
+        QTest::newRow("no temporary directory") << "empty";
     }
 
     void fileCannotBeWritten()
@@ -94,12 +96,19 @@ private slots:
                 QSKIP("no /dev/full here");
             QVERIFY(QFile::link(QStringLiteral("/dev/full"), m_path));
         } else {
-            m_settings->setValue(QStringLiteral("tempDir"), m_dir.filePath(QStringLiteral("no/such/dir")));
+            m_settings->setValue(QStringLiteral("tempDir"),
+                                 how == "empty" ? QString() : m_dir.filePath(QStringLiteral("no/such/dir")));
         }
+        const QString atRoot = QStringLiteral("/rem_proto_help.txt");
+        const bool wasAtRoot = QFileInfo::exists(atRoot);
         ScriptedPrompter prompter;
         QWidget window;
         RemProtoHelp help(&window, m_settings.get());
         help.received(QStringLiteral("text"));
+        const bool wroteAtRoot = !wasAtRoot && QFileInfo::exists(atRoot);
+        if (wroteAtRoot)
+            QFile::remove(atRoot);
+        QVERIFY(!wroteAtRoot);
         QTRY_COMPARE(prompter.calls.size(), 1);
         QCOMPARE(prompter.last().kind, QStringLiteral("warning"));
         QCOMPARE(prompter.last().text, QStringLiteral("Error creating file to store remote protocol settings"));
