@@ -190,7 +190,14 @@ bool MainWindow::startLocalServer(const QString &name)
 
 void MainWindow::newLocalSocketConnection()
 {
-    // A second instance only probes; it connects and goes away again.
+    // A second instance only probes; it connects and goes away again. Its
+    // connection is still taken and dropped: left waiting, a few dozen of
+    // them stop the server taking any more, and the next console started
+    // would find none running.
+    while (QLocalSocket *probe = localServer->nextPendingConnection()) {
+        probe->abort();
+        probe->deleteLater();
+    }
 }
 
 bool MainWindow::isFirstRun() const

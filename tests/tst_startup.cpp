@@ -226,6 +226,21 @@ private slots:
         QVERIFY(probe.waitForConnected(500));
     }
 
+    // Every start of a second console probes the first; the first must
+    // still answer after as many probes as a long uptime brings.
+    void probedOftenStillAnswers()
+    {
+        ScriptedPrompter prompter;
+        MainWindow first(nullptr, environment(seededStore()));
+        for (int i = 0; i < 150; ++i) {
+            QLocalSocket probe;
+            probe.connectToServer(QStringLiteral("KorvaneManager"));
+            QVERIFY2(probe.waitForConnected(500), qPrintable(QStringLiteral("probe %1 found no console").arg(i)));
+            probe.disconnectFromServer();
+            QCoreApplication::processEvents();
+        }
+    }
+
     void staleSocketFileAfterCrash()
     {
         // What a crashed console leaves: the socket file, and nobody behind it.
