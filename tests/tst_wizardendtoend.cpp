@@ -115,6 +115,13 @@ void TestWizardEndToEnd::everyStep()
     QVERIFY(fire(1000));
     QVERIFY(fire(10000));
     QVERIFY(wizard->isEnabled());
+    if (!fault) {
+        // The hourly check ending before the pick leaves the wizard waiting for it.
+        window.onAutoUpdateTimerFired();
+        QVERIFY(QTest::qWaitFor([&] { return !window.updates.running; }, 60000));
+        QCOMPARE(window.wizardState, QStringLiteral("waiting_wizard_restart"));
+        QVERIFY(!timer->isActive());
+    }
 
     for (SimDevice *d : {current, instance, old})
         QVERIFY(devices.tick(d, true));

@@ -169,8 +169,11 @@ void MainWindow::endUpdateRun()
         autoUpdateTimer->start(3600000);
     userStartedUpdate = false;
     if (wizardRunning) {
-        wizardState = QStringLiteral("download_updates_completed");
-        wizardTimer->start(1000);
+        if (updates.wizardWaits) {
+            updates.wizardWaits = false;
+            wizardState = QStringLiteral("download_updates_completed");
+            wizardTimer->start(1000);
+        }
     } else {
         ui->download_updates->setEnabled(true);
     }

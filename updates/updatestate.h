@@ -31,6 +31,9 @@ public:
     // A check runs, from its list request to its end: another check, or the
     // Download action, would empty the queue under a live download.
     bool running = false;
+    // The wizard asked for a check and waits for its end; another check
+    // ending meanwhile (the hourly one) must not move the wizard on.
+    bool wizardWaits = false;
     // The package being unpacked, and its record: the run goes on when it
     // has ended and its box has been answered.
     std::unique_ptr<PackageInstaller::Unpack> install;
