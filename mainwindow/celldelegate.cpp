@@ -36,12 +36,12 @@ bool CellDelegate::paintPlain(QPainter *painter, const QStyleOptionViewItem &opt
         || !opt.showDecorationSelected || (opt.state & (QStyle::State_HasFocus | QStyle::State_Editing)))
         return false;
 
-    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, &opt, widget) + 1;
     // A check box takes the cell's left end, its margins either side; the
     // text has the rest.
     QRect cell = opt.rect;
     QRect checkRect;
     if (opt.features & QStyleOptionViewItem::HasCheckIndicator) {
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, &opt, widget) + 1;
         const QSize box(style->pixelMetric(QStyle::PM_IndicatorWidth, &opt, widget),
                         style->pixelMetric(QStyle::PM_IndicatorHeight, &opt, widget));
         if (!box.isValid())

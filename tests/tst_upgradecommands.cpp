@@ -57,6 +57,9 @@ private:
     QStringList boxes() const;
     // Indices of the devices that received a frame, joined by ",".
     QString receivers(const QList<ThinclientInfo *> &list) const;
+    // Answers the hotfix chooser by ticking every file it offers, and the
+    // question after it with Yes.
+    void tickEveryHotfix();
 
     FakeDevices m_fake;
     ScriptedPrompter *m_prompter = nullptr;
@@ -351,13 +354,8 @@ void TestUpgradeCommands::hotfixNothingTicked()
     QVERIFY(m_prompter->unexpected.isEmpty());
 }
 
-void TestUpgradeCommands::hotfixDevicesJoinWhileWarning()
+void TestUpgradeCommands::tickEveryHotfix()
 {
-    const QString dir = m_dir.filePath(QStringLiteral("hf/ORL K1"));
-    writeFiles(dir, {"hf%4.2.1%.bin:1", "bad.bin:-1"});
-    QList<ThinclientInfo *> list = devices({"ORL K1", "ORL K1"});
-    for (ThinclientInfo *device : list)
-        device->firmwareVersion = QStringLiteral("4.2.1");
     m_prompter->answerDialog([](QDialog *d) {
         auto *dialog = static_cast<DlgSelectHotfixes *>(d);
         for (int row = 0; row < dialog->rowCount(); ++row)
@@ -366,6 +364,16 @@ void TestUpgradeCommands::hotfixDevicesJoinWhileWarning()
         return dialog->result();
     });
     m_prompter->answer(QMessageBox::Yes);
+}
+
+void TestUpgradeCommands::hotfixDevicesJoinWhileWarning()
+{
+    const QString dir = m_dir.filePath(QStringLiteral("hf/ORL K1"));
+    writeFiles(dir, {"hf%4.2.1%.bin:1", "bad.bin:-1"});
+    QList<ThinclientInfo *> list = devices({"ORL K1", "ORL K1"});
+    for (ThinclientInfo *device : list)
+        device->firmwareVersion = QStringLiteral("4.2.1");
+    tickEveryHotfix();
     // Devices register into the department while the first warning is up;
     // the list grows under the loop that raised it.
     m_prompter->duringNextBox([&] {});
@@ -388,14 +396,7 @@ void TestUpgradeCommands::hotfixPathLatin1CannotHold()
     writeFiles(dir, {"hf%4.2.1%.bin:1", unreadable + ":1"});
     const QList<ThinclientInfo *> list = devices({"ORL K1"});
     list[0]->firmwareVersion = QStringLiteral("4.2.1");
-    m_prompter->answerDialog([](QDialog *d) {
-        auto *dialog = static_cast<DlgSelectHotfixes *>(d);
-        for (int row = 0; row < dialog->rowCount(); ++row)
-            dialog->setChecked(row, true);
-        dialog->accept();
-        return dialog->result();
-    });
-    m_prompter->answer(QMessageBox::Yes);
+    tickEveryHotfix();
 
     UpgradeCommands::installHotfix(nullptr, &list, m_settings, Today);
     QCOMPARE(boxes().last(), QStringLiteral("Hotfix installation|The path of the following hotfix file holds "
