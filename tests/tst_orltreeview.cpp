@@ -8,6 +8,7 @@
 #include <QStandardItemModel>
 #include <QStyleFactory>
 #include <QtTest>
+#include <private/qtreeview_p.h>
 
 #include <memory>
 
@@ -55,6 +56,27 @@ QList<QModelIndex> allIndexes(const QAbstractItemModel *model, const QModelIndex
                 all << allIndexes(model, all.last());
         }
     return all;
+}
+
+// The rows a view has laid out, as it keeps them: each row's parent among
+// them, depth, rows below it and its flags. Joining rows in place must leave
+// exactly what laying everything out again gives, or a later change that
+// walks them (a row opening, closing or joining) goes astray.
+QStringList laidOutRows(QTreeView *view)
+{
+    QStringList rows;
+    view->visualRect(view->model()->index(0, 0));   // lays out what waits
+    for (const QTreeViewItem &item : static_cast<QTreeViewPrivate *>(QObjectPrivate::get(view))->viewItems)
+        rows << QStringLiteral("%1 parent %2 level %3 total %4 flags %5%6%7%8")
+                    .arg(item.index.data().toString())
+                    .arg(item.parentItem)
+                    .arg(item.level)
+                    .arg(item.total)
+                    .arg(item.expanded)
+                    .arg(item.spanning)
+                    .arg(item.hasChildren)
+                    .arg(item.hasMoreSiblings);
+    return rows;
 }
 
 struct Looks {
@@ -207,9 +229,9 @@ void TestOrlTreeView::appendedRows()
     QCOMPARE(now.image, laidOut.image);
 }
 
-// Rows joining groups with the changes the view lays out itself (new
-// groups, rows leaving, a sort, collapsed and expanded groups, hidden rows,
-// scrolling), several in one pass: after every pass the view places every
+// Rows joining groups and rows within them, with the changes the view lays
+// out itself (new groups, rows leaving, a sort, collapsed and expanded rows,
+// hidden rows, scrolling), several in one pass: after every pass the view places every
 // cell where a view that laid everything out does.
 void TestOrlTreeView::joinsAmongOtherChanges_data()
 {
@@ -243,6 +265,15 @@ void TestOrlTreeView::joinsAmongOtherChanges()
         for (int c = 0; c < changes; ++c) {
             const int groups = model.rowCount();
             QStandardItem *group = model.item(int(rng.bounded(quint32(groups))));
+            // Now and then a row with rows of its own instead, one level down:
+            // the rows above it in the tree must still be found when it
+            // joins, opens or closes after rows joined above it.
+            QStandardItem *nested = nullptr;
+            for (int r = 0; r < group->rowCount() && !nested; ++r)
+                if (group->child(r)->rowCount() > 0)
+                    nested = group->child(r);
+            if (nested && rng.bounded(3u) == 0)
+                group = nested;
             const quint32 what = rng.bounded(30u);
             if (what < 18) {
                 const int count = 1 + int(rng.bounded(3u));
@@ -280,6 +311,7 @@ void TestOrlTreeView::joinsAmongOtherChanges()
         reference.verticalScrollBar()->setValue(view.verticalScrollBar()->value());
         for (const QModelIndex &index : allIndexes(&model))
             QCOMPARE(view.visualRect(index), reference.visualRect(index));
+        QCOMPARE(laidOutRows(&view), laidOutRows(&reference));
     }
 }
 
