@@ -9,6 +9,9 @@
 #include "displayaccess/core/displaypackets.h"
 #include "mainwindow/prompter.h"
 
+#include <QPointer>
+#include <QSslSocket>
+
 namespace DisplayCommands {
 
 namespace {
@@ -65,6 +68,11 @@ bool setEdidResolution(QWidget *parent, const DeviceList *department, const QStr
                                                "Make sure the monitor is connected to the device and powered on"));
         return false;
     }
+    // The modes shown are those the device reported on this connection. A
+    // device that registers again meanwhile takes the same record over with
+    // the modes it reports now (another monitor, perhaps): a mode picked from
+    // the old list must not reach it.
+    const QPointer<QSslSocket> connection = device->socket;
     QString resolution;
     DlgSetEdidResolution dialog(parent, device, supported, &resolution);
     // OK without a picked mode leaves no resolution: a device must not be
@@ -79,6 +87,8 @@ bool setEdidResolution(QWidget *parent, const DeviceList *department, const QStr
     if (showRefusal(parent, frame.isEmpty() ? oversizeRefusal(EdidTitle) : Refusal()))
         return false;
     // The device may have gone while the dialog and the question were open.
+    if (connection.isNull() || device->socket != connection.data())
+        return false;
     return Delivery::writeIfReachable(device, frame);
 }
 

@@ -21,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSslSocket>
 #include <QStandardItemModel>
 #include <QTreeView>
 #include <QtTest>
@@ -267,6 +268,35 @@ private slots:
         QCOMPARE(reached, !sent.isEmpty());
         for (int i = 0; i < list.size(); ++i)
             QCOMPARE(fake.writtenTo(list.at(i)).toHex(), i == 0 ? sent.toHex() : QByteArray());
+    }
+
+    void edidOnlyOverTheConnectionThatReportedIt_data()
+    {
+        QTest::addColumn<bool>("registeredAgain");   // else: went offline
+        QTest::newRow("registered again, perhaps with another monitor") << true;
+        QTest::newRow("went offline") << false;
+    }
+
+    void edidOnlyOverTheConnectionThatReportedIt()
+    {
+        QFETCH(bool, registeredAgain);
+        FakeDevices fake;
+        ThinclientInfo *device = fake.add();
+        device->edid = {mode("1920x1080", "148.5"), mode("1920x1080", "148.5", true)};
+        device->edidCount = 2;
+        QSslSocket next;
+        m_prompter->answerDialog([&](QDialog *d) {
+            // The same record, taken over by the device's new connection.
+            device->socket = registeredAgain ? &next : nullptr;
+            device->online = registeredAgain;
+            device->edid = {mode("1280x720", "74.25")};
+            d->accept();
+            return d->result();
+        });
+        m_prompter->answer(QMessageBox::Yes);
+        const QList<ThinclientInfo *> list{device};
+        QVERIFY(!DisplayCommands::setEdidResolution(nullptr, &list, QStringLiteral("1920x1080 1280x720")));
+        QCOMPARE(fake.writes.size(), 0);
     }
 
     void resolutionString_data()
