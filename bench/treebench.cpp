@@ -22,19 +22,6 @@
 
 namespace {
 
-// Lets the event loop run the work that what came before left waiting:
-// the view's layout and the repaints it asked for (a frame's time on).
-// A timed phase that started among them would count a repaint of the shown
-// rows that it did not cause, some milliseconds in a phase of thirty, or
-// not, as the clock fell.
-void settle()
-{
-    QElapsedTimer settle;
-    settle.start();
-    while (settle.elapsed() < 100)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
 // Registers devices first .. first + count - 1 as the handshake and the
 // registration frame would, letting the event loop run every hundred
 // devices as it would between reads. Returns the thread's CPU time spent,
@@ -48,8 +35,6 @@ qint64 registerDevices(ConsoleWorld &world, QList<QSslSocket *> &sockets, int fi
         frames << DeviceMessages::registration(SimDeviceConfig::numbered(i));
         sockets << new QSslSocket;   // a key only: nothing is sent or received
     }
-    if (timed)
-        settle();
     const qint64 rssBefore = ProcStats::residentBytes();
     const qint64 cpuBefore = ProcStats::threadCpuNs();
     for (int n = 0; n < count; ++n) {
@@ -90,9 +75,12 @@ bool shown(const ConsoleWorld &world, QSslSocket *socket)
 // Returns nanoseconds per message.
 double statusCost(ConsoleWorld &world, const QList<QSslSocket *> &sockets, int messages)
 {
-    // The repaints that the registrations left waiting are theirs, not the
-    // reports'; the rows are laid out by then.
-    settle();
+    // The repaints that the registrations left waiting (a frame's time on)
+    // are theirs, not the reports'; the rows are laid out by then.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 100)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     QList<QSslSocket *> offScreen;
     for (QSslSocket *socket : sockets)
         if (!shown(world, socket))
