@@ -112,6 +112,8 @@ private slots:
     void cancelNeverSucceeds();
     void cancelKeepsPreviousList();
     void writeFailure();
+    void namesTheListCannotCarry_data();
+    void namesTheListCannotCarry();
 
     void dialogCancelInLastSubdirectory();
     void dialogWarnings();
@@ -251,6 +253,50 @@ void TestSyncFileList::writeFailure()
     }
     QCOMPARE(result, SyncFileList::Result::WriteFailed);
     QCOMPARE(readFile(list), QByteArray("previous list\n"));
+}
+
+// Records the entries the walk leaves out.
+class LeftOut : public SyncFileListObserver
+{
+public:
+    void unreadableFile(const QString &path) override { paths << path; }
+    QStringList paths;
+};
+
+void TestSyncFileList::namesTheListCannotCarry_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("isDir");
+    // A line end would cut the entry in two (and let a name add lines of its
+    // own); a character Latin-1 cannot hold turns into '?' on the wire.
+    QTest::newRow("line feed in a file") << QStringLiteral("a\nfile=b md5sum=0") << false;
+    QTest::newRow("carriage return in a file") << QStringLiteral("a\rb") << false;
+    QTest::newRow("non-Latin-1 file") << QString::fromUtf8("\u0414\u043e\u043a.png") << false;
+    QTest::newRow("line feed in a directory") << QStringLiteral("d\nir") << true;
+    QTest::newRow("non-Latin-1 directory") << QString::fromUtf8("\u65e5\u672c") << true;
+}
+
+void TestSyncFileList::namesTheListCannotCarry()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, isDir);
+    QTemporaryDir own;
+    const QString root = own.path();
+    const QString bad = root + QLatin1Char('/') + name;
+    if (isDir) {
+        QVERIFY(QDir().mkpath(bad));
+        writeFile(bad + QStringLiteral("/inside.txt"), "in");
+    } else {
+        writeFile(bad, "bad");
+    }
+    writeFile(root + QStringLiteral("/\xe9t\xe9.txt"), "latin");   // Latin-1 is fine
+
+    LeftOut observer;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly | QIODevice::Text);
+    QCOMPARE(SyncFileList::write(root, &buffer, &observer), SyncFileList::Result::Written);
+    QCOMPARE(buffer.data(), fileLine(root + QStringLiteral("/\xe9t\xe9.txt"), "latin"));
+    QCOMPARE(observer.paths, QStringList(bad));
 }
 
 // The progress dialog, run as the commands run it.

@@ -24,6 +24,15 @@ constexpr QDir::Filters EntryFilter = QDir::Dirs | QDir::Files | QDir::Drives | 
 // Case-sensitive name order, directories first: the order the devices expect.
 constexpr QDir::SortFlags EntryOrder = QDir::Name | QDir::DirsFirst;
 
+// A device reads the list line by line and asks for each path back in
+// Latin-1: a line end in a name would cut its entry in two (the rest reading
+// as an entry of its own), and a character Latin-1 cannot hold would reach
+// the device as '?', naming a file that is not there.
+bool listable(const QString &path)
+{
+    return Utils::holdsOnWire(path) && !path.contains(QLatin1Char('\n')) && !path.contains(QLatin1Char('\r'));
+}
+
 class Walker
 {
 public:
@@ -45,7 +54,10 @@ public:
             m_observer->entryReached(i);
             const QFileInfo &entry = entries.at(i);
             const QString path = entry.absoluteFilePath();
-            if (entry.isDir()) {
+            if (!listable(path)) {
+                // Left out with what lies under it, as an unreadable file is.
+                m_observer->unreadableFile(path);
+            } else if (entry.isDir()) {
                 m_out << "dir=" << path << '\n';
                 if (!flushed())
                     return Result::WriteFailed;

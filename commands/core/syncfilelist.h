@@ -18,7 +18,9 @@ public:
     virtual void entryReached(int index);
     // Asked before every entry and at the end of every directory.
     virtual bool cancelled();
-    // A file whose contents could not be read; it is left out of the list.
+    // A file whose contents could not be read, or an entry whose path the
+    // list cannot carry (a directory then with all it holds); it is left out
+    // of the list.
     virtual void unreadableFile(const QString &path);
 };
 
