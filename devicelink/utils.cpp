@@ -121,7 +121,10 @@ bool Utils::fileMd5(const QString &path, QString *out)
     QByteArray chunk(1 << 20, Qt::Uninitialized);
     for (;;) {
         const qint64 n = file.read(chunk.data(), chunk.size());
-        if (n <= 0)
+        // A read error is no end of file: the sum would be of a part only.
+        if (n < 0)
+            return false;
+        if (n == 0)
             break;
         hash.addData(QByteArrayView(chunk.constData(), n));
     }
