@@ -85,6 +85,7 @@ bool DlgGetFileList::buildFileList(const QString &directory, const QString &list
         return true;
     case SyncFileList::Result::Cancelled:
     case SyncFileList::Result::MissingArgument:
+    case SyncFileList::Result::Unreadable:
         return false;
     case SyncFileList::Result::NoDirectory:
         prompter()->warning(this, title, QStringLiteral("Specified directory does not exist:\n\n") + directory

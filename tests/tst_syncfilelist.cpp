@@ -21,6 +21,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
+
 static void writeFile(const QString &path, const QByteArray &data)
 {
     QFile f(path);
@@ -114,6 +116,7 @@ private slots:
     void writeFailure();
     void namesTheListCannotCarry_data();
     void namesTheListCannotCarry();
+    void directoriesThatCannotBeListed();
 
     void dialogCancelInLastSubdirectory();
     void dialogWarnings();
@@ -297,6 +300,63 @@ void TestSyncFileList::namesTheListCannotCarry()
     QCOMPARE(SyncFileList::write(root, &buffer, &observer), SyncFileList::Result::Written);
     QCOMPARE(buffer.data(), fileLine(root + QStringLiteral("/\xe9t\xe9.txt"), "latin"));
     QCOMPARE(observer.paths, QStringList(bad));
+}
+
+// Removes a directory when the walk reaches a given entry.
+class RemoveAt : public LeftOut
+{
+public:
+    QString current;
+    QString dir;
+    int entry = -1;
+    QString victim;
+
+    void directoryShown(const QString &d, int) override { current = d; }
+    void entryReached(int index) override
+    {
+        if (current == dir && index == entry)
+            QDir(victim).removeRecursively();
+    }
+};
+
+void TestSyncFileList::directoriesThatCannotBeListed()
+{
+    // A directory that cannot be listed looks empty: its list would tell
+    // the devices it holds nothing.
+    QTemporaryDir own;
+    const QString root = own.path();
+    RemoveAt gone;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly | QIODevice::Text);
+    QCOMPARE(SyncFileList::write(root + QStringLiteral("/missing"), &buffer, &gone),
+             SyncFileList::Result::Unreadable);
+    QCOMPARE(gone.paths, QStringList(root + QStringLiteral("/missing")));
+    QCOMPARE(buffer.data(), QByteArray());
+
+    // A subdirectory gone by the time the walk comes to it.
+    QDir().mkpath(root + QStringLiteral("/sub"));
+    writeFile(root + QStringLiteral("/sub/f"), "f");
+    writeFile(root + QStringLiteral("/z"), "z");
+    gone.paths.clear();
+    gone.dir = root;
+    gone.entry = 0;
+    gone.victim = root + QStringLiteral("/sub");
+    QCOMPARE(SyncFileList::write(root, &buffer, &gone), SyncFileList::Result::Written);
+    QCOMPARE(buffer.data(), fileLine(root + QStringLiteral("/z"), "z"));
+    QCOMPARE(gone.paths, QStringList(root + QStringLiteral("/sub")));
+
+    if (::geteuid() == 0)
+        QSKIP("root reads any directory");
+    QDir().mkpath(root + QStringLiteral("/closed/inner"));
+    QFile::setPermissions(root + QStringLiteral("/closed"), QFileDevice::WriteOwner);
+    LeftOut closed;
+    QBuffer second;
+    second.open(QIODevice::WriteOnly | QIODevice::Text);
+    QCOMPARE(SyncFileList::write(root, &second, &closed), SyncFileList::Result::Written);
+    QFile::setPermissions(root + QStringLiteral("/closed"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                                 | QFileDevice::ExeOwner);
+    QCOMPARE(second.data(), fileLine(root + QStringLiteral("/z"), "z"));
+    QCOMPARE(closed.paths, QStringList(root + QStringLiteral("/closed")));
 }
 
 // The progress dialog, run as the commands run it.

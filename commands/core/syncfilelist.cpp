@@ -33,6 +33,14 @@ bool listable(const QString &path)
     return Utils::holdsOnWire(path) && !path.contains(QLatin1Char('\n')) && !path.contains(QLatin1Char('\r'));
 }
 
+// A directory that cannot be listed lists as empty: written so, its line
+// would tell the devices that it holds nothing.
+bool canList(const QString &dir)
+{
+    const QFileInfo info(dir);
+    return info.isDir() && info.isReadable() && info.isExecutable();
+}
+
 class Walker
 {
 public:
@@ -56,6 +64,8 @@ public:
             const QString path = entry.absoluteFilePath();
             if (!listable(path)) {
                 // Left out with what lies under it, as an unreadable file is.
+                m_observer->unreadableFile(path);
+            } else if (entry.isDir() && !canList(path)) {
                 m_observer->unreadableFile(path);
             } else if (entry.isDir()) {
                 m_out << "dir=" << path << '\n';
@@ -103,7 +113,12 @@ QString listPath(const QString &tempDir, int output)
 Result write(const QString &dir, QIODevice *out, SyncFileListObserver *observer)
 {
     SyncFileListObserver silent;
-    Walker walker(out, observer ? observer : &silent);
+    SyncFileListObserver *const told = observer ? observer : &silent;
+    if (!canList(dir)) {
+        told->unreadableFile(dir);
+        return Result::Unreadable;
+    }
+    Walker walker(out, told);
     return walker.walk(dir);
 }
 

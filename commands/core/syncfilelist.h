@@ -35,6 +35,7 @@ enum class Result {
     Cancelled,
     MissingArgument,   // empty directory or list path
     NoDirectory,
+    Unreadable,        // the directory cannot be listed (already reported to the observer)
     CannotCreate,
     WriteFailed,
 };
@@ -44,7 +45,9 @@ enum class Result {
 QString listPath(const QString &tempDir, int output);
 
 // Walks dir and writes its lines to out (opened for writing, text mode).
-// Never Written after a cancel, wherever the walk was when it came.
+// Never Written after a cancel, wherever the walk was when it came. A
+// subdirectory that cannot be listed is reported and left out; dir itself
+// is Unreadable.
 Result write(const QString &dir, QIODevice *out, SyncFileListObserver *observer = nullptr);
 
 // Writes the list of dir into listPath. The file is replaced only when the
