@@ -31,12 +31,17 @@ const char *const header[] = {
 
 // A line break inside a value would end the line early and turn the rest
 // into lines of their own (a forged "mac=" or "[department]").
-QByteArray fileValue(const QString &value)
+QString lineValue(const QString &value)
 {
     QString v = value;
     v.replace(QLatin1Char('\r'), QLatin1Char(' '));
     v.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return v.toUtf8();
+    return v;
+}
+
+QByteArray fileValue(const QString &value)
+{
+    return lineValue(value).toUtf8();
 }
 
 } // namespace
@@ -112,21 +117,38 @@ QList<DeptInfo *> DepartmentFile::parse(const QByteArray &data)
         }
     }
 
-    // A section without an id must not pass for the default department nor
-    // share another's id.
-    if (withId.size() < list.size()) {
-        QSet<int> used;
-        for (const DeptInfo *d : withId)
+    // A section without an id must not pass for the default department, and
+    // one repeating an earlier section's id would see its members land in
+    // that earlier section: both get a free id.
+    QSet<int> used;
+    QList<DeptInfo *> needId;
+    for (DeptInfo *d : std::as_const(list)) {
+        if (withId.contains(d) && !used.contains(d->id))
             used.insert(d->id);
-        int next = nextId(list);
-        for (DeptInfo *d : list) {
-            if (withId.contains(d))
-                continue;
-            while (next <= 0 || used.contains(next))
-                next = next == INT_MAX ? 1 : next + 1;
-            d->id = next;
-            used.insert(next);
-        }
+        else
+            needId.append(d);
+    }
+    int next = nextId(list);
+    for (DeptInfo *d : std::as_const(needId)) {
+        while (next <= 0 || used.contains(next))
+            next = next == INT_MAX ? 1 : next + 1;
+        d->id = next;
+        used.insert(next);
+    }
+
+    // A device lands where its last listing is; an earlier one would take it
+    // back at the next start after the administrator moved it elsewhere.
+    QSet<QString> listed;
+    for (auto d = list.crbegin(); d != list.crend(); ++d) {
+        QStringList &macs = (*d)->macs;
+        QStringList kept;
+        // Compared as written back, so that the file reads back the same.
+        for (auto mac = macs.crbegin(); mac != macs.crend(); ++mac)
+            if (!listed.contains(lineValue(*mac))) {
+                listed.insert(lineValue(*mac));
+                kept.prepend(*mac);
+            }
+        macs = kept;
     }
 
     bool hasDefault = false;

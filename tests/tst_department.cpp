@@ -122,8 +122,12 @@ void TestDepartment::parse_data()
     QTest::newRow("empty") << QByteArray() << QStringList{"0|Orphans||"};
     QTest::newRow("no id 0") << QByteArray("[department]\nid=4\nname=Lab\nimage_file=\nmac=m1\n\n")
                              << QStringList{"0|Orphans||", "4|Lab||m1"};
-    QTest::newRow("duplicate ids") << QByteArray("[department]\nid=2\nname=A\n[department]\nid=2\nname=B\n")
-                                   << QStringList{"0|Orphans||", "2|A||", "2|B||"};
+    QTest::newRow("duplicate ids") << QByteArray("[department]\nid=2\nname=A\n[department]\nid=2\nname=B\nmac=m1\n"
+                                                 "[department]\nid=0\nname=C\n[department]\nid=0\nname=D\n")
+                                   << QStringList{"2|A||", "3|B||m1", "0|C||", "4|D||"};
+    QTest::newRow("address listed again: the last listing stays")
+        << QByteArray("[department]\nid=0\nname=O\nmac=m1\nmac=m2\nmac=m1\n[department]\nid=4\nname=A\nmac=m2\n")
+        << QStringList{"0|O||m1", "4|A||m2"};
     QTest::newRow("key before first section")
         << QByteArray("id=9\nname=Stray\nmac=m0\n[department]\nid=0\nname=Orphans\n")
         << QStringList{"0|Orphans||"};

@@ -71,6 +71,8 @@ private slots:
     void init();
     void cleanup();
     void dropMovesDevicesAndSurvivesRestart();
+    void moveOfAMemberListedTwice_data();
+    void moveOfAMemberListedTwice();
     void failedSaveKeepsTheChange_data();
     void failedSaveKeepsTheChange();
     void newAndRenameAreSaved();
@@ -171,6 +173,46 @@ void TestWindowDepartments::dropMovesDevicesAndSurvivesRestart()
     emit w->sslServer->onDeviceRegistered(nullptr);
     QCOMPARE(w->departments->at(2)->devices, QList<ThinclientInfo *>{x});
     QCOMPARE(w->departments->at(0)->devices, QList<ThinclientInfo *>{a});
+}
+
+void TestWindowDepartments::moveOfAMemberListedTwice_data()
+{
+    QTest::addColumn<QByteArray>("sections");
+    QTest::addColumn<QString>("home");    // where the member registers
+
+    // A hand-edited file: the member registers where its last listing is.
+    QTest::newRow("in two departments")
+        << section(0, "Orphans") + section(3, "Lab", {"AA"}) + section(5, "Hall", {"AA"}) << "Hall";
+    QTest::newRow("twice in one department")
+        << section(0, "Orphans") + section(3, "Lab", {"AA", "AA"}) + section(5, "Hall") << "Lab";
+    QTest::newRow("two sections share an id")
+        << section(0, "Orphans") + section(3, "Lab") + section(3, "Hall", {"AA"}) << "Hall";
+}
+
+void TestWindowDepartments::moveOfAMemberListedTwice()
+{
+    QFETCH(QByteArray, sections);
+    QFETCH(QString, home);
+    writeFile(sections);
+    ScriptedPrompter prompter;
+    {
+        auto w = openWindow();
+        ThinclientInfo *a = registerDevice(w.get(), "ORL K1", "AA");
+        DeptInfo *from = w->departments->at(int(names(*w->departments).indexOf(home)));
+        QCOMPARE(from->devices, QList<ThinclientInfo *>{a});
+        DeptInfo *orphans = w->departments->at(0);
+        emit from->label->onDepartmentSelected(from);
+        select(from, {a->item});
+        emit orphans->label->onDeviceDropped(orphans, from->treeView);
+        QCOMPARE(orphans->devices, QList<ThinclientInfo *>{a});
+    }
+
+    // The move holds after a restart: no other listing takes the member back.
+    auto w = openWindow();
+    ThinclientInfo *a = registerDevice(w.get(), "ORL K1", "AA");
+    QCOMPARE(w->departments->at(0)->devices, QList<ThinclientInfo *>{a});
+    QCOMPARE(fileBytes().count("mac=AA\n"), 1);
+    QVERIFY(prompter.calls.isEmpty());
 }
 
 void TestWindowDepartments::failedSaveKeepsTheChange_data()
