@@ -56,13 +56,19 @@ QList<DeptInfo *> *Department::loadDepartments(const QString &path)
     QFile file(path);
     if (!file.exists())
         return defaultDepartments();
-    if (!file.open(QIODevice::ReadOnly)) {
+    const auto refuse = [] {
         prompter()->warning(nullptr, QStringLiteral("Opening configuration file"),
                             QStringLiteral("Error opening configuration file for departments.\n\n Using default department"),
                             QMessageBox::Ok);
         return defaultDepartments();
-    }
-    return new QList<DeptInfo *>(DepartmentFile::parse(file.readAll()));
+    };
+    if (!file.open(QIODevice::ReadOnly) || file.size() > DepartmentFile::MaxBytes)
+        return refuse();
+    // One byte past the limit tells a file that grew since its size was read.
+    const QByteArray bytes = file.read(DepartmentFile::MaxBytes + 1);
+    if (bytes.size() > DepartmentFile::MaxBytes || DepartmentFile::sectionCount(bytes) > DepartmentFile::MaxDepartments)
+        return refuse();
+    return new QList<DeptInfo *>(DepartmentFile::parse(bytes));
 }
 
 int Department::saveDepartments(const QString &path, QList<DeptInfo *> *list)

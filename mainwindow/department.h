@@ -28,7 +28,8 @@ public:
     // A new list holding only "Orphans" (id 0); the caller owns list and record.
     static QList<DeptInfo *> *defaultDepartments();
     // The departments of the file at path, or the default list when there is
-    // none or it cannot be read. The caller owns list and records.
+    // none, it cannot be read, or it is past DepartmentFile's bounds (the
+    // last two after a warning). The caller owns list and records.
     static QList<DeptInfo *> *loadDepartments(const QString &path);
     // Replaces the file at path as a whole: 0 when written, -1 (after a
     // warning) when not, and then the old file is left as it was.

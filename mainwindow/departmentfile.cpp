@@ -75,6 +75,12 @@ int DepartmentFile::nextId(const QList<DeptInfo *> &list)
     return id;
 }
 
+qsizetype DepartmentFile::sectionCount(const QByteArray &data)
+{
+    const QByteArray section = "[department]";
+    return data.count("\n" + section) + (data.startsWith(section) ? 1 : 0);
+}
+
 QList<DeptInfo *> DepartmentFile::parse(const QByteArray &data)
 {
     const QString text = QString::fromUtf8(data);

@@ -16,7 +16,13 @@ constexpr const char *LineEnd = "\r\n";
 #else
 constexpr const char *LineEnd = "\n";
 #endif
+// Far beyond any real file; more would have the console read, or build a
+// tree and a label for, whatever a broken or planted file holds.
+constexpr qint64 MaxBytes = 16 * 1024 * 1024;
+constexpr int MaxDepartments = 1000;
 
+// The number of "[department]" lines, each of which starts a department.
+qsizetype sectionCount(const QByteArray &data);
 // The departments of a file's bytes (the caller owns them); always holds id 0.
 QList<DeptInfo *> parse(const QByteArray &data);
 // The departments into a file's bytes.

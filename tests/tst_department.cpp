@@ -184,25 +184,44 @@ void TestDepartment::saveAndLoad()
 
 void TestDepartment::load_data()
 {
-    QTest::addColumn<bool>("unreadable");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("count");    // departments loaded
     QTest::addColumn<QStringList>("warnings");
-    QTest::newRow("no file") << false << QStringList();
-    QTest::newRow("unreadable")
-        << true << QStringList{"Error opening configuration file for departments.\n\n Using default department"};
+    const QStringList refused{"Error opening configuration file for departments.\n\n Using default department"};
+    QTest::newRow("no file") << "none" << 1 << QStringList();
+    QTest::newRow("unreadable") << "directory" << 1 << refused;
+    // Every department is a tree and a label of the window, and the window
+    // cannot be built with an unbounded number of them.
+    QTest::newRow("as many sections as allowed") << "sections" << DepartmentFile::MaxDepartments + 1 << QStringList();
+    QTest::newRow("one section more") << "sections+1" << 1 << refused;
+    QTest::newRow("larger than any real file") << "huge" << 1 << refused;
 }
 
 void TestDepartment::load()
 {
-    QFETCH(bool, unreadable);
+    QFETCH(QString, how);
+    QFETCH(int, count);
     QFETCH(QStringList, warnings);
     QTemporaryDir tmp;
     const QString path = tmp.path() + "/KorvaneManager.ini";
-    if (unreadable)
+    if (how == "directory")
         QVERIFY(QDir().mkdir(path));
+    if (how.startsWith("sections")) {
+        const int sections = DepartmentFile::MaxDepartments + (how.endsWith("+1") ? 1 : 0);
+        QByteArray bytes = "[department]\r\nid=1\r\n";
+        for (int i = 1; i < sections; ++i)
+            bytes += "[department]\r\n";
+        QVERIFY(writeFile(path, bytes));
+    }
+    if (how == "huge") {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(orphansOnly) > 0 && f.resize(DepartmentFile::MaxBytes + 1));
+    }
     ScriptedPrompter p;
     DeptList *list = Department::loadDepartments(path);
     const auto releaseList = qScopeGuard([&] { qDeleteAll(*list); delete list; });
-    QCOMPARE(describe(*list), QStringList{"0|Orphans||"});
+    QCOMPARE(list->size(), count);
+    QCOMPARE(describe(*list).first(), QStringLiteral("0|Orphans||"));
     QCOMPARE(p.texts(QStringLiteral("warning")), warnings);
 }
 
