@@ -3,6 +3,7 @@
 
 #include <QSet>
 #include <QString>
+#include <QStringDecoder>
 
 #include <climits>
 
@@ -44,6 +45,21 @@ QByteArray fileValue(const QString &value)
     return lineValue(value).toUtf8();
 }
 
+// A file in an 8-bit code page (an older console wrote the locale's) is
+// not UTF-8; read as such, every accented letter would become U+FFFD and be
+// saved so. A character cut off by the end of the file is no such sign.
+QString fileText(const QByteArray &data)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    // decode() converts only when its result is taken.
+    const QString checked = utf8.decode(data);
+    if (utf8.hasError())
+        return QString::fromLatin1(data);
+    // Unlike the decoder, which keeps a cut-off character back for more
+    // bytes, fromUtf8 shows it.
+    return QString::fromUtf8(data);
+}
+
 } // namespace
 
 DeptInfo *DepartmentFile::defaultDepartment()
@@ -83,7 +99,7 @@ qsizetype DepartmentFile::sectionCount(const QByteArray &data)
 
 QList<DeptInfo *> DepartmentFile::parse(const QByteArray &data)
 {
-    const QString text = QString::fromUtf8(data);
+    const QString text = fileText(data);
     QList<DeptInfo *> list;
     QSet<const DeptInfo *> withId;
     DeptInfo *current = nullptr;

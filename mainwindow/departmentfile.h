@@ -7,8 +7,9 @@
 class DeptInfo;
 
 // The department file KorvaneManager.ini as pure functions: bytes in,
-// departments out, and back. The file is UTF-8, read and written alike;
-// lines end with the platform's line end and the reader takes LF and CR LF.
+// departments out, and back. The file is written in UTF-8; one that is not
+// UTF-8 (an 8-bit code page's) is read as Latin-1. Lines end with the
+// platform's line end and the reader takes LF and CR LF.
 namespace DepartmentFile {
 constexpr const char *Name = "KorvaneManager.ini";
 #ifdef Q_OS_WIN

@@ -120,6 +120,12 @@ void TestDepartment::parse_data()
     QTest::newRow("last line without end") << QByteArray("[department]\nid=0\nname=Orphans\nmac=aa")
                                            << QStringList{"0|Orphans||aa"};
     QTest::newRow("empty") << QByteArray() << QStringList{"0|Orphans||"};
+    // Written in an 8-bit code page by an older console: read as Latin-1
+    // rather than have each accented letter become U+FFFD at the next save.
+    QTest::newRow("not UTF-8") << QByteArray("[department]\nid=0\nname=Sal\xe9s\nmac=\xb5\n")
+                               << QStringList{QString::fromUtf8("0|Salés||µ")};
+    QTest::newRow("UTF-8 cut at the end") << QByteArray("[department]\nid=0\nname=Sal\xc3")
+                                          << QStringList{QString::fromUtf8("0|Sal\xef\xbf\xbd||")};
     QTest::newRow("no id 0") << QByteArray("[department]\nid=4\nname=Lab\nimage_file=\nmac=m1\n\n")
                              << QStringList{"0|Orphans||", "4|Lab||m1"};
     QTest::newRow("duplicate ids") << QByteArray("[department]\nid=2\nname=A\n[department]\nid=2\nname=B\nmac=m1\n"
