@@ -56,17 +56,20 @@ private:
     QString m_7z;
     QString m_store;   // <dir>/work/firmware
 
-    // The package made in <dir>/make by the shell command.
+    // The package made in <dir>/make by the shell command: $P, a 7z
+    // archive, or $T, a tar archive (7-Zip warns of a tar named .7z).
     QString makePackage(const QString &command)
     {
         const QString make = m_dir.filePath(QStringLiteral("make"));
         QDir(make).removeRecursively();
         QDir().mkpath(make + QStringLiteral("/sub"));
         const QString package = m_dir.filePath(QStringLiteral("package.7z"));
+        const QString tar = m_dir.filePath(QStringLiteral("package.tar"));
         QFile::remove(package);
-        if (!run({QStringLiteral("Z=\"$0\" P=\"$1\"; ") + command, m_7z, package}, make))
+        QFile::remove(tar);
+        if (!run({QStringLiteral("Z=\"$0\" P=\"$1\" T=\"$2\"; ") + command, m_7z, package, tar}, make))
             return QString();
-        return package;
+        return QFile::exists(tar) ? tar : package;
     }
 
     Unpack *unpack(const QString &program, const QString &package)
@@ -210,6 +213,16 @@ private slots:
         QTest::newRow("folder over a file") << QStringLiteral("mkdir -p keep.txt && echo x > keep.txt/a && \"$Z\" a -bd \"$P\" keep.txt >/dev/null")
                                             << qint64(0) << int(Result::Refused)
                                             << QStringLiteral("it would replace a file with a folder: keep.txt");
+        // 7-Zip makes links only once every file is written, and drops those
+        // that point out of its folder: nothing is written through them.
+        QTest::newRow("link, then a file through it")
+            << QStringLiteral("ln -s ../../.. lnk && \"$Z\" a -bd -snl \"$P\" lnk >/dev/null && rm lnk && mkdir lnk"
+                              " && echo x > lnk/pwn && \"$Z\" a -bd \"$P\" lnk/pwn >/dev/null")
+            << qint64(0) << int(Result::Failed) << QStringLiteral("7-Zip ended with exit code 2");
+        QTest::newRow("hard link out of its folder")
+            << QStringLiteral("echo secret > ../outside && echo secret > outside && ln outside h"
+                              " && tar -P -cf \"$T\" --transform='s,^outside$,../../../outside,RS' outside h")
+            << qint64(0) << int(Result::Failed) << QStringLiteral("7-Zip ended with exit code 2");
         QTest::newRow("file over a folder") << QStringLiteral("echo x > ORL_K1 && \"$Z\" a -bd \"$P\" ORL_K1 >/dev/null") << qint64(0)
                                             << int(Result::Refused) << QStringLiteral("it would replace a folder with a file: ORL_K1");
     }
@@ -231,6 +244,10 @@ private slots:
         if (!reason.isEmpty())
             QVERIFY2(u->reason().startsWith(reason), qPrintable(u->reason()));
         QCOMPARE(siblings(), QStringList());
+        // Nothing written beside the store, nor above it.
+        QCOMPARE(QDir(m_dir.filePath(QStringLiteral("work"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("firmware")});
+        QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("pwn")}), QStringList());
         if (u->result() != Result::Unpacked) {
             QCOMPARE(snapshot(m_store), before);
             return;
@@ -253,6 +270,44 @@ private slots:
         QCOMPARE(int(u->result()), int(Result::Unpacked));
         QCOMPARE(snapshot(m_store), (Tree{{QStringLiteral("a"), "a"}}));
         QCOMPARE(siblings(), QStringList());
+    }
+
+    void archiverLookup_data()
+    {
+        QTest::addColumn<QString>("programDir");   // under <dir>/find; "-": none
+        QTest::addColumn<QStringList>("present");  // under <dir>/find; "*": not executable
+        QTest::addColumn<QString>("found");        // under <dir>/find
+        QTest::newRow("beside first") << "app/" << QStringList{"app/7zip/7z", "path/7zz"} << "app/7zip/7z";
+        QTest::newRow("beside, not executable") << "app/" << QStringList{"*app/7zip/7z", "path/7zz"} << "path/7zz";
+        QTest::newRow("7zz before 7z") << "app/" << QStringList{"path/7z", "path/7zz"} << "path/7zz";
+        QTest::newRow("7z") << "app/" << QStringList{"path/7z"} << "path/7z";
+        QTest::newRow("none") << "app/" << QStringList{"app/7z", "path/7za"} << QString();
+        // Started by name from PATH: the folder it runs in is not its own.
+        QTest::newRow("no program folder") << "-" << QStringList{"7zip/7z", "path/7zz"} << "path/7zz";
+    }
+
+    void archiverLookup()
+    {
+        QFETCH(QString, programDir);
+        QFETCH(QStringList, present);
+        QFETCH(QString, found);
+        const QString root = m_dir.filePath(QStringLiteral("find")) + QLatin1Char('/');
+        QDir(root).removeRecursively();
+        QDir().mkpath(root + QStringLiteral("path"));
+        for (QString name : present) {
+            const bool executable = !name.startsWith(QLatin1Char('*'));
+            name.remove(QLatin1Char('*'));
+            QVERIFY(TestFiles::write(root + name, "#!/bin/sh\n"));
+            QVERIFY(QFile::setPermissions(root + name, executable ? QFile::ReadOwner | QFile::ExeOwner : QFile::ReadOwner));
+        }
+        const QByteArray path = qgetenv("PATH");
+        const QString cwd = QDir::currentPath();
+        qputenv("PATH", QFile::encodeName(root + QStringLiteral("path")));
+        QDir::setCurrent(root);
+        const QString result = PackageInstaller::findArchiver(programDir == QLatin1String("-") ? QString() : root + programDir);
+        QDir::setCurrent(cwd);
+        qputenv("PATH", path);
+        QCOMPARE(result, found.isEmpty() ? QString() : root + found);
     }
 
     void archiverMissing()

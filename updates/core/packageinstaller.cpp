@@ -156,8 +156,10 @@ const PackageInstaller::Member *PackageInstaller::memberFor(const QString &kind)
 
 QString PackageInstaller::findArchiver(const QString &programDir)
 {
+    // No folder is not the current one: whatever folder the console was
+    // started in, a "7zip/7z" there is not its own.
     const QFileInfo beside(programDir + QStringLiteral("7zip/7z"));
-    if (beside.isFile() && beside.isExecutable())
+    if (!programDir.isEmpty() && beside.isFile() && beside.isExecutable())
         return beside.filePath();
     for (const char *name : {"7zz", "7z"}) {
         const QString found = QStandardPaths::findExecutable(QLatin1String(name));

@@ -33,8 +33,8 @@ struct Member {
 // The member for "hotfix", "firmware" or "zor_client" (any letter case); null for other kinds.
 const Member *memberFor(const QString &kind);
 
-// The archiver: "7zip/7z" beside the program first, then 7zz and 7z on
-// PATH; empty when there is none.
+// The archiver: "7zip/7z" in the program's folder (ending in a separator)
+// first, then 7zz and 7z on PATH; empty when there is none.
 QString findArchiver(const QString &programDir);
 
 // "x ARCHIVE -oDIR -r -y -aoa": extract with paths, recursively, answering
