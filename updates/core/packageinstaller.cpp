@@ -13,6 +13,11 @@
 #include <filesystem>
 #include <limits>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 namespace {
 
 const PackageInstaller::Member Members[] = {
@@ -205,18 +210,18 @@ PackageInstaller::Listing PackageInstaller::readListing(const QByteArray &output
         }
         if (line.isEmpty()) {
             if (!endEntry())
-                return Listing{0, unreadable};
+                return Listing{0, 0, unreadable};
             continue;
         }
         const qsizetype eq = line.indexOf(" = ");
         if (eq <= 0)
-            return Listing{0, unreadable};
+            return Listing{0, 0, unreadable};
         const QByteArray key = line.left(eq), value = line.mid(eq + 3);
         if (key == "Path") {
             ++paths;
             const QString path = QString::fromUtf8(value);
             if (!isContained(path))
-                return Listing{0, QStringLiteral("it names a file outside its folder: ") + path};
+                return Listing{0, 0, QStringLiteral("it names a file outside its folder: ") + path};
         } else if (key == "Size") {
             ++sizes;
             bool ok = value.size() <= 19 && !value.isEmpty();
@@ -224,12 +229,13 @@ PackageInstaller::Listing PackageInstaller::readListing(const QByteArray &output
                 ok = ok && c >= '0' && c <= '9';
             const qint64 size = ok ? value.toLongLong(&ok) : -1;
             if (!ok || size > std::numeric_limits<qint64>::max() - listing.total)
-                return Listing{0, unreadable};
+                return Listing{0, 0, unreadable};
             listing.total += size;
+            listing.largest = qMax(listing.largest, size);
         }
     }
     if (!endEntry() || entryCount == 0)
-        return Listing{0, unreadable};
+        return Listing{0, 0, unreadable};
     return listing;
 }
 
@@ -376,11 +382,12 @@ void PackageInstaller::Unpack::listingFinished(int exitCode, bool normalExit)
         finish(Result::Refused, refusal);
         return;
     }
-    startExtraction(listing.total);
+    startExtraction(listing);
 }
 
-void PackageInstaller::Unpack::startExtraction(qint64 total)
+void PackageInstaller::Unpack::startExtraction(const Listing &listing)
 {
+    const qint64 total = listing.total;
     m_process->disconnect(this);
     m_process->deleteLater();
     m_limit->stop();
@@ -401,6 +408,18 @@ void PackageInstaller::Unpack::startExtraction(qint64 total)
             finish(Result::Failed, QStringLiteral("the disk ran low on space"));
     });
     m_spaceWatch->start(200);
+#ifdef Q_OS_UNIX
+    // Some formats write more than they list (a gzip of several members
+    // lists only its last): no file 7-Zip writes grows past the largest
+    // listed entry. Past it a write fails, rather than the signal killing
+    // 7-Zip with a core dump.
+    const rlim_t largest = rlim_t(listing.largest);
+    process->setChildProcessModifier([largest] {
+        const rlimit limit{largest, largest};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::signal(SIGXFSZ, SIG_IGN);
+    });
+#endif
     process->start(m_program, arguments(m_archive, tree));
 }
 

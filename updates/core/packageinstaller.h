@@ -52,9 +52,11 @@ constexpr qint64 MinFreeSpace = 256 * MiB;
 // 7-Zip's listing is read to this size; a longer one is refused.
 constexpr qint64 MaxListing = 16 * MiB;
 
-// What a listing says: the unpacked total, or why the package is refused.
+// What a listing says: the unpacked total and the largest entry, or why
+// the package is refused.
 struct Listing {
     qint64 total = 0;
+    qint64 largest = 0;
     QString refusal;
 };
 // Reads the output of `7zz l -slt`: every entry needs one size that is a
@@ -112,7 +114,7 @@ signals:
 private:
     void startListing();
     void listingFinished(int exitCode, bool normalExit);
-    void startExtraction(qint64 total);
+    void startExtraction(const Listing &listing);
     void extractionFinished(int exitCode, bool normalExit);
     QProcess *newProcess(int limitMs);
     void finish(Result result, const QString &reason = QString());
