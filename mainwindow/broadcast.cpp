@@ -16,19 +16,37 @@ void MainWindow::onBroadcastTimerFired()
     discoveryDatagram.clear();
     for (const QNetworkAddressEntry &entry : std::as_const(localAddresses)) {
         // Read afresh for every datagram: a changed port applies at once.
-        const int sslPort = settings->value(QStringLiteral("SSLPort")).toInt();
-        discoveryDatagram = Discovery::datagram(entry.ip().toString(), sslPort);
-        const quint16 udpPort = quint16(settings->value(QStringLiteral("UDPPort")).toInt());
+        discoveryDatagram = Discovery::datagram(entry.ip().toString(), sslPort());
         const QHostAddress broadcast(entry.broadcast().toString());
         // An entry without a broadcast address, or without a route, is
         // dropped here; the other addresses are still served.
-        udpSocket->writeDatagram(discoveryDatagram, broadcast, udpPort);
+        udpSocket->writeDatagram(discoveryDatagram, broadcast, udpPort());
     }
 }
 
 void MainWindow::sendDiscoveryNow()
 {
     onBroadcastTimerFired();
+}
+
+quint16 MainWindow::portSetting(const QVariant &stored, quint16 fallback)
+{
+    // Cut to 16 bits, 70000 or -1 would name some other port, and 0 would
+    // make the server listen wherever the system puts it while the datagram
+    // announces 0: devices would never find the console.
+    bool ok = false;
+    const int port = stored.toString().trimmed().toInt(&ok, 10);
+    return ok && port >= 1 && port <= 65535 ? quint16(port) : fallback;
+}
+
+quint16 MainWindow::sslPort() const
+{
+    return portSetting(settings->value(QStringLiteral("SSLPort")), DefaultSslPort);
+}
+
+quint16 MainWindow::udpPort() const
+{
+    return portSetting(settings->value(QStringLiteral("UDPPort")), DefaultUdpPort);
 }
 
 int MainWindow::broadcastIntervalMs() const

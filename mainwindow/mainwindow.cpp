@@ -255,8 +255,8 @@ void MainWindow::collectLocalAddresses()
 void MainWindow::startDeviceServer(const QHostAddress &listenAddress)
 {
     sslServer = new SSLServer(this, &devices, settings);
-    const quint16 port = quint16(settings->value(QStringLiteral("SSLPort")).toInt());
-    sslServer->startServer(nicEntry, port, QLatin1String(CertPath), QLatin1String(KeyPath), listenAddress);
+    // The port the broadcast announces, whatever the store holds.
+    sslServer->startServer(nicEntry, sslPort(), QLatin1String(CertPath), QLatin1String(KeyPath), listenAddress);
 
     // Direct: the server frees what it hands over as soon as the emit returns,
     // and relies on the new device's row existing by then.

@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <optional>
 
 #include "commands/usbredirectionroundtrip.h"
@@ -65,6 +66,12 @@ public:
 
     // Broadcast period used when the stored one is not a positive number of seconds.
     static constexpr int DefaultBroadcastSeconds = 5;
+    // Ports used when the stored one is not a whole number from 1 to 65535,
+    // the same the preferences offer when none is stored.
+    static constexpr quint16 DefaultSslPort = 5808;
+    static constexpr quint16 DefaultUdpPort = 7909;
+    // The stored port when it is one, else the fallback.
+    static quint16 portSetting(const QVariant &stored, quint16 fallback);
 
     bool isAnotherInstanceRunning(const QString &name);
     bool startLocalServer(const QString &name);
@@ -78,6 +85,8 @@ public:
     void initColumnSettings();
     void sendDiscoveryNow();
     int broadcastIntervalMs() const;
+    quint16 sslPort() const;
+    quint16 udpPort() const;
     // Writes colSize<i> from the shown tree's header (see closeEvent).
     void saveColumnWidths(QHeaderView *header);
 

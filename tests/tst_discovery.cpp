@@ -5,6 +5,7 @@
 #include "windowfixture.h"
 
 #include "devicelink/discovery.h"
+#include "devicelink/sslserver.h"
 
 #include <QCryptographicHash>
 #include <QNetworkDatagram>
@@ -94,6 +95,57 @@ private slots:
         QCOMPARE(Discovery::parse(datagram, &a), port >= 0);
         if (port >= 0)
             QCOMPARE(a.port, port);
+    }
+
+    // A hand-edited or damaged store: the port the server listens on is the
+    // one announced, and the datagram goes where devices listen.
+    void storedPorts_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<int>("port");
+        QTest::newRow("number") << QVariant(6001) << 6001;
+        QTest::newRow("text of a number") << QVariant(QStringLiteral(" 6002 ")) << 6002;
+        QTest::newRow("highest") << QVariant(QStringLiteral("65535")) << 65535;
+        QTest::newRow("past 16 bits") << QVariant(QStringLiteral("70000")) << 0;
+        QTest::newRow("negative") << QVariant(-1) << 0;
+        QTest::newRow("zero") << QVariant(0) << 0;
+        QTest::newRow("text") << QVariant(QStringLiteral("abc")) << 0;
+        QTest::newRow("empty") << QVariant(QString()) << 0;
+        QTest::newRow("absent") << QVariant() << 0;
+    }
+
+    void storedPorts()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(int, port);
+        QCOMPARE(int(MainWindow::portSetting(stored, 1234)), port ? port : 1234);
+    }
+
+    void damagedPortsFallBackToTheDefaults_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::newRow("past 16 bits") << QVariant(QStringLiteral("70000"));
+        QTest::newRow("negative") << QVariant(QStringLiteral("-1"));
+        QTest::newRow("zero") << QVariant(QStringLiteral("0"));
+        QTest::newRow("text") << QVariant(QStringLiteral("abc"));
+    }
+
+    void damagedPortsFallBackToTheDefaults()
+    {
+        QFETCH(QVariant, stored);
+        QUdpSocket listener;
+        QVERIFY(listener.bind(QHostAddress::AnyIPv4, MainWindow::DefaultUdpPort));
+        QSettings *store = seededStore();
+        store->setValue(QStringLiteral("SSLPort"), stored);
+        store->setValue(QStringLiteral("UDPPort"), stored);
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store));
+        QVERIFY(w.sslServer->isListening());
+        QCOMPARE(w.sslServer->serverPort(), MainWindow::DefaultSslPort);
+        const QList<QNetworkDatagram> got = receive(listener, 2);
+        QCOMPARE(payloads(got),
+                 (QStringList{QString::fromLatin1(expectedDatagram("10.77.0.1", MainWindow::DefaultSslPort)),
+                              QString::fromLatin1(expectedDatagram("10.77.0.2", MainWindow::DefaultSslPort))}));
     }
 
     void oneDatagramPerAddressAtStart()
