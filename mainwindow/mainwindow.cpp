@@ -202,9 +202,14 @@ void MainWindow::newLocalSocketConnection()
 
 bool MainWindow::isFirstRun() const
 {
-    for (const char *key : FirstRunKeys)
-        if (!settings->contains(QLatin1String(key)))
+    // A directory that is empty or relative (a hand-edited or damaged store)
+    // counts as missing: files would go to the filesystem root or to
+    // whatever folder the console was started in.
+    for (const char *key : FirstRunKeys) {
+        const QString dir = settings->value(QLatin1String(key)).toString().trimmed();
+        if (dir.isEmpty() || QDir::isRelativePath(dir))
             return true;
+    }
     return false;
 }
 

@@ -76,21 +76,34 @@ private slots:
     {
         QTest::addColumn<bool>("emptyStore");
         QTest::addColumn<bool>("wizard");
-        QTest::newRow("empty store") << true << false;
-        QTest::newRow("empty store, wizard asked for") << true << true;
-        QTest::newRow("only the working directory missing") << false << false;
+        QTest::addColumn<QString>("key");       // of a seeded store, changed to value
+        QTest::addColumn<QVariant>("value");    // invalid: removed
+        QTest::newRow("empty store") << true << false << QString() << QVariant();
+        QTest::newRow("empty store, wizard asked for") << true << true << QString() << QVariant();
+        QTest::newRow("only the working directory missing")
+            << false << false << QStringLiteral("zorWorkingDir") << QVariant();
+        // Neither names a directory: files would go to the root or to
+        // whatever folder the console was started in.
+        QTest::newRow("temporary directory empty") << false << false << QStringLiteral("tempDir") << QVariant(QString());
+        QTest::newRow("firmware directory relative")
+            << false << false << QStringLiteral("firmwareImageDir") << QVariant(QStringLiteral("firmware"));
     }
 
     void firstRun()
     {
         QFETCH(bool, emptyStore);
         QFETCH(bool, wizard);
+        QFETCH(QString, key);
+        QFETCH(QVariant, value);
         const quint16 sslPort = freeTcpPort();
         const quint16 udpPort = freeUdpPort();
         QSettings *store = newSettings();
         if (!emptyStore) {
             seedPreferences(store, 1, 2);
-            store->remove(QStringLiteral("zorWorkingDir"));
+            if (value.isValid())
+                store->setValue(key, value);
+            else
+                store->remove(key);
         }
         ScriptedPrompter prompter;
         bool wizardOffered = false;
@@ -119,6 +132,8 @@ private slots:
         w.settings->sync();
         const QSettings onDisk(QStringLiteral("Halvard"), QStringLiteral("korvane_server"));
         QCOMPARE(onDisk.value(QStringLiteral("zorWorkingDir")).toString(), work);
+        QCOMPARE(onDisk.value(QStringLiteral("tempDir")).toString(), work + QStringLiteral("/temp"));
+        QCOMPARE(onDisk.value(QStringLiteral("firmwareImageDir")).toString(), work + QStringLiteral("/firmware"));
         QCOMPARE(onDisk.value(QStringLiteral("SSLPort")).toInt(), int(sslPort));
     }
 
