@@ -11,6 +11,7 @@
 #include <QStorageInfo>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cstdio>
 
 // Files moving between the console and a device, one request at a time, the
@@ -81,17 +82,18 @@ QString tempDir(QSettings *settings)
 }
 
 // The canonical path of a requested file when it lies in an allowed
-// directory, else nothing. Links are resolved on both sides, so a link inside
-// a directory that points out of it is refused, and the file opened is the
-// one that was checked.
+// directory, else nothing. The path as the device wrote it must already name
+// a place in one (the directory as set, or where its links lead): anything
+// else is not looked up at all, as resolving it would visit whatever it
+// names (a network share, an automounted directory) on the device's word
+// and hold the window meanwhile. Links are then resolved on both sides, so a
+// link inside a directory that points out of it is refused, and the file
+// opened is the one that was checked.
 QString resolveDownload(QSettings *settings, const QString &requested, quint8 subCode)
 {
     if (!settings || requested.isEmpty())
         return QString();
-    const QString file = QFileInfo(requested).canonicalFilePath();
-    // The department file lists every MAC address of the fleet.
-    if (file.isEmpty() || QFileInfo(file).fileName().compare(QLatin1String(DepartmentFile), Qt::CaseInsensitive) == 0)
-        return QString();
+    QStringList named, canonical;
     for (const auto &d : readableDirs) {
         if (d.signageOnly && subCode == 0)
             continue;
@@ -99,10 +101,22 @@ QString resolveDownload(QSettings *settings, const QString &requested, quint8 su
         if (dir.trimmed().isEmpty())
             continue;
         const QString canonicalDir = QFileInfo(dir).canonicalFilePath();
-        if (!canonicalDir.isEmpty() && Utils::pathContains(file, canonicalDir))
-            return file;
+        if (canonicalDir.isEmpty())
+            continue;
+        named << dir << canonicalDir;
+        canonical << canonicalDir;
     }
-    return QString();
+    const auto inOneOf = [](const QStringList &dirs, const QString &path) {
+        return std::any_of(dirs.cbegin(), dirs.cend(),
+                           [&path](const QString &dir) { return Utils::pathContains(path, dir); });
+    };
+    if (!inOneOf(named, requested))
+        return QString();
+    const QString file = QFileInfo(requested).canonicalFilePath();
+    // The department file lists every MAC address of the fleet.
+    if (file.isEmpty() || QFileInfo(file).fileName().compare(QLatin1String(DepartmentFile), Qt::CaseInsensitive) == 0)
+        return QString();
+    return inOneOf(canonical, file) ? file : QString();
 }
 
 // An upload name must stay inside the temporary directory.

@@ -128,6 +128,7 @@ void TestFileTransfer::init()
     QVERIFY(QFile::link(at("fw/image.bin"), at("tmp/link-in")));
     QVERIFY(QFile::link(at("outside"), at("tmp/dirlink")));
     QVERIFY(QFile::link(at("tmp"), at("tmplink")));
+    QVERIFY(QFile::link(at("tmp"), at("outside/totmp")));
     QCOMPARE(::mkfifo(qPrintable(at("tmp/pipe")), 0600), 0);
 
     f->settings.setValue("firmwareImageDir", at("fw"));
@@ -175,6 +176,7 @@ void TestFileTransfer::readableFiles_data()
     QTest::newRow("signage, sub-code 7") << "$root/sig/content.png" << 7 << none << -1;
     QTest::newRow("link out of temp") << "$root/tmp/link-out" << 0 << none << 2;
     QTest::newRow("link into firmware") << "$root/tmp/link-in" << 0 << none << -1;
+    QTest::newRow("named outside, a link leads into temp") << "$root/outside/totmp/list.txt" << 0 << none << 2;
     QTest::newRow("through a directory link") << "$root/tmp/dirlink/secret.txt" << 0 << none << 2;
     QTest::newRow("allowed directory is a link")
         << "$root/tmp/list.txt" << 0 << QStringList{"tempDir=$root/tmplink"} << -1;
