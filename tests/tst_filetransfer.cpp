@@ -94,6 +94,7 @@ private slots:
     void whiteList_data();
     void whiteList();
     void whiteListFromPendingOnly();
+    void whiteListNotAFile();
 
 private:
     QString at(const QString &relative) const { return m_root->path() + QLatin1Char('/') + relative; }
@@ -548,6 +549,15 @@ void TestFileTransfer::whiteListFromPendingOnly()
     f->settings.setValue("tempDir", QString());
     f->send(QByteArray::fromHex("31000000"));
     QCOMPARE(f->takeWrites(), (QList<QByteArray>{QByteArray::fromHex("31000000"), QByteArray::fromHex("31000000")}));
+}
+
+// Nobody writes into a pipe planted under the list's name: opening it for
+// the list would hold the console for good.
+void TestFileTransfer::whiteListNotAFile()
+{
+    QCOMPARE(::mkfifo(qPrintable(at("tmp/whitelist.txt")), 0600), 0);
+    f->send(QByteArray::fromHex("31000000"));
+    QCOMPARE(f->takeWrites(), QList<QByteArray>{QByteArray::fromHex("31000000")});
 }
 
 QTEST_MAIN(TestFileTransfer)

@@ -1,6 +1,7 @@
 #include "whitelistfile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
 
@@ -49,7 +50,10 @@ bool save(const QString &dir, const QStringList &lines)
 QByteArray payload(const QString &dir, int maxBytes)
 {
     QFile file(path(dir));
-    if (maxBytes <= 0 || !file.open(QIODevice::ReadOnly | QIODevice::Text))
+    // Any device may ask, at any time: a pipe or a device node under the
+    // list's name would hold the console on open or on read.
+    if (maxBytes <= 0 || !QFileInfo(file.fileName()).isFile()
+        || !file.open(QIODevice::ReadOnly | QIODevice::Text))
         return QByteArray();
     // One byte past the limit tells whether the file goes on beyond it. Text
     // mode drops carriage returns, so a read may return less than asked.
