@@ -62,10 +62,8 @@ public:
             m_observer->entryReached(i);
             const QFileInfo &entry = entries.at(i);
             const QString path = entry.absoluteFilePath();
-            if (!listable(path)) {
+            if (!listable(path) || (entry.isDir() && !canList(path))) {
                 // Left out with what lies under it, as an unreadable file is.
-                m_observer->unreadableFile(path);
-            } else if (entry.isDir() && !canList(path)) {
                 m_observer->unreadableFile(path);
             } else if (entry.isDir()) {
                 m_out << "dir=" << path << '\n';
