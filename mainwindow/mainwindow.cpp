@@ -11,6 +11,7 @@
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGroupBox>
@@ -108,6 +109,11 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
         // Qt closes the shown window on quit; nothing is worth saving from
         // a console that never came up.
         noSaveOnExit = true;
+        // The window is shown until then, but the timers, sockets and server
+        // its actions use are never made: nothing in it may be triggered.
+        for (QAction *action : findChildren<QAction *>())
+            action->setEnabled(false);
+        setEnabled(false);
         QTimer::singleShot(1000, qApp, &QCoreApplication::quit);
         return;
     }

@@ -7,6 +7,7 @@
 
 #include "devicelink/sslserver.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
@@ -326,6 +327,11 @@ private slots:
         QVERIFY(!w.sslServer);
         QVERIFY(!w.udpSocket);
         QVERIFY(!w.broadcastTimer);
+        // The window is up until the quit, but the services behind its
+        // actions were never made: none of them may run meanwhile.
+        for (QAction *action : w.findChildren<QAction *>())
+            action->trigger();
+        QCOMPARE(prompter.calls.size(), 1);
         const qint64 ran = runUntilQuit(10000);
         QVERIFY2(ran >= 900, qPrintable(QString::number(ran)));
     }
