@@ -7,6 +7,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 class TestDeviceListExport : public QObject
 {
     Q_OBJECT
@@ -17,6 +20,7 @@ private slots:
     void txtSuffix_data();
     void txtSuffix();
     void writeFailures();
+    void failedWriteKeepsOldFile();
     void run();
 
 private:
@@ -101,6 +105,31 @@ void TestDeviceListExport::writeFailures()
     QBuffer readOnly;
     readOnly.open(QIODevice::ReadOnly);
     QVERIFY(!DeviceListExport::write(&readOnly, header));
+}
+
+void TestDeviceListExport::failedWriteKeepsOldFile()
+{
+    // A file-size limit stands in for a full disk (root writes anywhere):
+    // the export an administrator chose to replace must survive a failed one.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("list.txt"));
+    QCOMPARE(DeviceListExport::writeFile(path, header), DeviceListExport::FileResult::Written);
+    const QByteArray big(4096, 'x');
+    struct rlimit old;
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 1024;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const DeviceListExport::FileResult result = DeviceListExport::writeFile(path, big);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QCOMPARE(result, DeviceListExport::FileResult::WriteFailed);
+    QFile back(path);
+    QVERIFY(back.open(QIODevice::ReadOnly));
+    QCOMPARE(back.readAll(), header);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("list.txt")});
 }
 
 void TestDeviceListExport::run()

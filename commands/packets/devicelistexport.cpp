@@ -3,6 +3,8 @@
 #include "devicelink/thinclientinfo.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 
 namespace DeviceListExport {
 
@@ -63,14 +65,31 @@ bool write(QIODevice *device, const QByteArray &bytes)
 
 FileResult writeFile(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Text))
+    // Something that is not a file (a device, a pipe) has no content to keep
+    // and cannot be replaced by a rename: it is written to as it is.
+    const QFileInfo existing(path);
+    if (existing.exists() && !existing.isFile() && !existing.isDir()) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+            return FileResult::CannotCreate;
+        // A full disk shows only when the buffer goes out, so flush before judging.
+        bool ok = write(&file, bytes) && file.flush();
+        file.close();
+        ok = ok && file.error() == QFileDevice::NoError;
+        return ok ? FileResult::Written : FileResult::WriteFailed;
+    }
+    // A file that is there already stays whole until the new one is.
+    QSaveFile file(path);
+    // A writable file in a folder that is not can only be written in place.
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return FileResult::CannotCreate;
-    // A full disk shows only when the buffer goes out, so flush before judging.
-    bool ok = write(&file, bytes) && file.flush();
-    file.close();
-    ok = ok && file.error() == QFileDevice::NoError;
-    return ok ? FileResult::Written : FileResult::WriteFailed;
+    // commit() does not see a failure of the final flush of the buffer.
+    if (!write(&file, bytes) || !file.flush()) {
+        file.cancelWriting();
+        return FileResult::WriteFailed;
+    }
+    return file.commit() ? FileResult::Written : FileResult::WriteFailed;
 }
 
 } // namespace DeviceListExport

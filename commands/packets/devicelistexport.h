@@ -33,8 +33,9 @@ QString withTxtSuffix(const QString &fileName);
 bool write(QIODevice *device, const QByteArray &bytes);
 
 enum class FileResult { Written, CannotCreate, WriteFailed };
-// Creates or truncates the file, in text mode so each "\n" becomes the
-// platform's line end, and writes the bytes. A short or failed write or a
+// Creates or replaces the file, in text mode so each "\n" becomes the
+// platform's line end, and writes the bytes; a file that was there is
+// replaced only once the new one is whole. A short or failed write or a
 // failing close is reported, never taken for success.
 FileResult writeFile(const QString &path, const QByteArray &bytes);
 
