@@ -4,9 +4,12 @@
 #include "prompter.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QListWidgetItem>
 #include <QSettings>
 #include <QTimer>
+
+#include <unistd.h>
 
 namespace {
 
@@ -26,6 +29,15 @@ const struct {
 // A broadcast period longer than a day helps nobody, and the timer takes
 // milliseconds in an int.
 constexpr int MaxFrequency = 86400;
+
+// The temporary folder may be shared with other users: the default working
+// directory there is taken only when it is a folder of this user's, not a
+// link, nor a folder someone else made to receive the console's files.
+bool isOwnDirectory(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isDir() && !info.isSymLink() && info.ownerId() == uint(::geteuid());
+}
 
 const QString inputValidation = QStringLiteral("Input Validation");
 
@@ -62,7 +74,7 @@ DlgSettings::DlgSettings(QWidget *parent, QSettings *settings, QTimer *updateTim
         ui->tbxTempDir->setText(settings->value(QStringLiteral("zorWorkingDir")).toString());
     } else {
         const QString dir = QDir::tempPath() + QStringLiteral("/korvane");
-        if (QDir(dir).exists() || QDir().mkdir(dir))
+        if (isOwnDirectory(dir) || QDir().mkdir(dir))
             ui->tbxTempDir->setText(dir);
     }
 

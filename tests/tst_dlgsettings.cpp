@@ -82,6 +82,7 @@ class TestDlgSettings : public QObject
 private slots:
     void init();
     void firstRun();
+    void firstRunRefusesLinkedDefault();
     void showsStoredValues();
     void validation_data();
     void validation();
@@ -146,6 +147,23 @@ void TestDlgSettings::firstRun()
     }
     QCOMPARE(settings.value("autoUpdate").toString(), QStringLiteral("disabled"));
     QCOMPARE(layout(settings), defaults);
+}
+
+void TestDlgSettings::firstRunRefusesLinkedDefault()
+{
+    // In a shared temporary folder the default name is anybody's to take: a
+    // link there would send every file of the console where it points.
+    ScriptedPrompter p;
+    QTimer timer;
+    const QString dir = QDir::tempPath() + QStringLiteral("/korvane");
+    QDir(dir).removeRecursively();
+    QTemporaryDir elsewhere;
+    QVERIFY(QFile::link(elsewhere.path(), dir));
+    const auto unlink = qScopeGuard([&] { QFile::remove(dir); });
+
+    DlgSettings dlg(nullptr, &settings, &timer, true);
+    QCOMPARE(child<QLineEdit>(&dlg, "tbxTempDir")->text(), QString());
+    QVERIFY(p.calls.isEmpty());
 }
 
 void TestDlgSettings::showsStoredValues()
