@@ -22,6 +22,8 @@ private slots:
     void cleanup();
     void clickCopiesBox_data();
     void clickCopiesBox();
+    void keyboardTickReachesRecord_data();
+    void keyboardTickReachesRecord();
     void groupActions_data();
     void groupActions();
     void groupActionsNeedDevices();
@@ -90,6 +92,27 @@ void TestDeviceSelection::clickCopiesBox()
     QStandardItem *clicked = r->item->parent()->child(r->item->row(), clickedColumn);
     QCOMPARE(DeviceSelection::syncChecked(clicked), written);
     QCOMPARE(r->checked, flagAfter);
+}
+
+void TestDeviceSelection::keyboardTickReachesRecord_data()
+{
+    QTest::addColumn<bool>("ticked");
+    QTest::newRow("space ticks") << false;
+    QTest::newRow("space unticks") << true;
+}
+
+// The box also changes from the keyboard, with no click to report it: a
+// device unticked that way must not get the next command.
+void TestDeviceSelection::keyboardTickReachesRecord()
+{
+    QFETCH(bool, ticked);
+    ThinclientInfo *r = add("ORL K1", "a");
+    r->item->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+    r->checked = ticked;
+    dept->treeView->setCurrentIndex(dept->model->indexFromItem(r->item));
+    QTest::keyClick(dept->treeView, Qt::Key_Space);
+    QCOMPARE(r->item->checkState(), ticked ? Qt::Unchecked : Qt::Checked);
+    QCOMPARE(r->checked, !ticked);
 }
 
 void TestDeviceSelection::groupActions_data()
