@@ -2,7 +2,6 @@
 #include "celldelegate.h"
 #include "department.h"
 #include "deptinfo.h"
-#include "deviceselection.h"
 #include "orltreeview.h"
 #include "treerows.h"
 
@@ -60,13 +59,6 @@ void DeviceTree::createDeviceTreeView(DeptInfo *dept, QSettings *settings)
     dept->model = new QStandardItemModel(nullptr);
     dept->rootItem = dept->model->invisibleRootItem();
     dept->contextItem = nullptr;
-    // A box also changes from the keyboard (Space on the current row), and
-    // no click follows; the record must follow the box either way, or a
-    // device unticked that way would still receive commands.
-    QObject::connect(dept->model, &QStandardItemModel::itemChanged, dept->model, [](QStandardItem *item) {
-        if (item->column() == 0)
-            DeviceSelection::syncChecked(item);
-    });
 
     OrlTreeView *view = dept->treeView;
     view->setModel(dept->model);

@@ -30,8 +30,7 @@ void applyColumnWidths(QHeaderView *header, QSettings *settings);
 void saveColumnWidths(QHeaderView *header, QSettings *settings);
 
 // Creates the department's view, device model (with its root item), header
-// model and header; the department owns them from then on. A change of a
-// device row's box, however made, is copied into its record (as a click is).
+// model and header; the department owns them from then on.
 void createDeviceTreeView(DeptInfo *dept, QSettings *settings);
 // Destroys what createDeviceTreeView made, with every row; the department's
 // pointers to them are cleared.

@@ -1,4 +1,5 @@
 #include "treerows.h"
+#include "deviceselection.h"
 
 #include "devicelink/columns.h"
 #include "devicelink/devicerow.h"
@@ -60,6 +61,22 @@ public:
     void setData(const QVariant &value, int role) override
     {
         role = role == Qt::EditRole ? Qt::DisplayRole : role;
+        store(value, role);
+        // A box also changes from the keyboard (Space on the current row),
+        // and no click follows: the record follows the box of a shown row
+        // however it changed, or a device unticked that way would still get
+        // commands. A row being built takes its box from the record.
+        if (role == Qt::CheckStateRole && model())
+            DeviceSelection::syncChecked(this);
+    }
+
+    QStandardItem *clone() const override { return new DeviceCell(*this); }
+
+private:
+    DeviceCell(const DeviceCell &other) = default;
+
+    void store(const QVariant &value, int role)
+    {
         const quint8 bit = held(role);
         if (bit && value.typeId() == heldType(bit)) {
             if ((m_held & bit) && data(role) == value)
@@ -91,11 +108,6 @@ public:
         }
         QStandardItem::setData(value, role);
     }
-
-    QStandardItem *clone() const override { return new DeviceCell(*this); }
-
-private:
-    DeviceCell(const DeviceCell &other) = default;
 
     // A model kept quiet tells nobody: its index is then not worked out,
     // a walk up to the row's parent, for a signal that goes nowhere.
