@@ -165,11 +165,13 @@ QList<DeptInfo *> DepartmentFile::parse(const QByteArray &data)
         QStringList &macs = (*d)->macs;
         QStringList kept;
         // Compared as written back, so that the file reads back the same.
-        for (auto mac = macs.crbegin(); mac != macs.crend(); ++mac)
-            if (!listed.contains(lineValue(*mac))) {
-                listed.insert(lineValue(*mac));
+        for (auto mac = macs.crbegin(); mac != macs.crend(); ++mac) {
+            const QString written = lineValue(*mac);
+            if (!listed.contains(written)) {
+                listed.insert(written);
                 kept.prepend(*mac);
             }
+        }
         macs = kept;
     }
 

@@ -2,6 +2,7 @@
 #include "mainwindow/department.h"
 #include "mainwindow/departmentfile.h"
 #include "mainwindow/deptinfo.h"
+#include "nowriteroom.h"
 #include "scriptedprompter.h"
 
 #include <QDir>
@@ -9,9 +10,6 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -276,15 +274,11 @@ void TestDepartment::saveFailsOnFullDisk()
         list << dept(i, QStringLiteral("Department %1").arg(i), "", {"00:11:22:33:44:55"});
 
     ScriptedPrompter p;
-    struct rlimit old;
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 256;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int result = Department::saveDepartments(path, &list);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    int result;
+    {
+        NoWriteRoom full;
+        result = Department::saveDepartments(path, &list);
+    }
 
     QCOMPARE(result, -1);
     QCOMPARE(readFile(path), orphansOnly);

@@ -1,14 +1,13 @@
 // The device-list export: the file's bytes, its name and failed writes.
 #include "commands/exportdevicelist.h"
 #include "devicelink/thinclientinfo.h"
+#include "nowriteroom.h"
 #include "scriptedprompter.h"
+#include "testfiles.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 class TestDeviceListExport : public QObject
 {
@@ -109,26 +108,18 @@ void TestDeviceListExport::writeFailures()
 
 void TestDeviceListExport::failedWriteKeepsOldFile()
 {
-    // A file-size limit stands in for a full disk (root writes anywhere):
-    // the export an administrator chose to replace must survive a failed one.
+    // The export an administrator chose to replace must survive a failed one.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("list.txt"));
     QCOMPARE(DeviceListExport::writeFile(path, header), DeviceListExport::FileResult::Written);
-    const QByteArray big(4096, 'x');
-    struct rlimit old;
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 1024;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const DeviceListExport::FileResult result = DeviceListExport::writeFile(path, big);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    DeviceListExport::FileResult result;
+    {
+        NoWriteRoom full;
+        result = DeviceListExport::writeFile(path, QByteArray(4096, 'x'));
+    }
 
     QCOMPARE(result, DeviceListExport::FileResult::WriteFailed);
-    QFile back(path);
-    QVERIFY(back.open(QIODevice::ReadOnly));
-    QCOMPARE(back.readAll(), header);
+    QCOMPARE(TestFiles::read(path), header);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("list.txt")});
 }
 
