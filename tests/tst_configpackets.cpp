@@ -126,6 +126,7 @@ void TestConfigPackets::serverDetection_data()
     QTest::newRow("static") << 2 << QStringLiteral("10.1.2.30") << QStringLiteral("5808")
                             << hex("1e 00 0014 02 000a31302e312e322e333000 00053538303800");
     QTest::newRow("unknown mode") << 3 << QString() << QString() << QByteArray();
+    QTest::newRow("no mode") << 0 << QString() << QString() << QByteArray();
     // 4096-byte buffer: 15 bytes of frame around the address.
     QTest::newRow("longest address") << 2 << QString(4081, QLatin1Char('a')) << QStringLiteral("5808")
                                      << QByteArray();
