@@ -257,6 +257,9 @@ void TestConfigPackets::installFile_data()
     QTest::newRow("kind 0") << 0 << QStringLiteral("ca.pem") << abc << QByteArray();
     QTest::newRow("kind 5") << 5 << QStringLiteral("ca.pem") << abc << QByteArray();
     QTest::newRow("no data") << 1 << QStringLiteral("ca.pem") << QByteArray() << QByteArray();
+    QTest::newRow("longest name a 16-bit count holds")
+        << 1 << QString(65534, QLatin1Char('n')) << abc
+        << hex("26 00 00010009 01 ffff") + QByteArray(65534, 'n') + hex("00 00000003 414243");
     QTest::newRow("name over a 16-bit count") << 1 << QString(65535, QLatin1Char('n')) << abc << QByteArray();
 }
 
