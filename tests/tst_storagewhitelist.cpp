@@ -510,6 +510,33 @@ void TestStorageWhiteList::sendToStorageModels()
     QCOMPARE(StorageWhiteList::send(nullptr, m_dir, &m_devices), WhiteListOutcome::Sent);
     QCOMPARE(m_written.size(), 3);
     QCOMPARE(m_written[0].second, QByteArray::fromHex("3100000c4155544f2d53454c4543540a"));
+
+    // A list longer than the devices' buffer goes as the whole lines that
+    // fit: lines of 256 bytes, the 64th of which would end the payload at
+    // 16,384 bytes, four past what the frame can carry.
+    m_written.clear();
+    QByteArray lines;
+    for (int i = 0; i < 80; ++i) {
+        const QByteArray n = QByteArray::number(i).rightJustified(3, '0');
+        lines += n + ",V," + QByteArray(238, 'm') + ",disk,sd" + n + '\n';
+    }
+    writeFile(m_dir + QStringLiteral("/c_blkdev_list.lst"), lines);
+    prompter.answerDialog([](QDialog *d) {
+        auto *table = d->findChild<QTableWidget *>(QStringLiteral("table"));
+        d->findChild<QCheckBox *>(QStringLiteral("checkBox"))->click();
+        for (int row = 0; row < table->rowCount(); ++row)
+            qobject_cast<QCheckBox *>(table->cellWidget(row, 0))->setChecked(true);
+        d->accept();
+        return d->result();
+    });
+    prompter.answer(QMessageBox::Yes);
+    QCOMPARE(StorageWhiteList::send(nullptr, m_dir, &m_devices), WhiteListOutcome::Sent);
+    const QByteArray saved = readFile(m_dir + QStringLiteral("/whitelist.txt"));
+    QVERIFY(saved.size() > SignagePackets::MaxWhiteListPayload);
+    const QByteArray fits = saved.left(saved.lastIndexOf('\n', SignagePackets::MaxWhiteListPayload - 1) + 1);
+    QCOMPARE(m_written.size(), 3);
+    QCOMPARE(fits.size(), 63 * 256);
+    QCOMPARE(m_written[2].second, SignagePackets::storageWhiteList(fits));
     QVERIFY(prompter.unexpected.isEmpty());
 }
 
