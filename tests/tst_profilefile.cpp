@@ -153,6 +153,10 @@ void TestProfileFile::reader_data()
     QTest::newRow("numbers that are not numbers")
         << QByteArray(changed).replace("UseDHCP=0", "UseDHCP=yes").replace("ResolutionIndex=4", "ResolutionIndex=4x")
         << QStringList{"zorServerUseDHCP=0", "zorServerHostname=srv", "zorServerPort=99"};
+    // Decimal only: a leading zero is no octal mark, "0x" no hexadecimal one.
+    QTest::newRow("numbers are decimal")
+        << QByteArray(changed).replace("ResolutionIndex=4", "ResolutionIndex=010").replace("UseDHCP=0", "UseDHCP=0x1")
+        << QStringList{"zorServerUseDHCP=0", "zorServerHostname=srv", "zorServerPort=99", "index14=10"};
     QTest::newRow("index beyond 32 bits")
         << QByteArray(changed).replace("ResolutionIndex=4", "ResolutionIndex=4294967296")
         << QStringList{"zorServerUseDHCP=0", "zorServerHostname=srv", "zorServerPort=99"};
