@@ -56,6 +56,7 @@ void TestProfilePages::name_data()
     QTest::newRow("leading dot") << ".office" << false << unsafe;
     QTest::newRow("backslash") << "a\\b" << true << unsafe;
     QTest::newRow("line break") << "a\nb" << true << unsafe;
+    QTest::newRow("delete character") << "a\x7f" "b" << true << unsafe;
     QTest::newRow("dot inside") << "site.office" << true << "";
 }
 
