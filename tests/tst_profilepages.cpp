@@ -126,6 +126,9 @@ void TestProfilePages::display_data()
     QTest::newRow("1 relative to unconnected 2")
         << false << "20" << "c1=1 p1=1 r1=1"
         << "\nIn Display tab, position of Output 1 is relative to Output 2, but Output 2 has no connector";
+    QTest::newRow("2 relative to unconnected 1")
+        << false << "20" << "c2=1 p2=1 r2=1"
+        << "\nIn Display tab, position of Output 2 is relative to Output 1, but Output 1 has no connector";
     QTest::newRow("2 relative to unconnected 3")
         << false << "20" << "c1=1 c2=1 p2=3 r2=2"
         << "\nIn Display tab, position of Output 2 is relative to Output 3, but Output 3 has no connector";
