@@ -75,6 +75,8 @@ private slots:
         QTest::newRow("relative to an output without connector")
             << QStringList{"extend", "p1=0", "r1=0", "c2=7"}
             << "\nPosition of Output 1 is relative to Output 2, but Output 2 has no connector";
+        QTest::newRow("referent without position names no output")
+            << QStringList{"extend", "r1=0", "c2=7"} << QString();
         QTest::newRow("position without referent") << QStringList{"extend", "p2=1", "r2=2"}
                                                    << "\nInvalid referent for Output 2";
         QTest::newRow("outputs relative to each other in a circle")
