@@ -116,6 +116,16 @@ private slots:
                    + rdp("Auto", "Auto", "Fullscreen", "80",
                          QByteArray("\0\1", 2) + ws("CORP") + ws("") + ws("s3cret"), 0);
 
+        // Audio and microphone differ, so their order shows in both lists.
+        s = rdpDefaults();
+        s.redirectMic = QStringLiteral("No");
+        s.redirectMicIndex = 1;
+        QTest::newRow("microphone not redirected")
+            << s
+            << u16(3) + u16(2) + ws("Auto") + ws("Auto") + ws("Best") + ws("Yes") + ws("No") + ws("Auto")
+                   + ws("Default") + ws("Auto") + ws("80") + ws("") + ws("0.0.0.0") + noFlags + u16(4) + u16(3)
+                   + u16(0) + u16(0) + u16(1) + u16(3) + u16(0) + u16(2) + ws("No") + u16(1);
+
         s = rdpDefaults();
         s.connType = 1;
         s.connTypeIndex = 0;
