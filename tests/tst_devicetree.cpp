@@ -282,9 +282,9 @@ void TestDeviceTree::rowCells_data()
         << QStringList{"HDX", "Undefined", "sn-42"};
     QTest::newRow("repeated position: later column wins")
         << QVariantMap{{"colIpAddress", 0}, {"colMacAddress", 0}} << false << QStringList{"00:11:22:33:44:55"};
-    QTest::newRow("position outside the slots is left out")
-        << QVariantMap{{"colIpAddress", 30}, {"colMacAddress", 0}, {"colHotfixVersion", -7}} << false
-        << QStringList{"00:11:22:33:44:55"};
+    QTest::newRow("the last slot is kept, a position past it left out")
+        << QVariantMap{{"colIpAddress", 30}, {"colMacAddress", 0}, {"colHotfixVersion", -7}, {"colFirmwareVersion", 29}}
+        << false << QStringList{"00:11:22:33:44:55", "7.1.0"};
     QTest::newRow("management server host, then port")
         << QVariantMap{{"colZorServerPort", 1}, {"colZorServerIp", 0}} << false << QStringList{"10.77.0.1", "5808"};
     QTest::newRow("nothing shown") << QVariantMap() << false << QStringList();
