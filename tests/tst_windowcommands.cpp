@@ -392,6 +392,7 @@ void TestWindowCommands::settingReportedBack_data()
     QTest::addColumn<QString>("question");
     QTest::addColumn<QByteArray>("frame");
     QTest::addColumn<QStringList>("reported");   // keyboard model, layout, variant, option; or the zone
+    QTest::addColumn<int>("answer");             // to the question; No sends nothing
     const int capsNone = int(KeyboardTables::options().codes().indexOf(QStringLiteral("caps:none")));
     const QString caps = QStringLiteral("cmbxOption=%1").arg(capsNone);
     const QString keyboard = QStringLiteral("\nAre you sure you want to set keyboard type on selected devices?");
@@ -399,21 +400,26 @@ void TestWindowCommands::settingReportedBack_data()
     QTest::newRow("Set keyboard type")
         << "actionSet_keyboard_type" << QStringList{"cmbxLayout=66", "cmbxVariant=1", caps} << keyboard
         << KeyboardPacket::setKeyboard(choiceFromRows(3, 66, 1, capsNone))
-        << QStringList{"pc105", "no", "nodeadkeys", "caps:none"};
+        << QStringList{"pc105", "no", "nodeadkeys", "caps:none"} << int(QMessageBox::Yes);
+    QTest::newRow("Keyboard, answered No") << "actionSet_keyboard_type" << QStringList{caps} << keyboard << QByteArray()
+                                           << QStringList{"untouched"} << int(QMessageBox::No);
     QTest::newRow("Keyboard, a layout without variants")
         << "config_keyboard" << QStringList{"cmbxLayout=1", caps} << keyboard
-        << KeyboardPacket::setKeyboard(choiceFromRows(3, 1, -1, capsNone)) << QStringList{"pc105", "al", "", "caps:none"};
+        << KeyboardPacket::setKeyboard(choiceFromRows(3, 1, -1, capsNone)) << QStringList{"pc105", "al", "", "caps:none"}
+        << int(QMessageBox::Yes);
     const QString zone = QStringLiteral("Are you sure you want to set timezone to\n\n %1\n\non selected devices?");
     QTest::newRow("Zone, as the dialog opens")
         << "btnSetTimezone" << QStringList() << zone.arg("America/Los_Angeles")
         << QByteArray::fromHex("04000025" "0014416d65726963612f4c6f735f416e67656c657300" "000d706f6f6c2e6e74702e6f726700")
-        << QStringList{"America/Los_Angeles"};
+        << QStringList{"America/Los_Angeles"} << int(QMessageBox::Yes);
+    QTest::newRow("Zone, answered No") << "btnSetTimezone" << QStringList() << zone.arg("America/Los_Angeles")
+                                       << QByteArray() << QStringList{"untouched"} << int(QMessageBox::No);
     QTest::newRow("Set time zone, Azores")
         << "actionSet_time_zone"
         << QStringList{"cmbxContinent=5", "cmbxCountry=5", "cmbxZone=1", "lnedTimeServer=10.77.0.1"}
         << zone.arg("Atlantic/Azores")
         << QByteArray::fromHex("0400001e" "001041746c616e7469632f417a6f72657300" "000a31302e37372e302e3100")
-        << QStringList{"Atlantic/Azores"};
+        << QStringList{"Atlantic/Azores"} << int(QMessageBox::Yes);
 }
 
 void TestWindowCommands::settingReportedBack()
@@ -423,13 +429,14 @@ void TestWindowCommands::settingReportedBack()
     QFETCH(QString, question);
     QFETCH(QByteArray, frame);
     QFETCH(QStringList, reported);
+    QFETCH(int, answer);
     const QString before = QStringLiteral("untouched");
     for (ThinclientInfo *device : std::as_const(m_window->devices))
         device->keyboardLayout = device->timezone = before;
 
     ScriptedPrompter prompts;
     acceptWith(&prompts, edits);
-    prompts.answer(QMessageBox::Yes);
+    prompts.answer(QMessageBox::StandardButton(answer));
     activate(action);
     QVERIFY2(prompts.unexpected.isEmpty(), qPrintable(prompts.unexpected.join(QLatin1Char('\n'))));
     QCOMPARE(prompts.texts(QStringLiteral("question")), QStringList{question});
