@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -131,6 +132,8 @@ private slots:
         const QString imagePath = m_dir.filePath(QStringLiteral("qnv.jpg"));
         QVERIFY(TestFiles::write(imagePath, image));
         QVERIFY(TestFiles::write(m_dir.filePath(QStringLiteral("ABC123.conf")), "server=10.77.0.1\n"));
+        // A directory of the configuration file's name is no configuration file.
+        QVERIFY(QDir(m_dir.path()).mkdir(missing->config().serialNumber.toUpper() + QStringLiteral(".conf")));
 
         m_prompter->answerDialog(fill(8, {}));
         m_prompter->answer(QMessageBox::Yes);
