@@ -262,6 +262,10 @@ void TestProfileFile::encoding_data()
     QTest::newRow("Latin-1 byte after a UTF-8 look-alike")
         << "old" << QByteArray("caf\xc3\xa9") << QByteArray("\xe9" "58") << QString::fromUtf8("cafÃ©")
         << QString::fromUtf8("é58") << false;
+    // The whole file decides, not its first piece.
+    QTest::newRow("Latin-1 byte far into the file")
+        << "old" << QByteArray("caf\xc3\xa9") << QByteArray("5808\n#" + QByteArray(40000, 'x') + "\xe9")
+        << QString::fromUtf8("cafÃ©") << "5808" << false;
     QTest::newRow("character cut at the end of the file")
         << "old" << QByteArray("caf\xc3\xa9") << QByteArray("5808\n#\xe6\x9d") << QString::fromUtf8("cafÃ©") << "5808"
         << false;
