@@ -178,12 +178,16 @@ void TestDepartment::saveAndLoad()
 
     // A line break in a value would forge lines of its own.
     list[1]->name = "Evil\n[department]\nid=0\r\nmac=x";
+    list[1]->imageFile = "i.png\n[department]";
+    list[1]->macs << "m\nid=0";
     QCOMPARE(Department::saveDepartments(path, &list), 0);
     DeptList *reloaded = Department::loadDepartments(path);
     const auto releaseReloaded = qScopeGuard([&] { qDeleteAll(*reloaded); delete reloaded; });
     QCOMPARE(reloaded->size(), 2);
     QCOMPARE(reloaded->at(1)->name, QStringLiteral("Evil [department] id=0  mac=x"));
-    QCOMPARE(reloaded->at(1)->macs, QStringList({"00:11:22:33:44:55", "00:11:22:33:44:66"}));
+    QCOMPARE(reloaded->at(1)->imageFile, QStringLiteral("i.png [department]"));
+    QCOMPARE(reloaded->at(1)->macs, QStringList({"00:11:22:33:44:55", "00:11:22:33:44:66", "m id=0"}));
+    QCOMPARE(reloaded->at(1)->id, 3);
 }
 
 void TestDepartment::load_data()
