@@ -162,6 +162,18 @@ private slots:
         QVERIFY(m_errors->isEmpty());
     }
 
+    // A range the server cannot serve is not asked for again: the next
+    // attempt starts over.
+    void unservableRangeStartsOver()
+    {
+        QVERIFY(TestFiles::write(part(), content().left(Size / 2)));
+        m_server->addFault({Kind::Status, 416});
+        QCOMPARE(fetch(Size, md5Of(content())), (Done{1, 0}));
+        QVERIFY(!QFile::exists(part()));
+        QCOMPARE(fetch(Size, md5Of(content())), (Done{0, Size}));
+        QVERIFY(m_server->requests.last().range.isEmpty());
+    }
+
     void interruptedThenResumed()
     {
         m_server->addFault({Kind::CloseAfter, 100000});
@@ -277,6 +289,8 @@ private slots:
             << prefix + "The file is larger than its limit of 1048576 bytes" << false;
         QTest::newRow("shorter than listed") << Size * 2 << Size << none << qint64(0)
                                              << prefix + "The server sent 300000 of the 600000 bytes listed" << true;
+        QTest::newRow("one byte short") << Size + 1 << Size << none << qint64(0)
+                                        << prefix + "The server sent 300000 of the 300001 bytes listed" << true;
         QTest::newRow("404") << Size << Size << int(Kind::Status) << qint64(404) << prefix + "File not found" << false;
         QTest::newRow("dripping") << Size << Size << int(Kind::Drip) << qint64(20)
                                   << prefix + "The transfer did not finish within 1 seconds" << true;
