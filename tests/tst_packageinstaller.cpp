@@ -278,6 +278,23 @@ private slots:
         QCOMPARE(siblings(), QStringList());
     }
 
+    // What an install cut short left beside the store goes with the next
+    // one; a link of that name stays, and so does what it points to.
+    void staleUnpackFoldersGo()
+    {
+        const QString work = m_dir.filePath(QStringLiteral("work"));
+        const QString elsewhere = m_dir.filePath(QStringLiteral("elsewhere"));
+        QVERIFY(TestFiles::write(work + QStringLiteral("/.firmware.unpack-old/new/a"), "stale"));
+        QVERIFY(TestFiles::write(elsewhere + QStringLiteral("/b"), "kept"));
+        QVERIFY(QFile::link(elsewhere, work + QStringLiteral("/.firmware.unpack-link")));
+        const QString package = makePackage(QStringLiteral("echo -n a > a && \"$Z\" a -bd \"$P\" a >/dev/null"));
+        std::unique_ptr<Unpack> u(unpack(m_7z, package));
+        QVERIFY(waitFinished(u.get()));
+        QCOMPARE(int(u->result()), int(Result::Unpacked));
+        QCOMPARE(siblings(), QStringList{QStringLiteral(".firmware.unpack-link")});
+        QCOMPARE(TestFiles::read(elsewhere + QStringLiteral("/b")), QByteArray("kept"));
+    }
+
     void archiverLookup_data()
     {
         QTest::addColumn<QString>("programDir");   // under <dir>/find; "-": none
