@@ -206,6 +206,8 @@ private slots:
                                                    "firmware/ORL_K2"};
         QTest::newRow("no devices") << mixed << QStringList()
                                     << QStringList{"zor_client/ORL_K1", "zor_server_exe/x"};
+        QTest::newRow("board in another case") << mixed << QStringList{"orl_k1"}
+                                               << QStringList{"zor_client/ORL_K1", "zor_server_exe/x"};
     }
 
     void wizardFilter()
