@@ -232,6 +232,7 @@ private slots:
         QTest::newRow("past 255") << "/tmp/setup-7.8.256-win.exe" << true;
         QTest::newRow("dash in a directory") << "/srv/korvane-work/temp/setup-7.8.7-win.exe" << false;
         QTest::newRow("no version in the name") << "/tmp/setup.exe" << true;
+        QTest::newRow("four parts, lower version") << "/tmp/setup-7.8.7-linux-x64.run" << true;
     }
 
     void installerIsNewer()
