@@ -263,6 +263,34 @@ private slots:
         QVERIFY(!QFile::exists(temp + QStringLiteral("/guide.pdf.part")));
     }
 
+    // A file cut short at every attempt: after the last one the old file
+    // is as it was, and nothing a resume would have used stays.
+    void givingUpLeavesNoPartialFile()
+    {
+        QVERIFY(TestFiles::write(served(QStringLiteral("notes.txt")), QByteArray(5000, 'n')));
+        list("download", "any", "notes.txt", "Notes");
+        QVERIFY(publishList());
+        ScriptedPrompter prompter;
+        std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
+        const QString temp = w->settings->value(QStringLiteral("tempDir")).toString();
+        QVERIFY(TestFiles::write(temp + QStringLiteral("/notes.txt"), "old notes"));
+        prompter.answerDialog([&](QDialog *dialog) {
+            auto *select = qobject_cast<DlgSelectDownloads *>(dialog);
+            select->findChild<QComboBox *>()->setCurrentIndex(0);
+            select->checkItem(0)->setCheckState(Qt::Checked);
+            // Every attempt brings 500 bytes more, then the connection closes.
+            m_server->addFault({HttpTestServer::Kind::CloseAfter, 500}, 6);
+            select->accept();
+            return int(QDialog::Accepted);
+        });
+        QVERIFY(runCheck(*w, *m_server));
+        QCOMPARE(m_server->requests.last().range, QByteArray("bytes=2500-"));
+        QCOMPARE(prompter.texts(QStringLiteral("warning")),
+                 QStringList{"Multiple attempts to download the following upgrade failed. Giving up!\n\nNotes"});
+        QCOMPARE(TestFiles::read(temp + QStringLiteral("/notes.txt")), QByteArray("old notes"));
+        QVERIFY(!QFile::exists(temp + QStringLiteral("/notes.txt.part")));
+    }
+
     // A list that names the console's own files changes none of them.
     void hostileListKeepsConsoleFiles()
     {
