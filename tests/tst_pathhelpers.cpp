@@ -135,6 +135,8 @@ void TestPathHelpers::listAndRemoveFiles()
     QFile nested(d.filePath(QStringLiteral("sub/c_blkdev_list.lst")));
     QVERIFY(nested.open(QIODevice::WriteOnly));
     nested.close();
+    // A link is not one of the folder's files, whatever its name.
+    QVERIFY(QFile::link(d.filePath(QStringLiteral("other.txt")), d.filePath(QStringLiteral("c_blkdev_list.lst"))));
 
     QStringList out{QStringLiteral("first")};
     Utils::listFiles(&out, tmp.path(), QString());
