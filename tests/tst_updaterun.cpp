@@ -291,6 +291,29 @@ private slots:
         QVERIFY(!QFile::exists(temp + QStringLiteral("/notes.txt.part")));
     }
 
+    // In the wizard only the packages of its devices' boards are fetched.
+    void wizardFetchesItsBoardsOnly()
+    {
+        for (const QString &board : {QStringLiteral("ORL_K1"), QStringLiteral("ORL_K2")}) {
+            QVERIFY(TestFiles::write(served("fw-" + board + ".7z"), "not a package"));
+            list("firmware", board, "fw-" + board + ".7z", board);
+        }
+        QVERIFY(publishList());
+        ScriptedPrompter prompter;
+        prompter.answerDialog([](QDialog *dialog) {
+            dialog->reject();
+            return int(QDialog::Rejected);
+        });
+        std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
+        w->wizardRunning = true;
+        w->selectedModels = QStringList{QStringLiteral("ORL_K1")};
+        QVERIFY(runCheck(*w, *m_server));
+        QStringList fetched;
+        for (const HttpTestServer::Request &request : std::as_const(m_server->requests))
+            fetched << QString::fromLatin1(request.target);
+        QCOMPARE(fetched, (QStringList{"/get?file=downloadlist.txt", "/get?file=fw-ORL_K1.7z"}));
+    }
+
     // A list that names the console's own files changes none of them.
     void hostileListKeepsConsoleFiles()
     {
