@@ -382,6 +382,17 @@ private slots:
         QCOMPARE(m_manager->deadlineMs(size), ms);
     }
 
+    // The deadline is the listed size's: a slow file within it arrives,
+    // however short the minimum.
+    void deadlineFollowsTheListedSize()
+    {
+        const QByteArray body(20, 'd');
+        QVERIFY(TestFiles::write(served(), body));
+        m_server->addFault({Kind::Drip, 20});   // about 400 ms
+        m_manager->setDeadlineRule(1, 100);     // a byte a second, at least 100 ms
+        QCOMPARE(fetch(body.size(), md5Of(body)), (Done{0, qint64(body.size())}));
+    }
+
     void plainDownloader_data()
     {
         QTest::addColumn<QString>("md5");
