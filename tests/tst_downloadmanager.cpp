@@ -4,6 +4,7 @@
 #include "updates/core/downloadmanager.h"
 #include "httptestserver.h"
 #include "nginxserver.h"
+#include "nowriteroom.h"
 #include "testfiles.h"
 
 #include <QCryptographicHash>
@@ -391,6 +392,20 @@ private slots:
         m_server->addFault({Kind::Drip, 20});   // about 400 ms
         m_manager->setDeadlineRule(1, 100);     // a byte a second, at least 100 ms
         QCOMPARE(fetch(body.size(), md5Of(body)), (Done{0, qint64(body.size())}));
+    }
+
+    // Bytes the disk would not take are counted as an error, so the caller
+    // tries again rather than take what was written for the file.
+    void failedWritesCount()
+    {
+        Done done;
+        {
+            NoWriteRoom full;
+            done = fetch(-1, QString());
+        }
+        QVERIFY(done.value(0).toInt() > 0);
+        QCOMPARE(done.value(1).toLongLong(), qint64(0));
+        QVERIFY(!QFile::exists(part()));
     }
 
     void plainDownloader_data()
