@@ -81,7 +81,8 @@ private slots:
             << QStringList() << QStringList();
         QTest::newRow("sizes") << "type=hotfix,board=B,file=a,md5sum=m,size=12a,release_date=d,comment=c\n"
                                   "type=hotfix,board=B,file=b,md5sum=m,size=-1,release_date=d,comment=c\n"
-                               << QStringList{"hotfix|B|b|/h/b|-1|c"} << QStringList();
+                                  "type=hotfix,board=B,file=c,md5sum=m,size=010,release_date=d,comment=c\n"
+                               << QStringList{"hotfix|B|b|/h/b|-1|c", "hotfix|B|c|/h/c|10|c"} << QStringList();
         QTest::newRow("installed versions")
             << "type=firmware,board=ORL_K1,file=fw-old.7z,md5sum=m,size=1,release_date=d,comment=c\n"
                "type=firmware,board=ORL_K2,file=fw-old.7z,md5sum=m,size=1,release_date=d,comment=c\n"
