@@ -229,6 +229,9 @@ private slots:
         QVERIFY(TestFiles::write(served(QStringLiteral("notes.txt")), "release notes"));
         list("download", "any", "guide.pdf", "Guide", QStringLiteral("0123456789abcdef0123456789abcdef"));
         list("download", "any", "notes.txt", "Notes");
+        // An installer older than the console: no box, and nothing to run at exit.
+        QVERIFY(TestFiles::write(served(QStringLiteral("KorvaneManager-0.1.0-linux.run")), "old installer"));
+        list("zor_server_exe", "any", "KorvaneManager-0.1.0-linux.run", "Console 0.1.0");
         QVERIFY(publishList());
         ScriptedPrompter prompter;
         std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
@@ -261,6 +264,7 @@ private slots:
         QCOMPARE(prompter.trail(), expected);
         QCOMPARE(TestFiles::read(temp + QStringLiteral("/guide.pdf")), QByteArray("old guide"));
         QVERIFY(!QFile::exists(temp + QStringLiteral("/guide.pdf.part")));
+        QVERIFY(!w->updateDownloaded);
     }
 
     // A file cut short at every attempt: after the last one the old file
