@@ -319,6 +319,11 @@ private slots:
         ScriptedPrompter prompter;
         MainWindowEnvironment env = environment(store);
         env.addresses = QList<QNetworkAddressEntry>();
+        // The quit is timed from within the constructor: so is the wait for
+        // it, or a busy machine pausing this test before the event loop
+        // starts would shorten what it measures.
+        QElapsedTimer shown;
+        shown.start();
         MainWindow w(nullptr, env);
 
         QCOMPARE(prompter.texts(QStringLiteral("warning")),
@@ -332,8 +337,8 @@ private slots:
         for (QAction *action : w.findChildren<QAction *>())
             action->trigger();
         QCOMPARE(prompter.calls.size(), 1);
-        const qint64 ran = runUntilQuit(10000);
-        QVERIFY2(ran >= 900, qPrintable(QString::number(ran)));
+        QVERIFY2(runUntilQuit(10000) >= 0, "the console did not quit");
+        QVERIFY2(shown.elapsed() >= 900, qPrintable(QString::number(shown.elapsed())));
     }
 
     void addressesOfTheInterfacesThatAreUp()
