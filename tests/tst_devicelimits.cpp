@@ -119,6 +119,10 @@ void TestDeviceLimits::unreadAnswersWait()
     QFETCH(int, answerSize);
     if (download)
         QVERIFY(TestFiles::write(dir("fw/image.bin"), pattern(Requests * 4092)));
+    // The device that does not register would be closed half a minute after
+    // its line, which a slow, sanitized run of what follows can outlast; the
+    // registration limit has its own test below.
+    fx->server()->setRegistrationTimeout(10 * 60 * 1000);
     QSslSocket *hostile = connectHostile(registers);
     QVERIFY(hostile);
     QSslSocket *served = registers ? fx->recordByMac(HostileMac)->socket : fx->server()->pendingDevices.value(0)->socket;
