@@ -142,6 +142,15 @@ void TestWire::readerBounds()
     PayloadReader half(QByteArray::fromHex("0400000000"));   // the count itself cut
     QVERIFY(half.wireString().isEmpty());
 
+    // A number whose last bytes are missing is 0, not made up of the bytes
+    // that follow the data.
+    PayloadReader u16Cut(QByteArray::fromHex("0300000012"));
+    QCOMPARE(u16Cut.u16(), quint16(0));
+    QVERIFY(u16Cut.shortRead());
+    PayloadReader u32Cut(QByteArray::fromHex("03000000123456"));
+    QCOMPARE(u32Cut.u32(), 0u);
+    QVERIFY(u32Cut.shortRead());
+
     // Reading a frame shorter than its header.
     PayloadReader tiny(QByteArray("\x03", 1));
     QCOMPARE(tiny.u8(), quint8(0));
