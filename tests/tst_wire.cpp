@@ -111,6 +111,11 @@ void TestWire::writerRefusesOverflow()
     WireWriter s(1, 0);
     s.wireString(QString(70000, QLatin1Char('a')));
     QVERIFY(!s.ok());
+
+    // Even where the frame has room, a count of 65,536 does not fit its u16.
+    const QString longest(0xFFFE, QLatin1Char('a'));
+    QVERIFY(WireWriter::withTransferHeader(0x18, 0, 1 << 20).wireString(longest).ok());
+    QVERIFY(!WireWriter::withTransferHeader(0x18, 0, 1 << 20).wireString(longest + QLatin1Char('a')).ok());
 }
 
 void TestWire::readerBounds()
