@@ -54,6 +54,8 @@ private slots:
     void loadDirectory();
     void listLimits_data();
     void listLimits();
+    void listKeepsBytes_data();
+    void listKeepsBytes();
     void allListsBounded();
     void sizeInMb_data();
     void sizeInMb();
@@ -197,6 +199,26 @@ void TestStorageWhiteList::listLimits()
     QCOMPARE(merged.occurrences(0), firstCount);
 }
 
+// A list is Latin-1 byte for byte, whatever its first bytes look like.
+void TestStorageWhiteList::listKeepsBytes_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("UTF-16 little-endian mark") << QByteArray("\xff\xfe" "1,V,M,T,sda");
+    QTest::newRow("UTF-16 big-endian mark") << QByteArray("\xfe\xff" "1,V,M,T,sda");
+    QTest::newRow("UTF-8 mark") << QByteArray("\xef\xbb\xbf" "1,V,M,T,sda");
+}
+
+void TestStorageWhiteList::listKeepsBytes()
+{
+    QFETCH(QByteArray, line);
+    BlockDeviceList merged;
+    QVERIFY(merged.addList(line + "\n2,V,M,T,sdb\n"));
+    QCOMPARE(merged.lines(), (QStringList{QString::fromLatin1(line), QStringLiteral("2,V,M,T,sdb")}));
+    // Ticked and saved, it reads back the same.
+    QVERIFY(WhiteListFile::save(m_dir, merged.lines()));
+    QCOMPARE(WhiteListFile::load(m_dir), merged.lines());
+}
+
 // Every distinct line is a row of the dialog: one device uploading list
 // after list under names of its own cannot make the table grow without end.
 void TestStorageWhiteList::allListsBounded()
@@ -245,6 +267,8 @@ void TestStorageWhiteList::rowsOfWellFormedLines_data()
     QTest::newRow("four fields") << "1,2,3,4" << QStringList();
     QTest::newRow("six fields") << "1,2,3,4,5,6" << QStringList();
     QTest::newRow("empty line") << "" << QStringList();
+    // Saved in the white list, it would read back as "1,2,3,4,sda".
+    QTest::newRow("carriage return") << "1,2,3,4,sd\ra" << QStringList();
 }
 
 void TestStorageWhiteList::rowsOfWellFormedLines()

@@ -55,6 +55,9 @@ bool BlockDeviceList::addList(const QByteArray &data)
     // Byte for byte: the chosen lines go back to the devices unchanged.
     QTextStream in(&head, QIODevice::ReadOnly);
     in.setEncoding(QStringConverter::Latin1);
+    // Bytes that look like a byte order mark would switch the stream to
+    // UTF-16 or UTF-8 and change every line of the list.
+    in.setAutoDetectUnicode(false);
     QStringList lines;
     QSet<QString> distinct;
     while (!in.atEnd()) {
@@ -84,8 +87,11 @@ QList<BlockDeviceList::Row> BlockDeviceList::rows() const
 
 bool BlockDeviceList::parseLine(const QString &line, Row *row)
 {
+    // The white list file is read in text mode, which drops carriage
+    // returns: a line holding one would be saved as another line, perhaps
+    // one that names a different device's disk.
     const QStringList fields = line.split(QLatin1Char(','), Qt::KeepEmptyParts);
-    if (fields.size() != 5)
+    if (fields.size() != 5 || line.contains(QLatin1Char('\r')))
         return false;
     row->line = line;
     row->sizeMb = sizeInMb(fields.at(0));

@@ -51,10 +51,11 @@ public:
     const QStringList &lines() const { return m_lines; }
     int occurrences(int index) const { return m_counts.value(index); }
 
-    // Rows of the lines that split into exactly five fields, in line order.
+    // Rows of the lines parseLine takes, in line order.
     QList<Row> rows() const;
 
-    // A line's row, or false when it does not split into five fields.
+    // A line's row, or false when it does not split into five fields or
+    // holds a carriage return.
     static bool parseLine(const QString &line, Row *row);
     // The size field (512-byte sectors) in megabytes, truncated; "0" when it
     // is empty or not a number.

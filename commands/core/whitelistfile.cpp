@@ -21,6 +21,8 @@ QStringList load(const QString &dir)
         return lines;
     QTextStream in(&file);
     in.setEncoding(QStringConverter::Latin1);
+    // A first line starting with bytes like a byte order mark is still Latin-1.
+    in.setAutoDetectUnicode(false);
     while (!in.atEnd())
         lines.append(in.readLine());
     return lines;
