@@ -21,6 +21,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     // nothing, elsewhere it holds a run to a hundred inputs a second.
     const QString shm = QStringLiteral("/dev/shm");
     dir = QFileInfo(shm).isWritable() ? new QTemporaryDir(shm + QStringLiteral("/korvane-fuzz-XXXXXX")) : new QTemporaryDir;
+    // Outside the run's own temporary folder: gone with the run.
+    std::atexit([] { delete dir; });
     return 0;
 }
 
