@@ -116,6 +116,9 @@ void TestUpgradePackets::commands_data()
     QTest::newRow("firmware, root file system only")
         << UpgradePackets::upgradeFirmware(date, "ORL K1", QString(), "/f/r")
         << QByteArray::fromHex("0301001f00023300000237000005323032360000074f524c204b310000052f662f7200");
+    QTest::newRow("firmware, kernel only")
+        << UpgradePackets::upgradeFirmware(date, "ORL K1", "/f/k", QString())
+        << QByteArray::fromHex("0301001f00023300000237000005323032360000074f524c204b310000052f662f6b00");
     QTest::newRow("client: path first, no count field")
         << UpgradePackets::upgradeClient(date, "/a/p")
         << QByteArray::fromHex("0c0100142f612f7000000233000002370000053230323600");
