@@ -159,6 +159,13 @@ void TestUpgradePackets::hotfixListsWhatFits_data()
         long6 << QString(3000, QLatin1Char('a' + i));
     QTest::newRow("count byte caps at 255") << many << 255;
     QTest::newRow("buffer caps long paths") << long6 << 5;
+    // Date and model take 28 bytes and the count one more; each path its
+    // text, NUL and count field.
+    const int room = UpgradePackets::HotfixBufferSize - 29 - 2 * 3;
+    QTest::newRow("two paths fill the buffer exactly")
+        << QStringList{QString(8000, QLatin1Char('a')), QString(room - 8000, QLatin1Char('b'))} << 2;
+    QTest::newRow("one byte over keeps the first")
+        << QStringList{QString(8000, QLatin1Char('a')), QString(room - 7999, QLatin1Char('b'))} << 1;
     QTest::newRow("nothing fits") << QStringList{QString(17000, QLatin1Char('x'))} << 0;
     // Devices fetch a listed file by the path they were sent, in Latin-1.
     QTest::newRow("stops at a path Latin-1 cannot hold")
