@@ -89,6 +89,7 @@ void TestUpgradePackets::percentTag_data()
     QTest::addColumn<bool>("matches");
     QTest::newRow("exact version") << "4.2.1" << "/h/ORL K1/hf%4.2.1%.bin" << true;
     QTest::newRow("longer version") << "4.2.10" << "/h/ORL K1/hf%4.2.1%.bin" << false;
+    QTest::newRow("a third percent sign") << "4.2.1" << "/h/hf%4.2.1%x%.bin" << true;
     QTest::newRow("one percent sign") << "4.2.1" << "/h/hf%4.2.1.bin" << false;
     QTest::newRow("adjacent, empty version") << "" << "/h/hf%%.bin" << true;
     QTest::newRow("adjacent, some version") << "4.2.1" << "/h/hf%%.bin" << false;
