@@ -129,8 +129,10 @@ void TestUpgradeCommands::firmwareDirectory_data()
     QTest::newRow("outside the store") << k1 << QStringList{"ORL K1"} << "elsewhere" << -1
                                        << "Wrong directory selected|Firmware files must be present in:" << "" << "";
     QTest::newRow("empty store setting") << k1 << QStringList{"ORL K1"} << "" << 0 << "" << "0" << "ORL K1";
-    QTest::newRow("kernel prefix in capitals") << QStringList{"UIMAGE.BIN.new:1"} << QStringList{"ORL K1"} << "fw"
-                                               << 0 << "" << "0" << "ORL K1";
+    QTest::newRow("prefixes in capitals") << QStringList{"RFS_JFFS2.IMG:1", "UIMAGE.BIN.new:1"}
+                                          << QStringList{"ORL K1"} << "fw" << 0 << "" << "0" << "ORL K1";
+    QTest::newRow("the kernel listed last") << QStringList{"uImage.bin:1", "uImage.bin.2:1"} << QStringList{"ORL K1"}
+                                            << "fw" << 0 << "" << "0" << "ORL K1";
     QTest::newRow("only a bad header") << QStringList{"uImage.bin:-1", "notes.txt:1"} << QStringList{"ORL K1"} << "fw"
                                        << -1 << "Firmware upgrade|No upgrade files found in \n\n" << "" << "";
     QTest::newRow("a model without firmware") << QStringList{"rfs_jffs2.a:1", "uImage.bin:7"}
