@@ -258,6 +258,12 @@ void TestUpgradeCommands::clientGroups_data()
     QTest::newRow("longer model keeps its own") << QStringList{"wy.pkg:11", "wy2.pkg:12"}
                                                 << QStringList{"ORL WY2", "ORL WY"}
                                                 << QStringList{"wy2.pkg", "wy.pkg"} << "";
+    QTest::newRow("the package listed last") << QStringList{"a.pkg:9", "b.pkg:9"} << QStringList{"ORL QB32"}
+                                             << QStringList{"b.pkg"} << "";
+    QTest::newRow("a model without a group") << QStringList{"a.pkg:1", "k3.pkg:7"} << QStringList{"ORL K1"}
+                                             << QStringList{""}
+                                             << "Invalid firmware file|The files you have selected are not valid "
+                                                "firmware images";
     QTest::newRow("no usable package") << QStringList{"readme.txt:-1"} << QStringList{"ORL K1"} << QStringList{""}
                                        << "Upgrade Korvane client|No upgrade files found in \n\n";
     QTest::newRow("nobody matches") << QStringList{"a.pkg:1"} << QStringList{"ORL K1/unticked", "HV QB"}
