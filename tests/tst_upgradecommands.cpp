@@ -44,6 +44,7 @@ private slots:
     void chosenVersionKeepsLinks();
     void clientGroups_data();
     void clientGroups();
+    void clientOutsideStore();
     void hotfixChecksEachDevice();
     void hotfixNothingTicked();
     void hotfixDevicesJoinWhileWarning();
@@ -298,6 +299,27 @@ void TestUpgradeCommands::clientGroups()
             : UpgradePackets::upgradeClient(Today, dir + QLatin1Char('/') + packages.at(i));
         QCOMPARE(m_fake.writtenTo(list.at(i)), expected);
     }
+}
+
+void TestUpgradeCommands::clientOutsideStore()
+{
+    // Devices fetch only from inside the store, so a package elsewhere is refused.
+    writeFiles(m_dir.filePath(QStringLiteral("app/7.2.0")), {"a.pkg:1"});
+    const QString elsewhere = m_dir.filePath(QStringLiteral("elsewhere"));
+    writeFiles(elsewhere, {"a.pkg:1"});
+    const QList<ThinclientInfo *> list = devices({"ORL K1"});
+    m_prompter->answerDialog([](QDialog *dialog) {
+        static_cast<DlgGetChoice *>(dialog)->choice = 2;
+        return int(QDialog::Accepted);
+    });
+    m_prompter->answerText(elsewhere);
+    UpgradeCommands::upgradeClient(nullptr, &list, m_settings, Today);
+    QCOMPARE(boxes().size(), 2);   // the chooser, then the refusal
+    QCOMPARE(boxes().last(), QStringLiteral("Wrong directory selected|Korvane client files must be present in:\n\n%1"
+                                            "\n\nBut you selected\n\n%2\n\nYou can change this directory in "
+                                            "Edit->Settings menu")
+                                 .arg(m_dir.filePath(QStringLiteral("app")), elsewhere));
+    QVERIFY(m_fake.writes.isEmpty());
 }
 
 void TestUpgradeCommands::hotfixChecksEachDevice()
