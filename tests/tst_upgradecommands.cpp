@@ -326,6 +326,10 @@ void TestUpgradeCommands::hotfixChecksEachDevice()
 {
     const QString dir = m_dir.filePath(QStringLiteral("hf/ORL K1"));
     writeFiles(dir, {"hf%4.2.1%.bin:1", "hf5%4.2.1%.bin:5", "bad.bin:-1", "k2%4.2.1%.bin:6", "notes.txt:1"});
+    // A link would hand devices a file from outside the store.
+    writeFiles(m_dir.path(), {"outside%4.2.1%.bin:1"});
+    QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("outside%4.2.1%.bin")),
+                        dir + QStringLiteral("/link%4.2.1%.bin")));
     const QList<ThinclientInfo *> list = devices({"ORL K1", "orl k1", "ORL K1/unticked"});
     list[0]->firmwareVersion = QStringLiteral("4.2.1");
     list[1]->firmwareVersion = QStringLiteral("4.2.10");
