@@ -276,6 +276,7 @@ void TestSignageStorageWindow::syncFetchesListsAndContent()
     const QString check = temp() + QStringLiteral("/check.txt");
     QVERIFY(m_window->createDirFileList(out1, check));
     QCOMPARE(readFile(check), lists.value(list1));
+    QVERIFY(!m_window->createDirFileList(QString(), check));
 
     // A changed file: the next sync's lists carry its new sum, and the
     // devices fetch that file alone.
