@@ -87,6 +87,21 @@ private slots:
         QTest::newRow("highest") << Discovery::datagram(QStringLiteral("10.77.0.1"), 65535) << 65535;
         QTest::newRow("one past the highest") << Discovery::datagram(QStringLiteral("10.77.0.1"), 65536) << -1;
         QTest::newRow("negative") << Discovery::datagram(QStringLiteral("10.77.0.1"), -1) << -1;
+        // What a device refuses whatever the port.
+        const QByteArray good = Discovery::datagram(QStringLiteral("10.77.0.1"), 5808);
+        QByteArray tampered = good;
+        tampered[tampered.size() - 5] = tampered.at(tampered.size() - 5) == 'a' ? 'b' : 'a';
+        QTest::newRow("digest not matching") << tampered << -1;
+        QTest::newRow("other ending") << good.chopped(4) + "!!!!" << -1;
+        QTest::newRow("name for an address") << Discovery::datagram(QStringLiteral("console.local"), 5808) << -1;
+    }
+
+    // The device agent holds the same salt; a console whose salt differs by a
+    // character is found by none of them.
+    void datagramAsDevicesCheckIt()
+    {
+        QCOMPARE(Discovery::datagram(QStringLiteral("192.168.1.20"), 5808),
+                 QByteArray("192.168.1.20 :: 5808 :: f8ba078458b56dcaaf29fe3015617a7f :: "));
     }
 
     void parsePort()
