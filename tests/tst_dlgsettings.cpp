@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <unistd.h>
+
 namespace {
 
 // Records where the directory chooser starts, which the shared prompter does not keep.
@@ -82,6 +84,7 @@ class TestDlgSettings : public QObject
 private slots:
     void init();
     void firstRun();
+    void firstRunRefusesLinkedDefault_data();
     void firstRunRefusesLinkedDefault();
     void showsStoredValues();
     void validation_data();
@@ -149,17 +152,35 @@ void TestDlgSettings::firstRun()
     QCOMPARE(layout(settings), defaults);
 }
 
+void TestDlgSettings::firstRunRefusesLinkedDefault_data()
+{
+    QTest::addColumn<bool>("link");   // else a folder another user made
+    QTest::newRow("link") << true;
+    QTest::newRow("another user's folder") << false;
+}
+
 void TestDlgSettings::firstRunRefusesLinkedDefault()
 {
     // In a shared temporary folder the default name is anybody's to take: a
-    // link there would send every file of the console where it points.
+    // link or a folder made there by someone else would receive every file
+    // of the console.
+    QFETCH(bool, link);
     ScriptedPrompter p;
     QTimer timer;
     const QString dir = QDir::tempPath() + QStringLiteral("/korvane");
     QDir(dir).removeRecursively();
     QTemporaryDir elsewhere;
-    QVERIFY(QFile::link(elsewhere.path(), dir));
-    const auto unlink = qScopeGuard([&] { QFile::remove(dir); });
+    const auto remove = qScopeGuard([&] {
+        QFile::remove(dir);
+        QDir().rmdir(dir);
+    });
+    if (link) {
+        QVERIFY(QFile::link(elsewhere.path(), dir));
+    } else {
+        QVERIFY(QDir().mkdir(dir));
+        if (::chown(QFile::encodeName(dir).constData(), ::geteuid() + 1, ::getegid()) != 0)
+            QSKIP("a folder of another user needs the right to give it away");
+    }
 
     DlgSettings dlg(nullptr, &settings, &timer, true);
     QCOMPARE(child<QLineEdit>(&dlg, "tbxTempDir")->text(), QString());
