@@ -42,6 +42,7 @@ private slots:
     void init();
     void headerAndWidths_data();
     void headerAndWidths();
+    void defaultsLeaveAStoredLayout();
     void widthsSavedAndRestored();
     void changedRowsRepainted();
     void changesAroundSortedRows();
@@ -81,23 +82,24 @@ void TestDeviceTree::headerAndWidths_data()
     QTest::addColumn<QList<int>>("sizes");           // colSize0..; empty: no keys
     QTest::addColumn<QStringList>("labels");
     QTest::addColumn<QList<int>>("widths");          // -1: Qt's default section size
+    QTest::addColumn<int>("rowColumns");             // as the device server counts them
 
     QTest::newRow("defaults") << QStringList() << QList<int>()
                               << QStringList{"Device name", "Status", "IP address", "MAC address", "FW ver",
                                              "Hotfixes", "Resolution", "Remote server", "Client ver", "Protocol"}
-                              << QList<int>();
+                              << QList<int>() << 10;
     QTest::newRow("no optional columns")
         << QStringList{""} << QList<int>()
-        << QStringList{"Device name", "Status"} << QList<int>();
+        << QStringList{"Device name", "Status"} << QList<int>() << 2;
     // An empty text in between is skipped; widths stop at the first negative.
     QTest::newRow("stored widths")
         << QStringList{"IP address", "", "Timezone", "Serial number"} << QList<int>{150, 250, 90, -1, 400}
         << QStringList{"Device name", "Status", "IP address", "Timezone", "Serial number"}
-        << QList<int>{150, 250, 90, -1};
+        << QList<int>{150, 250, 90, -1} << 3;
     // A key lost from the store does not hide its column.
     QTest::newRow("missing middle width")
         << QStringList{"IP address", "Timezone"} << QList<int>{150, NoKey, 90, -1}
-        << QStringList{"Device name", "Status", "IP address", "Timezone"} << QList<int>{150, -1, 90};
+        << QStringList{"Device name", "Status", "IP address", "Timezone"} << QList<int>{150, -1, 90} << 4;
 }
 
 void TestDeviceTree::headerAndWidths()
@@ -106,6 +108,7 @@ void TestDeviceTree::headerAndWidths()
     QFETCH(QList<int>, sizes);
     QFETCH(QStringList, labels);
     QFETCH(QList<int>, widths);
+    QFETCH(int, rowColumns);
 
     Columns::initDefaults(&settings);
     if (!texts.isEmpty())
@@ -125,6 +128,20 @@ void TestDeviceTree::headerAndWidths()
         const int expected = widths.at(i) < 0 ? header->defaultSectionSize() : widths.at(i);
         QCOMPARE(header->sectionSize(i), expected);
     }
+    // The server stops at the first empty text, whatever follows it.
+    QCOMPARE(Columns::countFromSettings(&settings), rowColumns);
+}
+
+void TestDeviceTree::defaultsLeaveAStoredLayout()
+{
+    settings.setValue("colIpAddress", -1);
+    settings.setValue("colTimezone", 0);
+    settings.setValue(Columns::textKey(0), "Timezone");
+    settings.setValue(Columns::textKey(1), "");
+    Columns::initDefaults(&settings);
+    QCOMPARE(settings.value("colIpAddress").toInt(), -1);
+    QCOMPARE(settings.value("colTimezone").toInt(), 0);
+    QCOMPARE(DeviceTree::headerLabels(&settings), (QStringList{"Device name", "Status", "Timezone"}));
 }
 
 // The widths saved at close cover the shown sections and end the list there,
