@@ -5,6 +5,7 @@
 #include "statusmessages.h"
 
 #include "devicelink/columns.h"
+#include "devicelink/devicerow.h"
 #include "devicelink/wire.h"
 
 #include <QRandomGenerator>
@@ -368,6 +369,10 @@ void TestStatusHandlers::positionsOutsideTheRow_data()
     QTest::newRow("lowest int") << QVariant(INT_MIN);
     QTest::newRow("highest int") << QVariant(INT_MAX);
     QTest::newRow("one below the highest") << QVariant(INT_MAX - 1);
+    // A report's writes are held for the first 32 model columns and stored
+    // when it ends; positions either side of that bound write nothing.
+    QTest::newRow("last held cell") << QVariant(29);
+    QTest::newRow("first cell past the held") << QVariant(30);
 }
 
 void TestStatusHandlers::positionsOutsideTheRow()
@@ -375,7 +380,11 @@ void TestStatusHandlers::positionsOutsideTheRow()
     QFETCH(QVariant, position);
     f->settings.setValue("colFirmwareVersion", position);
     Columns::renewLayout(&f->settings);
-    f->send(firmwareVersion("9.9"));
+    {
+        // As reports arrive: the row takes their values when the burst ends.
+        const DeviceRow::Batch burst;
+        f->send(firmwareVersion("9.9"));
+    }
     QCOMPARE(f->record->firmwareVersion, QStringLiteral("9.9"));
     for (int column = 0; column < HandlerFixture::RowColumns; ++column)
         QCOMPARE(f->cellText(column), QStringLiteral("cell%1").arg(column));
