@@ -213,6 +213,7 @@ void TestDlgShowDevInfo::codes_data()
     QTest::newRow("0, 0") << 0 << 0 << "UDP broadcast" << "Unknown mode";
     QTest::newRow("1, 1") << 1 << 1 << "DHCP" << "Factory mode";
     QTest::newRow("2, 3") << 2 << 3 << "Static" << "Upgrade mode";
+    QTest::newRow("3, 4") << 3 << 4 << "UDP broadcast" << "Unknown mode (4)";
     QTest::newRow("5, 9") << 5 << 9 << "UDP broadcast" << "Unknown mode (9)";
 }
 
