@@ -107,6 +107,7 @@ void TestDepartmentPanel::targetSlot_data()
     QTest::newRow("just above the lower half") << 0 << 174 << 5 << 2;
     QTest::newRow("near the top: first place") << 0 << 31 << 5 << 0;
     QTest::newRow("near the top while scrolled") << 500 << 20 << 10 << 0;
+    QTest::newRow("just below the top edge while scrolled") << 70 << 32 << 5 << 1;
     QTest::newRow("above the panel") << 200 << -40 << 10 << 0;
     QTest::newRow("scrolled") << 140 << 40 << 5 << 3;
     QTest::newRow("far below the last label") << 0 << 2000 << 5 << 5;
