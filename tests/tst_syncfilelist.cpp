@@ -425,6 +425,17 @@ void TestSyncFileList::dialogWarnings()
                          + QStringLiteral("/Beta/z.txt\n\nThis file will not be synced to selected devices")));
     QVERIFY(!readFile(list).contains("z.txt"));
     QVERIFY(readFile(list).contains("deep.bin"));
+
+    // A list cut short by a full disk is no list to sync to.
+    const QString cut = m_tmp.path() + QStringLiteral("/cut.txt");
+    bool written = true;
+    {
+        NoWriteRoom full;
+        written = missing.buildFileList(root, cut);
+    }
+    QVERIFY(!written);
+    QCOMPARE(prompter.last().text, QStringLiteral("Error writing temporary file:\n\n") + cut
+                                       + QStringLiteral("\n\nFiles will not be synced"));
 }
 
 void TestSyncFileList::outputDialog()
@@ -455,8 +466,13 @@ void TestSyncFileList::outputDialog()
     dialog.findChild<QPushButton *>(QStringLiteral("btnOp2Browse"))->click();
     QCOMPARE(edit(2)->text(), QStringLiteral("/chosen"));
 
-    // A cleared output may be empty; its text is still handed back.
+    // The last output is checked as well as the first two.
     edit(3)->clear();
+    dialog.accept();
+    QCOMPARE(finished.count(), 0);
+    QCOMPARE(prompter.last().text, QStringLiteral("\nYou must specify a directory for Output-3 content"));
+
+    // A cleared output may be empty; its text is still handed back.
     box(3)->setChecked(false);
     dialog.accept();
     QCOMPARE(finished.count(), 1);
