@@ -39,6 +39,7 @@ private slots:
     void actionsReachTheirCommands();
     void selectedDevicesGetTheCommand_data();
     void selectedDevicesGetTheCommand();
+    void networkGoesToTheTickedDevice();
     void usbChoiceGoesToTheDeviceWhoseListIsShown_data();
     void usbChoiceGoesToTheDeviceWhoseListIsShown();
     void largestFileArrivesIntact();
@@ -206,6 +207,20 @@ void TestConfigEndToEnd::selectedDevicesGetTheCommand()
     QCOMPARE(record(a)->serverIp, identified ? QStringLiteral("10.77.0.1") : QString());
     QCOMPARE(record(c)->serverDetection, quint16(identified ? 2 : 0));
     QCOMPARE(record(unticked)->serverIp, QString());
+}
+
+// The network settings are meant for one device: the one ticked in the
+// department shown.
+void TestConfigEndToEnd::networkGoesToTheTickedDevice()
+{
+    SimDevice *unticked = addDevice(QStringLiteral("ORL K1"), false);
+    SimDevice *ticked = addDevice(QStringLiteral("ORL QB64"));
+    answerDialog({"gboxWireless=off"});
+    m_prompter->answer(QMessageBox::Yes);
+    trigger("actionConfigureNIC");
+    QCOMPARE(m_prompter->trail().size(), 2);
+    QCOMPARE(receivedSoFar(ticked).size(), 1);
+    QCOMPARE(receivedSoFar(unticked).size(), 0);
 }
 
 // ---- USB redirection round trip ------------------------------------------------
