@@ -326,6 +326,7 @@ void TestWindowDepartments::deleteDepartment()
     QVERIFY(prompter.unexpected.isEmpty());
     QCOMPARE(labelNames(w.get()), left);
     QCOMPARE(w->currentDepartment->name, current);
+    QCOMPARE(w->currentDepartment->label->styleSheet(), QLatin1String(OrlDropLabel::SelectedStyle));
     QCOMPARE(w->centralLayout->count(), 2);
     QCOMPARE(w->centralLayout->itemAt(1)->widget(), w->currentDepartment->treeView);
     QVERIFY(w->currentDepartment->treeView->isVisibleTo(w.get()));
@@ -389,6 +390,10 @@ void TestWindowDepartments::reorderLabels()
     QCOMPARE(names(*w->departments), order);
     QCOMPARE(labelNames(w.get()), order);
     QCOMPARE(w->currentDepartment, dragged);
+    // Only the dragged department's label is highlighted.
+    for (DeptInfo *d : std::as_const(*w->departments))
+        QCOMPARE(d->label->styleSheet(),
+                 QLatin1String(d == dragged ? OrlDropLabel::SelectedStyle : OrlDropLabel::NormalStyle));
     QCOMPARE(savedNames(fileBytes()), order);
     QVERIFY(prompter.calls.isEmpty());
     // The old labels go once the event loop runs.
