@@ -4,15 +4,11 @@
 // lines a user ticks read back the same from the saved white list.
 #include "commands/core/blockdevicelist.h"
 #include "commands/core/whitelistfile.h"
-
-#include <QFileInfo>
-#include <QTemporaryDir>
+#include "scratchdir.h"
 
 #include <cstdlib>
 
 namespace {
-QTemporaryDir *dir = nullptr;
-
 // The lines of one list as the devices write them: "\n" or "\r\n" ends a line.
 QStringList linesOf(const QByteArray &list)
 {
@@ -28,17 +24,6 @@ QStringList linesOf(const QByteArray &list)
     return lines;
 }
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    // Every save syncs the file to disk: on a memory file system that costs
-    // nothing, elsewhere it holds a run to a hundred inputs a second.
-    const QString shm = QStringLiteral("/dev/shm");
-    dir = QFileInfo(shm).isWritable() ? new QTemporaryDir(shm + QStringLiteral("/korvane-fuzz-XXXXXX")) : new QTemporaryDir;
-    // Outside the run's own temporary folder: gone with the run.
-    std::atexit([] { delete dir; });
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -70,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             abort();
         ticked << row.line;
     }
-    if (!WhiteListFile::save(dir->path(), ticked) || WhiteListFile::load(dir->path()) != ticked)
+    if (!WhiteListFile::save(scratchDir(), ticked) || WhiteListFile::load(scratchDir()) != ticked)
         abort();
     return 0;
 }

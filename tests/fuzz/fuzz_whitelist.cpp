@@ -4,27 +4,11 @@
 // limit, and only whole lines unless the first line alone is too long; the
 // list editor reads the same lines.
 #include "commands/core/whitelistfile.h"
+#include "scratchdir.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <cstdlib>
-
-namespace {
-QTemporaryDir *dir = nullptr;
-} // namespace
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    // Every save syncs the file to disk: on a memory file system that costs
-    // nothing, elsewhere it holds a run to a hundred inputs a second.
-    const QString shm = QStringLiteral("/dev/shm");
-    dir = QFileInfo(shm).isWritable() ? new QTemporaryDir(shm + QStringLiteral("/korvane-fuzz-XXXXXX")) : new QTemporaryDir;
-    // Outside the run's own temporary folder: gone with the run.
-    std::atexit([] { delete dir; });
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -32,12 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     const int maxBytes = data[0] << 8 | data[1];
     const QByteArray content(reinterpret_cast<const char *>(data + 2), int(size - 2));
-    QFile file(WhiteListFile::path(dir->path()));
+    QFile file(WhiteListFile::path(scratchDir()));
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
         abort();
     file.close();
 
-    const QByteArray payload = WhiteListFile::payload(dir->path(), maxBytes);
+    const QByteArray payload = WhiteListFile::payload(scratchDir(), maxBytes);
     const QByteArray text = QByteArray(content).replace('\r', "");
     if (payload.size() > maxBytes || !text.startsWith(payload))
         abort();
@@ -52,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     // The list editor reads the same text's lines, and saved again they read back the same.
-    QStringList lines = WhiteListFile::load(dir->path());
+    QStringList lines = WhiteListFile::load(scratchDir());
     QList<QByteArray> expected = text.split('\n');
     if (expected.last().isEmpty())
         expected.removeLast();
@@ -67,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (int i = 0; i < lines.size(); ++i)
         if (lines.at(i).toLatin1() != expected.at(i))
             abort();
-    if (!WhiteListFile::save(dir->path(), lines) || WhiteListFile::load(dir->path()) != lines)
+    if (!WhiteListFile::save(scratchDir(), lines) || WhiteListFile::load(scratchDir()) != lines)
         abort();
     return 0;
 }
