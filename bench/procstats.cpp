@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <ctime>
 #include <malloc.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -13,6 +14,37 @@ qint64 ProcStats::threadCpuNs()
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+namespace {
+cpu_set_t otherProcessors;
+bool pinned = false;
+}
+
+void ProcStats::keepProcessor()
+{
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0 || CPU_COUNT(&allowed) < 2)
+        return;
+    int chosen = CPU_SETSIZE - 1;
+    while (!CPU_ISSET(chosen, &allowed))
+        --chosen;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(chosen, &one);
+    if (sched_setaffinity(0, sizeof one, &one) != 0)
+        return;
+    otherProcessors = allowed;
+    CPU_CLR(chosen, &otherProcessors);
+    pinned = true;
+}
+
+void ProcStats::leaveProcessor()
+{
+    // Runs in the child between fork and exec: a system call only.
+    if (pinned)
+        sched_setaffinity(0, sizeof otherProcessors, &otherProcessors);
 }
 
 qint64 ProcStats::residentBytes()

@@ -67,6 +67,7 @@ public:
                                    QStringLiteral("--first"), QString::number(first), QStringLiteral("--messages"),
                                    QString::number(options.messages)});
             process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            process->setChildProcessModifier(&ProcStats::leaveProcessor);
             connect(process, &QProcess::readyReadStandardOutput, this, [this, process] { onOutput(process); });
             m_processes << process;
         }
