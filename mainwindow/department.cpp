@@ -76,12 +76,17 @@ int Department::saveDepartments(const QString &path, QList<DeptInfo *> *list)
     if (!list)
         return -1;
     const QByteArray bytes = DepartmentFile::format(*list);
+    // A file the next start would refuse would leave it with the default
+    // department alone, and its first change would write that over every
+    // department: the saved file stays as it is instead.
+    const bool readable = bytes.size() <= DepartmentFile::MaxBytes
+                          && DepartmentFile::sectionCount(bytes) <= DepartmentFile::MaxDepartments;
     // The new content goes to a temporary file that replaces the old one only
     // once it is complete: a crash or a full disk leaves the old departments.
     // The explicit flush matters: commit() would not notice that writing out
     // the buffer failed and would put a truncated file in place.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()
+    if (!readable || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()
         || !file.commit()) {
         prompter()->warning(nullptr, QStringLiteral("Saving configuration file"),
                             QStringLiteral("Error opening configuration file. Configuration data will not be saved"),

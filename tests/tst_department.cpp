@@ -79,6 +79,7 @@ private slots:
     void saveFailureKeepsOldFile_data();
     void saveFailureKeepsOldFile();
     void saveFailsOnFullDisk();
+    void savesOnlyWhatAStartReads();
     void nextDeptId_data();
     void nextDeptId();
     void findDept();
@@ -292,6 +293,29 @@ void TestDepartment::saveFailsOnFullDisk()
     // Once there is room again the same list is written whole.
     QCOMPARE(Department::saveDepartments(path, &list), 0);
     QCOMPARE(readFile(path), DepartmentFile::format(list));
+}
+
+void TestDepartment::savesOnlyWhatAStartReads()
+{
+    QTemporaryDir tmp;
+    const QString path = tmp.path() + "/KorvaneManager.ini";
+    DeptList list{dept(0, "Orphans")};
+    const auto releaseList = qScopeGuard([&] { qDeleteAll(list); });
+    while (list.size() < DepartmentFile::MaxDepartments)
+        list << dept(int(list.size()), QStringLiteral("Department %1").arg(list.size()), "", {"00:11:22:33:44:55"});
+
+    ScriptedPrompter p;
+    QCOMPARE(Department::saveDepartments(path, &list), 0);
+    const QByteArray saved = readFile(path);
+    DeptList *reloaded = Department::loadDepartments(path);
+    const auto releaseReloaded = qScopeGuard([&] { qDeleteAll(*reloaded); delete reloaded; });
+    QCOMPARE(reloaded->size(), list.size());
+
+    // One more would be refused at the next start: the saved ones stay.
+    list << dept(int(list.size()), "One too many");
+    QCOMPARE(Department::saveDepartments(path, &list), -1);
+    QCOMPARE(p.texts(QStringLiteral("warning")), QStringList{saveText});
+    QCOMPARE(readFile(path), saved);
 }
 
 void TestDepartment::nextDeptId_data()
