@@ -135,6 +135,17 @@ private slots:
                         : QString());
     }
 
+    // A file that cannot take its place is no download to retry: the
+    // completion says nothing arrived, so the run drops it after one box.
+    void failedRenameReportsNothingArrived()
+    {
+        QVERIFY(QDir().mkpath(local() + QStringLiteral("/in the way")));
+        QCOMPARE(fetch(Size, md5Of(content())), (Done{1, 0}));
+        QCOMPARE(firstError(), QStringLiteral("Could not rename\n\n") + part() + QStringLiteral("\nto\n") + local());
+        QCOMPARE(m_errors->size(), 1);
+        QVERIFY(QFileInfo(local()).isDir());
+    }
+
     void resume_data()
     {
         QTest::addColumn<QByteArray>("partial");

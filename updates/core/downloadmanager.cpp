@@ -375,7 +375,9 @@ void DownloadManager::onFinished()
         emit downloadError(QStringLiteral("Could not rename\n\n") + partialPath() + QStringLiteral("\nto\n")
                            + m_localPath);
         ++m_errorCount;
-        finish(arrived);
+        // No new file took the old one's place. A retry would end at the
+        // same rename, box after box: the caller drops the file instead.
+        finish(0);
         return;
     }
     finish(fileSize(m_localPath));

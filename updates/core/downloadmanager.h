@@ -93,8 +93,9 @@ signals:
     void downloadProgress(const QString &comment, int percent);
     void downloadError(const QString &error);
     // errorCount 0 is success; bytes is the size of the file that arrived
-    // (the partial file after an error; 0 when nothing arrived or what
-    // arrived was thrown away as past a bound).
+    // (the partial file after an error; 0 when nothing arrived, what
+    // arrived was thrown away as past a bound, or it could not be renamed
+    // into place).
     void downloadCompleted(int errorCount, qint64 bytes);
 
 private slots:
