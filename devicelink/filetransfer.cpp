@@ -48,6 +48,11 @@ public:
     QString target;
 };
 
+QString tempDir(QSettings *settings)
+{
+    return settings ? settings->value(QStringLiteral("tempDir")).toString() : QString();
+}
+
 // Devices name their uploads after their MAC address ("001122334455_…"). A
 // name that starts with any other device's address is not this device's to
 // read or write.
@@ -59,6 +64,19 @@ bool isForeignDeviceFile(const QString &fileName, const QString &ownMac)
     QString own = ownMac;
     own.remove(QLatin1Char(':')).remove(QLatin1Char('-'));
     return prefix.compare(own, Qt::CaseInsensitive) != 0;
+}
+
+// Uploads land only in the temporary directory, so only there is a file
+// named like a device's one. Content elsewhere may carry such a name by
+// chance (a time stamp: "20240315-0930_welcome.png") and is served.
+bool isOtherDevicesUpload(QSettings *settings, const QString &canonicalFile, const QString &ownMac)
+{
+    const QString dir = tempDir(settings);
+    if (dir.trimmed().isEmpty())
+        return false;
+    const QString canonicalDir = QFileInfo(dir).canonicalFilePath();
+    return !canonicalDir.isEmpty() && Utils::pathContains(canonicalFile, canonicalDir)
+           && isForeignDeviceFile(QFileInfo(canonicalFile).fileName(), ownMac);
 }
 
 // Where a device may read from. Signage content is fetched with a non-zero
@@ -75,11 +93,6 @@ const struct {
     {"signageContentDir2", true},
     {"signageContentDir3", true},
 };
-
-QString tempDir(QSettings *settings)
-{
-    return settings ? settings->value(QStringLiteral("tempDir")).toString() : QString();
-}
 
 // The canonical path of a requested file when it lies in an allowed
 // directory, else nothing. The path as the device wrote it must already name
@@ -178,7 +191,7 @@ void SSLServer::handleFileOpenRead(QSslSocket *socket, const char *message, int 
     PayloadReader in(message, length, Wire::HeaderSize + 1);
     const quint8 subCode = length > 1 ? quint8(message[1]) : 0;
     const QString path = resolveDownload(settings, in.asciiZ(), subCode);
-    if (path.isEmpty() || isForeignDeviceFile(QFileInfo(path).fileName(), record->macAddress)) {
+    if (path.isEmpty() || isOtherDevicesUpload(settings, path, record->macAddress)) {
         sendReply(socket, TransferReply::NotAllowed);
         return;
     }

@@ -120,6 +120,7 @@ void TestFileTransfer::init()
     QVERIFY(TestFiles::write(at("tmp/001122334455_blkdev_list.lst"), "own"));
     QVERIFY(TestFiles::write(at("tmp/aabbccddeeff_blkdev_list.lst"), "theirs"));
     QVERIFY(TestFiles::write(at("sig/content.png"), pattern(50)));
+    QVERIFY(TestFiles::write(at("sig/20240315-0930_welcome.png"), pattern(60)));
     QVERIFY(TestFiles::write(at("outside/secret.txt"), "secret"));
     QVERIFY(TestFiles::write(at("tmpx/near.txt"), "near"));
     // The temporary directory's path again, below a directory that is not allowed.
@@ -130,6 +131,7 @@ void TestFileTransfer::init()
     QVERIFY(QFile::link(at("outside"), at("tmp/dirlink")));
     QVERIFY(QFile::link(at("tmp"), at("tmplink")));
     QVERIFY(QFile::link(at("tmp"), at("outside/totmp")));
+    QVERIFY(QFile::link(at("tmp/aabbccddeeff_blkdev_list.lst"), at("fw/theirs")));
     QCOMPARE(::mkfifo(qPrintable(at("tmp/pipe")), 0600), 0);
 
     f->settings.setValue("firmwareImageDir", at("fw"));
@@ -196,6 +198,12 @@ void TestFileTransfer::readableFiles_data()
     QTest::newRow("department file") << "$root/tmp/KorvaneManager.ini" << 0 << none << 2;
     QTest::newRow("own upload") << "$root/tmp/001122334455_blkdev_list.lst" << 0 << none << -1;
     QTest::newRow("another device's upload") << "$root/tmp/aabbccddeeff_blkdev_list.lst" << 0 << none << 2;
+    QTest::newRow("another device's upload, named through a link")
+        << "$root/fw/theirs" << 0 << none << 2;
+    // Devices upload only into the temporary directory: elsewhere a name
+    // that merely looks like a device's (a time stamp) is served.
+    QTest::newRow("content named with a time stamp")
+        << "$root/sig/20240315-0930_welcome.png" << 1 << none << -1;
 }
 
 void TestFileTransfer::readableFiles()
