@@ -18,12 +18,11 @@ qint64 heapInUse();
 // need a thousand sockets on each end.
 void raiseFileLimit(int wanted);
 // Keeps this thread on one processor, the last it may run on (the first
-// tends to take the machine's interrupts), and makes
-// the processes started from it afterwards (with leaveProcessor in their
-// child modifier) run on the others. A thread moved between processors
-// finds its data in another core's cache, and a measurement of a few tens
-// of milliseconds came out half again slower or not by where it ran. Does
-// nothing on a single processor.
+// tends to take the machine's interrupts), and makes the processes started
+// from it afterwards (with leaveProcessor as their child modifier) run on
+// the others: a thread moved to another processor in the middle of a
+// measurement finds its data in another core's cache, and the devices it
+// serves would take turns with it. Does nothing on a single processor.
 void keepProcessor();
 void leaveProcessor();
 // The value at the given fraction (0..1) of the sorted samples.

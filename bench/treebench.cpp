@@ -24,6 +24,31 @@
 
 namespace {
 
+// The thread's CPU time per item over runs of a given number of items; the
+// median run stands for the whole.
+class Runs
+{
+public:
+    explicit Runs(int length) : m_length(length), m_start(ProcStats::threadCpuNs()) {}
+
+    // After item k of count (from 0): a run ends at every length-th item
+    // and at the last.
+    void after(int k, int count)
+    {
+        if (k % m_length != m_length - 1 && k != count - 1)
+            return;
+        const qint64 now = ProcStats::threadCpuNs();
+        m_runs << double(now - m_start) / (k % m_length + 1);
+        m_start = now;
+    }
+    double median() const { return ProcStats::percentile(m_runs, 0.5); }
+
+private:
+    int m_length;
+    qint64 m_start;
+    QList<double> m_runs;
+};
+
 // Registers devices first .. first + count - 1 as the handshake and the
 // registration frame would, letting the event loop run every hundred
 // devices as it would between reads. Returns the thread's CPU time per
@@ -39,8 +64,7 @@ double registerDevices(ConsoleWorld &world, QList<QSslSocket *> &sockets, int fi
         sockets << new QSslSocket;   // a key only: nothing is sent or received
     }
     const qint64 rssBefore = ProcStats::residentBytes();
-    QList<double> runs;
-    qint64 runStart = ProcStats::threadCpuNs();
+    Runs runs(100);
     for (int n = 0; n < count; ++n) {
         QSslSocket *socket = sockets.at(first + n);
         // What a passed handshake leaves behind.
@@ -50,16 +74,13 @@ double registerDevices(ConsoleWorld &world, QList<QSslSocket *> &sockets, int fi
         record->online = true;
         world.server()->pendingDevices.append(record);
         world.server()->dispatchFrame(socket, frames.at(n));
-        if (n % 100 == 99 || n == count - 1) {
+        if (n % 100 == 99 || n == count - 1)
             QCoreApplication::processEvents();
-            const qint64 now = ProcStats::threadCpuNs();
-            runs << double(now - runStart) / (n % 100 + 1);
-            runStart = now;
-        }
+        runs.after(n, count);
     }
     if (grown)
         *grown = ProcStats::residentBytes() - rssBefore;
-    return ProcStats::percentile(runs, 0.5);
+    return runs.median();
 }
 // Whether the device's row is in the view's viewport now.
 bool shown(const ConsoleWorld &world, QSslSocket *socket)
@@ -78,8 +99,8 @@ bool shown(const ConsoleWorld &world, QSslSocket *socket)
 // out the first runs' cold caches as well as bursts of other work. The
 // devices are picked among those off screen: a shown row's repaint costs
 // the same at any fleet size and would only blur what the update itself
-// costs. The fleet is spread over several groups, so the
-// shown rows are not simply the first devices registered: the view is asked.
+// costs. The fleet is spread over several groups, so the shown rows are not
+// simply the first devices registered: the view is asked.
 // Returns nanoseconds per message.
 double statusCost(ConsoleWorld &world, const QList<QSslSocket *> &sockets, int messages)
 {
@@ -102,19 +123,14 @@ double statusCost(ConsoleWorld &world, const QList<QSslSocket *> &sockets, int m
                                     : k % 3 == 1 ? StatusMessages::status(quint8(k % 4), text)
                                                  : StatusMessages::firmwareVersion(text));
     }
-    QList<double> runs;
-    qint64 runStart = ProcStats::threadCpuNs();
+    Runs runs(1000);
     for (int k = 0; k < messages; ++k) {
         world.server()->dispatchFrame(frames.at(k).first, frames.at(k).second);
         if (k % 100 == 99 || k == messages - 1)
             QCoreApplication::processEvents();
-        if (k % 1000 == 999 || k == messages - 1) {
-            const qint64 now = ProcStats::threadCpuNs();
-            runs << double(now - runStart) / (k % 1000 + 1);
-            runStart = now;
-        }
+        runs.after(k, messages);
     }
-    return ProcStats::percentile(runs, 0.5);
+    return runs.median();
 }
 
 // The least any console could do with such reports: find the device's
@@ -160,8 +176,7 @@ public:
         for (int k = 0; k < messages; ++k)
             reports << qMakePair(m_devices.at(rng.bounded(quint32(m_devices.size()))).key,
                                  QStringLiteral("report %1").arg(k));
-        QList<double> runs;
-        qint64 runStart = ProcStats::threadCpuNs();
+        Runs runs(1000);
         for (int k = 0; k < messages; ++k) {
             Record *record = m_map.value(reports.at(k).first);
             const int column = k % 3;
@@ -169,13 +184,9 @@ public:
             Cell *cell = record->cells[column];
             if (cell->text != record->texts[column])
                 cell->text = record->texts[column];
-            if (k % 1000 == 999 || k == messages - 1) {
-                const qint64 now = ProcStats::threadCpuNs();
-                runs << double(now - runStart) / (k % 1000 + 1);
-                runStart = now;
-            }
+            runs.after(k, messages);
         }
-        return ProcStats::percentile(runs, 0.5);
+        return runs.median();
     }
 
 private:
