@@ -108,10 +108,16 @@ void DeviceTree::insertDeviceRow(DeptInfo *dept, QSettings *settings, Thinclient
         dept->rootItem->appendRow(row);
     }
     group->appendRow(TreeRows::buildDeviceRow(settings, info));
-    // Only group rows have children, so expanding the group shows every row
-    // without laying out the whole tree again for each device that joins.
-    if (dept->treeView)
-        dept->treeView->expand(dept->model->indexFromItem(group));
+    // The whole tree opens, a group the user closed as well. Only group rows
+    // have children, so opening the groups is all that expandAll would do,
+    // without laying out every row again for each device that joins.
+    if (!dept->treeView)
+        return;
+    for (QStandardItem *each : std::as_const(dept->groupItems)) {
+        const QModelIndex index = dept->model->indexFromItem(each);
+        if (!dept->treeView->isExpanded(index))
+            dept->treeView->expand(index);
+    }
 }
 
 void DeviceTree::fileDevice(DeptInfo *dept, QSettings *settings, ThinclientInfo *info)

@@ -279,6 +279,11 @@ void TestDeviceTree::groupRowsPerModel()
     QCOMPARE(a->item, group->child(0));
     QCOMPARE(c->item, group->child(1));
     QVERIFY(dept.info.treeView->isExpanded(dept.info.model->indexFromItem(group)));
+    // A device that joins opens the whole tree again, a group closed by hand too.
+    dept.info.treeView->collapse(dept.info.model->indexFromItem(group));
+    DeviceTree::fileDevice(&dept.info, &settings, record("ORL_QB64", "e"));
+    for (int i = 0; i < root->rowCount(); ++i)
+        QVERIFY(dept.info.treeView->isExpanded(dept.info.model->indexFromItem(root->child(i))));
 
     QVERIFY(!TreeRows::recordOf(root->child(0, 1)));
     QVERIFY(!group->isCheckable());
