@@ -186,6 +186,23 @@ private slots:
         QVERIFY(m_server->requests.last().range.isEmpty());
     }
 
+    // A part that says it starts elsewhere is not appended: the next
+    // attempt resumes from the same place.
+    void otherPartNotAppended()
+    {
+        QVERIFY(TestFiles::write(part(), content().left(Size / 2)));
+        m_server->addFault({Kind::OtherPart, 0});
+        QCOMPARE(fetch(Size, QString()), (Done{1, Size / 2}));
+        QCOMPARE(firstError(), QStringLiteral("Error downloading Firmware 1.2:\n\n"
+                                              "The server sent another part of the file than the one asked for"));
+        QCOMPARE(TestFiles::read(part()), content().left(Size / 2));
+        QVERIFY(!QFile::exists(local()));
+
+        QCOMPARE(fetch(Size, QString()), (Done{0, Size}));
+        QCOMPARE(m_server->requests.last().range, QByteArray("bytes=150000-"));
+        QCOMPARE(TestFiles::read(local()), content());
+    }
+
     void interruptedThenResumed()
     {
         m_server->addFault({Kind::CloseAfter, 100000});

@@ -108,13 +108,16 @@ void HttpTestServer::answer(QTcpSocket *socket, const Request &request)
     qint64 from = 0;
     if (!(fault && kind == Kind::IgnoreRange) && range.startsWith("bytes=") && range.endsWith('-'))
         from = range.mid(6, range.size() - 7).toLongLong();
+    if (fault && kind == Kind::OtherPart)
+        from = fault->number;
     if (from > 0 && from >= content.size()) {
         socket->write(response(416, "Content-Range: bytes */" + size + "\r\n", {}));
         return;
     }
     const QByteArray body = content.mid(from);
+    const bool part = from > 0 || (fault && kind == Kind::OtherPart);
     const QByteArray headers =
-        from > 0 ? "Content-Range: bytes " + QByteArray::number(from) + '-' + QByteArray::number(content.size() - 1)
+        part ? "Content-Range: bytes " + QByteArray::number(from) + '-' + QByteArray::number(content.size() - 1)
                        + '/' + size + "\r\n"
                  : QByteArray();
     if (fault && kind == Kind::Unannounced) {
@@ -142,5 +145,5 @@ void HttpTestServer::answer(QTcpSocket *socket, const Request &request)
         socket->disconnectFromHost();
         return;
     }
-    socket->write(response(from > 0 ? 206 : 200, headers, body));
+    socket->write(response(part ? 206 : 200, headers, body));
 }

@@ -32,6 +32,7 @@ public:
         Unannounced,   // 200 with the whole file but no length, ended by closing
         Drip,          // announces the whole file, sends one byte every `number` ms
         Announce,      // announces a length of `number`, sends the answer's body, closes
+        OtherPart,     // 206 with the file from byte `number` on, whatever was asked
     };
     struct Fault {
         Fault(Kind kind, qint64 number = 0, const QByteArray &location = {}, const QByteArray &body = {})

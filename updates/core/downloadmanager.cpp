@@ -51,6 +51,21 @@ int httpStatus(const QNetworkReply *reply)
     return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
 }
 
+// Whether a 206's Content-Range ("bytes first-last/total") starts at the
+// offset. A server that names no range is taken at its word.
+bool rangeStartsAt(const QNetworkReply *reply, qint64 offset)
+{
+    const QByteArray range = reply->rawHeader("Content-Range").trimmed();
+    if (range.isEmpty())
+        return true;
+    const qsizetype dash = range.indexOf('-');
+    if (!range.startsWith("bytes ") || dash < 0)
+        return false;
+    bool ok = false;
+    const qint64 first = range.mid(6, dash - 6).trimmed().toLongLong(&ok);
+    return ok && first == offset;
+}
+
 } // namespace
 
 DownloadManager::DownloadManager(QObject *parent)
@@ -207,6 +222,13 @@ bool DownloadManager::decideBody()
         m_partial.resize(0);
         m_hash.reset();
         m_offset = 0;
+    }
+    // A part goes where the partial file ends. One that says it starts
+    // elsewhere would be written in the wrong place, and without a digest in
+    // the list nothing would tell; the partial file stays for the next try.
+    if (status == 206 && !rangeStartsAt(m_reply, m_offset)) {
+        fail(QStringLiteral("The server sent another part of the file than the one asked for"), true);
+        return false;
     }
     m_body = Body::Write;
     const QVariant announced = m_reply->header(QNetworkRequest::ContentLengthHeader);
