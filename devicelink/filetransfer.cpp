@@ -74,8 +74,12 @@ bool isOtherDevicesUpload(QSettings *settings, const QString &canonicalFile, con
     const QString dir = tempDir(settings);
     if (dir.trimmed().isEmpty())
         return false;
-    const QString canonicalDir = QFileInfo(dir).canonicalFilePath();
-    return !canonicalDir.isEmpty() && Utils::pathContains(canonicalFile, canonicalDir)
+    QString canonicalDir = QFileInfo(dir).canonicalFilePath();
+    if (canonicalDir.isEmpty())
+        return false;
+    if (!canonicalDir.endsWith(QLatin1Char('/')))   // the root ends in one already
+        canonicalDir += QLatin1Char('/');
+    return canonicalFile.startsWith(canonicalDir)
            && isForeignDeviceFile(QFileInfo(canonicalFile).fileName(), ownMac);
 }
 
