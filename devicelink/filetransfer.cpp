@@ -48,11 +48,6 @@ public:
     QString target;
 };
 
-QString tempDir(QSettings *settings)
-{
-    return settings ? settings->value(QStringLiteral("tempDir")).toString() : QString();
-}
-
 // Devices name their uploads after their MAC address ("001122334455_…"). A
 // name that starts with any other device's address is not this device's to
 // read or write.
@@ -64,23 +59,6 @@ bool isForeignDeviceFile(const QString &fileName, const QString &ownMac)
     QString own = ownMac;
     own.remove(QLatin1Char(':')).remove(QLatin1Char('-'));
     return prefix.compare(own, Qt::CaseInsensitive) != 0;
-}
-
-// Uploads land only in the temporary directory, so only there is a file
-// named like a device's one. Content elsewhere may carry such a name by
-// chance (a time stamp: "20240315-0930_welcome.png") and is served.
-bool isOtherDevicesUpload(QSettings *settings, const QString &canonicalFile, const QString &ownMac)
-{
-    const QString dir = tempDir(settings);
-    if (dir.trimmed().isEmpty())
-        return false;
-    QString canonicalDir = QFileInfo(dir).canonicalFilePath();
-    if (canonicalDir.isEmpty())
-        return false;
-    if (!canonicalDir.endsWith(QLatin1Char('/')))   // the root ends in one already
-        canonicalDir += QLatin1Char('/');
-    return canonicalFile.startsWith(canonicalDir)
-           && isForeignDeviceFile(QFileInfo(canonicalFile).fileName(), ownMac);
 }
 
 // Where a device may read from. Signage content is fetched with a non-zero
@@ -98,6 +76,11 @@ const struct {
     {"signageContentDir3", true},
 };
 
+QString tempDir(QSettings *settings)
+{
+    return settings ? settings->value(QStringLiteral("tempDir")).toString() : QString();
+}
+
 // The canonical path of a requested file when it lies in an allowed
 // directory, else nothing. The path as the device wrote it must already name
 // a place in one (the directory as set, or where its links lead): anything
@@ -105,12 +88,15 @@ const struct {
 // names (a network share, an automounted directory) on the device's word
 // and hold the window meanwhile. Links are then resolved on both sides, so a
 // link inside a directory that points out of it is refused, and the file
-// opened is the one that was checked.
-QString resolveDownload(QSettings *settings, const QString &requested, quint8 subCode)
+// opened is the one that was checked. Another device's upload is refused
+// where uploads land, the temporary directory; elsewhere a name like one
+// is content that has it by chance (a time stamp: "20240315-0930_x.png").
+QString resolveDownload(QSettings *settings, const QString &requested, quint8 subCode, const QString &ownMac)
 {
     if (!settings || requested.isEmpty())
         return QString();
     QStringList named, canonical;
+    QString uploads;   // the temporary directory, resolved, with its slash
     for (const auto &d : readableDirs) {
         if (d.signageOnly && subCode == 0)
             continue;
@@ -122,6 +108,8 @@ QString resolveDownload(QSettings *settings, const QString &requested, quint8 su
             continue;
         named << dir << canonicalDir;
         canonical << canonicalDir;
+        if (qstrcmp(d.key, "tempDir") == 0)   // the root ends in a slash already
+            uploads = canonicalDir.endsWith(QLatin1Char('/')) ? canonicalDir : canonicalDir + QLatin1Char('/');
     }
     const auto inOneOf = [](const QStringList &dirs, const QString &path) {
         return std::any_of(dirs.cbegin(), dirs.cend(),
@@ -132,6 +120,8 @@ QString resolveDownload(QSettings *settings, const QString &requested, quint8 su
     const QString file = QFileInfo(requested).canonicalFilePath();
     // The department file lists every MAC address of the fleet.
     if (file.isEmpty() || QFileInfo(file).fileName().compare(QLatin1String(DepartmentFile), Qt::CaseInsensitive) == 0)
+        return QString();
+    if (!uploads.isEmpty() && file.startsWith(uploads) && isForeignDeviceFile(QFileInfo(file).fileName(), ownMac))
         return QString();
     return inOneOf(canonical, file) ? file : QString();
 }
@@ -194,8 +184,8 @@ void SSLServer::handleFileOpenRead(QSslSocket *socket, const char *message, int 
     // Byte 4 is unused; the path follows it.
     PayloadReader in(message, length, Wire::HeaderSize + 1);
     const quint8 subCode = length > 1 ? quint8(message[1]) : 0;
-    const QString path = resolveDownload(settings, in.asciiZ(), subCode);
-    if (path.isEmpty() || isOtherDevicesUpload(settings, path, record->macAddress)) {
+    const QString path = resolveDownload(settings, in.asciiZ(), subCode, record->macAddress);
+    if (path.isEmpty()) {
         sendReply(socket, TransferReply::NotAllowed);
         return;
     }
