@@ -95,6 +95,11 @@ private slots:
                "type=download,board=x,file=..,md5sum=m,size=1,release_date=d,comment=c\n"
                "type=download,board=x,file=,md5sum=m,size=1,release_date=d,comment=c\n"
             << QStringList() << QStringList();
+        // Opened, the name would end at the NUL: the department file itself.
+        QTest::newRow("NUL inside a name")
+            << QString(QLatin1String("type=download,board=x,file=KorvaneManager.ini") + QChar(0)
+                       + QLatin1String(".bin,md5sum=m,size=1,release_date=d,comment=c\n"))
+            << QStringList() << QStringList();
         QTest::newRow("same file twice") << QString::fromLatin1(FirmwareLine) + QLatin1Char('\n') + QLatin1String(FirmwareLine)
                                          << QStringList{fw, fw} << QStringList();
     }

@@ -17,10 +17,12 @@ const DownloadList::Kind Kinds[] = {
 // The keys of an update line, in their order.
 const char *const UpdateKeys[] = {"type=", "board=", "file=", "md5sum=", "size=", "release_date=", "comment="};
 
+// A NUL ends the name where the system opens it: "KorvaneManager.ini\0.7z"
+// would write the department file, past the check of reserved names.
 bool isPlainFileName(const QString &name)
 {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
-           && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
+           && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) && !name.contains(QChar(0));
 }
 
 bool holds(const QSettings &settings, const QString &key, const QString &value)
