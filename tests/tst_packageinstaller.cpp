@@ -278,6 +278,33 @@ private slots:
         QCOMPARE(siblings(), QStringList());
     }
 
+    // The update list names the package; 7-Zip would read "*" or "?" in
+    // that name as a pattern and take every archive beside it that matches.
+    void patternInPackageName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("star") << QStringLiteral("fw*.7z");
+        QTest::newRow("question mark") << QStringLiteral("fw?.7z");
+    }
+
+    void patternInPackageName()
+    {
+        QFETCH(QString, name);
+        const QString named = m_dir.filePath(name), beside = m_dir.filePath(QStringLiteral("fwX.7z"));
+        for (const QString &old : QDir(m_dir.path()).entryList({QStringLiteral("fw*")}))
+            QVERIFY(QFile::remove(m_dir.filePath(old)));
+        const QString other = makePackage(QStringLiteral("echo -n other > other && \"$Z\" a -bd \"$P\" other >/dev/null"));
+        QVERIFY(!other.isEmpty() && QFile::rename(other, beside));
+        const QString mine = makePackage(QStringLiteral("echo -n mine > mine && \"$Z\" a -bd \"$P\" mine >/dev/null"));
+        QVERIFY(!mine.isEmpty() && QFile::rename(mine, named));
+        Tree expected = snapshot(m_store);
+        expected.insert(QStringLiteral("mine"), "mine");
+        std::unique_ptr<Unpack> u(unpack(m_7z, named));
+        QVERIFY(waitFinished(u.get()));
+        QVERIFY2(u->result() == Result::Unpacked, qPrintable(u->reason()));
+        QCOMPARE(snapshot(m_store), expected);
+    }
+
     // What an install cut short left beside the store goes with the next
     // one; a link of that name stays, and so does what it points to.
     void staleUnpackFoldersGo()

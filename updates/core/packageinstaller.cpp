@@ -174,15 +174,18 @@ QString PackageInstaller::findArchiver(const QString &programDir)
     return QString();
 }
 
+// The package's name comes from the update list: without -spd, 7-Zip reads
+// a "*" or "?" in it as a pattern and takes every archive beside it that
+// matches, not only the one whose sum was checked.
 QStringList PackageInstaller::arguments(const QString &archive, const QString &targetDir)
 {
     return {QStringLiteral("x"), archive, QStringLiteral("-o") + targetDir, QStringLiteral("-r"), QStringLiteral("-y"),
-            QStringLiteral("-aoa")};
+            QStringLiteral("-aoa"), QStringLiteral("-spd")};
 }
 
 QStringList PackageInstaller::listArguments(const QString &archive)
 {
-    return {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-sccUTF-8"), archive};
+    return {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-sccUTF-8"), QStringLiteral("-spd"), archive};
 }
 
 PackageInstaller::Listing PackageInstaller::readListing(const QByteArray &output)
