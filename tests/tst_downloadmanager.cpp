@@ -146,6 +146,34 @@ private slots:
         QVERIFY(QFileInfo(local()).isDir());
     }
 
+    // The list's name is the value of "?file=": whatever it holds, the
+    // server, decoding the value as a form value ("+" is a blank), must
+    // read the same name back.
+    void unusualNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("hash") << QStringLiteral("fw#2.bin");
+        QTest::newRow("ampersand") << QStringLiteral("fw&y=1.bin");
+        QTest::newRow("plus") << QStringLiteral("fw+patch.bin");
+        QTest::newRow("percent") << QStringLiteral("fw%41.bin");
+        QTest::newRow("blank and accent") << QStringLiteral("fw \u00e9.bin");
+    }
+
+    void unusualNames()
+    {
+        QFETCH(QString, name);
+        QVERIFY(TestFiles::write(m_dir.filePath(QStringLiteral("served/") + name), content()));
+        const QString target = m_dir.filePath(QStringLiteral("local/") + name);
+        QCOMPARE(m_manager->startDownload(m_server->base(), name, target, Size, md5Of(content()), Comment), 0);
+        QVERIFY(m_completed->wait(15000));
+        QCOMPARE(m_completed->first(), (Done{0, Size}));
+        QCOMPARE(TestFiles::read(target), content());
+        QCOMPARE(m_server->requests.size(), 1);
+        const QByteArray sent = m_server->requests.first().target;
+        QByteArray value = sent.mid(sent.indexOf("?file=") + 6);
+        QCOMPARE(QString::fromUtf8(QByteArray::fromPercentEncoding(value.replace('+', ' '))), name);
+    }
+
     void resume_data()
     {
         QTest::addColumn<QByteArray>("partial");

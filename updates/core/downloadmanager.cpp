@@ -147,7 +147,9 @@ int DownloadManager::start()
     m_body = Body::Undecided;
     m_received = 0;
 
-    m_request = QNetworkRequest(QUrl(m_baseUrl + m_remoteName));
+    // The name is the value of "?file=": a "#", "&", "+" or "%" in it would
+    // otherwise end it early or change it, and ask for another file.
+    m_request = QNetworkRequest(QUrl(m_baseUrl + QString::fromLatin1(QUrl::toPercentEncoding(m_remoteName))));
     m_request.setRawHeader("User-Agent", UserAgent);
     // Offsets count the bytes on the wire: a compressed body could not be resumed.
     m_request.setRawHeader("Accept-Encoding", "identity");
