@@ -31,6 +31,7 @@ constexpr qint64 MiB = 1 << 20;
 constexpr qint64 MaxUpload = 64 * MiB;
 constexpr qint64 MinFreeSpace = 256 * MiB;
 const char DepartmentFile[] = "KorvaneManager.ini";
+constexpr qsizetype MaxNameBytes = 255;
 
 SSLServer::FreeSpaceProbe freeSpaceProbe;
 
@@ -126,11 +127,15 @@ QString resolveDownload(QSettings *settings, const QString &requested, quint8 su
     return inOneOf(canonical, file) ? file : QString();
 }
 
-// An upload name must stay inside the temporary directory.
+// An upload name must stay inside the temporary directory, and be one the
+// file system can hold: it limits a name's bytes, and a Latin-1 letter past
+// ASCII takes two. A longer name would fail only at the final rename, after
+// the device was told that its upload went through.
 bool isPlainFileName(const QString &name)
 {
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")
-        || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+        || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\'))
+        || QFile::encodeName(name).size() > MaxNameBytes)
         return false;
     // A device's upload shares the directory with the console's own files
     // and must never replace one of them, nor plant the partial file that

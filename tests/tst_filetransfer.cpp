@@ -342,6 +342,11 @@ void TestFileTransfer::uploadNames_data()
     QTest::newRow("prefix that is no address") << "00112233445_x" << 0;
     QTest::newRow("another device's list") << "AABBCCDDEEFF_blkdev_list.lst" << 4;
     QTest::newRow("another device's list, colons") << "aa:bb:cc:dd:ee:ff_blkdev_list.lst" << 4;
+    // The file system counts a name's bytes; past ASCII a Latin-1 letter
+    // takes two of them.
+    QTest::newRow("255 bytes") << QString(255, QLatin1Char('a')) << 0;
+    QTest::newRow("256 bytes") << QString(256, QLatin1Char('a')) << 4;
+    QTest::newRow("128 accented letters") << QString(128, QChar(0xE9)) << 4;
     QTest::newRow("existing pipe") << "pipe" << 3;
     QTest::newRow("existing directory") << "sub" << 3;
     QTest::newRow("link out of the directory") << "link-out" << 3;
