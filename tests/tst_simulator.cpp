@@ -41,6 +41,8 @@ private slots:
     void allowedAddresses_data();
     void allowedAddresses();
     void fleetDevicesDistinct();
+    void durationOption_data();
+    void durationOption();
 
     void deviceRecordsConsoleFrames();
     void deviceChecksTheAnswer();
@@ -160,6 +162,35 @@ void TestSimulator::fleetDevicesDistinct()
     QCOMPARE(macs.size(), 50);
     QCOMPARE(names.size(), 50);
     QVERIFY(models.contains("ORL K1") && models.contains("Pyrel PC") && models.contains("ORL QB64"));
+}
+
+// A timer waits at most INT_MAX ms: a longer run must not wrap round into a
+// stop within the second, or into a negative wait that never ends it.
+void TestSimulator::durationOption_data()
+{
+    QTest::addColumn<QString>("seconds");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<int>("ms");
+
+    QTest::newRow("a minute") << "60" << true << 60000;
+    QTest::newRow("until stopped") << "0" << true << 0;
+    QTest::newRow("longest a timer waits") << "2147483" << true << 2147483000;
+    QTest::newRow("one second more") << "2147484" << false << 0;
+    QTest::newRow("wraps to 704 ms") << "4294968" << false << 0;
+    QTest::newRow("wraps negative") << "3000000" << false << 0;
+    QTest::newRow("negative") << "-5" << false << 0;
+    QTest::newRow("not a number") << "1h" << false << 0;
+}
+
+void TestSimulator::durationOption()
+{
+    QFETCH(QString, seconds);
+    QFETCH(bool, accepted);
+    QFETCH(int, ms);
+    int got = -1;
+    QCOMPARE(SimFleet::durationMs(seconds, &got), accepted);
+    if (accepted)
+        QCOMPARE(got, ms);
 }
 
 void TestSimulator::deviceRecordsConsoleFrames()

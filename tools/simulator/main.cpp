@@ -83,6 +83,12 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
 
+    int durationMs = 0;
+    if (!SimFleet::durationMs(parser.value(durationOpt), &durationMs)) {
+        err << "korvane-sim: --duration takes whole seconds from 0 to " << SimFleet::MaxDurationSeconds << Qt::endl;
+        return 2;
+    }
+
     SimFleetOptions options;
     options.count = qBound(1, parser.value(countOpt).toInt(), 10000);
     const QString version = parser.value(versionOpt);
@@ -134,9 +140,8 @@ int main(int argc, char *argv[])
     if (parser.isSet(discoverOpt))
         out << "korvane-sim: waiting for discovery on port " << parser.value(udpPortOpt) << Qt::endl;
 
-    const int duration = parser.value(durationOpt).toInt();
-    if (duration > 0)
-        QTimer::singleShot(duration * 1000, &app, [] { QCoreApplication::exit(0); });
+    if (durationMs > 0)
+        QTimer::singleShot(durationMs, &app, [] { QCoreApplication::exit(0); });
     stopOnSignals(&app);
     app.exec();
 

@@ -52,6 +52,18 @@ QHostAddress SimFleet::resolveAllowed(const QString &host)
     return isAllowedAddress(address) ? address : QHostAddress();
 }
 
+bool SimFleet::durationMs(const QString &seconds, int *ms)
+{
+    // A timer takes an int of milliseconds: past some 24 days the product
+    // would wrap into a stop within the second or a wait that never ends.
+    bool ok = false;
+    const int value = seconds.toInt(&ok, 10);
+    if (!ok || value < 0 || value > MaxDurationSeconds)
+        return false;
+    *ms = value * 1000;
+    return true;
+}
+
 bool SimFleet::start(const QString &host, quint16 port, QString *error)
 {
     const QHostAddress address = resolveAllowed(host);

@@ -28,6 +28,11 @@ public:
     // are ever connected to or listened on.
     static bool isAllowedAddress(const QHostAddress &address);
     static QHostAddress resolveAllowed(const QString &host);   // null when not allowed
+    // The --duration option, seconds as text, as the milliseconds the
+    // program runs before it stops by itself (0: until stopped). False for
+    // anything but a whole number from 0 to MaxDurationSeconds.
+    static constexpr int MaxDurationSeconds = 2147483;
+    static bool durationMs(const QString &seconds, int *ms);
 
     bool start(const QString &host, quint16 port, QString *error);
     // Waits for the console's discovery datagram on bindAddress:udpPort, then
