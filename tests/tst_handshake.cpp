@@ -93,6 +93,7 @@ void TestHandshake::goodHandshake()
     QVERIFY(fx.start());
     QSslSocket *client = fx.connectRaw();
     QVERIFY(client);
+    const QDate before = QDate::currentDate();
     for (const QByteArray &w : QList<QByteArray>{"a:b:c:d:", "e:f::" + abcdefDigest.left(10), abcdefDigest.mid(10) + "\r"}) {
         client->write(w);
         QTest::qWait(30);
@@ -101,9 +102,9 @@ void TestHandshake::goodHandshake()
     QVERIFY(fx.waitForPendingCount(1));
     QByteArray got;
     const QByteArray answer = md5("a:b:c:d:e:f" + consolePhrase);
-    const QByteArray date = SSLServer::serverDateFrame(QDate::currentDate());
-    QTRY_VERIFY((got += client->readAll()).size() >= answer.size() + date.size());
-    QCOMPARE(got, answer + date);
+    // The date may turn over while the line is sent.
+    QTRY_VERIFY((got += client->readAll()) == answer + SSLServer::serverDateFrame(before)
+                || got == answer + SSLServer::serverDateFrame(QDate::currentDate()));
     QVERIFY(fx.devices.isEmpty());
 }
 
