@@ -439,6 +439,24 @@ private slots:
         QCOMPARE(m_manager->deadlineMs(size), ms);
     }
 
+    // Whole seconds, rounded up, for any deadline a size can give.
+    void deadlineReason_data()
+    {
+        QTest::addColumn<int>("ms");
+        QTest::addColumn<QString>("seconds");
+        QTest::newRow("minimum") << 60000 << "60";
+        QTest::newRow("part of a second") << 60001 << "61";
+        QTest::newRow("longest") << std::numeric_limits<int>::max() << "2147484";
+    }
+
+    void deadlineReason()
+    {
+        QFETCH(int, ms);
+        QFETCH(QString, seconds);
+        QCOMPARE(DownloadManager::deadlineReason(ms),
+                 QStringLiteral("The transfer did not finish within %1 seconds").arg(seconds));
+    }
+
     // The deadline is the listed size's: a slow file within it arrives,
     // however short the minimum.
     void deadlineFollowsTheListedSize()

@@ -74,9 +74,7 @@ DownloadManager::DownloadManager(QObject *parent)
     m_deadline.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, [this] {
         if (m_reply)
-            fail(QStringLiteral("The transfer did not finish within %1 seconds")
-                     .arg((m_deadline.interval() + 999) / 1000),
-                 true);
+            fail(deadlineReason(m_deadline.interval()), true);
     });
 }
 
@@ -99,6 +97,12 @@ int DownloadManager::deadlineMs(qint64 size) const
 {
     const double ms = size > 0 ? double(size) / double(m_floorRate) * 1000.0 : 0.0;
     return int(qBound(double(m_minimumDeadlineMs), ms, double(INT_MAX)));
+}
+
+QString DownloadManager::deadlineReason(int ms)
+{
+    // Rounded up in 64 bits: a huge listed size gives a deadline of INT_MAX.
+    return QStringLiteral("The transfer did not finish within %1 seconds").arg((qint64(ms) + 999) / 1000);
 }
 
 bool DownloadManager::discardPartial(const QString &localPath)

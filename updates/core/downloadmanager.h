@@ -78,6 +78,8 @@ public:
     void setDeadlineRule(qint64 floorRate, int minimumMs);
     // The time a transfer of size bytes may take (size < 0: the minimum).
     int deadlineMs(qint64 size) const;
+    // The failure of a transfer that outlived a deadline of ms.
+    static QString deadlineReason(int ms);
 
     // Removes what a failed download left for a resume; the caller's last
     // attempt at a file ends with it. False when a partial file stays.
