@@ -482,6 +482,34 @@ private slots:
         QVERIFY(!QFile::exists(part()));
     }
 
+    // A disk that fills part way through ends the transfer at once: what was
+    // written is neither the file nor something to resume from.
+    void diskFillsPartWay_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<QString>("md5");
+        QTest::newRow("update list") << qint64(-1) << QString();
+        QTest::newRow("listed file") << Size << md5Of(content());
+    }
+
+    void diskFillsPartWay()
+    {
+        QFETCH(qint64, size);
+        QFETCH(QString, md5);
+        QVERIFY(TestFiles::write(local(), "old"));
+        Done done;
+        {
+            NoWriteRoom full(Size / 3);
+            done = fetch(size, md5);
+        }
+        QCOMPARE(TestFiles::read(local()), QByteArray("old"));
+        QCOMPARE(done, (Done{1, qint64(0)}));
+        QVERIFY(!QFile::exists(part()));
+        QCOMPARE(m_errors->size(), 1);
+        QVERIFY2(firstError().startsWith(QStringLiteral("Error downloading Firmware 1.2:\n\nCould not write ") + part()),
+                 qPrintable(firstError()));
+    }
+
     void plainDownloader_data()
     {
         QTest::addColumn<QString>("md5");

@@ -2,11 +2,11 @@
 
 #include <csignal>
 
-NoWriteRoom::NoWriteRoom()
+NoWriteRoom::NoWriteRoom(rlim_t room)
 {
     getrlimit(RLIMIT_FSIZE, &m_old);
     rlimit none = m_old;
-    none.rlim_cur = 0;
+    none.rlim_cur = room;
     m_handler = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &none);
 }

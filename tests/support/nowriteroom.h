@@ -3,13 +3,14 @@
 
 #include <sys/resource.h>
 
-// While one lives, no regular file of the process can grow: writes fail as on
-// a full disk (the size-limit signal is ignored, so they return an error
-// rather than end the process). Renames and removals still work.
+// While one lives, no regular file of the process can grow past `room` bytes:
+// writes beyond fail as on a full disk (the size-limit signal is ignored, so
+// they return an error rather than end the process). Renames and removals
+// still work.
 class NoWriteRoom
 {
 public:
-    NoWriteRoom();
+    explicit NoWriteRoom(rlim_t room = 0);
     ~NoWriteRoom();
     NoWriteRoom(const NoWriteRoom &) = delete;
     NoWriteRoom &operator=(const NoWriteRoom &) = delete;

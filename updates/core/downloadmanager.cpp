@@ -290,8 +290,13 @@ bool DownloadManager::writeAvailable()
         return false;
     }
     m_received += data.size();
-    if (m_partial.write(data) != data.size())
-        ++m_errorCount;
+    // Flushed at once: a buffered write would fail only when the file is
+    // closed, and a file without a listed size would then be taken cut. A
+    // disk that refuses bytes ends the transfer; a retry would meet it again.
+    if (m_partial.write(data) != data.size() || !m_partial.flush()) {
+        fail(QStringLiteral("Could not write %1: %2").arg(partialPath(), m_partial.errorString()), false);
+        return false;
+    }
     if (m_hasMd5)
         m_hash.addData(data);
     return true;

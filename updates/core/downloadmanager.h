@@ -23,8 +23,8 @@ class QNetworkAccessManager;
 // the same file with a known size resumes the partial file with a Range
 // request; the MD5 is computed while the bytes stream in (seeded from the
 // partial file on a resume). A body longer than the listed size (or than
-// UnsizedLimit without one), a disk running low, or a transfer slower than
-// the floor rate fails the transfer at once. A redirect is followed only to
+// UnsizedLimit without one), a disk running low or refusing a write, or a
+// transfer slower than the floor rate fails the transfer at once. A redirect is followed only to
 // an address that keeps the server's "?file=" form; the stored file name is
 // appended to it.
 //
