@@ -468,8 +468,8 @@ private slots:
         QCOMPARE(fetch(body.size(), md5Of(body)), (Done{0, qint64(body.size())}));
     }
 
-    // Bytes the disk would not take are counted as an error, so the caller
-    // tries again rather than take what was written for the file.
+    // Bytes the disk would not take are counted as an error: nothing is
+    // taken for the file.
     void failedWritesCount()
     {
         Done done;
