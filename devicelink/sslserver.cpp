@@ -28,6 +28,11 @@ const char DefaultKeyPath[] = ":/certs/resources/certs/server.pknp";
 constexpr int ReadBufferSize = 8192;
 constexpr qint64 FlushSlice = 16 * 1024;
 constexpr int ListenBacklog = 4096;
+// QTcpServer stops accepting for good after an accept that failed for want
+// of descriptors or memory. The server tries again a second later:
+// handshakes that time out give descriptors back, and the devices'
+// connections wait in the backlog meanwhile.
+constexpr int AcceptRetryMs = 1000;
 constexpr quint8 CmdServerDate = 0x05;
 constexpr quint8 ServerDateSubCode = 0x01;
 
@@ -48,12 +53,29 @@ SSLServer::SSLServer(QObject *parent, DeviceMap *devices, QSettings *settings)
     : QTcpServer(parent), devices(devices), settings(settings)
 {
     columnCount = settings ? Columns::countFromSettings(settings) : Columns::FixedColumns;
+    retryFailedAccepts();
     startPasses();
 }
 
 SSLServer::SSLServer(QObject *parent) : QTcpServer(parent)
 {
+    retryFailedAccepts();
     startPasses();
+}
+
+void SSLServer::retryFailedAccepts()
+{
+    auto *acceptRetry = new QTimer(this);
+    acceptRetry->setSingleShot(true);
+    acceptRetry->setInterval(AcceptRetryMs);
+    connect(acceptRetry, &QTimer::timeout, this, [this] {
+        if (isListening())
+            resumeAccepting();
+    });
+    connect(this, &QTcpServer::acceptError, this, [this, acceptRetry](QAbstractSocket::SocketError) {
+        qWarning().noquote() << "SSLServer: a connection could not be accepted:" << errorString();
+        acceptRetry->start();
+    });
 }
 
 void SSLServer::startPasses()

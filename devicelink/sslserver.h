@@ -214,6 +214,7 @@ private:
     void fileOffline(QSslSocket *socket, ThinclientInfo *record);
     void onDeadline(QSslSocket *socket);
     bool loadTlsMaterial();
+    void retryFailedAccepts();
     void startPasses();
     // Hands every whole buffered frame of the socket to dispatchFrame.
     // Bounded by the pass's room unless the device is leaving: what it sent

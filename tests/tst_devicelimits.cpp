@@ -11,8 +11,14 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QtTest>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -52,6 +58,7 @@ private slots:
     void unreadAnswersWait_data();
     void unreadAnswersWait();
     void silentConnectionClosed();
+    void acceptsAgainAfterDescriptorsRanOut();
 
 private:
     // A device past the handshake, registered when asked, whose socket
@@ -183,6 +190,37 @@ void TestDeviceLimits::silentConnectionClosed()
     QCOMPARE(fx->server()->connectionCount(), 1);
     QVERIFY(good->isReady());
     QVERIFY(fx->recordByMac(good->config().macAddress)->online);
+}
+
+// A console out of descriptors cannot take a connection; once some are free
+// again it accepts devices, rather than staying deaf until it is restarted.
+void TestDeviceLimits::acceptsAgainAfterDescriptorsRanOut()
+{
+    QSignalSpy refused(fx->server(), &QTcpServer::acceptError);
+    rlimit old{};
+    QCOMPARE(getrlimit(RLIMIT_NOFILE, &old), 0);
+    rlimit low = old;
+    low.rlim_cur = qMin<rlim_t>(old.rlim_cur, 512);
+    QCOMPARE(setrlimit(RLIMIT_NOFILE, &low), 0);
+    // Connected before the descriptors run out; the console's accept comes
+    // from the event loop, after they have.
+    QTcpSocket early;
+    early.connectToHost(QHostAddress::LocalHost, fx->port());
+    QList<int> held;
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+        held << fd;
+    const int why = errno;
+    const bool wasRefused = refused.wait(10000);
+    for (int fd : std::as_const(held))
+        ::close(fd);
+    QCOMPARE(setrlimit(RLIMIT_NOFILE, &old), 0);
+    QCOMPARE(why, EMFILE);
+    QVERIFY(wasRefused);
+    QCOMPARE(fx->server()->connectionCount(), 0);
+
+    QTRY_COMPARE_WITH_TIMEOUT(fx->server()->connectionCount(), 1, 15000);
+    QVERIFY(fx->connectRaw());
+    QCOMPARE(fx->server()->connectionCount(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestDeviceLimits)
