@@ -191,6 +191,18 @@ bool MainWindow::startLocalServer(const QString &name)
 {
     localServer = new QLocalServer(this);
     connect(localServer, &QLocalServer::newConnection, this, &MainWindow::newLocalSocketConnection);
+    // A probe that comes while the console is out of descriptors makes the
+    // server close and remove its socket file: a second console would then
+    // start beside this one. Such a close leaves its error text, which a
+    // close of our own clears; the name is taken again once it can be (never
+    // from a console that took it meanwhile: listen refuses a name in use).
+    auto *relisten = new QTimer(localServer);
+    relisten->setInterval(1000);
+    connect(relisten, &QTimer::timeout, localServer, [server = localServer, name] {
+        if (!server->isListening() && !server->errorString().isEmpty())
+            server->listen(name);
+    });
+    relisten->start();
     return localServer->listen(name);
 }
 

@@ -24,6 +24,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -257,6 +260,39 @@ private slots:
         }
         // Each held its own descriptor: kept, a long uptime runs out of them.
         QTRY_VERIFY(first.localServer->findChildren<QLocalSocket *>().isEmpty());
+    }
+
+    // A probe that comes while the console is out of descriptors closes its
+    // instance socket and removes the file; the console takes its name again
+    // once descriptors are free, so a later start still finds it.
+    void nameTakenAgainAfterDescriptorsRanOut()
+    {
+        ScriptedPrompter prompter;
+        MainWindow first(nullptr, environment(seededStore()));
+        QVERIFY(first.localServer->isListening());
+        rlimit old{};
+        QCOMPARE(getrlimit(RLIMIT_NOFILE, &old), 0);
+        rlimit low = old;
+        low.rlim_cur = qMin<rlim_t>(old.rlim_cur, 512);
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &low), 0);
+        QLocalSocket early;
+        early.connectToServer(QStringLiteral("KorvaneManager"));
+        QList<int> held;
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            held << fd;
+        const int why = errno;
+        const bool lost = QTest::qWaitFor([&] { return !first.localServer->isListening(); }, 10000);
+        for (int fd : std::as_const(held))
+            ::close(fd);
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &old), 0);
+        QCOMPARE(why, EMFILE);
+        QVERIFY(lost);
+
+        QTRY_VERIFY_WITH_TIMEOUT(first.localServer->isListening(), 10000);
+        QLocalSocket probe;
+        probe.connectToServer(QStringLiteral("KorvaneManager"));
+        QVERIFY(probe.waitForConnected(500));
+        QVERIFY(prompter.calls.isEmpty());
     }
 
     void staleSocketFileAfterCrash()
