@@ -510,6 +510,39 @@ private slots:
                  qPrintable(firstError()));
     }
 
+    // The console closed mid-transfer: the old file stays, and what arrived
+    // stays only for a start that can resume it.
+    void destroyedMidTransfer_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("partKept");
+        QTest::newRow("listed size: resumable") << qint64(2000) << true;
+        QTest::newRow("no size: always starts over") << qint64(-1) << false;
+    }
+
+    void destroyedMidTransfer()
+    {
+        QFETCH(qint64, size);
+        QFETCH(bool, partKept);
+        const QByteArray body(2000, 'd');
+        QVERIFY(TestFiles::write(served(), body));
+        QVERIFY(TestFiles::write(local(), "old"));
+        m_server->addFault({Kind::Drip, 1});
+        QSignalSpy progress(m_manager, &DownloadManager::downloadProgress);
+        QCOMPARE(m_manager->startDownload(m_server->base(), Name, local(), size, QString(), Comment), 0);
+        // Past 0 %: some of the body has been written.
+        QTRY_VERIFY_WITH_TIMEOUT(progress.size() > 1, 15000);
+        delete m_completed;
+        delete m_errors;
+        delete m_manager;
+        m_completed = m_errors = nullptr;
+        m_manager = nullptr;
+        QCOMPARE(TestFiles::read(local()), QByteArray("old"));
+        QCOMPARE(QFile::exists(part()), partKept);
+        if (partKept)
+            QVERIFY(body.startsWith(TestFiles::read(part())));
+    }
+
     void plainDownloader_data()
     {
         QTest::addColumn<QString>("md5");

@@ -84,6 +84,12 @@ DownloadManager::~DownloadManager()
     if (m_reply) {
         disconnect(m_reply, nullptr, this, nullptr);
         m_reply->abort();
+        // A transfer cut by the console's exit keeps what arrived only when
+        // a later start can resume it: one without a listed size starts
+        // over, and an empty file holds nothing.
+        m_partial.close();
+        if (m_size < 0 || fileSize(partialPath()) == 0)
+            QFile::remove(partialPath());
     }
 }
 
