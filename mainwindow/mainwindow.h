@@ -197,6 +197,9 @@ public:
     void onPackageUnpacked();
     // Stops an unpack under way (the window closes).
     void abortPackageInstall();
+    // The window closes: no timer starts a step, and a transfer that ends
+    // moves the update run on no further.
+    void stopScheduledWork();
     bool isNewerVersion(const QString &path) const;
     // Remembers a downloaded console installer, offered at exit when newer; 0.
     int onUpdateDownloaded(const QString &localPath, const QString &comment);

@@ -28,6 +28,9 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (localServer)
         localServer->close();
+    // The boxes below run event loops of their own, in which the wizard's
+    // next step or the update run would open theirs over a closing window.
+    stopScheduledWork();
     abortPackageInstall();
     if (noSaveOnExit) {
         event->accept();
@@ -62,6 +65,18 @@ void MainWindow::closeEvent(QCloseEvent *event)
         }
     }
     event->accept();
+}
+
+void MainWindow::stopScheduledWork()
+{
+    // Some are never made when the window did not come up.
+    for (QTimer *timer : {wizardTimer, autoUpdateTimer, broadcastTimer, whiteListTimer})
+        if (timer)
+            timer->stop();
+    // A transfer still under way ends unheard of; the download manager
+    // keeps what a later start can resume.
+    updates.running = false;
+    updates.updateQueue.clear();
 }
 
 void MainWindow::saveColumnWidths(QHeaderView *header)

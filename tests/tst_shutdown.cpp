@@ -3,6 +3,7 @@
 #include "mainwindow/aboutdialog.h"
 #include "mainwindow/deptinfo.h"
 #include "mainwindow/mainwindow.h"
+#include "updates/core/downloadmanager.h"
 #include "ui_mainwindow.h"
 #include "scriptedprompter.h"
 #include "testfiles.h"
@@ -158,6 +159,47 @@ private slots:
         }
         // A started installer leaves a first run behind for the new version.
         QCOMPARE(storedKeys().isEmpty(), opens && replaced.isEmpty());
+    }
+
+    // The installer's box runs its own event loop: work that falls due
+    // meanwhile must not open boxes of its own over a closing window.
+    void nothingStartsWhileTheExitBoxIsOpen_data()
+    {
+        QTest::addColumn<QString>("due");
+        QTest::newRow("the wizard's next step") << QStringLiteral("wizard");
+        QTest::newRow("a transfer of the update run ends") << QStringLiteral("transfer");
+    }
+
+    void nothingStartsWhileTheExitBoxIsOpen()
+    {
+        QFETCH(QString, due);
+        QTemporaryDir temp;
+        const QString path = temp.filePath(QStringLiteral("setup-7.8.9-win.exe"));
+        QVERIFY(TestFiles::write(path, "installer"));
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store()));
+        w.onUpdateDownloaded(path, QStringLiteral("Korvane 7.8.9"));
+        if (due == QLatin1String("wizard")) {
+            // Waiting for devices; its next step asks the administrator to pick some.
+            w.wizardRunning = true;
+            w.wizardState = QStringLiteral("waiting_client_connections");
+            w.wizardTimer->start(0);
+        } else {
+            // The list arrived: the run would go on to offer its files.
+            w.updates.running = true;
+            emit w.updates.downloadManager->downloadCompleted(0, 100);
+        }
+        prompter.clear();
+        prompter.duringNextBox([] {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        });
+        prompter.answerBool(true);
+        w.close();
+        QCOMPARE(prompter.trail(),
+                 (QStringList{QStringLiteral("information Install Korvane update: A new version of Korvane has been "
+                                             "downloaded. Click OK to install it"),
+                              QStringLiteral("openUrl : ") + QUrl::fromLocalFile(path).toString()}));
     }
 
     void links()
