@@ -41,13 +41,22 @@ void MainWindow::on_actionSetup_USB_redirection_triggered()
 // the device that sent the list.
 void MainWindow::onEnumerateUsb(ThinclientInfo *record, const QStringList &usbDevices)
 {
+    if (closing)
+        return;
     if (!usbRoundTrip.keep(record, usbDevices)) {
         if (record && statusLabel)
             setStatusText(tr("The USB list of %1 was not shown: another USB list is open").arg(record->deviceName));
         return;
     }
     QMetaObject::invokeMethod(
-        this, [this] { ConfigCommands::showUsbDevices(this, shownDepartmentDevices(), usbRoundTrip); },
+        this,
+        [this] {
+            // The window may have begun to close since the list came.
+            if (closing)
+                usbRoundTrip.release();
+            else
+                ConfigCommands::showUsbDevices(this, shownDepartmentDevices(), usbRoundTrip);
+        },
         Qt::QueuedConnection);
 }
 

@@ -83,6 +83,8 @@ void RemProtoHelp::warn(const QString &title, const QString &text)
 
 void MainWindow::onGetRemProtoHelp(const QString &text)
 {
+    if (closing)
+        return;
     if (!remProtoHelp)
         remProtoHelp = new RemProtoHelp(this, settings);
     remProtoHelp->received(text);

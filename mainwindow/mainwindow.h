@@ -117,6 +117,9 @@ public:
     QString programDir;
     QTimer *whiteListTimer = nullptr;
     bool noSaveOnExit = false;
+    // Set when the window starts to close: what devices send then opens no
+    // window over it.
+    bool closing = false;
     QTimer *wizardTimer = nullptr;
     QString wizardState;
     bool wizardRunning = false;
@@ -197,8 +200,8 @@ public:
     void onPackageUnpacked();
     // Stops an unpack under way (the window closes).
     void abortPackageInstall();
-    // The window closes: no timer starts a step, and a transfer that ends
-    // moves the update run on no further.
+    // The window closes: no timer starts a step, a transfer that ends
+    // moves the update run on no further, and devices open no windows.
     void stopScheduledWork();
     bool isNewerVersion(const QString &path) const;
     // Remembers a downloaded console installer, offered at exit when newer; 0.

@@ -9,6 +9,7 @@
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
 #include "devicelink/utils.h"
+#include "displayaccess/remprotohelp.h"
 #include "links.h"
 #include "prompter.h"
 
@@ -77,6 +78,10 @@ void MainWindow::stopScheduledWork()
     // keeps what a later start can resume.
     updates.running = false;
     updates.updateQueue.clear();
+    closing = true;
+    // Takes a viewer's start that waits in the event queue with it.
+    delete remProtoHelp;
+    remProtoHelp = nullptr;
 }
 
 void MainWindow::saveColumnWidths(QHeaderView *header)

@@ -5,6 +5,7 @@
 #include "mainwindow/mainwindow.h"
 #include "updates/core/downloadmanager.h"
 #include "ui_mainwindow.h"
+#include "fakedevices.h"
 #include "scriptedprompter.h"
 #include "testfiles.h"
 #include "windowfixture.h"
@@ -168,6 +169,9 @@ private slots:
         QTest::addColumn<QString>("due");
         QTest::newRow("the wizard's next step") << QStringLiteral("wizard");
         QTest::newRow("a transfer of the update run ends") << QStringLiteral("transfer");
+        // What devices send meanwhile opens nothing either.
+        QTest::newRow("a device's USB list") << QStringLiteral("usb");
+        QTest::newRow("a device's protocol help") << QStringLiteral("help");
     }
 
     void nothingStartsWhileTheExitBoxIsOpen()
@@ -189,8 +193,14 @@ private slots:
             w.updates.running = true;
             emit w.updates.downloadManager->downloadCompleted(0, 100);
         }
+        FakeDevices fake;
+        ThinclientInfo *device = fake.add();
         prompter.clear();
-        prompter.duringNextBox([] {
+        prompter.duringNextBox([&] {
+            if (due == QLatin1String("usb"))
+                w.onEnumerateUsb(device, QStringList{QStringLiteral("1234:5678 Stick")});
+            else if (due == QLatin1String("help"))
+                w.onGetRemProtoHelp(QStringLiteral("help"));
             QCoreApplication::sendPostedEvents();
             QCoreApplication::processEvents();
         });
