@@ -117,8 +117,8 @@ public:
     QString programDir;
     QTimer *whiteListTimer = nullptr;
     bool noSaveOnExit = false;
-    // Set when the window starts to close: what devices send then opens no
-    // window over it.
+    // Set when the window starts to close: neither the update run nor what
+    // devices send opens a window over it from then on.
     bool closing = false;
     QTimer *wizardTimer = nullptr;
     QString wizardState;

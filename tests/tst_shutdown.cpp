@@ -169,6 +169,7 @@ private slots:
         QTest::addColumn<QString>("due");
         QTest::newRow("the wizard's next step") << QStringLiteral("wizard");
         QTest::newRow("a transfer of the update run ends") << QStringLiteral("transfer");
+        QTest::newRow("a transfer of the update run fails") << QStringLiteral("failure");
         // What devices send meanwhile opens nothing either.
         QTest::newRow("a device's USB list") << QStringLiteral("usb");
         QTest::newRow("a device's protocol help") << QStringLiteral("help");
@@ -188,10 +189,14 @@ private slots:
             w.wizardRunning = true;
             w.wizardState = QStringLiteral("waiting_client_connections");
             w.wizardTimer->start(0);
-        } else {
+        } else if (due == QLatin1String("transfer")) {
             // The list arrived: the run would go on to offer its files.
             w.updates.running = true;
             emit w.updates.downloadManager->downloadCompleted(0, 100);
+        } else if (due == QLatin1String("failure")) {
+            w.updates.running = true;
+            emit w.updates.downloadManager->downloadError(QStringLiteral("The downloads website is not reachable"));
+            emit w.updates.downloadManager->downloadCompleted(1, 0);
         }
         FakeDevices fake;
         ThinclientInfo *device = fake.add();

@@ -79,6 +79,11 @@ int MainWindow::parseDownloadList(QString *serverBase)
 
 void MainWindow::onDownloadCompleted(int errorCount, qint64 bytes)
 {
+    // A closing window shows nothing more of the run, not even its errors.
+    if (closing) {
+        updates.pendingErrors.clear();
+        return;
+    }
     // The transfer's own errors come first, each answered before anything
     // else of the run happens.
     while (!updates.pendingErrors.isEmpty()) {
