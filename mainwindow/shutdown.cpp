@@ -74,10 +74,8 @@ void MainWindow::stopScheduledWork()
     for (QTimer *timer : {wizardTimer, autoUpdateTimer, broadcastTimer, whiteListTimer})
         if (timer)
             timer->stop();
-    // A transfer still under way ends unheard of; the download manager
-    // keeps what a later start can resume.
-    updates.running = false;
-    updates.updateQueue.clear();
+    // A transfer still under way ends unheard of (onDownloadCompleted); the
+    // download manager keeps what a later start can resume.
     closing = true;
     // Takes a viewer's start that waits in the event queue with it.
     delete remProtoHelp;
