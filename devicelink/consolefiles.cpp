@@ -38,6 +38,24 @@ bool ConsoleFiles::isPartialDownload(const QString &name)
     return name.endsWith(QLatin1String(PartialSuffix), Qt::CaseInsensitive);
 }
 
+bool ConsoleFiles::isUploadInProgress(const QString &name)
+{
+    return name.startsWith(QLatin1String(UploadPrefix), Qt::CaseInsensitive);
+}
+
+bool ConsoleFiles::isUnfinishedUpload(const QString &name)
+{
+    const QLatin1String prefix(UploadPrefix);
+    if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
+        return false;
+    for (qsizetype i = prefix.size(); i < name.size(); ++i) {
+        const char16_t c = name.at(i).unicode();
+        if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z')))
+            return false;
+    }
+    return true;
+}
+
 QString ConsoleFiles::deviceFileMac(const QString &name)
 {
     const qsizetype cut = name.indexOf(QLatin1Char('_'));

@@ -19,6 +19,16 @@ constexpr char PartialSuffix[] = ".part";
 // A download's partial file, in any letter case.
 bool isPartialDownload(const QString &name);
 
+// A device's upload grows under this prefix and six random letters or
+// digits, and takes its own name once whole. One that a crash left behind
+// is removed at the next start; no device may upload a name with the
+// prefix, so nothing a device stored is ever taken for one.
+constexpr char UploadPrefix[] = ".upload-";
+// A name with the prefix, in any letter case.
+bool isUploadInProgress(const QString &name);
+// Exactly what an upload under way is named.
+bool isUnfinishedUpload(const QString &name);
+
 // The MAC address (12 hexadecimal digits, ":" and "-" dropped) that names a
 // device's file, or an empty text when the name is not a device's.
 QString deviceFileMac(const QString &name);

@@ -5,6 +5,7 @@
 #include "utils.h"
 #include "wire.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -140,7 +141,8 @@ bool isPlainFileName(const QString &name)
     // A device's upload shares the directory with the console's own files
     // and must never replace one of them, nor plant the partial file that
     // an update download would resume from.
-    return !ConsoleFiles::isOwnFile(name) && !ConsoleFiles::isPartialDownload(name);
+    return !ConsoleFiles::isOwnFile(name) && !ConsoleFiles::isPartialDownload(name)
+           && !ConsoleFiles::isUploadInProgress(name);
 }
 
 void endTransfer(ThinclientInfo *record)
@@ -163,6 +165,19 @@ void endTransfer(ThinclientInfo *record)
 } // namespace
 
 void SSLServer::setFreeSpaceProbe(FreeSpaceProbe probe) { freeSpaceProbe = probe; }
+
+int SSLServer::removeUnfinishedUploads()
+{
+    const QString dir = tempDir(settings);
+    if (dir.trimmed().isEmpty())
+        return 0;
+    int removed = 0;
+    const QFileInfoList left = QDir(dir).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo &file : left)
+        if (ConsoleFiles::isUnfinishedUpload(file.fileName()) && !file.isSymLink() && QFile::remove(file.filePath()))
+            ++removed;
+    return removed;
+}
 
 QByteArray SSLServer::replyFrame(quint8 code, const QString &text)
 {
@@ -276,7 +291,7 @@ void SSLServer::handleFileOpenWrite(QSslSocket *socket, const char *message, int
     }
     // A file that cannot be created stays the device's transfer until its
     // message 10, as the device expects to close what it asked to open.
-    auto *upload = new Upload(dir + QStringLiteral("/.upload-XXXXXX"));
+    auto *upload = new Upload(dir + QLatin1Char('/') + QLatin1String(ConsoleFiles::UploadPrefix) + QLatin1String("XXXXXX"));
     upload->target = path;
     record->transferFile = upload;
     if (!upload->open()) {

@@ -139,6 +139,10 @@ public:
     // File transfer and replies.
     void sendReply(QSslSocket *socket, quint8 code, const QString &text = QString());
     static QByteArray replyFrame(quint8 code, const QString &text = QString());
+    // Removes the files of uploads that a crash cut off, from the temporary
+    // directory; returns how many. Only before any device connects: an
+    // upload under way has such a file too.
+    int removeUnfinishedUploads();
     void handleFileOpenRead(QSslSocket *socket, const char *message, int length);
     void handleFileReadChunk(QSslSocket *socket, const char *message, int length);
     void handleFileClose(QSslSocket *socket, const char *message, int length);

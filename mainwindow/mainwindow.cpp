@@ -278,6 +278,7 @@ void MainWindow::collectLocalAddresses()
 void MainWindow::startDeviceServer(const QHostAddress &listenAddress)
 {
     sslServer = new SSLServer(this, &devices, settings);
+    sslServer->removeUnfinishedUploads();
     // The port the broadcast announces, whatever the store holds.
     sslServer->startServer(nicEntry, sslPort(), QLatin1String(CertPath), QLatin1String(KeyPath), listenAddress);
 

@@ -89,6 +89,7 @@ private slots:
     void uploadLimits_data();
     void uploadLimits();
     void cutUploadLeavesNothing();
+    void crashedUploadsRemovedAtStart();
     void malformedRequests_data();
     void malformedRequests();
     void whiteList_data();
@@ -338,6 +339,9 @@ void TestFileTransfer::uploadNames_data()
     QTest::newRow("white list, other case") << "WhiteList.TXT" << 4;
     QTest::newRow("an update's partial file") << "setup-7.9.0-win.exe.part" << 4;
     QTest::newRow("partial file, other case") << "fw.bin.PART" << 4;
+    // Removed at the next start as an upload a crash cut off.
+    QTest::newRow("an upload's own file") << ".upload-Ab12Cd" << 4;
+    QTest::newRow("upload prefix, other case") << ".UPLOAD-list" << 4;
     QTest::newRow("own list") << "001122334455_blkdev_list.lst" << 0;
     QTest::newRow("prefix that is no address") << "00112233445_x" << 0;
     QTest::newRow("another device's list") << "AABBCCDDEEFF_blkdev_list.lst" << 4;
@@ -476,6 +480,27 @@ void TestFileTransfer::cutUploadLeavesNothing()
     QCOMPARE(f->record->transferFile, nullptr);
     QCOMPARE(QDir(at("tmp")).entryList(QDir::Files | QDir::Hidden | QDir::System), before);
     QCOMPARE(TestFiles::read(at("tmp/blocks.txt")), "before");
+}
+
+// What uploads a crash cut off is removed, and nothing else, whatever a
+// device named its files.
+void TestFileTransfer::crashedUploadsRemovedAtStart()
+{
+    for (const char *name : {".upload-Ab12Cd", ".upload-000000"})
+        QVERIFY(TestFiles::write(at("tmp/") + QLatin1String(name), "cut"));
+    const QStringList kept{".blocks", ".upload-", ".upload-Ab12C", ".upload-Ab12Cd7", ".upload-Ab-2Cd", "x.upload-Ab12Cd"};
+    for (const QString &name : kept)
+        QVERIFY(TestFiles::write(at("tmp/") + name, "kept"));
+    QVERIFY(QDir(at("tmp")).mkdir(QStringLiteral(".upload-dir123")));
+    QVERIFY(QFile::link(at("outside/secret.txt"), at("tmp/.upload-link12")));
+    const QStringList before = QDir(at("tmp")).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+
+    QCOMPARE(f->server->removeUnfinishedUploads(), 2);
+    QStringList expected = before;
+    expected.removeOne(QStringLiteral(".upload-Ab12Cd"));
+    expected.removeOne(QStringLiteral(".upload-000000"));
+    QCOMPARE(QDir(at("tmp")).entryList(QDir::AllEntries | QDir::Hidden | QDir::System), expected);
+    QCOMPARE(TestFiles::read(at("outside/secret.txt")), "secret");
 }
 
 // Requests that are dropped without a reply and without a change. Had they
