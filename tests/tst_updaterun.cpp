@@ -9,7 +9,9 @@
 #include "httptestserver.h"
 #include "testfiles.h"
 #include "scriptedprompter.h"
+#include "windowdevices.h"
 #include "windowfixture.h"
+#include "updates/core/setupwizard.h"
 
 #include <QTableWidgetItem>
 #include <QComboBox>
@@ -316,6 +318,34 @@ private slots:
         for (const HttpTestServer::Request &request : std::as_const(m_server->requests))
             fetched << QString::fromLatin1(request.target);
         QCOMPARE(fetched, (QStringList{"/get?file=downloadlist.txt", "/get?file=fw-ORL_K1.7z"}));
+    }
+
+    // The wizard asks for its check while the hourly one is under way: the
+    // wizard goes on only after a check of its own, not at the end of the
+    // one it found running.
+    void wizardWaitsForItsOwnCheck()
+    {
+        QVERIFY(publishList());
+        ScriptedPrompter prompter;
+        std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
+        WindowDevices devices(w.get());
+        QVERIFY(devices.add(QStringLiteral("ORL K1")));
+        // The list of the check under way comes slowly.
+        m_server->addFault({HttpTestServer::Kind::Drip, 20});
+        w->ui->actionDownload_updates->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_server->requests.isEmpty(), 30000);
+        QVERIFY(w->updates.running);
+
+        w->wizardRunning = true;
+        w->wizardState = QLatin1String(WizardState::WaitingWizardRestart);
+        w->onWizardTimerFired();
+        QTRY_COMPARE_WITH_TIMEOUT(w->wizardState, QLatin1String(WizardState::DownloadUpdatesCompleted), 60000);
+        w->wizardTimer->stop();
+        QVERIFY(!w->updates.running);
+        QCOMPARE(m_server->requests.size(), 2);   // the hourly list, then the wizard's
+        QCOMPARE(prompter.texts(), QStringList(2, "\nThere are no updates to download"));
+        w->wizardRunning = false;
+        w->wizardState = QLatin1String(WizardState::NotRunning);
     }
 
     // A list that names the console's own files changes none of them.

@@ -36,6 +36,8 @@ void MainWindow::onAutoUpdateTimerFired()
     ui->download_updates->setEnabled(false);
     updates.updateQueue.clear();
     updates.running = true;
+    updates.wizardWaits = updates.wizardAsked;
+    updates.wizardAsked = false;
     if (updates.downloadManager->startDownloadNoResume(updates.listBase, QLatin1String(ListName), downloadListPath(),
                                                        QStringLiteral("Upgrade list"))
         != 0) {
@@ -170,7 +172,9 @@ void MainWindow::startNextUpdateOrEnd()
 void MainWindow::endUpdateRun()
 {
     updates.running = false;
-    if (isSettingEqual(QStringLiteral("autoUpdate"), QStringLiteral("enabled")))
+    if (wizardRunning && updates.wizardAsked)
+        autoUpdateTimer->start(1000);
+    else if (isSettingEqual(QStringLiteral("autoUpdate"), QStringLiteral("enabled")))
         autoUpdateTimer->start(3600000);
     userStartedUpdate = false;
     if (wizardRunning) {

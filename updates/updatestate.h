@@ -34,6 +34,9 @@ public:
     // The wizard asked for a check and waits for its end; another check
     // ending meanwhile (the hourly one) must not move the wizard on.
     bool wizardWaits = false;
+    // The wizard asked for a check that has not started yet: the check it
+    // found under way fetched for no chosen devices, so its own follows.
+    bool wizardAsked = false;
     // The package being unpacked, and its record: the run goes on when it
     // has ended and its box has been answered.
     std::unique_ptr<PackageInstaller::Unpack> install;

@@ -44,7 +44,7 @@ public:
     }
     void startUpdateCheck() override
     {
-        w->updates.wizardWaits = true;
+        w->updates.wizardAsked = true;
         w->autoUpdateTimer->stop();
         w->autoUpdateTimer->start(1000);
     }
