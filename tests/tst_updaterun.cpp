@@ -348,6 +348,27 @@ private slots:
         w->wizardState = QLatin1String(WizardState::NotRunning);
     }
 
+    // The temporary directory moved in the preferences while the list
+    // comes: the list read is the one that came, not one the new directory
+    // held from before.
+    void listReadWhereItCame()
+    {
+        QVERIFY(publishList());
+        ScriptedPrompter prompter;
+        std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
+        const QString moved = m_dir.filePath(QStringLiteral("moved"));
+        QVERIFY(TestFiles::write(moved + QStringLiteral("/downloadlist.txt"),
+                                 "type=download,board=any,file=old.bin,md5sum=0123456789abcdef0123456789abcdef,"
+                                 "size=10,release_date=2020-01-01,comment=Old"));
+        m_server->addFault({HttpTestServer::Kind::Drip, 20});
+        w->ui->actionDownload_updates->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_server->requests.isEmpty(), 30000);
+        w->settings->setValue(QStringLiteral("tempDir"), moved);
+        QTRY_VERIFY_WITH_TIMEOUT(!w->updates.running, 60000);
+        QCOMPARE(prompter.texts(), QStringList{"\nThere are no updates to download"});
+        QVERIFY(prompter.unexpected.isEmpty());
+    }
+
     // A list that names the console's own files changes none of them.
     void hostileListKeepsConsoleFiles()
     {

@@ -38,7 +38,8 @@ void MainWindow::onAutoUpdateTimerFired()
     updates.running = true;
     updates.wizardWaits = updates.wizardAsked;
     updates.wizardAsked = false;
-    if (updates.downloadManager->startDownloadNoResume(updates.listBase, QLatin1String(ListName), downloadListPath(),
+    updates.listPath = downloadListPath();
+    if (updates.downloadManager->startDownloadNoResume(updates.listBase, QLatin1String(ListName), updates.listPath,
                                                        QStringLiteral("Upgrade list"))
         != 0) {
         // No signal will come: end the check as one that brought nothing.
@@ -48,7 +49,7 @@ void MainWindow::onAutoUpdateTimerFired()
 
 int MainWindow::parseDownloadList(QString *serverBase)
 {
-    QFile file(downloadListPath());
+    QFile file(updates.listPath);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return -1;
     QByteArray text = file.read(DownloadList::MaxBytes);
@@ -104,7 +105,7 @@ void MainWindow::onDownloadCompleted(int errorCount, qint64 bytes)
         if (userStartedUpdate)
             prompter()->warning(this, tr("Online updates"), tr("\nError downloading update file; website may be down"),
                                 QMessageBox::Ok);
-        DownloadManager::discardPartial(queue.isEmpty() ? downloadListPath() : queue.takeFirst().localPath);
+        DownloadManager::discardPartial(queue.isEmpty() ? updates.listPath : queue.takeFirst().localPath);
         startNextUpdateOrEnd();
         return;
     }
@@ -112,7 +113,7 @@ void MainWindow::onDownloadCompleted(int errorCount, qint64 bytes)
     if (errorCount != 0) {
         if (queue.isEmpty()) {
             // The list is fetched whole or not at all.
-            DownloadManager::discardPartial(downloadListPath());
+            DownloadManager::discardPartial(updates.listPath);
             endUpdateRun();
             return;
         }

@@ -23,6 +23,9 @@ public:
 
     // The one download manager, created at start-up.
     std::unique_ptr<DownloadManager> downloadManager;
+    // Where this check's list is fetched to and read from: the preferences
+    // may move the temporary directory while it comes.
+    QString listPath;
     // The files still to fetch; the head is the one being downloaded.
     QList<UpgradeFile> updateQueue;
     // Where the update list is always fetched from: the built-in address, or
