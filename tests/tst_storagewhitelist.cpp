@@ -602,6 +602,7 @@ void TestStorageWhiteList::sendOutcomes()
 void TestStorageWhiteList::wizardHandBack_data()
 {
     QTest::addColumn<bool>("running");
+    QTest::addColumn<QString>("before");   // the wizard state when the run ends
     QTest::addColumn<WhiteListOutcome>("outcome");
     QTest::addColumn<bool>("startTimer");
     QTest::addColumn<int>("interval");
@@ -610,28 +611,39 @@ void TestStorageWhiteList::wizardHandBack_data()
     const QString step = QStringLiteral("download_updates_completed");
     const QString done = QStringLiteral("whitelist_completed");
     const QString wait = QStringLiteral("Setting up dedicated storage list: waiting 30 seconds for clients to reconnect");
-    QTest::newRow("scan reached no device") << true << WhiteListOutcome::ScanReachedNoDevice << true << 1000 << done
-                                            << QString();
-    QTest::newRow("empty department") << true << WhiteListOutcome::NoDevices << true << 1000 << done << QString();
-    QTest::newRow("dialog cancelled") << true << WhiteListOutcome::Cancelled << true << 1000 << done << QString();
-    QTest::newRow("sent to none: step again") << true << WhiteListOutcome::SentToNone << true << 1000 << step
+    QTest::newRow("scan reached no device") << true << step << WhiteListOutcome::ScanReachedNoDevice << true << 1000
+                                            << done << QString();
+    QTest::newRow("empty department") << true << step << WhiteListOutcome::NoDevices << true << 1000 << done
+                                      << QString();
+    QTest::newRow("dialog cancelled") << true << step << WhiteListOutcome::Cancelled << true << 1000 << done
+                                      << QString();
+    QTest::newRow("sent to none: step again") << true << step << WhiteListOutcome::SentToNone << true << 1000 << step
                                               << QString();
-    QTest::newRow("sent") << true << WhiteListOutcome::Sent << true << 30000 << done << wait;
+    QTest::newRow("sent") << true << step << WhiteListOutcome::Sent << true << 30000 << done << wait;
     for (WhiteListOutcome o : {WhiteListOutcome::ScanReachedNoDevice, WhiteListOutcome::NoDevices,
                                WhiteListOutcome::Cancelled, WhiteListOutcome::SentToNone, WhiteListOutcome::Sent})
-        QTest::addRow("outside the wizard %d", int(o)) << false << o << false << 0 << step << QString();
+        QTest::addRow("outside the wizard %d", int(o)) << false << step << o << false << 0 << step << QString();
+    // The administrator's own run, started just before the wizard, ends
+    // while the wizard is at an earlier step: the wizard is not moved on.
+    const QString earlier[] = {QStringLiteral("waiting_discovery"), QStringLiteral("waiting_client_connections"),
+                               QStringLiteral("waiting_wizard_restart")};
+    for (const QString &at : earlier)
+        for (WhiteListOutcome o : {WhiteListOutcome::Cancelled, WhiteListOutcome::Sent})
+            QTest::addRow("wizard at %s %d", qPrintable(at), int(o)) << true << at << o << false << 0 << at
+                                                                      << QString();
 }
 
 void TestStorageWhiteList::wizardHandBack()
 {
     QFETCH(bool, running);
+    QFETCH(QString, before);
     QFETCH(WhiteListOutcome, outcome);
     QFETCH(bool, startTimer);
     QFETCH(int, interval);
     QFETCH(QString, state);
     QFETCH(QString, status);
     // What the window's wizard state, timer and status line become.
-    QString wizardState = QStringLiteral("download_updates_completed");
+    QString wizardState = before;
     QTimer timer;
     QLabel label(QStringLiteral("before"));
     StorageWhiteList::apply(WizardHandBack::afterWhiteList(running, wizardState, outcome), &wizardState, &timer,
