@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <limits>
+#include <memory>
 
 using Fault = HttpTestServer::Fault;
 using Kind = HttpTestServer::Kind;
@@ -570,6 +571,37 @@ private slots:
         // Completion waits for both requests.
         QCOMPARE(m_server->requests.size(), 2);
         QCOMPARE(m_server->requests.first().userAgent, QByteArray("Korvane 3.0"));
+    }
+
+    // What is not the file, or did not reach the disk, is never reported
+    // as a download without errors.
+    void plainDownloaderFailures_data()
+    {
+        QTest::addColumn<bool>("redirected");
+        QTest::addColumn<bool>("diskFull");
+        QTest::newRow("redirect page") << true << false;
+        // Small enough to wait in the file's buffer until it is closed.
+        QTest::newRow("disk full when closed") << false << true;
+    }
+
+    void plainDownloaderFailures()
+    {
+        QFETCH(bool, redirected);
+        QFETCH(bool, diskFull);
+        QVERIFY(TestFiles::write(served(), QByteArray(2000, 'f')));
+        // Both requests meet it, whichever reaches the server first.
+        if (redirected)
+            m_server->addFault({Kind::Redirect, 0, "/elsewhere", "<html>moved</html>"}, 2);
+        DownloadHttpFile downloader;
+        downloader.setDownloadsBase(m_server->base());
+        QSignalSpy completed(&downloader, &DownloadHttpFile::onHttpDownloadCompleted);
+        {
+            std::unique_ptr<NoWriteRoom> full(diskFull ? new NoWriteRoom : nullptr);
+            QCOMPARE(downloader.download(Name, local(), QString()), 0);
+            QVERIFY(completed.wait(15000));
+        }
+        QCOMPARE(completed.size(), 1);
+        QVERIFY2(completed.first().first().toInt() > 0, "the failure was reported as a whole download");
     }
 
     // A real web server's Range handling, with nginx on a loopback port.

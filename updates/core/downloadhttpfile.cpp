@@ -86,11 +86,20 @@ void DownloadHttpFile::onFinished(QNetworkReply *reply)
     if (reply == m_reply) {
         // What the reply still holds belongs to the file.
         onReadyRead();
+        // A redirect is not followed, and Qt reports none as an error: its
+        // page, like any answer other than the file, must not pass for it.
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (reply->error() == QNetworkReply::NoError && status != 0 && (status < 200 || status > 299))
+            ++m_errorCount;
         disconnect(m_reply, nullptr, this, nullptr);
         m_reply = nullptr;
     }
     if (++m_finishedCount < 2)
         return;
+    // The last bytes wait in the file's buffer until now: a disk that
+    // refuses them is a short write like any other.
+    if (!m_file.flush())
+        ++m_errorCount;
     m_file.close();
     if (m_hasMd5) {
         if (QString::fromLatin1(m_hash.result().toHex()) != m_md5)
