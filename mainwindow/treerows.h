@@ -26,8 +26,9 @@ int checkState(const QStandardItem *item);
 QList<QStandardItem *> createModelRow(const QString &model);
 // The items of a new device row: name (with the check box), status, then
 // the shown configurable columns by their stored positions. Sets the
-// record's item to the name item. An offline record gets a greyed row, as
-// its old row was. The caller takes ownership by inserting the items.
+// record's item to the name item. The row is enabled even for an offline
+// record, so that it can be ticked where it was dropped. The caller takes
+// ownership by inserting the items.
 QList<QStandardItem *> buildDeviceRow(QSettings *settings, ThinclientInfo *info);
 }
 
