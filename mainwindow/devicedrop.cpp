@@ -41,7 +41,13 @@ int DeviceDrop::moveSelectedDevices(DeptInfo *from, DeptInfo *to, QMap<QString, 
         to->macs.append(info->macAddress);
         if (deviceDepartments)
             deviceDepartments->insert(info->macAddress, to->id);
+        // An offline device's box may differ from its flag (a tick on its
+        // row leaves the flag alone), and registering again takes the tick
+        // from the box: its new row keeps the box the administrator left.
+        const Qt::CheckState box = item->checkState();
         DeviceTree::fileDevice(to, settings, info);
+        if (!info->online && info->item && info->item->checkState() != box)
+            info->item->setCheckState(box);
         ++moved;
     }
 

@@ -53,6 +53,8 @@ private slots:
     void deleteDepartment_data();
     void deleteDepartment();
     void dropMovesDevices();
+    void moveKeepsTheBoxOfAnOfflineDevice_data();
+    void moveKeepsTheBoxOfAnOfflineDevice();
 
 private:
     ThinclientInfo *device(DeptInfo *dept, const QString &model, const QString &mac);
@@ -387,6 +389,36 @@ void TestDepartmentPanel::dropMovesDevices()
     QCOMPARE(orphans->macs, QStringList{"bb"});
     QCOMPARE(map.value("bb"), 0);
     QCOMPARE(map.value("oo"), 3);
+}
+
+void TestDepartmentPanel::moveKeepsTheBoxOfAnOfflineDevice_data()
+{
+    QTest::addColumn<bool>("flag");    // the record's tick when it went offline
+    QTest::addColumn<bool>("box");     // its box since, in a row a drop gave it
+
+    QTest::newRow("unticked while away") << true << false;
+    QTest::newRow("ticked while away") << false << true;
+}
+
+void TestDepartmentPanel::moveKeepsTheBoxOfAnOfflineDevice()
+{
+    QFETCH(bool, flag);
+    QFETCH(bool, box);
+    DeptInfo *hall = list.at(1);
+    DeptInfo *lab = list.at(2);
+    ThinclientInfo *r = device(hall, "ORL K1", "aa");
+    r->online = false;
+    r->checked = flag;
+    // The box of an offline device leaves its flag alone; registering again
+    // takes the tick from the box.
+    r->item->setCheckState(box ? Qt::Checked : Qt::Unchecked);
+    QCOMPARE(r->checked, flag);
+
+    QMap<QString, int> map;
+    select(hall, r->item);
+    QCOMPARE(DeviceDrop::moveSelectedDevices(hall, lab, &map, &settings), 1);
+    QCOMPARE(r->item->model(), lab->model);
+    QCOMPARE(r->item->checkState(), box ? Qt::Checked : Qt::Unchecked);
 }
 
 QTEST_MAIN(TestDepartmentPanel)
