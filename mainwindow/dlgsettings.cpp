@@ -70,8 +70,14 @@ DlgSettings::DlgSettings(QWidget *parent, QSettings *settings, QTimer *updateTim
     connect(ui->btnSaveSettings, &QPushButton::clicked, this, &DlgSettings::onSaveSettings);
     connect(ui->btnBrowseTemp, &QPushButton::clicked, this, &DlgSettings::onBrowseTemp);
 
-    if (settings->contains(QStringLiteral("zorWorkingDir"))) {
-        ui->tbxTempDir->setText(settings->value(QStringLiteral("zorWorkingDir")).toString());
+    // A relative directory (a hand-edited or damaged store) is why this
+    // dialog opened at start: offered again, the data directories would go
+    // under whatever folder the console was started in, and the next start
+    // would ask once more. The field only takes a chosen directory, so the
+    // default stands in for it.
+    const QString stored = settings->value(QStringLiteral("zorWorkingDir")).toString();
+    if (settings->contains(QStringLiteral("zorWorkingDir")) && (stored.isEmpty() || !QDir::isRelativePath(stored))) {
+        ui->tbxTempDir->setText(stored);
     } else {
         const QString dir = QDir::tempPath() + QStringLiteral("/korvane");
         if (isOwnDirectory(dir) || QDir().mkdir(dir))

@@ -20,7 +20,9 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QScopeGuard>
 #include <QSemaphore>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -89,6 +91,10 @@ private slots:
         QTest::newRow("temporary directory empty") << false << false << QStringLiteral("tempDir") << QVariant(QString());
         QTest::newRow("firmware directory relative")
             << false << false << QStringLiteral("firmwareImageDir") << QVariant(QStringLiteral("firmware"));
+        // Offered again, "." would put every data directory under the folder
+        // the console was started in, and the next start would ask again.
+        QTest::newRow("working directory relative")
+            << false << false << QStringLiteral("zorWorkingDir") << QVariant(QStringLiteral("."));
     }
 
     void firstRun()
@@ -97,6 +103,11 @@ private slots:
         QFETCH(bool, wizard);
         QFETCH(QString, key);
         QFETCH(QVariant, value);
+        QTemporaryDir startedIn;
+        QVERIFY(startedIn.isValid());
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(startedIn.path()));
+        const auto restore = qScopeGuard([&before] { QDir::setCurrent(before); });
         const quint16 sslPort = freeTcpPort();
         const quint16 udpPort = freeUdpPort();
         QSettings *store = newSettings();
@@ -137,6 +148,7 @@ private slots:
         QCOMPARE(onDisk.value(QStringLiteral("tempDir")).toString(), work + QStringLiteral("/temp"));
         QCOMPARE(onDisk.value(QStringLiteral("firmwareImageDir")).toString(), work + QStringLiteral("/firmware"));
         QCOMPARE(onDisk.value(QStringLiteral("SSLPort")).toInt(), int(sslPort));
+        QCOMPARE(QDir(startedIn.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
     }
 
     void startWithSavedPreferences_data()
