@@ -9,6 +9,9 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QNetworkAccessManager>
+#include <QNetworkCookie>
+#include <QNetworkCookieJar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -602,6 +605,39 @@ private slots:
         }
         QCOMPARE(completed.size(), 1);
         QVERIFY2(completed.first().first().toInt() > 0, "the failure was reported as a whole download");
+    }
+
+    // The update server runs every hour for weeks, and each answer may set
+    // cookies of new names: none of them may stay with the console.
+    void cookiesNotKept_data()
+    {
+        QTest::addColumn<bool>("plain");
+        QTest::newRow("download manager") << false;
+        QTest::newRow("plain downloader") << true;
+    }
+
+    void cookiesNotKept()
+    {
+        QFETCH(bool, plain);
+        const int checks = 5;
+        // The plain downloader asks twice per download.
+        m_server->addFault({Kind::Cookies, 40}, plain ? 2 * checks : checks);
+        DownloadHttpFile downloader;
+        downloader.setDownloadsBase(m_server->base());
+        QSignalSpy completed(&downloader, &DownloadHttpFile::onHttpDownloadCompleted);
+        for (int i = 0; i < checks; ++i) {
+            if (plain) {
+                QCOMPARE(downloader.download(Name, local(), QString()), 0);
+                QVERIFY(completed.wait(15000));
+                QTest::qWait(20);
+            } else {
+                QCOMPARE(fetch(Size, md5Of(content())), (Done{0, Size}));
+            }
+        }
+        QObject *owner = plain ? static_cast<QObject *>(&downloader) : m_manager;
+        auto *network = owner->findChild<QNetworkAccessManager *>();
+        QVERIFY(network);
+        QCOMPARE(network->cookieJar()->cookiesForUrl(QUrl(m_server->base())).size(), 0);
     }
 
     // A real web server's Range handling, with nginx on a loopback port.

@@ -145,5 +145,12 @@ void HttpTestServer::answer(QTcpSocket *socket, const Request &request)
         socket->disconnectFromHost();
         return;
     }
+    if (fault && kind == Kind::Cookies) {
+        QByteArray cookies;
+        for (qint64 i = 0; i < fault->number; ++i)
+            cookies += "Set-Cookie: c" + QByteArray::number(m_cookiesSet++) + "=" + QByteArray(64, 'v') + "\r\n";
+        socket->write(response(200, cookies, body));
+        return;
+    }
     socket->write(response(part ? 206 : 200, headers, body));
 }

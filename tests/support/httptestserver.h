@@ -33,6 +33,7 @@ public:
         Drip,          // announces the whole file, sends one byte every `number` ms
         Announce,      // announces a length of `number`, sends the answer's body, closes
         OtherPart,     // 206 with the file from byte `number` on, whatever was asked
+        Cookies,       // 200 with the whole file and `number` cookies, each of a name not set before
     };
     struct Fault {
         Fault(Kind kind, qint64 number = 0, const QByteArray &location = {}, const QByteArray &body = {})
@@ -62,6 +63,7 @@ private:
     QTcpServer *m_server = nullptr;
     QQueue<QPair<Fault, int>> m_faults;
     QHash<QTcpSocket *, QByteArray> m_buffers;
+    int m_cookiesSet = 0;
 };
 
 #endif // HTTPTESTSERVER_H

@@ -37,6 +37,9 @@ int DownloadHttpFile::download(const QString &remoteFile, const QString &localPa
     request.setRawHeader("User-Agent", "Korvane 3.0");
     request.setAttribute(QNetworkRequest::HttpPipeliningAllowedAttribute, QVariant(QMetaType(QMetaType::Bool)));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    // Cookies the server sets would pile up with every download.
+    request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+    request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
 
     if (m_reply)
         disconnect(m_reply, nullptr, this, nullptr);

@@ -168,6 +168,10 @@ int DownloadManager::start()
     // A server that stops sending would leave the update run, and the set-up
     // wizard waiting on it, without an end: a silent transfer fails instead.
     m_request.setTransferTimeout(SilentTransferTimeoutMs);
+    // The update server's cookies are of no use to the console, and kept
+    // they would pile up with every hourly check for as long as it runs.
+    m_request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+    m_request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
 
     // The file under the local path is left alone: it is replaced only by a
     // new one that arrived whole and passed its check.
