@@ -45,6 +45,7 @@ private slots:
     void durationOption();
 
     void deviceRecordsConsoleFrames();
+    void fleetKeepsNoFrames();
     void deviceChecksTheAnswer();
     void programFindsConsoleByDiscovery();
     void programRefusesOutsideHost();
@@ -219,6 +220,29 @@ void TestSimulator::deviceRecordsConsoleFrames()
     QCOMPARE(f.type, quint8(0x18));
     QCOMPARE(f.length, quint32(100000));
     QCOMPARE(f.bytes, push);
+}
+
+// A fleet runs for as long as it is asked to: what the console sends is
+// signalled, never piled up.
+void TestSimulator::fleetKeepsNoFrames()
+{
+    ServerFixture fx;
+    QVERIFY(fx.start());
+    SimFleetOptions options;
+    options.count = 2;
+    SimFleet fleet(options);
+    QSignalSpy received(fleet.devices().first(), &SimDevice::frameReceived);
+    QString error;
+    QVERIFY2(fleet.start(QStringLiteral("127.0.0.1"), fx.port(), &error), qPrintable(error));
+    QVERIFY(fx.waitForDeviceCount(2));
+    ThinclientInfo *r = fx.waitForRegistered(fleet.devices().first()->config().macAddress);
+    QVERIFY(r);
+    const QByteArray push = transferFrame(0x18, 60000);
+    for (int i = 0; i < 5; ++i)
+        SSLServer::writeToDevice(r->socket, push);
+    QTRY_COMPARE(received.size(), 6);   // the date frame and the pushes
+    for (const SimDevice *device : fleet.devices())
+        QVERIFY(device->receivedFrames().isEmpty());
 }
 
 void TestSimulator::deviceChecksTheAnswer()

@@ -105,7 +105,8 @@ void SimDevice::onReadyRead()
                 fail(QStringLiteral("the console's first frame is too large"));
             return;
         }
-        m_frames.append(date);
+        if (m_keepFrames)
+            m_frames.append(date);
         if (!DeviceMessages::parseServerDate(date.bytes, &m_consoleDate)) {
             fail(QStringLiteral("the console's first frame is not its date"));
             return;
@@ -128,7 +129,8 @@ void SimDevice::takeFrames()
 {
     ReceivedFrame frame;
     while (m_state == State::Ready && m_stream.next(&frame)) {
-        m_frames.append(frame);
+        if (m_keepFrames)
+            m_frames.append(frame);
         emit frameReceived(frame);
     }
     if (m_stream.failed())

@@ -54,6 +54,8 @@ public:
     bool registrationSent() const { return m_registrationSent; }
     const QList<ReceivedFrame> &receivedFrames() const { return m_frames; }
     void clearReceived() { m_frames.clear(); }
+    // Off: frames are only signalled, not kept (a device that runs for long).
+    void setKeepFrames(bool keep) { m_keepFrames = keep; }
     QByteArray answerDigest() const { return m_answer; }
     QDate consoleDate() const { return m_consoleDate; }
     QString lastError() const { return m_lastError; }
@@ -89,6 +91,7 @@ private:
     QDate m_consoleDate;
     QString m_lastError;
     bool m_registrationSent = false;
+    bool m_keepFrames = true;
 };
 
 #endif // SIMDEVICE_H

@@ -18,6 +18,9 @@ SimFleet::SimFleet(const SimFleetOptions &options, QObject *parent) : QObject(pa
             config.subCode = 3;
         }
         auto *device = new SimDevice(config, this);
+        // A fleet may run until stopped and answers through signals: every
+        // frame kept, file chunks included, would stay for the whole run.
+        device->setKeepFrames(false);
         connect(device, &SimDevice::registered, this, &SimFleet::onRegistered);
         connect(device, &SimDevice::failed, this, [this, device](const QString &reason) {
             emit message(QStringLiteral("%1: %2").arg(device->config().deviceName, reason));
