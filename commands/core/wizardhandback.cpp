@@ -1,22 +1,18 @@
 #include "wizardhandback.h"
+#include "updates/core/setupwizard.h"
 
 const char *const WizardHandBack::WhiteListCompleted = "whitelist_completed";
 const char *const WizardHandBack::ReconnectStatus =
     "Setting up dedicated storage list: waiting 30 seconds for clients to reconnect";
-
-namespace {
-// The wizard state of its dedicated-storage step, which it keeps until the
-// step hands back.
-const char StorageStep[] = "download_updates_completed";
-} // namespace
 
 WizardHandBack WizardHandBack::afterWhiteList(bool wizardRunning, const QString &state, WhiteListOutcome outcome)
 {
     WizardHandBack next;
     next.state = state;
     // A run the administrator started just before the wizard may end while
-    // the wizard is at an earlier step: that run is not the wizard's.
-    if (!wizardRunning || state != QLatin1String(StorageStep))
+    // the wizard is at an earlier step: that run is not the wizard's. The
+    // wizard keeps the state of its dedicated-storage step until handed back.
+    if (!wizardRunning || state != QLatin1String(WizardState::DownloadUpdatesCompleted))
         return next;
     next.startTimer = true;
     switch (outcome) {
