@@ -137,16 +137,21 @@ void TestSetupWizard::steps()
 
 void TestSetupWizard::upgradesOnlyWhatDiffers()
 {
-    QTemporaryDir store;
-    // The instance's model in its own letter case has a newer version on disk too.
-    for (const char *dir : {"ORL K1/4.2.1", "ORL K1/4.3.0", "ORL K2/1.0", "Pyrel Instance/9.9", "pyrel INSTANCE/9.9"})
-        QVERIFY(QDir(store.path()).mkpath(QLatin1String(dir)));
+    QTemporaryDir root;
+    const QString store = root.path() + QStringLiteral("/fw");
+    // The instance's model in its own letter case has a newer version on disk
+    // too; beside the store lies a version that only a model naming a path
+    // (or the store itself) reaches.
+    for (const char *dir : {"fw/ORL K1/4.2.1", "fw/ORL K1/4.3.0", "fw/ORL K2/1.0", "fw/Pyrel Instance/9.9",
+                            "fw/pyrel INSTANCE/9.9", "outside/9.9"})
+        QVERIFY(QDir(root.path()).mkpath(QLatin1String(dir)));
     std::vector<std::unique_ptr<ThinclientInfo>> records;
     QList<ThinclientInfo *> devices;
     const struct { const char *name, *model, *firmware; bool checked, online; } rows[] = {
         {"old", "ORL K1", "4.2.1", true, true},          {"current", "ORL K2", "1.0", true, true},
         {"instance", "pyrel INSTANCE", "1.0", true, true}, {"offline", "ORL K1", "4.2.1", true, false},
         {"unticked", "ORL K1", "4.2.1", false, true},    {"no store", "HV QB", "1.0", true, true},
+        {"climbs", "../outside", "1.0", true, true},     {"store", ".", "1.0", true, true},
     };
     for (const auto &row : rows) {
         records.emplace_back(new ThinclientInfo);
@@ -158,10 +163,10 @@ void TestSetupWizard::upgradesOnlyWhatDiffers()
         d->online = row.online;
         devices << d;
     }
-    const auto jobs = wizardUpgrades(devices, store.path());
+    const auto jobs = wizardUpgrades(devices, store);
     QCOMPARE(jobs.size(), 1);
     QCOMPARE(jobs.first().first->deviceName, QStringLiteral("old"));
-    QCOMPARE(jobs.first().second, store.path() + QStringLiteral("/ORL K1/4.3.0"));
+    QCOMPARE(jobs.first().second, store + QStringLiteral("/ORL K1/4.3.0"));
 }
 
 QTEST_GUILESS_MAIN(TestSetupWizard)

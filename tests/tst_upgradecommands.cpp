@@ -204,11 +204,19 @@ void TestUpgradeCommands::firmwareModelChoice_data()
                                            << "Upgrading firmware|\nNo firmware upgrades were found.\n\nYou can "
                                               "download firmware upgrades by clicking on the Download button in "
                                               "the toolbar";
+    // A model is the device's word: one that names a path finds nothing,
+    // even where the path leads to versions.
+    const char *const none = "Upgrading firmware|\nNo firmware upgrades were found.\n\nYou can download firmware "
+                             "upgrades by clicking on the Download button in the toolbar";
+    QTest::newRow("a model that climbs out") << QStringList{"../elsewhere/ORL K1"} << none;
+    QTest::newRow("a model that is the store") << QStringList{"."} << none;
 }
 
 void TestUpgradeCommands::firmwareModelChoice()
 {
     QFETCH(QStringList, models);
+    for (const char *dir : {"fw/4.3.0", "elsewhere/ORL K1/4.3.0"})
+        QVERIFY(QDir(m_dir.path()).mkpath(QLatin1String(dir)));
     const QList<ThinclientInfo *> list = devices(models);
     QFETCH(QString, box);
     UpgradeCommands::upgradeFirmwareAction(nullptr, &list, m_settings, Today);
@@ -384,6 +392,12 @@ void TestUpgradeCommands::hotfixNothingTicked()
     UpgradeCommands::installHotfix(nullptr, &list, m_settings, Today);
     QCOMPARE(boxes(), QStringList{QStringLiteral("Hotfix selection|Hotfix directory does not exist:\n\n")
                                   + m_dir.filePath(QStringLiteral("hf/HV QB"))});
+    // Nor has a model that names a path, wherever it leads.
+    m_prompter->calls.clear();
+    list[0]->model = QStringLiteral("../hf/ORL K1");
+    UpgradeCommands::installHotfix(nullptr, &list, m_settings, Today);
+    QCOMPARE(boxes(), QStringList{QStringLiteral("Hotfix selection|Hotfix directory does not exist:\n\n")
+                                  + m_dir.filePath(QStringLiteral("hf/../hf/ORL K1"))});
     QVERIFY(m_fake.writes.isEmpty());
     QVERIFY(m_prompter->unexpected.isEmpty());
 }

@@ -75,7 +75,8 @@ void upgradeFirmwareAction(QWidget *parent, const QList<ThinclientInfo *> *devic
     const QString storeDir = settings->value(QStringLiteral("firmwareImageDir")).toString();
     const QString modelDir = storeDir + QLatin1Char('/') + model;
     QString version;
-    Utils::latestVersionSubdir(modelDir, &version);
+    if (DeviceModels::isDirectoryName(model))
+        Utils::latestVersionSubdir(modelDir, &version);
     if (version.isEmpty()) {
         inform(parent, FirmwareTitle,
                QStringLiteral("\nNo firmware upgrades were found.\n\nYou can download firmware upgrades by "
@@ -230,7 +231,7 @@ void installHotfix(QWidget *parent, const QList<ThinclientInfo *> *devices, QSet
         return;
     }
     const QString directory = settings->value(QStringLiteral("hotfixDir")).toString() + QLatin1Char('/') + model;
-    if (!QDir(directory).exists()) {
+    if (!DeviceModels::isDirectoryName(model) || !QDir(directory).exists()) {
         warn(parent, QStringLiteral("Hotfix selection"), QStringLiteral("Hotfix directory does not exist:\n\n") + directory);
         return;
     }

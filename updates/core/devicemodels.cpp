@@ -95,6 +95,13 @@ bool matchesPercentTag(const QString &firmwareVersion, const QString &path)
     return name.mid(open + 1, close - open - 1) == firmwareVersion;
 }
 
+bool isDirectoryName(const QString &model)
+{
+    return !model.isEmpty() && model != QLatin1String(".") && model != QLatin1String("..")
+           && !model.contains(QLatin1Char('/')) && !model.contains(QLatin1Char('\\'))
+           && !model.contains(QChar(0));
+}
+
 QString longestContainedName(const QString &deviceModel, const QStringList &names)
 {
     QString best;

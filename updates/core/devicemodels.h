@@ -42,6 +42,12 @@ bool isModel(const QString &name, int id);
 // not decide.
 bool matchesPercentTag(const QString &firmwareVersion, const QString &path);
 
+// True when a device's model can name a directory of its own in a store of
+// upgrade files (one directory per model): not empty, not "." or "..", and
+// holding no path separator. The model is the device's word; anything else
+// would lead the console out of the store, or to the store itself.
+bool isDirectoryName(const QString &model);
+
 // The longest of the given names that the device's model text contains,
 // letter case ignored, or an empty text. "ORL WY" is part of "ORL WY2":
 // taking the longest keeps a device on its own model's files.

@@ -1,4 +1,5 @@
 #include "setupwizard.h"
+#include "devicemodels.h"
 
 #include "devicelink/thinclientinfo.h"
 #include "devicelink/utils.h"
@@ -120,7 +121,8 @@ QList<QPair<ThinclientInfo *, QString>> wizardUpgrades(const QList<ThinclientInf
     QList<QPair<ThinclientInfo *, QString>> jobs;
     for (ThinclientInfo *device : devices) {
         if (!device->online || !device->checked
-            || device->model.compare(QLatin1String("Pyrel Instance"), Qt::CaseInsensitive) == 0)
+            || device->model.compare(QLatin1String("Pyrel Instance"), Qt::CaseInsensitive) == 0
+            || !DeviceModels::isDirectoryName(device->model))
             continue;
         // The model as the device reports it, blanks and all, names its directory.
         const QString modelDir = firmwareStore + QLatin1Char('/') + device->model;
