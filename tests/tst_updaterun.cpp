@@ -397,6 +397,44 @@ private slots:
             QCOMPARE(TestFiles::read(temp + QLatin1Char('/') + name), "the console's " + name.toLatin1());
     }
 
+    // Devices upload into the directory the installer lands in. One whose
+    // upload takes the installer's name after the download was checked,
+    // before the run comes back to it, does not get its file started at exit.
+    void installerTakenOverAfterItArrived()
+    {
+        const QString name = QStringLiteral("KorvaneManager-7.8.9-linux.run");
+        QVERIFY(TestFiles::write(served(name), "installer"));
+        list("zor_server_exe", "any", name, "Console 7.8.9");
+        QVERIFY(publishList());
+        ScriptedPrompter prompter;
+        std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
+        const QString installer = w->settings->value(QStringLiteral("tempDir")).toString() + QLatin1Char('/') + name;
+        prompter.answerDialog([](QDialog *dialog) {
+            auto *select = qobject_cast<DlgSelectDownloads *>(dialog);
+            select->findChild<QComboBox *>()->setCurrentIndex(0);
+            select->checkItem(0)->setCheckState(Qt::Checked);
+            select->accept();
+            return int(QDialog::Accepted);
+        });
+        // Where a device's upload would land: after the file was checked and
+        // took its name, before the run hears of it.
+        connect(w->updates.downloadManager.get(), &DownloadManager::downloadCompleted, this,
+                [&](int errors, qint64) {
+                    if (errors == 0 && QFile::exists(installer))
+                        QVERIFY(TestFiles::write(installer, "a device's file"));
+                },
+                Qt::DirectConnection);
+        QVERIFY(runCheck(*w, *m_server));
+        QVERIFY(w->updateDownloaded);
+
+        prompter.clear();
+        w->close();
+        QCOMPARE(prompter.texts(QStringLiteral("openUrl")), QStringList());
+        QCOMPARE(prompter.texts(QStringLiteral("warning")),
+                 QStringList{"\nThe downloaded installer was changed after it arrived, so it is not started:\n\n"
+                             + installer});
+    }
+
     void hourlyCheckOnlyWhenEnabled_data()
     {
         QTest::addColumn<QString>("autoUpdate");

@@ -199,6 +199,12 @@ void MainWindow::installUpdate(const UpgradeFile &file)
     }
     if (file.kind.compare(QLatin1String("zor_server_exe"), Qt::CaseInsensitive) == 0) {
         onUpdateDownloaded(file.localPath, file.comment);
+        // The sum the download was checked against, not one of whatever has
+        // the name now: the run hears of the download a turn of the event
+        // loop after it took its name, and a device's upload into the same
+        // directory may have taken the name in between.
+        if (!file.md5sum.isEmpty())
+            updates.installerMd5 = file.md5sum;
         settings->setValue(DownloadList::versionKey(file), file.fileName);
     } else {
         prompter()->information(this, tr("Download completed"),
