@@ -74,6 +74,8 @@ bool configureNetwork(QWidget *parent, const DeviceList *department)
     const ConfigCommand command = ConfigCommand::Network;
     if (refuseEmpty(parent, department, command) || refuseMultiple(parent, department, command))
         return false;
+    // The device the administrator fills the dialog in for.
+    ThinclientInfo *const chosen = firstSelected(department);
     DlgGetNicInfo dialog(parent);
     if (prompter()->exec(&dialog) == 0 || !confirmed(parent, command))
         return false;
@@ -82,8 +84,11 @@ bool configureNetwork(QWidget *parent, const DeviceList *department)
     // which makes the one device this configuration is meant for unclear.
     if (refuseMultiple(parent, department, command))
         return false;
+    // The one selected now may be another device than the chosen one (which
+    // dropped while a device ticked before registered anew): an address
+    // meant for one device must not go to another.
     ThinclientInfo *device = firstSelected(department);
-    if (!device)
+    if (!device || device != chosen)
         return false;
     const QByteArray frame = ConfigPackets::configureNic(dialog.settings);
     if (refuseOversize(parent, frame, command))

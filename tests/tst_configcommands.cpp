@@ -71,6 +71,7 @@ private slots:
     void networkGoesToTheOneSelectedDevice();
     void networkStopsOnNoOrCancel();
     void networkRefusesWhenASecondDeviceReturns();
+    void networkNotHandedToAnotherDevice();
     void oversizeSendsNothing_data();
     void oversizeSendsNothing();
     void serverIdentificationUpdatesRecords();
@@ -191,6 +192,25 @@ void TestConfigCommands::networkRefusesWhenASecondDeviceReturns()
     QCOMPARE(p.trail().last(),
              QStringLiteral("information Configure networks: Multiple devices selected. Please select just one device"));
     QCOMPARE(writeCount(), 0);
+}
+
+void TestConfigCommands::networkNotHandedToAnotherDevice()
+{
+    ScriptedPrompter p;
+    // While the dialog is open the chosen device drops and another, ticked
+    // before it went offline, registers anew: the one selected device is now
+    // another than the one the settings (an address, perhaps) were made for.
+    ThinclientInfo *returning = device(QStringLiteral("ORL K1"), true, false);
+    ThinclientInfo *chosen = device();
+    const DeviceList dept{returning, chosen};
+    p.answerDialog(pressOk(noInterfaces, [returning, chosen] {
+        chosen->online = false;
+        returning->online = true;
+    }));
+    p.answer(QMessageBox::Yes);
+    QVERIFY(!configureNetwork(nullptr, &dept));
+    QCOMPARE(writeCount(), 0);
+    QVERIFY(p.unexpected.isEmpty());
 }
 
 void TestConfigCommands::oversizeSendsNothing_data()
