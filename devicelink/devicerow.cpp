@@ -3,7 +3,8 @@
 #include "thinclientinfo.h"
 
 #include <QBrush>
-#include <QPointer>
+#include <QCoreApplication>
+#include <QScopedValueRollback>
 #include <QHash>
 #include <QSettings>
 #include <QSignalBlocker>
@@ -16,91 +17,91 @@
 #include <vector>
 
 namespace {
-// The cells of one model changed in this pass of the event loop, by row. A
+// The rows whose cells changed in this pass of the event loop, by record. A
 // view answers a changed cell by looking its row up among all the rows it
 // shows, from the last one it found, and a range of cells by doing so for
-// each of them; a fleet's reports change a few cells each of thousands of
-// rows. The views hear of each changed row once, when the pass's posted
-// events run (before anything is painted): each run of neighbouring changed
-// cells, rows in the order they are shown, so that each search starts next
-// to the last.
-class PendingRows : public QObject
+// each of them. The views hear of each changed row they show once, when the
+// pass's posted events run (before anything is painted): each run of
+// neighbouring changed cells, rows in the order they are shown, so that
+// each search starts next to the last. The rows are found from their
+// records only then, and only for the rows shown: a report of a device out
+// of sight touches its record and its cell, nothing of its row's place.
+class ChangedRows
 {
 public:
-    explicit PendingRows(QStandardItemModel *model) : QObject(model), m_model(model)
+    static ChangedRows &instance()
     {
-        // The last row marked is known by its parent and number, which name
-        // another row once rows come, go or move, and its parent's address
-        // may be a new item's once it is freed.
-        const auto forget = [this] { m_lastParent = nullptr; };
-        connect(model, &QAbstractItemModel::rowsAboutToBeInserted, this, forget);
-        connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, forget);
-        connect(model, &QAbstractItemModel::rowsAboutToBeMoved, this, forget);
-        connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this, forget);
-        connect(model, &QAbstractItemModel::modelAboutToBeReset, this, forget);
+        static ChangedRows rows;
+        return rows;
     }
 
-    static PendingRows *of(QStandardItemModel *model)
+    void mark(const ThinclientInfo *record, int column)
     {
-        // Reports come in runs for one department's model.
-        static QPointer<PendingRows> last;
-        if (last && last->m_model == model)
-            return last;
-        for (QObject *child : model->children())
-            if (auto *pending = dynamic_cast<PendingRows *>(child))
-                return last = pending;
-        return last = new PendingRows(model);
-    }
-
-    void mark(const QStandardItem *cell)
-    {
-        const QStandardItem *parent = cell->parent();
-        const int row = cell->row(), column = cell->column();
         // A report writes several cells of one row in a row.
-        if (m_rows.empty() || !m_lastParent || parent != m_lastParent || row != m_lastRow) {
-            if (m_rows.empty())
-                QMetaObject::invokeMethod(this, [this] { flush(); }, Qt::QueuedConnection);
-            m_lastParent = parent;
-            m_lastRow = row;
-            m_last = m_rows.try_emplace(QPersistentModelIndex(cell->index().siblingAtColumn(0)), 0).first;
+        if (m_rows.empty() || record != m_lastRecord) {
+            if (m_rows.empty() && !schedule())
+                return;
+            m_last = m_rows.try_emplace(record, 0).first;
+            m_lastRecord = record;
         }
         m_last->second |= columnBit(column);
     }
 
+    void forget(const ThinclientInfo *record)
+    {
+        m_rows.erase(record);
+        m_lastRecord = nullptr;
+    }
+
     void flush()
     {
-        // The list is the one kept from the last pass; a flush that a view's
-        // answer to a change starts anew gets a list of its own.
+        // The lists are the ones kept from the last pass; a flush that a
+        // view's answer to a change starts anew gets lists of its own.
         std::vector<Changed> rows;
         rows.swap(m_sorted);
-        // Rows removed since their cells changed have nothing left to show.
-        // Each row's parent is asked once: the model answers it by a walk.
-        for (const auto &[key, columns] : m_rows)
-            if (key.isValid()) {
-                const QModelIndex row(key);
-                rows.push_back({row.parent(), row, columns});
-            }
+        std::vector<const QStandardItem *> shown;
+        shown.swap(m_shown);
+        const bool onlyShown = shownRows(&shown);
+        for (const auto &[record, columns] : m_rows) {
+            const QStandardItem *head = record->item;
+            if (!head || (onlyShown && !std::binary_search(shown.begin(), shown.end(), head)))
+                continue;
+            // A row taken out of its model has nothing left to show.
+            QStandardItemModel *model = head->model();
+            if (!model)
+                continue;
+            const QModelIndex row = head->index();
+            rows.push_back({model, row.parent(), row, columns});
+        }
         m_rows.clear();
+        m_lastRecord = nullptr;
         std::sort(rows.begin(), rows.end(), [](const Changed &a, const Changed &b) {
+            if (a.model != b.model)
+                return a.model < b.model;
             return a.parent != b.parent ? a.parent < b.parent : a.row.row() < b.row.row();
         });
         // Each run of neighbouring changed cells on its own: a view then
         // repaints the changed cells and not those between.
         for (const Changed &changed : std::as_const(rows)) {
-            const int last = m_model->columnCount(changed.parent) - 1;
+            const int last = changed.model->columnCount(changed.parent) - 1;
             for (int first = 0; first <= last; ++first) {
                 if (!(changed.columns & columnBit(first)))
                     continue;
                 int end = first;
                 while (end < last && (changed.columns & columnBit(end + 1)))
                     ++end;
-                emit m_model->dataChanged(changed.row.siblingAtColumn(first), changed.row.siblingAtColumn(end));
+                emit changed.model->dataChanged(changed.row.siblingAtColumn(first),
+                                                changed.row.siblingAtColumn(end));
                 first = end;
             }
         }
         rows.clear();
         rows.swap(m_sorted);
+        shown.clear();
+        shown.swap(m_shown);
     }
+
+    std::vector<DeviceRow::Viewer *> viewers;
 
 private:
     // A bit per changed column; the last stands for every column from its
@@ -109,39 +110,65 @@ private:
     static quint64 columnBit(int column) { return quint64(1) << qMin(column, LastBit); }
 
     struct Changed {
+        QStandardItemModel *model;
         QModelIndex parent;
         QModelIndex row;   // its column 0
         quint64 columns;
     };
-    struct KeyHash {
-        size_t operator()(const QPersistentModelIndex &key) const noexcept { return qHash(key); }
-    };
-    QStandardItemModel *m_model;
-    // Both keep their room from pass to pass. Room made anew at every pass
+
+    // The flush runs when the pass's posted events do; without an
+    // application there is no view to tell.
+    static bool schedule()
+    {
+        QCoreApplication *app = QCoreApplication::instance();
+        if (!app)
+            return false;
+        QMetaObject::invokeMethod(app, [] { instance().flush(); }, Qt::QueuedConnection);
+        return true;
+    }
+
+    // The first items of the rows the viewers show, sorted; false when one
+    // of them must hear of every row, or there is none to ask.
+    bool shownRows(std::vector<const QStandardItem *> *shown) const
+    {
+        if (viewers.empty())
+            return false;
+        for (DeviceRow::Viewer *viewer : viewers)
+            if (!viewer->shownRows(shown))
+                return false;
+        std::sort(shown->begin(), shown->end());
+        return true;
+    }
+
+    // All keep their room from pass to pass. Room made anew at every pass
     // (a block of a kilobyte or more) had the allocator sweep up all the
     // small blocks freed meanwhile, the old texts of the rows written,
     // touching memory all over the fleet.
-    std::unordered_map<QPersistentModelIndex, quint64, KeyHash> m_rows;   // changed columns
-    std::unordered_map<QPersistentModelIndex, quint64, KeyHash>::iterator m_last;
+    std::unordered_map<const ThinclientInfo *, quint64> m_rows;   // changed columns
+    std::unordered_map<const ThinclientInfo *, quint64>::iterator m_last;
+    const ThinclientInfo *m_lastRecord = nullptr;
     std::vector<Changed> m_sorted;
-    const QStandardItem *m_lastParent = nullptr;
-    int m_lastRow = -1;
+    std::vector<const QStandardItem *> m_shown;
 };
 
-// Changes a cell now; its views hear of it with the rest of its row.
+bool quietWrites = false;
+
+// Changes a cell now; its views hear of it with the rest of its row. The
+// tree's own cells are told to keep quiet without reaching their model.
 template <typename Change>
-void changeCell(QStandardItem *cell, Change change)
+void changeCell(const ThinclientInfo *record, int modelColumn, QStandardItem *cell, Change change)
 {
-    QStandardItemModel *model = cell->model();
-    if (!model) {
+    if (cell->type() == DeviceRow::CellType) {
+        const QScopedValueRollback quiet(quietWrites, true);
+        change(cell);
+    } else if (QStandardItemModel *model = cell->model()) {
+        const QSignalBlocker quiet(model);
+        change(cell);
+    } else {
         change(cell);
         return;
     }
-    {
-        const QSignalBlocker quiet(model);
-        change(cell);
-    }
-    PendingRows::of(model)->mark(cell);
+    ChangedRows::instance().mark(record, modelColumn);
 }
 
 // The values written to rows while a Batch is open, per record. A burst
@@ -151,7 +178,10 @@ struct HeldRow
 {
     static constexpr int Cells = 32;    // wider rows (a hand-edited layout) are written at once
 
-    QPointer<const ThinclientInfo> record;
+    // Cleared by forget() when the record goes. A guarded pointer would
+    // reach the record's private part and its guard's block, two more
+    // places in memory, at the first report of every burst.
+    const ThinclientInfo *record = nullptr;
     quint32 texts = 0;      // bit per model column: a text is held
     quint32 colours = 0;
     quint32 enabled = 0;    // an enabled state is held ...
@@ -201,7 +231,7 @@ void DeviceRow::flush()
     const qsizetype count = std::exchange(heldCount, 0);
     for (qsizetype i = 0; i < count; ++i) {
         HeldRow &row = *heldRows[size_t(i)];
-        const ThinclientInfo *record = row.record.data();
+        const ThinclientInfo *record = row.record;
         for (int column = 0; column < HeldRow::Cells; ++column) {
             const quint32 bit = 1u << column;
             if (record && (row.colours & bit))
@@ -219,10 +249,21 @@ void DeviceRow::flush()
     }
 }
 
+namespace {
+// The record's list of its row's cells, where it is the row's: a row built
+// elsewhere (or by hand) is found through its model.
+bool rowCellsKept(const ThinclientInfo *record)
+{
+    return record->rowCells[0] == record->item;
+}
+} // namespace
+
 QStandardItem *DeviceRow::cell(const ThinclientInfo *record, int modelColumn)
 {
     if (!record || !record->item || modelColumn < 0)
         return nullptr;
+    if (rowCellsKept(record))
+        return modelColumn < ThinclientInfo::MaxRowCells ? record->rowCells[modelColumn] : nullptr;
     QStandardItem *parent = record->item->parent();
     if (!parent)
         return nullptr;
@@ -231,7 +272,31 @@ QStandardItem *DeviceRow::cell(const ThinclientInfo *record, int modelColumn)
 
 bool DeviceRow::hasRow(const ThinclientInfo *record)
 {
-    return record && record->item && record->item->parent();
+    return record && record->item && (rowCellsKept(record) || record->item->parent());
+}
+
+bool DeviceRow::writingQuietly()
+{
+    return quietWrites;
+}
+
+DeviceRow::Viewer::Viewer()
+{
+    ChangedRows::instance().viewers.push_back(this);
+}
+
+DeviceRow::Viewer::~Viewer()
+{
+    auto &viewers = ChangedRows::instance().viewers;
+    viewers.erase(std::remove(viewers.begin(), viewers.end(), this), viewers.end());
+}
+
+void DeviceRow::forget(const ThinclientInfo *record)
+{
+    ChangedRows::instance().forget(record);
+    for (qsizetype i = 0; i < heldCount; ++i)
+        if (heldRows[size_t(i)]->record == record)
+            heldRows[size_t(i)]->record = nullptr;
 }
 
 namespace {
@@ -244,7 +309,7 @@ void writeCellText(const ThinclientInfo *record, int modelColumn, const QString 
         return;
     const QVariant old = c->data(Qt::DisplayRole);
     if (old.typeId() != QMetaType::QString || old.toString() != text)
-        changeCell(c, [&text](QStandardItem *item) { item->setText(text); });
+        changeCell(record, modelColumn, c, [&text](QStandardItem *item) { item->setText(text); });
 }
 
 // A solid brush of the colour. Status colours are a handful, so the last
@@ -266,14 +331,14 @@ void writeCellForeground(const ThinclientInfo *record, int modelColumn, const QC
     const QBrush brush = solidBrush(colour);
     QStandardItem *c = DeviceRow::cell(record, modelColumn);
     if (c && c->data(Qt::ForegroundRole) != QVariant(brush))
-        changeCell(c, [&brush](QStandardItem *item) { item->setForeground(brush); });
+        changeCell(record, modelColumn, c, [&brush](QStandardItem *item) { item->setForeground(brush); });
 }
 
 void writeCellEnabled(const ThinclientInfo *record, int modelColumn, bool enabled)
 {
     QStandardItem *c = DeviceRow::cell(record, modelColumn);
     if (c && c->isEnabled() != enabled)
-        changeCell(c, [enabled](QStandardItem *item) { item->setEnabled(enabled); });
+        changeCell(record, modelColumn, c, [enabled](QStandardItem *item) { item->setEnabled(enabled); });
 }
 } // namespace
 

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 class QSettings;
 class QStandardItem;
 class ThinclientInfo;
@@ -15,7 +17,8 @@ class ThinclientInfo;
 // the cell exist: the column layout can change while the console runs.
 // A cell holds its new value at once; the model tells its views about each
 // changed row once, when the posted events of the same pass of the event
-// loop run, so a view repaints it before the pass is over.
+// loop run, so a view repaints it before the pass is over. Rows that no
+// view shows are not told of at all (see Viewer).
 //
 // While a Batch is open the writes are held per row instead, the last value
 // of each cell winning, and stored when the outermost Batch closes: a device
@@ -34,6 +37,33 @@ public:
 };
 // Stores every held value into its cell now.
 void flush();
+
+// The item type of the cells the tree builds (QStandardItem::UserType + 1).
+// Such a cell emits nothing while writingQuietly() is true: the writes here
+// tell the views themselves, once a pass.
+constexpr int CellType = 1001;
+bool writingQuietly();
+
+// A view of device rows that needs to hear only of the rows it shows: a
+// fleet's reports change a few cells each of thousands of rows, most of
+// them out of sight. While every viewer lists its rows, a changed row that
+// none of them shows is told of to nobody; reaching it costs a walk through
+// memory spread over the whole fleet.
+class Viewer
+{
+public:
+    Viewer();
+    virtual ~Viewer();
+    Viewer(const Viewer &) = delete;
+    Viewer &operator=(const Viewer &) = delete;
+    // Appends the first items of the rows it shows; false when it must hear
+    // of every changed row.
+    virtual bool shownRows(std::vector<const QStandardItem *> *rows) = 0;
+};
+
+// Nothing waits to be told about the record's row any more: the record or
+// its row's model is going.
+void forget(const ThinclientInfo *record);
 
 // The row's item at a model column, or null when there is none.
 QStandardItem *cell(const ThinclientInfo *record, int modelColumn);

@@ -1,4 +1,5 @@
 #include "thinclientinfo.h"
+#include "devicerow.h"
 
 ThinclientInfo::ThinclientInfo(QObject *parent)
     : QObject(parent)
@@ -7,4 +8,7 @@ ThinclientInfo::ThinclientInfo(QObject *parent)
 
 // The socket belongs to the server and the row to the tree; an open transfer
 // file is closed by whoever ends the transfer or the connection.
-ThinclientInfo::~ThinclientInfo() = default;
+ThinclientInfo::~ThinclientInfo()
+{
+    DeviceRow::forget(this);
+}

@@ -40,6 +40,12 @@ public:
     QStandardItem *item = nullptr;      // column 0 of the device's tree row, not owned
     QString deviceName;
     QString firmwareVersion;
+    // The items of that row by model column, as it was built (item first):
+    // a report finds its cell here instead of asking the model for the
+    // row's place, a walk through the parts of the row and its group that
+    // lie spread over the heap of a whole fleet.
+    static constexpr int MaxRowCells = 32;
+    QStandardItem *rowCells[MaxRowCells] = {};
 
     QString model;
     QString macAddress;

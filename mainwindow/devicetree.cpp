@@ -7,6 +7,7 @@
 
 #include "commands/packets/delivery.h"
 #include "devicelink/columns.h"
+#include "devicelink/devicerow.h"
 #include "devicelink/thinclientinfo.h"
 
 #include <QHeaderView>
@@ -84,6 +85,9 @@ void DeviceTree::createDeviceTreeView(DeptInfo *dept, QSettings *settings)
 void DeviceTree::destroyDeviceTree(DeptInfo *dept)
 {
     // The view owns its header; the models go after the view that shows them.
+    // Nothing may wait to be told about rows that go with them.
+    for (const ThinclientInfo *record : std::as_const(dept->devices))
+        DeviceRow::forget(record);
     delete dept->treeView;
     delete dept->model;
     delete dept->headerModel;

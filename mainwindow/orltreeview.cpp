@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QScrollBar>
+#include <QStandardItemModel>
 #include <QVarLengthArray>
 #include <QtWidgets/private/qtreeview_p.h>
 
@@ -304,6 +305,29 @@ bool OrlTreeView::showsRow(const QModelIndex &index) const
         return false;
     const int bottom = lastShownRow();
     return bottom < 0 || bottom >= d->viewItems.size() || !before(rowPath(d->viewItems.at(bottom).index), path);
+}
+
+bool OrlTreeView::shownRows(std::vector<const QStandardItem *> *rows)
+{
+    // As dataChanged below decides which changed rows it needs: every one
+    // where it would hand them to the base class.
+    if (!m_held.isEmpty())
+        executeDelayedItemsLayout();
+    if (!uniformRowHeights() || !laidOut() || QAccessible::isActive())
+        return false;
+    if (!isVisible())
+        return true;
+    const auto *items = qobject_cast<const QStandardItemModel *>(model());
+    if (!items)
+        return true;   // no device rows here
+    const auto *d = static_cast<const QTreeViewPrivate *>(d_ptr.data());
+    const int top = d->firstVisibleItem();
+    const int bottom = lastShownRow();
+    if (top < 0 || top >= d->viewItems.size() || bottom < 0 || bottom >= d->viewItems.size())
+        return false;
+    for (int i = top; i <= bottom; ++i)
+        rows->push_back(items->itemFromIndex(d->viewItems.at(i).index.siblingAtColumn(0)));
+    return true;
 }
 
 void OrlTreeView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles)

@@ -10,10 +10,12 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include "devicelink/devicerow.h"
+
 // A department's device tree, and the source of device drags: any movement
 // with the left button held starts a move drag that names this tree. The
 // department label it is dropped on moves the selected device rows.
-class OrlTreeView : public QTreeView
+class OrlTreeView : public QTreeView, public DeviceRow::Viewer
 {
     Q_OBJECT
 public:
@@ -31,6 +33,7 @@ public:
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                      const QList<int> &roles = QList<int>()) override;
     void doItemsLayout() override;
+    bool shownRows(std::vector<const QStandardItem *> *rows) override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

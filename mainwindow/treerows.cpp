@@ -10,6 +10,8 @@
 #include <QStandardItem>
 #include <QStandardItemModel>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 static_assert(TreeRows::RecordRole == Qt::UserRole + 1, "record role");
@@ -71,6 +73,7 @@ public:
     }
 
     QStandardItem *clone() const override { return new DeviceCell(*this); }
+    int type() const override { return DeviceRow::CellType; }
 
 private:
     DeviceCell(const DeviceCell &other) = default;
@@ -110,9 +113,12 @@ private:
     }
 
     // A model kept quiet tells nobody: its index is then not worked out,
-    // a walk up to the row's parent, for a signal that goes nowhere.
+    // a walk up to the row's parent, for a signal that goes nowhere. The
+    // device rows' own writes tell the views themselves.
     void changed()
     {
+        if (DeviceRow::writingQuietly())
+            return;
         const QStandardItemModel *owner = model();
         if (owner && !owner->signalsBlocked())
             emitDataChanged();
@@ -233,5 +239,7 @@ QList<QStandardItem *> TreeRows::buildDeviceRow(QSettings *settings, ThinclientI
     for (QStandardItem *cell : cells)
         if (cell)
             row << cell;
+    std::fill(std::begin(info->rowCells), std::end(info->rowCells), nullptr);
+    std::copy_n(row.cbegin(), qMin(row.size(), qsizetype(ThinclientInfo::MaxRowCells)), info->rowCells);
     return row;
 }

@@ -18,6 +18,8 @@
 #include <QtTest>
 
 #include <climits>
+#include <memory>
+#include <optional>
 
 namespace {
 constexpr int NoKey = INT_MIN;   // a colSize<i> absent from the store
@@ -46,6 +48,10 @@ private slots:
     void widthsSavedAndRestored();
     void changedRowsRepainted();
     void changesAroundSortedRows();
+    void rowsOutOfSightNotTold_data();
+    void rowsOutOfSightNotTold();
+    void changedRowGoesBeforeThePassEnds_data();
+    void changedRowGoesBeforeThePassEnds();
     void groupRowsPerModel();
     void rowCells_data();
     void rowCells();
@@ -222,8 +228,9 @@ void TestDeviceTree::changedRowsRepainted()
     QTRY_VERIFY(spy.painted.intersects(view->visualRect(bottom->item->index().siblingAtColumn(1))));
 }
 
-// The views hear of every changed row, also when rows move between two
-// changes of one pass: a sort puts another row where the first one was.
+// The views hear of every changed row they may show, also when rows move
+// between two changes of one pass: a sort puts another row where the first
+// one was.
 void TestDeviceTree::changesAroundSortedRows()
 {
     Columns::initDefaults(&settings);
@@ -250,6 +257,109 @@ void TestDeviceTree::changesAroundSortedRows()
                 rowsTold << row;
     }
     QCOMPARE(rowsTold, (QSet<int>{first->item->row(), second->item->row()}));
+}
+
+namespace {
+QSet<int> rowsTold(const QSignalSpy &changed)
+{
+    QSet<int> rows;
+    for (const QList<QVariant> &signal : changed)
+        for (int row = signal.at(0).toModelIndex().row(); row <= signal.at(1).toModelIndex().row(); ++row)
+            rows << row;
+    return rows;
+}
+} // namespace
+
+// A row that no view shows changes without a word to the model's views; a
+// view whose rows may differ in height hears of every one.
+void TestDeviceTree::rowsOutOfSightNotTold_data()
+{
+    QTest::addColumn<QString>("view");
+    QTest::addColumn<bool>("firstTold");
+    QTest::addColumn<bool>("lastTold");
+
+    QTest::newRow("shown, the last row out of sight") << "shown" << true << false;
+    QTest::newRow("hidden after it was shown") << "hidden" << false << false;
+    QTest::newRow("rows of their own heights") << "own heights" << true << true;
+}
+
+void TestDeviceTree::rowsOutOfSightNotTold()
+{
+    QFETCH(QString, view);
+    QFETCH(bool, firstTold);
+    QFETCH(bool, lastTold);
+
+    Columns::initDefaults(&settings);
+    Dept dept(0, "Orphans", &settings);
+    QList<ThinclientInfo *> records;
+    for (int i = 0; i < 100; ++i) {
+        records << record("ORL K1", QStringLiteral("d%1").arg(i));
+        DeviceTree::fileDevice(&dept.info, &settings, records.last());
+    }
+    OrlTreeView *tree = dept.info.treeView;
+    tree->resize(600, 300);
+    tree->setUniformRowHeights(view != QLatin1String("own heights"));
+    tree->show();
+    QVERIFY(QTest::qWaitForWindowExposed(tree));
+    if (view == QLatin1String("hidden"))
+        tree->hide();
+    QCoreApplication::processEvents();
+
+    QSignalSpy changed(dept.info.model, &QAbstractItemModel::dataChanged);
+    DeviceRow::setText(records.first(), 1, QStringLiteral("first"));
+    DeviceRow::setText(records.last(), 1, QStringLiteral("last"));
+    QCoreApplication::processEvents();
+    QCOMPARE(rowsTold(changed).contains(records.first()->item->row()), firstTold);
+    QCOMPARE(rowsTold(changed).contains(records.last()->item->row()), lastTold);
+    QCOMPARE(records.last()->item->parent()->child(records.last()->item->row(), 1)->text(), QStringLiteral("last"));
+}
+
+// A row changed in a pass may lose its record or its whole tree before the
+// pass ends, or while a batch holds its values: what waits for it is
+// dropped, and a record whose tree went can be filed and changed again.
+void TestDeviceTree::changedRowGoesBeforeThePassEnds_data()
+{
+    QTest::addColumn<bool>("batch");
+    QTest::addColumn<bool>("wholeTree");
+
+    QTest::newRow("record") << false << false;
+    QTest::newRow("record, values held") << true << false;
+    QTest::newRow("tree") << false << true;
+    QTest::newRow("tree, values held") << true << true;
+}
+
+void TestDeviceTree::changedRowGoesBeforeThePassEnds()
+{
+    QFETCH(bool, batch);
+    QFETCH(bool, wholeTree);
+
+    Columns::initDefaults(&settings);
+    auto dept = std::make_unique<Dept>(0, "Orphans", &settings);
+    ThinclientInfo *r = record("ORL K1", "d0");
+    DeviceTree::fileDevice(&dept->info, &settings, r);
+    QCoreApplication::processEvents();
+    {
+        std::optional<DeviceRow::Batch> held;
+        if (batch)
+            held.emplace();
+        DeviceRow::setText(r, 1, QStringLiteral("changed"));
+        if (wholeTree)
+            dept.reset();
+        else
+            delete r;
+    }
+    QCoreApplication::processEvents();
+    if (!wholeTree) {
+        QCOMPARE(dept->info.model->item(0)->child(0, 1)->text(), batch ? QString() : QStringLiteral("changed"));
+        return;
+    }
+    dept = std::make_unique<Dept>(0, "Orphans", &settings);
+    DeviceTree::fileDevice(&dept->info, &settings, r);
+    QSignalSpy changed(dept->info.model, &QAbstractItemModel::dataChanged);
+    DeviceRow::setText(r, 1, QStringLiteral("again"));
+    QCoreApplication::processEvents();
+    QCOMPARE(rowsTold(changed), QSet<int>{0});
+    QCOMPARE(DeviceRow::cell(r, 1)->text(), QStringLiteral("again"));
 }
 
 void TestDeviceTree::groupRowsPerModel()
@@ -344,6 +454,8 @@ void TestDeviceTree::rowCells()
     QCOMPARE(row.size(), 2 + cells.size());
     QCOMPARE(row.at(0)->text(), QStringLiteral("hall-3"));
     QCOMPARE(r->item, row.at(0));
+    for (int i = 0; i <= row.size(); ++i)
+        QCOMPARE(DeviceRow::cell(r, i), row.value(i));
     for (int i = 0; i < cells.size(); ++i)
         QCOMPARE(row.at(2 + i)->text(), cells.at(i));
     for (int i = 0; i < row.size(); ++i) {
