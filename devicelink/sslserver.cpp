@@ -189,6 +189,15 @@ qint64 SSLServer::writeToDevice(QSslSocket *socket, const QByteArray &data)
         return -1;
     if (writeHook)
         return writeHook(socket, data);
+    // Answers wait while the device's requests are held; what the console
+    // sends of its own accord has nothing to hold it back. A device that
+    // keeps its connection but reads nothing would have every later command
+    // kept for it, as long as the console runs: it is taken for gone, and
+    // its disconnect handling marks it offline and frees what waited.
+    if (socket->bytesToWrite() + socket->encryptedBytesToWrite() > MaxUnsentCommands) {
+        socket->abort();
+        return -1;
+    }
     return socket->write(data);
 }
 

@@ -43,6 +43,12 @@ public:
     // chunk at a time, so sixteen chunks' worth never slows one down, and a
     // stalled fleet of thousands costs the console megabytes, not gigabytes.
     static constexpr qint64 MaxQueuedAnswers = 64 << 10;
+    // What the console itself sends a device (commands, pushed files) waits
+    // unsent for as long as the device does not read it. Past this much the
+    // device counts as gone and its connection is dropped with what waited:
+    // a file push is at most 3 MB, so a device that reads lets it grow to a
+    // few of them at most.
+    static constexpr qint64 MaxUnsentCommands = qint64(16) << 20;
     // Frames taken from all devices in one pass of the event loop. A fleet
     // that reports at once finds a thousand sockets ready with a hundred
     // messages each; handled in one go, the window would neither paint nor

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QtTest>
@@ -53,6 +54,7 @@ private slots:
 
     void unreadAnswersWait_data();
     void unreadAnswersWait();
+    void unreadCommandsDropTheDevice();
     void silentConnectionClosed();
     void acceptsAgainAfterDescriptorsRanOut();
 
@@ -158,6 +160,30 @@ void TestDeviceLimits::unreadAnswersWait()
         120000));
     // Nor did the answers pile up once it read.
     QVERIFY2(most <= SSLServer::MaxQueuedAnswers + Wire::MaxFrame, qPrintable(QString::number(most)));
+}
+
+// Commands the console sends to a device that reads nothing wait in the
+// console: past a bound the device counts as gone, and its connection goes
+// with what waited, rather than every later command piling up on it.
+void TestDeviceLimits::unreadCommandsDropTheDevice()
+{
+    QSslSocket *hostile = connectHostile(true);
+    QVERIFY(hostile);
+    ThinclientInfo *record = fx->recordByMac(HostileMac);
+    QPointer<QSslSocket> served = record->socket;
+    const QByteArray command = pattern(1 << 20);   // a file push's size
+    qint64 most = 0;
+    for (int i = 0; i < 100 && record->online; ++i) {
+        SSLServer::writeToDevice(record->socket, command);
+        // The socket hands what it can to the system before the next one.
+        QCoreApplication::processEvents();
+        if (served)
+            most = qMax(most, SSLServer::queuedAnswers(served));
+    }
+    QVERIFY2(!record->online, qPrintable(QString::number(most)));
+    QVERIFY2(most <= SSLServer::MaxUnsentCommands + command.size(), qPrintable(QString::number(most)));
+    QCOMPARE(fx->server()->connectionCount(), 0);
+    QTRY_VERIFY(served.isNull());
 }
 
 // A connection past the handshake that does not register within the limit
