@@ -181,7 +181,9 @@ void TestDeviceLimits::unreadCommandsDropTheDevice()
             most = qMax(most, SSLServer::queuedAnswers(served));
     }
     QVERIFY2(!record->online, qPrintable(QString::number(most)));
-    QVERIFY2(most <= SSLServer::MaxUnsentCommands + command.size(), qPrintable(QString::number(most)));
+    // The last command taken, and the few bytes per record that encrypting
+    // what waited adds.
+    QVERIFY2(most <= SSLServer::MaxUnsentCommands + 2 * command.size(), qPrintable(QString::number(most)));
     QCOMPARE(fx->server()->connectionCount(), 0);
     QTRY_VERIFY(served.isNull());
 }
