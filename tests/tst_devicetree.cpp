@@ -66,6 +66,8 @@ private slots:
 
 private:
     ThinclientInfo *record(const QString &model, const QString &name, const QString &mac = QString());
+    // Files count devices of one model, named d0, d1, ...
+    QList<ThinclientInfo *> fileFleet(DeptInfo *dept, int count);
     QSettings settings{QStringLiteral("Halvard"), QStringLiteral("korvane_server")};
     QObject records;
 };
@@ -80,6 +82,16 @@ void TestDeviceTree::init()
 ThinclientInfo *TestDeviceTree::record(const QString &model, const QString &name, const QString &mac)
 {
     return DeptSupport::device(&records, model, name, mac);
+}
+
+QList<ThinclientInfo *> TestDeviceTree::fileFleet(DeptInfo *dept, int count)
+{
+    QList<ThinclientInfo *> fleet;
+    for (int i = 0; i < count; ++i) {
+        fleet << record("ORL K1", QStringLiteral("d%1").arg(i));
+        DeviceTree::fileDevice(dept, &settings, fleet.last());
+    }
+    return fleet;
 }
 
 void TestDeviceTree::headerAndWidths_data()
@@ -186,11 +198,7 @@ void TestDeviceTree::changedRowsRepainted()
 {
     Columns::initDefaults(&settings);
     Dept dept(0, "Orphans", &settings);
-    QList<ThinclientInfo *> records;
-    for (int i = 0; i < 300; ++i) {
-        records << record("ORL K1", QStringLiteral("d%1").arg(i));
-        DeviceTree::fileDevice(&dept.info, &settings, records.last());
-    }
+    const QList<ThinclientInfo *> records = fileFleet(&dept.info, 300);
     OrlTreeView *view = dept.info.treeView;
     view->resize(600, 300);
     view->show();
@@ -291,11 +299,7 @@ void TestDeviceTree::rowsOutOfSightNotTold()
 
     Columns::initDefaults(&settings);
     Dept dept(0, "Orphans", &settings);
-    QList<ThinclientInfo *> records;
-    for (int i = 0; i < 100; ++i) {
-        records << record("ORL K1", QStringLiteral("d%1").arg(i));
-        DeviceTree::fileDevice(&dept.info, &settings, records.last());
-    }
+    const QList<ThinclientInfo *> records = fileFleet(&dept.info, 100);
     OrlTreeView *tree = dept.info.treeView;
     tree->resize(600, 300);
     tree->setUniformRowHeights(view != QLatin1String("own heights"));
