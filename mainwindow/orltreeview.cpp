@@ -310,13 +310,16 @@ bool OrlTreeView::showsRow(const QModelIndex &index) const
 bool OrlTreeView::shownRows(std::vector<const QStandardItem *> *rows)
 {
     // As dataChanged below decides which changed rows it needs: every one
-    // where it would hand them to the base class.
+    // where it would hand them to the base class. A view that shows no rows
+    // (hidden, or an empty department's) needs none, laid out or not.
+    if (QAccessible::isActive())
+        return false;
+    if (!isVisible() || !model() || model()->rowCount(rootIndex()) == 0)
+        return true;
     if (!m_held.isEmpty())
         executeDelayedItemsLayout();
-    if (!uniformRowHeights() || !laidOut() || QAccessible::isActive())
+    if (!uniformRowHeights() || !laidOut())
         return false;
-    if (!isVisible())
-        return true;
     const auto *items = qobject_cast<const QStandardItemModel *>(model());
     if (!items)
         return true;   // no device rows here

@@ -248,6 +248,8 @@ void TestDeviceTree::changesAroundSortedRows()
     for (ThinclientInfo *r : {first, second})
         DeviceTree::fileDevice(&dept.info, &settings, r);
     QCOMPARE(first->item->row(), 0);
+    dept.info.treeView->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dept.info.treeView));
     QCoreApplication::processEvents();
 
     QSignalSpy changed(dept.info.model, &QAbstractItemModel::dataChanged);
@@ -279,7 +281,8 @@ QSet<int> rowsTold(const QSignalSpy &changed)
 } // namespace
 
 // A row that no view shows changes without a word to the model's views; a
-// view whose rows may differ in height hears of every one.
+// view whose rows may differ in height hears of every one, one that shows
+// no rows of none.
 void TestDeviceTree::rowsOutOfSightNotTold_data()
 {
     QTest::addColumn<QString>("view");
@@ -287,6 +290,7 @@ void TestDeviceTree::rowsOutOfSightNotTold_data()
     QTest::addColumn<bool>("lastTold");
 
     QTest::newRow("shown, the last row out of sight") << "shown" << true << false;
+    QTest::newRow("shown beside an empty department") << "beside an empty one" << true << false;
     QTest::newRow("hidden after it was shown") << "hidden" << false << false;
     QTest::newRow("rows of their own heights") << "own heights" << true << true;
 }
@@ -307,6 +311,12 @@ void TestDeviceTree::rowsOutOfSightNotTold()
     QVERIFY(QTest::qWaitForWindowExposed(tree));
     if (view == QLatin1String("hidden"))
         tree->hide();
+    std::optional<Dept> empty;
+    if (view == QLatin1String("beside an empty one")) {
+        empty.emplace(1, QStringLiteral("Empty"), &settings);
+        empty->info.treeView->show();
+        QVERIFY(QTest::qWaitForWindowExposed(empty->info.treeView));
+    }
     QCoreApplication::processEvents();
 
     QSignalSpy changed(dept.info.model, &QAbstractItemModel::dataChanged);
@@ -359,6 +369,8 @@ void TestDeviceTree::changedRowGoesBeforeThePassEnds()
     }
     dept = std::make_unique<Dept>(0, "Orphans", &settings);
     DeviceTree::fileDevice(&dept->info, &settings, r);
+    dept->info.treeView->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dept->info.treeView));
     QSignalSpy changed(dept->info.model, &QAbstractItemModel::dataChanged);
     DeviceRow::setText(r, 1, QStringLiteral("again"));
     QCoreApplication::processEvents();
