@@ -2,6 +2,8 @@
 
 #include "mainwindow/prompter.h"
 
+#include <QFileInfo>
+
 namespace DeviceListExport {
 
 bool run(QWidget *parent, const QList<ThinclientInfo *> *shownDepartment, const QList<Department> &departments)
@@ -15,7 +17,17 @@ bool run(QWidget *parent, const QList<ThinclientInfo *> *shownDepartment, const 
                                                 QStringLiteral("Text files (*.txt)"));
     if (fileName.isEmpty())
         return false;
+    // The chooser asked before replacing the name as typed; a suffix added
+    // here names another file, which gets the chooser's own question.
+    const QString typed = fileName;
     fileName = withTxtSuffix(fileName);
+    const QFileInfo target(fileName);
+    if (fileName != typed && (target.exists() || target.isSymLink())
+        && prompter()->warning(parent, QStringLiteral("Save file as"),
+                               target.fileName() + QStringLiteral(" already exists.\nDo you want to replace it?"),
+                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+               != QMessageBox::Yes)
+        return false;
 
     int count = 0;
     const QByteArray bytes = content(departments, &count);

@@ -21,6 +21,8 @@ private slots:
     void writeFailures();
     void failedWriteKeepsOldFile();
     void run();
+    void suffixedNameAsksBeforeReplacing_data();
+    void suffixedNameAsksBeforeReplacing();
 
 private:
     ThinclientInfo m_a, m_b, m_c;
@@ -167,6 +169,46 @@ void TestDeviceListExport::run()
         QCOMPARE(prompts.last().title, QStringLiteral("File write error"));
         QCOMPARE(prompts.last().text, QStringLiteral("Error writing file\n\n") + full);
     }
+    QVERIFY(prompts.unexpected.isEmpty());
+}
+
+void TestDeviceListExport::suffixedNameAsksBeforeReplacing_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("used");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("no ending, keep") << "list" << "list.txt" << int(QMessageBox::No) << false;
+    QTest::newRow("no ending, replace") << "list" << "list.txt" << int(QMessageBox::Yes) << true;
+    QTest::newRow("other ending, keep") << "list.csv" << "list.csv.txt" << int(QMessageBox::No) << false;
+}
+
+void TestDeviceListExport::suffixedNameAsksBeforeReplacing()
+{
+    // The chooser asked about the typed name only; the name written to is
+    // another one, whose file must not go without the same question.
+    QFETCH(QString, typed);
+    QFETCH(QString, used);
+    QFETCH(int, answer);
+    QFETCH(bool, replaced);
+    QTemporaryDir dir;
+    const QByteArray old("kept\n");
+    QVERIFY(TestFiles::write(dir.filePath(used), old));
+    m_a.serialNumber = QStringLiteral("S1");
+    const QList<ThinclientInfo *> shown{&m_a};
+    const QList<DeviceListExport::Department> depts{{QStringLiteral("Shown"), {&m_a}}};
+    ScriptedPrompter prompts;
+    prompts.answerText(dir.filePath(typed));
+    prompts.answer(QMessageBox::StandardButton(answer));
+
+    QCOMPARE(DeviceListExport::run(nullptr, &shown, depts), replaced);
+    QCOMPARE(prompts.calls.size(), replaced ? 3 : 2);
+    QCOMPARE(prompts.calls[1].kind, QStringLiteral("warning"));
+    QCOMPARE(prompts.calls[1].title, QStringLiteral("Save file as"));
+    QCOMPARE(prompts.calls[1].text, used + QStringLiteral(" already exists.\nDo you want to replace it?"));
+    QCOMPARE(prompts.calls[1].buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(prompts.calls[1].defaultButton, QMessageBox::No);
+    QCOMPARE(TestFiles::read(dir.filePath(used)), replaced ? DeviceListExport::content(depts) : old);
     QVERIFY(prompts.unexpected.isEmpty());
 }
 
