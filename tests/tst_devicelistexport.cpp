@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 class TestDeviceListExport : public QObject
 {
     Q_OBJECT
@@ -20,6 +22,7 @@ private slots:
     void txtSuffix();
     void writeFailures();
     void failedWriteKeepsOldFile();
+    void pipeIsNotWaitedOn();
     void run();
     void suffixedNameAsksBeforeReplacing_data();
     void suffixedNameAsksBeforeReplacing();
@@ -123,6 +126,16 @@ void TestDeviceListExport::failedWriteKeepsOldFile()
     QCOMPARE(result, DeviceListExport::FileResult::WriteFailed);
     QCOMPARE(TestFiles::read(path), header);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("list.txt")});
+}
+
+void TestDeviceListExport::pipeIsNotWaitedOn()
+{
+    // Nothing may ever read a named pipe chosen as the file: opening it to
+    // write would wait for a reader for as long as the console runs.
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath(QStringLiteral("pipe.txt"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QCOMPARE(DeviceListExport::writeFile(pipe, header), DeviceListExport::FileResult::CannotCreate);
 }
 
 void TestDeviceListExport::run()

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <sys/stat.h>
+
 namespace DeviceListExport {
 
 // Devices report their serial and name themselves: a line break in either
@@ -63,12 +65,22 @@ bool write(QIODevice *device, const QByteArray &bytes)
     return true;
 }
 
+// Opening a named pipe or a socket waits for its other end, for good when
+// there is none.
+static bool waitsForOtherEnd(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode));
+}
+
 FileResult writeFile(const QString &path, const QByteArray &bytes)
 {
     // Something that is not a file (a device, a pipe) has no content to keep
     // and cannot be replaced by a rename: it is written to as it is.
     const QFileInfo existing(path);
     if (existing.exists() && !existing.isFile() && !existing.isDir()) {
+        if (waitsForOtherEnd(path))
+            return FileResult::CannotCreate;
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
             return FileResult::CannotCreate;
