@@ -5,6 +5,7 @@
 #include "mainwindow/prompter.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace CommandDelivery {
 
@@ -47,7 +48,9 @@ int uploadFileToDevice(QWidget *parent, const QString &remoteName, const QString
     if (remoteName.isEmpty() || localPath.isEmpty() || !device)
         return -1;
     QFile file(localPath);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Only a plain file is sent: opening a named pipe waits for a writer,
+    // for good when there is none.
+    if (!QFileInfo(localPath).isFile() || !file.open(QIODevice::ReadOnly)) {
         prompter()->warning(parent, QStringLiteral("Open error"),
                             QStringLiteral("\nError opening file ") + localPath);
         return -1;

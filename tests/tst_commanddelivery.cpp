@@ -12,6 +12,8 @@
 #include <QtTest>
 #include <optional>
 
+#include <sys/stat.h>
+
 class TestCommandDelivery : public QObject
 {
     Q_OBJECT
@@ -195,10 +197,18 @@ void TestCommandDelivery::uploadFile()
                                            QStringLiteral("\nAn invalid parameter was passed")}));
     QCOMPARE(prompts.calls[0].title, QStringLiteral("Open error"));
 
+    // A named pipe chosen as the file would be waited on for a writer for
+    // good; it is no file to send.
+    prompts.calls.clear();
+    const QString pipe = dir.filePath(QStringLiteral("pipe.jpg"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QCOMPARE(CommandDelivery::uploadFileToDevice(nullptr, QStringLiteral("r.bin"), pipe, target), -1);
+    QCOMPARE(prompts.texts(), QStringList{QStringLiteral("\nError opening file ") + pipe});
+
     // Missing arguments are refused silently.
     QCOMPARE(CommandDelivery::uploadFileToDevice(nullptr, QString(), dir.filePath("ok.bin"), target), -1);
     QCOMPARE(CommandDelivery::uploadFileToDevice(nullptr, QStringLiteral("r.bin"), dir.filePath("ok.bin"), nullptr), -1);
-    QCOMPARE(prompts.calls.size(), 3);
+    QCOMPARE(prompts.calls.size(), 1);
     QCOMPARE(writes().size(), 1);
 }
 
