@@ -161,7 +161,8 @@ bool DlgSettings::createDataDirectories(const QString &dir)
     QDir base(dir);
     for (const auto &d : dataDirs) {
         const QString name = QLatin1String(d.subdir);
-        if (base.exists(name))
+        // A file of that name is no store: mkdir fails on it and says so.
+        if (QFileInfo(base.filePath(name)).isDir())
             continue;
         if (!base.mkdir(name)) {
             prompter()->warning(this, QStringLiteral("Creating directory"),

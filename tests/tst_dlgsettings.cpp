@@ -2,6 +2,7 @@
 #include "mainwindow/dlgsettings.h"
 #include "childwidget.h"
 #include "scriptedprompter.h"
+#include "testfiles.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -90,6 +91,7 @@ private slots:
     void validation_data();
     void validation();
     void createsOnlyMissingDirectories();
+    void directoryCreationFails_data();
     void directoryCreationFails();
     void rejectKeepsOpen();
     void runWizardChoice_data();
@@ -301,11 +303,22 @@ void TestDlgSettings::createsOnlyMissingDirectories()
     QVERIFY(marker.exists());
 }
 
+void TestDlgSettings::directoryCreationFails_data()
+{
+    QTest::addColumn<bool>("link");
+    // Neither is a directory, yet nothing can be created under its name.
+    QTest::newRow("dangling link") << true;
+    QTest::newRow("plain file") << false;
+}
+
 void TestDlgSettings::directoryCreationFails()
 {
-    // A dangling link is no directory, yet nothing can be created under its name.
+    QFETCH(bool, link);
     QTemporaryDir tmp;
-    QVERIFY(QFile::link(tmp.path() + "/nowhere/at/all", tmp.path() + "/hotfix"));
+    if (link)
+        QVERIFY(QFile::link(tmp.path() + "/nowhere/at/all", tmp.path() + "/hotfix"));
+    else
+        QVERIFY(TestFiles::write(tmp.path() + "/hotfix", "not a folder"));
 
     ScriptedPrompter p;
     DlgSettings dlg(nullptr, &settings, nullptr, false);
