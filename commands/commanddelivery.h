@@ -22,8 +22,8 @@ int sendToSelectedDevices(QWidget *parent, const QList<ThinclientInfo *> *depart
 // -1 when refused (each refusal warns) or when the device is not connected.
 int sendFileToDevice(QWidget *parent, const QString &remoteName, const QByteArray &data, ThinclientInfo *device);
 
-// Reads a local file and pushes it with sendFileToDevice. Never reads more
-// than the push can carry.
+// Reads a local plain file and pushes it with sendFileToDevice. Never reads
+// more than the push can carry; anything but a plain file cannot be opened.
 int uploadFileToDevice(QWidget *parent, const QString &remoteName, const QString &localPath, ThinclientInfo *device);
 
 } // namespace CommandDelivery

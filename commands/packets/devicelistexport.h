@@ -36,7 +36,8 @@ enum class FileResult { Written, CannotCreate, WriteFailed };
 // Creates or replaces the file, in text mode so each "\n" becomes the
 // platform's line end, and writes the bytes; a file that was there is
 // replaced only once the new one is whole. A short or failed write or a
-// failing close is reported, never taken for success.
+// failing close is reported, never taken for success. A named pipe or a
+// socket cannot be created as the file.
 FileResult writeFile(const QString &path, const QByteArray &bytes);
 
 } // namespace DeviceListExport
