@@ -19,6 +19,11 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
 Q_DECLARE_METATYPE(WhiteListOutcome)
 
 static const QString WarningText = QStringLiteral(
@@ -64,6 +69,7 @@ private slots:
 
     void fileRoundTrip();
     void fullDiskKeepsList();
+    void loadReadsOnlyAFile();
     void payload_data();
     void payload();
 
@@ -309,6 +315,31 @@ void TestStorageWhiteList::fullDiskKeepsList()
     }
     QVERIFY(!saved);
     QCOMPARE(readFile(m_dir + QStringLiteral("/whitelist.txt")), QByteArray("1,V,M,T,sda\n"));
+}
+
+// A pipe planted under the list's name would hold the dialog on open for
+// good, waiting for a writer: it is no saved list.
+void TestStorageWhiteList::loadReadsOnlyAFile()
+{
+    const QByteArray path = QFile::encodeName(WhiteListFile::path(m_dir));
+    QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+    QAtomicInt done;
+    QStringList lines{QStringLiteral("<not returned>")};
+    std::thread reader([&] {
+        lines = WhiteListFile::load(m_dir);
+        done.storeRelease(1);
+    });
+    const bool returned = QTest::qWaitFor([&] { return done.loadAcquire() == 1; }, 10000);
+    // A reader that waits is let go by a writer that comes and goes.
+    while (done.loadAcquire() == 0) {
+        const int writer = ::open(path.constData(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0)
+            ::close(writer);
+        QThread::msleep(10);
+    }
+    reader.join();
+    QVERIFY(returned);
+    QVERIFY(lines.isEmpty());
 }
 
 void TestStorageWhiteList::payload_data()

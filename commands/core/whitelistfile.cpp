@@ -17,7 +17,9 @@ QStringList load(const QString &dir)
 {
     QStringList lines;
     QFile file(path(dir));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    // As for the devices' requests: a pipe or a device node under the list's
+    // name would hold the dialog on open or on read.
+    if (!QFileInfo(file.fileName()).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
         return lines;
     QTextStream in(&file);
     in.setEncoding(QStringConverter::Latin1);

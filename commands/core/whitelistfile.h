@@ -13,7 +13,8 @@ namespace WhiteListFile {
 // Empty when dir is empty.
 QString path(const QString &dir);
 
-// The lines of the saved list; empty when there is none or it cannot be read.
+// The lines of the saved list; empty when there is none, it is no regular
+// file, or it cannot be read.
 QStringList load(const QString &dir);
 
 // Replaces the list as a whole; false when it could not be written completely
