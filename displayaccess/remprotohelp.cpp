@@ -4,6 +4,7 @@
 #include "mainwindow/prompter.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTextStream>
 
@@ -24,8 +25,13 @@ void RemProtoHelp::received(const QString &text)
     // With none set, no path rather than a file at the root: the open fails.
     const QString dir = m_settings->value(QStringLiteral("tempDir")).toString();
     m_path = dir.isEmpty() ? QString() : dir + QStringLiteral("/rem_proto_help.txt");
+    // Only a regular file is written, as with the devices' uploads: through
+    // a link the device's text would land wherever the link leads, and a
+    // pipe would hold the console on open, inside the device's message.
+    const QFileInfo existing(m_path);
     QFile file(m_path);
-    m_written = file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
+    m_written = !existing.isSymLink() && (!existing.exists() || existing.isFile())
+                && file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
     if (m_written) {
         // UTF-8, as the desktop viewers read it; the device sends Latin-1 only.
         QTextStream out(&file);

@@ -4,6 +4,7 @@
 // the devices do meanwhile.
 #include "displayaccess/remprotohelp.h"
 #include "mainwindow/mainwindow.h"
+#include "nowriteroom.h"
 #include "scriptedprompter.h"
 #include "simdevice.h"
 #include "statusmessages.h"
@@ -18,6 +19,12 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace WindowFixture;
 
@@ -91,20 +98,20 @@ private slots:
     void fileCannotBeWritten()
     {
         QFETCH(QString, how);
-        if (how == "full") {
-            if (!QFileInfo::exists(QStringLiteral("/dev/full")))
-                QSKIP("no /dev/full here");
-            QVERIFY(QFile::link(QStringLiteral("/dev/full"), m_path));
-        } else {
+        if (how != "full")
             m_settings->setValue(QStringLiteral("tempDir"),
                                  how == "empty" ? QString() : m_dir.filePath(QStringLiteral("no/such/dir")));
-        }
         const QString atRoot = QStringLiteral("/rem_proto_help.txt");
         const bool wasAtRoot = QFileInfo::exists(atRoot);
         ScriptedPrompter prompter;
         QWidget window;
         RemProtoHelp help(&window, m_settings.get());
-        help.received(QStringLiteral("text"));
+        {
+            std::optional<NoWriteRoom> full;
+            if (how == "full")
+                full.emplace();
+            help.received(QStringLiteral("text"));
+        }
         const bool wroteAtRoot = !wasAtRoot && QFileInfo::exists(atRoot);
         if (wroteAtRoot)
             QFile::remove(atRoot);
@@ -112,6 +119,53 @@ private slots:
         QTRY_COMPARE(prompter.calls.size(), 1);
         QCOMPARE(prompter.last().kind, QStringLiteral("warning"));
         QCOMPARE(prompter.last().text, QStringLiteral("Error creating file to store remote protocol settings"));
+    }
+
+    void notAFile_data()
+    {
+        QTest::addColumn<bool>("pipe");
+        QTest::newRow("link out of the directory") << false;
+        QTest::newRow("pipe") << true;
+    }
+
+    // The device's text reaches no file but the console's own, and a pipe
+    // under its name does not hold the console inside the device's message.
+    void notAFile()
+    {
+        QFETCH(bool, pipe);
+        QTemporaryDir elsewhere;
+        const QString target = elsewhere.filePath(QStringLiteral("kept.txt"));
+        const QByteArray path = QFile::encodeName(m_path);
+        int reader = -1;
+        if (pipe) {
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        } else {
+            QFile kept(target);
+            QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("kept") == 4);
+            kept.close();
+            QVERIFY(QFile::link(target, m_path));
+        }
+        ScriptedPrompter prompter;
+        QWidget window;
+        RemProtoHelp help(&window, m_settings.get());
+        QAtomicInt done;
+        std::thread device([&] {
+            help.received(QStringLiteral("device text"));
+            done.storeRelease(1);
+        });
+        const bool returned = QTest::qWaitFor([&] { return done.loadAcquire() == 1; }, 10000);
+        // A writer that waits for a reader is given one, kept open until it is done.
+        if (pipe && !returned)
+            reader = ::open(path.constData(), O_RDONLY | O_NONBLOCK);
+        device.join();
+        if (reader >= 0)
+            ::close(reader);
+        QVERIFY(returned);
+        QTRY_COMPARE(prompter.calls.size(), 1);
+        QCOMPARE(prompter.last().kind, QStringLiteral("warning"));
+        QCOMPARE(prompter.last().text, QStringLiteral("Error creating file to store remote protocol settings"));
+        if (!pipe)
+            QCOMPARE(fileText(target), QByteArray("kept"));
     }
 
     // Devices may send their help text unasked and at any rate: the viewer
