@@ -4,6 +4,7 @@
 #include "prompter.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 Department::Department(QObject *parent)
@@ -62,7 +63,9 @@ QList<DeptInfo *> *Department::loadDepartments(const QString &path)
                             QMessageBox::Ok);
         return defaultDepartments();
     };
-    if (!file.open(QIODevice::ReadOnly) || file.size() > DepartmentFile::MaxBytes)
+    // Only a regular file: a pipe under its name would hold the start-up on
+    // open, waiting for a writer.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) || file.size() > DepartmentFile::MaxBytes)
         return refuse();
     // One byte past the limit tells a file that grew since its size was read.
     const QByteArray bytes = file.read(DepartmentFile::MaxBytes + 1);

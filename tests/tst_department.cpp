@@ -11,6 +11,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
 namespace {
 
 using DeptList = QList<DeptInfo *>;
@@ -76,6 +81,7 @@ private slots:
     void saveAndLoad();
     void load_data();
     void load();
+    void loadPipe();
     void saveFailureKeepsOldFile_data();
     void saveFailureKeepsOldFile();
     void saveFailsOnFullDisk();
@@ -232,6 +238,36 @@ void TestDepartment::load()
     QCOMPARE(list->size(), count);
     QCOMPARE(describe(*list).first(), QStringLiteral("0|Orphans||"));
     QCOMPARE(p.texts(QStringLiteral("warning")), warnings);
+}
+
+// A pipe under the file's name would hold the start-up on open for good,
+// waiting for a writer: it is refused as an unreadable file is.
+void TestDepartment::loadPipe()
+{
+    QTemporaryDir tmp;
+    const QByteArray path = QFile::encodeName(tmp.path() + "/KorvaneManager.ini");
+    QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+    ScriptedPrompter p;
+    QAtomicInt done;
+    DeptList *list = nullptr;
+    std::thread start([&] {
+        list = Department::loadDepartments(QFile::decodeName(path));
+        done.storeRelease(1);
+    });
+    const bool returned = QTest::qWaitFor([&] { return done.loadAcquire() == 1; }, 10000);
+    // A reader that waits is let go by a writer that comes and goes.
+    while (done.loadAcquire() == 0) {
+        const int writer = ::open(path.constData(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0)
+            ::close(writer);
+        QThread::msleep(10);
+    }
+    start.join();
+    const auto releaseList = qScopeGuard([&] { qDeleteAll(*list); delete list; });
+    QVERIFY(returned);
+    QCOMPARE(describe(*list), QStringList{"0|Orphans||"});
+    QCOMPARE(p.texts(QStringLiteral("warning")),
+             QStringList{"Error opening configuration file for departments.\n\n Using default department"});
 }
 
 void TestDepartment::saveFailureKeepsOldFile_data()
