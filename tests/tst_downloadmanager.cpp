@@ -168,6 +168,23 @@ private slots:
         QFETCH(QString, name);
         QVERIFY(TestFiles::write(m_dir.filePath(QStringLiteral("served/") + name), content()));
         const QString target = m_dir.filePath(QStringLiteral("local/") + name);
+        // The plain downloader names its file the same way.
+        {
+            DownloadHttpFile downloader;
+            downloader.setDownloadsBase(m_server->base());
+            QSignalSpy completed(&downloader, &DownloadHttpFile::onHttpDownloadCompleted);
+            QCOMPARE(downloader.download(name, target, md5Of(content())), 0);
+            QVERIFY(completed.wait(15000));
+            QCOMPARE(completed.first(), (Done{0, int(Size)}));
+            QCOMPARE(TestFiles::read(target), content());
+            QTRY_COMPARE(m_server->requests.size(), 2);
+            for (const auto &request : std::as_const(m_server->requests)) {
+                QByteArray value = request.target.mid(request.target.indexOf("?file=") + 6);
+                QCOMPARE(QString::fromUtf8(QByteArray::fromPercentEncoding(value.replace('+', ' '))), name);
+            }
+            QVERIFY(QFile::remove(target));
+            m_server->requests.clear();
+        }
         QCOMPARE(m_manager->startDownload(m_server->base(), name, target, Size, md5Of(content()), Comment), 0);
         QVERIFY(m_completed->wait(15000));
         QCOMPARE(m_completed->first(), (Done{0, Size}));

@@ -33,7 +33,9 @@ int DownloadHttpFile::download(const QString &remoteFile, const QString &localPa
     m_hash.reset();
     emit downloadProgress(m_remoteFile, 0);
 
-    QNetworkRequest request(QUrl(m_base + remoteFile));
+    // As in the download manager: a "#", "&", "+" or "%" in the name would
+    // otherwise end it early or change it, and ask for another file.
+    QNetworkRequest request(QUrl(m_base + QString::fromLatin1(QUrl::toPercentEncoding(remoteFile))));
     request.setRawHeader("User-Agent", "Korvane 3.0");
     request.setAttribute(QNetworkRequest::HttpPipeliningAllowedAttribute, QVariant(QMetaType(QMetaType::Bool)));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
