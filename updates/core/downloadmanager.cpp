@@ -76,6 +76,7 @@ DownloadManager::DownloadManager(QObject *parent)
         if (m_reply)
             fail(deadlineReason(m_deadline.interval()), true);
     });
+    connect(&m_rateWatch, &QTimer::timeout, this, &DownloadManager::checkRate);
 }
 
 DownloadManager::~DownloadManager()
@@ -195,6 +196,10 @@ int DownloadManager::start()
     connect(m_reply, &QNetworkReply::downloadProgress, this, &DownloadManager::onDownloadProgress);
     connect(m_reply, &QNetworkReply::errorOccurred, this, &DownloadManager::onError);
     m_deadline.start(deadlineMs(m_size));
+    m_read = 0;
+    m_rateChecks = 0;
+    m_clock.start();
+    m_rateWatch.start(qMax(1, m_minimumDeadlineMs));
 
     emit downloadProgress(m_comment, 0);
     return 0;
@@ -283,6 +288,7 @@ bool DownloadManager::writeAvailable()
     if (m_reply->bytesAvailable() == 0)
         return true;
     const QByteArray data = m_reply->readAll();
+    m_read += data.size();
     if (m_body != Body::Write)
         return true;
     const qint64 before = m_offset + m_received;
@@ -466,9 +472,21 @@ void DownloadManager::fail(const QString &reason, bool keepPartial)
     finish(fileSize(partialPath()));
 }
 
+// The first check only starts the count: the first minimum deadline is the
+// transfer's to get going. An error page that drips counts as well.
+void DownloadManager::checkRate()
+{
+    if (!m_reply || ++m_rateChecks < 2)
+        return;
+    const qint64 elapsed = m_clock.elapsed();
+    if (double(m_read) < double(m_floorRate) * double(elapsed - m_minimumDeadlineMs) / 1000.0)
+        fail(deadlineReason(int(qMin<qint64>(elapsed, INT_MAX))), true);
+}
+
 void DownloadManager::finish(qint64 bytes)
 {
     m_deadline.stop();
+    m_rateWatch.stop();
     // An empty partial file holds nothing to resume.
     if (QFileInfo::exists(partialPath()) && fileSize(partialPath()) == 0)
         QFile::remove(partialPath());

@@ -4,6 +4,7 @@
 #include "devicelink/consolefiles.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -49,6 +50,9 @@ public:
     // Every transfer must end within the time its size takes at this rate,
     // and is given at least MinimumDeadlineMs: a server that drips bytes
     // would otherwise hold the update run, and the wizard after it, forever.
+    // The size is the list's word, and a huge one would allow weeks: past
+    // its first MinimumDeadlineMs, a transfer must also have brought this
+    // rate over the time since then.
     static constexpr qint64 FloorRate = 16 * 1024;   // bytes per second
     static constexpr int MinimumDeadlineMs = 60000;
 
@@ -120,6 +124,7 @@ private:
     void followRedirect(const QUrl &target);
     void fail(const QString &reason, bool keepPartial);
     void finish(qint64 bytes);
+    void checkRate();
     QString errorText(const QString &reason) const;
     QString partialPath() const { return m_localPath + QLatin1String(PartialSuffix); }
     void releaseReply();
@@ -144,6 +149,11 @@ private:
     int m_redirects = 0;
     Body m_body = Body::Undecided;
     QTimer m_deadline;
+    // Checks the rate once every minimum deadline.
+    QTimer m_rateWatch;
+    QElapsedTimer m_clock;   // since the current request went out
+    qint64 m_read = 0;       // bytes of the current reply's body, written or not
+    int m_rateChecks = 0;
     qint64 m_floorRate = FloorRate;
     int m_minimumDeadlineMs = MinimumDeadlineMs;
     FreeSpaceProbe m_freeSpace;
