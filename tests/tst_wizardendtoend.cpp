@@ -2,6 +2,7 @@
 // The set-up wizard end to end: every step on the real window, with four
 // simulated devices, a test update server and the dialogs answered by script.
 #include "mainwindow/mainwindow.h"
+#include "ui_mainwindow.h"
 #include "httptestserver.h"
 #include "scriptedprompter.h"
 #include "testfiles.h"
@@ -15,9 +16,11 @@
 #include "devicelink/thinclientinfo.h"
 #include "updates/core/devicemodels.h"
 #include "updates/core/downloadmanager.h"
+#include "updates/dlgselectupdateserver.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -38,6 +41,8 @@ class TestWizardEndToEnd : public QObject
 private slots:
     void everyStep_data();
     void everyStep();
+    void failingServer_data();
+    void failingServer();
 };
 
 // However the update check ends, the wizard goes on with what is on disk.
@@ -168,6 +173,139 @@ void TestWizardEndToEnd::everyStep()
     QCOMPARE(upgrade->files().value(dir + QStringLiteral("/rfs_jffs2.img")), rootFs);
     for (SimDevice *d : {current, instance, gone})
         QVERIFY(d->findChild<DeviceAgent *>()->upgrades()->commands().isEmpty());
+    QVERIFY2(prompter.unexpected.isEmpty(), qPrintable(prompter.unexpected.join(", ")));
+    qunsetenv("KORVANE_UPDATE_BASE");
+}
+
+// An update server that fails the wizard's check in other ways: the
+// administrator is told with the check's own boxes, the wizard waits at its
+// storage step with the device actions still locked, no partial file stays,
+// and the wizard's end unlocks them.
+void TestWizardEndToEnd::failingServer_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QStringList>("boxes");   // of the check
+    const QString chooser = QStringLiteral("exec DlgSelectUpdateServer");
+    const QString givingUp = QStringLiteral("warning Download error: Multiple attempts to download the following "
+                                            "upgrade failed. Giving up!\n\nFirmware 2.0");
+    const QString unzip = QStringLiteral("information Firmware Update: Firmware 2.0 has been downloaded. But an "
+                                         "attempt to unzip it has failed.");
+    const QString refused = QStringLiteral("Server refused connection");
+    const QString listError = QStringLiteral("warning Download error: Error downloading Upgrade list:\n\n");
+    QTest::newRow("unreachable") << "unreachable" << QStringList{listError + refused};
+    QTest::newRow("404") << "404" << QStringList{listError + "File not found"};
+    QTest::newRow("empty list") << "empty list" << QStringList();
+    QTest::newRow("installed only") << "installed"
+                                    << QStringList{"information Checking for updates: \nThere are no updates to download"};
+    QTest::newRow("every sum wrong")
+        << "bad md5"
+        << (QStringList{chooser}
+            + QStringList(6, "warning Download error: Downloaded Firmware 2.0 but got a checksum mismatch. Data is corrupted")
+            + QStringList{givingUp});
+    QTest::newRow("package refused") << "refused" << QStringList{chooser, unzip};
+    QTest::newRow("gone mid-file") << "gone"
+                                   << (QStringList{chooser}
+                                       + QStringList(5, "warning Download error: Error downloading Firmware 2.0:\n\n" + refused)
+                                       + QStringList{givingUp});
+    QTest::newRow("devices dropped meanwhile") << "drop" << QStringList{chooser, unzip};
+}
+
+void TestWizardEndToEnd::failingServer()
+{
+    QFETCH(QString, setup);
+    requireNamespace();
+    QTemporaryDir www;
+    const QString package = QStringLiteral("fw-ORL_K1-2.0.7z");
+    const QByteArray packageData(5000, 'p');   // not an archive
+    QVERIFY(TestFiles::write(www.filePath(package), packageData));
+    const QString md5 = setup == QLatin1String("bad md5")
+                            ? QStringLiteral("0123456789abcdef0123456789abcdef")
+                            : QString::fromLatin1(QCryptographicHash::hash(packageData, QCryptographicHash::Md5).toHex());
+    auto server = std::make_unique<HttpTestServer>(www.path());
+    QVERIFY(server->listen());
+    const QString list = QStringLiteral("type=server,name=Local,value=%1\n"
+                                        "type=firmware,board=ORL_K1,file=%2,md5sum=%3,size=%4,release_date=2026-12-01,"
+                                        "comment=Firmware 2.0\n")
+                             .arg(server->base(), package, md5)
+                             .arg(packageData.size());
+    QVERIFY(TestFiles::write(www.filePath(QStringLiteral("downloadlist.txt")),
+                             setup == QLatin1String("empty list") ? QByteArray() : list.toLatin1()));
+    if (setup == QLatin1String("404"))
+        server->addFault(HttpTestServer::Fault(HttpTestServer::Kind::Status, 404));
+    qputenv("KORVANE_UPDATE_BASE", setup == QLatin1String("unreachable")
+                                       ? QStringLiteral("http://127.0.0.1:%1/get?file=").arg(freeTcpPort()).toLatin1()
+                                       : server->base().toLatin1());
+
+    QSettings(QStringLiteral("Halvard"), QStringLiteral("korvane_server")).clear();
+    ScriptedPrompter prompter;
+    QSettings *store = newSettings();
+    seedPreferences(store, freeTcpPort(), freeUdpPort(), 600);
+    if (setup == QLatin1String("installed"))
+        store->setValue(QStringLiteral("firmwareVersionORL_K1"), package);
+    MainWindow window(nullptr, environment(store));
+    QTimer *timer = window.wizardTimer;
+    const auto fire = [&](int expectedMs) {
+        if (!timer->isActive() || timer->interval() != expectedMs)
+            return false;
+        timer->stop();
+        window.onWizardTimerFired();
+        return true;
+    };
+    WindowDevices devices(&window);
+    SimDevice *device = devices.add(QStringLiteral("ORL K1"), false);
+    QVERIFY(device);
+    QAction *wizard = window.findChild<QAction *>(QStringLiteral("actionWizard"));
+    QAction *reboot = window.findChild<QAction *>(QStringLiteral("rebootDevice"));
+    prompter.answer(QMessageBox::Ok);
+    wizard->trigger();
+    QVERIFY(fire(300) && fire(1000) && fire(10000));
+    QVERIFY(devices.tick(device, true));
+
+    // The server chooser takes the list's server; every other dialog is cancelled.
+    bool dropped = true;
+    const auto answer = [&](QDialog *d) {
+        if (auto *chooser = qobject_cast<DlgSelectUpdateServer *>(d)) {
+            chooser->findChild<QComboBox *>()->setCurrentIndex(0);
+            if (setup == QLatin1String("gone"))
+                server->addFault(HttpTestServer::Fault(HttpTestServer::Kind::CloseAfter, 100));
+            if (setup == QLatin1String("drop"))
+                dropped = devices.drop(device);
+            chooser->onBtnOKClicked();
+        } else {
+            d->reject();
+        }
+        return d->result();
+    };
+    for (int i = 0; i < 3; ++i)
+        prompter.answerDialog(answer);
+    // The server goes away after the first part of the package.
+    connect(window.updates.downloadManager.get(), &DownloadManager::downloadCompleted, this, [&] {
+        if (setup == QLatin1String("gone") && server && server->requests.size() == 2)
+            server.release()->deleteLater();
+    });
+    prompter.calls.clear();
+    wizard->trigger();
+    QVERIFY(fire(300));
+    QVERIFY(QTest::qWaitFor([&] { return window.wizardState == QLatin1String("download_updates_completed"); }, 120000));
+    QVERIFY(dropped);
+    QTEST(prompter.trail(), "boxes");
+    QVERIFY(timer->isActive());
+    QVERIFY(!reboot->isEnabled() && !wizard->isEnabled() && !window.ui->download_updates->isEnabled());
+    for (const QString &key : {QStringLiteral("tempDir"), QStringLiteral("firmwareImageDir")})
+        QCOMPARE(QDir(window.settings->value(key).toString()).entryList({QStringLiteral("*.part")}, QDir::Files),
+                 QStringList());
+
+    // Storage step, then the access protocol refused: the wizard ends.
+    QVERIFY(fire(1000));
+    if (window.whiteListTimer->isActive()) {
+        window.whiteListTimer->stop();
+        window.onWhiteListTimerTriggered();
+    }
+    QCOMPARE(window.wizardState, QStringLiteral("whitelist_completed"));
+    prompter.answer(QMessageBox::Yes);
+    QVERIFY(fire(1000));
+    QCOMPARE(window.wizardState, QStringLiteral("not_running"));
+    QVERIFY(reboot->isEnabled() && wizard->isEnabled() && window.ui->download_updates->isEnabled());
     QVERIFY2(prompter.unexpected.isEmpty(), qPrintable(prompter.unexpected.join(", ")));
     qunsetenv("KORVANE_UPDATE_BASE");
 }
