@@ -281,7 +281,7 @@ void TestWizardEndToEnd::failingServer()
     // The server goes away after the first part of the package.
     connect(window.updates.downloadManager.get(), &DownloadManager::downloadCompleted, this, [&] {
         if (setup == QLatin1String("gone") && server && server->requests.size() == 2)
-            server.release()->deleteLater();
+            server.reset();
     });
     prompter.calls.clear();
     wizard->trigger();
