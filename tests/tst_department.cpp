@@ -3,6 +3,7 @@
 #include "mainwindow/departmentfile.h"
 #include "mainwindow/deptinfo.h"
 #include "nowriteroom.h"
+#include "pipepeer.h"
 #include "scriptedprompter.h"
 
 #include <QDir>
@@ -11,10 +12,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -248,21 +246,8 @@ void TestDepartment::loadPipe()
     const QByteArray path = QFile::encodeName(tmp.path() + "/KorvaneManager.ini");
     QCOMPARE(::mkfifo(path.constData(), 0600), 0);
     ScriptedPrompter p;
-    QAtomicInt done;
     DeptList *list = nullptr;
-    std::thread start([&] {
-        list = Department::loadDepartments(QFile::decodeName(path));
-        done.storeRelease(1);
-    });
-    const bool returned = QTest::qWaitFor([&] { return done.loadAcquire() == 1; }, 10000);
-    // A reader that waits is let go by a writer that comes and goes.
-    while (done.loadAcquire() == 0) {
-        const int writer = ::open(path.constData(), O_WRONLY | O_NONBLOCK);
-        if (writer >= 0)
-            ::close(writer);
-        QThread::msleep(10);
-    }
-    start.join();
+    const bool returned = returnsUnaided(path, [&] { list = Department::loadDepartments(QFile::decodeName(path)); });
     const auto releaseList = qScopeGuard([&] { qDeleteAll(*list); delete list; });
     QVERIFY(returned);
     QCOMPARE(describe(*list), QStringList{"0|Orphans||"});

@@ -5,6 +5,7 @@
 #include "displayaccess/remprotohelp.h"
 #include "mainwindow/mainwindow.h"
 #include "nowriteroom.h"
+#include "pipepeer.h"
 #include "scriptedprompter.h"
 #include "simdevice.h"
 #include "statusmessages.h"
@@ -20,11 +21,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 
 using namespace WindowFixture;
 
@@ -136,7 +134,6 @@ private slots:
         QTemporaryDir elsewhere;
         const QString target = elsewhere.filePath(QStringLiteral("kept.txt"));
         const QByteArray path = QFile::encodeName(m_path);
-        int reader = -1;
         if (pipe) {
             QCOMPARE(::mkfifo(path.constData(), 0600), 0);
         } else {
@@ -148,19 +145,7 @@ private slots:
         ScriptedPrompter prompter;
         QWidget window;
         RemProtoHelp help(&window, m_settings.get());
-        QAtomicInt done;
-        std::thread device([&] {
-            help.received(QStringLiteral("device text"));
-            done.storeRelease(1);
-        });
-        const bool returned = QTest::qWaitFor([&] { return done.loadAcquire() == 1; }, 10000);
-        // A writer that waits for a reader is given one, kept open until it is done.
-        if (pipe && !returned)
-            reader = ::open(path.constData(), O_RDONLY | O_NONBLOCK);
-        device.join();
-        if (reader >= 0)
-            ::close(reader);
-        QVERIFY(returned);
+        QVERIFY(returnsUnaided(path, [&] { help.received(QStringLiteral("device text")); }));
         QTRY_COMPARE(prompter.calls.size(), 1);
         QCOMPARE(prompter.last().kind, QStringLiteral("warning"));
         QCOMPARE(prompter.last().text, QStringLiteral("Error creating file to store remote protocol settings"));

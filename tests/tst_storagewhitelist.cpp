@@ -10,6 +10,7 @@
 #include "devicelink/thinclientinfo.h"
 #include "fakedevices.h"
 #include "nowriteroom.h"
+#include "pipepeer.h"
 #include "scriptedprompter.h"
 
 #include <QCheckBox>
@@ -19,10 +20,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 
 Q_DECLARE_METATYPE(WhiteListOutcome)
 
@@ -323,22 +321,8 @@ void TestStorageWhiteList::loadReadsOnlyAFile()
 {
     const QByteArray path = QFile::encodeName(WhiteListFile::path(m_dir));
     QCOMPARE(::mkfifo(path.constData(), 0600), 0);
-    QAtomicInt done;
     QStringList lines{QStringLiteral("<not returned>")};
-    std::thread reader([&] {
-        lines = WhiteListFile::load(m_dir);
-        done.storeRelease(1);
-    });
-    const bool returned = QTest::qWaitFor([&] { return done.loadAcquire() == 1; }, 10000);
-    // A reader that waits is let go by a writer that comes and goes.
-    while (done.loadAcquire() == 0) {
-        const int writer = ::open(path.constData(), O_WRONLY | O_NONBLOCK);
-        if (writer >= 0)
-            ::close(writer);
-        QThread::msleep(10);
-    }
-    reader.join();
-    QVERIFY(returned);
+    QVERIFY(returnsUnaided(path, [&] { lines = WhiteListFile::load(m_dir); }));
     QVERIFY(lines.isEmpty());
 }
 

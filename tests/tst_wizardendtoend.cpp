@@ -33,6 +33,18 @@ QByteArray writeImage(const QString &path, int modelId)
     const QByteArray data = DeviceModels::imageHeader(modelId) + path.toLatin1().repeated(500);
     return TestFiles::write(path, data) ? data : QByteArray();
 }
+
+// Fires the wizard's next step at once instead of waiting for its timer,
+// after checking that the step before asked for it.
+bool fireWizardStep(MainWindow &window, int expectedMs)
+{
+    QTimer *timer = window.wizardTimer;
+    if (!timer->isActive() || timer->interval() != expectedMs)
+        return false;
+    timer->stop();
+    window.onWizardTimerFired();
+    return true;
+}
 } // namespace
 
 class TestWizardEndToEnd : public QObject
@@ -79,15 +91,7 @@ void TestWizardEndToEnd::everyStep()
     if (fault == int(HttpTestServer::Kind::Drip) + 1)
         window.updates.downloadManager->setDeadlineRule(DownloadManager::FloorRate, 1000);
     QTimer *timer = window.wizardTimer;
-    // Fires the wizard's next step at once instead of waiting for its timer,
-    // after checking that the step before asked for it.
-    const auto fire = [&](int expectedMs) {
-        if (!timer->isActive() || timer->interval() != expectedMs)
-            return false;
-        timer->stop();
-        window.onWizardTimerFired();
-        return true;
-    };
+    const auto fire = [&](int expectedMs) { return fireWizardStep(window, expectedMs); };
     const auto waitForState = [&](const char *state) {
         return QTest::qWaitFor([&] { return window.wizardState == QLatin1String(state); }, 60000);
     };
@@ -244,13 +248,7 @@ void TestWizardEndToEnd::failingServer()
         store->setValue(QStringLiteral("firmwareVersionORL_K1"), package);
     MainWindow window(nullptr, environment(store));
     QTimer *timer = window.wizardTimer;
-    const auto fire = [&](int expectedMs) {
-        if (!timer->isActive() || timer->interval() != expectedMs)
-            return false;
-        timer->stop();
-        window.onWizardTimerFired();
-        return true;
-    };
+    const auto fire = [&](int expectedMs) { return fireWizardStep(window, expectedMs); };
     WindowDevices devices(&window);
     SimDevice *device = devices.add(QStringLiteral("ORL K1"), false);
     QVERIFY(device);
