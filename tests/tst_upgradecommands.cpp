@@ -12,6 +12,7 @@
 #include "testfiles.h"
 
 #include <QSettings>
+#include <QSslSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -48,6 +49,8 @@ private slots:
     void hotfixChecksEachDevice();
     void hotfixNothingTicked();
     void hotfixDevicesJoinWhileWarning();
+    void hotfixNotSentToADeviceThatRegisteredAgain_data();
+    void hotfixNotSentToADeviceThatRegisteredAgain();
     void hotfixPathLatin1CannotHold();
 
 private:
@@ -435,6 +438,45 @@ void TestUpgradeCommands::hotfixDevicesJoinWhileWarning()
     QCOMPARE(m_fake.writtenTo(list[0]), expected);
     QCOMPARE(m_fake.writtenTo(list[1]), expected);
     QCOMPARE(m_fake.writes.size(), 2);
+}
+
+void TestUpgradeCommands::hotfixNotSentToADeviceThatRegisteredAgain_data()
+{
+    // What happens to the first device while the warning about its second
+    // file is up.
+    QTest::addColumn<bool>("reconnects");   // else it reports itself offline on the same connection
+    QTest::addColumn<QString>("version");   // the firmware it reports then
+    QTest::newRow("back on a newer firmware") << true << "4.3.0";
+    QTest::newRow("offline, connection kept") << false << "4.2.1";
+}
+
+void TestUpgradeCommands::hotfixNotSentToADeviceThatRegisteredAgain()
+{
+    QFETCH(bool, reconnects);
+    QFETCH(QString, version);
+    const QString dir = m_dir.filePath(QStringLiteral("hf/ORL K1"));
+    // The good file is checked first, then the warning about the other one.
+    writeFiles(dir, {"hf%4.2.1%.bin:1", "zz.bin:-1"});
+    QList<ThinclientInfo *> list = devices({"ORL K1", "ORL K1"});
+    for (ThinclientInfo *device : list)
+        device->firmwareVersion = QStringLiteral("4.2.1");
+    tickEveryHotfix();
+    QSslSocket newConnection;
+    m_prompter->duringNextBox([] {});
+    m_prompter->duringNextBox([&] {
+        if (reconnects)
+            list[0]->socket = &newConnection;
+        else
+            list[0]->online = false;
+        list[0]->firmwareVersion = version;
+    });
+
+    UpgradeCommands::installHotfix(nullptr, &list, m_settings, Today);
+    // The file was accepted for what the device reported before: it goes
+    // only to the device still on the connection it was checked on.
+    const QByteArray expected = UpgradePackets::installHotfix(Today, "ORL K1", {dir + "/hf%4.2.1%.bin"});
+    QCOMPARE(m_fake.writtenTo(list[1]), expected);
+    QCOMPARE(m_fake.writes.size(), 1);
 }
 
 void TestUpgradeCommands::hotfixPathLatin1CannotHold()

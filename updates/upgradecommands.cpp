@@ -11,7 +11,9 @@
 #include "mainwindow/prompter.h"
 
 #include <QDir>
+#include <QPointer>
 #include <QSettings>
+#include <QSslSocket>
 
 namespace UpgradeCommands {
 
@@ -251,6 +253,11 @@ void installHotfix(QWidget *parent, const QList<ThinclientInfo *> *devices, QSet
     for (ThinclientInfo *target : targets) {
         if (!target->online || !target->checked || !target->socket)
             continue;
+        // The files are checked against what the device reported on this
+        // connection. One that registers again while a warning is up (after
+        // a firmware upgrade, perhaps) may run another version by then: a
+        // hotfix accepted for the old one must not reach it.
+        const QPointer<QSslSocket> connection = target->socket;
         QStringList accepted;
         for (const QString &path : chosen) {
             int id = 0;
@@ -273,6 +280,8 @@ void installHotfix(QWidget *parent, const QList<ThinclientInfo *> *devices, QSet
             else
                 accepted.append(path);
         }
+        if (connection.isNull() || target->socket != connection.data() || !target->online)
+            continue;
         const QByteArray command = UpgradePackets::installHotfix(today, target->model, accepted);
         if (!command.isEmpty())
             SSLServer::writeToDevice(target->socket, command);
