@@ -337,8 +337,10 @@ int SSLServer::findDeviceByMac(const QString &mac, QSslSocket **socketOut, Thinc
     *socketOut = nullptr;
     *recordOut = nullptr;
     // Devices that report no MAC address cannot be told apart; matching them
-    // would hand one device's row to another.
-    if (mac.isEmpty() || !devices)
+    // would hand one device's row to another, and each would close the
+    // other's connection in turn. Blanks in place of an address say as
+    // little as none.
+    if (mac.trimmed().isEmpty() || !devices)
         return -1;
     // Walking the map for every registration made each one cost more the
     // larger the fleet; the index answers at once. The map belongs to the

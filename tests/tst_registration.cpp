@@ -422,7 +422,7 @@ void TestRegistration::returningDeviceTakesNewValues()
 }
 
 // Devices are told apart by their MAC address, as sent; one without an
-// address matches nobody.
+// address, or with blanks for one, matches nobody.
 void TestRegistration::macMatching_data()
 {
     QTest::addColumn<QString>("first");
@@ -431,6 +431,7 @@ void TestRegistration::macMatching_data()
     QTest::newRow("same address") << "02:AB:CD:EF:00:01" << "02:AB:CD:EF:00:01" << 1;
     QTest::newRow("other case") << "02:AB:CD:EF:00:01" << "02:ab:cd:ef:00:01" << 2;
     QTest::newRow("no address") << "" << "" << 2;
+    QTest::newRow("blank address") << "   " << "   " << 2;
 }
 
 void TestRegistration::macMatching()
