@@ -52,6 +52,8 @@ private slots:
     void hotfixNotSentToADeviceThatRegisteredAgain_data();
     void hotfixNotSentToADeviceThatRegisteredAgain();
     void hotfixPathLatin1CannotHold();
+    void backingOut_data();
+    void backingOut();
 
 private:
     // Devices of these models, ticked and online unless the model ends in
@@ -493,6 +495,77 @@ void TestUpgradeCommands::hotfixPathLatin1CannotHold()
                                             "characters that devices cannot read\n\n")
                                  + dir + QLatin1Char('/') + unreadable);
     QCOMPARE(m_fake.writtenTo(list[0]), UpgradePackets::installHotfix(Today, "ORL K1", {dir + "/hf%4.2.1%.bin"}));
+}
+
+void TestUpgradeCommands::backingOut_data()
+{
+    // Each answer in turn: "accept" takes the dialog as offered (every
+    // hotfix ticked), "reject" cancels it (after ticking every hotfix),
+    // "own" picks "Let me select", "dir:" answers the chooser ("dir:"
+    // alone cancels it), "yes" and "no" the question.
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<bool>("sent");
+    QTest::newRow("firmware, all the way") << "firmware" << QStringList{"accept", "yes"} << true;
+    QTest::newRow("firmware, choice cancelled") << "firmware" << QStringList{"reject"} << false;
+    QTest::newRow("firmware, chooser cancelled") << "firmware" << QStringList{"own", "dir:"} << false;
+    QTest::newRow("firmware, chosen then No") << "firmware" << QStringList{"own", "dir:fw/ORL K1/1.2", "no"} << false;
+    QTest::newRow("firmware, No") << "firmware" << QStringList{"accept", "no"} << false;
+    QTest::newRow("client, all the way") << "client" << QStringList{"accept"} << true;
+    QTest::newRow("client, choice cancelled") << "client" << QStringList{"reject"} << false;
+    QTest::newRow("client, chooser cancelled") << "client" << QStringList{"own", "dir:"} << false;
+    QTest::newRow("hotfix, all the way") << "hotfix" << QStringList{"accept", "yes"} << true;
+    QTest::newRow("hotfix, ticked then cancelled") << "hotfix" << QStringList{"reject"} << false;
+    QTest::newRow("hotfix, No") << "hotfix" << QStringList{"accept", "no"} << false;
+}
+
+void TestUpgradeCommands::backingOut()
+{
+    QFETCH(QString, action);
+    QFETCH(QStringList, answers);
+    QFETCH(bool, sent);
+    writeFiles(m_dir.filePath(QStringLiteral("fw/ORL K1/1.2")), {"uImage.bin:5"});
+    writeFiles(m_dir.filePath(QStringLiteral("app/7.2.0")), {"a.pkg:1"});
+    writeFiles(m_dir.filePath(QStringLiteral("hf/ORL K1")), {"hf%4.2.1%.bin:1"});
+    const QList<ThinclientInfo *> list = devices({"ORL K1"});
+    list[0]->firmwareVersion = QStringLiteral("4.2.1");
+    for (const QString &answer : answers) {
+        if (answer == QLatin1String("yes") || answer == QLatin1String("no")) {
+            m_prompter->answer(answer == QLatin1String("yes") ? QMessageBox::Yes : QMessageBox::No);
+        } else if (answer.startsWith(QLatin1String("dir:"))) {
+            const QString dir = answer.mid(4);
+            m_prompter->answerText(dir.isEmpty() ? QString() : m_dir.filePath(dir));
+        } else {
+            m_prompter->answerDialog([answer](QDialog *d) {
+                if (auto *hotfixes = qobject_cast<DlgSelectHotfixes *>(d))
+                    for (int row = 0; row < hotfixes->rowCount(); ++row)
+                        hotfixes->setChecked(row, true);
+                if (answer == QLatin1String("reject")) {
+                    d->reject();
+                    return d->result();
+                }
+                if (answer == QLatin1String("own")) {
+                    static_cast<DlgGetChoice *>(d)->choice = 2;
+                    return int(QDialog::Accepted);
+                }
+                d->accept();
+                return d->result();
+            });
+        }
+    }
+
+    if (action == QLatin1String("firmware"))
+        UpgradeCommands::upgradeFirmwareAction(nullptr, &list, m_settings, Today);
+    else if (action == QLatin1String("client"))
+        UpgradeCommands::upgradeClient(nullptr, &list, m_settings, Today);
+    else
+        UpgradeCommands::installHotfix(nullptr, &list, m_settings, Today);
+    QVERIFY2(m_prompter->unexpected.isEmpty(), qPrintable(m_prompter->unexpected.join(QLatin1Char('\n'))));
+    QCOMPARE(!m_fake.writes.isEmpty(), sent);
+    // Backing out is told nothing: no information or warning follows.
+    for (const ScriptedPrompter::Call &call : std::as_const(m_prompter->calls))
+        QVERIFY2(sent || (call.kind != QLatin1String("information") && call.kind != QLatin1String("warning")),
+                 qPrintable(call.title + QLatin1Char('|') + call.text));
 }
 
 QTEST_MAIN(TestUpgradeCommands)
