@@ -55,6 +55,7 @@ private slots:
     void everyStep();
     void failingServer_data();
     void failingServer();
+    void cancelledAtTheStart();
 };
 
 // However the update check ends, the wizard goes on with what is on disk.
@@ -306,6 +307,29 @@ void TestWizardEndToEnd::failingServer()
     QVERIFY(reboot->isEnabled() && wizard->isEnabled() && window.ui->download_updates->isEnabled());
     QVERIFY2(prompter.unexpected.isEmpty(), qPrintable(prompter.unexpected.join(", ")));
     qunsetenv("KORVANE_UPDATE_BASE");
+}
+
+// Cancel (or Escape) at the start question: no step follows, nothing is locked.
+void TestWizardEndToEnd::cancelledAtTheStart()
+{
+    requireNamespace();
+    QSettings(QStringLiteral("Halvard"), QStringLiteral("korvane_server")).clear();
+    ScriptedPrompter prompter;
+    QSettings *store = newSettings();
+    seedPreferences(store, freeTcpPort(), freeUdpPort(), 600);
+    MainWindow window(nullptr, environment(store));
+    QAction *wizard = window.findChild<QAction *>(QStringLiteral("actionWizard"));
+    QAction *reboot = window.findChild<QAction *>(QStringLiteral("rebootDevice"));
+    prompter.answer(QMessageBox::Cancel);
+    wizard->trigger();
+    QVERIFY(fireWizardStep(window, 300));
+    QCOMPARE(prompter.calls.size(), 1);
+    QCOMPARE(prompter.last().kind, QStringLiteral("question"));
+    QCOMPARE(window.wizardState, QStringLiteral("not_running"));
+    QVERIFY(!window.wizardRunning);
+    QVERIFY(!window.wizardTimer->isActive());
+    QVERIFY(reboot->isEnabled() && wizard->isEnabled() && window.ui->download_updates->isEnabled());
+    QVERIFY2(prompter.unexpected.isEmpty(), qPrintable(prompter.unexpected.join(", ")));
 }
 
 QTEST_MAIN(TestWizardEndToEnd)
