@@ -151,6 +151,40 @@ private slots:
                      + missing->config().deviceName);
     }
 
+    // Outside the wizard every way out leaves the devices untouched and says nothing more.
+    void backingOut_data()
+    {
+        QTest::addColumn<int>("protocol");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("dialog cancelled") << 3 << false << false;
+        QTest::newRow("No to the question") << 3 << true << false;
+        QTest::newRow("connection manager, no image chosen") << 8 << true << true;
+        QTest::newRow("all the way: sent") << 3 << true << true;
+    }
+
+    void backingOut()
+    {
+        QFETCH(int, protocol);
+        QFETCH(bool, ok);
+        QFETCH(bool, yes);
+        SimDevice *device = addDevice(true);
+        m_prompter->answerDialog(fill(protocol, {{"tbxHostnamePort", "10.77.0.9"}}, ok));
+        if (ok)
+            m_prompter->answer(yes ? QMessageBox::Yes : QMessageBox::No);
+        if (protocol == 8)
+            m_prompter->answerText(QString());
+        trigger();
+        const bool sent = ok && yes && protocol != 8;
+        if (sent)
+            QTRY_COMPARE_WITH_TIMEOUT(agent(device)->events(), QStringList{"command 5"}, 10000);
+        else
+            QVERIFY(gotNothing(device));
+        QCOMPARE(m_prompter->texts(QStringLiteral("warning")), QStringList());
+        QCOMPARE(m_prompter->texts(QStringLiteral("question")).size(), ok ? 1 : 0);
+        QCOMPARE(m_window->wizardState, QStringLiteral("not_running"));
+    }
+
     // The help button asks the one selected device; its long answer reaches a
     // file that a viewer is started on.
     void helpAnswerReachesAViewer()
