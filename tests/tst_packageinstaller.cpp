@@ -431,6 +431,24 @@ private slots:
         QCOMPARE(done.size(), 0);
     }
 
+    // An archiver that says it succeeded but wrote none of what it listed
+    // has not installed the package.
+    void archiverThatWritesNothing()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("idle7z"));
+        QVERIFY(TestFiles::write(path, "#!/bin/sh\n"
+                                       "if [ \"$1\" = l ]; then printf -- '----------\\nPath = a.bin\\nSize = 10\\n\\n'; fi\n"
+                                       "exit 0\n"));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
+        QVERIFY(TestFiles::write(m_dir.filePath(QStringLiteral("p.7z")), QByteArray(1000, 'p')));
+        const Tree before = snapshot(m_store);
+        std::unique_ptr<Unpack> u(unpack(path, m_dir.filePath(QStringLiteral("p.7z"))));
+        QVERIFY(waitFinished(u.get()));
+        QCOMPARE(int(u->result()), int(Result::Failed));
+        QCOMPARE(snapshot(m_store), before);
+        QCOMPARE(siblings(), QStringList());
+    }
+
     void failedMoveIsUndone()
     {
         // A rename onto another disk fails: the attic on a RAM disk makes the

@@ -434,6 +434,12 @@ void PackageInstaller::Unpack::extractionFinished(int exitCode, bool normalExit)
         finish(Result::Failed, QStringLiteral("7-Zip ended with exit code %1").arg(exitCode));
         return;
     }
+    // Every package lists at least one entry: an archiver that wrote none
+    // of them has not unpacked it, whatever its exit code says.
+    if (entries(m_sibling->filePath(QStringLiteral("new"))).isEmpty()) {
+        finish(Result::Failed, QStringLiteral("7-Zip wrote nothing"));
+        return;
+    }
     const QString problem = moveIntoPlace(m_sibling->filePath(QStringLiteral("new")), m_target,
                                           m_sibling->filePath(QStringLiteral("old")));
     if (problem.isEmpty())
