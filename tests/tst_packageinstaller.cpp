@@ -431,6 +431,30 @@ private slots:
         QCOMPARE(done.size(), 0);
     }
 
+    // 7-Zip reads a "*" in its output folder as the archive's name: a store
+    // whose path holds one is still where the package lands, and nothing
+    // is written elsewhere.
+    void starInStorePath_data()
+    {
+        QTest::addColumn<QString>("store");   // under <dir>/work
+        QTest::newRow("in its name") << QStringLiteral("fw*");
+        QTest::newRow("in its parent's name") << QStringLiteral("a*b/firmware");
+    }
+
+    void starInStorePath()
+    {
+        QFETCH(QString, store);
+        const QString work = m_dir.filePath(QStringLiteral("work"));
+        const QString package = makePackage(QStringLiteral("echo -n a > a && \"$Z\" a -bd \"$P\" a >/dev/null"));
+        QDir(work).removeRecursively();
+        Unpack u(m_7z, package, work + QLatin1Char('/') + store);
+        QVERIFY(waitFinished(&u));
+        QVERIFY2(u.result() == Result::Unpacked, qPrintable(u.reason()));
+        QCOMPARE(snapshot(work + QLatin1Char('/') + store), (Tree{{QStringLiteral("a"), "a"}}));
+        QCOMPARE(QDir(work).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{store.section(QLatin1Char('/'), 0, 0)});
+    }
+
     // An archiver that says it succeeded but wrote none of what it listed
     // has not installed the package.
     void archiverThatWritesNothing()

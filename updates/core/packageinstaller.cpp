@@ -283,9 +283,12 @@ QString PackageInstaller::moveIntoPlace(const QString &from, const QString &to, 
     return mover.error();
 }
 
+// Absolute, the archive's path never starts with "-" or "@", which 7-Zip
+// would read as a switch or a list file, and does not depend on the folder
+// 7-Zip runs in.
 PackageInstaller::Unpack::Unpack(const QString &program, const QString &archive, const QString &targetDir,
                                  QObject *parent)
-    : QObject(parent), m_program(program), m_archive(archive), m_target(targetDir)
+    : QObject(parent), m_program(program), m_archive(QFileInfo(archive).absoluteFilePath()), m_target(targetDir)
 {
 }
 
@@ -395,8 +398,7 @@ void PackageInstaller::Unpack::startExtraction(const Listing &listing)
     m_process->deleteLater();
     m_limit->stop();
     m_limit->deleteLater();
-    const QString tree = m_sibling->filePath(QStringLiteral("new"));
-    QDir().mkpath(tree);
+    QDir().mkpath(m_sibling->filePath(QStringLiteral("new")));
     QProcess *process = newProcess(int(qMin<qint64>(limits.unpackFloorMs + total * 1000 / limits.bytesPerSecond,
                                                     std::numeric_limits<int>::max())));
     process->setStandardOutputFile(QProcess::nullDevice());
@@ -423,7 +425,11 @@ void PackageInstaller::Unpack::startExtraction(const Listing &listing)
         ::signal(SIGXFSZ, SIG_IGN);
     });
 #endif
-    process->start(m_program, arguments(m_archive, tree));
+    // 7-Zip reads a "*" in its output folder as the archive's name, and the
+    // store's path is the administrator's choice: the folder is named
+    // relative to the one 7-Zip runs in.
+    process->setWorkingDirectory(m_sibling->path());
+    process->start(m_program, arguments(m_archive, QStringLiteral("new")));
 }
 
 void PackageInstaller::Unpack::extractionFinished(int exitCode, bool normalExit)
