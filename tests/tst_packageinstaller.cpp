@@ -473,6 +473,30 @@ private slots:
         QCOMPARE(siblings(), QStringList());
     }
 
+    // A store that is a link to a folder on another disk is unpacked beside
+    // that folder: the moves into it stay renames on one disk.
+    void storeLinkedToAnotherDisk()
+    {
+        const QString shm = QStringLiteral("/dev/shm");
+        if (!QFileInfo(shm).isDir() || QStorageInfo(shm).device() == QStorageInfo(m_dir.path()).device())
+            QSKIP("no second file system to link the store to");
+        QTemporaryDir elsewhere(shm + QStringLiteral("/korvane-store-XXXXXX"));
+        const QString real = elsewhere.filePath(QStringLiteral("firmware"));
+        QVERIFY(TestFiles::write(real + QStringLiteral("/keep.txt"), "kept"));
+        QVERIFY(QDir(m_store).removeRecursively() && QFile::link(real, m_store));
+        Tree expected = snapshot(real);
+        expected.insert(QStringLiteral("a"), "a");
+        const QString package = makePackage(QStringLiteral("echo -n a > a && \"$Z\" a -bd \"$P\" a >/dev/null"));
+        std::unique_ptr<Unpack> u(unpack(m_7z, package));
+        QVERIFY(waitFinished(u.get()));
+        QVERIFY2(u->result() == Result::Unpacked, qPrintable(u->reason()));
+        QCOMPARE(snapshot(real), expected);
+        QVERIFY(QFileInfo(m_store).isSymLink());
+        QCOMPARE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("firmware")});
+        QCOMPARE(siblings(), QStringList());
+    }
+
     void failedMoveIsUndone()
     {
         // A rename onto another disk fails: the attic on a RAM disk makes the

@@ -313,7 +313,11 @@ void PackageInstaller::Unpack::start()
         finish(Result::Failed, QStringLiteral("no target folder is set"));
         return;
     }
-    const QFileInfo target(QDir::cleanPath(m_target));
+    // A store that is a link (to a bigger disk, say) is unpacked beside the
+    // folder it points to: a folder beside the link may be on another disk,
+    // where every move into the store would fail.
+    const QString real = QFileInfo(m_target).canonicalFilePath();
+    const QFileInfo target(real.isEmpty() ? QDir::cleanPath(m_target) : real);
     m_target = target.absoluteFilePath();
     const QString parent = target.absolutePath();
     const QString prefix = QLatin1Char('.') + target.fileName() + QStringLiteral(".unpack-");
