@@ -139,6 +139,8 @@ private slots:
         QTest::newRow("absolute") << Head + entry("/etc/cron.d/x", "1") << qint64(0) << outside;
         QTest::newRow("drive") << Head + entry("C:evil", "1") << qint64(0) << outside;
         QTest::newRow("empty path") << Head + entry("", "1") << qint64(0) << outside;
+        QTest::newRow("name in UTF-8") << Head + entry("caf\303\251", "1") << qint64(1) << QString();
+        QTest::newRow("name not in UTF-8") << Head + entry("caf\351", "1") << qint64(0) << unreadable;
         QTest::newRow("negative size") << Head + entry("a", "-5") << qint64(0) << unreadable;
         QTest::newRow("size not a number") << Head + entry("a", "12k") << qint64(0) << unreadable;
         QTest::newRow("size missing") << Head + entry("a", "") << qint64(0) << unreadable;

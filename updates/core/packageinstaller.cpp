@@ -223,6 +223,11 @@ PackageInstaller::Listing PackageInstaller::readListing(const QByteArray &output
         if (key == "Path") {
             ++paths;
             const QString path = QString::fromUtf8(value);
+            // 7-Zip prints a name as the package holds it, and writes it so:
+            // one that is not UTF-8 has no name here, so it could neither be
+            // checked nor moved into the store, nor even removed.
+            if (path.toUtf8() != value)
+                return Listing{0, 0, unreadable};
             if (!isContained(path))
                 return Listing{0, 0, QStringLiteral("it names a file outside its folder: ") + path};
         } else if (key == "Size") {
