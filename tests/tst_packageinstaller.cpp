@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fstream>
+
 using namespace PackageInstaller;
 
 namespace {
@@ -314,6 +316,11 @@ private slots:
         const QString work = m_dir.filePath(QStringLiteral("work"));
         const QString elsewhere = m_dir.filePath(QStringLiteral("elsewhere"));
         QVERIFY(TestFiles::write(work + QStringLiteral("/.firmware.unpack-old/new/a"), "stale"));
+        // A name Qt cannot read, left by a package that held one.
+        {
+            std::ofstream odd(QFile::encodeName(work + QStringLiteral("/.firmware.unpack-old/new/")).toStdString() + "caf\351");
+            QVERIFY(odd << "stale");
+        }
         QVERIFY(TestFiles::write(elsewhere + QStringLiteral("/b"), "kept"));
         QVERIFY(QFile::link(elsewhere, work + QStringLiteral("/.firmware.unpack-link")));
         const QString package = makePackage(QStringLiteral("echo -n a > a && \"$Z\" a -bd \"$P\" a >/dev/null"));

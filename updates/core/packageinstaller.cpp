@@ -57,6 +57,23 @@ std::filesystem::path nativePath(const QString &path)
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
+// Qt cannot name a file whose name is not UTF-8, so it would leave such a
+// file, and the folders above it, behind: a tree is removed by its bytes.
+void removeTree(const QString &dir)
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(nativePath(dir), ignored);
+}
+
+void removeSibling(std::unique_ptr<QTemporaryDir> &sibling)
+{
+    if (sibling) {
+        sibling->setAutoRemove(false);
+        removeTree(sibling->path());
+        sibling.reset();
+    }
+}
+
 QFileInfoList entries(const QString &dir)
 {
     return QDir(dir).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
@@ -299,13 +316,14 @@ PackageInstaller::Unpack::Unpack(const QString &program, const QString &archive,
 
 PackageInstaller::Unpack::~Unpack()
 {
-    // 7-Zip is gone before its directory is removed (by m_sibling).
+    // 7-Zip is gone before its directory is removed.
     if (m_process) {
         m_process->disconnect(this);
         m_process->kill();
         m_process->waitForFinished(10000);
         delete m_process;
     }
+    removeSibling(m_sibling);
 }
 
 void PackageInstaller::Unpack::start()
@@ -331,7 +349,7 @@ void PackageInstaller::Unpack::start()
     for (const QFileInfo &stale : QDir(parent).entryInfoList({prefix + QLatin1Char('*')},
                                                              QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
         if (!stale.isSymLink())
-            QDir(stale.filePath()).removeRecursively();
+            removeTree(stale.filePath());
     m_sibling = std::make_unique<QTemporaryDir>(parent + QLatin1Char('/') + prefix + QStringLiteral("XXXXXX"));
     if (!m_sibling->isValid()) {
         finish(Result::Failed, QStringLiteral("no folder could be made beside ") + m_target);
@@ -488,7 +506,7 @@ void PackageInstaller::Unpack::finish(Result result, const QString &reason)
         }
     }
     m_limit = m_spaceWatch = nullptr;
-    m_sibling.reset();
+    removeSibling(m_sibling);
     // Never from inside a process signal: whoever hears it may open a box.
     QMetaObject::invokeMethod(this, &Unpack::finished, Qt::QueuedConnection);
 }
