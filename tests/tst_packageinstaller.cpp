@@ -464,6 +464,24 @@ private slots:
                  QStringList{store.section(QLatin1Char('/'), 0, 0)});
     }
 
+    // A console started by a relative path finds 7-Zip beside it by one.
+    void archiverByRelativePath()
+    {
+        QDir(m_dir.filePath(QStringLiteral("bin"))).removeRecursively();
+        QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("bin/7zip"))));
+        QVERIFY(QFile::link(m_7z, m_dir.filePath(QStringLiteral("bin/7zip/7z"))));
+        const QString package = makePackage(QStringLiteral("echo -n a > a && \"$Z\" a -bd \"$P\" a >/dev/null"));
+        const QString cwd = QDir::currentPath();
+        QDir::setCurrent(m_dir.path());
+        const QString program = findArchiver(QStringLiteral("bin/"));
+        std::unique_ptr<Unpack> u(unpack(program, package));
+        QDir::setCurrent(cwd);
+        QCOMPARE(program, QStringLiteral("bin/7zip/7z"));
+        QVERIFY(waitFinished(u.get()));
+        QVERIFY2(u->result() == Result::Unpacked, qPrintable(u->reason()));
+        QCOMPARE(TestFiles::read(m_store + QStringLiteral("/a")), QByteArray("a"));
+    }
+
     // An archiver that says it succeeded but wrote none of what it listed
     // has not installed the package.
     void archiverThatWritesNothing()

@@ -306,11 +306,15 @@ QString PackageInstaller::moveIntoPlace(const QString &from, const QString &to, 
 }
 
 // Absolute, the archive's path never starts with "-" or "@", which 7-Zip
-// would read as a switch or a list file, and does not depend on the folder
-// 7-Zip runs in.
+// would read as a switch or a list file; neither it nor a program found
+// beside a console started by a relative path depends on the folder 7-Zip
+// runs in.
 PackageInstaller::Unpack::Unpack(const QString &program, const QString &archive, const QString &targetDir,
                                  QObject *parent)
-    : QObject(parent), m_program(program), m_archive(QFileInfo(archive).absoluteFilePath()), m_target(targetDir)
+    : QObject(parent),
+      m_program(program.contains(QLatin1Char('/')) ? QFileInfo(program).absoluteFilePath() : program),
+      m_archive(QFileInfo(archive).absoluteFilePath()),
+      m_target(targetDir)
 {
 }
 
