@@ -440,28 +440,35 @@ private slots:
         QCOMPARE(done.size(), 0);
     }
 
-    // 7-Zip reads a "*" in its output folder as the archive's name: a store
-    // whose path holds one is still where the package lands, and nothing
-    // is written elsewhere.
-    void starInStorePath_data()
+    // 7-Zip reads a "*" in its output folder as the archive's name, and a
+    // folder list reads "*", "?" and "[...]" as patterns: a store whose path
+    // holds them is still where the package lands, nothing is written
+    // elsewhere, and what a cut-short install left beside it goes.
+    void storeNamedLikeAPattern_data()
     {
         QTest::addColumn<QString>("store");   // under <dir>/work
-        QTest::newRow("in its name") << QStringLiteral("fw*");
-        QTest::newRow("in its parent's name") << QStringLiteral("a*b/firmware");
+        QTest::newRow("star in its name") << QStringLiteral("fw*");
+        QTest::newRow("star in its parent's name") << QStringLiteral("a*b/firmware");
+        QTest::newRow("brackets in its name") << QStringLiteral("fw[1]");
     }
 
-    void starInStorePath()
+    void storeNamedLikeAPattern()
     {
         QFETCH(QString, store);
         const QString work = m_dir.filePath(QStringLiteral("work"));
+        const QFileInfo target(work + QLatin1Char('/') + store);
         const QString package = makePackage(QStringLiteral("echo -n a > a && \"$Z\" a -bd \"$P\" a >/dev/null"));
         QDir(work).removeRecursively();
-        Unpack u(m_7z, package, work + QLatin1Char('/') + store);
+        QVERIFY(TestFiles::write(target.path() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".unpack-old/new/a"),
+                                 "stale"));
+        Unpack u(m_7z, package, target.filePath());
         QVERIFY(waitFinished(&u));
         QVERIFY2(u.result() == Result::Unpacked, qPrintable(u.reason()));
-        QCOMPARE(snapshot(work + QLatin1Char('/') + store), (Tree{{QStringLiteral("a"), "a"}}));
+        QCOMPARE(snapshot(target.filePath()), (Tree{{QStringLiteral("a"), "a"}}));
         QCOMPARE(QDir(work).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{store.section(QLatin1Char('/'), 0, 0)});
+        QCOMPARE(QDir(target.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{target.fileName()});
     }
 
     // A console started by a relative path finds 7-Zip beside it by one.

@@ -349,10 +349,11 @@ void PackageInstaller::Unpack::start()
     const QString parent = target.absolutePath();
     const QString prefix = QLatin1Char('.') + target.fileName() + QStringLiteral(".unpack-");
     QDir().mkpath(parent);
-    // What an install cut short by a crash or a power loss left behind.
-    for (const QFileInfo &stale : QDir(parent).entryInfoList({prefix + QLatin1Char('*')},
-                                                             QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
-        if (!stale.isSymLink())
+    // What an install cut short by a crash or a power loss left behind. Not
+    // a name filter: the store's name may hold "*", "?" or "[", which it
+    // would read as patterns, and it would ignore letter case.
+    for (const QFileInfo &stale : QDir(parent).entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+        if (stale.fileName().startsWith(prefix) && !stale.isSymLink())
             removeTree(stale.filePath());
     m_sibling = std::make_unique<QTemporaryDir>(parent + QLatin1Char('/') + prefix + QStringLiteral("XXXXXX"));
     if (!m_sibling->isValid()) {
