@@ -115,6 +115,18 @@ private slots:
         QCOMPARE(percents.last(), 100);
     }
 
+    // A power cut soon after the download must not leave the file's name
+    // with nothing behind it: its bytes reach the disk before the name. (A
+    // file that takes no other's name gets no help from the file system.)
+    void arrivedFileIsOnTheDisk()
+    {
+        QCOMPARE(fetch(Size, md5Of(content())), (Done{0, Size}));
+        const qint64 pending = TestFiles::pagesNotOnDisk(local());
+        if (pending < 0)
+            QSKIP("This system cannot tell which pages of a file reached the disk");
+        QCOMPARE(pending, qint64(0));
+    }
+
     // The right sum: freshDownload.
     void checksum_data()
     {

@@ -10,6 +10,10 @@ namespace TestFiles {
 bool write(const QString &path, const QByteArray &data);
 // The file's bytes; empty when it cannot be read.
 QByteArray read(const QString &path);
+// How many of the file's cached pages have not reached the disk yet (dirty
+// or being written); -1 when the system cannot tell (no cachestat, or a
+// file system in memory, where nothing ever does).
+qint64 pagesNotOnDisk(const QString &path);
 }
 
 #endif // TESTFILES_H

@@ -1,4 +1,5 @@
 #include "downloadmanager.h"
+#include "disksync.h"
 
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -418,6 +419,13 @@ void DownloadManager::onFinished()
             return;
         }
     }
+    // The bytes reach the disk before the name does: a power cut soon after
+    // the rename would otherwise leave the old file replaced by one with
+    // nothing, or part of the file, behind its name.
+    if (!DiskSync::file(partialPath())) {
+        fail(QStringLiteral("Could not write %1: %2").arg(partialPath(), qt_error_string()), false);
+        return;
+    }
     // One rename replaces the old file, so it is there whole until the new
     // one is (QFile::rename refuses an existing target).
     if (std::rename(QFile::encodeName(partialPath()).constData(), QFile::encodeName(m_localPath).constData()) != 0) {
@@ -429,6 +437,9 @@ void DownloadManager::onFinished()
         finish(0);
         return;
     }
+    // The file is in place whatever this says; the callers record it as
+    // arrived, which must not reach the disk before its new name.
+    DiskSync::directory(QFileInfo(m_localPath).absolutePath());
     finish(fileSize(m_localPath));
 }
 

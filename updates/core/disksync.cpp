@@ -1,0 +1,74 @@
+#include "disksync.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+bool syncPath(const QString &path, bool isDirectory)
+{
+#ifdef Q_OS_UNIX
+    // Never through a link, and never waiting on open for the other end of
+    // something that took the name meanwhile.
+    const int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (isDirectory ? O_DIRECTORY : 0);
+    const int fd = ::open(QFile::encodeName(path).constData(), flags);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+#else
+    Q_UNUSED(path);
+    Q_UNUSED(isDirectory);
+    return true;
+#endif
+}
+
+} // namespace
+
+bool DiskSync::file(const QString &path)
+{
+    return syncPath(path, false);
+}
+
+bool DiskSync::directory(const QString &path)
+{
+    return syncPath(path, true);
+}
+
+namespace {
+
+bool syncTree(const QString &root, bool withFiles)
+{
+    bool synced = true;
+    const QDir::Filters kinds = withFiles ? QDir::AllEntries : QDir::Dirs;
+    QDirIterator it(root, kinds | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        if (info.isSymLink())
+            continue;
+        if (info.isDir())
+            synced = DiskSync::directory(info.filePath()) && synced;
+        else if (withFiles && info.isFile())
+            synced = DiskSync::file(info.filePath()) && synced;
+    }
+    return DiskSync::directory(root) && synced;
+}
+
+} // namespace
+
+bool DiskSync::tree(const QString &root)
+{
+    return syncTree(root, true);
+}
+
+bool DiskSync::folders(const QString &root)
+{
+    return syncTree(root, false);
+}
