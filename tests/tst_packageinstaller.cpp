@@ -282,6 +282,26 @@ private slots:
         QCOMPARE(siblings(), QStringList());
     }
 
+    // The install is reported (and its version then recorded) only once
+    // the store's new files are on the disk: after a power cut the store
+    // must not hold their names without their bytes.
+    void installedFilesAreOnTheDisk()
+    {
+        const QString package = makePackage(QStringLiteral("head -c 1000000 /dev/urandom > a && mkdir d"
+                                                           " && head -c 300000 /dev/urandom > d/b"
+                                                           " && \"$Z\" a -bd -mx0 \"$P\" a d >/dev/null"));
+        QVERIFY(!package.isEmpty());
+        std::unique_ptr<Unpack> u(unpack(m_7z, package));
+        QVERIFY(waitFinished(u.get()));
+        QCOMPARE(int(u->result()), int(Result::Unpacked));
+        for (const char *name : {"a", "d/b"}) {
+            const qint64 pending = TestFiles::pagesNotOnDisk(m_store + QLatin1Char('/') + QLatin1String(name));
+            if (pending < 0)
+                QSKIP("This system cannot tell which pages of a file reached the disk");
+            QVERIFY2(pending == 0, name);
+        }
+    }
+
     // The update list names the package; 7-Zip would read "*" or "?" in
     // that name as a pattern and take every archive beside it that matches.
     void patternInPackageName_data()

@@ -1,4 +1,5 @@
 #include "packageinstaller.h"
+#include "disksync.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -8,6 +9,7 @@
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <filesystem>
@@ -320,6 +322,11 @@ PackageInstaller::Unpack::Unpack(const QString &program, const QString &archive,
 
 PackageInstaller::Unpack::~Unpack()
 {
+    // A move half done would leave the store neither merged nor as it was.
+    if (m_placing) {
+        m_placing->wait();
+        delete m_placing;
+    }
     // 7-Zip is gone before its directory is removed.
     if (m_process) {
         m_process->disconnect(this);
@@ -478,12 +485,41 @@ void PackageInstaller::Unpack::extractionFinished(int exitCode, bool normalExit)
         finish(Result::Failed, QStringLiteral("7-Zip wrote nothing"));
         return;
     }
-    const QString problem = moveIntoPlace(m_sibling->filePath(QStringLiteral("new")), m_target,
-                                          m_sibling->filePath(QStringLiteral("old")));
-    if (problem.isEmpty())
-        finish(Result::Unpacked);
-    else
-        finish(Result::Refused, problem);
+    // 7-Zip is done: neither its time limit nor the disk watch may end the
+    // install while its files are put in place.
+    m_limit->stop();
+    m_spaceWatch->stop();
+    const QString from = m_sibling->filePath(QStringLiteral("new"));
+    const QString attic = m_sibling->filePath(QStringLiteral("old"));
+    const QString to = m_target;
+    // The files reach the disk before their names enter the store, and the
+    // store's new names before the install is reported (and its version
+    // recorded): after a power cut the store holds the old files or the new
+    // ones, never a name without its bytes, nor a version it does not hold.
+    m_placing = QThread::create([this, from, to, attic] {
+        if (!DiskSync::tree(from)) {
+            m_placedResult = Result::Failed;
+            m_placedReason = QStringLiteral("its files could not be written to the disk");
+            return;
+        }
+        m_placedReason = moveIntoPlace(from, to, attic);
+        m_placedResult = m_placedReason.isEmpty() ? Result::Unpacked : Result::Refused;
+        if (m_placedResult == Result::Unpacked) {
+            DiskSync::folders(to);
+            DiskSync::directory(QFileInfo(to).absolutePath());
+        }
+    });
+    // Queued: the thread ends off the event loop's thread.
+    connect(m_placing, &QThread::finished, this, &Unpack::placed, Qt::QueuedConnection);
+    m_placing->start();
+}
+
+void PackageInstaller::Unpack::placed()
+{
+    m_placing->wait();
+    delete m_placing;
+    m_placing = nullptr;
+    finish(m_placedResult, m_placedReason);
 }
 
 void PackageInstaller::Unpack::finish(Result result, const QString &reason)

@@ -11,6 +11,7 @@
 
 class QProcess;
 class QTemporaryDir;
+class QThread;
 class QTimer;
 
 // Unpacks downloaded update archives with the 7-Zip command-line program
@@ -91,8 +92,10 @@ struct TimeLimits {
 
 // One install: lists the archive, bounds it, unpacks it into a fresh
 // directory beside the target (same disk), and moves the result into the
-// target when 7-Zip succeeded. Runs on the event loop; `finished` comes
-// once. Destroying it kills 7-Zip and removes what it wrote.
+// target when 7-Zip succeeded, once its files are on the disk. Runs on the
+// event loop; `finished` comes once, after the store's new names are on the
+// disk too. Destroying it kills 7-Zip and removes what it wrote; a move into
+// the target that has begun is waited for.
 class Unpack : public QObject
 {
     Q_OBJECT
@@ -116,6 +119,7 @@ private:
     void listingFinished(int exitCode, bool normalExit);
     void startExtraction(const Listing &listing);
     void extractionFinished(int exitCode, bool normalExit);
+    void placed();
     QProcess *newProcess(int limitMs);
     void finish(Result result, const QString &reason = QString());
 
@@ -131,6 +135,11 @@ private:
     QProcess *m_process = nullptr;
     QTimer *m_limit = nullptr;
     QTimer *m_spaceWatch = nullptr;
+    // Syncs and moves the unpacked tree off the event loop: a large package
+    // takes a while to reach the disk.
+    QThread *m_placing = nullptr;
+    Result m_placedResult = Result::Failed;   // written by m_placing
+    QString m_placedReason;                   // written by m_placing
 };
 
 } // namespace PackageInstaller
