@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include <fstream>
+#include <csignal>
 
 using namespace PackageInstaller;
 
@@ -44,6 +45,20 @@ bool run(const QStringList &arguments, const QString &dir)
 QByteArray entry(const char *path, const char *size)
 {
     return QByteArray("Path = ") + path + "\nSize = " + size + "\nPacked Size = 9\nAttributes = A -rw-r--r--\n\n";
+}
+
+// Set for the copy of this program that killedConsoleTakesTheArchiver
+// starts as a console to kill: it installs <dir>/p.7z with <dir>/slow7z.
+const char KilledConsoleDir[] = "KORVANE_KILLED_CONSOLE_DIR";
+
+// A process that has not ended (a zombie has).
+bool running(pid_t pid)
+{
+    if (pid <= 0 || ::kill(pid, 0) != 0)
+        return false;
+    const QByteArray stat = TestFiles::read(QStringLiteral("/proc/%1/stat").arg(pid));
+    const qsizetype close = stat.lastIndexOf(')');
+    return close < 0 || stat.mid(close + 2, 1) != "Z";
 }
 
 const QByteArray Head = "7-Zip (z)\n\nListing archive: p.7z\n\n--\nPath = p.7z\nType = 7z\nPhysical Size = 99\n\n----------\n";
@@ -551,6 +566,37 @@ private slots:
         QCOMPARE(siblings(), QStringList());
     }
 
+    // A console killed while 7-Zip unpacks takes 7-Zip with it: nothing
+    // goes on writing beside the store, past the next start's clearing up.
+    void killedConsoleTakesTheArchiver()
+    {
+        const QString pidFile = m_dir.filePath(QStringLiteral("archiver.pid"));
+        QFile::remove(pidFile);
+        QVERIFY(TestFiles::write(m_dir.filePath(QStringLiteral("p.7z")), QByteArray(1000, 'p')));
+        // The stand-in names itself once it unpacks, then sleeps.
+        QVERIFY(TestFiles::write(m_dir.filePath(QStringLiteral("slow7z")),
+                                 "#!/bin/sh\n"
+                                 "if [ \"$1\" = l ]; then printf -- '----------\\nPath = a.bin\\nSize = 10\\n\\n'; exit 0; fi\n"
+                                 "d=$(dirname \"$0\"); echo $$ > \"$d/archiver.pid.new\"; mv \"$d/archiver.pid.new\" \"$d/archiver.pid\"\n"
+                                 "exec sleep 60\n"));
+        QFile::setPermissions(m_dir.filePath(QStringLiteral("slow7z")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcess console;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QLatin1String(KilledConsoleDir), m_dir.path());
+        console.setProcessEnvironment(env);
+        console.start(QCoreApplication::applicationFilePath(), QStringList());
+        QVERIFY(console.waitForStarted(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pidFile), 30000);
+        const pid_t archiver = TestFiles::read(pidFile).trimmed().toInt();
+        QVERIFY(running(archiver));
+        console.kill();
+        QVERIFY(console.waitForFinished(10000));
+        const bool gone = QTest::qWaitFor([archiver] { return !running(archiver); }, 10000);
+        if (!gone)
+            ::kill(archiver, SIGKILL);
+        QVERIFY(gone);
+    }
+
     void failedMoveIsUndone()
     {
         // A rename onto another disk fails: the attic on a RAM disk makes the
@@ -570,5 +616,23 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPackageInstaller)
+// The console that killedConsoleTakesTheArchiver kills.
+static int installUntilKilled(int argc, char **argv, const QString &dir)
+{
+    QCoreApplication app(argc, argv);
+    Unpack install(dir + QStringLiteral("/slow7z"), dir + QStringLiteral("/p.7z"), dir + QStringLiteral("/work/firmware"));
+    install.start();
+    return app.exec();
+}
+
+int main(int argc, char **argv)
+{
+    const QString killed = qEnvironmentVariable(KilledConsoleDir);
+    if (!killed.isEmpty())
+        return installUntilKilled(argc, argv, killed);
+    QCoreApplication app(argc, argv);
+    TestPackageInstaller test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_packageinstaller.moc"

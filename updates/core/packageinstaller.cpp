@@ -18,6 +18,10 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
 #endif
 
 namespace {
@@ -167,6 +171,23 @@ private:
     QList<QPair<QString, QString>> m_done;
     QString m_error;
 };
+
+#ifdef Q_OS_UNIX
+// Run in 7-Zip's process before it starts. A console killed meanwhile takes
+// 7-Zip with it: nobody would bound its time any more, and what it went on
+// writing beside the store would outlast the next install's clearing up.
+void endWithConsole(pid_t console)
+{
+#ifdef Q_OS_LINUX
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // The console may have died before the line above.
+    if (::getppid() != console)
+        ::_exit(127);
+#else
+    Q_UNUSED(console);
+#endif
+}
+#endif
 
 } // namespace
 
@@ -377,6 +398,9 @@ QProcess *PackageInstaller::Unpack::newProcess(int limitMs)
     // it gets none rather than waiting for one.
     m_process->setStandardInputFile(QProcess::nullDevice());
     m_process->setStandardErrorFile(QProcess::nullDevice());
+#ifdef Q_OS_UNIX
+    m_process->setChildProcessModifier([console = ::getpid()] { endWithConsole(console); });
+#endif
     connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
             finish(Result::NotStarted);
@@ -458,7 +482,8 @@ void PackageInstaller::Unpack::startExtraction(const Listing &listing)
     // listed entry. Past it a write fails, rather than the signal killing
     // 7-Zip with a core dump.
     const rlim_t largest = rlim_t(listing.largest);
-    process->setChildProcessModifier([largest] {
+    process->setChildProcessModifier([largest, console = ::getpid()] {
+        endWithConsole(console);
         const rlimit limit{largest, largest};
         ::setrlimit(RLIMIT_FSIZE, &limit);
         ::signal(SIGXFSZ, SIG_IGN);
