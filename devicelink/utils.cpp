@@ -182,24 +182,35 @@ quint32 Utils::ipv4ToUInt(const QString &text)
     return quint32(value[0] << 24) + (value[1] % 256) * 65536u + (value[2] % 256) * 256u + (value[3] % 256);
 }
 
+int Utils::compareVersions(const QStringList &a, const QStringList &b)
+{
+    for (qsizetype i = 0; i < qMax(a.size(), b.size()); ++i) {
+        const qulonglong x = a.value(i).toULongLong(nullptr, 10);
+        const qulonglong y = b.value(i).toULongLong(nullptr, 10);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return 0;
+}
+
 void Utils::latestVersionSubdir(const QString &dir, QString *out)
 {
     if (dir.isEmpty())
         return;
     const QFileInfoList entries = QDir(dir).entryInfoList(
         QDir::Dirs | QDir::NoSymLinks | QDir::NoDotAndDotDot, QDir::Name | QDir::DirsFirst);
+    // Number by number: packing the parts into one value, a byte each, made
+    // 1.9.9 newer than 2.0 (more parts) and 1.256 older than 1.1, and the
+    // wizard then put the older firmware on devices that had the newer.
     bool first = true;
-    quint64 best = 0;
+    QStringList best;
     for (const QFileInfo &entry : entries) {
-        QString name = entry.fileName();
+        const QString name = entry.fileName();
         const QStringList parts = QString(name).replace(QLatin1Char('-'), QLatin1Char('.'))
                                       .split(QLatin1Char('.'), Qt::KeepEmptyParts);
-        quint64 value = 0;
-        for (const QString &part : parts)
-            value = (value << 8) + (quint64(part.toInt(nullptr, 10)) & 0xFF);
-        if (first || value > best) {
+        if (first || compareVersions(parts, best) > 0) {
             first = false;
-            best = value;
+            best = parts;
             *out = name;
         }
     }

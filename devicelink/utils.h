@@ -37,6 +37,13 @@ public:
     static bool pathContains(const QString &path, const QString &dir);
     static bool isValidIPv4(const QString &text);
     static quint32 ipv4ToUInt(const QString &text);
+    // Versions compared number by number, the first most significant; a
+    // part that is not a number, or is missing, counts as 0 (so 1.2 and
+    // 1.2.0 are equal). Negative, 0 or positive as a is older, the same or
+    // newer than b.
+    static int compareVersions(const QStringList &a, const QStringList &b);
+    // The subdirectory of dir whose name is the newest version, dashes read
+    // as dots; among equal ones the first in name order.
     static void latestVersionSubdir(const QString &dir, QString *out);
     static void listFiles(QStringList *out, const QString &dir, const QString &pattern);
     static bool removeFiles(const QString &dir, const QString &pattern);

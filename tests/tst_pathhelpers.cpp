@@ -90,9 +90,12 @@ void TestPathHelpers::latestVersionSubdir_data()
     QTest::addColumn<QString>("expected");
     QTest::newRow("numeric not text order") << QStringList{"1.2.9", "1.2.10"} << "1.2.10";
     QTest::newRow("dashes kept") << QStringList{"2.0.0", "2-0-1"} << "2-0-1";
-    QTest::newRow("more parts is larger") << QStringList{"1.10", "1.9.1"} << "1.9.1";
+    QTest::newRow("more parts is not newer") << QStringList{"1.10", "1.9.1"} << "1.10";
+    QTest::newRow("fewer parts, newer") << QStringList{"1.9.9", "2.0"} << "2.0";
     QTest::newRow("tie keeps first in name order") << QStringList{"1.2", "1.02"} << "1.02";
-    QTest::newRow("256 counts as 0") << QStringList{"1.256", "1.1"} << "1.1";
+    QTest::newRow("missing part is 0") << QStringList{"1.2", "1.2.0"} << "1.2";
+    QTest::newRow("past 255") << QStringList{"1.256", "1.255"} << "1.256";
+    QTest::newRow("past eight parts") << QStringList{"1.0.0.0.0.0.0.0.2", "2.0.0.0.0.0.0.0.1"} << "2.0.0.0.0.0.0.0.1";
     QTest::newRow("non-numeric") << QStringList{"beta", "alpha"} << "alpha";
 }
 

@@ -1,5 +1,7 @@
 #include "updateversions.h"
 
+#include "devicelink/utils.h"
+
 #include <QFileInfo>
 
 const char *const UpdateVersions::ModelSuffixes[13] = {"ORL_K1",  "ORL_K2",  "ORL_K3", "ORL_K4", "ORL_QB32",
@@ -22,14 +24,5 @@ bool UpdateVersions::isNewer(const QString &installerPath, const QString &own)
     const QStringList parts = QFileInfo(installerPath).fileName().split(QLatin1Char('-'));
     if (parts.size() != 3)
         return true;
-    const QStringList theirs = parts[1].split(QLatin1Char('.'));
-    const QStringList ours = own.split(QLatin1Char('.'));
-    for (int i = 0; i < qMax(theirs.size(), ours.size()); ++i) {
-        // Not a number (or missing): 0.
-        const qulonglong a = theirs.value(i).toULongLong();
-        const qulonglong b = ours.value(i).toULongLong();
-        if (a != b)
-            return a > b;
-    }
-    return false;
+    return Utils::compareVersions(parts[1].split(QLatin1Char('.')), own.split(QLatin1Char('.'))) > 0;
 }
