@@ -4,6 +4,7 @@
 #include "ui_mainwindow.h"
 
 #include "devicelink/discovery.h"
+#include "devicelink/sslserver.h"
 
 #include <QSettings>
 #include <QTimer>
@@ -16,7 +17,7 @@ void MainWindow::onBroadcastTimerFired()
     discoveryDatagram.clear();
     for (const QNetworkAddressEntry &entry : std::as_const(localAddresses)) {
         // Read afresh for every datagram: a changed port applies at once.
-        discoveryDatagram = Discovery::datagram(entry.ip().toString(), sslPort());
+        discoveryDatagram = Discovery::datagram(entry.ip().toString(), announcedSslPort());
         const QHostAddress broadcast(entry.broadcast().toString());
         // An entry without a broadcast address, or without a route, is
         // dropped here; the other addresses are still served.
@@ -42,6 +43,28 @@ quint16 MainWindow::portSetting(const QVariant &stored, quint16 fallback)
 quint16 MainWindow::sslPort() const
 {
     return portSetting(settings->value(QStringLiteral("SSLPort")), DefaultSslPort);
+}
+
+quint16 MainWindow::announcedSslPort() const
+{
+    // Devices are sent where they can connect: the preferences may name a
+    // port the server could not take.
+    return sslServer && sslServer->isListening() ? sslServer->serverPort() : sslPort();
+}
+
+void MainWindow::followSslPort()
+{
+    // The datagrams name a changed port from the next one on; a server left
+    // on the old one would turn away every device that came to it. Devices
+    // already connected stay. A port that cannot be taken leaves the server
+    // where it was.
+    if (!sslServer || !sslServer->isListening() || sslServer->serverPort() == sslPort())
+        return;
+    const QHostAddress address = sslServer->serverAddress();
+    const quint16 old = sslServer->serverPort();
+    sslServer->close();
+    if (!sslServer->listen(address, sslPort()))
+        sslServer->listen(address, old);
 }
 
 quint16 MainWindow::udpPort() const

@@ -244,6 +244,7 @@ void MainWindow::on_actionPreferences_triggered()
     auto *dialog = new DlgSettings(this, settings, autoUpdateTimer, false);
     prompter()->exec(dialog);
     delete dialog;
+    followSslPort();
 }
 
 void MainWindow::initColumnSettings()

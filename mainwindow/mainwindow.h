@@ -86,6 +86,10 @@ public:
     void sendDiscoveryNow();
     int broadcastIntervalMs() const;
     quint16 sslPort() const;
+    // The port the datagrams name: the server's own while it listens.
+    quint16 announcedSslPort() const;
+    // Moves the server to a port changed in the preferences.
+    void followSslPort();
     quint16 udpPort() const;
     // Writes colSize<i> from the shown tree's header (see closeEvent).
     void saveColumnWidths(QHeaderView *header);

@@ -249,10 +249,13 @@ private slots:
         QUdpSocket other;
         QVERIFY(other.bind(QHostAddress::AnyIPv4, 0));
         w.settings->setValue(QStringLiteral("UDPPort"), other.localPort());
-        w.settings->setValue(QStringLiteral("SSLPort"), 6001);
+        // A changed TLS port moves the server as the preferences do.
+        const quint16 ssl = freeTcpPort();
+        w.settings->setValue(QStringLiteral("SSLPort"), ssl);
+        w.followSslPort();
         w.onBroadcastTimerFired();
-        QCOMPARE(payloads(receive(other, 2)), (QStringList{QString::fromLatin1(expectedDatagram("10.77.0.1", 6001)),
-                                                           QString::fromLatin1(expectedDatagram("10.77.0.2", 6001))}));
+        QCOMPARE(payloads(receive(other, 2)), (QStringList{QString::fromLatin1(expectedDatagram("10.77.0.1", ssl)),
+                                                           QString::fromLatin1(expectedDatagram("10.77.0.2", ssl))}));
         QVERIFY(!device.hasPendingDatagrams());
     }
 

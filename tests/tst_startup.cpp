@@ -6,6 +6,7 @@
 #include "scriptedprompter.h"
 #include "windowfixture.h"
 
+#include "devicelink/discovery.h"
 #include "devicelink/sslserver.h"
 
 #include <QAction>
@@ -22,6 +23,7 @@
 #include <QLockFile>
 #include <QScopeGuard>
 #include <QSemaphore>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -192,6 +194,43 @@ private slots:
         QVERIFY(w.sslServer && w.sslServer->isListening());
         QCOMPARE(w.sslServer->serverPort(), quint16(store->value(QStringLiteral("SSLPort")).toInt()));
         QVERIFY(!w.wizardTimer->isActive());
+    }
+
+    // A port changed in the preferences: the server moves there, and the
+    // datagrams name it. One that cannot be taken leaves the server where
+    // it was, and the datagrams keep sending devices there.
+    void sslPortChanged_data()
+    {
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("free port") << false;
+        QTest::newRow("port taken") << true;
+    }
+
+    void sslPortChanged()
+    {
+        QFETCH(bool, taken);
+        QSettings *store = newSettings();
+        const quint16 first = freeTcpPort();
+        seedPreferences(store, first, freeUdpPort(), 7);
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store));
+        QVERIFY(w.sslServer && w.sslServer->isListening());
+        QTcpServer holder;
+        QVERIFY(holder.listen(QHostAddress::Any, 0));
+        const quint16 second = taken ? holder.serverPort() : freeTcpPort();
+        prompter.answerDialog([&](QDialog *d) {
+            d->findChild<QLineEdit *>(QStringLiteral("tbxSSLPort"))->setText(QString::number(second));
+            d->findChild<QPushButton *>(QStringLiteral("btnSaveSettings"))->click();
+            return d->result();
+        });
+        w.ui->actionPreferences->trigger();
+        QCOMPARE(store->value(QStringLiteral("SSLPort")).toInt(), int(second));
+        const quint16 reachable = taken ? first : second;
+        QVERIFY(w.sslServer->isListening());
+        QCOMPARE(w.sslServer->serverPort(), reachable);
+        QVERIFY(!w.localAddresses.isEmpty());
+        w.sendDiscoveryNow();
+        QCOMPARE(w.discoveryDatagram, Discovery::datagram(w.localAddresses.last().ip().toString(), reachable));
     }
 
     void programDirectory_data()
