@@ -252,6 +252,16 @@ void SSLServer::incomingConnection(qintptr socketDescriptor)
     connect(socket, &QSslSocket::connected, this, &SSLServer::onConnected);
     connect(socket, &QSslSocket::stateChanged, this, &SSLServer::onStateChanged);
     connect(socket, &QSslSocket::sslErrors, this, &SSLServer::onSslErrors);
+    // A TLS session the peer ended (its close_notify) or broke (a record that
+    // does not decrypt) leaves the TCP connection up with nothing more to be
+    // read from it, and whatever the peer sends then piles up in the TLS
+    // layer, without bound. Such a connection is closed as if the peer had
+    // closed it. Later, not inside the TLS layer's own report; a socket gone
+    // by then takes the call with it.
+    connect(socket, &QSslSocket::errorOccurred, this, [socket](QAbstractSocket::SocketError) {
+        if (socket->state() == QAbstractSocket::ConnectedState)
+            QMetaObject::invokeMethod(socket, &QSslSocket::abort, Qt::QueuedConnection);
+    });
     connect(socket, &QSslSocket::encryptedBytesWritten, this, [this, socket] { answersSent(socket); });
     // Whoever deletes a socket, its connection state and pending records go
     // with it, so nothing keeps a dangling pointer.

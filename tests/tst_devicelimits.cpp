@@ -17,6 +17,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
 
 const QString HostileMac = QStringLiteral("0a:0b:0c:0d:0e:0f");
@@ -56,6 +59,8 @@ private slots:
     void unreadAnswersWait();
     void unreadCommandsDropTheDevice();
     void silentConnectionClosed();
+    void endedTlsSessionClosed_data();
+    void endedTlsSessionClosed();
     void acceptsAgainAfterDescriptorsRanOut();
 
 private:
@@ -214,6 +219,60 @@ void TestDeviceLimits::silentConnectionClosed()
     QCOMPARE(fx->server()->connectionCount(), 1);
     QVERIFY(good->isReady());
     QVERIFY(fx->recordByMac(good->config().macAddress)->online);
+}
+
+// A peer whose TLS session ended (its close_notify) or broke (a record that
+// does not decrypt) while its TCP connection stays up can send nothing more
+// that the console reads, yet all it sends would pile up in the TLS layer.
+// The console closes it as if the peer had: a device goes offline at once,
+// a connection that never registered goes long before its time limit.
+void TestDeviceLimits::endedTlsSessionClosed_data()
+{
+    QTest::addColumn<bool>("registers");
+    QTest::addColumn<bool>("closeNotify");   // otherwise a record that fails to decrypt
+    QTest::newRow("close_notify mid-frame, registered") << true << true;
+    QTest::newRow("undecryptable record, registered") << true << false;
+    QTest::newRow("close_notify before the line") << false << true;
+}
+
+void TestDeviceLimits::endedTlsSessionClosed()
+{
+    QFETCH(bool, registers);
+    QFETCH(bool, closeNotify);
+    fx->server()->setHandshakeTimeout(10 * 60 * 1000);
+    QSslSocket *peer = fx->connectRaw();
+    QVERIFY(peer);
+    ThinclientInfo *record = nullptr;
+    if (registers) {
+        SimDeviceConfig config = SimDeviceConfig::numbered(7);
+        config.macAddress = HostileMac;
+        peer->write(DeviceMessages::handshakeLine(DeviceMessages::handshakeFields(HostileMac)) + '\n'
+                    + DeviceMessages::registration(config) + DeviceMessages::registration(config).left(9));
+        record = fx->waitForRegistered(HostileMac);
+        QVERIFY(record);
+    }
+    QCOMPARE(fx->server()->connectionCount(), 1);
+    QPointer<QSslSocket> served = fx->server()->findChildren<QSslSocket *>(Qt::FindDirectChildrenOnly).value(0);
+    QVERIFY(served);
+
+    // The peer keeps the TCP connection through a second descriptor, so
+    // closing its socket sends the close_notify and nothing else.
+    const int tcp = dup(int(peer->socketDescriptor()));
+    QVERIFY(tcp >= 0);
+    if (closeNotify) {
+        peer->disconnectFromHost();
+    } else {
+        const QByteArray junk = QByteArray::fromHex("1703030020") + QByteArray(32, 'z');
+        QCOMPARE(::send(tcp, junk.constData(), size_t(junk.size()), MSG_NOSIGNAL), ssize_t(junk.size()));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(fx->server()->connectionCount(), 0, 20000);
+    QTRY_VERIFY(served.isNull());
+    QVERIFY(fx->server()->pendingDevices.isEmpty());
+    if (record) {
+        QVERIFY(!record->online);
+        QCOMPARE(record->socket, nullptr);
+    }
+    ::close(tcp);
 }
 
 // A console out of descriptors cannot take a connection; once some are free
