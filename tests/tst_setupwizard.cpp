@@ -152,6 +152,9 @@ void TestSetupWizard::upgradesOnlyWhatDiffers()
         {"instance", "pyrel INSTANCE", "1.0", true, true}, {"offline", "ORL K1", "4.2.1", true, false},
         {"unticked", "ORL K1", "4.2.1", false, true},    {"no store", "HV QB", "1.0", true, true},
         {"climbs", "../outside", "1.0", true, true},     {"store", ".", "1.0", true, true},
+        // Already past the store's newest (by number, not by text): the
+        // wizard installs the latest firmware, it does not go back.
+        {"newer", "ORL K1", "4.10.0", true, true},        {"newer by dashes", "ORL K1", "5-0", true, true},
     };
     for (const auto &row : rows) {
         records.emplace_back(new ThinclientInfo);

@@ -10,6 +10,12 @@ namespace {
 
 const QString Title = QStringLiteral("Korvane Wizard");
 
+// A version as the store's folder names give it: dashes read as dots.
+QStringList versionParts(const QString &version)
+{
+    return QString(version).replace(QLatin1Char('-'), QLatin1Char('.')).split(QLatin1Char('.'));
+}
+
 void end(WizardHost &host, QString &state, bool &running)
 {
     host.setDeviceActionsEnabled(true);
@@ -128,8 +134,14 @@ QList<QPair<ThinclientInfo *, QString>> wizardUpgrades(const QList<ThinclientInf
         const QString modelDir = firmwareStore + QLatin1Char('/') + device->model;
         QString newest;
         Utils::latestVersionSubdir(modelDir, &newest);
-        if (!newest.isEmpty() && newest != device->firmwareVersion)
-            jobs.append({device, modelDir + QLatin1Char('/') + newest});
+        if (newest.isEmpty() || newest == device->firmwareVersion)
+            continue;
+        // A device that already runs a newer firmware than the store holds
+        // (from a newer shipment, or upgraded by hand) keeps it: sending the
+        // store's newest would put the older one on it.
+        if (Utils::compareVersions(versionParts(device->firmwareVersion), versionParts(newest)) > 0)
+            continue;
+        jobs.append({device, modelDir + QLatin1Char('/') + newest});
     }
     return jobs;
 }

@@ -56,8 +56,8 @@ public:
 void runWizardStep(WizardHost &host, QString &state, bool &running);
 
 // The devices the last step upgrades, with their version directories:
-// ticked, online, not a "Pyrel Instance", and not already on the newest
-// version on disk.
+// ticked, online, not a "Pyrel Instance", and neither on the newest version
+// on disk nor on a newer one.
 QList<QPair<ThinclientInfo *, QString>> wizardUpgrades(const QList<ThinclientInfo *> &devices,
                                                        const QString &firmwareStore);
 
