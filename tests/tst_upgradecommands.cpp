@@ -146,10 +146,17 @@ void TestUpgradeCommands::firmwareDirectory_data()
                                               << "Invalid firmware file|The files you have selected are not valid "
                                                  "firmware images"
                                               << "" << "";
-    // Two models in one directory: both receive the same command, named
-    // after the image listed last.
-    QTest::newRow("two models") << QStringList{"rfs_jffs2.k2:6", "uImage.bin:1"}
-                                << QStringList{"ORL K1", "orl k2", "HV QB"} << "fw" << 0 << "" << "0,1" << "ORL K1";
+    // A device flashes the kernel and the root file system it is sent: both
+    // must be its own model's.
+    QTest::newRow("kernel and root file system of two models")
+        << QStringList{"rfs_jffs2.k2:6", "uImage.bin:1"} << QStringList{"ORL K1", "orl k2", "HV QB"} << "fw" << -1
+        << "Invalid firmware file|The files you have selected are not valid firmware images" << "" << "";
+    QTest::newRow("kernels of two models") << QStringList{"uImage.bin.a:6", "uImage.bin.b:1"}
+                                           << QStringList{"ORL K1", "orl k2", "HV QB"} << "fw" << 0 << "" << "0"
+                                           << "ORL K1";
+    QTest::newRow("one model under both ids") << QStringList{"rfs_jffs2.img:5", "uImage.bin:1"}
+                                              << QStringList{"orl k1", "ORL K2"} << "fw" << 0 << "" << "0"
+                                              << "ORL K1";
     // "ORL WY2" contains "ORL WY", yet its images are not an "ORL WY2"'s.
     QTest::newRow("longer model keeps its own") << QStringList{"uImage.bin:11"} << QStringList{"ORL WY2", "ORL WY"}
                                                 << "fw" << 0 << "" << "1" << "ORL WY";

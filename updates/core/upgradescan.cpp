@@ -40,7 +40,7 @@ static QStringList plainFiles(const QString &directory)
 FirmwareImages scanFirmware(const QString &directory)
 {
     FirmwareImages images;
-    QList<bool> flags(int(std::size(FirmwareFlags)), false);
+    QString kernelModel, rootFsModel;
     for (const QString &name : plainFiles(directory)) {
         const bool kernel = name.startsWith(QLatin1String("uimage.bin"), Qt::CaseInsensitive);
         const bool rootFs = !kernel && name.startsWith(QLatin1String("rfs_jffs2"), Qt::CaseInsensitive);
@@ -56,12 +56,18 @@ FirmwareImages scanFirmware(const QString &directory)
             return images;
         }
         (kernel ? images.kernelPath : images.rootFsPath) = path;
+        (kernel ? kernelModel : rootFsModel) = QLatin1String(FirmwareFlags[row].model);
         images.model = QLatin1String(FirmwareFlags[row].model);
-        flags[row] = true;
     }
-    for (int row = 0; row < flags.size(); ++row)
-        if (flags[row])
-            images.models.append(QLatin1String(FirmwareFlags[row].model));
+    // The command names one kernel and one root file system, and a device
+    // flashes both: they must be its own model's. A directory whose last
+    // kernel and last root file system are for two models fits no device.
+    if (!kernelModel.isEmpty() && !rootFsModel.isEmpty() && kernelModel != rootFsModel) {
+        images.outcome = Outcome::InvalidModel;
+        return images;
+    }
+    if (!images.model.isEmpty())
+        images.models.append(images.model);
     images.outcome = images.models.isEmpty() ? Outcome::NoFiles : Outcome::Ok;
     return images;
 }

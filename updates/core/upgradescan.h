@@ -22,10 +22,11 @@ struct FirmwareImages {
     QString model;        // display name of the last accepted image's model
     QString kernelPath;   // the last "uimage.bin*" image, if any
     QString rootFsPath;   // the last "rfs_jffs2*" image, if any
-    QStringList models;   // display names of every model with an image
+    QStringList models;   // the model the command's images are for (one)
 };
 // Kernel and root-file-system images of a version directory (file names
-// compared ignoring letter case); files with a bad header are skipped.
+// compared ignoring letter case); files with a bad header are skipped. A
+// kernel and a root file system for two models make the directory invalid.
 FirmwareImages scanFirmware(const QString &directory);
 
 // The firmware models in the order devices are matched.
