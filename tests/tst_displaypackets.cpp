@@ -208,6 +208,11 @@ private slots:
             << QList<EdidInfo>{full, small, full, mode("1920x1080", "148.5", true)}
             << QStringList{"1920x1080 on *", "1280x720 on", "1920x1080 on *"} << 2;
         QTest::newRow("only the marker") << QList<EdidInfo>{mode("1920x1080", "148.5", true)} << QStringList() << -1;
+        // A listed mode is a whole word of the list, not any piece of it.
+        QTest::newRow("pieces of listed modes greyed")
+            << QList<EdidInfo>{mode("280x720", "74.25"), mode("1920x108", "148.5"), mode("720 1920", "1"),
+                               mode("", "0")}
+            << QStringList{"280x720 off", "1920x108 off", "720 1920 off", " off"} << -1;
     }
 
     void edidRows()

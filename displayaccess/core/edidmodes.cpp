@@ -1,5 +1,7 @@
 #include "edidmodes.h"
 
+#include <QStringList>
+
 namespace EdidModes {
 
 bool isCurrentModeMarker(const EdidInfo &entry)
@@ -13,6 +15,7 @@ QList<Row> rows(const EdidInfo *entries, int count, const QString &supported)
     QList<Row> out;
     if (!entries)
         return out;
+    const QStringList listed = supported.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (int i = 0; i < qBound(0, count, int(ThinclientInfo::MaxEdid)); ++i) {
         const EdidInfo &entry = entries[i];
         if (isCurrentModeMarker(entry)) {
@@ -21,7 +24,9 @@ QList<Row> rows(const EdidInfo *entries, int count, const QString &supported)
                     row.current = true;
             continue;
         }
-        out.append({entry, supported.contains(entry.resolution), false});
+        // Whole modes only: a piece of one ("280x720", or nothing at all)
+        // would be sent to the device as a mode it is to boot with.
+        out.append({entry, listed.contains(entry.resolution), false});
     }
     return out;
 }
