@@ -61,6 +61,13 @@ bool confirm(QWidget *parent, int typeCode, bool wizardRunning)
 
 bool sendSettings(QWidget *parent, const DeviceList *department, const AccessProtocolSettings &settings)
 {
+    if (!AccessProtocolPackets::holdsOnWire(settings)) {
+        prompter()->warning(parent, QLatin1String(SetTitle),
+                            QStringLiteral("\nThe command line arguments, the host name or the login details hold "
+                                           "characters that devices cannot read."),
+                            QMessageBox::Ok);
+        return false;
+    }
     const QByteArray frame = AccessProtocolPackets::accessProtocol(settings);
     if (frame.isEmpty()) {
         refuseTooLong(parent);

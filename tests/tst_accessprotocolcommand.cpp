@@ -56,6 +56,51 @@ private slots:
         QVERIFY(m_fake.writes.isEmpty());
     }
 
+    void unreadableSettingsAreRefused_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<bool>("autoLogin");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("sent");
+        const QString cyrillic = QString::fromUtf8("\u043f\u0430\u0440\u043e\u043b\u044c");
+        QTest::newRow("password") << "password" << true << cyrillic << false;
+        QTest::newRow("user name") << "username" << true << cyrillic << false;
+        QTest::newRow("domain") << "domain" << true << cyrillic << false;
+        QTest::newRow("host") << "host" << false << QString::fromUtf8("\u0441\u0435\u0440\u0432\u0435\u0440") << false;
+        QTest::newRow("arguments") << "args" << false << QString::fromUtf8("-t \u20ac") << false;
+        QTest::newRow("Latin-1 password") << "password" << true << QString::fromUtf8("p\u00e4ss") << true;
+        QTest::newRow("credentials not sent") << "password" << false << cyrillic << true;
+    }
+
+    // A text the devices would get with "?" in place of a character (a
+    // password that then fails, a host that is not there) is not sent.
+    void unreadableSettingsAreRefused()
+    {
+        QFETCH(QString, field);
+        QFETCH(bool, autoLogin);
+        QFETCH(QString, text);
+        QFETCH(bool, sent);
+        const QList<ThinclientInfo *> list = devices(QStringLiteral("on"));
+        AccessProtocolSettings settings;
+        settings.hostnamePort = QStringLiteral("0.0.0.0");
+        settings.username = settings.domain = settings.password = QStringLiteral("x");
+        settings.autoLogin = autoLogin;
+        QString *target = field == "password" ? &settings.password
+                          : field == "username" ? &settings.username
+                          : field == "domain" ? &settings.domain
+                          : field == "host" ? &settings.hostnamePort
+                                            : &settings.cmdlineArgs;
+        *target = text;
+        ScriptedPrompter p;
+        QCOMPARE(AccessProtocolCommand::sendSettings(nullptr, &list, settings), sent);
+        QCOMPARE(p.texts(QStringLiteral("warning")),
+                 sent ? QStringList()
+                      : QStringList{QStringLiteral("\nThe command line arguments, the host name or the login details "
+                                                   "hold characters that devices cannot read.")});
+        QCOMPARE(m_fake.writtenTo(list.first()),
+                 sent ? AccessProtocolPackets::accessProtocol(settings) : QByteArray());
+    }
+
     void signageAfterLists_data()
     {
         QTest::addColumn<bool>("sync");

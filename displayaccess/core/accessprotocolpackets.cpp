@@ -62,6 +62,17 @@ QByteArray accessProtocol(const AccessProtocolSettings &s)
     return w.finish();
 }
 
+bool holdsOnWire(const AccessProtocolSettings &s)
+{
+    QStringList typed{s.windowPercentage, s.cmdlineArgs, s.hostnamePort};
+    if (s.autoLogin)
+        typed << s.domain << s.username << s.password;
+    for (const QString &text : typed)
+        if (!Utils::holdsOnWire(text))
+            return false;
+    return true;
+}
+
 QByteArray connectionManager()
 {
     return WireWriter(CmdAccessProtocol, SubConnectionManager, BufferSize).u16(ConnectionManagerType).u16(0).finish();
