@@ -133,6 +133,17 @@ bool sendSignageFileLists(QWidget *parent, QSettings *settings, const DeviceList
         lists[size_t(k)] = SyncFileList::listPath(tempDir, k + 1);
     }
     // Known before any list is walked: refuse at once rather than after it.
+    // A device would open a web address with "?" in place of what the wire
+    // cannot carry: another page, or none.
+    for (const SignageOutput &output : dialog.signageOutputs) {
+        if (output.enabled && !Utils::holdsOnWire(output.url)) {
+            prompter()->warning(parent, QLatin1String(SetTitle),
+                                QStringLiteral("\nThe web address of a signage output holds characters that devices "
+                                               "cannot read."),
+                                QMessageBox::Ok);
+            return false;
+        }
+    }
     const QByteArray frame =
         AccessProtocolPackets::digitalSignage(dialog.connTypeIndex, dialog.signageOutputs, dirs, lists);
     if (frame.isEmpty()) {

@@ -108,17 +108,24 @@ private slots:
         QTest::addColumn<QString>("firstDir"); // output 1's directory when it is not the usual one
         QTest::addColumn<int>("listDialogs");
         QTest::addColumn<QString>("warning");
+        QTest::addColumn<QString>("url");      // output 2 shows this web address when it is given
         const QString tooLong = QStringLiteral("\nThe settings are too long to send to the devices. Shorten the "
                                                "command line arguments, the host name or the login details.");
         const QString unreadable = QStringLiteral("\nThe signage content directories or the temporary directory "
                                                   "hold characters that devices cannot read.");
-        QTest::newRow("three lists, then the command") << true << -1 << QString() << 3 << QString();
-        QTest::newRow("third list cancelled") << true << 2 << QString() << 3 << QString();
-        QTest::newRow("no sync, no list") << false << -1 << QString() << 0 << QString();
+        QTest::newRow("three lists, then the command") << true << -1 << QString() << 3 << QString() << QString();
+        QTest::newRow("third list cancelled") << true << 2 << QString() << 3 << QString() << QString();
+        QTest::newRow("no sync, no list") << false << -1 << QString() << 0 << QString() << QString();
         QTest::newRow("too long, refused before any list")
-            << true << -1 << QString(4096, QLatin1Char('d')) << 0 << tooLong;
+            << true << -1 << QString(4096, QLatin1Char('d')) << 0 << tooLong << QString();
         QTest::newRow("not Latin-1, refused before any list")
-            << true << -1 << QString::fromUtf8("/m/\u0414\u043e\u043a") << 0 << unreadable;
+            << true << -1 << QString::fromUtf8("/m/\u0414\u043e\u043a") << 0 << unreadable << QString();
+        QTest::newRow("web address")
+            << true << -1 << QString() << 3 << QString() << QString::fromUtf8("http://caf\u00e9.example/");
+        QTest::newRow("web address not Latin-1, refused before any list")
+            << true << -1 << QString() << 0
+            << QStringLiteral("\nThe web address of a signage output holds characters that devices cannot read.")
+            << QString::fromUtf8("http://\u043f\u0440\u0438\u043c\u0435\u0440.example/");
     }
 
     void signageAfterLists()
@@ -128,6 +135,7 @@ private slots:
         QFETCH(QString, firstDir);
         QFETCH(int, listDialogs);
         QFETCH(QString, warning);
+        QFETCH(QString, url);
         const bool sent = warning.isEmpty() && cancelAt < 0;
         QTemporaryDir dir;
         QSettings settings(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat);
@@ -145,6 +153,10 @@ private slots:
             o.enabled = true;
             o.syncNow = sync;
             o.mode = QStringLiteral("movies");
+        }
+        if (!url.isEmpty()) {
+            dialog.signageOutputs[1].mode = QStringLiteral("browser");
+            dialog.signageOutputs[1].url = url;
         }
         const QList<ThinclientInfo *> list = devices(QStringLiteral("on,un"));
         ScriptedPrompter p;
