@@ -169,6 +169,44 @@ private slots:
         QCOMPARE(storedKeys().isEmpty(), opens && replaced.isEmpty());
     }
 
+    // A list may offer several installers: the one started at exit is the
+    // newest that arrived, never one that came after it but is older.
+    void newestInstallerIsKept_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("started");
+        QTest::newRow("older one after") << "setup-7.9.0-win.exe" << "setup-7.8.9-win.exe" << "setup-7.9.0-win.exe";
+        QTest::newRow("one not newer than this console after")
+            << "setup-7.8.9-win.exe" << "setup-7.8.7-win.exe" << "setup-7.8.9-win.exe";
+        QTest::newRow("same version after") << "setup-7.8.9-win.exe" << "other-7.8.9-linux.run"
+                                            << "setup-7.8.9-win.exe";
+        QTest::newRow("newer one after") << "setup-7.8.9-win.exe" << "setup-7.10.0-win.exe" << "setup-7.10.0-win.exe";
+        QTest::newRow("first not newer") << "setup-7.8.8-win.exe" << "setup-7.8.9-win.exe" << "setup-7.8.9-win.exe";
+    }
+
+    void newestInstallerIsKept()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QString, started);
+        QTemporaryDir temp;
+        ScriptedPrompter prompter;
+        {
+            MainWindow w(nullptr, environment(store()));
+            for (const QString &name : {first, second}) {
+                QVERIFY(TestFiles::write(temp.filePath(name), name.toLatin1()));
+                w.onUpdateDownloaded(temp.filePath(name), name);
+            }
+            prompter.clear();
+            prompter.answerBool(false);
+            w.close();
+            QCOMPARE(prompter.calls.size(), 3);
+            QCOMPARE(prompter.calls.at(1).kind, QStringLiteral("openUrl"));
+            QCOMPARE(prompter.calls.at(1).text, QUrl::fromLocalFile(temp.filePath(started)).toString());
+        }
+    }
+
     // The installer's box runs its own event loop: work that falls due
     // meanwhile must not open boxes of its own over a closing window.
     void nothingStartsWhileTheExitBoxIsOpen_data()

@@ -109,6 +109,14 @@ bool MainWindow::isNewerVersion(const QString &path) const
 
 int MainWindow::onUpdateDownloaded(const QString &localPath, const QString &comment)
 {
+    // A list may offer several installers. One that is not newer than the
+    // installer already waiting does not take its place: the exit would
+    // start it as the new version.
+    const QString waiting = updateDownloaded ? UpdateVersions::installerVersion(installerPath) : QString();
+    if (!waiting.isEmpty() && !UpdateVersions::isNewer(localPath, waiting)) {
+        setStatusText(QString());
+        return 0;
+    }
     installerPath = localPath;
     if (!Utils::fileMd5(localPath, &updates.installerMd5))
         updates.installerMd5.clear();

@@ -19,6 +19,12 @@ QStringList UpdateVersions::allKeys()
     return keys;
 }
 
+QString UpdateVersions::installerVersion(const QString &installerPath)
+{
+    const QStringList parts = QFileInfo(installerPath).fileName().split(QLatin1Char('-'));
+    return parts.size() == 3 ? parts[1] : QString();
+}
+
 bool UpdateVersions::isNewer(const QString &installerPath, const QString &own)
 {
     const QStringList parts = QFileInfo(installerPath).fileName().split(QLatin1Char('-'));

@@ -22,6 +22,8 @@ QStringList allKeys();
 // numbers, a missing component counting as 0. A name that is not made of
 // exactly three dash-separated parts counts as newer.
 bool isNewer(const QString &installerPath, const QString &own);
+// The VERSION of such a name; empty when the name is not made so.
+QString installerVersion(const QString &installerPath);
 
 } // namespace UpdateVersions
 
