@@ -435,6 +435,39 @@ private slots:
                              + installer});
     }
 
+    // Two installers in one list, the newer first: the exit starts the
+    // newer one, checked against its own sum, not the later one's.
+    void newerInstallerKeptWithItsSum()
+    {
+        const QStringList names{QStringLiteral("KorvaneManager-7.9.0-linux.run"),
+                                QStringLiteral("KorvaneManager-7.8.9-linux.run")};
+        for (const QString &name : names) {
+            QVERIFY(TestFiles::write(served(name), name.toLatin1()));
+            list("zor_server_exe", "any", name, name);
+        }
+        QVERIFY(publishList());
+        ScriptedPrompter prompter;
+        std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
+        prompter.answerDialog([](QDialog *dialog) {
+            auto *select = qobject_cast<DlgSelectDownloads *>(dialog);
+            select->findChild<QComboBox *>()->setCurrentIndex(0);
+            select->checkItem(0)->setCheckState(Qt::Checked);
+            select->checkItem(1)->setCheckState(Qt::Checked);
+            select->accept();
+            return int(QDialog::Accepted);
+        });
+        QVERIFY(runCheck(*w, *m_server));
+        QVERIFY(w->updateDownloaded);
+
+        prompter.clear();
+        prompter.answerBool(false);
+        w->close();
+        const QString tempDir = w->settings->value(QStringLiteral("tempDir")).toString();
+        QCOMPARE(prompter.texts(QStringLiteral("warning")), QStringList());
+        QCOMPARE(prompter.texts(QStringLiteral("openUrl")),
+                 QStringList{QUrl::fromLocalFile(tempDir + QLatin1Char('/') + names.first()).toString()});
+    }
+
     void hourlyCheckOnlyWhenEnabled_data()
     {
         QTest::addColumn<QString>("autoUpdate");

@@ -202,8 +202,9 @@ void MainWindow::installUpdate(const UpgradeFile &file)
         // The sum the download was checked against, not one of whatever has
         // the name now: the run hears of the download a turn of the event
         // loop after it took its name, and a device's upload into the same
-        // directory may have taken the name in between.
-        if (!file.md5sum.isEmpty())
+        // directory may have taken the name in between. Only for the
+        // installer that now waits: an older one does not take its place.
+        if (!file.md5sum.isEmpty() && installerPath == file.localPath)
             updates.installerMd5 = file.md5sum;
         settings->setValue(DownloadList::versionKey(file), file.fileName);
     } else {

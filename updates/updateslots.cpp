@@ -112,8 +112,9 @@ int MainWindow::onUpdateDownloaded(const QString &localPath, const QString &comm
     // A list may offer several installers. One that is not newer than the
     // installer already waiting does not take its place: the exit would
     // start it as the new version.
+    // The same name fetched again is the one waiting, renewed.
     const QString waiting = updateDownloaded ? UpdateVersions::installerVersion(installerPath) : QString();
-    if (!waiting.isEmpty() && !UpdateVersions::isNewer(localPath, waiting)) {
+    if (!waiting.isEmpty() && localPath != installerPath && !UpdateVersions::isNewer(localPath, waiting)) {
         setStatusText(QString());
         return 0;
     }
