@@ -255,9 +255,23 @@ void TestConfigDialogs::serverIdentification_data()
                                          << "You must enter values for IP address and port" << -1 << QByteArray();
     QTest::newRow("static, preset port") << QStringList{"rdbtnStatic=on", "tbxIP=10.1.2.30"} << QString() << 2
                                          << hex("1e 00 0014 02 000a31302e312e322e333000 00053538303800");
-    // Neither field is checked further.
-    QTest::newRow("static, any text") << QStringList{"rdbtnStatic=on", "tbxIP=mgr", "tbxPort=http"} << QString() << 2
-                                      << hex("1e 00 000e 02 00046d677200 000568747470 00");
+    // The address may be a host name; the port must be one the devices can
+    // connect to, or they would look for the console where it never is.
+    QTest::newRow("static, host name") << QStringList{"rdbtnStatic=on", "tbxIP=mgr", "tbxPort=65535"} << QString()
+                                       << 2 << hex("1e 00 000f 02 00046d677200 00063635353335 00");
+    const QString badPort = QStringLiteral("You must enter a port number from 1 to 65535");
+    QTest::newRow("static, port a word") << QStringList{"rdbtnStatic=on", "tbxIP=mgr", "tbxPort=http"} << badPort
+                                         << -1 << QByteArray();
+    QTest::newRow("static, port 0") << QStringList{"rdbtnStatic=on", "tbxIP=mgr", "tbxPort=0"} << badPort << -1
+                                    << QByteArray();
+    QTest::newRow("static, port too large") << QStringList{"rdbtnStatic=on", "tbxIP=mgr", "tbxPort=65536"}
+                                            << badPort << -1 << QByteArray();
+    QTest::newRow("static, port negative") << QStringList{"rdbtnStatic=on", "tbxIP=mgr", "tbxPort=-5808"}
+                                           << badPort << -1 << QByteArray();
+    QTest::newRow("static, port with blanks") << QStringList{"rdbtnStatic=on", "tbxIP=mgr", "tbxPort= 5808"}
+                                              << badPort << -1 << QByteArray();
+    QTest::newRow("static, port with sign") << QStringList{"rdbtnStatic=on", "tbxIP=mgr", "tbxPort=+5808"}
+                                            << badPort << -1 << QByteArray();
 }
 
 void TestConfigDialogs::serverIdentification()
