@@ -30,6 +30,20 @@ Refusal oversizeRefusal(const QString &title)
     return Refusal::warning(title, QStringLiteral("\nThe values entered are too long to send."));
 }
 
+bool allOnWire(std::initializer_list<const QString *> texts)
+{
+    for (const QString *t : texts)
+        if (!Utils::holdsOnWire(*t))
+            return false;
+    return true;
+}
+
+Refusal unsendableRefusal(const QString &title)
+{
+    return Refusal::warning(title,
+                            QStringLiteral("\nThe values entered hold characters that cannot be sent to devices."));
+}
+
 // ---- Network configuration --------------------------------------------------
 
 static const QString nicTitle = QStringLiteral("Input validation");
@@ -132,6 +146,13 @@ Refusal validateNicForm(const NicForm &form, NicSettings *out)
         s.wirelessEnabled = QStringLiteral("No");
     }
 
+    // Latin-1 would send "?" for the rest: the device would look for another
+    // network, with another pass-phrase, and be lost to the console.
+    if (!allOnWire({&s.domainSearchPath, &s.hostname, &s.dns1, &s.dns2, &s.wiredIp, &s.wiredNetmask,
+                    &s.wiredGateway, &s.wirelessIp, &s.wirelessNetmask, &s.wirelessGateway, &s.wirelessSsid,
+                    &s.wirelessPassword}))
+        return unsendableRefusal(nicTitle);
+
     *out = s;
     return Refusal();
 }
@@ -165,6 +186,8 @@ Refusal validateServerIdentification(bool staticChosen, const QString &address, 
         if (!isPortNumber(port))
             return Refusal::warning(QStringLiteral("Validating entries"),
                                     QStringLiteral("You must enter a port number from 1 to 65535"));
+        if (!Utils::holdsOnWire(address))
+            return unsendableRefusal(QStringLiteral("Validating entries"));
         id.mode = DetectStatic;
         id.address = address;
         id.port = port;
@@ -189,6 +212,8 @@ Refusal validateCloudPrint(const CredentialsForm &form, CloudPrintCredentials *o
         // An empty confirmation is simply one that does not match.
         if (!form.showPassword && form.confirmation != form.password)
             return Refusal::warning(title, QStringLiteral("\nPasswords do not match"));
+        if (!allOnWire({&form.userId, &form.password}))
+            return unsendableRefusal(title);
         c.enabled = true;
         c.userId = form.userId;
         c.password = form.password;
@@ -214,6 +239,8 @@ Refusal validateGateway(const CredentialsForm &form, GatewayCredentials *out)
             if (form.confirmation != form.password)
                 return Refusal::warning(title, QStringLiteral("\nThe two passwords do not match each other"));
         }
+        if (!allOnWire({&form.hostname, &form.userId, &form.password}))
+            return unsendableRefusal(title);
         c.enabled = true;
         c.hostname = form.hostname;
         c.userId = form.userId;

@@ -4,6 +4,7 @@
 #include "commands/packets/configpackets.h"
 
 #include <QList>
+#include <initializer_list>
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +31,11 @@ bool showRefusal(QWidget *parent, const Refusal &refusal);
 // What a command slot shows when a builder refused the values (texts too long
 // to be sent): nothing is sent after it.
 Refusal oversizeRefusal(const QString &title);
+
+// Texts travel in Latin-1, which sends "?" for any other character: a
+// password, address or name so changed would set the devices up wrongly.
+bool allOnWire(std::initializer_list<const QString *> texts);
+Refusal unsendableRefusal(const QString &title);
 
 // ---- Network configuration ------------------------------------------------
 

@@ -1,11 +1,13 @@
 #include "everydaycommands.h"
 
 #include "commanddelivery.h"
+#include "configvalidation.h"
 #include "dlggettext.h"
 #include "dlgsetstatus.h"
 #include "commands/packets/delivery.h"
 #include "commands/packets/everydaypackets.h"
 #include "devicelink/thinclientinfo.h"
+#include "devicelink/utils.h"
 #include "mainwindow/prompter.h"
 
 namespace EverydayCommands {
@@ -185,6 +187,13 @@ bool setConfigPassword(QWidget *parent, const DeviceList *department)
         return false;
     if (password.size() < Packets::MinConfigPasswordLength) {
         prompter()->information(parent, title, QStringLiteral("\nPassword must be at least 6 characters long!"));
+        return false;
+    }
+    // Only its Latin-1 bytes are digested, "?" for anything else: every
+    // password of six Cyrillic letters would set the same one.
+    if (!Utils::holdsOnWire(password)) {
+        const Refusal refusal = unsendableRefusal(title);
+        prompter()->information(parent, refusal.title, refusal.text);
         return false;
     }
     if (!confirmed(parent, QStringLiteral("Set olrconfig password"),

@@ -146,6 +146,23 @@ void TestConfigDialogs::nicValidation_data()
     QTest::newRow("wireless static") << wifiStatic + QStringList{"tbxDns1=8.8.8.8", "tbxHostname=h"} << QString()
         << QStringList{"8.8.8.8", "", "", "No", "Yes", "No", "10.0.0.5", "255.0.0.0", "10.0.0.1", "net",
                        "Wpa2_personal", "pw", "h"};
+    // Texts go out in Latin-1, where "?" would stand for what it cannot hold:
+    // a device would join another network, or none, and answer to another name.
+    const QString unsendable = QStringLiteral("\nThe values entered hold characters that cannot be sent to devices.");
+    QTest::newRow("wireless password Latin-1 cannot hold")
+        << QStringList{"tbxWirelessSSID=net", QString::fromUtf8("tbxWirelessPassword=пароль1"),
+                       QString::fromUtf8("tbxWirelessPasswordConfirm=пароль1")}
+        << unsendable << QStringList();
+    QTest::newRow("SSID Latin-1 cannot hold") << QStringList{QString::fromUtf8("tbxWirelessSSID=Büro€")} + wifi.mid(1)
+                                              << unsendable << QStringList();
+    QTest::newRow("host name Latin-1 cannot hold")
+        << QStringList{"gboxWired=off", "gboxWireless=off", QString::fromUtf8("tbxHostname=касса1")} << unsendable
+        << QStringList();
+    QTest::newRow("Latin-1 SSID") << QStringList{"gboxWired=off", QString::fromUtf8("tbxWirelessSSID=Büro")}
+                                         + wifi.mid(1)
+                                  << QString()
+                                  << QStringList{"", "", "", "No", "Yes", "Yes", "", "", "",
+                                                 QString::fromUtf8("Büro"), "Wpa2_personal", "pw", ""};
     // A DNS typed while both groups use nothing that needs it is not sent.
     QTest::newRow("both off") << QStringList{"gboxWired=off", "gboxWireless=off", "tbxDns1=9.9.9.9",
                                              "tbxDsp=corp.lan", "tbxHostname=tc1"}
@@ -270,6 +287,9 @@ void TestConfigDialogs::serverIdentification_data()
                                            << badPort << -1 << QByteArray();
     QTest::newRow("static, port with blanks") << QStringList{"rdbtnStatic=on", "tbxIP=mgr", "tbxPort= 5808"}
                                               << badPort << -1 << QByteArray();
+    QTest::newRow("static, address Latin-1 cannot hold")
+        << QStringList{"rdbtnStatic=on", QString::fromUtf8("tbxIP=консоль.lan")}
+        << "\nThe values entered hold characters that cannot be sent to devices." << -1 << QByteArray();
     QTest::newRow("static, port with sign") << QStringList{"rdbtnStatic=on", "tbxIP=mgr", "tbxPort=+5808"}
                                             << badPort << -1 << QByteArray();
 }
@@ -317,6 +337,11 @@ void TestConfigDialogs::credentials_data()
         << false << bob + QStringList{"tbxConfirmPassword=Secret"} << "\nPasswords do not match" << QByteArray();
     QTest::newRow("cloud print shown password ignores stale confirmation")
         << false << bob + QStringList{"tbxConfirmPassword=old", "checkBox=on"} << QString() << cloud;
+    QTest::newRow("cloud print password Latin-1 cannot hold")
+        << false
+        << QStringList{"tbxUserId=bob", QString::fromUtf8("tbxPassword=секрет"),
+                       QString::fromUtf8("tbxConfirmPassword=секрет")}
+        << "\nThe values entered hold characters that cannot be sent to devices." << QByteArray();
     QTest::newRow("cloud print confirmed") << false << bob + QStringList{"tbxConfirmPassword=secret"} << QString()
                                            << cloud;
 
@@ -334,6 +359,11 @@ void TestConfigDialogs::credentials_data()
     QTest::newRow("gateway confirmation differs") << true << filled + QStringList{"tbxConfirmPassword=p4ssw0rD"}
                                                   << "\nThe two passwords do not match each other" << QByteArray();
     QTest::newRow("gateway shown password") << true << filled + QStringList{"chbxShowPassword=on"} << QString() << gw;
+    QTest::newRow("gateway user Latin-1 cannot hold")
+        << true
+        << QStringList{"tbxHostname=gw.lan.io", QString::fromUtf8("tbxUserId=алиса"), "tbxPassword=p4ssw0rd",
+                       "chbxShowPassword=on"}
+        << "\nThe values entered hold characters that cannot be sent to devices." << QByteArray();
     QTest::newRow("gateway confirmed") << true << filled + QStringList{"tbxConfirmPassword=p4ssw0rd"} << QString()
                                        << gw;
 }

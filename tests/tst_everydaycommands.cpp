@@ -317,6 +317,10 @@ void TestEverydayCommands::refusedBeforeSending()
     ScriptedPrompter prompts;
     prompts.answerDialog(typeText(QStringLiteral("12345")));
     QVERIFY(!setConfigPassword(nullptr, &dept));
+    // Its digest would be of "??????", as for any other six Cyrillic letters:
+    // refused before the question.
+    prompts.answerDialog(typeText(QString::fromUtf8("пароль")));
+    QVERIFY(!setConfigPassword(nullptr, &dept));
     // With a longer limit than the line edit's own, a name can outgrow the
     // 16-bit length: refused after the question, nothing sent.
     prompts.answerDialog([](QDialog *d) {
@@ -329,8 +333,11 @@ void TestEverydayCommands::refusedBeforeSending()
     prompts.answer(QMessageBox::Yes);
     QVERIFY(!setDeviceName(nullptr, &dept));
     QVERIFY(prompts.unexpected.isEmpty());
-    QCOMPARE(prompts.texts(QStringLiteral("information")), QStringList{"\nPassword must be at least 6 characters long!"});
+    QCOMPARE(prompts.texts(QStringLiteral("information")),
+             QStringList({"\nPassword must be at least 6 characters long!",
+                          "\nThe values entered hold characters that cannot be sent to devices."}));
     QCOMPARE(prompts.calls[1].title, QStringLiteral("Set hvconfig password"));
+    QCOMPARE(prompts.calls[3].title, QStringLiteral("Set hvconfig password"));
     QCOMPARE(prompts.trail().last(),
              QStringLiteral("warning Change device name: \nThe device name is too long to send."));
     QVERIFY(m_writes.isEmpty());
