@@ -163,6 +163,13 @@ bool setDeviceName(QWidget *parent, const DeviceList *department)
     prompter()->exec(&dialog);
     if (name.isEmpty())
         return false;
+    // Latin-1 would send "?" for the rest: the devices would take another
+    // name than the one asked, and names of other scripts would all collide.
+    if (!Utils::holdsOnWire(name)) {
+        const Refusal refusal = unsendableRefusal(title);
+        prompter()->warning(parent, refusal.title, refusal.text);
+        return false;
+    }
     if (!confirmed(parent, QStringLiteral("Setting device name"),
                    QStringLiteral("Are you sure you want to set the device name on selected devices to ") + name
                        + QStringLiteral(" ?")))

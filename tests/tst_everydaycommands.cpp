@@ -321,6 +321,9 @@ void TestEverydayCommands::refusedBeforeSending()
     // refused before the question.
     prompts.answerDialog(typeText(QString::fromUtf8("пароль")));
     QVERIFY(!setConfigPassword(nullptr, &dept));
+    // A name of Cyrillic letters would reach the devices as "????".
+    prompts.answerDialog(typeText(QString::fromUtf8("Касса 1")));
+    QVERIFY(!setDeviceName(nullptr, &dept));
     // With a longer limit than the line edit's own, a name can outgrow the
     // 16-bit length: refused after the question, nothing sent.
     prompts.answerDialog([](QDialog *d) {
@@ -338,6 +341,11 @@ void TestEverydayCommands::refusedBeforeSending()
                           "\nThe values entered hold characters that cannot be sent to devices."}));
     QCOMPARE(prompts.calls[1].title, QStringLiteral("Set hvconfig password"));
     QCOMPARE(prompts.calls[3].title, QStringLiteral("Set hvconfig password"));
+    QCOMPARE(prompts.texts(QStringLiteral("warning")),
+             QStringList({"\nThe values entered hold characters that cannot be sent to devices.",
+                          "\nThe device name is too long to send."}));
+    QCOMPARE(prompts.calls[5].title, QStringLiteral("Change device name"));
+    QCOMPARE(prompts.texts(QStringLiteral("question")).size(), 1);
     QCOMPARE(prompts.trail().last(),
              QStringLiteral("warning Change device name: \nThe device name is too long to send."));
     QVERIFY(m_writes.isEmpty());
