@@ -272,6 +272,9 @@ Refusal validateInstallFile(quint8 installType, const QString &path, InstallChoi
     if (size > MaxInstallFileSize)
         return Refusal::warning(QStringLiteral("Validating file size"),
                                 quoted + QStringLiteral("\n\nis too large (max 2MB allowed)"));
+    // The devices get the name alone, and keep the file under it.
+    if (!Utils::holdsOnWire(info.fileName()))
+        return unsendableRefusal(QStringLiteral("Validating file"));
     out->installType = installType;
     out->filePath = path;
     out->fileName = info.fileName();

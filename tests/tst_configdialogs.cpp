@@ -493,6 +493,11 @@ void TestConfigDialogs::install_data()
                                << "File\n\n%1\n\nis not a valid file" << 0;
     QTest::newRow("symbolic link") << "rdbtnSslCert" << "link.pem" << "information" << "Validating file"
                                    << "File\n\n%1\n\nis not a valid file" << 0;
+    // Only the name goes to the devices, in Latin-1: "?" would stand in it.
+    QTest::newRow("name Latin-1 cannot hold") << "rdbtnSslCert" << QString::fromUtf8("сертификат.pem") << "warning"
+                                              << "Validating file"
+                                              << "\nThe values entered hold characters that cannot be sent to devices."
+                                              << 0;
     QTest::newRow("no path typed") << "rdbtnSslCert" << QString() << "none" << QString() << QString() << 0;
 }
 
@@ -512,6 +517,7 @@ void TestConfigDialogs::install()
     QVERIFY(TestFiles::write(dir.filePath(QStringLiteral("exact.png")), QByteArray(MaxInstallFileSize, 'p')));
     QVERIFY(TestFiles::write(dir.filePath(QStringLiteral("big.png")), QByteArray(MaxInstallFileSize + 1, 'p')));
     QVERIFY(TestFiles::write(dir.filePath(QStringLiteral("empty.pem")), QByteArray()));
+    QVERIFY(TestFiles::write(dir.filePath(QString::fromUtf8("сертификат.pem")), QByteArray(100, 'c')));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("dir")));
     QVERIFY(QFile::link(cert, dir.filePath(QStringLiteral("link.pem"))));
     const QString path = file.isEmpty() ? QString() : dir.filePath(file);
