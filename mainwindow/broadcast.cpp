@@ -3,6 +3,8 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "prompter.h"
+
 #include "devicelink/discovery.h"
 #include "devicelink/sslserver.h"
 
@@ -57,14 +59,29 @@ void MainWindow::followSslPort()
     // The datagrams name a changed port from the next one on; a server left
     // on the old one would turn away every device that came to it. Devices
     // already connected stay. A port that cannot be taken leaves the server
-    // where it was.
-    if (!sslServer || !sslServer->isListening() || sslServer->serverPort() == sslPort())
+    // where it was, and the administrator is told.
+    if (!sslServer || (sslServer->isListening() && sslServer->serverPort() == sslPort()))
         return;
-    const QHostAddress address = sslServer->serverAddress();
-    const quint16 old = sslServer->serverPort();
+    const quint16 old = sslServer->isListening() ? sslServer->serverPort() : 0;
     sslServer->close();
-    if (!sslServer->listen(address, sslPort()))
-        sslServer->listen(address, old);
+    if (listenForDevices())
+        return;
+    const QString reason = sslServer->errorString();
+    if (old)
+        sslServer->listen(deviceListenAddress, old);
+    warnNotListening(sslPort(), reason);
+}
+
+void MainWindow::warnNotListening(quint16 port, const QString &reason)
+{
+    // Devices sent to a port nobody listens on never appear, and nothing
+    // else would say why.
+    prompter()->warning(this, tr("SSL port"),
+                        tr("\nKorvane cannot accept devices on SSL port %1:\n\n%2\n\n"
+                           "Choose another SSL port in the preferences.")
+                            .arg(port)
+                            .arg(reason),
+                        QMessageBox::Ok);
 }
 
 quint16 MainWindow::udpPort() const

@@ -276,12 +276,20 @@ void MainWindow::collectLocalAddresses()
     }
 }
 
+bool MainWindow::listenForDevices()
+{
+    return sslServer->startServer(nicEntry, sslPort(), QLatin1String(CertPath), QLatin1String(KeyPath),
+                                  deviceListenAddress);
+}
+
 void MainWindow::startDeviceServer(const QHostAddress &listenAddress)
 {
     sslServer = new SSLServer(this, &devices, settings);
     sslServer->removeUnfinishedUploads();
     // The port the broadcast announces, whatever the store holds.
-    sslServer->startServer(nicEntry, sslPort(), QLatin1String(CertPath), QLatin1String(KeyPath), listenAddress);
+    deviceListenAddress = listenAddress;
+    if (!listenForDevices())
+        warnNotListening(sslPort(), sslServer->errorString());
 
     // Direct: the server frees what it hands over as soon as the emit returns,
     // and relies on the new device's row existing by then.

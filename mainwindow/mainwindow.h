@@ -88,8 +88,11 @@ public:
     quint16 sslPort() const;
     // The port the datagrams name: the server's own while it listens.
     quint16 announcedSslPort() const;
-    // Moves the server to a port changed in the preferences.
+    // Moves the server to a port changed in the preferences, or starts it
+    // there when it could not listen before.
     void followSslPort();
+    // Says that devices cannot connect on the port, and why.
+    void warnNotListening(quint16 port, const QString &reason);
     quint16 udpPort() const;
     // Writes colSize<i> from the shown tree's header (see closeEvent).
     void saveColumnWidths(QHeaderView *header);
@@ -341,6 +344,9 @@ private:
     bool runFirstRunPreferences();
     void collectLocalAddresses();
     void startDeviceServer(const QHostAddress &listenAddress);
+    QHostAddress deviceListenAddress;
+    // Starts the server on the SSLPort setting, at deviceListenAddress.
+    bool listenForDevices();
     void createStatusBar();
     void startDiscoveryAtStart();
 

@@ -197,27 +197,37 @@ private slots:
     }
 
     // A port changed in the preferences: the server moves there, and the
-    // datagrams name it. One that cannot be taken leaves the server where
-    // it was, and the datagrams keep sending devices there.
+    // datagrams name it. A port that cannot be taken, at the start or then,
+    // is said so; the server stays where it was, and the datagrams keep
+    // sending devices there.
     void sslPortChanged_data()
     {
-        QTest::addColumn<bool>("taken");
-        QTest::newRow("free port") << false;
-        QTest::newRow("port taken") << true;
+        QTest::addColumn<bool>("takenAtStart");
+        QTest::addColumn<bool>("takenAfter");
+        QTest::newRow("free port") << false << false;
+        QTest::newRow("port taken") << false << true;
+        QTest::newRow("taken at the start, then a free one") << true << false;
     }
 
     void sslPortChanged()
     {
-        QFETCH(bool, taken);
-        QSettings *store = newSettings();
-        const quint16 first = freeTcpPort();
-        seedPreferences(store, first, freeUdpPort(), 7);
-        ScriptedPrompter prompter;
-        MainWindow w(nullptr, environment(store));
-        QVERIFY(w.sslServer && w.sslServer->isListening());
+        QFETCH(bool, takenAtStart);
+        QFETCH(bool, takenAfter);
         QTcpServer holder;
         QVERIFY(holder.listen(QHostAddress::Any, 0));
-        const quint16 second = taken ? holder.serverPort() : freeTcpPort();
+        QSettings *store = newSettings();
+        const quint16 first = takenAtStart ? holder.serverPort() : freeTcpPort();
+        seedPreferences(store, first, freeUdpPort(), 7);
+        const QString notListening = QStringLiteral("\nKorvane cannot accept devices on SSL port %1:\n\n");
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store));
+        QCOMPARE(w.sslServer->isListening(), !takenAtStart);
+        QCOMPARE(prompter.texts().size(), int(takenAtStart));
+        if (takenAtStart)
+            QVERIFY(prompter.texts().first().startsWith(notListening.arg(first)));
+        prompter.clear();
+
+        const quint16 second = takenAfter ? holder.serverPort() : freeTcpPort();
         prompter.answerDialog([&](QDialog *d) {
             d->findChild<QLineEdit *>(QStringLiteral("tbxSSLPort"))->setText(QString::number(second));
             d->findChild<QPushButton *>(QStringLiteral("btnSaveSettings"))->click();
@@ -225,7 +235,10 @@ private slots:
         });
         w.ui->actionPreferences->trigger();
         QCOMPARE(store->value(QStringLiteral("SSLPort")).toInt(), int(second));
-        const quint16 reachable = taken ? first : second;
+        QCOMPARE(prompter.texts(QStringLiteral("warning")).size(), int(takenAfter));
+        if (takenAfter)
+            QVERIFY(prompter.texts(QStringLiteral("warning")).first().startsWith(notListening.arg(second)));
+        const quint16 reachable = takenAfter ? first : second;
         QVERIFY(w.sslServer->isListening());
         QCOMPARE(w.sslServer->serverPort(), reachable);
         QVERIFY(!w.localAddresses.isEmpty());
