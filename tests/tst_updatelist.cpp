@@ -238,7 +238,11 @@ private slots:
         QTest::newRow("past 255") << "/tmp/setup-7.8.256-win.exe" << true;
         QTest::newRow("dash in a directory") << "/srv/korvane-work/temp/setup-7.8.7-win.exe" << false;
         QTest::newRow("no version in the name") << "/tmp/setup.exe" << true;
-        QTest::newRow("four parts, lower version") << "/tmp/setup-7.8.7-linux-x64.run" << true;
+        QTest::newRow("four parts, lower version") << "/tmp/setup-7.8.7-linux-x64.run" << false;
+        QTest::newRow("four parts, higher version") << "/tmp/setup-7.9.0-linux-x64.run" << true;
+        QTest::newRow("dash in the name") << "/tmp/korvane-manager-7.8.7-linux.run" << false;
+        QTest::newRow("three parts, no number") << "/tmp/a-b-c" << false;
+        QTest::newRow("four parts, no number") << "/tmp/a-b-c-d" << true;
     }
 
     void installerIsNewer()

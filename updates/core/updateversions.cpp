@@ -3,6 +3,7 @@
 #include "devicelink/utils.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 const char *const UpdateVersions::ModelSuffixes[13] = {"ORL_K1",  "ORL_K2",  "ORL_K3", "ORL_K4", "ORL_QB32",
                                                        "ORL_QB64", "ORL_WY",  "ORL_WY2", "ORL_WY3", "HV_WY",
@@ -22,13 +23,22 @@ QStringList UpdateVersions::allKeys()
 QString UpdateVersions::installerVersion(const QString &installerPath)
 {
     const QStringList parts = QFileInfo(installerPath).fileName().split(QLatin1Char('-'));
-    return parts.size() == 3 ? parts[1] : QString();
+    if (parts.size() == 3)
+        return parts[1];
+    // Taking any other name for a newer one started an older installer at
+    // exit, which then cleared the settings, for a name such as
+    // "setup-7.8.7-linux-x64.run".
+    static const QRegularExpression version(QStringLiteral("^[0-9]+(\\.[0-9]+)*$"));
+    for (qsizetype i = 1; i < parts.size(); ++i)
+        if (version.match(parts[i]).hasMatch())
+            return parts[i];
+    return QString();
 }
 
 bool UpdateVersions::isNewer(const QString &installerPath, const QString &own)
 {
-    const QStringList parts = QFileInfo(installerPath).fileName().split(QLatin1Char('-'));
-    if (parts.size() != 3)
+    const QString version = installerVersion(installerPath);
+    if (version.isEmpty() && QFileInfo(installerPath).fileName().count(QLatin1Char('-')) != 2)
         return true;
-    return Utils::compareVersions(parts[1].split(QLatin1Char('.')), own.split(QLatin1Char('.'))) > 0;
+    return Utils::compareVersions(version.split(QLatin1Char('.')), own.split(QLatin1Char('.'))) > 0;
 }

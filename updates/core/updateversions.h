@@ -19,10 +19,12 @@ QStringList allKeys();
 // Whether the installer's file name ("NAME-VERSION-PLATFORM.ext") carries
 // a version newer than own. Only the file name counts: dashes in its
 // directories change nothing. Versions compare component by component as
-// numbers, a missing component counting as 0. A name that is not made of
-// exactly three dash-separated parts counts as newer.
+// numbers, a missing component counting as 0. A name without a version
+// counts as newer.
 bool isNewer(const QString &installerPath, const QString &own);
-// The VERSION of such a name; empty when the name is not made so.
+// The VERSION of such a name: the middle of three dash-separated parts; of
+// more parts (a platform "linux-x64", a name "korvane-manager"), the first
+// after the name that is made of digits and dots. Empty when there is none.
 QString installerVersion(const QString &installerPath);
 
 } // namespace UpdateVersions
