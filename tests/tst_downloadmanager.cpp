@@ -134,6 +134,7 @@ private slots:
         QTest::addColumn<int>("errors");
         QTest::newRow("none") << QString() << 0;
         QTest::newRow("wrong") << md5Of("other") << 1;
+        QTest::newRow("right, in upper case") << md5Of(content()).toUpper() << 0;
     }
 
     void checksum()

@@ -205,7 +205,7 @@ void MainWindow::installUpdate(const UpgradeFile &file)
         // directory may have taken the name in between. Only for the
         // installer that now waits: an older one does not take its place.
         if (!file.md5sum.isEmpty() && installerPath == file.localPath)
-            updates.installerMd5 = file.md5sum;
+            updates.installerMd5 = file.md5sum.toLower();
         settings->setValue(DownloadList::versionKey(file), file.fileName);
     } else {
         prompter()->information(this, tr("Download completed"),

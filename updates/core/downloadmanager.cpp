@@ -143,7 +143,8 @@ int DownloadManager::startDownload(const QString &baseUrl, const QString &remote
     m_remoteName = remoteName;
     m_localPath = localPath;
     m_size = size;
-    m_md5 = md5;
+    // Hexadecimal in either case: an upper-case sum refused every file.
+    m_md5 = md5.toLower();
     m_comment = comment;
     m_redirects = 0;
     return start();
