@@ -206,10 +206,14 @@ private slots:
                                        record("FIRMWARE", "ORL_K1")};
         QTest::newRow("devices of one board")
             << mixed << QStringList{"ORL_K1"}
-            << QStringList{"zor_client/ORL_K1", "zor_server_exe/x", "hotfix/ORL_K1"};
+            << QStringList{"zor_client/ORL_K1", "zor_server_exe/x", "hotfix/ORL_K1", "FIRMWARE/ORL_K1"};
         QTest::newRow("two boards") << mixed << QStringList{"ORL_K2", "ORL_K1"}
                                     << QStringList{"zor_client/ORL_K1", "zor_server_exe/x", "hotfix/ORL_K1",
-                                                   "firmware/ORL_K2"};
+                                                   "firmware/ORL_K2", "FIRMWARE/ORL_K1"};
+        QTest::newRow("kinds in upper case")
+            << QList<UpgradeFile>{record("ZOR_CLIENT", "ORL_K1"), record("ZOR_CLIENT", "ORL_K2"),
+                                  record("Zor_Server_exe", "x"), record("HOTFIX", "ORL_K2")}
+            << QStringList{"ORL_K2"} << QStringList{"ZOR_CLIENT/ORL_K1", "Zor_Server_exe/x", "HOTFIX/ORL_K2"};
         QTest::newRow("no devices") << mixed << QStringList()
                                     << QStringList{"zor_client/ORL_K1", "zor_server_exe/x"};
         QTest::newRow("board in another case") << mixed << QStringList{"orl_k1"}

@@ -130,16 +130,18 @@ DownloadList::Parsed DownloadList::parse(const QString &text, const QSettings &s
 
 QList<UpgradeFile> DownloadList::filterForWizard(const QList<UpgradeFile> &files, const QStringList &models)
 {
+    // Kinds in any letter case, as the list is read and installed: an
+    // upper-case "FIRMWARE" had been left out of the wizard's downloads.
     QList<UpgradeFile> kept;
     bool clientKept = false;
     for (const UpgradeFile &file : files) {
-        if (file.kind.contains(QLatin1String("zor_client"))) {
+        if (file.kind.contains(QLatin1String("zor_client"), Qt::CaseInsensitive)) {
             if (!clientKept)
                 kept.append(file);
             clientKept = true;
-        } else if (file.kind.contains(QLatin1String("zor_server"))) {
+        } else if (file.kind.contains(QLatin1String("zor_server"), Qt::CaseInsensitive)) {
             kept.append(file);
-        } else if (file.kind.contains(QLatin1String("hotfix")) || file.kind.contains(QLatin1String("firmware"))) {
+        } else if (file.kind.contains(QLatin1String("hotfix"), Qt::CaseInsensitive) || file.kind.contains(QLatin1String("firmware"), Qt::CaseInsensitive)) {
             if (models.contains(file.board))
                 kept.append(file);
         }
