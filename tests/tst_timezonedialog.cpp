@@ -89,13 +89,19 @@ private slots:
         QTest::addColumn<int>("answer");   // to the 0.0.0.0 question; NoButton: not asked
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<QString>("server");
+        QTest::addColumn<bool>("unsendable");   // refused with a warning, nothing asked
 
-        QTest::newRow("0.0.0.0, confirmed") << "0.0.0.0" << int(QMessageBox::Yes) << true << "0.0.0.0";
-        QTest::newRow("0.0.0.0, declined") << "0.0.0.0" << int(QMessageBox::No) << false << "";
-        QTest::newRow("0.0.0.0 with a blank") << " 0.0.0.0" << int(QMessageBox::NoButton) << true << " 0.0.0.0";
-        QTest::newRow("empty") << "" << int(QMessageBox::NoButton) << true << "";
-        QTest::newRow("longer than a host name")
-            << QString(300, QLatin1Char('n')) << int(QMessageBox::NoButton) << true << QString(253, QLatin1Char('n'));
+        QTest::newRow("0.0.0.0, confirmed") << "0.0.0.0" << int(QMessageBox::Yes) << true << "0.0.0.0" << false;
+        QTest::newRow("0.0.0.0, declined") << "0.0.0.0" << int(QMessageBox::No) << false << "" << false;
+        QTest::newRow("0.0.0.0 with a blank")
+            << " 0.0.0.0" << int(QMessageBox::NoButton) << true << " 0.0.0.0" << false;
+        QTest::newRow("empty") << "" << int(QMessageBox::NoButton) << true << "" << false;
+        QTest::newRow("longer than a host name") << QString(300, QLatin1Char('n')) << int(QMessageBox::NoButton)
+                                                 << true << QString(253, QLatin1Char('n')) << false;
+        QTest::newRow("Latin-1 letters") << QString::fromUtf8("zeit.müller.de") << int(QMessageBox::NoButton)
+                                         << true << QString::fromUtf8("zeit.müller.de") << false;
+        QTest::newRow("another script") << QString::fromUtf8("время.example")
+                                        << int(QMessageBox::NoButton) << false << "" << true;
     }
 
     void timeServer()
@@ -104,6 +110,7 @@ private slots:
         QFETCH(int, answer);
         QFETCH(bool, accepted);
         QFETCH(QString, server);
+        QFETCH(bool, unsendable);
 
         ScriptedPrompter prompts;
         if (answer != QMessageBox::NoButton)
@@ -115,10 +122,14 @@ private slots:
         child<QLineEdit>(&dialog, "lnedTimeServer")->setText(typed);
         pressOk(&dialog);
 
-        QCOMPARE(prompts.trail(), answer == QMessageBox::NoButton
-                            ? QStringList()
-                            : QStringList{"question Time server setting: "
-                                          "\nAre you sure you want to set the Time server to 0.0.0.0? "});
+        if (unsendable)
+            QCOMPARE(prompts.trail(), QStringList{"warning Time server setting: \nThe values entered hold characters "
+                                                  "that cannot be sent to devices."});
+        else
+            QCOMPARE(prompts.trail(), answer == QMessageBox::NoButton
+                                ? QStringList()
+                                : QStringList{"question Time server setting: "
+                                              "\nAre you sure you want to set the Time server to 0.0.0.0? "});
         QCOMPARE(dialog.isVisible(), !accepted);
         QCOMPARE(serverOut, server);
         QCOMPARE(tz, accepted ? QStringLiteral("America/Los_Angeles") : QString());

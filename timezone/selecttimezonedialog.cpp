@@ -1,6 +1,8 @@
 #include "selecttimezonedialog.h"
 #include "ui_selecttimezonedialog.h"
 
+#include "commands/configvalidation.h"
+#include "devicelink/utils.h"
 #include "mainwindow/prompter.h"
 #include "timezone/core/timezonecommand.h"
 #include "timezone/core/timezonetables.h"
@@ -82,6 +84,12 @@ void SelectTimezoneDialog::onCountryIndexChanged(int)
 void SelectTimezoneDialog::accept()
 {
     const QString server = ui->lnedTimeServer->text();
+    // The devices would get "?" for what Latin-1 cannot hold, and ask a
+    // server of another name for the time.
+    if (!Utils::holdsOnWire(server)) {
+        showRefusal(this, unsendableRefusal(QStringLiteral("Time server setting")));
+        return;
+    }
     if (server == QLatin1String("0.0.0.0")
         && prompter()->question(this, QStringLiteral("Time server setting"),
                                 QStringLiteral("\nAre you sure you want to set the Time server to 0.0.0.0? "),
