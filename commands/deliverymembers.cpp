@@ -11,6 +11,13 @@ const QList<ThinclientInfo *> *MainWindow::shownDepartmentDevices() const
     return currentDepartment ? &currentDepartment->devices : nullptr;
 }
 
+const QList<ThinclientInfo *> *MainWindow::targetDepartmentDevices() const
+{
+    if (wizardRunning && wizardPicked)
+        return wizardDepartment ? &wizardDepartment->devices : nullptr;
+    return shownDepartmentDevices();
+}
+
 int MainWindow::sendToSelectedDevices(const char *packet, int length)
 {
     if (!packet || length < 1)

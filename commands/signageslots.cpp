@@ -32,7 +32,7 @@ int MainWindow::on_GetBlockDeviceList_triggered()
 
 void MainWindow::on_SendWhiteList_triggered()
 {
-    if (StorageWhiteList::start(this, tempDir(this), shownDepartmentDevices())) {
+    if (StorageWhiteList::start(this, tempDir(this), targetDepartmentDevices())) {
         whiteListTimer->start(StorageWhiteList::ScanWaitMs);
         return;
     }
@@ -51,7 +51,7 @@ void MainWindow::on_btnSendWhiteList_triggered()
 void MainWindow::onWhiteListTimerTriggered()
 {
     whiteListTimer->stop();
-    const WhiteListOutcome outcome = StorageWhiteList::send(this, tempDir(this), shownDepartmentDevices());
+    const WhiteListOutcome outcome = StorageWhiteList::send(this, tempDir(this), targetDepartmentDevices());
     StorageWhiteList::apply(WizardHandBack::afterWhiteList(wizardRunning, wizardState, outcome), &wizardState,
                             wizardTimer, statusLabel);
 }

@@ -8,7 +8,7 @@
 
 void MainWindow::on_actionSet_connection_type_triggered()
 {
-    const QList<ThinclientInfo *> *department = shownDepartmentDevices();
+    const QList<ThinclientInfo *> *department = targetDepartmentDevices();
     if (!AccessProtocolCommand::hasDevices(this, department))
         return;
 
@@ -26,7 +26,7 @@ void MainWindow::on_actionSet_connection_type_triggered()
         return;
     // The devices or the department may have changed while the boxes were
     // open: the department is looked up again.
-    department = shownDepartmentDevices();
+    department = targetDepartmentDevices();
     switch (dialog.connType) {
     case AccessProtocolPackets::ConnectionManagerType:
         sendConnectionManagerImages();
@@ -47,15 +47,15 @@ void MainWindow::on_actionSet_remote_server_protocol_triggered()
 
 void MainWindow::onActionGet_remote_protocol_help_triggered(int typeCode)
 {
-    AccessProtocolCommand::requestProtocolHelp(this, shownDepartmentDevices(), typeCode);
+    AccessProtocolCommand::requestProtocolHelp(this, targetDepartmentDevices(), typeCode);
 }
 
 void MainWindow::sendConnectionManagerImages()
 {
-    AccessProtocolCommand::sendConnectionManagerImages(this, shownDepartmentDevices());
+    AccessProtocolCommand::sendConnectionManagerImages(this, targetDepartmentDevices());
 }
 
 void MainWindow::sendSignageFileLists(const DlgConnectionType &dialog)
 {
-    AccessProtocolCommand::sendSignageFileLists(this, settings, shownDepartmentDevices(), dialog);
+    AccessProtocolCommand::sendSignageFileLists(this, settings, targetDepartmentDevices(), dialog);
 }

@@ -36,6 +36,9 @@ void MainWindow::onDepartmentDelete(void *d)
     if (!dept || !DeptEdit::confirmDelete(departments, dept, this))
         return;
     const bool wasCurrent = dept == currentDepartment;
+    // The wizard's later steps then find no devices to act on.
+    if (dept == wizardDepartment)
+        wizardDepartment = nullptr;
     DeptInfo *next = DeptEdit::deleteDepartment(departments, dept, currentDepartment, &deviceDepartments);
     if (!next)
         return;

@@ -130,6 +130,11 @@ public:
     QTimer *wizardTimer = nullptr;
     QString wizardState;
     bool wizardRunning = false;
+    // The department shown when the administrator confirmed the wizard's
+    // pick: its ticked devices get the later steps, whichever department is
+    // shown by then. Null once that department is deleted.
+    DeptInfo *wizardDepartment = nullptr;
+    bool wizardPicked = false;
     QTimer *autoUpdateTimer = nullptr;
     bool userStartedUpdate = false;
     bool updateDownloaded = false;
@@ -175,6 +180,10 @@ public:
     // device; the command slots and their dialogs build the frames.
     // The shown department's devices; null while no department is shown.
     const QList<ThinclientInfo *> *shownDepartmentDevices() const;
+    // The devices the white list, the access protocol and the firmware
+    // upgrade go to: the wizard's picked department while the wizard runs
+    // past its pick (null when that department is gone), else the shown one.
+    const QList<ThinclientInfo *> *targetDepartmentDevices() const;
     int sendToSelectedDevices(const char *packet, int length);
     int countSelectedDevices() const;
     int sendFileToDevice(const QString &remoteName, const QByteArray &data, ThinclientInfo *device);

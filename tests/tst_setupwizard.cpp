@@ -41,7 +41,7 @@ public:
         if (abortProtocol)
             *state = QLatin1String(WizardState::Aborted);
     }
-    QList<ThinclientInfo *> shownDevices() override { return devices; }
+    QList<ThinclientInfo *> pickedDevices() override { return devices; }
     QString firmwareStore() override { return store; }
     void upgradeFirmware(ThinclientInfo *device, const QString &directory) override
     {

@@ -22,6 +22,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPointer>
+#include <QSslSocket>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -79,6 +80,7 @@ private slots:
     void deleteDepartment_data();
     void deleteDepartment();
     void memberRegistersWhileAskingToDelete();
+    void wizardPickDeleted();
     void reorderLabels_data();
     void reorderLabels();
     void columnWidthsAtClose();
@@ -398,6 +400,42 @@ void TestWindowDepartments::reorderLabels()
     QVERIFY(prompter.calls.isEmpty());
     // The old labels go once the event loop runs.
     QTRY_VERIFY(!oldLabel);
+}
+
+// The wizard's devices were picked in a department deleted since (its
+// devices moved out first): the later steps act on no device, not on the
+// department shown.
+void TestWindowDepartments::wizardPickDeleted()
+{
+    writeFile(section(0, "Orphans") + section(3, "Lab", {"AA"}));
+    ScriptedPrompter prompter;
+    prompter.setAutoOk(true);
+    auto w = openWindow();
+    DeptInfo *orphans = w->departments->at(0);
+    DeptInfo *lab = w->departments->at(1);
+    ThinclientInfo *picked = registerDevice(w.get(), "ORL K1", "AA");
+    picked->checked = true;
+    picked->socket = new QSslSocket(picked);   // never connected: nothing is sent here
+    emit lab->label->onDepartmentSelected(lab);
+    // The pick, confirmed at the wizard's icon; the update check it starts is not wanted here.
+    w->wizardRunning = true;
+    w->wizardState = QStringLiteral("waiting_wizard_restart");
+    w->onWizardTimerFired();
+    w->autoUpdateTimer->stop();
+    QVERIFY(w->wizardRunning);
+
+    select(lab, {picked->item});
+    emit orphans->label->onDeviceDropped(orphans, lab->treeView);
+    prompter.answer(QMessageBox::Yes);
+    lab->label->onDelete();
+    QCOMPARE(w->currentDepartment, orphans);
+    QCOMPARE(w->targetDepartmentDevices(), nullptr);
+    w->wizardState = QStringLiteral("access_protocol_completed");
+    w->onWizardTimerFired();
+    QCOMPARE(prompter.last().text, QStringLiteral("\nKorvane wizard has completed"));
+    // Without the wizard, commands go to the shown department again.
+    QCOMPARE(w->targetDepartmentDevices(), &orphans->devices);
+    QVERIFY(prompter.unexpected.isEmpty());
 }
 
 void TestWindowDepartments::columnWidthsAtClose()

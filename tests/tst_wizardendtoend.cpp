@@ -3,6 +3,7 @@
 // simulated devices, a test update server and the dialogs answered by script.
 #include "mainwindow/mainwindow.h"
 #include "ui_mainwindow.h"
+#include "deptsupport.h"
 #include "httptestserver.h"
 #include "scriptedprompter.h"
 #include "testfiles.h"
@@ -14,6 +15,7 @@
 #include "upgradeagent.h"
 
 #include "devicelink/thinclientinfo.h"
+#include "mainwindow/deptinfo.h"
 #include "updates/core/devicemodels.h"
 #include "updates/core/downloadmanager.h"
 #include "updates/dlgselectupdateserver.h"
@@ -63,16 +65,21 @@ void TestWizardEndToEnd::everyStep_data()
 {
     QTest::addColumn<int>("fault");   // 0 none, else an HttpTestServer::Kind + 1
     QTest::addColumn<int>("number");
-    QTest::newRow("nothing new on the server") << 0 << 0;
-    QTest::newRow("server error") << int(HttpTestServer::Kind::Status) + 1 << 500;
-    QTest::newRow("list cut after data arrived") << int(HttpTestServer::Kind::CloseAfter) + 1 << 20;
-    QTest::newRow("list drips") << int(HttpTestServer::Kind::Drip) + 1 << 50;
+    // After the pick another department is shown, with a device of its own
+    // ticked: the later steps still act on the pick alone.
+    QTest::addColumn<bool>("otherShown");
+    QTest::newRow("nothing new on the server") << 0 << 0 << false;
+    QTest::newRow("server error") << int(HttpTestServer::Kind::Status) + 1 << 500 << false;
+    QTest::newRow("list cut after data arrived") << int(HttpTestServer::Kind::CloseAfter) + 1 << 20 << false;
+    QTest::newRow("list drips") << int(HttpTestServer::Kind::Drip) + 1 << 50 << false;
+    QTest::newRow("another department shown after the pick") << 0 << 0 << true;
 }
 
 void TestWizardEndToEnd::everyStep()
 {
     QFETCH(int, fault);
     QFETCH(int, number);
+    QFETCH(bool, otherShown);
     requireNamespace();
     QTemporaryDir www;
     QVERIFY(TestFiles::write(www.filePath(QStringLiteral("downloadlist.txt")), QByteArray(200, '\n')));   // nothing new
@@ -87,7 +94,14 @@ void TestWizardEndToEnd::everyStep()
     prompter.setAutoOk(true);
     QSettings *store = newSettings();
     seedPreferences(store, freeTcpPort(), freeUdpPort(), 600);
+    // The fifth device added is filed in the second department.
+    QVERIFY(DeptSupport::writeDepartmentFile(store->value(QStringLiteral("tempDir")).toString(),
+                                             DeptSupport::section(0, QStringLiteral("Orphans"))
+                                                 + DeptSupport::section(3, QStringLiteral("Lab"),
+                                                                        {SimDeviceConfig::numbered(5).macAddress})));
     MainWindow window(nullptr, environment(store));
+    DeptInfo *picked = window.departments->at(0);
+    DeptInfo *lab = window.departments->at(1);
     // A dripping list meets the transfer's deadline in a second, not a minute.
     if (fault == int(HttpTestServer::Kind::Drip) + 1)
         window.updates.downloadManager->setDeadlineRule(DownloadManager::FloorRate, 1000);
@@ -115,6 +129,14 @@ void TestWizardEndToEnd::everyStep()
     SimDevice *old = devices.add(QStringLiteral("ORL K2"), false, firmware("1.0"));
     QVERIFY(current && instance && gone && old);
     QVERIFY(devices.drop(gone));
+    SimDevice *stray = nullptr;
+    if (otherShown) {
+        // Ticked earlier for something else, in the other department.
+        window.onDepartmentSelected(lab);
+        stray = devices.add(QStringLiteral("ORL K2"), true, firmware("1.0"));
+        QVERIFY(stray);
+        window.onDepartmentSelected(picked);
+    }
 
     // Start, discovery, and the wait for the administrator's pick.
     QAction *wizard = window.findChild<QAction *>(QStringLiteral("actionWizard"));
@@ -138,6 +160,8 @@ void TestWizardEndToEnd::everyStep()
     wizard->trigger();
     QVERIFY(fire(300));
     QVERIFY(!wizard->isEnabled());
+    if (otherShown)
+        window.onDepartmentSelected(lab);
     // The update check runs on its own timer and hands back.
     QVERIFY(waitForState("download_updates_completed"));
     QVERIFY(!server.requests.isEmpty());
@@ -171,6 +195,9 @@ void TestWizardEndToEnd::everyStep()
     QVERIFY(window.findChild<QAction *>(QStringLiteral("rebootDevice"))->isEnabled());
     QVERIFY(wizard->isEnabled());
 
+    // No scan, protocol or firmware for the other department's tick.
+    if (stray)
+        QCOMPARE(devices.receivedSoFar(stray).size(), 0);
     UpgradeAgent *upgrade = old->findChild<DeviceAgent *>()->upgrades();
     const QString dir = store1 + QStringLiteral("/ORL K2/2.0");
     QVERIFY(QTest::qWaitFor([&] { return upgrade->files().size() == 2; }, 30000));

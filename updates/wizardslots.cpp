@@ -39,6 +39,8 @@ public:
     void sendDiscovery() override { w->onBroadcastTimerFired(); }
     QStringList collectSelectedModels() override
     {
+        w->wizardDepartment = w->currentDepartment;
+        w->wizardPicked = true;
         w->collectSelectedModels();
         return w->selectedModels;
     }
@@ -50,9 +52,10 @@ public:
     }
     void sendWhiteList() override { w->on_SendWhiteList_triggered(); }
     void setAccessProtocol() override { w->on_actionSet_connection_type_triggered(); }
-    QList<ThinclientInfo *> shownDevices() override
+    QList<ThinclientInfo *> pickedDevices() override
     {
-        return w->currentDepartment ? w->currentDepartment->devices : QList<ThinclientInfo *>();
+        const QList<ThinclientInfo *> *devices = w->targetDepartmentDevices();
+        return devices ? *devices : QList<ThinclientInfo *>();
     }
     QString firmwareStore() override { return w->settings->value(QStringLiteral("firmwareImageDir")).toString(); }
     void upgradeFirmware(ThinclientInfo *device, const QString &directory) override
@@ -70,6 +73,9 @@ void MainWindow::onWizardTimerFired()
 {
     // One step per firing: a step that shows a box must not fire again meanwhile.
     wizardTimer->stop();
+    // A new run picks again.
+    if (!wizardRunning)
+        wizardPicked = false;
     WindowWizardHost host(this);
     runWizardStep(host, wizardState, wizardRunning);
 }

@@ -93,7 +93,7 @@ void accessProtocol(WizardHost &host, QString &state, bool &running)
 void upgrade(WizardHost &host, QString &state, bool &running)
 {
     host.setStatus(QStringLiteral("upgrading firmware"));
-    for (const auto &job : wizardUpgrades(host.shownDevices(), host.firmwareStore()))
+    for (const auto &job : wizardUpgrades(host.pickedDevices(), host.firmwareStore()))
         host.upgradeFirmware(job.first, job.second);
     end(host, state, running);
     host.setStatus(QString());

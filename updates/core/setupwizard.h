@@ -35,7 +35,9 @@ public:
     virtual void setWizardActionEnabled(bool enabled) = 0;
     virtual void startWizardTimer(int ms) = 0;
     virtual void sendDiscovery() = 0;
-    // The models of the shown department's ticked online devices, blanks as "_".
+    // The models of the shown department's ticked online devices, blanks as
+    // "_". That department is the pick: the later steps act on its devices
+    // even when another one is shown by then.
     virtual QStringList collectSelectedModels() = 0;
     // Runs the update check; its end sets "download_updates_completed" and
     // starts the wizard timer.
@@ -45,7 +47,8 @@ public:
     // The access-protocol command in wizard mode; a rejected dialog sets
     // the state "aborted".
     virtual void setAccessProtocol() = 0;
-    virtual QList<ThinclientInfo *> shownDevices() = 0;
+    // The picked department's devices; none when it has been deleted.
+    virtual QList<ThinclientInfo *> pickedDevices() = 0;
     virtual QString firmwareStore() = 0;
     virtual void upgradeFirmware(ThinclientInfo *device, const QString &directory) = 0;
 };
