@@ -13,8 +13,8 @@ const QList<ThinclientInfo *> *MainWindow::shownDepartmentDevices() const
 
 const QList<ThinclientInfo *> *MainWindow::targetDepartmentDevices() const
 {
-    if (wizardRunning && wizardPicked)
-        return wizardDepartment ? &wizardDepartment->devices : nullptr;
+    if (wizardRunning && updates.wizardPicked)
+        return updates.wizardDepartment ? &updates.wizardDepartment->devices : nullptr;
     return shownDepartmentDevices();
 }
 

@@ -37,8 +37,8 @@ void MainWindow::onDepartmentDelete(void *d)
         return;
     const bool wasCurrent = dept == currentDepartment;
     // The wizard's later steps then find no devices to act on.
-    if (dept == wizardDepartment)
-        wizardDepartment = nullptr;
+    if (dept == updates.wizardDepartment)
+        updates.wizardDepartment = nullptr;
     DeptInfo *next = DeptEdit::deleteDepartment(departments, dept, currentDepartment, &deviceDepartments);
     if (!next)
         return;

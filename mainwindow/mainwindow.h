@@ -130,11 +130,6 @@ public:
     QTimer *wizardTimer = nullptr;
     QString wizardState;
     bool wizardRunning = false;
-    // The department shown when the administrator confirmed the wizard's
-    // pick: its ticked devices get the later steps, whichever department is
-    // shown by then. Null once that department is deleted.
-    DeptInfo *wizardDepartment = nullptr;
-    bool wizardPicked = false;
     QTimer *autoUpdateTimer = nullptr;
     bool userStartedUpdate = false;
     bool updateDownloaded = false;

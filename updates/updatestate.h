@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <memory>
 
+class DeptInfo;
 class DownloadManager;
 namespace PackageInstaller {
 class Unpack;
@@ -40,6 +41,11 @@ public:
     // The wizard asked for a check that has not started yet: the check it
     // found under way fetched for no chosen devices, so its own follows.
     bool wizardAsked = false;
+    // The department shown when the administrator confirmed the wizard's
+    // pick: its ticked devices get the later steps, whichever department is
+    // shown by then. Null once that department is deleted.
+    DeptInfo *wizardDepartment = nullptr;
+    bool wizardPicked = false;
     // The package being unpacked, and its record: the run goes on when it
     // has ended and its box has been answered.
     std::unique_ptr<PackageInstaller::Unpack> install;

@@ -39,8 +39,8 @@ public:
     void sendDiscovery() override { w->onBroadcastTimerFired(); }
     QStringList collectSelectedModels() override
     {
-        w->wizardDepartment = w->currentDepartment;
-        w->wizardPicked = true;
+        w->updates.wizardDepartment = w->currentDepartment;
+        w->updates.wizardPicked = true;
         w->collectSelectedModels();
         return w->selectedModels;
     }
@@ -75,7 +75,7 @@ void MainWindow::onWizardTimerFired()
     wizardTimer->stop();
     // A new run picks again.
     if (!wizardRunning)
-        wizardPicked = false;
+        updates.wizardPicked = false;
     WindowWizardHost host(this);
     runWizardStep(host, wizardState, wizardRunning);
 }
