@@ -183,6 +183,12 @@ private slots:
                                             << "setup-7.8.9-win.exe";
         QTest::newRow("newer one after") << "setup-7.8.9-win.exe" << "setup-7.10.0-win.exe" << "setup-7.10.0-win.exe";
         QTest::newRow("first not newer") << "setup-7.8.8-win.exe" << "setup-7.8.9-win.exe" << "setup-7.8.9-win.exe";
+        // A name without a version counts as newer; an older one after it
+        // must not be started in its place.
+        QTest::newRow("older one after one without a version")
+            << "setup.exe" << "setup-7.8.7-win.exe" << "setup.exe";
+        QTest::newRow("newer one after one without a version")
+            << "setup.exe" << "setup-7.8.9-win.exe" << "setup-7.8.9-win.exe";
     }
 
     void newestInstallerIsKept()

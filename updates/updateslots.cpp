@@ -112,9 +112,13 @@ int MainWindow::onUpdateDownloaded(const QString &localPath, const QString &comm
     // A list may offer several installers. One that is not newer than the
     // installer already waiting does not take its place: the exit would
     // start it as the new version.
-    // The same name fetched again is the one waiting, renewed.
+    // The same name fetched again is the one waiting, renewed. One not newer
+    // than this console never takes a waiting one's place either, even when
+    // that one's name gives no version to compare with: the exit would start
+    // an older console's installer and clear the settings.
     const QString waiting = updateDownloaded ? UpdateVersions::installerVersion(installerPath) : QString();
-    if (!waiting.isEmpty() && localPath != installerPath && !UpdateVersions::isNewer(localPath, waiting)) {
+    if (updateDownloaded && localPath != installerPath
+        && (!isNewerVersion(localPath) || (!waiting.isEmpty() && !UpdateVersions::isNewer(localPath, waiting)))) {
         setStatusText(QString());
         return 0;
     }
