@@ -241,10 +241,16 @@ bool MainWindow::runFirstRunPreferences()
 
 void MainWindow::on_actionPreferences_triggered()
 {
+    const QString departmentFile = departmentFilePath();
     auto *dialog = new DlgSettings(this, settings, autoUpdateTimer, false);
     prompter()->exec(dialog);
     delete dialog;
     followSslPort();
+    // The department file lies in the working directory: a new one would
+    // hold none, and the next start would lose every department and file
+    // every device as an orphan. The departments shown go along.
+    if (departmentFilePath() != departmentFile)
+        saveDepartments();
 }
 
 void MainWindow::initColumnSettings()

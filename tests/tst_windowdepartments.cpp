@@ -14,6 +14,7 @@
 
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
+#include "ui_mainwindow.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,7 +24,9 @@
 #include <QItemSelectionModel>
 #include <QPointer>
 #include <QSslSocket>
+#include <QPushButton>
 #include <QStandardItemModel>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -84,6 +87,8 @@ private slots:
     void reorderLabels_data();
     void reorderLabels();
     void columnWidthsAtClose();
+    void workingDirectoryChanged_data();
+    void workingDirectoryChanged();
 
 private:
     std::unique_ptr<MainWindow> openWindow();
@@ -451,6 +456,51 @@ void TestWindowDepartments::columnWidthsAtClose()
     w = openWindow();
     QCOMPARE(w->currentDepartment->header->sectionSize(0), 250);
     QCOMPARE(w->currentDepartment->header->sectionSize(4), 77);
+}
+
+void TestWindowDepartments::workingDirectoryChanged_data()
+{
+    QTest::addColumn<bool>("move");
+    QTest::addColumn<QByteArray>("foundThere");
+    QTest::newRow("to an empty directory") << true << QByteArray();
+    QTest::newRow("to one holding older departments") << true << section(0, "Orphans") + section(4, "Old");
+    QTest::newRow("kept") << false << QByteArray();
+}
+
+// The department file lies in the working directory's "temp": the
+// departments on screen go along when the preferences move it, so the next
+// start shows them, with their members, and not whatever was (or was not)
+// there before.
+void TestWindowDepartments::workingDirectoryChanged()
+{
+    QFETCH(bool, move);
+    QFETCH(QByteArray, foundThere);
+    writeFile(section(0, "Orphans") + section(3, "Lab", {"AA"}));
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    if (!foundThere.isEmpty()) {
+        QVERIFY(QDir().mkpath(work.path() + QStringLiteral("/temp")));
+        QVERIFY(DeptSupport::writeDepartmentFile(work.path() + QStringLiteral("/temp"), foundThere));
+    }
+    ScriptedPrompter prompter;
+    {
+        auto w = openWindow();
+        prompter.answerDialog([&](QDialog *d) {
+            if (move)
+                d->findChild<QLineEdit *>(QStringLiteral("tbxTempDir"))->setText(work.path());
+            d->findChild<QPushButton *>(QStringLiteral("btnSaveSettings"))->click();
+            return d->result();
+        });
+        w->ui->actionPreferences->trigger();
+        QVERIFY(prompter.texts(QStringLiteral("warning")).isEmpty());
+    }
+    const QSettings store(QStringLiteral("Halvard"), QStringLiteral("korvane_server"));
+    QCOMPARE(store.value(QStringLiteral("tempDir")).toString(), move ? work.path() + QStringLiteral("/temp") : tempDir);
+
+    auto w = openWindow();
+    QCOMPARE(names(*w->departments), QStringList({"Orphans", "Lab"}));
+    ThinclientInfo *a = registerDevice(w.get(), "ORL K1", "AA");
+    QCOMPARE(w->departments->at(1)->devices, QList<ThinclientInfo *>{a});
 }
 
 QTEST_MAIN(TestWindowDepartments)
