@@ -30,14 +30,6 @@ Refusal oversizeRefusal(const QString &title)
     return Refusal::warning(title, QStringLiteral("\nThe values entered are too long to send."));
 }
 
-bool allOnWire(std::initializer_list<const QString *> texts)
-{
-    for (const QString *t : texts)
-        if (!Utils::holdsOnWire(*t))
-            return false;
-    return true;
-}
-
 Refusal unsendableRefusal(const QString &title)
 {
     return Refusal::warning(title,
@@ -148,9 +140,9 @@ Refusal validateNicForm(const NicForm &form, NicSettings *out)
 
     // Latin-1 would send "?" for the rest: the device would look for another
     // network, with another pass-phrase, and be lost to the console.
-    if (!allOnWire({&s.domainSearchPath, &s.hostname, &s.dns1, &s.dns2, &s.wiredIp, &s.wiredNetmask,
-                    &s.wiredGateway, &s.wirelessIp, &s.wirelessNetmask, &s.wirelessGateway, &s.wirelessSsid,
-                    &s.wirelessPassword}))
+    if (!Utils::holdsOnWire(QStringList{s.domainSearchPath, s.hostname, s.dns1, s.dns2, s.wiredIp, s.wiredNetmask,
+                                        s.wiredGateway, s.wirelessIp, s.wirelessNetmask, s.wirelessGateway,
+                                        s.wirelessSsid, s.wirelessPassword}))
         return unsendableRefusal(nicTitle);
 
     *out = s;
@@ -212,7 +204,7 @@ Refusal validateCloudPrint(const CredentialsForm &form, CloudPrintCredentials *o
         // An empty confirmation is simply one that does not match.
         if (!form.showPassword && form.confirmation != form.password)
             return Refusal::warning(title, QStringLiteral("\nPasswords do not match"));
-        if (!allOnWire({&form.userId, &form.password}))
+        if (!Utils::holdsOnWire(QStringList{form.userId, form.password}))
             return unsendableRefusal(title);
         c.enabled = true;
         c.userId = form.userId;
@@ -239,7 +231,7 @@ Refusal validateGateway(const CredentialsForm &form, GatewayCredentials *out)
             if (form.confirmation != form.password)
                 return Refusal::warning(title, QStringLiteral("\nThe two passwords do not match each other"));
         }
-        if (!allOnWire({&form.hostname, &form.userId, &form.password}))
+        if (!Utils::holdsOnWire(QStringList{form.hostname, form.userId, form.password}))
             return unsendableRefusal(title);
         c.enabled = true;
         c.hostname = form.hostname;

@@ -4,7 +4,6 @@
 #include "commands/packets/configpackets.h"
 
 #include <QList>
-#include <initializer_list>
 #include <QString>
 #include <QStringList>
 
@@ -34,7 +33,6 @@ Refusal oversizeRefusal(const QString &title);
 
 // Texts travel in Latin-1, which sends "?" for any other character: a
 // password, address or name so changed would set the devices up wrongly.
-bool allOnWire(std::initializer_list<const QString *> texts);
 Refusal unsendableRefusal(const QString &title);
 
 // ---- Network configuration ------------------------------------------------

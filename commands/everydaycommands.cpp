@@ -166,8 +166,7 @@ bool setDeviceName(QWidget *parent, const DeviceList *department)
     // Latin-1 would send "?" for the rest: the devices would take another
     // name than the one asked, and names of other scripts would all collide.
     if (!Utils::holdsOnWire(name)) {
-        const Refusal refusal = unsendableRefusal(title);
-        prompter()->warning(parent, refusal.title, refusal.text);
+        showRefusal(parent, unsendableRefusal(title));
         return false;
     }
     if (!confirmed(parent, QStringLiteral("Setting device name"),

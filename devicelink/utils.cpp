@@ -51,6 +51,14 @@ bool Utils::holdsOnWire(const QString &text)
     return true;
 }
 
+bool Utils::holdsOnWire(const QStringList &texts)
+{
+    for (const QString &text : texts)
+        if (!holdsOnWire(text))
+            return false;
+    return true;
+}
+
 int Utils::putString(quint8 *buf, const QString &text, int offset)
 {
     if (!buf)
@@ -193,6 +201,11 @@ int Utils::compareVersions(const QStringList &a, const QStringList &b)
     return 0;
 }
 
+QStringList Utils::versionParts(const QString &name)
+{
+    return QString(name).replace(QLatin1Char('-'), QLatin1Char('.')).split(QLatin1Char('.'), Qt::KeepEmptyParts);
+}
+
 void Utils::latestVersionSubdir(const QString &dir, QString *out)
 {
     if (dir.isEmpty())
@@ -206,8 +219,7 @@ void Utils::latestVersionSubdir(const QString &dir, QString *out)
     QStringList best;
     for (const QFileInfo &entry : entries) {
         const QString name = entry.fileName();
-        const QStringList parts = QString(name).replace(QLatin1Char('-'), QLatin1Char('.'))
-                                      .split(QLatin1Char('.'), Qt::KeepEmptyParts);
+        const QStringList parts = versionParts(name);
         if (first || compareVersions(parts, best) > 0) {
             first = false;
             best = parts;

@@ -42,6 +42,9 @@ public:
     // 1.2.0 are equal). Negative, 0 or positive as a is older, the same or
     // newer than b.
     static int compareVersions(const QStringList &a, const QStringList &b);
+    // A version name's parts, as compareVersions takes them: dashes read
+    // as dots ("2-0-1" is 2.0.1).
+    static QStringList versionParts(const QString &name);
     // The subdirectory of dir whose name is the newest version, dashes read
     // as dots; among equal ones the first in name order.
     static void latestVersionSubdir(const QString &dir, QString *out);
@@ -54,6 +57,7 @@ public:
     // Whether toWire keeps every character: a path that a device is to send
     // back must arrive as it stands, not with "?" in it.
     static bool holdsOnWire(const QString &text);
+    static bool holdsOnWire(const QStringList &texts);
 };
 
 #endif // UTILS_H

@@ -292,8 +292,8 @@ void MainWindow::startDeviceServer(const QHostAddress &listenAddress)
 {
     sslServer = new SSLServer(this, &devices, settings);
     sslServer->removeUnfinishedUploads();
-    // The port the broadcast announces, whatever the store holds.
     deviceListenAddress = listenAddress;
+    // The port the broadcast announces, whatever the store holds.
     if (!listenForDevices())
         warnNotListening(sslPort(), sslServer->errorString());
 

@@ -109,13 +109,11 @@ bool MainWindow::isNewerVersion(const QString &path) const
 
 int MainWindow::onUpdateDownloaded(const QString &localPath, const QString &comment)
 {
-    // A list may offer several installers. One that is not newer than the
-    // installer already waiting does not take its place: the exit would
-    // start it as the new version.
-    // The same name fetched again is the one waiting, renewed. One not newer
-    // than this console never takes a waiting one's place either, even when
-    // that one's name gives no version to compare with: the exit would start
-    // an older console's installer and clear the settings.
+    // A list may offer several installers. Once one waits, another takes
+    // its place only when newer than this console and than the waiting one
+    // (when that one's name gives a version): the exit would start an older
+    // installer as the new version, and clear the settings. The same name
+    // fetched again is the waiting one, renewed.
     const QString waiting = updateDownloaded ? UpdateVersions::installerVersion(installerPath) : QString();
     if (updateDownloaded && localPath != installerPath
         && (!isNewerVersion(localPath) || (!waiting.isEmpty() && !UpdateVersions::isNewer(localPath, waiting)))) {

@@ -67,10 +67,7 @@ bool holdsOnWire(const AccessProtocolSettings &s)
     QStringList typed{s.windowPercentage, s.cmdlineArgs, s.hostnamePort};
     if (s.autoLogin)
         typed << s.domain << s.username << s.password;
-    for (const QString &text : typed)
-        if (!Utils::holdsOnWire(text))
-            return false;
-    return true;
+    return Utils::holdsOnWire(typed);
 }
 
 QByteArray connectionManager()

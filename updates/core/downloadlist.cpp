@@ -141,7 +141,8 @@ QList<UpgradeFile> DownloadList::filterForWizard(const QList<UpgradeFile> &files
             clientKept = true;
         } else if (file.kind.contains(QLatin1String("zor_server"), Qt::CaseInsensitive)) {
             kept.append(file);
-        } else if (file.kind.contains(QLatin1String("hotfix"), Qt::CaseInsensitive) || file.kind.contains(QLatin1String("firmware"), Qt::CaseInsensitive)) {
+        } else if (file.kind.contains(QLatin1String("hotfix"), Qt::CaseInsensitive)
+                   || file.kind.contains(QLatin1String("firmware"), Qt::CaseInsensitive)) {
             if (models.contains(file.board))
                 kept.append(file);
         }

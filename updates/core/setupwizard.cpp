@@ -10,12 +10,6 @@ namespace {
 
 const QString Title = QStringLiteral("Korvane Wizard");
 
-// A version as the store's folder names give it: dashes read as dots.
-QStringList versionParts(const QString &version)
-{
-    return QString(version).replace(QLatin1Char('-'), QLatin1Char('.')).split(QLatin1Char('.'));
-}
-
 void end(WizardHost &host, QString &state, bool &running)
 {
     host.setDeviceActionsEnabled(true);
@@ -139,7 +133,7 @@ QList<QPair<ThinclientInfo *, QString>> wizardUpgrades(const QList<ThinclientInf
         // A device that already runs a newer firmware than the store holds
         // (from a newer shipment, or upgraded by hand) keeps it: sending the
         // store's newest would put the older one on it.
-        if (Utils::compareVersions(versionParts(device->firmwareVersion), versionParts(newest)) > 0)
+        if (Utils::compareVersions(Utils::versionParts(device->firmwareVersion), Utils::versionParts(newest)) > 0)
             continue;
         jobs.append({device, modelDir + QLatin1Char('/') + newest});
     }
