@@ -173,9 +173,15 @@ bool Utils::isValidIPv4(const QString &text)
     if (parts.size() != 4)
         return false;
     for (const QString &part : parts) {
-        bool ok = false;
-        const int value = part.toInt(&ok, 10);
-        if (!ok || unsigned(value) > 255u)
+        // The devices get the text as typed: a blank, a line break or a sign
+        // that the number conversion passes over would reach them with it,
+        // and an address they cannot read leaves them off the network.
+        if (part.isEmpty() || part.size() > 3)
+            return false;
+        for (const QChar c : part)
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return false;
+        if (part.toInt(nullptr, 10) > 255)
             return false;
     }
     return true;

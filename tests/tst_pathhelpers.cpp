@@ -66,6 +66,12 @@ void TestPathHelpers::isValidIPv4_data()
     QTest::newRow("letters") << "10.a.0.1" << false;
     QTest::newRow("empty") << "" << false;
     QTest::newRow("trailing dot") << "10.0.0.1." << false;
+    // The text goes to the devices as typed: only digits make a part.
+    QTest::newRow("leading blank") << " 10.0.0.1" << false;
+    QTest::newRow("trailing blank") << "10.0.0.1 " << false;
+    QTest::newRow("blank in a part") << "10.0. 0.1" << false;
+    QTest::newRow("trailing line break") << "10.0.0.1\n" << false;
+    QTest::newRow("plus sign") << "+10.0.0.1" << false;
 }
 
 void TestPathHelpers::isValidIPv4()
