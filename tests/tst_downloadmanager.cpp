@@ -289,6 +289,9 @@ private slots:
                                      << "/get?file=" + Name.toLatin1();
         QTest::newRow("no file parameter") << QByteArray("http://127.0.0.1:PORT/files/fw.bin") << QByteArray()
                                            << QByteArray();
+        // Only the web is asked: a local file, or bytes the address itself holds, are no download.
+        QTest::newRow("local file") << QByteArray("file:///dev/zero?file=") << QByteArray() << QByteArray();
+        QTest::newRow("data address") << QByteArray("data:,fw?file=") << QByteArray() << QByteArray();
     }
 
     void redirect()

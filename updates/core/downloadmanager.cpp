@@ -452,9 +452,12 @@ void DownloadManager::followRedirect(const QUrl &target)
     QString error;
     const QString s = resolved.toString();
     const int i = s.indexOf(QLatin1String(FileParameter));
+    // Only the web is asked for files: the server must not make the console
+    // open a local file (a pipe would never answer) or take an address's own bytes.
+    const bool web = resolved.scheme() == QLatin1String("http") || resolved.scheme() == QLatin1String("https");
     if (++m_redirects > MaxRedirects)
         error = QStringLiteral("The downloads website redirected too many times");
-    else if (i < 0)
+    else if (i < 0 || !web)
         error = QStringLiteral("The downloads website redirected to a URL that is not valid");
     if (!error.isEmpty()) {
         emit downloadError(error);

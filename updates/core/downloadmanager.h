@@ -26,9 +26,9 @@ class QNetworkAccessManager;
 // partial file on a resume). A body longer than the listed size (or than
 // UnsizedLimit without one), a disk running low or refusing a write, or a
 // transfer slower than the floor rate fails the transfer at once. A
-// redirect is followed only to an address that keeps the server's "?file="
-// form; the stored file name is appended to it, percent-encoded. Cookies
-// are neither kept nor sent.
+// redirect is followed only to an http or https address that keeps the
+// server's "?file=" form; the stored file name is appended to it,
+// percent-encoded. Cookies are neither kept nor sent.
 //
 // Every transfer that started (startDownload returned 0) ends with exactly one
 // downloadCompleted, whatever happened on the way: callers may rely on it to
