@@ -381,6 +381,9 @@ private slots:
         QTest::newRow("no size, past the cap")
             << qint64(-1) << DownloadManager::UnsizedLimit + 1 << int(Kind::Unannounced) << qint64(0)
             << prefix + "The file is larger than its limit of 1048576 bytes" << false;
+        // Asked for none: what a server sends compressed is not the file's bytes.
+        QTest::newRow("compressed, no size") << qint64(-1) << Size << int(Kind::Encoded) << qint64(0)
+                                             << prefix + "The server sent the file compressed" << false;
         QTest::newRow("shorter than listed") << Size * 2 << Size << none << qint64(0)
                                              << prefix + "The server sent 300000 of the 600000 bytes listed" << true;
         QTest::newRow("one byte short") << Size + 1 << Size << none << qint64(0)

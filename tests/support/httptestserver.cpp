@@ -152,5 +152,9 @@ void HttpTestServer::answer(QTcpSocket *socket, const Request &request)
         socket->write(response(200, cookies, body));
         return;
     }
+    if (fault && kind == Kind::Encoded) {
+        socket->write(response(200, "Content-Encoding: gzip\r\n", body));
+        return;
+    }
     socket->write(response(part ? 206 : 200, headers, body));
 }

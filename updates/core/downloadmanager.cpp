@@ -241,6 +241,13 @@ bool DownloadManager::decideBody()
         m_body = Body::Discard;
         return true;
     }
+    // Asked for none: a compressed body holds other bytes than the file's,
+    // and nothing else would tell for the update list, which has no sum.
+    const QByteArray encoding = m_reply->rawHeader("Content-Encoding").trimmed();
+    if (!encoding.isEmpty() && encoding.compare("identity", Qt::CaseInsensitive) != 0) {
+        fail(QStringLiteral("The server sent the file compressed"), true);
+        return false;
+    }
     if (status == 200 && m_offset > 0) {
         m_partial.resize(0);
         m_hash.reset();
