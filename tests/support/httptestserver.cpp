@@ -152,6 +152,11 @@ void HttpTestServer::answer(QTcpSocket *socket, const Request &request)
         socket->write(response(200, cookies, body));
         return;
     }
+    if (fault && kind == Kind::FirstPart) {
+        socket->write(response(206, "Content-Range: bytes 0-" + QByteArray::number(fault->number - 1) + '/' + size + "\r\n",
+                               content.left(fault->number)));
+        return;
+    }
     if (fault && kind == Kind::Encoded) {
         socket->write(response(200, "Content-Encoding: gzip\r\n", body));
         return;

@@ -35,6 +35,7 @@ public:
         OtherPart,     // 206 with the file from byte `number` on, whatever was asked
         Cookies,       // 200 with the whole file and `number` cookies, each of a name not set before
         Encoded,       // 200 with the whole file, said to be gzip-compressed
+        FirstPart,     // 206 with the file's first `number` bytes, whatever was asked
     };
     struct Fault {
         Fault(Kind kind, qint64 number = 0, const QByteArray &location = {}, const QByteArray &body = {})

@@ -67,6 +67,24 @@ bool rangeStartsAt(const QNetworkReply *reply, qint64 offset)
     return ok && first == offset;
 }
 
+// Whether a 206's Content-Range ends where its total does. One without a
+// Content-Range is taken at its word.
+bool rangeReachesEnd(const QNetworkReply *reply)
+{
+    const QByteArray range = reply->rawHeader("Content-Range").trimmed();
+    if (range.isEmpty())
+        return true;
+    const qsizetype dash = range.indexOf('-');
+    const qsizetype slash = range.indexOf('/');
+    if (dash < 0 || slash < dash)
+        return false;
+    bool lastOk = false;
+    bool totalOk = false;
+    const qint64 last = range.mid(dash + 1, slash - dash - 1).trimmed().toLongLong(&lastOk);
+    const qint64 total = range.mid(slash + 1).trimmed().toLongLong(&totalOk);
+    return lastOk && totalOk && total > 0 && last == total - 1;
+}
+
 } // namespace
 
 DownloadManager::DownloadManager(QObject *parent)
@@ -256,7 +274,9 @@ bool DownloadManager::decideBody()
     // A part goes where the partial file ends. One that says it starts
     // elsewhere would be written in the wrong place, and without a digest in
     // the list nothing would tell; the partial file stays for the next try.
-    if (status == 206 && !rangeStartsAt(m_reply, m_offset)) {
+    // A download without a size (the update list) is never resumed, so its
+    // body must reach the end: a first part would be taken for all of it.
+    if (status == 206 && (!rangeStartsAt(m_reply, m_offset) || (m_size < 0 && !rangeReachesEnd(m_reply)))) {
         fail(QStringLiteral("The server sent another part of the file than the one asked for"), true);
         return false;
     }
