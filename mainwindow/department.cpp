@@ -52,12 +52,16 @@ QList<DeptInfo *> *Department::defaultDepartments()
     return new QList<DeptInfo *>{DepartmentFile::defaultDepartment()};
 }
 
-QList<DeptInfo *> *Department::loadDepartments(const QString &path)
+QList<DeptInfo *> *Department::loadDepartments(const QString &path, bool *refused)
 {
+    if (refused)
+        *refused = false;
     QFile file(path);
     if (!file.exists())
         return defaultDepartments();
-    const auto refuse = [] {
+    const auto refuse = [refused] {
+        if (refused)
+            *refused = true;
         prompter()->warning(nullptr, QStringLiteral("Opening configuration file"),
                             QStringLiteral("Error opening configuration file for departments.\n\n Using default department"),
                             QMessageBox::Ok);
@@ -91,12 +95,17 @@ int Department::saveDepartments(const QString &path, QList<DeptInfo *> *list)
     QSaveFile file(path);
     if (!readable || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()
         || !file.commit()) {
-        prompter()->warning(nullptr, QStringLiteral("Saving configuration file"),
-                            QStringLiteral("Error opening configuration file. Configuration data will not be saved"),
-                            QMessageBox::Ok);
+        warnNotSaved();
         return -1;
     }
     return 0;
+}
+
+void Department::warnNotSaved()
+{
+    prompter()->warning(nullptr, QStringLiteral("Saving configuration file"),
+                        QStringLiteral("Error opening configuration file. Configuration data will not be saved"),
+                        QMessageBox::Ok);
 }
 
 void addDeviceDepartments(QMap<QString, int> *map, const QList<DeptInfo *> *list)

@@ -29,11 +29,14 @@ public:
     static QList<DeptInfo *> *defaultDepartments();
     // The departments of the file at path, or the default list when there is
     // none, it cannot be read, or it is past DepartmentFile's bounds (the
-    // last two after a warning). The caller owns list and records.
-    static QList<DeptInfo *> *loadDepartments(const QString &path);
+    // last two after a warning, and *refused set). The caller owns list and
+    // records.
+    static QList<DeptInfo *> *loadDepartments(const QString &path, bool *refused = nullptr);
     // Replaces the file at path as a whole: 0 when written, -1 (after a
     // warning) when not, and then the old file is left as it was.
     static int saveDepartments(const QString &path, QList<DeptInfo *> *list);
+    // The warning of a save that did not happen.
+    static void warnNotSaved();
 };
 
 // Enters every member MAC address of list into map with its department's id,

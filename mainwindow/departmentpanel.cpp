@@ -12,6 +12,7 @@
 #include "orlscrollarea.h"
 #include "orltreeview.h"
 
+#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -114,9 +115,18 @@ void MainWindow::destroyDepartmentPanel()
 
 void MainWindow::saveDepartments()
 {
+    // A file the start could not read may still hold every department (a
+    // read that failed once, a file past the bounds written elsewhere): the
+    // default department shown in its stead must not take its place.
+    const QString path = departmentFilePath();
+    // The same file under another spelling ("a//temp") is the same file.
+    if (!refusedDepartmentFile.isEmpty() && QDir::cleanPath(path) == refusedDepartmentFile) {
+        Department::warnNotSaved();
+        return;
+    }
     // A failure has been shown by the save itself; the change stays in
     // memory and goes into the file with the next save that succeeds.
-    Department::saveDepartments(departmentFilePath(), departments);
+    Department::saveDepartments(path, departments);
 }
 
 void MainWindow::onDepartmentSelected(void *d)

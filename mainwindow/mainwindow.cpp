@@ -92,7 +92,10 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
             settings->setValue(QLatin1String(key), QStringLiteral("unknown"));
     settings->setValue(QStringLiteral("platform"), QStringLiteral("windows"));
 
-    departments = Department::loadDepartments(departmentFilePath());
+    bool refused = false;
+    departments = Department::loadDepartments(departmentFilePath(), &refused);
+    if (refused)
+        refusedDepartmentFile = QDir::cleanPath(departmentFilePath());
     buildDeviceDepartmentMap();
     createLogoBox();
     createDepartmentPanel();

@@ -109,6 +109,8 @@ public:
     DeptInfo *currentDepartment = nullptr;
     QList<DeptInfo *> *departments = nullptr;
     QMap<QString, int> deviceDepartments;
+    // The department file the start refused to read; never written over.
+    QString refusedDepartmentFile;
     QList<QNetworkAddressEntry> localAddresses;
     QNetworkAddressEntry nicEntry;
     QUdpSocket *udpSocket = nullptr;

@@ -89,6 +89,8 @@ private slots:
     void columnWidthsAtClose();
     void workingDirectoryChanged_data();
     void workingDirectoryChanged();
+    void refusedFileIsNotReplaced_data();
+    void refusedFileIsNotReplaced();
 
 private:
     std::unique_ptr<MainWindow> openWindow();
@@ -501,6 +503,55 @@ void TestWindowDepartments::workingDirectoryChanged()
     QCOMPARE(names(*w->departments), QStringList({"Orphans", "Lab"}));
     ThinclientInfo *a = registerDevice(w.get(), "ORL K1", "AA");
     QCOMPARE(w->departments->at(1)->devices, QList<ThinclientInfo *>{a});
+}
+
+void TestWindowDepartments::refusedFileIsNotReplaced_data()
+{
+    QTest::addColumn<QString>("typed");   // the working directory typed, if any
+    QTest::addColumn<bool>("elsewhere");
+    QTest::newRow("changed in place") << QString() << false;
+    QTest::newRow("working directory moved") << QStringLiteral("new") << true;
+    QTest::newRow("same working directory spelled otherwise") << QStringLiteral("same/") << false;
+}
+
+// A file the start refused (here one department past the bound; a read that
+// failed is the same) may still hold every department: the default one shown
+// instead never takes its place, though it goes to a new working directory.
+void TestWindowDepartments::refusedFileIsNotReplaced()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, elsewhere);
+    QByteArray sections = section(0, "Orphans") + section(3, "Lab", {"AA"});
+    for (int i = 0; i < DepartmentFile::MaxDepartments; ++i)
+        sections += section(10 + i, "Spare");
+    writeFile(sections);
+    const QByteArray before = fileBytes();
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    ScriptedPrompter prompter;
+    auto w = openWindow();
+    QStringList warnings{"Error opening configuration file for departments.\n\n Using default department"};
+    QCOMPARE(prompter.texts(QStringLiteral("warning")), warnings);
+    if (!typed.isEmpty()) {
+        const QString dir = elsewhere ? work.path() : QFileInfo(tempDir).path() + QLatin1Char('/');
+        prompter.answerDialog([&](QDialog *d) {
+            d->findChild<QLineEdit *>(QStringLiteral("tbxTempDir"))->setText(dir);
+            d->findChild<QPushButton *>(QStringLiteral("btnSaveSettings"))->click();
+            return d->result();
+        });
+        w->ui->actionPreferences->trigger();
+    }
+    prompter.answerDialog(typeName("Stock"));
+    w->deptScrollArea->onNewDept();
+
+    QCOMPARE(names(*w->departments), QStringList({"Orphans", "Stock"}));
+    QCOMPARE(fileBytes(), before);
+    if (!elsewhere)
+        warnings << QStringLiteral("Error opening configuration file. Configuration data will not be saved");
+    QCOMPARE(prompter.texts(QStringLiteral("warning")).last(), warnings.last());
+    QFile moved(work.path() + QStringLiteral("/temp/") + QLatin1String(DepartmentFile::Name));
+    QCOMPARE(moved.open(QIODevice::ReadOnly) ? moved.readAll() : QByteArray(),
+             elsewhere ? FileHeader + section(0, "Orphans") + section(1, "Stock") : QByteArray());
 }
 
 QTEST_MAIN(TestWindowDepartments)
