@@ -109,8 +109,6 @@ public:
     DeptInfo *currentDepartment = nullptr;
     QList<DeptInfo *> *departments = nullptr;
     QMap<QString, int> deviceDepartments;
-    // The department file the start refused to read; never written over.
-    QString refusedDepartmentFile;
     QList<QNetworkAddressEntry> localAddresses;
     QNetworkAddressEntry nicEntry;
     QUdpSocket *udpSocket = nullptr;
@@ -357,6 +355,8 @@ private:
     void startDiscoveryAtStart();
 
     QSplashScreen *m_splash = nullptr;
+    // The department file the start refused to read; never written over.
+    QString refusedDepartmentFile;
 
     // The remote-protocol help answers and their one window (displayaccess/).
     class RemProtoHelp *remProtoHelp = nullptr;
