@@ -36,11 +36,16 @@ int DeviceDrop::moveSelectedDevices(DeptInfo *from, DeptInfo *to, QMap<QString, 
             continue;
         done.insert(item->row());
 
-        from->macs.removeOne(info->macAddress);
         from->devices.removeOne(info);
-        to->macs.append(info->macAddress);
-        if (deviceDepartments)
-            deviceDepartments->insert(info->macAddress, to->id);
+        // Devices that report no MAC address cannot be told apart (nor are
+        // they at registration): a blank member entry would file every
+        // such device into this department when it next registers.
+        if (!info->macAddress.trimmed().isEmpty()) {
+            from->macs.removeOne(info->macAddress);
+            to->macs.append(info->macAddress);
+            if (deviceDepartments)
+                deviceDepartments->insert(info->macAddress, to->id);
+        }
         // An offline device's box may differ from its flag (a tick on its
         // row leaves the flag alone), and registering again takes the tick
         // from the box: its new row keeps the box the administrator left.

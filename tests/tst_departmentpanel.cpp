@@ -55,6 +55,8 @@ private slots:
     void dropMovesDevices();
     void moveKeepsTheBoxOfAnOfflineDevice_data();
     void moveKeepsTheBoxOfAnOfflineDevice();
+    void moveOfADeviceWithoutAddress_data();
+    void moveOfADeviceWithoutAddress();
 
 private:
     ThinclientInfo *device(DeptInfo *dept, const QString &model, const QString &mac);
@@ -419,6 +421,33 @@ void TestDepartmentPanel::moveKeepsTheBoxOfAnOfflineDevice()
     QCOMPARE(DeviceDrop::moveSelectedDevices(hall, lab, &map, &settings), 1);
     QCOMPARE(r->item->model(), lab->model);
     QCOMPARE(r->item->checkState(), box ? Qt::Checked : Qt::Unchecked);
+}
+
+void TestDepartmentPanel::moveOfADeviceWithoutAddress_data()
+{
+    QTest::addColumn<QString>("mac");
+    QTest::newRow("none") << QString();
+    QTest::newRow("blanks") << QStringLiteral("  ");
+}
+
+// Devices that report no MAC address cannot be told apart: the one dragged
+// moves, but no member entry names the blank, or every other such device
+// would be filed into that department when it registers.
+void TestDepartmentPanel::moveOfADeviceWithoutAddress()
+{
+    QFETCH(QString, mac);
+    DeptInfo *orphans = list.at(0);
+    DeptInfo *hall = list.at(1);
+    ThinclientInfo *dragged = device(orphans, "ORL K1", mac);
+    QMap<QString, int> map{{"aa", 3}};
+    select(orphans, dragged->item);
+    QCOMPARE(DeviceDrop::moveSelectedDevices(orphans, hall, &map, &settings), 1);
+    QCOMPARE(hall->devices, QList<ThinclientInfo *>{dragged});
+    QCOMPARE(hall->macs, QStringList());
+    QCOMPARE(map, (QMap<QString, int>{{"aa", 3}}));
+
+    ThinclientInfo *other = DeptSupport::device(&records, "ORL K1", "other", mac);
+    QCOMPARE(DeviceTree::addDeviceToDepartment(&list, map, &settings, other), orphans);
 }
 
 QTEST_MAIN(TestDepartmentPanel)
