@@ -138,7 +138,10 @@ DeptInfo *DeviceTree::addDeviceToDepartment(QList<DeptInfo *> *departments,
 {
     if (!info)
         return nullptr;
-    DeptInfo *dept = Department::findDeptById(departments, deviceDepartments.value(info->macAddress, 0));
+    // A device without a MAC address cannot be a member: a blank entry that
+    // an older department file holds must not claim every such device.
+    const int id = info->macAddress.trimmed().isEmpty() ? 0 : deviceDepartments.value(info->macAddress, 0);
+    DeptInfo *dept = Department::findDeptById(departments, id);
     // The map never names a missing department (deletion drops its entries);
     // should it, the device still gets a home.
     if (!dept)

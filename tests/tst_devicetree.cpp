@@ -603,24 +603,29 @@ void TestDeviceTree::filing()
     Dept orphans(0, "Orphans", &settings);
     Dept lab(5, "Lab", &settings);
     QList<DeptInfo *> list{&hall.info, &orphans.info, &lab.info};
-    const QMap<QString, int> map{{"aa", 7}, {"bb", 5}, {"cc", 9}};
+    // The blank entries stand for those an older department file may hold.
+    const QMap<QString, int> map{{"aa", 7}, {"bb", 5}, {"cc", 9}, {"", 7}, {" ", 5}};
 
     ThinclientInfo *inHall = record("ORL K1", "h", "aa");
     ThinclientInfo *inLab = record("ORL K1", "l", "bb");
     ThinclientInfo *unknown = record("Pyrel PC", "u", "dd");
     ThinclientInfo *stale = record("Pyrel PC", "s", "cc");
     ThinclientInfo *caseDiffers = record("Pyrel PC", "x", "AA");
+    ThinclientInfo *noMac = record("Pyrel PC", "n", "");
+    ThinclientInfo *blankMac = record("Pyrel PC", "b", " ");
 
     QCOMPARE(DeviceTree::addDeviceToDepartment(&list, map, &settings, inHall), &hall.info);
     QCOMPARE(DeviceTree::addDeviceToDepartment(&list, map, &settings, inLab), &lab.info);
     QCOMPARE(DeviceTree::addDeviceToDepartment(&list, map, &settings, unknown), &orphans.info);
     QCOMPARE(DeviceTree::addDeviceToDepartment(&list, map, &settings, stale), &orphans.info);
     QCOMPARE(DeviceTree::addDeviceToDepartment(&list, map, &settings, caseDiffers), &orphans.info);
+    QCOMPARE(DeviceTree::addDeviceToDepartment(&list, map, &settings, noMac), &orphans.info);
+    QCOMPARE(DeviceTree::addDeviceToDepartment(&list, map, &settings, blankMac), &orphans.info);
     QCOMPARE(DeviceTree::addDeviceToDepartment(&list, map, &settings, nullptr), nullptr);
 
     QCOMPARE(hall.info.devices, QList<ThinclientInfo *>{inHall});
     QCOMPARE(lab.info.devices, QList<ThinclientInfo *>{inLab});
-    QCOMPARE(orphans.info.devices, (QList<ThinclientInfo *>{unknown, stale, caseDiffers}));
+    QCOMPARE(orphans.info.devices, (QList<ThinclientInfo *>{unknown, stale, caseDiffers, noMac, blankMac}));
     QCOMPARE(inHall->item->model(), hall.info.model);
     // Filing changes no member list: registration is not a membership change.
     QVERIFY(hall.info.macs.isEmpty() && orphans.info.macs.isEmpty());
