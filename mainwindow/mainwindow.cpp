@@ -23,12 +23,17 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSplashScreen>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QThread>
 #include <QTimer>
 #include <QUdpSocket>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#ifdef Q_OS_UNIX
+#include <sys/un.h>
+#endif
 
 static const char CertPath[] = ":/certs/resources/certs/server.crt";
 static const char KeyPath[] = ":/certs/resources/certs/server.pknp";
@@ -162,6 +167,24 @@ QString MainWindow::startupLockPath(const QString &name)
     return QDir::tempPath() + QLatin1Char('/') + name + QStringLiteral(".startlock");
 }
 
+QString MainWindow::instanceSocketName(const QString &name)
+{
+#ifdef Q_OS_UNIX
+    // A socket's path must fit sockaddr_un with room to spare: past that the
+    // console could neither listen nor be found, and a second one would start
+    // beside it. Every console of the user looks in the same fallback.
+    const auto fits = [](const QString &dir, const QString &name) {
+        return size_t(QFile::encodeName(dir + QLatin1Char('/') + name).size()) + 1 < sizeof(sockaddr_un::sun_path);
+    };
+    if (QDir::isAbsolutePath(name) || fits(QDir::tempPath(), name))
+        return name;
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty() && fits(runtime, name))
+        return runtime + QLatin1Char('/') + name;
+#endif
+    return name;
+}
+
 // The probe alone cannot tell a running console from a socket file left by
 // one that crashed, and two consoles started together can both find nobody.
 // A short lock around probe and listen settles both: whoever holds it and
@@ -171,11 +194,12 @@ bool MainWindow::claimSingleInstance(const QString &name)
     QLockFile lock(startupLockPath(name));
     lock.tryLock(10000);
 
-    if (isAnotherInstanceRunning(name))
+    const QString socket = instanceSocketName(name);
+    if (isAnotherInstanceRunning(socket))
         return false;
-    if (!startLocalServer(name)) {
-        QLocalServer::removeServer(name);
-        localServer->listen(name);
+    if (!startLocalServer(socket)) {
+        QLocalServer::removeServer(socket);
+        localServer->listen(socket);
     }
     return true;
 }

@@ -79,6 +79,9 @@ public:
     static QString programDirectory(const QString &program);
     // The file that serialises the single-instance check of two starts.
     static QString startupLockPath(const QString &name);
+    // Where the instance socket of that name lives: the temporary folder,
+    // or the user's runtime folder when a socket path there would be too long.
+    static QString instanceSocketName(const QString &name);
     bool isSettingEqual(const QString &key, const QString &text) const;
     void setStatusText(const QString &text);
     void createLogoBox();

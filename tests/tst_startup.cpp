@@ -307,6 +307,37 @@ private slots:
         QVERIFY(probe.waitForConnected(500));
     }
 
+    // The instance socket lives in the temporary folder, and a socket's path
+    // holds fewer than sizeof(sun_path) bytes: a long temporary folder must
+    // not let a second console start beside the first.
+    void secondInstanceWhateverTheTemporaryFolder_data()
+    {
+        const int room = int(sizeof(sockaddr_un::sun_path)) - 1 - int(qstrlen("/KorvaneManager"));
+        QTest::addColumn<int>("length");
+        QTest::newRow("a socket path's length") << room;
+        QTest::newRow("one byte longer") << room + 1;
+        QTest::newRow("far longer") << 300;
+    }
+
+    void secondInstanceWhateverTheTemporaryFolder()
+    {
+        QFETCH(int, length);
+        QString dir = QDir::tempPath() + QStringLiteral("/t");
+        while (dir.size() < length)
+            dir += dir.size() % 60 ? QLatin1Char('t') : QLatin1Char('/');
+        QVERIFY(QDir().mkpath(dir));
+        const QByteArray usual = qgetenv("TMPDIR");
+        const auto restore = qScopeGuard([&] { qputenv("TMPDIR", usual); });
+        qputenv("TMPDIR", QFile::encodeName(dir));
+
+        ScriptedPrompter prompter;
+        MainWindow first(nullptr, environment(seededStore()));
+        MainWindow second(nullptr, environment(newSettings()));
+        QCOMPARE(prompter.texts(QStringLiteral("information")), QStringList{AlreadyRunning});
+        second.close();
+        QVERIFY2(runUntilQuit(5000) >= 0, "the second instance did not quit");
+    }
+
     // Every start of a second console probes the first; the first must
     // still answer after as many probes as a long uptime brings.
     void probedOftenStillAnswers()
