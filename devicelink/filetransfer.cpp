@@ -312,10 +312,12 @@ void SSLServer::handleFileWriteChunk(QSslSocket *socket, const char *message, in
         sendReply(socket, TransferReply::NoWriteFile);
         return;
     }
-    // The header's count, capped, and never more than what arrived.
+    // The header's count, never more than what arrived. A chunk is written
+    // whole: the frame bounds it, and bytes left out would leave a hole in a
+    // file that then takes its name as a whole upload.
     const int announced = PayloadReader(message, length, 2).u16();
     PayloadReader in(message, length);
-    const QByteArray chunk = in.bytes(qMin(announced, TransferReply::MaxChunk));
+    const QByteArray chunk = in.bytes(announced);
     if (chunk.isEmpty())
         return;
     const qint64 before = file->size();

@@ -82,6 +82,8 @@ private slots:
     void nothingOpen();
     void readErrorIsNotEndOfFile();
     void upload();
+    void uploadChunkSizes_data();
+    void uploadChunkSizes();
     void uploadNames_data();
     void uploadNames();
     void uploadCannotCreate();
@@ -304,9 +306,9 @@ void TestFileTransfer::upload()
     // Replaced only by a whole upload.
     QCOMPARE(TestFiles::read(at("tmp/blocks.txt")), "old content that must go");
 
-    const QByteArray big = pattern(5000, 1);
+    const QByteArray big = pattern(4092, 1);
     f->send(writeChunk("sda 8G\n"));
-    f->send(writeChunk(big));   // capped at 4092
+    f->send(writeChunk(big));
     // The header promises 100 bytes; only 10 came.
     QByteArray shortFrame = writeChunk("0123456789");
     shortFrame[3] = 100;
@@ -319,8 +321,32 @@ void TestFileTransfer::upload()
     QVERIFY(f->takeWrites().isEmpty());
     f->send(closeFile);
     QCOMPARE(f->record->transferFile, nullptr);
-    QCOMPARE(TestFiles::read(at("tmp/blocks.txt")), "sda 8G\n" + big.left(4092) + "0123456789" + "abc");
+    QCOMPARE(TestFiles::read(at("tmp/blocks.txt")), "sda 8G\n" + big + "0123456789" + "abc");
     QVERIFY(f->takeWrites().isEmpty());
+}
+
+// Every byte a chunk carries reaches the file, whatever the device's chunk
+// size: the upload takes its name as a whole file at the close.
+void TestFileTransfer::uploadChunkSizes_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::newRow("one byte") << 1;
+    QTest::newRow("a chunk reply's room") << 4092;
+    QTest::newRow("past a chunk reply's room") << 5000;
+    QTest::newRow("the largest frame") << 0xFFFF;
+}
+
+void TestFileTransfer::uploadChunkSizes()
+{
+    QFETCH(int, size);
+    f->send(openWrite("blocks.txt"));
+    QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(0)});
+    const QByteArray first = pattern(size, 1), second = pattern(size, 2);
+    f->send(writeChunk(first));
+    f->send(writeChunk(second));
+    f->send(closeFile);
+    QVERIFY(f->takeWrites().isEmpty());
+    QCOMPARE(TestFiles::read(at("tmp/blocks.txt")), first + second);
 }
 
 void TestFileTransfer::uploadNames_data()
