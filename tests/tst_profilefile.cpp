@@ -136,15 +136,18 @@ void TestProfileFile::reader_data()
 
     QTest::newRow("CRLF line ends") << QByteArray(changed).replace("\n", "\r\n") << changedFields;
     QTest::newRow("no line end at the end") << changed.chopped(2) << changedFields;
-    QTest::newRow("missing key keeps it and all later keys")
-        << QByteArray(changed).replace("zorServerPort=99\n", "")
-        << QStringList{"zorServerUseDHCP=0", "zorServerHostname=srv"};
-    QTest::newRow("no version line") << QByteArray(changed).replace("Version=1\n", "") << QStringList();
+    // A key that is missing, out of place or misspelt costs its own value alone.
+    const QStringList withoutPort{"zorServerUseDHCP=0", "zorServerHostname=srv", "index14=4"};
+    QTest::newRow("missing key keeps only its own value")
+        << QByteArray(changed).replace("zorServerPort=99\n", "") << withoutPort;
+    QTest::newRow("keys in another order")
+        << QByteArray(changed).replace("zorServerPort=99\n", "") + "zorServerPort=99\n" << changedFields;
+    QTest::newRow("first of a key's lines counts")
+        << QByteArray(changed).replace("zorServerPort=99\n", "zorServerPort=99\nzorServerPort=7\n") << changedFields;
+    QTest::newRow("no version line") << QByteArray(changed).replace("Version=1\n", "") << changedFields;
     QTest::newRow("other version number") << QByteArray(changed).replace("Version=1", "Version=7") << changedFields;
-    QTest::newRow("other letter case")
-        << QByteArray(changed).replace("zorServerPort", "ZorServerPort") << QStringList{"zorServerUseDHCP=0", "zorServerHostname=srv"};
-    QTest::newRow("blank before a key")
-        << QByteArray(changed).replace("zorServerPort", " zorServerPort") << QStringList{"zorServerUseDHCP=0", "zorServerHostname=srv"};
+    QTest::newRow("other letter case") << QByteArray(changed).replace("zorServerPort", "ZorServerPort") << withoutPort;
+    QTest::newRow("blank before a key") << QByteArray(changed).replace("zorServerPort", " zorServerPort") << withoutPort;
     QTest::newRow("= in a value") << QByteArray(changed).replace("Hostname=srv", "Hostname=a=b=")
                                   << QStringList{"zorServerUseDHCP=0", "zorServerHostname=a=b=", "zorServerPort=99", "index14=4"};
     QTest::newRow("blanks around numbers")

@@ -40,35 +40,45 @@ const QList<QByteArray> &indexKeys()
 // counts as a line of its own.
 constexpr qint64 MaxLineBytes = 2047;
 
-// The value after the first "=" of the first later line that starts with key
-// (line ends are LF or CR LF), passing over comment and empty lines; false at
-// the end of the file or on a read error.
-bool findValue(QIODevice *file, const QByteArray &key, QByteArray *value)
+// The next line that is not a comment or empty, without its line end (LF or
+// CR LF); false at the end of the file or on a read error.
+bool nextDataLine(QIODevice *file, QByteArray *line)
 {
     char piece[MaxLineBytes + 1];
     for (;;) {
         const qint64 n = file->readLine(piece, sizeof piece);
         if (n <= 0)
             return false;
-        QByteArrayView line(piece, n);
-        if (line.endsWith('\n'))
-            line.chop(1);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (line.isEmpty() || line.startsWith('#'))
+        QByteArrayView view(piece, n);
+        if (view.endsWith('\n'))
+            view.chop(1);
+        if (view.endsWith('\r'))
+            view.chop(1);
+        if (view.isEmpty() || view.startsWith('#'))
             continue;
-        if (line.startsWith(key)) {
-            *value = line.sliced(line.indexOf('=') + 1).toByteArray();
-            return true;
-        }
+        *line = view.toByteArray();
+        return true;
     }
 }
 
-// Consumes the next line that is not a comment or empty.
-bool skipDataLine(QIODevice *file)
+// What follows the first "=" of a line.
+QByteArray valueOf(const QByteArray &line)
 {
-    QByteArray ignored;
-    return findValue(file, QByteArray(), &ignored);
+    return line.sliced(line.indexOf('=') + 1);
+}
+
+// The value of the first later line that starts with key, passing over
+// every other line; false at the end of the file or on a read error.
+bool findValue(QIODevice *file, const QByteArray &key, QByteArray *value)
+{
+    QByteArray line;
+    while (nextDataLine(file, &line)) {
+        if (line.startsWith(key)) {
+            *value = valueOf(line);
+            return true;
+        }
+    }
+    return false;
 }
 
 // Blanks allowed around the digits; anything else, or a number beyond 32
@@ -195,18 +205,40 @@ bool Profile::load(const QString &fileName)
 void Profile::read(QIODevice *file)
 {
     const Encoding encoding = encodingOf(file);
-    // The first data line is the version line, whatever it holds.
-    if (!skipDataLine(file))
-        return;
-
-    readBool(file, "zorServerUseDHCP=", &zorServerUseDHCP);
+    // Each key is looked for in the whole file, wherever it stands, so that
+    // a key missing, misspelt or out of place costs its own value alone. The
+    // first line of a key counts; lines that start with no key (the version
+    // line among them) are passed over.
     const QList<QByteArray> &strings = stringKeys();
-    const auto fields = stringFields(*this);
-    for (int i = 0; i < strings.size(); ++i)
-        readString(file, strings[i], fields[i], encoding);
     const QList<QByteArray> &indexes = indexKeys();
-    for (int i = 0; i < IndexCount; ++i)
-        readInt(file, indexes[i], &dispCmbxIndexes[i]);
+    QList<QByteArray> keys{"zorServerUseDHCP="};
+    keys << strings << indexes;
+    QList<QByteArray> values(keys.size());
+    QList<bool> found(keys.size(), false);
+    QByteArray line;
+    while (nextDataLine(file, &line)) {
+        for (int k = 0; k < keys.size(); ++k) {
+            if (!found[k] && line.startsWith(keys[k])) {
+                found[k] = true;
+                values[k] = valueOf(line);
+                break;
+            }
+        }
+    }
+
+    if (found[0])
+        zorServerUseDHCP = toNumber(values[0]) != 0;
+    const auto fields = stringFields(*this);
+    for (int i = 0; i < strings.size(); ++i) {
+        const int k = 1 + i;
+        if (found[k])
+            *fields[i] = encoding == Encoding::Latin1 ? QString::fromLatin1(values[k]) : QString::fromUtf8(values[k]);
+    }
+    for (int i = 0; i < IndexCount; ++i) {
+        const int k = 1 + int(strings.size()) + i;
+        if (found[k])
+            dispCmbxIndexes[i] = toNumber(values[k]);
+    }
 }
 
 Profile::Encoding Profile::encodingOf(QIODevice *file)

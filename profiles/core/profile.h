@@ -33,6 +33,7 @@ public:
 
     // What load() does with the open file: reads the fields from a device
     // that can seek back to where it stands (the encoding is decided first).
+    // Keys may stand in any order; the first line of a key counts.
     void read(QIODevice *file);
 
     // Replaces dir/name.prf as a whole; false when dir or name is empty or
