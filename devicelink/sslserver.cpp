@@ -14,7 +14,12 @@
 #include <QSslKey>
 #include <QTimer>
 
+#include <algorithm>
 #include <utility>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
 
 const char *const SSLServer::DevicePassPhrase = "qaZimoRTelUvaNKowS";
 const char *const SSLServer::ConsolePassPhrase = "....doRQuaLimPetaSoLvIRenk";
@@ -35,6 +40,28 @@ constexpr int ListenBacklog = 4096;
 constexpr int AcceptRetryMs = 1000;
 constexpr quint8 CmdServerDate = 0x05;
 constexpr quint8 ServerDateSubCode = 0x01;
+
+// A desktop session starts programs with a soft limit of 1024 descriptors,
+// kept low for programs that still wait on select(). The console waits with
+// poll() and holds one descriptor per device connection and one more per
+// file a device fetches or uploads: some five hundred devices fetching an
+// update at once would find their files failing to open, and the rest of
+// the fleet refused at the door. Its soft limit goes up to the hard one,
+// or to 65,536 (far past any fleet one console serves) where that is higher.
+void raiseDescriptorLimit()
+{
+#ifdef Q_OS_UNIX
+    constexpr rlim_t MaxDescriptors = 1 << 16;
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return;
+    const rlim_t wanted = limit.rlim_max == RLIM_INFINITY ? MaxDescriptors : std::min(limit.rlim_max, MaxDescriptors);
+    if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= wanted)
+        return;
+    limit.rlim_cur = wanted;
+    setrlimit(RLIMIT_NOFILE, &limit);
+#endif
+}
 
 QByteArray readWhole(const QString &path)
 {
@@ -139,6 +166,7 @@ bool SSLServer::startServer(const QNetworkAddressEntry &entry, quint16 port, con
     // connection that the console never accepted and wait out their own
     // timeouts before trying again. The kernel caps this at somaxconn.
     setListenBacklogSize(ListenBacklog);
+    raiseDescriptorLimit();
     return listen(address, port);
 }
 

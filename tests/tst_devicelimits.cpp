@@ -13,10 +13,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QtTest>
 
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -46,6 +48,36 @@ int countFrames(const QByteArray &stream, quint8 type, int size)
     return count;
 }
 
+int openDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
+
+// The descriptor limit a desktop session hands a program, for as long as
+// one lives: room for only a few more than are open now.
+class SessionLimit
+{
+public:
+    explicit SessionLimit(int room)
+    {
+        if (getrlimit(RLIMIT_NOFILE, &m_old) != 0)
+            return;
+        rlimit low = m_old;
+        low.rlim_cur = rlim_t(openDescriptors() + room);
+        m_lowered = low.rlim_cur < m_old.rlim_cur && setrlimit(RLIMIT_NOFILE, &low) == 0;
+    }
+    ~SessionLimit()
+    {
+        if (m_lowered)
+            setrlimit(RLIMIT_NOFILE, &m_old);
+    }
+    bool lowered() const { return m_lowered; }
+
+private:
+    rlimit m_old{};
+    bool m_lowered = false;
+};
+
 } // namespace
 
 class TestDeviceLimits : public QObject
@@ -62,6 +94,7 @@ private slots:
     void endedTlsSessionClosed_data();
     void endedTlsSessionClosed();
     void acceptsAgainAfterDescriptorsRanOut();
+    void fleetPastTheSessionLimit();
 
 private:
     // A device past the handshake, registered when asked, whose socket
@@ -297,6 +330,30 @@ void TestDeviceLimits::acceptsAgainAfterDescriptorsRanOut()
     // refuses the accept itself).
     QVERIFY(fx->connectRaw(15000));
     QVERIFY(fx->server()->connectionCount() >= 1);
+}
+
+// A desktop session starts a program with room for about a thousand
+// descriptors; a fleet takes one per connection and one per file a device
+// fetches. Started in such a session, the console still serves every device.
+void TestDeviceLimits::fleetPastTheSessionLimit()
+{
+    // Each device costs this process three descriptors (its own end of the
+    // connection too): the room is for a third of the fleet.
+    constexpr int Fleet = 24;
+    const SessionLimit session(Fleet);
+    QVERIFY(session.lowered());
+    ServerFixture fleet;
+    fleet.settings()->setValue("firmwareImageDir", dir("fw"));
+    QVERIFY(fleet.start());
+    for (int i = 1; i <= Fleet; ++i) {
+        SimDevice *device = fleet.addDevice(SimDeviceConfig::numbered(i));
+        ThinclientInfo *record = fleet.waitForRegistered(device->config().macAddress);
+        QVERIFY2(record, qPrintable(QString::number(i)));
+        QSignalSpy replies(device, &SimDevice::frameReceived);
+        device->sendFrame(FileMessages::openRead(dir("fw/image.bin")));
+        QVERIFY(replies.wait(15000));
+        QVERIFY2(record->transferFile, qPrintable(QString::number(i)));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestDeviceLimits)
