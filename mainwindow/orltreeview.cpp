@@ -235,10 +235,17 @@ bool OrlTreeView::joinHeld()
     QTreeViewItem *rows = items.data();
     int from = oldSize, to = oldSize + added;
     for (int j = int(joins.size()) - 1; j >= 0; --j) {
-        while (from > joins[j].at) {
+        // The rows from this join's place to the next one's all move by the
+        // same distance, and so does a parent among them; a parent above
+        // this place (rows joining a deeper row) is looked up.
+        const int segment = joins[j].at;
+        const int shift = to - from;
+        while (from > segment) {
             QTreeViewItem &row = rows[--to];
             row = rows[--from];
-            if (row.parentItem >= 0)
+            if (row.parentItem >= segment)
+                row.parentItem += shift;
+            else if (row.parentItem >= 0)
                 row.parentItem = moved(row.parentItem);
         }
         to -= joins[j].count;

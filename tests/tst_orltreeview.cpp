@@ -102,6 +102,7 @@ private slots:
     void appendedRows();
     void joinsAmongOtherChanges_data();
     void joinsAmongOtherChanges();
+    void joinsUnderARowWithSiblingsBelow();
     void changedCellsDrawnAlone_data();
     void changedCellsDrawnAlone();
 };
@@ -313,6 +314,41 @@ void TestOrlTreeView::joinsAmongOtherChanges()
             QCOMPARE(view.visualRect(index), reference.visualRect(index));
         QCOMPARE(laidOutRows(&view), laidOutRows(&reference));
     }
+}
+
+// Rows joining a row that has siblings below it: those siblings move down
+// with it, but their group, above the join, moves only by what joined
+// above the group.
+void TestOrlTreeView::joinsUnderARowWithSiblingsBelow()
+{
+    CountingModel model;
+    fill(&model);
+    QStandardItem *nested = model.item(1)->child(4);
+    model.item(1)->appendRow(row(QStringLiteral("below the nested rows")));
+    OrlTreeView view;
+    view.setUniformRowHeights(true);
+    view.setModel(&model);
+    view.expandAll();
+    view.resize(320, 700);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QCoreApplication::processEvents();
+
+    const qsizetype rowsBefore = allIndexes(&model).size() / model.columnCount();
+    model.asked = 0;
+    model.item(0)->appendRow(row(QStringLiteral("joined 0")));
+    nested->appendRow(row(QStringLiteral("joined nested")));
+    model.item(1)->appendRow(row(QStringLiteral("joined 1")));
+    model.item(2)->appendRow(row(QStringLiteral("joined 2")));
+    QCoreApplication::processEvents();
+    QVERIFY(model.asked < rowsBefore / 2);   // joined in place
+
+    QTreeView reference;
+    reference.setUniformRowHeights(true);
+    reference.setModel(&model);
+    for (const QModelIndex &index : allIndexes(&model))
+        reference.setExpanded(index, view.isExpanded(index));
+    QCOMPARE(laidOutRows(&view), laidOutRows(&reference));
 }
 
 // Cells whose values changed are repainted where they are, a few at a time;
