@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QTest>
 #include <QUrl>
 
 ScriptedPrompter::ScriptedPrompter() : startedPid(QCoreApplication::applicationPid())
@@ -11,6 +12,12 @@ ScriptedPrompter::ScriptedPrompter() : startedPid(QCoreApplication::applicationP
 
 ScriptedPrompter::~ScriptedPrompter()
 {
+    // A prompt nobody scripted fails the test that met it, whether or not
+    // the test looked: answered with its default, it took the console down
+    // a path the test never meant to walk.
+    if (!unexpected.isEmpty() && QTest::currentTestFunction())
+        QTest::qFail(qPrintable(QLatin1String("unscripted prompts: ") + unexpected.join(QLatin1String("; "))),
+                     __FILE__, __LINE__);
     Prompter::install(m_previous);
 }
 

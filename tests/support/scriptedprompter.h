@@ -9,7 +9,7 @@
 #include <functional>
 
 // A Prompter for tests: records every call, answers from a script, and
-// records a failure for a prompt nobody scripted.
+// fails the running test on a prompt nobody scripted.
 class ScriptedPrompter : public Prompter
 {
 public:
