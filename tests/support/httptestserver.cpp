@@ -157,6 +157,21 @@ void HttpTestServer::answer(QTcpSocket *socket, const Request &request)
                                content.left(fault->number)));
         return;
     }
+    if (fault && kind == Kind::Chunked) {
+        // As a server script sends what it does not know the size of: chunks
+        // of its own size, ended by an empty one.
+        const QByteArray sent = fault->number > 0 ? body.left(fault->number) : body;
+        QByteArray chunks;
+        for (qsizetype at = 0; at < sent.size(); at += 4000) {
+            const QByteArray chunk = sent.mid(at, 4000);
+            chunks += QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n";
+        }
+        socket->write("HTTP/1.1 " + QByteArray(part ? "206" : "200") + " X\r\n" + headers
+                      + "Transfer-Encoding: chunked\r\n\r\n" + chunks + (fault->number > 0 ? "" : "0\r\n\r\n"));
+        if (fault->number > 0)
+            socket->disconnectFromHost();
+        return;
+    }
     if (fault && kind == Kind::Encoded) {
         socket->write(response(200, "Content-Encoding: gzip\r\n", body));
         return;

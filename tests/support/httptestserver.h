@@ -36,6 +36,8 @@ public:
         Cookies,       // 200 with the whole file and `number` cookies, each of a name not set before
         Encoded,       // 200 with the whole file, said to be gzip-compressed
         FirstPart,     // 206 with the file's first `number` bytes, whatever was asked
+        Chunked,       // 200 or 206 in chunks without a length; `number` > 0: closes after that
+                       // many bytes of the body, before the last chunk
     };
     struct Fault {
         Fault(Kind kind, qint64 number = 0, const QByteArray &location = {}, const QByteArray &body = {})
