@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <optional>
 
 using namespace WindowFixture;
 
@@ -466,6 +467,89 @@ private slots:
         QCOMPARE(prompter.texts(QStringLiteral("warning")), QStringList());
         QCOMPARE(prompter.texts(QStringLiteral("openUrl")),
                  QStringList{QUrl::fromLocalFile(tempDir + QLatin1Char('/') + names.first()).toString()});
+    }
+
+    // However a check the administrator started ends, the Download action is
+    // free again, nothing of the check is left running, and the next check
+    // runs through to its file.
+    void nextCheckAfterEachEnd_data()
+    {
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::newRow("list not found")
+            << "list 404"
+            << QStringList{"warning Download error: Error downloading Upgrade list:\n\nFile not found",
+                           "warning Online updates: \nError downloading update file; website may be down"};
+        // Told by nothing but the status bar, as before.
+        QTest::newRow("list cut") << "list cut" << QStringList();
+        QTest::newRow("choice cancelled")
+            << "cancel"
+            << QStringList{"exec DlgSelectDownloads", "information Checking for updates: \nThere are no updates to download"};
+        QTest::newRow("file not found")
+            << "file 404"
+            << QStringList{"exec DlgSelectDownloads",
+                           "warning Download error: Error downloading Notes:\n\nFile not found",
+                           "warning Online updates: \nError downloading update file; website may be down"};
+        QTest::newRow("package not unpacked")
+            << "package"
+            << QStringList{"exec DlgSelectDownloads", "information Firmware Update: Firmware 2.0 has been downloaded. "
+                                                      "But an attempt to unzip it has failed."};
+    }
+
+    void nextCheckAfterEachEnd()
+    {
+        QFETCH(QString, end);
+        QVERIFY(TestFiles::write(served(QStringLiteral("notes.txt")), "release notes"));
+        QVERIFY(TestFiles::write(served(QStringLiteral("fw-ORL_K1-2.0.7z")), "7z but not really"));
+        list("download", "any", "notes.txt", "Notes");
+        list("firmware", "ORL_K1", "fw-ORL_K1-2.0.7z", "Firmware 2.0");
+        QVERIFY(publishList());
+        ScriptedPrompter prompter;
+        std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
+        const QString temp = w->settings->value(QStringLiteral("tempDir")).toString();
+        // Row -1 cancels; a fault answers the file's request.
+        const auto choose = [&](int row, std::optional<HttpTestServer::Fault> fault = {}) {
+            prompter.answerDialog([this, row, fault](QDialog *dialog) {
+                auto *select = qobject_cast<DlgSelectDownloads *>(dialog);
+                if (row < 0) {
+                    select->reject();
+                    return int(QDialog::Rejected);
+                }
+                if (fault)
+                    m_server->addFault(*fault);
+                select->findChild<QComboBox *>()->setCurrentIndex(0);
+                select->checkItem(row)->setCheckState(Qt::Checked);
+                select->accept();
+                return int(QDialog::Accepted);
+            });
+        };
+        if (end == QLatin1String("list 404"))
+            m_server->addFault({HttpTestServer::Kind::Status, 404});
+        else if (end == QLatin1String("list cut"))
+            m_server->addFault({HttpTestServer::Kind::CloseAfter, 20});
+        else if (end == QLatin1String("cancel"))
+            choose(-1);
+        else if (end == QLatin1String("file 404"))
+            choose(0, HttpTestServer::Fault(HttpTestServer::Kind::Status, 404));
+        else if (end == QLatin1String("package"))
+            choose(1);
+        QVERIFY(runCheck(*w, *m_server));
+        QTEST(prompter.trail(), "boxes");
+
+        QVERIFY(w->ui->download_updates->isEnabled());
+        QVERIFY(!w->updates.downloadManager->isBusy());
+        QVERIFY(!w->updates.install);
+        QVERIFY(!w->autoUpdateTimer->isActive());
+        QVERIFY(!w->userStartedUpdate);
+
+        prompter.clear();
+        choose(0);
+        QVERIFY(runCheck(*w, *m_server));
+        QCOMPARE(prompter.trail(), (QStringList{"exec DlgSelectDownloads", "information Download completed: The "
+                                                "following file has been downloaded\n\n" + temp + "/notes.txt"}));
+        QCOMPARE(TestFiles::read(temp + QStringLiteral("/notes.txt")), QByteArray("release notes"));
+        QVERIFY(w->ui->download_updates->isEnabled());
+        QVERIFY(prompter.unexpected.isEmpty());
     }
 
     void hourlyCheckOnlyWhenEnabled_data()
