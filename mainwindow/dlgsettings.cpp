@@ -203,7 +203,18 @@ void DlgSettings::onSaveSettings()
 
     m_runWizard = ui->chbxRunWizard->isChecked();
     saveColumns();
+    // What could not be written lasts only in memory: this run goes on with
+    // it, but the next start would open this dialog again, and the one after.
+    // The status keeps the first error the store ever met, so only a change
+    // tells of this write; whether the file can be written is asked afresh.
+    const QSettings::Status before = settings->status();
     settings->sync();
+    if (!settings->isWritable() || (before == QSettings::NoError && settings->status() == QSettings::AccessError))
+        prompter()->warning(this, QStringLiteral("Korvane Preferences"),
+                            QStringLiteral("\nKorvane could not save its settings to\n\n") + settings->fileName()
+                                + QStringLiteral("\n\nThey apply only until Korvane closes: the next start finds "
+                                                 "the file as it was."),
+                            QMessageBox::Ok);
     done(QDialog::Accepted);
 }
 

@@ -2,11 +2,14 @@
 #include "mainwindow/dlgsettings.h"
 #include "childwidget.h"
 #include "scriptedprompter.h"
+#include "nowriteroom.h"
 #include "testfiles.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -14,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+
+#include <optional>
 
 #include <unistd.h>
 
@@ -94,6 +99,8 @@ private slots:
     void directoryCreationFails_data();
     void directoryCreationFails();
     void rejectKeepsOpen();
+    void storeNotWritten_data();
+    void storeNotWritten();
     void runWizardChoice_data();
     void runWizardChoice();
     void autoUpdate_data();
@@ -355,6 +362,44 @@ void TestDlgSettings::rejectKeepsOpen()
     QCOMPARE(p.texts(QStringLiteral("warning")),
              QStringList(3, QStringLiteral("\nClick on 'Save settings' to close this dialog box")));
     QVERIFY(!settings.contains("zorWorkingDir"));
+}
+
+void TestDlgSettings::storeNotWritten_data()
+{
+    QTest::addColumn<bool>("diskFull");   // else a file stands where the store's folder goes
+    QTest::newRow("folder taken by a file") << false;
+    QTest::newRow("disk full") << true;
+}
+
+void TestDlgSettings::storeNotWritten()
+{
+    // Saved into a store that cannot be written, the preferences last only
+    // until the console closes, and every start is a first run again: the
+    // administrator is told, and the console still goes on with them.
+    QFETCH(bool, diskFull);
+    QTemporaryDir tmp;
+    QSettings store(QStringLiteral("Halvard"), QStringLiteral("korvane_server"));
+    const QString folder = QFileInfo(store.fileName()).absolutePath();
+    QVERIFY(QDir(folder).removeRecursively());
+    if (!diskFull)
+        QVERIFY(TestFiles::write(folder, "not a folder"));
+    const auto restore = qScopeGuard([&folder] { QFile::remove(folder); });
+
+    ScriptedPrompter p;
+    DlgSettings dlg(nullptr, &store, nullptr, true);
+    dlg.show();
+    {
+        std::optional<NoWriteRoom> full;
+        if (diskFull)
+            full.emplace();
+        saveValid(dlg, tmp);
+    }
+
+    QCOMPARE(p.texts(QStringLiteral("warning")),
+             QStringList("\nKorvane could not save its settings to\n\n" + store.fileName()
+                         + "\n\nThey apply only until Korvane closes: the next start finds the file as it was."));
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(store.value("zorWorkingDir").toString(), tmp.path());
 }
 
 void TestDlgSettings::runWizardChoice_data()
