@@ -78,7 +78,9 @@ DlgSettings::DlgSettings(QWidget *parent, QSettings *settings, QTimer *updateTim
     const QString stored = settings->value(QStringLiteral("zorWorkingDir")).toString();
     if (settings->contains(QStringLiteral("zorWorkingDir")) && (stored.isEmpty() || !QDir::isRelativePath(stored))) {
         ui->tbxTempDir->setText(stored);
-    } else {
+    } else if (!QDir::tempPath().isEmpty()) {
+        // Empty when the folder TMPDIR names is not there: the default would
+        // then be a folder at the root.
         const QString dir = QDir::tempPath() + QStringLiteral("/korvane");
         if (isOwnDirectory(dir) || QDir().mkdir(dir))
             ui->tbxTempDir->setText(dir);

@@ -163,9 +163,12 @@ void TestDlgSettings::firstRun()
 
 void TestDlgSettings::firstRunRefusesLinkedDefault_data()
 {
-    QTest::addColumn<bool>("link");   // else a folder another user made
-    QTest::newRow("link") << true;
-    QTest::newRow("another user's folder") << false;
+    QTest::addColumn<QString>("found");   // what stands at the default name
+    QTest::newRow("link") << "link";
+    QTest::newRow("another user's folder") << "foreign";
+    // The system then has no temporary folder to name: the default would
+    // be a folder at the root.
+    QTest::newRow("temporary folder gone") << "no temp";
 }
 
 void TestDlgSettings::firstRunRefusesLinkedDefault()
@@ -173,27 +176,35 @@ void TestDlgSettings::firstRunRefusesLinkedDefault()
     // In a shared temporary folder the default name is anybody's to take: a
     // link or a folder made there by someone else would receive every file
     // of the console.
-    QFETCH(bool, link);
+    QFETCH(QString, found);
     ScriptedPrompter p;
     QTimer timer;
     const QString dir = QDir::tempPath() + QStringLiteral("/korvane");
     QDir(dir).removeRecursively();
     QTemporaryDir elsewhere;
+    const QByteArray tmpdir = qgetenv("TMPDIR");
+    const bool atRoot = QFileInfo::exists(QStringLiteral("/korvane"));
     const auto remove = qScopeGuard([&] {
+        qputenv("TMPDIR", tmpdir);
         QFile::remove(dir);
         QDir().rmdir(dir);
+        if (!atRoot)
+            QDir().rmdir(QStringLiteral("/korvane"));
     });
-    if (link) {
+    if (found == QLatin1String("link")) {
         QVERIFY(QFile::link(elsewhere.path(), dir));
-    } else {
+    } else if (found == QLatin1String("foreign")) {
         QVERIFY(QDir().mkdir(dir));
         if (::chown(QFile::encodeName(dir).constData(), ::geteuid() + 1, ::getegid()) != 0)
             QSKIP("a folder of another user needs the right to give it away");
+    } else {
+        qputenv("TMPDIR", QFile::encodeName(elsewhere.path() + QStringLiteral("/gone")));
     }
 
     DlgSettings dlg(nullptr, &settings, &timer, true);
     QCOMPARE(child<QLineEdit>(&dlg, "tbxTempDir")->text(), QString());
     QVERIFY(p.calls.isEmpty());
+    QCOMPARE(QFileInfo::exists(QStringLiteral("/korvane")), atRoot);
 }
 
 void TestDlgSettings::showsStoredValues()
