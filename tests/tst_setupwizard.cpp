@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
+
 namespace {
 // Records every request as one text, in order.
 class RecordingHost : public WizardHost
@@ -20,6 +22,9 @@ public:
     bool abortProtocol = false;
     QList<ThinclientInfo *> devices;
     QString store;
+    // What happens meanwhile when a device is upgraded (a box about its
+    // firmware runs an event loop).
+    std::function<void()> duringUpgrade;
 
     bool confirmStart(const QString &title, const QString &text) override
     {
@@ -46,6 +51,8 @@ public:
     void upgradeFirmware(ThinclientInfo *device, const QString &directory) override
     {
         log << QStringLiteral("upgrade ") + device->deviceName + QLatin1Char(' ') + directory.mid(store.size());
+        if (duringUpgrade)
+            std::exchange(duringUpgrade, nullptr)();
     }
 };
 } // namespace
@@ -57,6 +64,8 @@ private slots:
     void steps_data();
     void steps();
     void upgradesOnlyWhatDiffers();
+    void upgradeWeighsEachDeviceAtItsTurn_data();
+    void upgradeWeighsEachDeviceAtItsTurn();
 };
 
 void TestSetupWizard::steps_data()
@@ -170,6 +179,47 @@ void TestSetupWizard::upgradesOnlyWhatDiffers()
     QCOMPARE(jobs.size(), 1);
     QCOMPARE(jobs.first().first->deviceName, QStringLiteral("old"));
     QCOMPARE(jobs.first().second, store + QStringLiteral("/ORL K1/4.3.0"));
+}
+
+void TestSetupWizard::upgradeWeighsEachDeviceAtItsTurn_data()
+{
+    // What the second device reports while the first one is upgraded.
+    QTest::addColumn<QString>("firmware");
+    QTest::addColumn<bool>("online");
+    QTest::addColumn<QStringList>("upgrades");
+    const QString first = QStringLiteral("upgrade first /ORL K1/4.3.0");
+    QTest::newRow("nothing new") << "4.2.1" << true << QStringList{first, "upgrade second /ORL K1/4.3.0"};
+    QTest::newRow("back on a newer firmware") << "4.10.0" << true << QStringList{first};
+    QTest::newRow("back on the newest in the store") << "4.3.0" << true << QStringList{first};
+    QTest::newRow("gone offline") << "4.2.1" << false << QStringList{first};
+}
+
+void TestSetupWizard::upgradeWeighsEachDeviceAtItsTurn()
+{
+    QFETCH(QString, firmware);
+    QFETCH(bool, online);
+    QTemporaryDir root;
+    RecordingHost host;
+    host.store = root.path();
+    QVERIFY(QDir(root.path()).mkpath(QStringLiteral("ORL K1/4.3.0")));
+    ThinclientInfo first, second;
+    for (ThinclientInfo *d : {&first, &second}) {
+        d->model = QStringLiteral("ORL K1");
+        d->firmwareVersion = QStringLiteral("4.2.1");
+        d->checked = d->online = true;
+        host.devices << d;
+    }
+    first.deviceName = QStringLiteral("first");
+    second.deviceName = QStringLiteral("second");
+    host.duringUpgrade = [&] {
+        second.firmwareVersion = firmware;
+        second.online = online;
+    };
+    QString state = QLatin1String(WizardState::AccessProtocolCompleted);
+    bool running = true;
+
+    runWizardStep(host, state, running);
+    QTEST(host.log.filter(QStringLiteral("upgrade ")), "upgrades");
 }
 
 QTEST_GUILESS_MAIN(TestSetupWizard)

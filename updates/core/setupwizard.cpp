@@ -87,8 +87,13 @@ void accessProtocol(WizardHost &host, QString &state, bool &running)
 void upgrade(WizardHost &host, QString &state, bool &running)
 {
     host.setStatus(QStringLiteral("upgrading firmware"));
-    for (const auto &job : wizardUpgrades(host.pickedDevices(), host.firmwareStore()))
-        host.upgradeFirmware(job.first, job.second);
+    // Each device is weighed when its turn comes: a box about an earlier
+    // device's firmware runs an event loop, in which a device may register
+    // again on another firmware (a newer one it keeps) or go offline.
+    const QList<ThinclientInfo *> devices = host.pickedDevices();
+    for (ThinclientInfo *device : devices)
+        for (const auto &job : wizardUpgrades({device}, host.firmwareStore()))
+            host.upgradeFirmware(job.first, job.second);
     end(host, state, running);
     host.setStatus(QString());
     host.inform(QStringLiteral("Korvane wizard"), QStringLiteral("\nKorvane wizard has completed"));
