@@ -3,6 +3,7 @@
 // ctest-timeout: 300
 #include "mainwindow/mainwindow.h"
 #include "ui_mainwindow.h"
+#include "updates/core/downloadlist.h"
 #include "updates/core/downloadmanager.h"
 #include "updates/core/updateversions.h"
 #include "updates/dlgselectdownloads.h"
@@ -550,6 +551,45 @@ private slots:
         QCOMPARE(TestFiles::read(temp + QStringLiteral("/notes.txt")), QByteArray("release notes"));
         QVERIFY(w->ui->download_updates->isEnabled());
         QVERIFY(prompter.unexpected.isEmpty());
+    }
+
+    // Two installers in one list: the one left waiting is the one the
+    // console counts as fetched, so the next check does not offer it again.
+    void waitingInstallerNotOfferedAgain_data()
+    {
+        QTest::addColumn<QStringList>("names");   // in list order
+        QTest::addColumn<QString>("waiting");
+        const QString older = QStringLiteral("KorvaneManager-7.8.9-linux.run");
+        const QString newer = QStringLiteral("KorvaneManager-7.9.0-linux.run");
+        QTest::newRow("newer first") << QStringList{newer, older} << newer;
+        QTest::newRow("older first") << QStringList{older, newer} << newer;
+    }
+
+    void waitingInstallerNotOfferedAgain()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QString, waiting);
+        for (const QString &name : names) {
+            QVERIFY(TestFiles::write(served(name), name.toLatin1()));
+            list("zor_server_exe", "any", name, name);
+        }
+        QVERIFY(publishList());
+        ScriptedPrompter prompter;
+        std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
+        prompter.answerDialog([](QDialog *dialog) {
+            auto *select = qobject_cast<DlgSelectDownloads *>(dialog);
+            select->findChild<QComboBox *>()->setCurrentIndex(0);
+            select->checkItem(0)->setCheckState(Qt::Checked);
+            select->checkItem(1)->setCheckState(Qt::Checked);
+            select->accept();
+            return int(QDialog::Accepted);
+        });
+        QVERIFY(runCheck(*w, *m_server));
+        QCOMPARE(QFileInfo(w->installerPath).fileName(), waiting);
+
+        const QString text = QString::fromLatin1(TestFiles::read(served(QStringLiteral("downloadlist.txt"))));
+        for (const UpgradeFile &offered : DownloadList::parse(text, *w->settings).files)
+            QVERIFY2(offered.fileName != waiting, qPrintable(offered.fileName));
     }
 
     void hourlyCheckOnlyWhenEnabled_data()

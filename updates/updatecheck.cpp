@@ -203,10 +203,14 @@ void MainWindow::installUpdate(const UpgradeFile &file)
         // the name now: the run hears of the download a turn of the event
         // loop after it took its name, and a device's upload into the same
         // directory may have taken the name in between. Only for the
-        // installer that now waits: an older one does not take its place.
-        if (!file.md5sum.isEmpty() && installerPath == file.localPath)
-            updates.installerMd5 = file.md5sum.toLower();
-        settings->setValue(DownloadList::versionKey(file), file.fileName);
+        // installer that now waits: an older one does not take its place,
+        // nor that of the waiting one's name in the record, which would
+        // have the next check fetch the waiting one again.
+        if (installerPath == file.localPath) {
+            if (!file.md5sum.isEmpty())
+                updates.installerMd5 = file.md5sum.toLower();
+            settings->setValue(DownloadList::versionKey(file), file.fileName);
+        }
     } else {
         prompter()->information(this, tr("Download completed"),
                                 tr("The following file has been downloaded\n\n") + file.localPath, QMessageBox::Ok);
