@@ -9,6 +9,8 @@
 
 #include <QCryptographicHash>
 #include <QNetworkDatagram>
+#include <QSslSocket>
+#include <QTcpSocket>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
@@ -257,6 +259,29 @@ private slots:
         QCOMPARE(payloads(receive(other, 2)), (QStringList{QString::fromLatin1(expectedDatagram("10.77.0.1", ssl)),
                                                            QString::fromLatin1(expectedDatagram("10.77.0.2", ssl))}));
         QVERIFY(!device.hasPendingDatagrams());
+    }
+
+    // With the console's own listen address, a device on either network
+    // reaches the console at the address its datagram named.
+    void devicesReachEveryAnnouncedAddress()
+    {
+        ScriptedPrompter prompter;
+        MainWindowEnvironment env = environment(seededStore(60));
+        env.listenAddress = MainWindowEnvironment().listenAddress;
+        MainWindow w(nullptr, env);
+        const QList<QNetworkDatagram> got = receive(device, 2);
+        QCOMPARE(got.size(), 2);
+        QList<QTcpSocket *> connections;
+        for (const QNetworkDatagram &d : got) {
+            Discovery::Announcement a;
+            QVERIFY(Discovery::parse(d.data(), &a));
+            auto *s = new QTcpSocket(this);
+            connections << s;
+            s->connectToHost(a.ip, quint16(a.port));
+            QVERIFY2(s->waitForConnected(10000), qPrintable(a.ip));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(w.sslServer->findChildren<QSslSocket *>().size(), 2, 10000);
+        qDeleteAll(connections);
     }
 
     // An address the datagram cannot reach is passed over without a word,
