@@ -42,7 +42,10 @@ void RemProtoHelp::received(const QString &text)
         m_written = out.status() == QTextStream::Ok && file.flush();
         file.close();
     }
-    if (m_posted || isShowing())
+    // A viewer that is up shows the new text by itself. A text that did not
+    // reach the file left it cut or empty under that viewer, so a failed
+    // write is still told, a box at a time.
+    if (m_posted || m_boxOpen || (m_written && viewerRunning()))
         return;
     m_posted = true;
     QMetaObject::invokeMethod(this, &RemProtoHelp::show, Qt::QueuedConnection);
@@ -63,13 +66,15 @@ bool RemProtoHelp::viewerRunning() const
 void RemProtoHelp::show()
 {
     m_posted = false;
-    if (isShowing())
+    if (m_boxOpen)
         return;
     if (!m_written) {
         warn(MainWindow::tr("File create error"),
              MainWindow::tr("Error creating file to store remote protocol settings"));
         return;
     }
+    if (viewerRunning())
+        return;
     for (const char *viewer : TextViewers)
         if (prompter()->startDetached(QLatin1String(viewer), QStringList() << m_path, &m_viewerPid))
             return;

@@ -15,7 +15,7 @@ class QWidget;
 // text goes into the file at once, and one window is posted to show it after
 // the message's handling. While that window (box or viewer) is up, later
 // texts only replace the file's text; one viewer per console, not one per
-// message.
+// message. A text that cannot be written is told even while the viewer is up.
 class RemProtoHelp : public QObject
 {
 public:

@@ -91,12 +91,15 @@ private slots:
         QTest::newRow("disk full") << "full";
         // An empty setting must not put the file at the filesystem root.
         QTest::newRow("no temporary directory") << "empty";
+        // The viewer shows the file: a text that did not reach it left it
+        // empty under the viewer.
+        QTest::newRow("disk full while the viewer is up") << "full, viewer up";
     }
 
     void fileCannotBeWritten()
     {
         QFETCH(QString, how);
-        if (how != "full")
+        if (!how.startsWith("full"))
             m_settings->setValue(QStringLiteral("tempDir"),
                                  how == "empty" ? QString() : m_dir.filePath(QStringLiteral("no/such/dir")));
         const QString atRoot = QStringLiteral("/rem_proto_help.txt");
@@ -104,9 +107,15 @@ private slots:
         ScriptedPrompter prompter;
         QWidget window;
         RemProtoHelp help(&window, m_settings.get());
+        const bool viewerUp = how.endsWith("viewer up");
+        if (viewerUp) {
+            prompter.answerBool(true);
+            help.received(QStringLiteral("earlier text"));
+            QTRY_COMPARE(prompter.texts(QStringLiteral("startDetached")).size(), 1);
+        }
         {
             std::optional<NoWriteRoom> full;
-            if (how == "full")
+            if (how.startsWith("full"))
                 full.emplace();
             help.received(QStringLiteral("text"));
         }
@@ -114,7 +123,7 @@ private slots:
         if (wroteAtRoot)
             QFile::remove(atRoot);
         QVERIFY(!wroteAtRoot);
-        QTRY_COMPARE(prompter.calls.size(), 1);
+        QTRY_COMPARE(prompter.calls.size(), viewerUp ? 2 : 1);
         QCOMPARE(prompter.last().kind, QStringLiteral("warning"));
         QCOMPARE(prompter.last().text, QStringLiteral("Error creating file to store remote protocol settings"));
     }
