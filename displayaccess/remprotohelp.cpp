@@ -51,11 +51,6 @@ void RemProtoHelp::received(const QString &text)
     QMetaObject::invokeMethod(this, &RemProtoHelp::show, Qt::QueuedConnection);
 }
 
-bool RemProtoHelp::isShowing() const
-{
-    return m_boxOpen || viewerRunning();
-}
-
 bool RemProtoHelp::viewerRunning() const
 {
     // The viewer is detached: whether it still runs is all the console can

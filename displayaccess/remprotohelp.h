@@ -22,8 +22,6 @@ public:
     RemProtoHelp(QWidget *window, QSettings *settings);
 
     void received(const QString &text);
-    // A box or a viewer started here is still up.
-    bool isShowing() const;
 
 private:
     void show();
