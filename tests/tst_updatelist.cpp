@@ -128,6 +128,35 @@ private slots:
         QCOMPARE(parsed.servers, servers);
     }
 
+    // An install remembers its file under the list's board as written;
+    // clearing the cache must offer that file again, whatever the board.
+    void offeredAgainAfterClear_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::newRow("board of the model table")
+            << "type=firmware,board=ORL_K1,file=fw.7z,md5sum=m,size=1,release_date=d,comment=c";
+        QTest::newRow("board outside the table")
+            << "type=hotfix,board=Pyrel_Instance,file=hf.7z,md5sum=m,size=1,release_date=d,comment=c";
+        QTest::newRow("board in another case")
+            << "type=firmware,board=orl_k1,file=fw.7z,md5sum=m,size=1,release_date=d,comment=c";
+        QTest::newRow("client for every board")
+            << "type=zor_client,board=all,file=c.7z,md5sum=m,size=1,release_date=d,comment=c";
+    }
+
+    void offeredAgainAfterClear()
+    {
+        QFETCH(QString, line);
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat);
+        const QList<UpgradeFile> listed = DownloadList::parse(line, settings).files;
+        QCOMPARE(listed.size(), 1);
+        settings.setValue(DownloadList::versionKey(listed.first()), listed.first().fileName);
+        QVERIFY(DownloadList::parse(line, settings).files.isEmpty());
+
+        UpdateVersions::clear(settings);
+        QCOMPARE(DownloadList::parse(line, settings).files.size(), 1);
+    }
+
     // A file name the console keeps for itself never becomes a download.
     void refusedNames_data()
     {

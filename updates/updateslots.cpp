@@ -57,8 +57,7 @@ void MainWindow::on_actionWizard_triggered()
 
 void MainWindow::on_actionClear_updates_cache_triggered()
 {
-    for (const QString &key : UpdateVersions::allKeys())
-        settings->setValue(key, QStringLiteral("unknown"));
+    UpdateVersions::clear(*settings);
 }
 
 void MainWindow::on_actionDownload_updates_triggered()

@@ -3,6 +3,7 @@
 #include "devicelink/utils.h"
 
 #include <QFileInfo>
+#include <QSettings>
 #include <QRegularExpression>
 
 const char *const UpdateVersions::ModelSuffixes[13] = {"ORL_K1",  "ORL_K2",  "ORL_K3", "ORL_K4", "ORL_QB32",
@@ -18,6 +19,17 @@ QStringList UpdateVersions::allKeys()
     for (const char *package : {"Exe", "Deb", "Rpm", "Dmg"})
         keys << QStringLiteral("zorServerVersion") + QLatin1String(package);
     return keys;
+}
+
+void UpdateVersions::clear(QSettings &settings)
+{
+    QStringList keys = allKeys();
+    for (const QString &key : settings.allKeys())
+        for (const char *family : {"zorClientVersion", "firmwareVersion", "hotfixVersion", "zorServerVersion"})
+            if (key.startsWith(QLatin1String(family)) && !keys.contains(key))
+                keys << key;
+    for (const QString &key : std::as_const(keys))
+        settings.setValue(key, QStringLiteral("unknown"));
 }
 
 QString UpdateVersions::installerVersion(const QString &installerPath)

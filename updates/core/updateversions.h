@@ -3,6 +3,8 @@
 
 #include <QStringList>
 
+class QSettings;
+
 // The settings that remember which update files are installed ("unknown":
 // none), and the version test of downloaded console installers.
 namespace UpdateVersions {
@@ -15,6 +17,12 @@ extern const char *const ModelSuffixes[13];
 // zorClientVersion<Model>, firmwareVersion<Model> and hotfixVersion<Model>
 // for every model, then zorServerVersionExe, ...Deb, ...Rpm, ...Dmg.
 QStringList allKeys();
+// Sets every remembered-version key to "unknown", so that the next check
+// offers every listed file again: the 44 keys above, in their order, then
+// any other of their families that the settings hold. An update list's
+// board is its own text ("all", "Pyrel_Instance", "orl_k1"), and the key an
+// install wrote for such a board would keep its file from being offered.
+void clear(QSettings &settings);
 
 // Whether the installer's file name ("NAME-VERSION-PLATFORM.ext") carries
 // a version newer than own. Only the file name counts: dashes in its
