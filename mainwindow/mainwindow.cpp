@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLocalServer>
@@ -172,11 +173,13 @@ QString MainWindow::instanceSocketName(const QString &name)
 #ifdef Q_OS_UNIX
     // A socket's path must fit sockaddr_un with room to spare: past that the
     // console could neither listen nor be found, and a second one would start
-    // beside it. Every console of the user looks in the same fallback.
+    // beside it. Every console of the user looks in the same fallback, also
+    // when TMPDIR names no folder: the path would then fall to the root.
     const auto fits = [](const QString &dir, const QString &name) {
         return size_t(QFile::encodeName(dir + QLatin1Char('/') + name).size()) + 1 < sizeof(sockaddr_un::sun_path);
     };
-    if (QDir::isAbsolutePath(name) || fits(QDir::tempPath(), name))
+    const QString temp = QDir::tempPath();
+    if (QDir::isAbsolutePath(name) || (QFileInfo(temp).isDir() && fits(temp, name)))
         return name;
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (!runtime.isEmpty() && fits(runtime, name))

@@ -18,11 +18,13 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QScopeGuard>
 #include <QSemaphore>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -336,6 +338,31 @@ private slots:
         QCOMPARE(prompter.texts(QStringLiteral("information")), QStringList{AlreadyRunning});
         second.close();
         QVERIFY2(runUntilQuit(5000) >= 0, "the second instance did not quit");
+    }
+
+    // A temporary folder that cannot hold the socket (TMPDIR naming no
+    // folder, or a file) sends it to the runtime folder: a path fallen to
+    // the root, or under a file, could neither be listened on nor found.
+    void instanceSocketWhereTheFolderIsNot_data()
+    {
+        QTest::addColumn<QString>("tmpdir");   // under this test's temporary folder
+        QTest::newRow("a folder that is not there") << QStringLiteral("gone");
+        QTest::newRow("a file") << QStringLiteral("plain");
+    }
+
+    void instanceSocketWhereTheFolderIsNot()
+    {
+        QFETCH(QString, tmpdir);
+        const QString base = QDir::tempPath();
+        QFile plain(base + QStringLiteral("/plain"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const QByteArray usual = qgetenv("TMPDIR");
+        const auto restore = qScopeGuard([&] { qputenv("TMPDIR", usual); });
+        qputenv("TMPDIR", QFile::encodeName(base + QLatin1Char('/') + tmpdir));
+
+        const QString socket = MainWindow::instanceSocketName(QStringLiteral("KorvaneManager"));
+        QCOMPARE(QFileInfo(socket).absolutePath(), QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
     }
 
     // Every start of a second console probes the first; the first must
