@@ -13,6 +13,7 @@
 #include "orltreeview.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -119,8 +120,11 @@ void MainWindow::saveDepartments()
     // read that failed once, a file past the bounds written elsewhere): the
     // default department shown in its stead must not take its place.
     const QString path = departmentFilePath();
-    // The same file under another spelling ("a//temp") is the same file.
-    if (!refusedDepartmentFile.isEmpty() && QDir::cleanPath(path) == refusedDepartmentFile) {
+    // The same file under another spelling ("a//temp", a link to the
+    // working directory) is the same file.
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    if (!refusedDepartmentFile.isEmpty()
+        && (QDir::cleanPath(path) == refusedDepartmentFile || canonical == refusedDepartmentFile)) {
         Department::warnNotSaved();
         return;
     }

@@ -100,8 +100,12 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
 
     bool refused = false;
     departments = Department::loadDepartments(departmentFilePath(), &refused);
-    if (refused)
-        refusedDepartmentFile = QDir::cleanPath(departmentFilePath());
+    if (refused) {
+        // Where the file itself lies: a working directory typed through a
+        // link later names the same file under another path.
+        const QString canonical = QFileInfo(departmentFilePath()).canonicalFilePath();
+        refusedDepartmentFile = canonical.isEmpty() ? QDir::cleanPath(departmentFilePath()) : canonical;
+    }
     buildDeviceDepartmentMap();
     createLogoBox();
     createDepartmentPanel();

@@ -358,7 +358,8 @@ private:
     void startDiscoveryAtStart();
 
     QSplashScreen *m_splash = nullptr;
-    // The department file the start refused to read; never written over.
+    // The department file the start refused to read, by its own path where
+    // it has one; never written over.
     QString refusedDepartmentFile;
 
     // The remote-protocol help answers and their one window (displayaccess/).

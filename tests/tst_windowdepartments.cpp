@@ -509,9 +509,11 @@ void TestWindowDepartments::refusedFileIsNotReplaced_data()
 {
     QTest::addColumn<QString>("typed");   // the working directory typed, if any
     QTest::addColumn<bool>("elsewhere");
-    QTest::newRow("changed in place") << QString() << false;
-    QTest::newRow("working directory moved") << QStringLiteral("new") << true;
-    QTest::newRow("same working directory spelled otherwise") << QStringLiteral("same/") << false;
+    QTest::addColumn<bool>("throughLink");   // the same one, typed through a link
+    QTest::newRow("changed in place") << QString() << false << false;
+    QTest::newRow("working directory moved") << QStringLiteral("new") << true << false;
+    QTest::newRow("same working directory spelled otherwise") << QStringLiteral("same/") << false << false;
+    QTest::newRow("same working directory through a link") << QStringLiteral("link") << false << true;
 }
 
 // A file the start refused (here one department past the bound; a read that
@@ -521,6 +523,7 @@ void TestWindowDepartments::refusedFileIsNotReplaced()
 {
     QFETCH(QString, typed);
     QFETCH(bool, elsewhere);
+    QFETCH(bool, throughLink);
     QByteArray sections = section(0, "Orphans") + section(3, "Lab", {"AA"});
     for (int i = 0; i < DepartmentFile::MaxDepartments; ++i)
         sections += section(10 + i, "Spare");
@@ -533,7 +536,11 @@ void TestWindowDepartments::refusedFileIsNotReplaced()
     QStringList warnings{"Error opening configuration file for departments.\n\n Using default department"};
     QCOMPARE(prompter.texts(QStringLiteral("warning")), warnings);
     if (!typed.isEmpty()) {
-        const QString dir = elsewhere ? work.path() : QFileInfo(tempDir).path() + QLatin1Char('/');
+        QString dir = elsewhere ? work.path() : QFileInfo(tempDir).path() + QLatin1Char('/');
+        if (throughLink) {
+            dir = work.path() + QStringLiteral("/link");
+            QVERIFY(QFile::link(QFileInfo(tempDir).path(), dir));
+        }
         prompter.answerDialog([&](QDialog *d) {
             d->findChild<QLineEdit *>(QStringLiteral("tbxTempDir"))->setText(dir);
             d->findChild<QPushButton *>(QStringLiteral("btnSaveSettings"))->click();
