@@ -45,17 +45,17 @@ void RemProtoHelp::received(const QString &text)
     // A viewer that is up shows the new text by itself. A text that did not
     // reach the file left it cut or empty under that viewer, so a failed
     // write is still told, a box at a time.
-    if (m_posted || m_boxOpen || (m_written && viewerRunning()))
+    if (m_posted || m_boxOpen || (m_written && viewerShowsFile()))
         return;
     m_posted = true;
     QMetaObject::invokeMethod(this, &RemProtoHelp::show, Qt::QueuedConnection);
 }
 
-bool RemProtoHelp::viewerRunning() const
+bool RemProtoHelp::viewerShowsFile() const
 {
     // The viewer is detached: whether it still runs is all the console can
-    // know of its window.
-    return m_viewerPid > 0 && (::kill(pid_t(m_viewerPid), 0) == 0 || errno == EPERM);
+    // know of its window. It keeps the file it was started on.
+    return m_viewerPid > 0 && m_viewerPath == m_path && (::kill(pid_t(m_viewerPid), 0) == 0 || errno == EPERM);
 }
 
 void RemProtoHelp::show()
@@ -68,11 +68,13 @@ void RemProtoHelp::show()
              MainWindow::tr("Error creating file to store remote protocol settings"));
         return;
     }
-    if (viewerRunning())
+    if (viewerShowsFile())
         return;
     for (const char *viewer : TextViewers)
-        if (prompter()->startDetached(QLatin1String(viewer), QStringList() << m_path, &m_viewerPid))
+        if (prompter()->startDetached(QLatin1String(viewer), QStringList() << m_path, &m_viewerPid)) {
+            m_viewerPath = m_path;
             return;
+        }
     m_viewerPid = 0;
     warn(MainWindow::tr("Application error"),
          MainWindow::tr("Could not find an application to display a text file. "

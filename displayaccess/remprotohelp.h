@@ -15,7 +15,9 @@ class QWidget;
 // text goes into the file at once, and one window is posted to show it after
 // the message's handling. While that window (box or viewer) is up, later
 // texts only replace the file's text; one viewer per console, not one per
-// message. A text that cannot be written is told even while the viewer is up.
+// message. A text that cannot be written is told even while the viewer is up;
+// one that goes to another file (the working directory moved) gets a viewer
+// of its own.
 class RemProtoHelp : public QObject
 {
 public:
@@ -25,7 +27,8 @@ public:
 
 private:
     void show();
-    bool viewerRunning() const;
+    // A viewer started here is still up, on the file the next text goes to.
+    bool viewerShowsFile() const;
     void warn(const QString &title, const QString &text);
 
     QWidget *m_window;
@@ -35,6 +38,7 @@ private:
     bool m_posted = false;    // a show waits in the event queue
     bool m_boxOpen = false;
     qint64 m_viewerPid = 0;
+    QString m_viewerPath;   // the file that viewer shows
 };
 
 #endif // REMPROTOHELP_H

@@ -179,6 +179,25 @@ private slots:
         QCOMPARE(fileText(m_path), QByteArray("device 199, round 9"));
     }
 
+    // A viewer shows the file it was started on: once the working directory
+    // moves, later texts land in another file, which needs a viewer of its own.
+    void movedDirectoryGetsItsOwnViewer()
+    {
+        ScriptedPrompter prompter;
+        QWidget window;
+        RemProtoHelp help(&window, m_settings.get());
+        help.received(QStringLiteral("before"));
+        QCoreApplication::processEvents();
+        QTemporaryDir moved;
+        m_settings->setValue(QStringLiteral("tempDir"), moved.path());
+        help.received(QStringLiteral("after"));
+        QCoreApplication::processEvents();
+        const QString path = moved.filePath(QStringLiteral("rem_proto_help.txt"));
+        QCOMPARE(prompter.texts(QStringLiteral("startDetached")), (QStringList{"gedit", "gedit"}));
+        QCOMPARE(prompter.last().arguments, QStringList{path});
+        QCOMPARE(fileText(path), QByteArray("after"));
+    }
+
     // With no viewer the box names the file. While it is up, the device
     // reconnects (its old socket goes) and another device sends texts: they
     // reach the file, open nothing more, and the console lives on.
