@@ -35,6 +35,7 @@ private slots:
     void installFile_data();
     void installFile();
     void installFileSizeLimit();
+    void readFileExactly_data();
     void readFileExactly();
     void pxeConfig_data();
     void pxeConfig();
@@ -283,27 +284,39 @@ void TestConfigPackets::installFileSizeLimit()
     QVERIFY(ConfigPackets::installFile(InstallPngImage, QStringLiteral("w.png"), data).isEmpty());
 }
 
+void TestConfigPackets::readFileExactly_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QByteArray>("out");
+
+    const int ok = int(FileReadResult::Ok);
+    const int failed = int(FileReadResult::ReadFailed);
+    QTest::newRow("the size chosen") << "ten.bin" << qint64(10) << ok << QByteArray("0123456789");
+    // Grown or shrunk since it was chosen: its first bytes alone would go
+    // out as the whole file, or the packet would announce bytes it lacks.
+    QTest::newRow("grown since chosen") << "ten.bin" << qint64(4) << failed << QByteArray("untouched");
+    QTest::newRow("shrunk since chosen") << "ten.bin" << qint64(11) << failed << QByteArray("untouched");
+    QTest::newRow("no size") << "ten.bin" << qint64(0) << failed << QByteArray("untouched");
+    QTest::newRow("over the limit") << "ten.bin" << qint64(MaxInstallFileSize + 1) << failed
+                                    << QByteArray("untouched");
+    QTest::newRow("gone") << "gone" << qint64(10) << int(FileReadResult::OpenFailed) << QByteArray("untouched");
+}
+
 void TestConfigPackets::readFileExactly()
 {
+    QFETCH(QString, file);
+    QFETCH(qint64, size);
+    QFETCH(int, result);
+    QFETCH(QByteArray, out);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("ten.bin"));
-    QVERIFY(TestFiles::write(path, "0123456789"));
+    QVERIFY(TestFiles::write(dir.filePath(QStringLiteral("ten.bin")), "0123456789"));
 
-    QByteArray out("untouched");
-    QCOMPARE(ConfigPackets::readFileExactly(path, 10, &out), FileReadResult::Ok);
-    QCOMPARE(out, QByteArray("0123456789"));
-    // A file that grew: only the announced bytes.
-    QCOMPARE(ConfigPackets::readFileExactly(path, 4, &out), FileReadResult::Ok);
-    QCOMPARE(out, QByteArray("0123"));
-
-    out = "untouched";
-    QCOMPARE(ConfigPackets::readFileExactly(path, 11, &out), FileReadResult::ReadFailed);
-    QCOMPARE(ConfigPackets::readFileExactly(path, 0, &out), FileReadResult::ReadFailed);
-    QCOMPARE(ConfigPackets::readFileExactly(path, MaxInstallFileSize + 1, &out), FileReadResult::ReadFailed);
-    QCOMPARE(out, QByteArray("untouched"));
-    QCOMPARE(ConfigPackets::readFileExactly(dir.filePath(QStringLiteral("gone")), 10, &out),
-             FileReadResult::OpenFailed);
+    QByteArray read("untouched");
+    QCOMPARE(int(ConfigPackets::readFileExactly(dir.filePath(file), size, &read)), result);
+    QCOMPARE(read, out);
 }
 
 void TestConfigPackets::pxeConfig_data()

@@ -125,6 +125,11 @@ FileReadResult readFileExactly(const QString &path, qint64 size, QByteArray *out
     }
     if (done != size)
         return FileReadResult::ReadFailed;
+    // A file that has grown since it was chosen (written again meanwhile)
+    // would reach the devices cut to its old size, and be installed so.
+    char more = 0;
+    if (file.read(&more, 1) != 0)
+        return FileReadResult::ReadFailed;
     *out = data;
     return FileReadResult::Ok;
 }

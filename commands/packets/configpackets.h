@@ -117,10 +117,9 @@ constexpr qint64 MaxInstallFileSize = 2 * 1024 * 1024;
 QByteArray installFile(quint8 installType, const QString &fileName, const QByteArray &data);
 
 enum class FileReadResult { Ok, OpenFailed, ReadFailed };
-// Reads exactly size bytes (1 to MaxInstallFileSize) from the start of the file. A file that has
-// shrunk below size since it was chosen is a ReadFailed, so a packet never
-// announces bytes it does not carry; a file that has grown gives its first
-// size bytes.
+// Reads the file, which must hold exactly size bytes (1 to MaxInstallFileSize).
+// A file that has shrunk or grown since it was chosen is a ReadFailed, so a
+// packet never announces bytes it does not carry, nor carries a cut file.
 FileReadResult readFileExactly(const QString &path, qint64 size, QByteArray *out);
 
 // ---- PXE server (0x25, sub-code 1) ---------------------------------------
