@@ -92,6 +92,33 @@ private:
         return new MainWindow(nullptr, environment(settings));
     }
 
+    // Serves the installers named, in that list order, and runs one check
+    // that fetches them all; the window is left as the check left it.
+    MainWindow *fetchInstallers(const QStringList &names, ScriptedPrompter &prompter)
+    {
+        for (const QString &name : names) {
+            if (!TestFiles::write(served(name), name.toLatin1()))
+                return nullptr;
+            list("zor_server_exe", "any", name, name);
+        }
+        if (!publishList())
+            return nullptr;
+        MainWindow *w = newWindow(QStringLiteral("disabled"));
+        prompter.answerDialog([](QDialog *dialog) {
+            auto *select = qobject_cast<DlgSelectDownloads *>(dialog);
+            select->findChild<QComboBox *>()->setCurrentIndex(0);
+            select->checkItem(0)->setCheckState(Qt::Checked);
+            select->checkItem(1)->setCheckState(Qt::Checked);
+            select->accept();
+            return int(QDialog::Accepted);
+        });
+        if (!runCheck(*w, *m_server)) {
+            delete w;
+            return nullptr;
+        }
+        return w;
+    }
+
 private slots:
     void init()
     {
@@ -443,22 +470,9 @@ private slots:
     {
         const QStringList names{QStringLiteral("KorvaneManager-7.9.0-linux.run"),
                                 QStringLiteral("KorvaneManager-7.8.9-linux.run")};
-        for (const QString &name : names) {
-            QVERIFY(TestFiles::write(served(name), name.toLatin1()));
-            list("zor_server_exe", "any", name, name);
-        }
-        QVERIFY(publishList());
         ScriptedPrompter prompter;
-        std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
-        prompter.answerDialog([](QDialog *dialog) {
-            auto *select = qobject_cast<DlgSelectDownloads *>(dialog);
-            select->findChild<QComboBox *>()->setCurrentIndex(0);
-            select->checkItem(0)->setCheckState(Qt::Checked);
-            select->checkItem(1)->setCheckState(Qt::Checked);
-            select->accept();
-            return int(QDialog::Accepted);
-        });
-        QVERIFY(runCheck(*w, *m_server));
+        std::unique_ptr<MainWindow> w(fetchInstallers(names, prompter));
+        QVERIFY(w);
         QVERIFY(w->updateDownloaded);
 
         prompter.clear();
@@ -569,22 +583,9 @@ private slots:
     {
         QFETCH(QStringList, names);
         QFETCH(QString, waiting);
-        for (const QString &name : names) {
-            QVERIFY(TestFiles::write(served(name), name.toLatin1()));
-            list("zor_server_exe", "any", name, name);
-        }
-        QVERIFY(publishList());
         ScriptedPrompter prompter;
-        std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
-        prompter.answerDialog([](QDialog *dialog) {
-            auto *select = qobject_cast<DlgSelectDownloads *>(dialog);
-            select->findChild<QComboBox *>()->setCurrentIndex(0);
-            select->checkItem(0)->setCheckState(Qt::Checked);
-            select->checkItem(1)->setCheckState(Qt::Checked);
-            select->accept();
-            return int(QDialog::Accepted);
-        });
-        QVERIFY(runCheck(*w, *m_server));
+        std::unique_ptr<MainWindow> w(fetchInstallers(names, prompter));
+        QVERIFY(w);
         QCOMPARE(QFileInfo(w->installerPath).fileName(), waiting);
 
         const QString text = QString::fromLatin1(TestFiles::read(served(QStringLiteral("downloadlist.txt"))));
