@@ -151,19 +151,6 @@ Refusal validateNicForm(const NicForm &form, NicSettings *out)
 
 // ---- Management-server identification ---------------------------------------
 
-// Digits only: the devices read the text as it is sent, so signs and blanks
-// that a lenient conversion would pass are refused too.
-static bool isPortNumber(const QString &text)
-{
-    if (text.isEmpty() || text.size() > 5)
-        return false;
-    for (const QChar c : text)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    const int value = text.toInt();
-    return value >= 1 && value <= 65535;
-}
-
 Refusal validateServerIdentification(bool staticChosen, const QString &address, const QString &port,
                                      ServerIdentification *out)
 {
@@ -175,7 +162,7 @@ Refusal validateServerIdentification(bool staticChosen, const QString &address, 
         // The devices then look for the console at this port alone and no
         // longer listen for its datagrams: a port they cannot connect to
         // loses them until someone sets them up again at the device.
-        if (!isPortNumber(port))
+        if (!Utils::isPlainNumber(port, 1, 65535))
             return Refusal::warning(QStringLiteral("Validating entries"),
                                     QStringLiteral("You must enter a port number from 1 to 65535"));
         if (!Utils::holdsOnWire(address))

@@ -172,19 +172,23 @@ bool Utils::isValidIPv4(const QString &text)
     const QStringList parts = text.split(QLatin1Char('.'), Qt::KeepEmptyParts);
     if (parts.size() != 4)
         return false;
-    for (const QString &part : parts) {
-        // The devices get the text as typed: a blank, a line break or a sign
-        // that the number conversion passes over would reach them with it,
-        // and an address they cannot read leaves them off the network.
-        if (part.isEmpty() || part.size() > 3)
+    // The devices get the text as typed: an address they cannot read
+    // leaves them off the network.
+    for (const QString &part : parts)
+        if (!isPlainNumber(part, 0, 255))
             return false;
-        for (const QChar c : part)
-            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-                return false;
-        if (part.toInt(nullptr, 10) > 255)
-            return false;
-    }
     return true;
+}
+
+bool Utils::isPlainNumber(const QString &text, int min, int max)
+{
+    if (text.isEmpty() || text.size() > QString::number(max).size())
+        return false;
+    for (const QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    const int value = text.toInt(nullptr, 10);
+    return value >= min && value <= max;
 }
 
 quint32 Utils::ipv4ToUInt(const QString &text)

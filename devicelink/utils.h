@@ -36,6 +36,10 @@ public:
     // True when path, once cleaned, is dir or lies below it. dir must be non-empty.
     static bool pathContains(const QString &path, const QString &dir);
     static bool isValidIPv4(const QString &text);
+    // Whether text is a number from min to max written in ASCII digits
+    // alone: devices get such texts as typed, so a sign or a blank that a
+    // lenient conversion would pass over must not be taken.
+    static bool isPlainNumber(const QString &text, int min, int max);
     static quint32 ipv4ToUInt(const QString &text);
     // Versions compared number by number, the first most significant; a
     // part that is not a number, or is missing, counts as 0 (so 1.2 and

@@ -3,6 +3,7 @@
 #include "deptinfo.h"
 #include "prompter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -106,6 +107,12 @@ void Department::warnNotSaved()
     prompter()->warning(nullptr, QStringLiteral("Saving configuration file"),
                         QStringLiteral("Error opening configuration file. Configuration data will not be saved"),
                         QMessageBox::Ok);
+}
+
+QString Department::fileIdentity(const QString &path)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(path) : canonical;
 }
 
 void addDeviceDepartments(QMap<QString, int> *map, const QList<DeptInfo *> *list)

@@ -37,6 +37,9 @@ public:
     static int saveDepartments(const QString &path, QList<DeptInfo *> *list);
     // The warning of a save that did not happen.
     static void warnNotSaved();
+    // The file at path by its own place where it has one (links followed),
+    // else by its cleaned path: one file under two spellings is one.
+    static QString fileIdentity(const QString &path);
 };
 
 // Enters every member MAC address of list into map with its department's id,

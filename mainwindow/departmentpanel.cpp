@@ -12,8 +12,6 @@
 #include "orlscrollarea.h"
 #include "orltreeview.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -119,12 +117,10 @@ void MainWindow::saveDepartments()
     // A file the start could not read may still hold every department (a
     // read that failed once, a file past the bounds written elsewhere): the
     // default department shown in its stead must not take its place.
-    const QString path = departmentFilePath();
     // The same file under another spelling ("a//temp", a link to the
     // working directory) is the same file.
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    if (!refusedDepartmentFile.isEmpty()
-        && (QDir::cleanPath(path) == refusedDepartmentFile || canonical == refusedDepartmentFile)) {
+    const QString path = departmentFilePath();
+    if (!refusedDepartmentFile.isEmpty() && Department::fileIdentity(path) == refusedDepartmentFile) {
         Department::warnNotSaved();
         return;
     }

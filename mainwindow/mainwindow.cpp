@@ -100,12 +100,10 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
 
     bool refused = false;
     departments = Department::loadDepartments(departmentFilePath(), &refused);
-    if (refused) {
-        // Where the file itself lies: a working directory typed through a
-        // link later names the same file under another path.
-        const QString canonical = QFileInfo(departmentFilePath()).canonicalFilePath();
-        refusedDepartmentFile = canonical.isEmpty() ? QDir::cleanPath(departmentFilePath()) : canonical;
-    }
+    // Where the file itself lies: a working directory typed through a link
+    // later names the same file under another path.
+    if (refused)
+        refusedDepartmentFile = Department::fileIdentity(departmentFilePath());
     buildDeviceDepartmentMap();
     createLogoBox();
     createDepartmentPanel();

@@ -81,6 +81,12 @@ bool findValue(QIODevice *file, const QByteArray &key, QByteArray *value)
     return false;
 }
 
+// A string value in the file's encoding.
+QString textOf(const QByteArray &value, Profile::Encoding encoding)
+{
+    return encoding == Profile::Encoding::Latin1 ? QString::fromLatin1(value) : QString::fromUtf8(value);
+}
+
 // Blanks allowed around the digits; anything else, or a number beyond 32
 // bits, gives 0.
 int toNumber(const QByteArray &value)
@@ -232,7 +238,7 @@ void Profile::read(QIODevice *file)
     for (int i = 0; i < strings.size(); ++i) {
         const int k = 1 + i;
         if (found[k])
-            *fields[i] = encoding == Encoding::Latin1 ? QString::fromLatin1(values[k]) : QString::fromUtf8(values[k]);
+            *fields[i] = textOf(values[k], encoding);
     }
     for (int i = 0; i < IndexCount; ++i) {
         const int k = 1 + int(strings.size()) + i;
@@ -264,7 +270,7 @@ bool Profile::readString(QIODevice *file, const QByteArray &key, QString *out, E
     QByteArray value;
     if (!findValue(file, key, &value))
         return false;
-    *out = encoding == Encoding::Latin1 ? QString::fromLatin1(value) : QString::fromUtf8(value);
+    *out = textOf(value, encoding);
     return true;
 }
 
