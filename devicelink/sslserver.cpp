@@ -20,6 +20,11 @@
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#endif
 
 const char *const SSLServer::DevicePassPhrase = "qaZimoRTelUvaNKowS";
 const char *const SSLServer::ConsolePassPhrase = "....doRQuaLimPetaSoLvIRenk";
@@ -60,6 +65,29 @@ void raiseDescriptorLimit()
         return;
     limit.rlim_cur = wanted;
     setrlimit(RLIMIT_NOFILE, &limit);
+#endif
+}
+
+// A device that loses its power, or its cable, sends no FIN: its idle
+// connection would stay up, and the device online in the tree, until the
+// console next wrote to it. The system probes an idle connection and closes
+// it when the probes go unanswered: after half the limit without traffic,
+// six probes a twelfth of the limit apart. A device that is up answers them
+// from its own system, whatever its agent is doing, and they change nothing
+// on the wire the agent reads.
+void probeWhenIdle(QSslSocket *socket, int limitS)
+{
+    socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+#ifdef Q_OS_LINUX
+    const int idle = qMax(1, limitS / 2);
+    const int interval = qMax(1, limitS / 12);
+    const int probes = 6;
+    const auto fd = int(socket->socketDescriptor());
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+#else
+    Q_UNUSED(limitS);
 #endif
 }
 
@@ -265,6 +293,7 @@ void SSLServer::incomingConnection(qintptr socketDescriptor)
         return;
     }
     socket->setReadBufferSize(ReadBufferSize);
+    probeWhenIdle(socket, m_silenceLimitS);
 
     // readyRead and disconnected reach the server with their socket bound:
     // QObject::sender() walks every connection made to the server, eight per

@@ -37,6 +37,7 @@ public:
     static constexpr int MaxHandshakeLine = 8192;
     static constexpr int DefaultHandshakeTimeoutMs = 30000;
     static constexpr int DefaultRegistrationTimeoutMs = 30000;
+    static constexpr int DefaultSilenceLimitS = 120;
     // While more than this many bytes of answers wait unsent to a device, its
     // further frames wait in its socket: a device that asks without reading
     // cannot make the console hold its answers in memory. Devices ask for one
@@ -161,6 +162,9 @@ public:
     int handshakeTimeout() const { return m_handshakeTimeoutMs; }
     // A socket past the handshake that has not registered in this time is closed.
     void setRegistrationTimeout(int ms) { m_registrationTimeoutMs = ms; }
+    // An idle connection whose device has not answered the system's probes
+    // for about this long is closed, for connections accepted from now on.
+    void setSilenceLimit(int seconds) { m_silenceLimitS = qMax(2, seconds); }
     void setFramesPerPass(int frames) { m_framesPerPass = qBound(1, frames, 1 << 20); }
     // Replaces the socket write of every reply and command (tests and fuzzers).
     using WriteHook = std::function<qint64(QSslSocket *, const QByteArray &)>;
@@ -283,6 +287,7 @@ private:
     bool m_tlsLoaded = false;
     int m_handshakeTimeoutMs = DefaultHandshakeTimeoutMs;
     int m_registrationTimeoutMs = DefaultRegistrationTimeoutMs;
+    int m_silenceLimitS = DefaultSilenceLimitS;
     int m_framesPerPass = DefaultFramesPerPass;
     int m_passFrames = 0;            // shares taken since the pass began
     QTimer *m_passEnd = nullptr;     // fires when the event loop comes round again

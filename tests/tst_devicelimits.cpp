@@ -18,8 +18,19 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <QProcess>
+#include <QSemaphore>
+#include <QThread>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <linux/sockios.h>
+#include <netinet/in.h>
+#include <sched.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -78,6 +89,112 @@ private:
     bool m_lowered = false;
 };
 
+// What the system still holds of a socket's output: unsent or not yet
+// acknowledged by the peer.
+int unacknowledged(QAbstractSocket *socket)
+{
+    int bytes = -1;
+    return ioctl(int(socket->socketDescriptor()), SIOCOUTQ, &bytes) == 0 ? bytes : -1;
+}
+
+// Runs a command line of words split at blanks.
+bool runTool(const QString &line)
+{
+    const QStringList words = line.split(QLatin1Char(' '));
+    return QProcess::execute(words.first(), words.mid(1)) == 0;
+}
+
+// A device on a network of its own, behind a link the test can cut. The
+// test's thread moves to a namespace of its own for the console's side,
+// so that other tests, which may be running beside it, never see the
+// link; a thread of this class makes the device's side and a socket there,
+// and a veth pair joins the two. Cutting the link drops every packet
+// without a word, as a device that lost its power or its cable does.
+class FarNetwork : public QThread
+{
+public:
+    static constexpr const char *ConsoleAddress = "10.78.0.1";
+
+    ~FarNetwork() override
+    {
+        if (m_socket >= 0)
+            ::close(m_socket);
+        m_release.release();
+        wait();
+        // Both sides go with their last socket, the link with them.
+        if (m_home >= 0) {
+            setns(m_home, CLONE_NEWNET);
+            ::close(m_home);
+        }
+    }
+
+    // False where namespaces cannot be made.
+    bool setUp()
+    {
+        m_home = ::open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
+        if (m_home < 0 || unshare(CLONE_NEWNET) != 0)
+            return false;
+        start();
+        m_made.acquire();
+        if (m_socket < 0)
+            return false;
+        m_inFar = QStringLiteral("nsenter --net=/proc/%1/task/%2/ns/net ").arg(getpid()).arg(m_tid);
+        return runTool(QStringLiteral("ip link add kvfar0 type veth peer name kvfar1"))
+               && runTool(QStringLiteral("ip addr add 10.78.0.1/30 dev kvfar0"))
+               && runTool(QStringLiteral("ip link set kvfar0 up"))
+               && runTool(QStringLiteral("ip link set kvfar1 netns %1").arg(m_tid))
+               && runTool(m_inFar + QStringLiteral("ip addr add 10.78.0.2/30 dev kvfar1"))
+               && runTool(m_inFar + QStringLiteral("ip link set kvfar1 up"));
+    }
+
+    // A TLS client on the far side, connected to the console's port.
+    QSslSocket *connect(quint16 port)
+    {
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(port);
+        inet_pton(AF_INET, ConsoleAddress, &to.sin_addr);
+        // The kernel answers the connection for the listening console.
+        if (::connect(m_socket, reinterpret_cast<sockaddr *>(&to), sizeof to) != 0)
+            return nullptr;
+        auto *socket = new QSslSocket;
+        if (!socket->setSocketDescriptor(m_socket)) {
+            delete socket;
+            return nullptr;
+        }
+        m_socket = -1;
+        QSslConfiguration tls = socket->sslConfiguration();
+        tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+        socket->setSslConfiguration(tls);
+        socket->startClientEncryption();
+        return socket;
+    }
+
+    bool cut() { return runTool(m_inFar + QStringLiteral("ip link set kvfar1 down")); }
+
+protected:
+    void run() override
+    {
+        if (unshare(CLONE_NEWNET) == 0) {
+            m_tid = pid_t(syscall(SYS_gettid));
+            // A socket belongs to the namespace it was made in, whichever
+            // thread uses it later.
+            m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
+        }
+        m_made.release();
+        // The namespace lives as long as this thread, for nsenter.
+        m_release.acquire();
+    }
+
+private:
+    int m_home = -1;   // the namespace the test's thread came from
+    pid_t m_tid = 0;
+    int m_socket = -1;
+    QString m_inFar;   // runs a command in the device's namespace
+    QSemaphore m_made;
+    QSemaphore m_release;
+};
+
 } // namespace
 
 class TestDeviceLimits : public QObject
@@ -95,6 +212,7 @@ private slots:
     void endedTlsSessionClosed();
     void acceptsAgainAfterDescriptorsRanOut();
     void fleetPastTheSessionLimit();
+    void vanishedDeviceGoesOffline();
 
 private:
     // A device past the handshake, registered when asked, whose socket
@@ -357,4 +475,36 @@ void TestDeviceLimits::fleetPastTheSessionLimit()
 }
 
 QTEST_GUILESS_MAIN(TestDeviceLimits)
+// A device whose link goes dead while it is idle sends nothing more, not
+// even a FIN. The console's probes go unanswered and the device goes
+// offline, its connection closed.
+void TestDeviceLimits::vanishedDeviceGoesOffline()
+{
+    FarNetwork network;
+    if (!network.setUp())
+        QSKIP("no network namespace of its own for the far device");
+    ServerFixture far;
+    QVERIFY(far.start(QHostAddress(QLatin1String(FarNetwork::ConsoleAddress))));
+    far.server()->setSilenceLimit(2);
+    QScopedPointer<QSslSocket> device(network.connect(far.port()));
+    QVERIFY(device);
+    QTRY_VERIFY_WITH_TIMEOUT(device->isEncrypted(), 15000);
+    device->write(DeviceMessages::handshakeLine(DeviceMessages::handshakeFields(HostileMac)) + '\n');
+    SimDeviceConfig config = SimDeviceConfig::numbered(7);
+    config.macAddress = HostileMac;
+    device->write(DeviceMessages::registration(config));
+    ThinclientInfo *record = far.waitForRegistered(HostileMac);
+    QVERIFY(record);
+    // Idle: nothing left for the console to send the device, nor waiting
+    // for the device's acknowledgement.
+    QSslSocket *served = record->socket;
+    QTRY_VERIFY_WITH_TIMEOUT(served->bytesToWrite() == 0 && served->encryptedBytesToWrite() == 0
+                                 && unacknowledged(served) == 0,
+                             15000);
+    QVERIFY(network.cut());
+    QTRY_VERIFY_WITH_TIMEOUT(!record->online, 60000);
+    QCOMPARE(far.server()->connectionCount(), 0);
+    device->abort();
+}
+
 #include "tst_devicelimits.moc"

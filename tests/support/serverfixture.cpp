@@ -32,7 +32,7 @@ ServerFixture::~ServerFixture()
     delete m_settings;
 }
 
-bool ServerFixture::start()
+bool ServerFixture::start(const QHostAddress &address)
 {
     m_server = new SSLServer(nullptr, &devices, m_settings);
     // The console's slots are connected directly: a row exists once the
@@ -43,7 +43,7 @@ bool ServerFixture::start()
             Qt::DirectConnection);
     return m_server->startServer(QNetworkAddressEntry(), 0, QStringLiteral(":/certs/resources/certs/server.crt"),
                                  QStringLiteral(":/certs/resources/certs/server.pknp"),
-                                 QHostAddress(QHostAddress::LocalHost));
+                                 address);
 }
 
 quint16 ServerFixture::port() const

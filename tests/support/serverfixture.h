@@ -26,7 +26,7 @@ public:
     // Change settings before start(): the server counts its columns then.
     QSettings *settings() const { return m_settings; }
     QString tempPath() const { return m_dir.path(); }
-    bool start();
+    bool start(const QHostAddress &address = QHostAddress(QHostAddress::LocalHost));
     SSLServer *server() const { return m_server; }
     quint16 port() const;
 
