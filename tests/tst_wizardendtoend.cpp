@@ -22,6 +22,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QTemporaryDir>
@@ -58,6 +60,7 @@ private slots:
     void failingServer_data();
     void failingServer();
     void cancelledAtTheStart();
+    void downloadedFirmwareReachesTheDevice();
 };
 
 // However the update check ends, the wizard goes on with what is on disk.
@@ -357,6 +360,101 @@ void TestWizardEndToEnd::cancelledAtTheStart()
     QVERIFY(!window.wizardTimer->isActive());
     QVERIFY(reboot->isEnabled() && wizard->isEnabled() && window.ui->download_updates->isEnabled());
     QVERIFY2(prompter.unexpected.isEmpty(), qPrintable(prompter.unexpected.join(", ")));
+}
+
+// The firmware the wizard's check downloads and unpacks is what its last
+// step sends the picked device to, and the device fetches it whole.
+void TestWizardEndToEnd::downloadedFirmwareReachesTheDevice()
+{
+    requireNamespace();
+    QTemporaryDir www;
+    QTemporaryDir tree;
+    // Random bodies: the package must not unpack to far more than its size.
+    const auto image = [&](const char *name) {
+        QByteArray data = DeviceModels::imageHeader(1);
+        for (int i = 0; i < 5000; ++i)
+            data.append(char(QRandomGenerator::global()->bounded(256)));
+        return TestFiles::write(tree.filePath(QLatin1String(name)), data) ? data : QByteArray();
+    };
+    const QByteArray kernel = image("ORL K1/2.0/uImage.bin");
+    const QByteArray rootFs = image("ORL K1/2.0/rfs_jffs2.img");
+    QVERIFY(!kernel.isEmpty() && !rootFs.isEmpty());
+    const QString package = QStringLiteral("fw-ORL_K1-2.0.7z");
+    QProcess zip;
+    zip.setWorkingDirectory(tree.path());
+    zip.start(QStringLiteral("7zz"), {QStringLiteral("a"), www.filePath(package), QStringLiteral("ORL K1")});
+    QVERIFY(zip.waitForFinished(30000) && zip.exitCode() == 0);
+    const QByteArray packageData = TestFiles::read(www.filePath(package));
+    HttpTestServer server(www.path());
+    QVERIFY(server.listen());
+    const QString list = QStringLiteral("type=server,name=Local,value=%1\n"
+                                        "type=firmware,board=ORL_K1,file=%2,md5sum=%3,size=%4,release_date=2026-12-01,"
+                                        "comment=Firmware 2.0\n")
+                             .arg(server.base(), package,
+                                  QString::fromLatin1(QCryptographicHash::hash(packageData, QCryptographicHash::Md5).toHex()))
+                             .arg(packageData.size());
+    QVERIFY(TestFiles::write(www.filePath(QStringLiteral("downloadlist.txt")), list.toLatin1()));
+    qputenv("KORVANE_UPDATE_BASE", server.base().toLatin1());
+
+    QSettings(QStringLiteral("Halvard"), QStringLiteral("korvane_server")).clear();
+    ScriptedPrompter prompter;
+    QSettings *store = newSettings();
+    seedPreferences(store, freeTcpPort(), freeUdpPort(), 600);
+    // Only what this check brings: the tests before may have left firmware.
+    QVERIFY(QDir(store->value(QStringLiteral("firmwareImageDir")).toString() + QStringLiteral("/ORL K1")).removeRecursively());
+    MainWindow window(nullptr, environment(store));
+    const auto fire = [&](int expectedMs) { return fireWizardStep(window, expectedMs); };
+    const auto waitForState = [&](const char *state) {
+        return QTest::qWaitFor([&] { return window.wizardState == QLatin1String(state); }, 120000);
+    };
+    WindowDevices devices(&window);
+    SimDevice *device = devices.add(QStringLiteral("ORL K1"), false, [](SimDeviceConfig &c) { c.firmwareVersion = "1.0"; });
+    QVERIFY(device);
+
+    QAction *wizard = window.findChild<QAction *>(QStringLiteral("actionWizard"));
+    prompter.answer(QMessageBox::Ok);
+    wizard->trigger();
+    QVERIFY(fire(300) && fire(1000) && fire(10000));
+    QVERIFY(devices.tick(device, true));
+    // The list's server, the storage dialog cancelled, an access protocol.
+    const auto answer = [](QDialog *d) {
+        if (auto *chooser = qobject_cast<DlgSelectUpdateServer *>(d)) {
+            chooser->findChild<QComboBox *>()->setCurrentIndex(0);
+            chooser->onBtnOKClicked();
+        } else if (auto *protocol = d->findChild<QComboBox *>(QStringLiteral("cmbxConxType"))) {
+            protocol->setCurrentIndex(2);
+            d->accept();
+        } else {
+            d->reject();
+        }
+        return d->result();
+    };
+    for (int i = 0; i < 3; ++i)
+        prompter.answerDialog(answer);
+    prompter.setAutoOk(true);
+    prompter.calls.clear();
+    wizard->trigger();
+    QVERIFY(fire(300));
+    QVERIFY(waitForState("download_updates_completed"));
+    QCOMPARE(window.settings->value(QStringLiteral("firmwareVersionORL_K1")).toString(), package);
+    QVERIFY(fire(1000));
+    if (window.whiteListTimer->isActive()) {
+        window.whiteListTimer->stop();
+        window.onWhiteListTimerTriggered();
+    }
+    QVERIFY(waitForState("whitelist_completed"));
+    QVERIFY(fire(1000));
+    QVERIFY(fire(1000));
+    QCOMPARE(window.wizardState, QStringLiteral("not_running"));
+    QCOMPARE(prompter.last().text, QStringLiteral("\nKorvane wizard has completed"));
+
+    UpgradeAgent *upgrade = device->findChild<DeviceAgent *>()->upgrades();
+    const QString dir = window.settings->value(QStringLiteral("firmwareImageDir")).toString() + QStringLiteral("/ORL K1/2.0");
+    QVERIFY(QTest::qWaitFor([&] { return upgrade->files().size() == 2; }, 30000));
+    QCOMPARE(upgrade->files().value(dir + QStringLiteral("/uImage.bin")), kernel);
+    QCOMPARE(upgrade->files().value(dir + QStringLiteral("/rfs_jffs2.img")), rootFs);
+    QVERIFY2(prompter.unexpected.isEmpty(), qPrintable(prompter.unexpected.join(", ")));
+    qunsetenv("KORVANE_UPDATE_BASE");
 }
 
 QTEST_MAIN(TestWizardEndToEnd)
