@@ -22,6 +22,10 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QDir>
 #include <QDirIterator>
 #include <QLabel>
@@ -81,6 +85,7 @@ private slots:
 
     void scanThenWhiteListToStorageModels();
     void syncFetchesListsAndContent();
+    void signageProtocolFetchesContent();
     void wizardHandBack_data();
     void wizardHandBack();
     void simulatorProgramAnswersTheScan();
@@ -294,6 +299,48 @@ void TestSignageStorageWindow::syncFetchesListsAndContent()
         QCOMPARE(signage->content().value(changed), QByteArray("<html>second</html>\n"));
     }
     QVERIFY(m_prompter->unexpected.isEmpty());
+}
+
+// Digital signage chosen as the access protocol: the content directory the
+// signage dialog names is what the devices are sent to, and they read its
+// list and its files back from the console.
+void TestSignageStorageWindow::signageProtocolFetchesContent()
+{
+    const QString out1 = QDir::tempPath() + QStringLiteral("/signage-protocol/out1");
+    QVERIFY(TestFiles::write(out1 + QStringLiteral("/clip.bin"), pattern(9000, 3)));
+    QVERIFY(TestFiles::write(out1 + QStringLiteral("/sub/still.png"), pattern(300, 5)));
+    SimDevice *ticked = addDevice(QStringLiteral("ORL K1"), true);
+    SimDevice *unticked = addDevice(QStringLiteral("ORL K2"), false);
+
+    m_prompter->answerDialog([](QDialog *d) {
+        // Choosing the entry opens the signage dialog at once.
+        d->findChild<QComboBox *>(QStringLiteral("cmbxConxType"))->setCurrentIndex(14);
+        return d->result();
+    });
+    m_prompter->answerDialog([&out1](QDialog *d) {
+        d->findChild<QGroupBox *>(QStringLiteral("gboxOutput1"))->setChecked(true);
+        d->findChild<QRadioButton *>(QStringLiteral("rdbtnOp1Movies"))->setChecked(true);
+        d->findChild<QLineEdit *>(QStringLiteral("tbxOp1ContDir"))->setText(out1);
+        d->findChild<QCheckBox *>(QStringLiteral("chbxOp1SyncNow"))->setChecked(true);
+        for (const char *other : {"gboxOutput2", "gboxOutput3"})
+            d->findChild<QGroupBox *>(QLatin1String(other))->setChecked(false);
+        d->accept();
+        return d->result();
+    });
+    m_prompter->answer(QMessageBox::Yes);
+    m_prompter->answerDialog([](QDialog *d) { return d->exec(); });   // the list
+    action("actionSet_connection_type")->trigger();
+    QVERIFY2(m_prompter->unexpected.isEmpty(), qPrintable(m_prompter->unexpected.join(", ")));
+    QCOMPARE(m_window->settings->value(QStringLiteral("signageContentDir1")).toString(), out1);
+
+    SignageAgent *signage = agent(ticked)->signage();
+    QTRY_COMPARE_WITH_TIMEOUT(signage->syncsCompleted(), 1, 15000);
+    QCOMPARE(signage->failures(), 0);
+    const QString list1 = temp() + QStringLiteral("/dsi_file_list_op1.txt");
+    QCOMPARE(signage->lists().keys(), QStringList{list1});
+    QCOMPARE(signage->content(), filesUnder(out1));
+    QVERIFY(drain(unticked));
+    QCOMPARE(agent(unticked)->signage()->syncsReceived(), 0);
 }
 
 void TestSignageStorageWindow::wizardHandBack_data()

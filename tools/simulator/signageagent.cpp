@@ -28,6 +28,32 @@ bool parseSyncCommand(const QByteArray &frame, Outputs *outputs)
     return true;
 }
 
+bool parseSignageProtocolCommand(const QByteArray &frame, Outputs *outputs)
+{
+    if (Frame::type(frame) != CmdAccessProtocol || Frame::subCode(frame) != SubDigitalSignage || !Frame::isWhole(frame))
+        return false;
+    PayloadReader in(frame);
+    in.u16();   // protocol type code
+    in.u16();   // list index
+    Outputs parsed;
+    for (Output &output : parsed) {
+        if (in.u8() == 1) {
+            in.wireString();   // mode
+            in.wireString();   // duration
+            in.wireString();   // url
+            output.sync = in.u8() == 1;
+            if (output.sync) {
+                output.contentDir = in.wireString();
+                output.listFile = in.wireString();
+            }
+        }
+        if (in.shortRead())
+            return false;
+    }
+    *outputs = parsed;
+    return true;
+}
+
 QList<ListEntry> parseList(const QByteArray &list)
 {
     static const QString dirTag = QStringLiteral("dir=");
@@ -76,11 +102,12 @@ SignageAgent::SignageAgent(SimDevice *device, TransferQueue *transfers, QObject 
 
 void SignageAgent::onFrame(const ReceivedFrame &frame)
 {
-    if (frame.type != CmdSyncSignageDir)
+    const bool protocol = frame.type == CmdAccessProtocol && frame.subCode == SubDigitalSignage;
+    if (frame.type != CmdSyncSignageDir && !protocol)
         return;
     ++m_received;
     Outputs outputs;
-    if (!parseSyncCommand(frame.bytes, &outputs)) {
+    if (!(protocol ? parseSignageProtocolCommand(frame.bytes, &outputs) : parseSyncCommand(frame.bytes, &outputs))) {
         ++m_failures;
         return;
     }

@@ -35,6 +35,13 @@ using Outputs = std::array<Output, 3>;
 // one or its blocks run past its end.
 bool parseSyncCommand(const QByteArray &frame, Outputs *outputs);
 
+// The access-protocol command that switches a device to digital signage
+// (0x12, sub-type 0x14) names what to sync the same way, inside its output
+// blocks.
+constexpr quint8 CmdAccessProtocol = 0x12;
+constexpr quint8 SubDigitalSignage = 0x14;
+bool parseSignageProtocolCommand(const QByteArray &frame, Outputs *outputs);
+
 struct ListEntry
 {
     bool isDir = false;
@@ -47,7 +54,8 @@ QList<ListEntry> parseList(const QByteArray &list);
 
 } // namespace SignageSyncMessages
 
-// The signage side of a device's agent: on the console's sync command it
+// The signage side of a device's agent: on the console's sync command (or
+// its switch to digital signage) it
 // fetches each synced output's list and then every listed file it does not
 // hold yet with the same MD5, and keeps them by the path the list names.
 class SignageAgent : public QObject
