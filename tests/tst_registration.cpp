@@ -6,6 +6,7 @@
 #include "devicelink/wire.h"
 #include "devicemessages.h"
 #include "serverfixture.h"
+#include "statusmessages.h"
 
 #include <QPointer>
 #include <QSet>
@@ -132,6 +133,8 @@ private slots:
     void disconnectAndReturnOverTls();
     void freedSocketNeverKeysOfflineRecord_data();
     void freedSocketNeverKeysOfflineRecord();
+    void framesBeforeCloseHandled_data();
+    void framesBeforeCloseHandled();
 };
 
 void TestRegistration::parseVersion1_data()
@@ -748,6 +751,43 @@ void TestRegistration::freedSocketNeverKeysOfflineRecord()
     QCOMPARE(fx.devices.value(r->socket), r);
     QCOMPARE(fx.recordsByMac(gone.macAddress), QList<ThinclientInfo *>{r});
     QCOMPARE(fx.registeredSignals, strangerFirst ? 5 : 1);
+}
+
+// What a device sent before it closed is handled, even when the console
+// had put its frames off to a later pass of the event loop: its last
+// reports are the ones its row keeps while it is offline.
+void TestRegistration::framesBeforeCloseHandled_data()
+{
+    QTest::addColumn<int>("framesPerPass");
+    QTest::newRow("one pass") << 4096;
+    QTest::newRow("passes of 1") << 1;
+    QTest::newRow("passes of 3") << 3;
+}
+
+void TestRegistration::framesBeforeCloseHandled()
+{
+    QFETCH(int, framesPerPass);
+    qRegisterMetaType<ThinclientInfo *>();
+    ServerFixture fx;
+    QVERIFY(fx.start());
+    fx.server()->setFramesPerPass(framesPerPass);
+    QSslSocket *device = fx.connectRaw();
+    QVERIFY(device);
+    const SimDeviceConfig c = deviceConfig(31, 2);
+    QByteArray bytes = DeviceMessages::handshakeLine(DeviceMessages::handshakeFields(c.macAddress)) + '\n';
+    bytes += DeviceMessages::registration(c);
+    for (int i = 0; i < 40; ++i)
+        bytes += StatusMessages::usbDevices({QStringLiteral("u%1").arg(i)});
+    bytes += StatusMessages::deviceName(QStringLiteral("last"));
+    QSignalSpy usb(fx.server(), &SSLServer::onEnumerateUsb);
+    device->write(bytes);
+    device->flush();
+    device->disconnectFromHost();
+    QTRY_COMPARE(fx.devices.size(), 1);
+    ThinclientInfo *r = fx.devices.values().first();
+    QTRY_VERIFY(!r->online);
+    QCOMPARE(usb.size(), 40);
+    QCOMPARE(r->deviceName, QStringLiteral("last"));
 }
 
 QTEST_MAIN(TestRegistration)
