@@ -248,12 +248,26 @@ private slots:
         QVERIFY(m_server->requests.last().range.isEmpty());
     }
 
-    // A part that says it starts elsewhere is not appended: the next
-    // attempt resumes from the same place.
+    // A part that says it starts elsewhere, or does not say where in words
+    // the console reads, is not appended: the next attempt resumes from the
+    // same place.
+    void otherPartNotAppended_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QByteArray>("range");   // the Content-Range of RangeSaying
+        QTest::newRow("starts elsewhere") << int(Kind::OtherPart) << QByteArray();
+        QTest::newRow("another unit") << int(Kind::RangeSaying) << QByteArray("items 150000-299999/300000");
+        QTest::newRow("no first byte") << int(Kind::RangeSaying) << QByteArray("bytes -299999/300000");
+        QTest::newRow("no dash") << int(Kind::RangeSaying) << QByteArray("bytes 150000");
+        QTest::newRow("unsatisfied") << int(Kind::RangeSaying) << QByteArray("bytes */300000");
+    }
+
     void otherPartNotAppended()
     {
+        QFETCH(int, fault);
+        QFETCH(QByteArray, range);
         QVERIFY(TestFiles::write(part(), content().left(Size / 2)));
-        m_server->addFault({Kind::OtherPart, 0});
+        m_server->addFault({Kind(fault), 0, range});
         QCOMPARE(fetch(Size, QString()), (Done{1, Size / 2}));
         QCOMPARE(firstError(), QStringLiteral("Error downloading Firmware 1.2:\n\n"
                                               "The server sent another part of the file than the one asked for"));

@@ -152,6 +152,10 @@ void HttpTestServer::answer(QTcpSocket *socket, const Request &request)
         socket->write(response(200, cookies, body));
         return;
     }
+    if (fault && kind == Kind::RangeSaying) {
+        socket->write(response(206, "Content-Range: " + fault->location + "\r\n", body));
+        return;
+    }
     if (fault && kind == Kind::FirstPart) {
         socket->write(response(206, "Content-Range: bytes 0-" + QByteArray::number(fault->number - 1) + '/' + size + "\r\n",
                                content.left(fault->number)));
