@@ -135,6 +135,7 @@ private slots:
     void freedSocketNeverKeysOfflineRecord();
     void framesBeforeCloseHandled_data();
     void framesBeforeCloseHandled();
+    void lateSenderServedDuringFlood();
 };
 
 void TestRegistration::parseVersion1_data()
@@ -788,6 +789,43 @@ void TestRegistration::framesBeforeCloseHandled()
     QTRY_VERIFY(!r->online);
     QCOMPARE(usb.size(), 40);
     QCOMPARE(r->deviceName, QStringLiteral("last"));
+}
+
+// A device whose bytes arrive while another's flood fills every pass waits
+// for its turn, and is then served without sending anything more.
+void TestRegistration::lateSenderServedDuringFlood()
+{
+    qRegisterMetaType<ThinclientInfo *>();
+    ServerFixture fx;
+    QVERIFY(fx.start());
+    QList<QSslSocket *> sockets;
+    for (int d = 0; d < 2; ++d) {
+        QSslSocket *device = fx.connectRaw();
+        QVERIFY(device);
+        const SimDeviceConfig c = deviceConfig(41 + d, 2);
+        device->write(DeviceMessages::handshakeLine(DeviceMessages::handshakeFields(c.macAddress)) + '\n'
+                      + DeviceMessages::registration(c));
+        QVERIFY(fx.waitForRegistered(c.macAddress));
+        sockets << device;
+    }
+    fx.server()->setFramesPerPass(1);
+    QSignalSpy usb(fx.server(), &SSLServer::onEnumerateUsb);
+    QByteArray flood;
+    for (int i = 0; i < 200; ++i)
+        flood += StatusMessages::usbDevices({QStringLiteral("f%1").arg(i)});
+    sockets[0]->write(flood);
+    QTRY_VERIFY(usb.size() >= 2);
+    QByteArray late;
+    for (int i = 0; i < 5; ++i)
+        late += StatusMessages::usbDevices({QStringLiteral("l%1").arg(i)});
+    sockets[1]->write(late);
+    QTRY_COMPARE(usb.size(), 205);
+    const QString floodMac = deviceConfig(41, 2).macAddress;
+    QStringList lateSeen;
+    for (const QList<QVariant> &report : std::as_const(usb))
+        if (report.at(0).value<ThinclientInfo *>()->macAddress != floodMac)
+            lateSeen << report.at(1).toStringList().value(0);
+    QCOMPARE(lateSeen, (QStringList{"l0", "l1", "l2", "l3", "l4"}));
 }
 
 QTEST_MAIN(TestRegistration)
