@@ -37,7 +37,7 @@ public:
     static constexpr int MaxHandshakeLine = 8192;
     static constexpr int DefaultHandshakeTimeoutMs = 30000;
     static constexpr int DefaultRegistrationTimeoutMs = 30000;
-    static constexpr int DefaultSilenceLimitS = 120;
+    static constexpr int DefaultSilenceLimitS = 300;
     // While more than this many bytes of answers wait unsent to a device, its
     // further frames wait in its socket: a device that asks without reading
     // cannot make the console hold its answers in memory. Devices ask for one
