@@ -9,6 +9,16 @@
 
 namespace SignageSyncMessages {
 
+// An output's sync switch and, when it is on, where its content and list lie.
+static void readSync(PayloadReader &in, Output &output)
+{
+    output.sync = in.u8() == 1;
+    if (output.sync) {
+        output.contentDir = in.wireString();
+        output.listFile = in.wireString();
+    }
+}
+
 bool parseSyncCommand(const QByteArray &frame, Outputs *outputs)
 {
     if (Frame::type(frame) != CmdSyncSignageDir || frame.size() != Wire::HeaderSize + Frame::payloadLength(frame))
@@ -16,11 +26,7 @@ bool parseSyncCommand(const QByteArray &frame, Outputs *outputs)
     PayloadReader in(frame);
     Outputs parsed;
     for (Output &output : parsed) {
-        output.sync = in.u8() == 1;
-        if (output.sync) {
-            output.contentDir = in.wireString();
-            output.listFile = in.wireString();
-        }
+        readSync(in, output);
         if (in.shortRead())
             return false;
     }
@@ -41,11 +47,7 @@ bool parseSignageProtocolCommand(const QByteArray &frame, Outputs *outputs)
             in.wireString();   // mode
             in.wireString();   // duration
             in.wireString();   // url
-            output.sync = in.u8() == 1;
-            if (output.sync) {
-                output.contentDir = in.wireString();
-                output.listFile = in.wireString();
-            }
+            readSync(in, output);
         }
         if (in.shortRead())
             return false;
