@@ -16,6 +16,7 @@
 
 #include <QTableWidgetItem>
 #include <QComboBox>
+#include <QLabel>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -324,6 +325,42 @@ private slots:
                  QStringList{"Multiple attempts to download the following upgrade failed. Giving up!\n\nNotes"});
         QCOMPARE(TestFiles::read(temp + QStringLiteral("/notes.txt")), QByteArray("old notes"));
         QVERIFY(!QFile::exists(temp + QStringLiteral("/notes.txt.part")));
+    }
+
+    // A transfer cut without a reason to show ends with no box of its own:
+    // once the run has ended, the status line no longer says it downloads.
+    void statusClearedAfterSilentFailure_data()
+    {
+        QTest::addColumn<bool>("listCut");
+        QTest::newRow("file cut at every attempt") << false;
+        QTest::newRow("list cut") << true;
+    }
+
+    void statusClearedAfterSilentFailure()
+    {
+        QFETCH(bool, listCut);
+        QVERIFY(TestFiles::write(served(QStringLiteral("notes.txt")), QByteArray(5000, 'n')));
+        list("download", "any", "notes.txt", "Notes");
+        QVERIFY(publishList());
+        ScriptedPrompter prompter;
+        std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
+        if (listCut) {
+            m_server->addFault({HttpTestServer::Kind::CloseAfter, 60});
+        } else {
+            prompter.answerDialog([&](QDialog *dialog) {
+                auto *select = qobject_cast<DlgSelectDownloads *>(dialog);
+                select->findChild<QComboBox *>()->setCurrentIndex(0);
+                select->checkItem(0)->setCheckState(Qt::Checked);
+                m_server->addFault({HttpTestServer::Kind::CloseAfter, 500}, 6);
+                select->accept();
+                return int(QDialog::Accepted);
+            });
+        }
+        QVERIFY(runCheck(*w, *m_server));
+        QCOMPARE(prompter.texts(QStringLiteral("warning")),
+                 listCut ? QStringList()
+                         : QStringList{"Multiple attempts to download the following upgrade failed. Giving up!\n\nNotes"});
+        QCOMPARE(w->statusLabel->text(), QString());
     }
 
     // In the wizard only the packages of its devices' boards are fetched.

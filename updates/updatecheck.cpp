@@ -111,6 +111,9 @@ void MainWindow::onDownloadCompleted(int errorCount, qint64 bytes)
     }
 
     if (errorCount != 0) {
+        // Not every failed transfer had a box that cleared its progress
+        // (a connection cut short has none): a retry shows its own again.
+        setStatusText(QString());
         if (queue.isEmpty()) {
             // The list is fetched whole or not at all.
             DownloadManager::discardPartial(updates.listPath);
