@@ -7,6 +7,9 @@
 
 #include <cstring>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 void Utils::putU16BE(quint8 *dst, quint16 value)
 {
     dst[0] = quint8(value >> 8);
@@ -146,6 +149,20 @@ static QString normalisedPath(const QString &path)
     QString p = path;
     p.replace(QLatin1Char('\\'), QLatin1Char('/'));
     return QDir::cleanPath(p);
+}
+
+bool Utils::isOthersInSharedFolder(const QString &path)
+{
+    const QString clean = QDir::cleanPath(path);
+    if (clean.isEmpty() || QDir::isRelativePath(clean))
+        return false;
+    struct stat entry, folder;
+    if (::lstat(QFile::encodeName(clean).constData(), &entry) != 0
+        || ::stat(QFile::encodeName(QFileInfo(clean).absolutePath()).constData(), &folder) != 0)
+        return false;
+    if (!(folder.st_mode & S_IWOTH))
+        return false;
+    return !S_ISDIR(entry.st_mode) || entry.st_uid != ::geteuid();
 }
 
 bool Utils::pathContains(const QString &path, const QString &dir)

@@ -3,6 +3,8 @@
 
 #include "prompter.h"
 
+#include "devicelink/utils.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QListWidgetItem>
@@ -76,7 +78,10 @@ DlgSettings::DlgSettings(QWidget *parent, QSettings *settings, QTimer *updateTim
     // would ask once more. The field only takes a chosen directory, so the
     // default stands in for it.
     const QString stored = settings->value(QStringLiteral("zorWorkingDir")).toString();
-    if (settings->contains(QStringLiteral("zorWorkingDir")) && (stored.isEmpty() || !QDir::isRelativePath(stored))) {
+    // One that another user may have made in the shared temporary folder is
+    // not offered again either.
+    if (settings->contains(QStringLiteral("zorWorkingDir")) && (stored.isEmpty() || !QDir::isRelativePath(stored))
+        && !Utils::isOthersInSharedFolder(stored)) {
         ui->tbxTempDir->setText(stored);
     } else if (!QDir::tempPath().isEmpty()) {
         // Empty when the folder TMPDIR names is not there: the default would

@@ -10,6 +10,7 @@
 #include "devicelink/columns.h"
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
+#include "devicelink/utils.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -260,7 +261,11 @@ bool MainWindow::isFirstRun() const
         if (dir.isEmpty() || QDir::isRelativePath(dir))
             return true;
     }
-    return false;
+    // A working directory in the shared temporary folder is gone when that
+    // folder is emptied (at a reboot), and anybody may make it again: the
+    // console would then read their department file, white list and
+    // firmware as its own and write its files to them.
+    return Utils::isOthersInSharedFolder(settings->value(QStringLiteral("zorWorkingDir")).toString().trimmed());
 }
 
 // Returns whether the administrator asked for the wizard.

@@ -32,6 +32,7 @@
 #include <QTimer>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -153,6 +154,51 @@ private slots:
         QCOMPARE(onDisk.value(QStringLiteral("firmwareImageDir")).toString(), work + QStringLiteral("/firmware"));
         QCOMPARE(onDisk.value(QStringLiteral("SSLPort")).toInt(), int(sslPort));
         QCOMPARE(QDir(startedIn.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+    }
+
+    void refusesWorkingDirectoryOthersMade_data()
+    {
+        QTest::addColumn<bool>("link");   // else a folder of another user
+        QTest::newRow("link") << true;
+        QTest::newRow("another user's folder") << false;
+    }
+
+    void refusesWorkingDirectoryOthersMade()
+    {
+        // The shared temporary folder was emptied since the preferences were
+        // saved, and someone else made the working directory there again.
+        QFETCH(bool, link);
+        const QString shared = QDir::tempPath();
+        QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
+        const auto restore = qScopeGuard([&] { ::chmod(QFile::encodeName(shared).constData(), 0755); });
+        QSettings *store = seededStore();
+        const QString work = store->value(QStringLiteral("zorWorkingDir")).toString();
+        QTemporaryDir elsewhere, chosen;
+        const auto clear = qScopeGuard([&] {
+            QFile::remove(work);
+            QDir(work).removeRecursively();
+        });
+        if (link) {
+            QVERIFY(QDir(work).removeRecursively());
+            QVERIFY(QFile::link(elsewhere.path(), work));
+        } else if (::chown(QFile::encodeName(work).constData(), ::geteuid() + 1, ::getegid()) != 0) {
+            delete store;
+            QSKIP("a folder of another user needs the right to give it away");
+        }
+        ScriptedPrompter prompter;
+        QString offered = QStringLiteral("(not asked)");
+        prompter.answerDialog([&](QDialog *d) {
+            auto *field = d->findChild<QLineEdit *>(QStringLiteral("tbxTempDir"));
+            offered = field->text();
+            field->setText(chosen.path());
+            d->findChild<QPushButton *>(QStringLiteral("btnSaveSettings"))->click();
+            return d->result();
+        });
+        MainWindow w(nullptr, environment(store));
+
+        QCOMPARE(offered, QString());
+        QCOMPARE(w.settings->value(QStringLiteral("tempDir")).toString(), chosen.path() + QStringLiteral("/temp"));
+        QCOMPARE(w.departmentFilePath(), chosen.path() + QStringLiteral("/temp/KorvaneManager.ini"));
     }
 
     void startWithSavedPreferences_data()
