@@ -34,7 +34,9 @@
 #include <QVBoxLayout>
 
 #ifdef Q_OS_UNIX
+#include <sys/stat.h>
 #include <sys/un.h>
+#include <unistd.h>
 #endif
 
 static const char CertPath[] = ":/certs/resources/certs/server.crt";
@@ -166,9 +168,27 @@ QString MainWindow::programDirectory(const QString &program)
     return program.left(cut + 1);
 }
 
+#ifdef Q_OS_UNIX
+// The shared temporary folder lets anybody take a name first: another
+// user's socket there would answer for this user's console and keep it from
+// starting, and another user's lock file would hold every start for the
+// whole wait. Such a name is left to them.
+static bool isOthersEntry(const QString &path)
+{
+    struct stat entry;
+    return ::lstat(QFile::encodeName(path).constData(), &entry) == 0 && entry.st_uid != ::geteuid();
+}
+#endif
+
 QString MainWindow::startupLockPath(const QString &name)
 {
-    return QDir::tempPath() + QLatin1Char('/') + name + QStringLiteral(".startlock");
+    const QString path = QDir::tempPath() + QLatin1Char('/') + name + QStringLiteral(".startlock");
+#ifdef Q_OS_UNIX
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (isOthersEntry(path) && !runtime.isEmpty())
+        return runtime + QLatin1Char('/') + name + QStringLiteral(".startlock");
+#endif
+    return path;
 }
 
 QString MainWindow::instanceSocketName(const QString &name)
@@ -182,7 +202,8 @@ QString MainWindow::instanceSocketName(const QString &name)
         return size_t(QFile::encodeName(dir + QLatin1Char('/') + name).size()) + 1 < sizeof(sockaddr_un::sun_path);
     };
     const QString temp = QDir::tempPath();
-    if (QDir::isAbsolutePath(name) || (QFileInfo(temp).isDir() && fits(temp, name)))
+    if (QDir::isAbsolutePath(name)
+        || (QFileInfo(temp).isDir() && fits(temp, name) && !isOthersEntry(temp + QLatin1Char('/') + name)))
         return name;
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (!runtime.isEmpty() && fits(runtime, name))

@@ -411,6 +411,35 @@ private slots:
         QCOMPARE(QFileInfo(socket).absolutePath(), QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
     }
 
+    // Anybody may take the instance socket's name, and the start lock's, in
+    // a shared temporary folder before the console starts: it must start all
+    // the same, and a second console of the user still find it.
+    void namesAnotherUserTookFirst()
+    {
+        const QString socket = QDir::tempPath() + QStringLiteral("/KorvaneManager");
+        const QString lock = MainWindow::startupLockPath(QStringLiteral("KorvaneManager"));
+        QLocalServer others;
+        others.setSocketOptions(QLocalServer::WorldAccessOption);
+        QVERIFY(others.listen(socket));
+        QFile planted(lock);
+        QVERIFY(planted.open(QIODevice::WriteOnly));
+        planted.write(QByteArray::number(QCoreApplication::applicationPid()) + "\nKorvaneManager\n\n");
+        planted.close();
+        for (const QString &path : {socket, lock})
+            if (::lchown(QFile::encodeName(path).constData(), ::geteuid() + 1, ::getegid()) != 0)
+                QSKIP("a file of another user needs the right to give it away");
+
+        ScriptedPrompter prompter;
+        MainWindow first(nullptr, environment(seededStore()));
+        QVERIFY2(prompter.calls.isEmpty(), qPrintable(prompter.texts().join(QLatin1Char('|'))));
+        QVERIFY(first.localServer->isListening());
+        QVERIFY(MainWindow::startupLockPath(QStringLiteral("KorvaneManager")) != lock);
+        MainWindow second(nullptr, environment(newSettings()));
+        QCOMPARE(prompter.texts(QStringLiteral("information")), QStringList{AlreadyRunning});
+        second.close();
+        QVERIFY2(runUntilQuit(5000) >= 0, "the second instance did not quit");
+    }
+
     // Every start of a second console probes the first; the first must
     // still answer after as many probes as a long uptime brings.
     void probedOftenStillAnswers()
