@@ -87,7 +87,9 @@ DlgSettings::DlgSettings(QWidget *parent, QSettings *settings, QTimer *updateTim
         // Empty when the folder TMPDIR names is not there: the default would
         // then be a folder at the root.
         const QString dir = QDir::tempPath() + QStringLiteral("/korvane");
-        if (isOwnDirectory(dir) || QDir().mkdir(dir))
+        // Other users may look into the shared folder: the department file
+        // lists the fleet, and devices upload their files here.
+        if (isOwnDirectory(dir) || QDir().mkdir(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
             ui->tbxTempDir->setText(dir);
     }
 

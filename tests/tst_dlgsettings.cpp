@@ -130,6 +130,9 @@ void TestDlgSettings::firstRun()
     DlgSettings dlg(nullptr, &settings, &timer, true);
     dlg.show();
     QVERIFY(QDir(dir).exists());
+    // The shared temporary folder is every user's to look into.
+    QCOMPARE(QFileInfo(dir).permissions() & (QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther),
+             QFile::Permissions());
     const QString defaults = layout(settings);
 
     save(dlg);
