@@ -15,6 +15,10 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 // Files moving between the console and a device, one request at a time, the
 // device asking and the console answering. A device holds at most one open
 // transfer, in its record. Paths and names come from the device and are
@@ -145,6 +149,40 @@ bool isPlainFileName(const QString &name)
            && !ConsoleFiles::isUploadInProgress(name);
 }
 
+// A download opened from its descriptor; it keeps the name it was opened by.
+class Download : public QFile
+{
+public:
+    explicit Download(const QString &path) : m_path(path) {}
+    QString fileName() const override { return m_path; }
+
+private:
+    QString m_path;
+};
+
+// The file a download checked, opened as it was checked. Where others may
+// write (a shared content folder), a name can turn into a link, or a pipe,
+// between the check and the open: the file opened must still be the regular
+// file at the checked path, reached through no link, else nothing is sent.
+// A pipe is not waited on.
+QFile *openChecked(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return nullptr;
+    struct stat opened, named;
+    auto *file = new Download(path);
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || QFileInfo(path).canonicalFilePath() != path
+        || ::stat(name.constData(), &named) != 0 || named.st_dev != opened.st_dev || named.st_ino != opened.st_ino
+        || !file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        delete file;
+        return nullptr;
+    }
+    return file;
+}
+
 void endTransfer(ThinclientInfo *record)
 {
     // An upload that got whole takes its name; a cut one goes with its file.
@@ -211,9 +249,8 @@ void SSLServer::handleFileOpenRead(QSslSocket *socket, const char *message, int 
     }
     // Only regular files: a directory cannot be sent and a pipe would block
     // the console on open.
-    auto *file = new QFile(path);
-    if (!QFileInfo(path).isFile() || !file->open(QIODevice::ReadOnly)) {
-        delete file;
+    QFile *file = openChecked(path);
+    if (!file) {
         sendReply(socket, TransferReply::CannotOpen);
         return;
     }

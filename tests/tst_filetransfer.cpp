@@ -15,6 +15,9 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
 
 namespace {
 
@@ -98,6 +101,7 @@ private slots:
     void whiteList();
     void whiteListFromPendingOnly();
     void whiteListNotAFile();
+    void fileSwappedForALink();
 
 private:
     QString at(const QString &relative) const { return m_root->path() + QLatin1Char('/') + relative; }
@@ -626,3 +630,42 @@ void TestFileTransfer::whiteListNotAFile()
 
 QTEST_MAIN(TestFileTransfer)
 #include "tst_filetransfer.moc"
+
+// A content folder others may write to can change between the check of a
+// requested file and its open: a file turned into a link meanwhile must not
+// send what the link leads to.
+void TestFileTransfer::fileSwappedForALink()
+{
+    const QByteArray swap = QFile::encodeName(at("sig/swap.png"));
+    const QByteArray file = QFile::encodeName(at("sig/.file"));
+    const QByteArray link = QFile::encodeName(at("sig/.link"));
+    const QByteArray content = QFile::encodeName(at("sig/content.png"));
+    const QByteArray secret = QFile::encodeName(at("outside/secret.txt"));
+    std::atomic<bool> stop{false};
+    QThread *swapper = QThread::create([&] {
+        while (!stop) {
+            if (::link(content.constData(), file.constData()) == 0)
+                ::rename(file.constData(), swap.constData());
+            if (::symlink(secret.constData(), link.constData()) == 0)
+                ::rename(link.constData(), swap.constData());
+        }
+    });
+    swapper->start();
+    int served = 0;
+    bool leaked = false;
+    for (int i = 0; i < 5000 && served < 1000 && !leaked; ++i) {
+        f->send(openRead(at("sig/swap.png"), 1));
+        const QByteArray opened = f->takeWrites().value(0);
+        if (opened.size() < 2 || opened.at(1) != 0)
+            continue;
+        ++served;
+        f->send(readChunk(100));
+        leaked = f->takeWrites().value(0).contains("secret");
+        f->send(closeFile);
+    }
+    stop = true;
+    swapper->wait();
+    delete swapper;
+    QVERIFY(!leaked);
+    QVERIFY(served > 0);
+}
