@@ -151,18 +151,17 @@ static QString normalisedPath(const QString &path)
     return QDir::cleanPath(p);
 }
 
-bool Utils::isOthersInSharedFolder(const QString &path)
+bool Utils::isNotOwnInSharedFolder(const QString &path)
 {
     const QString clean = QDir::cleanPath(path);
     if (clean.isEmpty() || QDir::isRelativePath(clean))
         return false;
     struct stat entry, folder;
-    if (::lstat(QFile::encodeName(clean).constData(), &entry) != 0
-        || ::stat(QFile::encodeName(QFileInfo(clean).absolutePath()).constData(), &folder) != 0)
+    if (::stat(QFile::encodeName(QFileInfo(clean).absolutePath()).constData(), &folder) != 0
+        || !(folder.st_mode & S_IWOTH))
         return false;
-    if (!(folder.st_mode & S_IWOTH))
-        return false;
-    return !S_ISDIR(entry.st_mode) || entry.st_uid != ::geteuid();
+    return ::lstat(QFile::encodeName(clean).constData(), &entry) != 0 || !S_ISDIR(entry.st_mode)
+           || entry.st_uid != ::geteuid();
 }
 
 bool Utils::pathContains(const QString &path, const QString &dir)

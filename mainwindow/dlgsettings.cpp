@@ -78,10 +78,10 @@ DlgSettings::DlgSettings(QWidget *parent, QSettings *settings, QTimer *updateTim
     // would ask once more. The field only takes a chosen directory, so the
     // default stands in for it.
     const QString stored = settings->value(QStringLiteral("zorWorkingDir")).toString();
-    // One that another user may have made in the shared temporary folder is
-    // not offered again either.
+    // One in the shared temporary folder that is gone, or that another user
+    // may have made, is not offered again either: the default is made anew.
     if (settings->contains(QStringLiteral("zorWorkingDir")) && (stored.isEmpty() || !QDir::isRelativePath(stored))
-        && !Utils::isOthersInSharedFolder(stored)) {
+        && !Utils::isNotOwnInSharedFolder(stored)) {
         ui->tbxTempDir->setText(stored);
     } else if (!QDir::tempPath().isEmpty()) {
         // Empty when the folder TMPDIR names is not there: the default would

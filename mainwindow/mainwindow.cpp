@@ -283,10 +283,11 @@ bool MainWindow::isFirstRun() const
             return true;
     }
     // A working directory in the shared temporary folder is gone when that
-    // folder is emptied (at a reboot), and anybody may make it again: the
-    // console would then read their department file, white list and
-    // firmware as its own and write its files to them.
-    return Utils::isOthersInSharedFolder(settings->value(QStringLiteral("zorWorkingDir")).toString().trimmed());
+    // folder is emptied (at a reboot), and anybody may make it again, before
+    // the start or while the console runs: the console would then read their
+    // department file, white list and firmware as its own and write its files
+    // to them. The preferences make it again as this user's own.
+    return Utils::isNotOwnInSharedFolder(settings->value(QStringLiteral("zorWorkingDir")).toString().trimmed());
 }
 
 // Returns whether the administrator asked for the wizard.

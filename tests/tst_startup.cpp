@@ -158,16 +158,19 @@ private slots:
 
     void refusesWorkingDirectoryOthersMade_data()
     {
-        QTest::addColumn<bool>("link");   // else a folder of another user
-        QTest::newRow("link") << true;
-        QTest::newRow("another user's folder") << false;
+        QTest::addColumn<QString>("found");
+        QTest::addColumn<bool>("offered");   // the default, made anew
+        QTest::newRow("gone") << QStringLiteral("gone") << true;
+        QTest::newRow("link") << QStringLiteral("link") << false;
+        QTest::newRow("another user's folder") << QStringLiteral("folder") << false;
     }
 
     void refusesWorkingDirectoryOthersMade()
     {
         // The shared temporary folder was emptied since the preferences were
-        // saved, and someone else made the working directory there again.
-        QFETCH(bool, link);
+        // saved, and anybody may make the working directory there again.
+        QFETCH(QString, found);
+        QFETCH(bool, offered);
         const QString shared = QDir::tempPath();
         QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
         const auto restore = qScopeGuard([&] { ::chmod(QFile::encodeName(shared).constData(), 0755); });
@@ -178,25 +181,25 @@ private slots:
             QFile::remove(work);
             QDir(work).removeRecursively();
         });
-        if (link) {
+        if (found != QLatin1String("folder")) {
             QVERIFY(QDir(work).removeRecursively());
-            QVERIFY(QFile::link(elsewhere.path(), work));
+            QVERIFY(found == QLatin1String("gone") || QFile::link(elsewhere.path(), work));
         } else if (::chown(QFile::encodeName(work).constData(), ::geteuid() + 1, ::getegid()) != 0) {
             delete store;
             QSKIP("a folder of another user needs the right to give it away");
         }
         ScriptedPrompter prompter;
-        QString offered = QStringLiteral("(not asked)");
+        QString shown = QStringLiteral("(not asked)");
         prompter.answerDialog([&](QDialog *d) {
             auto *field = d->findChild<QLineEdit *>(QStringLiteral("tbxTempDir"));
-            offered = field->text();
+            shown = field->text();
             field->setText(chosen.path());
             d->findChild<QPushButton *>(QStringLiteral("btnSaveSettings"))->click();
             return d->result();
         });
         MainWindow w(nullptr, environment(store));
 
-        QCOMPARE(offered, QString());
+        QCOMPARE(shown, offered ? work : QString());
         QCOMPARE(w.settings->value(QStringLiteral("tempDir")).toString(), chosen.path() + QStringLiteral("/temp"));
         QCOMPARE(w.departmentFilePath(), chosen.path() + QStringLiteral("/temp/KorvaneManager.ini"));
     }
