@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -124,9 +125,19 @@ QString Utils::md5Hex(const char *data, int length)
 
 bool Utils::fileMd5(const QString &path, QString *out)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file has a sum: a name that became a pipe (or a device)
+    // after it was chosen or listed would hold the console on its open, or
+    // on a read without end. The pipe is not waited on for a writer.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
         return false;
+    struct stat info;
+    QFile file;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
+        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
     QCryptographicHash hash(QCryptographicHash::Md5);
     // Large reads keep the syscall count low on big images; memory stays bounded.
     QByteArray chunk(1 << 20, Qt::Uninitialized);

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 class TestWire : public QObject
 {
     Q_OBJECT
@@ -17,6 +19,7 @@ private slots:
     void wireString();
     void digests();
     void fileMd5();
+    void fileMd5OfNoFile();
     void writerFrames();
     void writerRefusesOverflow();
     void readerBounds();
@@ -75,6 +78,31 @@ void TestWire::fileMd5()
     // sum of what was read before the error is no sum of the file.
     out = QStringLiteral("unchanged");
     QVERIFY(!Utils::fileMd5(QStringLiteral("/proc/self/mem"), &out));
+    QCOMPARE(out, QStringLiteral("unchanged"));
+}
+
+void TestWire::fileMd5OfNoFile()
+{
+    // A name in a folder others write to may turn into a pipe after it was
+    // listed as a file: the sum must not wait on it for a writer.
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath(QStringLiteral("pipe"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QString out = QStringLiteral("unchanged");
+    bool summed = true;
+    QThread *sum = QThread::create([&] { summed = Utils::fileMd5(pipe, &out); });
+    sum->start();
+    const bool returned = sum->wait(10000);
+    if (!returned) {
+        // Set it free: a writer that closes at once ends the pipe.
+        QFile writer(pipe);
+        writer.open(QIODevice::WriteOnly);
+        writer.close();
+        sum->wait();
+    }
+    delete sum;
+    QVERIFY(returned);
+    QVERIFY(!summed);
     QCOMPARE(out, QStringLiteral("unchanged"));
 }
 
