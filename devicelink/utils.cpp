@@ -167,12 +167,23 @@ bool Utils::isNotOwnInSharedFolder(const QString &path)
     const QString clean = QDir::cleanPath(path);
     if (clean.isEmpty() || QDir::isRelativePath(clean))
         return false;
-    struct stat entry, folder;
-    if (::stat(QFile::encodeName(QFileInfo(clean).absolutePath()).constData(), &folder) != 0
-        || !(folder.st_mode & S_IWOTH))
-        return false;
-    return ::lstat(QFile::encodeName(clean).constData(), &entry) != 0 || !S_ISDIR(entry.st_mode)
-           || entry.st_uid != ::geteuid();
+    // Below the highest folder open to every user, each folder on the way
+    // must be this user's own: whoever owns one may replace what lies in it.
+    QStringList below;
+    for (QString at = clean; !QDir(at).isRoot();) {
+        below << at;
+        at = QFileInfo(at).absolutePath();
+        struct stat folder;
+        if (::stat(QFile::encodeName(at).constData(), &folder) == 0 && (folder.st_mode & S_IWOTH)) {
+            for (const QString &own : std::as_const(below)) {
+                struct stat entry;
+                if (::lstat(QFile::encodeName(own).constData(), &entry) != 0 || !S_ISDIR(entry.st_mode)
+                    || entry.st_uid != ::geteuid())
+                    return true;
+            }
+        }
+    }
+    return false;
 }
 
 bool Utils::pathContains(const QString &path, const QString &dir)

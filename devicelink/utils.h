@@ -35,11 +35,11 @@ public:
 
     // True when path, once cleaned, is dir or lies below it. dir must be non-empty.
     static bool pathContains(const QString &path, const QString &dir);
-    // Whether path, in a folder that every user may write to (the shared
-    // temporary folder), is anything but a folder of this user's: gone (for
-    // anybody to make again), a link, or something another user made there to
-    // receive or feed the console's files. False where the folder around it
-    // is not open to every user.
+    // Whether path, below a folder that every user may write to (the shared
+    // temporary folder), is anything but a folder of this user's reached
+    // through folders of this user's: gone (for anybody to make again), a
+    // link, or something another user made there to receive or feed the
+    // console's files. False where no folder above it is open to every user.
     static bool isNotOwnInSharedFolder(const QString &path);
     static bool isValidIPv4(const QString &text);
     // Whether text is a number from min to max written in ASCII digits

@@ -163,6 +163,7 @@ private slots:
         QTest::newRow("gone") << QStringLiteral("gone") << true;
         QTest::newRow("link") << QStringLiteral("link") << false;
         QTest::newRow("another user's folder") << QStringLiteral("folder") << false;
+        QTest::newRow("in another user's folder") << QStringLiteral("inside") << true;
     }
 
     void refusesWorkingDirectoryOthersMade()
@@ -177,14 +178,23 @@ private slots:
         QSettings *store = seededStore();
         const QString work = store->value(QStringLiteral("zorWorkingDir")).toString();
         QTemporaryDir elsewhere, chosen;
+        const QString theirs = shared + QStringLiteral("/theirs");
         const auto clear = qScopeGuard([&] {
             QFile::remove(work);
             QDir(work).removeRecursively();
+            QDir(theirs).removeRecursively();
         });
-        if (found != QLatin1String("folder")) {
+        QString given = work;   // to another user
+        if (found == QLatin1String("inside")) {
+            QVERIFY(QDir().mkpath(theirs + QStringLiteral("/korvane")));
+            store->setValue(QStringLiteral("zorWorkingDir"), theirs + QStringLiteral("/korvane"));
+            given = theirs;
+        } else if (found != QLatin1String("folder")) {
             QVERIFY(QDir(work).removeRecursively());
             QVERIFY(found == QLatin1String("gone") || QFile::link(elsewhere.path(), work));
-        } else if (::chown(QFile::encodeName(work).constData(), ::geteuid() + 1, ::getegid()) != 0) {
+        }
+        if ((found == QLatin1String("folder") || found == QLatin1String("inside"))
+            && ::chown(QFile::encodeName(given).constData(), ::geteuid() + 1, ::getegid()) != 0) {
             delete store;
             QSKIP("a folder of another user needs the right to give it away");
         }
