@@ -17,8 +17,9 @@ if [ "${1:-}" = --memcheck ]; then
   shift
   # 7-Zip and the tests' stand-ins for it (every program with "7z" in its
   # path) are not ours to check, and run under a limit on the size of any
-  # file they write that memcheck's own report file would hit.
-  exec valgrind --tool=memcheck --trace-children=yes --trace-children-skip='*7z*' --num-callers=40 \
+  # file they write that memcheck's own report file would hit. Nor are the
+  # system's network tools that tests call to set up links.
+  exec valgrind --tool=memcheck --trace-children=yes --trace-children-skip='*7z*,*/ip,*/nsenter' --num-callers=40 \
     --error-exitcode=97 --leak-check=full --show-leak-kinds=definite --errors-for-leak-kinds=definite \
     --suppressions="$root/tests/valgrind.supp" --log-file="$KORVANE_VALGRIND_LOGS/%p.log" "$@"
 fi

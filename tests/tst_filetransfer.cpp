@@ -628,9 +628,6 @@ void TestFileTransfer::whiteListNotAFile()
     QCOMPARE(f->takeWrites(), QList<QByteArray>{QByteArray::fromHex("31000000")});
 }
 
-QTEST_MAIN(TestFileTransfer)
-#include "tst_filetransfer.moc"
-
 // A content folder others may write to can change between the check of a
 // requested file and its open: a file turned into a link meanwhile must not
 // send what the link leads to.
@@ -669,3 +666,6 @@ void TestFileTransfer::fileSwappedForALink()
     QVERIFY(!leaked);
     QVERIFY(served > 0);
 }
+
+QTEST_MAIN(TestFileTransfer)
+#include "tst_filetransfer.moc"
