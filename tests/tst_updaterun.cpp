@@ -277,9 +277,16 @@ private slots:
             select->accept();
             return int(QDialog::Accepted);
         });
+        // A box opens only once the transfer's completion has been signalled
+        // to every receiver, this later one too: never inside that signal.
+        int completions = 0;
+        QObject later;
+        connect(w->updates.downloadManager.get(), &DownloadManager::downloadCompleted, &later, [&] { ++completions; });
         QList<bool> busyDuringBox;
+        QList<int> completedBeforeBox;
         for (int i = 0; i < 8; ++i)
             prompter.duringNextBox([&] {
+                completedBeforeBox << completions;
                 // What a real box's own event loop runs meanwhile.
                 QCoreApplication::sendPostedEvents();
                 QCoreApplication::processEvents();
@@ -288,6 +295,8 @@ private slots:
         QVERIFY(runCheck(*w, *m_server));
 
         QCOMPARE(busyDuringBox, QList<bool>(8, false));
+        // The list came first; the guide's six tries end with two boxes; then the notes.
+        QCOMPARE(completedBeforeBox, (QList<int>{2, 3, 4, 5, 6, 7, 7, 8}));
         QStringList expected{QStringLiteral("exec DlgSelectDownloads")};
         for (int i = 0; i < 6; ++i)
             expected << "warning Download error: Downloaded Guide but got a checksum mismatch. Data is corrupted";
