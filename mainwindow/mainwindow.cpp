@@ -11,6 +11,7 @@
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
 #include "devicelink/utils.h"
+#include "updates/core/updateversions.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -301,6 +302,7 @@ bool MainWindow::runFirstRunPreferences()
 void MainWindow::on_actionPreferences_triggered()
 {
     const QString departmentFile = departmentFilePath();
+    const QStringList stores = updateStores();
     auto *dialog = new DlgSettings(this, settings, autoUpdateTimer, false);
     prompter()->exec(dialog);
     delete dialog;
@@ -310,6 +312,22 @@ void MainWindow::on_actionPreferences_triggered()
     // every device as an orphan. The departments shown go along.
     if (departmentFilePath() != departmentFile)
         saveDepartments();
+    // The remembered versions name what was unpacked into the old stores;
+    // the new ones hold none of it, and a check that skipped those packages
+    // would leave nothing to upgrade devices with. The next check offers
+    // them again.
+    if (updateStores() != stores)
+        UpdateVersions::forgetUnpacked(*settings);
+}
+
+QStringList MainWindow::updateStores() const
+{
+    // The same directory spelled otherwise, or reached through a link, is
+    // the same store.
+    QStringList out;
+    for (const char *key : {"firmwareImageDir", "appImageDir", "hotfixDir"})
+        out << Department::fileIdentity(settings->value(QLatin1String(key)).toString());
+    return out;
 }
 
 void MainWindow::initColumnSettings()

@@ -204,6 +204,9 @@ public:
     void startUpdates();
     // tempDir + "/downloadlist.txt".
     QString downloadListPath() const;
+    // Where packages are unpacked (firmware, client application, hotfixes),
+    // each directory as the file system names it.
+    QStringList updateStores() const;
     // Reads the fetched list into the update queue and lets the
     // administrator (or the wizard) choose; -1 when the list cannot be read.
     int parseDownloadList(QString *serverBase);

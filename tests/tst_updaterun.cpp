@@ -17,6 +17,8 @@
 #include <QTableWidgetItem>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -442,6 +444,62 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!w->updates.running, 60000);
         QCOMPARE(prompter.texts(), QStringList{"\nThere are no updates to download"});
         QVERIFY(prompter.unexpected.isEmpty());
+    }
+
+    void storeMovedFetchesAgain_data()
+    {
+        QTest::addColumn<QString>("typed");    // the working directory typed in the preferences
+        QTest::newRow("moved") << QStringLiteral("moved");
+        QTest::newRow("kept") << QString();
+    }
+
+    // What a check installed lies in the store it installed it to: once the
+    // preferences move the working directory, the next check fetches it again
+    // for the new one, rather than finding nothing to download.
+    void storeMovedFetchesAgain()
+    {
+        QFETCH(QString, typed);
+        QVERIFY(pack(QStringLiteral("fw-ORL_K1-2.0.7z"), {{"ORL K1/2.0/uImage.bin", "kernel"}}));
+        list("firmware", "ORL_K1", "fw-ORL_K1-2.0.7z", "Firmware 2.0");
+        QVERIFY(publishList());
+        ScriptedPrompter prompter;
+        const auto takeAll = [](QDialog *dialog) {
+            auto *select = qobject_cast<DlgSelectDownloads *>(dialog);
+            select->findChild<QComboBox *>()->setCurrentIndex(0);
+            select->checkItem(0)->setCheckState(Qt::Checked);
+            select->accept();
+            return int(QDialog::Accepted);
+        };
+        std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
+        prompter.answerDialog(takeAll);
+        QVERIFY(runCheck(*w, *m_server));
+        const QString image = QStringLiteral("/ORL K1/2.0/uImage.bin");
+        QCOMPARE(TestFiles::read(w->settings->value(QStringLiteral("firmwareImageDir")).toString() + image),
+                 QByteArray("kernel"));
+
+        const QString work = typed.isEmpty() ? w->settings->value(QStringLiteral("zorWorkingDir")).toString()
+                                             : m_dir.filePath(typed);
+        QVERIFY(QDir().mkpath(work));
+        // A console installer waits where it is: it is not fetched again.
+        const QString installer = QStringLiteral("KorvaneManager-7.8.8-linux.run");
+        w->settings->setValue(QStringLiteral("zorServerVersionExe"), installer);
+        prompter.answerDialog([&](QDialog *d) {
+            d->findChild<QLineEdit *>(QStringLiteral("tbxTempDir"))->setText(work);
+            d->findChild<QPushButton *>(QStringLiteral("btnSaveSettings"))->click();
+            return d->result();
+        });
+        w->ui->actionPreferences->trigger();
+        prompter.calls.clear();
+        if (!typed.isEmpty())
+            prompter.answerDialog(takeAll);
+        QVERIFY(runCheck(*w, *m_server));
+        QVERIFY2(prompter.unexpected.isEmpty(), qPrintable(prompter.unexpected.join(", ")));
+        QCOMPARE(w->settings->value(QStringLiteral("zorServerVersionExe")).toString(), installer);
+        if (typed.isEmpty()) {
+            QCOMPARE(prompter.texts(), QStringList{"\nThere are no updates to download"});
+            return;
+        }
+        QCOMPARE(TestFiles::read(work + QStringLiteral("/firmware") + image), QByteArray("kernel"));
     }
 
     // A list that names the console's own files changes none of them.

@@ -32,6 +32,15 @@ void UpdateVersions::clear(QSettings &settings)
         settings.setValue(key, QStringLiteral("unknown"));
 }
 
+void UpdateVersions::forgetUnpacked(QSettings &settings)
+{
+    const QString unknown = QStringLiteral("unknown");
+    for (const QString &key : settings.allKeys())
+        for (const char *family : {"zorClientVersion", "firmwareVersion", "hotfixVersion"})
+            if (key.startsWith(QLatin1String(family)) && settings.value(key).toString() != unknown)
+                settings.setValue(key, unknown);
+}
+
 QString UpdateVersions::installerVersion(const QString &installerPath)
 {
     const QStringList parts = QFileInfo(installerPath).fileName().split(QLatin1Char('-'));

@@ -23,6 +23,11 @@ QStringList allKeys();
 // board is its own text ("all", "Pyrel_Instance", "orl_k1"), and the key an
 // install wrote for such a board would keep its file from being offered.
 void clear(QSettings &settings);
+// Sets the remembered versions of the packages unpacked into the firmware,
+// client and hotfix stores to "unknown" (the keys the settings hold of
+// those three families): the stores moved, and the new ones hold none of
+// them. A waiting or installed console installer stays remembered.
+void forgetUnpacked(QSettings &settings);
 
 // Whether the installer's file name ("NAME-VERSION-PLATFORM.ext") carries
 // a version newer than own. Only the file name counts: dashes in its
