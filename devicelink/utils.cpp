@@ -169,6 +169,8 @@ bool Utils::isNotOwnInSharedFolder(const QString &path)
         return false;
     // Below the highest folder open to every user, each folder on the way
     // must be this user's own: whoever owns one may replace what lies in it.
+    // The system's own may stand on the way (a per-user temporary folder is
+    // made as /tmp/user/<uid>): it can replace anything anyway.
     QStringList below;
     for (QString at = clean; !QDir(at).isRoot();) {
         below << at;
@@ -178,7 +180,7 @@ bool Utils::isNotOwnInSharedFolder(const QString &path)
             for (const QString &own : std::as_const(below)) {
                 struct stat entry;
                 if (::lstat(QFile::encodeName(own).constData(), &entry) != 0 || !S_ISDIR(entry.st_mode)
-                    || entry.st_uid != ::geteuid())
+                    || (entry.st_uid != ::geteuid() && (own == clean || entry.st_uid != 0)))
                     return true;
             }
         }

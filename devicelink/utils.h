@@ -37,9 +37,10 @@ public:
     static bool pathContains(const QString &path, const QString &dir);
     // Whether path, below a folder that every user may write to (the shared
     // temporary folder), is anything but a folder of this user's reached
-    // through folders of this user's: gone (for anybody to make again), a
-    // link, or something another user made there to receive or feed the
-    // console's files. False where no folder above it is open to every user.
+    // through folders of this user's or the system's: gone (for anybody to
+    // make again), a link, or something another user made there to receive
+    // or feed the console's files. False where no folder above it is open to
+    // every user.
     static bool isNotOwnInSharedFolder(const QString &path);
     static bool isValidIPv4(const QString &text);
     // Whether text is a number from min to max written in ASCII digits

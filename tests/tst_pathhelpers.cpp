@@ -3,8 +3,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestPathHelpers : public QObject
 {
@@ -19,6 +23,8 @@ private slots:
     void latestVersionSubdir();
     void latestVersionSubdirEmpty();
     void listAndRemoveFiles();
+    void folderOnTheWayInSharedFolder_data();
+    void folderOnTheWayInSharedFolder();
 };
 
 void TestPathHelpers::pathContains_data()
@@ -159,6 +165,57 @@ void TestPathHelpers::listAndRemoveFiles()
     QVERIFY(!QFile::exists(d.filePath(QStringLiteral("b_blkdev_list.lst"))));
     QVERIFY(QFile::exists(d.filePath(QStringLiteral("other.txt"))));
     QVERIFY(QFile::exists(d.filePath(QStringLiteral("sub/c_blkdev_list.lst"))));
+}
+
+void TestPathHelpers::folderOnTheWayInSharedFolder_data()
+{
+    QTest::addColumn<uint>("owner");   // of the folder between the shared one and the user's
+    QTest::addColumn<bool>("notOwn");
+    // A temporary folder of one's own in the shared one, as a session module
+    // makes it (/tmp/user/<uid>): the system's folder around it is no other
+    // user's, and the working directory made there is the user's own.
+    QTest::newRow("the system's") << 0u << false;
+    QTest::newRow("another user's") << 4243u << true;
+}
+
+void TestPathHelpers::folderOnTheWayInSharedFolder()
+{
+    QFETCH(uint, owner);
+    QFETCH(bool, notOwn);
+    if (::geteuid() != 0)
+        QSKIP("a folder of the system's, seen by a user, needs the right to be that user");
+    const uid_t user = 4242;
+    // The user must be able to pass through this test's own folders.
+    QList<QPair<QByteArray, mode_t>> opened;
+    const auto restore = qScopeGuard([&] {
+        for (const auto &folder : std::as_const(opened))
+            ::chmod(folder.first.constData(), folder.second);
+    });
+    for (QString at = QDir::tempPath(); !QDir(at).isRoot(); at = QFileInfo(at).absolutePath()) {
+        struct stat folder;
+        const QByteArray name = QFile::encodeName(at);
+        QVERIFY(::stat(name.constData(), &folder) == 0);
+        if ((folder.st_mode & 0111) == 0111)
+            continue;
+        opened.append({name, folder.st_mode & 07777});
+        QVERIFY(::chmod(name.constData(), (folder.st_mode & 07777) | 0111) == 0);
+    }
+
+    QTemporaryDir shared;
+    QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 01777) == 0);
+    const QString between = shared.path() + QStringLiteral("/user");
+    const QString mine = between + QLatin1Char('/') + QString::number(user);
+    const QString work = mine + QStringLiteral("/korvane");
+    QVERIFY(QDir().mkpath(work));
+    QVERIFY(::chmod(QFile::encodeName(between).constData(), 0711) == 0);
+    QVERIFY(::chown(QFile::encodeName(between).constData(), owner, 0) == 0);
+    for (const QString &path : {mine, work})
+        QVERIFY(::chown(QFile::encodeName(path).constData(), user, 0) == 0);
+
+    QVERIFY(::seteuid(user) == 0);
+    const bool found = Utils::isNotOwnInSharedFolder(work);
+    QVERIFY(::seteuid(0) == 0);
+    QCOMPARE(found, notOwn);
 }
 
 QTEST_GUILESS_MAIN(TestPathHelpers)
