@@ -192,23 +192,37 @@ QString MainWindow::startupLockPath(const QString &name)
     return path;
 }
 
+#ifdef Q_OS_UNIX
+// A socket's path must fit sockaddr_un with room to spare: past that the
+// console could neither listen nor be found, and a second one would start
+// beside it.
+static bool fitsSocketPath(const QString &dir, const QString &name)
+{
+    return size_t(QFile::encodeName(dir + QLatin1Char('/') + name).size()) + 1 < sizeof(sockaddr_un::sun_path);
+}
+
+// The instance socket in the user's runtime folder; empty where it cannot be.
+static QString runtimeSocketName(const QString &name)
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (QDir::isAbsolutePath(name) || runtime.isEmpty() || !fitsSocketPath(runtime, name))
+        return QString();
+    return runtime + QLatin1Char('/') + name;
+}
+#endif
+
 QString MainWindow::instanceSocketName(const QString &name)
 {
 #ifdef Q_OS_UNIX
-    // A socket's path must fit sockaddr_un with room to spare: past that the
-    // console could neither listen nor be found, and a second one would start
-    // beside it. Every console of the user looks in the same fallback, also
-    // when TMPDIR names no folder: the path would then fall to the root.
-    const auto fits = [](const QString &dir, const QString &name) {
-        return size_t(QFile::encodeName(dir + QLatin1Char('/') + name).size()) + 1 < sizeof(sockaddr_un::sun_path);
-    };
+    // Every console of the user looks in the same fallback, also when TMPDIR
+    // names no folder: the path would then fall to the root.
     const QString temp = QDir::tempPath();
     if (QDir::isAbsolutePath(name)
-        || (QFileInfo(temp).isDir() && fits(temp, name) && !isOthersEntry(temp + QLatin1Char('/') + name)))
+        || (QFileInfo(temp).isDir() && fitsSocketPath(temp, name) && !isOthersEntry(temp + QLatin1Char('/') + name)))
         return name;
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (!runtime.isEmpty() && fits(runtime, name))
-        return runtime + QLatin1Char('/') + name;
+    const QString runtime = runtimeSocketName(name);
+    if (!runtime.isEmpty())
+        return runtime;
 #endif
     return name;
 }
@@ -225,6 +239,13 @@ bool MainWindow::claimSingleInstance(const QString &name)
     const QString socket = instanceSocketName(name);
     if (isAnotherInstanceRunning(socket))
         return false;
+#ifdef Q_OS_UNIX
+    // A console started while another user held the name here listens in
+    // the runtime folder, and stays there when their name has gone since.
+    const QString runtime = runtimeSocketName(name);
+    if (!runtime.isEmpty() && runtime != socket && isAnotherInstanceRunning(runtime))
+        return false;
+#endif
     if (!startLocalServer(socket)) {
         QLocalServer::removeServer(socket);
         localServer->listen(socket);

@@ -426,11 +426,21 @@ private slots:
 
     // Anybody may take the instance socket's name, and the start lock's, in
     // a shared temporary folder before the console starts: it must start all
-    // the same, and a second console of the user still find it.
+    // the same, and a second console of the user still find it, also once
+    // their names have gone again.
+    void namesAnotherUserTookFirst_data()
+    {
+        QTest::addColumn<bool>("theirsGone");   // before the second console starts
+        QTest::newRow("still theirs") << false;
+        QTest::newRow("gone since") << true;
+    }
+
     void namesAnotherUserTookFirst()
     {
+        QFETCH(bool, theirsGone);
         const QString socket = QDir::tempPath() + QStringLiteral("/KorvaneManager");
-        const QString lock = MainWindow::startupLockPath(QStringLiteral("KorvaneManager"));
+        const QString lock = QDir::tempPath() + QStringLiteral("/KorvaneManager.startlock");
+        const auto clear = qScopeGuard([&] { QFile::remove(lock); });
         QLocalServer others;
         others.setSocketOptions(QLocalServer::WorldAccessOption);
         QVERIFY(others.listen(socket));
@@ -447,6 +457,11 @@ private slots:
         QVERIFY2(prompter.calls.isEmpty(), qPrintable(prompter.texts().join(QLatin1Char('|'))));
         QVERIFY(first.localServer->isListening());
         QVERIFY(MainWindow::startupLockPath(QStringLiteral("KorvaneManager")) != lock);
+        if (theirsGone) {
+            others.close();
+            QVERIFY(QFile::remove(lock));
+            QVERIFY(!QFileInfo::exists(socket));
+        }
         MainWindow second(nullptr, environment(newSettings()));
         QCOMPARE(prompter.texts(QStringLiteral("information")), QStringList{AlreadyRunning});
         second.close();
