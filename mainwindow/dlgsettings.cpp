@@ -89,8 +89,14 @@ DlgSettings::DlgSettings(QWidget *parent, QSettings *settings, QTimer *updateTim
         const QString dir = QDir::tempPath() + QStringLiteral("/korvane");
         // Other users may look into the shared folder: the department file
         // lists the fleet, and devices upload their files here.
-        if (isOwnDirectory(dir) || QDir().mkdir(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        const bool own = isOwnDirectory(dir);
+        const bool made = !own && QDir().mkdir(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // Where TMPDIR lies in another user's folder, the next start would
+        // refuse the default again, and open this dialog at every start.
+        if ((own || made) && !Utils::isNotOwnInSharedFolder(dir))
             ui->tbxTempDir->setText(dir);
+        else if (made)
+            QDir().rmdir(dir);
     }
 
     ui->tbxSSLPort->setText(settingText(settings, "SSLPort", "5808"));

@@ -20,6 +20,7 @@
 
 #include <optional>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -172,6 +173,9 @@ void TestDlgSettings::firstRunRefusesLinkedDefault_data()
     // The system then has no temporary folder to name: the default would
     // be a folder at the root.
     QTest::newRow("temporary folder gone") << "no temp";
+    // The next start would refuse a working directory there, and open the
+    // preferences again, at every start.
+    QTest::newRow("temporary folder in another user's") << "in foreign";
 }
 
 void TestDlgSettings::firstRunRefusesLinkedDefault()
@@ -200,12 +204,22 @@ void TestDlgSettings::firstRunRefusesLinkedDefault()
         QVERIFY(QDir().mkdir(dir));
         if (::chown(QFile::encodeName(dir).constData(), ::geteuid() + 1, ::getegid()) != 0)
             QSKIP("a folder of another user needs the right to give it away");
+    } else if (found == QLatin1String("in foreign")) {
+        const QString theirs = elsewhere.path() + QStringLiteral("/theirs");
+        QVERIFY(QDir().mkdir(theirs));
+        for (const QString &shared : {elsewhere.path(), theirs})
+            QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
+        if (::chown(QFile::encodeName(theirs).constData(), ::geteuid() + 1, ::getegid()) != 0)
+            QSKIP("a folder of another user needs the right to give it away");
+        qputenv("TMPDIR", QFile::encodeName(theirs));
     } else {
         qputenv("TMPDIR", QFile::encodeName(elsewhere.path() + QStringLiteral("/gone")));
     }
 
     DlgSettings dlg(nullptr, &settings, &timer, true);
     QCOMPARE(child<QLineEdit>(&dlg, "tbxTempDir")->text(), QString());
+    if (found == QLatin1String("in foreign"))   // nor left made there
+        QVERIFY(!QFileInfo::exists(QDir::tempPath() + QStringLiteral("/korvane")));
     QVERIFY(p.calls.isEmpty());
     QCOMPARE(QFileInfo::exists(QStringLiteral("/korvane")), atRoot);
 }
