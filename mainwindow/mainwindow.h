@@ -204,9 +204,6 @@ public:
     void startUpdates();
     // tempDir + "/downloadlist.txt".
     QString downloadListPath() const;
-    // Where packages are unpacked (firmware, client application, hotfixes),
-    // each directory as the file system names it.
-    QStringList updateStores() const;
     // Reads the fetched list into the update queue and lets the
     // administrator (or the wizard) choose; -1 when the list cannot be read.
     int parseDownloadList(QString *serverBase);
@@ -349,6 +346,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Where packages are unpacked (firmware, client application, hotfixes),
+    // each directory as the file system names it.
+    QStringList updateStores() const;
     bool claimSingleInstance(const QString &name);
     bool isFirstRun() const;
     bool runFirstRunPreferences();
