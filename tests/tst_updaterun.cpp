@@ -24,6 +24,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -481,6 +483,58 @@ private slots:
             return;
         }
         QCOMPARE(TestFiles::read(work + QStringLiteral("/firmware") + image), QByteArray("kernel"));
+    }
+
+    // The preferences move the stores while 7-Zip unpacks into the old one:
+    // the package is not counted as in the new one, and the next check
+    // fetches it again.
+    void storeMovedWhileUnpacking()
+    {
+        QVERIFY(pack(QStringLiteral("fw-ORL_K1-2.0.7z"), {{"ORL K1/2.0/uImage.bin", "kernel"}}));
+        list("firmware", "ORL_K1", "fw-ORL_K1-2.0.7z", "Firmware 2.0");
+        QVERIFY(publishList());
+        // A 7-Zip that holds its extraction until the test lets it go on.
+        const QString archiver = QStandardPaths::findExecutable(QStringLiteral("7zz"));
+        QVERIFY(!archiver.isEmpty());
+        const QString bin = m_dir.filePath(QStringLiteral("bin"));
+        const QString gate = m_dir.filePath(QStringLiteral("gate"));
+        QVERIFY(TestFiles::write(bin + QStringLiteral("/7zz"),
+                                 QStringLiteral("#!/bin/sh\nif [ \"$1\" = x ]; then : > '%1.held'; "
+                                                "while [ ! -e '%1.open' ]; do sleep 0.05; done; fi\nexec '%2' \"$@\"\n")
+                                     .arg(gate, archiver)
+                                     .toLocal8Bit()));
+        QVERIFY(QFile::setPermissions(bin + QStringLiteral("/7zz"), QFile::ReadOwner | QFile::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+        qputenv("PATH", QFile::encodeName(bin) + ':' + path);
+
+        ScriptedPrompter prompter;
+        const auto takeAll = [](QDialog *dialog) {
+            auto *select = qobject_cast<DlgSelectDownloads *>(dialog);
+            select->findChild<QComboBox *>()->setCurrentIndex(0);
+            select->checkItem(0)->setCheckState(Qt::Checked);
+            select->accept();
+            return int(QDialog::Accepted);
+        };
+        std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
+        prompter.answerDialog(takeAll);
+        w->ui->actionDownload_updates->trigger();
+        QVERIFY(QTest::qWaitFor([&] { return QFile::exists(gate + QStringLiteral(".held")); }, 60000));
+        const QString work = m_dir.filePath(QStringLiteral("moved"));
+        QVERIFY(QDir().mkpath(work));
+        prompter.answerDialog([&](QDialog *d) {
+            d->findChild<QLineEdit *>(QStringLiteral("tbxTempDir"))->setText(work);
+            d->findChild<QPushButton *>(QStringLiteral("btnSaveSettings"))->click();
+            return d->result();
+        });
+        w->ui->actionPreferences->trigger();
+        QVERIFY(TestFiles::write(gate + QStringLiteral(".open"), QByteArray()));
+        QVERIFY(QTest::qWaitFor([&] { return !w->updates.running; }, 120000));
+
+        prompter.answerDialog(takeAll);
+        QVERIFY(runCheck(*w, *m_server));
+        QVERIFY2(prompter.unexpected.isEmpty(), qPrintable(prompter.unexpected.join(", ")));
+        QCOMPARE(TestFiles::read(work + QStringLiteral("/firmware/ORL K1/2.0/uImage.bin")), QByteArray("kernel"));
     }
 
     // A list that names the console's own files changes none of them.

@@ -9,6 +9,7 @@
 #include "core/packageinstaller.h"
 #include "dlgselectdownloads.h"
 #include "dlgselectupdateserver.h"
+#include "mainwindow/department.h"
 #include "mainwindow/prompter.h"
 
 #include <QDebug>
@@ -266,7 +267,12 @@ void MainWindow::onPackageUnpacked()
                                 QMessageBox::Ok);
         break;
     case PackageInstaller::Result::Unpacked:
-        settings->setValue(DownloadList::versionKey(file), file.fileName);
+        // The preferences may have moved the store while 7-Zip ran: the
+        // package is then in the old one only, and the next check offers it
+        // again for the new one.
+        if (Department::fileIdentity(unpack->targetDir())
+            == Department::fileIdentity(settings->value(QLatin1String(member.directoryKey)).toString()))
+            settings->setValue(DownloadList::versionKey(file), file.fileName);
         if (!wizardRunning)
             prompter()->information(this, tr(member.successTitle), file.comment + tr(member.successSuffix),
                                     QMessageBox::Ok);

@@ -108,6 +108,7 @@ public:
     // Why a package was refused (shown) or failed (for the log).
     QString reason() const { return m_reason; }
     QString program() const { return m_program; }
+    QString targetDir() const { return m_target; }
 
     TimeLimits limits;
 
