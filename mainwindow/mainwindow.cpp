@@ -91,8 +91,19 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
 
     settings = env.settings ? env.settings : new QSettings(QStringLiteral("Halvard"), QStringLiteral("korvane_server"));
     initColumnSettings();
-    if (isFirstRun())
+    if (isFirstRun()) {
+        // The remembered versions name what was unpacked into the stores as
+        // they were. A working directory that is gone, or that others may
+        // have made, holds none of it, even where the default is made anew
+        // at the same path; nor do stores set up elsewhere. The next check
+        // offers those packages again.
+        const QStringList stores = updateStores();
+        const bool refused =
+            Utils::isNotOwnInSharedFolder(settings->value(QStringLiteral("zorWorkingDir")).toString().trimmed());
         runWizardAtStart = runFirstRunPreferences();
+        if (refused || updateStores() != stores)
+            UpdateVersions::forgetUnpacked(*settings);
+    }
     // Headers and rows follow this layout until the next start, whatever the
     // preferences save meanwhile.
     Columns::keepLayout(settings);

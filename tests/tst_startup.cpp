@@ -156,6 +156,36 @@ private slots:
         QCOMPARE(QDir(startedIn.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
     }
 
+    // The working directory in the shared temporary folder went with a
+    // reboot, and the preferences at start make the default anew, at the same
+    // path: its stores are empty, so the next check fetches the packages
+    // again. A waiting console installer stays remembered.
+    void goneWorkingDirectoryForgetsUnpacked()
+    {
+        const QString shared = QDir::tempPath();
+        QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
+        const auto restore = qScopeGuard([&] { ::chmod(QFile::encodeName(shared).constData(), 0755); });
+        QSettings *store = seededStore();
+        const QString work = store->value(QStringLiteral("zorWorkingDir")).toString();
+        const auto clear = qScopeGuard([&] { QDir(work).removeRecursively(); });
+        store->setValue(QStringLiteral("firmwareVersionORL_K1"), QStringLiteral("fw-ORL_K1-2.0.7z"));
+        store->setValue(QStringLiteral("zorServerVersionExe"), QStringLiteral("KorvaneManager-7.8.8-linux.run"));
+        QVERIFY(QDir(work).removeRecursively());
+        ScriptedPrompter prompter;
+        QString shown;
+        prompter.answerDialog([&](QDialog *d) {
+            shown = d->findChild<QLineEdit *>(QStringLiteral("tbxTempDir"))->text();
+            d->findChild<QPushButton *>(QStringLiteral("btnSaveSettings"))->click();
+            return d->result();
+        });
+        MainWindow w(nullptr, environment(store));
+
+        QCOMPARE(shown, work);
+        QCOMPARE(w.settings->value(QStringLiteral("firmwareVersionORL_K1")).toString(), QStringLiteral("unknown"));
+        QCOMPARE(w.settings->value(QStringLiteral("zorServerVersionExe")).toString(),
+                 QStringLiteral("KorvaneManager-7.8.8-linux.run"));
+    }
+
     void refusesWorkingDirectoryOthersMade_data()
     {
         QTest::addColumn<QString>("found");
