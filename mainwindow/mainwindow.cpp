@@ -355,8 +355,12 @@ void MainWindow::on_actionPreferences_triggered()
 QStringList MainWindow::updateStores() const
 {
     // The same directory spelled otherwise, or reached through a link, is
-    // the same store.
+    // the same store. One in a working directory that is gone, or that others
+    // may have made, holds nothing unpacked here, even where the preferences
+    // make it anew at the same path.
     QStringList out;
+    if (Utils::isNotOwnInSharedFolder(settings->value(QStringLiteral("zorWorkingDir")).toString().trimmed()))
+        return out;
     for (const char *key : {"firmwareImageDir", "appImageDir", "hotfixDir"})
         out << Department::fileIdentity(settings->value(QLatin1String(key)).toString());
     return out;

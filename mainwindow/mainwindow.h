@@ -347,7 +347,8 @@ protected:
 
 private:
     // Where packages are unpacked (firmware, client application, hotfixes),
-    // each directory as the file system names it.
+    // each directory as the file system names it; none in a working directory
+    // that is not the user's own.
     QStringList updateStores() const;
     bool claimSingleInstance(const QString &name);
     bool isFirstRun() const;

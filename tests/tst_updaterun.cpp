@@ -31,6 +31,8 @@
 #include <QTimer>
 #include <optional>
 
+#include <sys/stat.h>
+
 using namespace WindowFixture;
 
 class TestUpdateRun : public QObject
@@ -434,6 +436,8 @@ private slots:
         QTest::addColumn<QString>("typed");    // the working directory typed in the preferences
         QTest::newRow("moved") << QStringLiteral("moved");
         QTest::newRow("kept") << QString();
+        // Gone from the shared temporary folder, and made anew at the same path.
+        QTest::newRow("gone, made anew") << QStringLiteral("gone");
     }
 
     // What a check installed lies in the store it installed it to: once the
@@ -460,9 +464,18 @@ private slots:
         QCOMPARE(TestFiles::read(w->settings->value(QStringLiteral("firmwareImageDir")).toString() + image),
                  QByteArray("kernel"));
 
-        const QString work = typed.isEmpty() ? w->settings->value(QStringLiteral("zorWorkingDir")).toString()
-                                             : m_dir.filePath(typed);
+        const bool gone = typed == QLatin1String("gone");
+        const QString work = typed.isEmpty() || gone ? w->settings->value(QStringLiteral("zorWorkingDir")).toString()
+                                                     : m_dir.filePath(typed);
         QVERIFY(QDir().mkpath(work));
+        const QByteArray shared = QFile::encodeName(QDir::tempPath());
+        struct stat before;
+        QVERIFY(::stat(shared.constData(), &before) == 0);
+        const auto restore = qScopeGuard([&] { ::chmod(shared.constData(), before.st_mode & 07777); });
+        if (gone) {
+            QVERIFY(::chmod(shared.constData(), 01777) == 0);
+            QVERIFY(QDir(work).removeRecursively());
+        }
         // A console installer waits where it is: it is not fetched again.
         const QString installer = QStringLiteral("KorvaneManager-7.8.8-linux.run");
         w->settings->setValue(QStringLiteral("zorServerVersionExe"), installer);
