@@ -35,6 +35,16 @@
 
 using namespace WindowFixture;
 
+// Answers the download chooser by taking the first file of the first server.
+static int takeAll(QDialog *dialog)
+{
+    auto *select = qobject_cast<DlgSelectDownloads *>(dialog);
+    select->findChild<QComboBox *>()->setCurrentIndex(0);
+    select->checkItem(0)->setCheckState(Qt::Checked);
+    select->accept();
+    return int(QDialog::Accepted);
+}
+
 class TestUpdateRun : public QObject
 {
     Q_OBJECT
@@ -450,13 +460,6 @@ private slots:
         list("firmware", "ORL_K1", "fw-ORL_K1-2.0.7z", "Firmware 2.0");
         QVERIFY(publishList());
         ScriptedPrompter prompter;
-        const auto takeAll = [](QDialog *dialog) {
-            auto *select = qobject_cast<DlgSelectDownloads *>(dialog);
-            select->findChild<QComboBox *>()->setCurrentIndex(0);
-            select->checkItem(0)->setCheckState(Qt::Checked);
-            select->accept();
-            return int(QDialog::Accepted);
-        };
         std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
         prompter.answerDialog(takeAll);
         QVERIFY(runCheck(*w, *m_server));
@@ -522,13 +525,6 @@ private slots:
         qputenv("PATH", QFile::encodeName(bin) + ':' + path);
 
         ScriptedPrompter prompter;
-        const auto takeAll = [](QDialog *dialog) {
-            auto *select = qobject_cast<DlgSelectDownloads *>(dialog);
-            select->findChild<QComboBox *>()->setCurrentIndex(0);
-            select->checkItem(0)->setCheckState(Qt::Checked);
-            select->accept();
-            return int(QDialog::Accepted);
-        };
         std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
         prompter.answerDialog(takeAll);
         w->ui->actionDownload_updates->trigger();
