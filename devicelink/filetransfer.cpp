@@ -15,9 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 // Files moving between the console and a device, one request at a time, the
 // device asking and the console answering. A device holds at most one open
@@ -167,16 +165,11 @@ private:
 // A pipe is not waited on.
 QFile *openChecked(const QString &path)
 {
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0)
-        return nullptr;
     struct stat opened, named;
     auto *file = new Download(path);
-    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || QFileInfo(path).canonicalFilePath() != path
-        || ::stat(name.constData(), &named) != 0 || named.st_dev != opened.st_dev || named.st_ino != opened.st_ino
-        || !file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
+    if (!Utils::openRegular(file, true, &opened) || QFileInfo(path).canonicalFilePath() != path
+        || ::stat(QFile::encodeName(path).constData(), &named) != 0 || named.st_dev != opened.st_dev
+        || named.st_ino != opened.st_ino) {
         delete file;
         return nullptr;
     }

@@ -128,16 +128,9 @@ bool Utils::fileMd5(const QString &path, QString *out)
     // Only a regular file has a sum: a name that became a pipe (or a device)
     // after it was chosen or listed would hold the console on its open, or
     // on a read without end. The pipe is not waited on for a writer.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    QFile file(path);
+    if (!openRegular(&file, false))
         return false;
-    struct stat info;
-    QFile file;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
-        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
     QCryptographicHash hash(QCryptographicHash::Md5);
     // Large reads keep the syscall count low on big images; memory stays bounded.
     QByteArray chunk(1 << 20, Qt::Uninitialized);
@@ -160,6 +153,23 @@ static QString normalisedPath(const QString &path)
     QString p = path;
     p.replace(QLatin1Char('\\'), QLatin1Char('/'));
     return QDir::cleanPath(p);
+}
+
+bool Utils::openRegular(QFile *file, bool noFollow, struct stat *opened)
+{
+    const int fd = ::open(QFile::encodeName(file->fileName()).constData(),
+                          O_RDONLY | O_CLOEXEC | O_NONBLOCK | (noFollow ? O_NOFOLLOW : 0));
+    if (fd < 0)
+        return false;
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
+        || !file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    if (opened)
+        *opened = info;
+    return true;
 }
 
 bool Utils::isNotOwnInSharedFolder(const QString &path)

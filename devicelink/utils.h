@@ -6,6 +6,9 @@
 #include <QStringList>
 #include <QByteArray>
 
+class QFile;
+struct stat;
+
 // Byte order, wire strings, digests and the small file, path and address
 // helpers shared by everything that talks to devices. All static; the
 // pointer-based writers trust the caller for room, the readers take the
@@ -42,6 +45,10 @@ public:
     // or feed the console's files. False where no folder above it is open to
     // every user.
     static bool isNotOwnInSharedFolder(const QString &path);
+    // Opens file (its name set) for reading only when the name is a regular
+    // file, never waiting on a pipe; with noFollow, a link at the name's end
+    // is refused too. *opened, when given, gets the opened file's status.
+    static bool openRegular(QFile *file, bool noFollow, struct stat *opened = nullptr);
     static bool isValidIPv4(const QString &text);
     // Whether text is a number from min to max written in ASCII digits
     // alone: devices get such texts as typed, so a sign or a blank that a

@@ -97,11 +97,9 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
         // have made, holds none of it, even where the default is made anew
         // at the same path; nor do stores set up elsewhere. The next check
         // offers those packages again.
-        const QStringList stores = updateStores();
-        const bool refused =
-            Utils::isNotOwnInSharedFolder(settings->value(QStringLiteral("zorWorkingDir")).toString().trimmed());
+        const QStringList stores = updateStores();   // none when the working directory is refused
         runWizardAtStart = runFirstRunPreferences();
-        if (refused || updateStores() != stores)
+        if (stores.isEmpty() || updateStores() != stores)
             UpdateVersions::forgetUnpacked(*settings);
     }
     // Headers and rows follow this layout until the next start, whatever the
@@ -320,6 +318,11 @@ bool MainWindow::isFirstRun() const
     // the start or while the console runs: the console would then read their
     // department file, white list and firmware as its own and write its files
     // to them. The preferences make it again as this user's own.
+    return workingDirRefused();
+}
+
+bool MainWindow::workingDirRefused() const
+{
     return Utils::isNotOwnInSharedFolder(settings->value(QStringLiteral("zorWorkingDir")).toString().trimmed());
 }
 
@@ -359,7 +362,7 @@ QStringList MainWindow::updateStores() const
     // may have made, holds nothing unpacked here, even where the preferences
     // make it anew at the same path.
     QStringList out;
-    if (Utils::isNotOwnInSharedFolder(settings->value(QStringLiteral("zorWorkingDir")).toString().trimmed()))
+    if (workingDirRefused())
         return out;
     for (const char *key : {"firmwareImageDir", "appImageDir", "hotfixDir"})
         out << Department::fileIdentity(settings->value(QLatin1String(key)).toString());

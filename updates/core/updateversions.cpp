@@ -6,18 +6,34 @@
 #include <QSettings>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 const char *const UpdateVersions::ModelSuffixes[13] = {"ORL_K1",  "ORL_K2",  "ORL_K3", "ORL_K4", "ORL_QB32",
                                                        "ORL_QB64", "ORL_WY",  "ORL_WY2", "ORL_WY3", "HV_WY",
                                                        "HV_QB",    "Pyrel_PC", "Pyrel_Server"};
 
+namespace {
+
+// The version families of the packages unpacked into the stores.
+const char *const StoreFamilies[] = {"zorClientVersion", "firmwareVersion", "hotfixVersion"};
+const char *const InstallerFamily = "zorServerVersion";
+
+bool inStoreFamily(const QString &key)
+{
+    return std::any_of(std::begin(StoreFamilies), std::end(StoreFamilies),
+                       [&key](const char *family) { return key.startsWith(QLatin1String(family)); });
+}
+
+} // namespace
+
 QStringList UpdateVersions::allKeys()
 {
     QStringList keys{QStringLiteral("zorClientVersion")};
-    for (const char *family : {"zorClientVersion", "firmwareVersion", "hotfixVersion"})
+    for (const char *family : StoreFamilies)
         for (const char *model : ModelSuffixes)
             keys << QLatin1String(family) + QLatin1String(model);
     for (const char *package : {"Exe", "Deb", "Rpm", "Dmg"})
-        keys << QStringLiteral("zorServerVersion") + QLatin1String(package);
+        keys << QLatin1String(InstallerFamily) + QLatin1String(package);
     return keys;
 }
 
@@ -25,9 +41,8 @@ void UpdateVersions::clear(QSettings &settings)
 {
     QStringList keys = allKeys();
     for (const QString &key : settings.allKeys())
-        for (const char *family : {"zorClientVersion", "firmwareVersion", "hotfixVersion", "zorServerVersion"})
-            if (key.startsWith(QLatin1String(family)) && !keys.contains(key))
-                keys << key;
+        if ((inStoreFamily(key) || key.startsWith(QLatin1String(InstallerFamily))) && !keys.contains(key))
+            keys << key;
     for (const QString &key : std::as_const(keys))
         settings.setValue(key, QStringLiteral("unknown"));
 }
@@ -36,9 +51,8 @@ void UpdateVersions::forgetUnpacked(QSettings &settings)
 {
     const QString unknown = QStringLiteral("unknown");
     for (const QString &key : settings.allKeys())
-        for (const char *family : {"zorClientVersion", "firmwareVersion", "hotfixVersion"})
-            if (key.startsWith(QLatin1String(family)) && settings.value(key).toString() != unknown)
-                settings.setValue(key, unknown);
+        if (inStoreFamily(key) && settings.value(key).toString() != unknown)
+            settings.setValue(key, unknown);
 }
 
 QString UpdateVersions::installerVersion(const QString &installerPath)
