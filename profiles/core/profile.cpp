@@ -1,5 +1,7 @@
 #include "profile.h"
 
+#include "devicelink/utils.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -202,7 +204,9 @@ bool Profile::load(const QString &fileName)
         return false;
     name = QFileInfo(fileName).completeBaseName();
     QFile file(dir + QLatin1Char('/') + fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    // A pipe under the name would hold the console on open until a writer
+    // came; a folder or a device is no profile either.
+    if (!Utils::openRegular(&file, false))
         return false;
     read(&file);
     return true;

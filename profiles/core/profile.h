@@ -26,7 +26,8 @@ public:
     void setDefaults();
 
     // Reads dir/fileName (a file name with its suffix). False only when dir or
-    // fileName is empty or the file cannot be opened; whatever the content,
+    // fileName is empty or the file cannot be opened as a regular file (a pipe
+    // or a folder under the name is refused at once); whatever the content,
     // keys that are not found keep their values. name is taken from fileName
     // even when the file cannot be opened.
     bool load(const QString &fileName);
