@@ -102,6 +102,8 @@ private slots:
     void loadRefusals();
     void loadOnlyRegularFiles_data();
     void loadOnlyRegularFiles();
+    void sizeBound_data();
+    void sizeBound();
     void saveRefusals_data();
     void saveRefusals();
     void valuesRoundTrip();
@@ -230,6 +232,30 @@ void TestProfileFile::loadOnlyRegularFiles()
     QVERIFY(returnsUnaided(path, [&] { loaded = p.load(QStringLiteral("x.prf")); }));
     QVERIFY(!loaded);
     QCOMPARE(fields(p), expected(QStringLiteral("x"), {}));
+}
+
+void TestProfileFile::sizeBound_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<bool>("loaded");
+    QTest::newRow("at the bound") << Profile::MaxFileBytes << true;
+    // Reading a file of many megabytes line by line held the console for minutes.
+    QTest::newRow("one byte beyond") << Profile::MaxFileBytes + 1 << false;
+}
+
+// A file larger than any the console writes is refused before it is read.
+void TestProfileFile::sizeBound()
+{
+    QFETCH(qint64, size);
+    QFETCH(bool, loaded);
+    QByteArray content = QByteArray(defaultsFile).replace("Hostname=\n", "Hostname=srv\n") + '#';
+    content += QByteArray(size - content.size() - 1, 'x') + '\n';
+    QCOMPARE(content.size(), size);
+    QTemporaryDir dir;
+    QVERIFY(TestFiles::write(dir.filePath(QStringLiteral("big.prf")), content));
+    Profile p(dir.path());
+    QCOMPARE(p.load(QStringLiteral("big.prf")), loaded);
+    QCOMPARE(fields(p), expected(QStringLiteral("big"), loaded ? QStringList{"zorServerHostname=srv"} : QStringList()));
 }
 
 void TestProfileFile::saveRefusals_data()

@@ -206,7 +206,7 @@ bool Profile::load(const QString &fileName)
     QFile file(dir + QLatin1Char('/') + fileName);
     // A pipe under the name would hold the console on open until a writer
     // came; a folder or a device is no profile either.
-    if (!Utils::openRegular(&file, false))
+    if (!Utils::openRegular(&file, false) || file.size() > MaxFileBytes)
         return false;
     read(&file);
     return true;

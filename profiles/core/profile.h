@@ -14,6 +14,10 @@ class Profile : public QObject
 public:
     static constexpr int Outputs = 3;
     static constexpr int IndexCount = 15;
+    // The files the console writes stay well below this (the editor's fields
+    // take a few hundred kilobytes at most); a larger file is no profile, and
+    // reading it line by line would hold the console for minutes.
+    static constexpr qint64 MaxFileBytes = 1 << 20;
 
     // How the text of a file is decoded. Files are written in UTF-8; a file
     // whose bytes are not UTF-8 was written one byte a character (Latin-1) by
@@ -26,10 +30,10 @@ public:
     void setDefaults();
 
     // Reads dir/fileName (a file name with its suffix). False only when dir or
-    // fileName is empty or the file cannot be opened as a regular file (a pipe
-    // or a folder under the name is refused at once); whatever the content,
-    // keys that are not found keep their values. name is taken from fileName
-    // even when the file cannot be opened.
+    // fileName is empty, or the file cannot be opened as a regular file (a
+    // pipe or a folder under the name is refused at once) or is larger than
+    // MaxFileBytes; whatever the content, keys that are not found keep their
+    // values. name is taken from fileName even when the file cannot be opened.
     bool load(const QString &fileName);
 
     // What load() does with the open file: reads the fields from a device
