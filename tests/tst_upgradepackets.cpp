@@ -2,10 +2,13 @@
 // table's matching rules and the three upgrade commands.
 #include "updates/core/devicemodels.h"
 #include "updates/core/upgradepackets.h"
+#include "pipepeer.h"
 #include "testfiles.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace DeviceModels;
 
@@ -15,6 +18,8 @@ class TestUpgradePackets : public QObject
 private slots:
     void headerCheck_data();
     void headerCheck();
+    void headerOnlyOfRegularFiles_data();
+    void headerOnlyOfRegularFiles();
     void isModelRule_data();
     void isModelRule();
     void percentTag_data();
@@ -60,6 +65,34 @@ void TestUpgradePackets::headerCheck()
     int id = 99;
     QCOMPARE(readImageModelId(path, &id), valid);
     QCOMPARE(id, modelId);
+}
+
+void TestUpgradePackets::headerOnlyOfRegularFiles_data()
+{
+    QTest::addColumn<bool>("throughLink");
+    // The listing of a firmware folder shows a link to a pipe as a file.
+    QTest::newRow("pipe") << false;
+    QTest::newRow("link to a pipe") << true;
+}
+
+// A pipe under an image's name is no image: its header is not waited for.
+void TestUpgradePackets::headerOnlyOfRegularFiles()
+{
+    QFETCH(bool, throughLink);
+    QTemporaryDir dir;
+    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("pipe")));
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    const QString path = dir.filePath(QStringLiteral("uimage.bin"));
+    if (throughLink)
+        QVERIFY(QFile::link(QFile::decodeName(fifo), path));
+    else
+        QVERIFY(QFile::rename(QFile::decodeName(fifo), path));
+    const QByteArray opened = QFile::encodeName(path);
+    int id = 99;
+    bool read = true;
+    QVERIFY(returnsUnaided(opened, [&] { read = readImageModelId(path, &id); }));
+    QVERIFY(!read);
+    QCOMPARE(id, 99);
 }
 
 void TestUpgradePackets::isModelRule_data()

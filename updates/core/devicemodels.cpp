@@ -1,5 +1,7 @@
 #include "devicemodels.h"
 
+#include "devicelink/utils.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -57,7 +59,9 @@ bool parseImageHeader(const QByteArray &header, int *modelId)
 bool readImageModelId(const QString &path, int *modelId)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // A folder's listing shows a link to a pipe as a file: its header would
+    // be waited for, for good when nothing writes to it.
+    if (!Utils::openRegular(&file, false))
         return false;
     const QByteArray header = file.read(ImageHeaderSize);
     file.close();
