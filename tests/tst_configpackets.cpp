@@ -2,11 +2,14 @@
 // the file-install read and the PXE model filter.
 #include "commands/packets/configpackets.h"
 #include "devicelink/thinclientinfo.h"
+#include "pipepeer.h"
 #include "testfiles.h"
 
 #include <QSslSocket>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace ConfigPackets;
 
@@ -37,6 +40,7 @@ private slots:
     void installFileSizeLimit();
     void readFileExactly_data();
     void readFileExactly();
+    void readOnlyRegularFiles();
     void pxeConfig_data();
     void pxeConfig();
     void pxeModelFilter_data();
@@ -317,6 +321,21 @@ void TestConfigPackets::readFileExactly()
     QByteArray read("untouched");
     QCOMPARE(int(ConfigPackets::readFileExactly(dir.filePath(file), size, &read)), result);
     QCOMPARE(read, out);
+}
+
+// The file is read a confirmation after it was checked: a pipe that took its
+// name meanwhile is not waited on for a writer.
+void TestConfigPackets::readOnlyRegularFiles()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("cert.pem"));
+    const QByteArray fifo = QFile::encodeName(path);
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    QByteArray read("untouched");
+    FileReadResult result = FileReadResult::Ok;
+    QVERIFY(returnsUnaided(fifo, [&] { result = ConfigPackets::readFileExactly(path, 10, &read); }));
+    QCOMPARE(int(result), int(FileReadResult::OpenFailed));
+    QCOMPARE(read, QByteArray("untouched"));
 }
 
 void TestConfigPackets::pxeConfig_data()

@@ -2,6 +2,7 @@
 
 #include "delivery.h"
 #include "devicelink/thinclientinfo.h"
+#include "devicelink/utils.h"
 #include "devicelink/wire.h"
 
 #include <QFile>
@@ -111,11 +112,13 @@ FileReadResult readFileExactly(const QString &path, qint64 size, QByteArray *out
     if (!out || size <= 0 || size > MaxInstallFileSize)
         return FileReadResult::ReadFailed;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Checked when chosen, read after a confirmation: a pipe that took the
+    // name meanwhile would hold the console on open, waiting for a writer.
+    if (!Utils::openRegular(&file, false))
         return FileReadResult::OpenFailed;
     QByteArray data(size, Qt::Uninitialized);
     qint64 done = 0;
-    // A single read may return less than asked (pipes, network file systems):
+    // A single read may return less than asked (network file systems):
     // keep reading until the size is reached or the file has no more.
     while (done < size) {
         const qint64 n = file.read(data.data() + done, size - done);
