@@ -2,10 +2,10 @@
 
 #include "commands/packets/delivery.h"
 #include "commands/packets/everydaypackets.h"
+#include "devicelink/utils.h"
 #include "mainwindow/prompter.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 namespace CommandDelivery {
 
@@ -49,8 +49,8 @@ int uploadFileToDevice(QWidget *parent, const QString &remoteName, const QString
         return -1;
     QFile file(localPath);
     // Only a plain file is sent: opening a named pipe waits for a writer,
-    // for good when there is none.
-    if (!QFileInfo(localPath).isFile() || !file.open(QIODevice::ReadOnly)) {
+    // for good when there is none, and one may take the name after a check.
+    if (!Utils::openRegular(&file, false)) {
         prompter()->warning(parent, QStringLiteral("Open error"),
                             QStringLiteral("\nError opening file ") + localPath);
         return -1;
