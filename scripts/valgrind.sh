@@ -48,7 +48,9 @@ cmake --build "$build" -j "$jobs"
 export KORVANE_VALGRIND_LOGS=$build/valgrind
 rm -rf "$KORVANE_VALGRIND_LOGS"
 mkdir -p "$KORVANE_VALGRIND_LOGS"
-export KORVANE_TEST_WRAPPER="$here/valgrind.sh --memcheck"
+# tests/isolate.sh reads this as a command line: the path is quoted, as the
+# work tree's may hold blanks.
+export KORVANE_TEST_WRAPPER="'$here/valgrind.sh' --memcheck"
 export KORVANE_TEST_ROOT=$(mktemp -d /tmp/korvane-valgrind.XXXXXX)
 trap 'rm -rf "$KORVANE_TEST_ROOT"' EXIT
 
@@ -62,9 +64,9 @@ set -e
 bad=$(grep -l -E "ERROR SUMMARY: [1-9]|Invalid (read|write|free)" "$KORVANE_VALGRIND_LOGS"/*.log 2>/dev/null || true)
 if [ -n "$bad" ]; then
   echo "valgrind.sh: memcheck found errors in:" >&2
-  for log in $bad; do
+  while IFS= read -r log; do
     echo "  $log: $(grep -c -E 'Invalid (read|write)' "$log") invalid reads/writes" >&2
-  done
+  done <<<"$bad"
   rc=1
 fi
 echo "valgrind.sh: $(ls "$KORVANE_VALGRIND_LOGS" | wc -l) processes checked, reports in $KORVANE_VALGRIND_LOGS"

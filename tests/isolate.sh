@@ -8,9 +8,10 @@ chmod 700 "$root/runtime"
 export HOME="$root/home" XDG_CONFIG_HOME="$root/config" TMPDIR="$root/tmp" XDG_RUNTIME_DIR="$root/runtime"
 export QT_QPA_PLATFORM=offscreen
 # A command with its options that runs the test (scripts/valgrind.sh runs
-# each test through memcheck this way).
+# each test through memcheck this way), read as the shell reads a command
+# line, so that a quoted path may hold blanks.
 if [ -n "${KORVANE_TEST_WRAPPER:-}" ]; then
-  $KORVANE_TEST_WRAPPER "$@"
+  eval "$KORVANE_TEST_WRAPPER \"\$@\""
 else
   "$@"
 fi
