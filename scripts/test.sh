@@ -59,7 +59,7 @@ for kind in $builds; do
   echo "test.sh: $kind build"
   configure_and_build "$kind"
   set +e
-  bash scripts/netns.sh ctest --test-dir "$(build_dir "$kind")" -j "$jobs" --output-on-failure "$@"
+  bash scripts/netns.sh ctest --test-dir "$(build_dir "$kind")" -j "$jobs" --output-on-failure --no-tests=error "$@"
   status=$?
   set -e
   if [ $status -ne 0 ]; then
