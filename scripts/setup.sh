@@ -24,9 +24,16 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-echo "setup: installing ${missing[*]}"
 SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "setup: missing packages: ${missing[*]}" >&2
+    echo "setup: not root and no sudo; install them as root: apt-get install ${missing[*]}" >&2
+    exit 1
+  fi
+  SUDO="sudo"
+fi
+echo "setup: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
