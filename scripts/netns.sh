@@ -6,14 +6,19 @@
 # Usage: scripts/netns.sh command [args...]
 set -euo pipefail
 
-if [ "${KORVANE_IN_NETNS:-}" != 1 ]; then
+# Only the copy of this script that unshare starts sets up the links: the
+# variable KORVANE_IN_NETNS, which the programs inside see, is inherited by
+# whatever they start (a shell, another run of a script), and must never make
+# this script add links where it already is, maybe the machine's own network.
+if [ "${1:-}" != --in-new-namespace ]; then
   export KORVANE_IN_NETNS=1
   if [ "$(id -u)" -eq 0 ]; then
-    exec unshare --net -- "$0" "$@"
+    exec unshare --net -- "$0" --in-new-namespace "$@"
   else
-    exec unshare --map-root-user --net -- "$0" "$@"
+    exec unshare --map-root-user --net -- "$0" --in-new-namespace "$@"
   fi
 fi
+shift
 
 ip link set lo up
 ip link add kv0 type veth peer name kv1
