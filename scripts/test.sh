@@ -49,7 +49,8 @@ configure_and_build() {
 }
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=0}
-export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_suppressions=0}
+# The path is quoted for the sanitizers, which split their options at blanks.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=\"$root/tests/lsan.supp\":print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 export KORVANE_TEST_ROOT=$(mktemp -d /tmp/korvane-tests.XXXXXX)
 trap 'rm -rf "$KORVANE_TEST_ROOT"' EXIT
