@@ -162,24 +162,25 @@ printf 'Korvane demo release notes\n' >"$updates/files/release-notes.txt"
   list_line hotfix ORL_K1 hf-ORL_K1-12.7z "Hotfix 12 for ORL K1"
   list_line download none release-notes.txt "Release notes"
 } >"$updates/files/downloadlist.txt"
+# The paths are quoted: the work tree's may hold blanks.
 cat >"$updates/nginx.conf" <<EOF
 daemon off;
 master_process off;
-pid $updates/nginx.pid;
-error_log $home/log/nginx.log;
+pid "$updates/nginx.pid";
+error_log "$home/log/nginx.log";
 events {}
 http {
   access_log off;
   default_type application/octet-stream;
-  client_body_temp_path $updates/temp/body;
-  proxy_temp_path $updates/temp/proxy;
-  fastcgi_temp_path $updates/temp/fastcgi;
-  uwsgi_temp_path $updates/temp/uwsgi;
-  scgi_temp_path $updates/temp/scgi;
+  client_body_temp_path "$updates/temp/body";
+  proxy_temp_path "$updates/temp/proxy";
+  fastcgi_temp_path "$updates/temp/fastcgi";
+  uwsgi_temp_path "$updates/temp/uwsgi";
+  scgi_temp_path "$updates/temp/scgi";
   server {
     listen 127.0.0.1:8680;
     location = /get {
-      root $updates/files;
+      root "$updates/files";
       if (\$arg_file !~ "^[A-Za-z0-9._-]+\$") { return 404; }
       try_files /\$arg_file =404;
     }
@@ -198,4 +199,7 @@ if [ -n "${DISPLAY:-}" ] && [ "${KORVANE_DEMO_HEADLESS:-0}" != 1 ]; then
   exec bash scripts/netns.sh bash "$0" --inside "$count" ""
 fi
 shot=$build/demo.png
-exec bash scripts/netns.sh xvfb-run -a -s "-screen 0 1400x900x24" bash "$0" --inside "$count" "$shot"
+# xvfb-run hands its authority file's path to Xvfb unquoted, so it keeps that
+# file in /tmp, not in the demo's temporary folder, whose path may hold blanks.
+exec bash scripts/netns.sh env -u TMPDIR xvfb-run -a -s "-screen 0 1400x900x24" \
+  env TMPDIR="$TMPDIR" bash "$0" --inside "$count" "$shot"
