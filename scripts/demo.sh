@@ -163,7 +163,10 @@ printf 'Korvane demo release notes\n' >"$updates/files/release-notes.txt"
   list_line download none release-notes.txt "Release notes"
 } >"$updates/files/downloadlist.txt"
 # The paths are quoted: the work tree's may hold blanks.
+# Run by root, nginx gives its temporary folders to the user named here (by
+# default nobody, whom the namespace of a demo not run by root cannot map).
 cat >"$updates/nginx.conf" <<EOF
+user root;
 daemon off;
 master_process off;
 pid "$updates/nginx.pid";

@@ -58,7 +58,10 @@ bool NginxServer::start(const QString &httpBlock, int timeoutMs)
 NginxServer::Attempt NginxServer::attempt(const QString &program, const QString &httpBlock, quint16 port,
                                           qint64 remainingMs)
 {
-    QString config = QStringLiteral("daemon off; master_process off; pid ROOT%1; error_log ROOT%2; events {}\n")
+    // Run by root, nginx gives its temporary folders to the user named here
+    // (by default nobody, whom the namespace of a run that is not root's
+    // cannot map, so that nginx would not start there).
+    QString config = QStringLiteral("user root; daemon off; master_process off; pid ROOT%1; error_log ROOT%2; events {}\n")
                          .arg(PidFile, ErrorLog)
                      + httpBlock;
     config.replace(QLatin1String("ROOT"), m_root).replace(QLatin1String("PORT"), QString::number(port));
