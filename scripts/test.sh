@@ -15,18 +15,7 @@ bash scripts/setup.sh
 
 jobs=${KORVANE_JOBS:-$(nproc)}
 builds=${KORVANE_TEST_BUILDS:-sanitize release}
-launcher=()
-if command -v ccache >/dev/null; then
-  # ccache keeps its cache under the home directory; a user whose home it
-  # cannot write to (nobody's is /nonexistent) would have every compile fail.
-  cache=$(ccache -k cache_dir 2>/dev/null || true)
-  if [ -n "$cache" ] && mkdir -p "$cache" 2>/dev/null && [ -w "$cache" ]; then
-    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-  else
-    echo "test.sh: ccache cannot write to its cache ${cache:-(none)}; building without it" >&2
-    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=)
-  fi
-fi
+source "$root/scripts/launcher.sh"
 
 build_dir() {
   case "$1" in

@@ -28,18 +28,7 @@ cd "$root"
 command -v valgrind >/dev/null || { echo "valgrind.sh: valgrind is not installed (apt-get install valgrind)" >&2; exit 2; }
 build=${KORVANE_RELEASE_BUILD:-$root/build-release}
 jobs=${KORVANE_JOBS:-$(nproc)}
-launcher=()
-if command -v ccache >/dev/null; then
-  # ccache keeps its cache under the home directory; a user whose home it
-  # cannot write to (nobody's is /nonexistent) would have every compile fail.
-  cache=$(ccache -k cache_dir 2>/dev/null || true)
-  if [ -n "$cache" ] && mkdir -p "$cache" 2>/dev/null && [ -w "$cache" ]; then
-    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-  else
-    echo "valgrind.sh: ccache cannot write to its cache ${cache:-(none)}; building without it" >&2
-    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=)
-  fi
-fi
+source "$root/scripts/launcher.sh"
 # The same tree as scripts/test.sh's Release build, with longer time limits.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVANE_SANITIZE=OFF -DKORVANE_TESTS=ON \
   -DKORVANE_TEST_TIMEOUT_SCALE=20 "${launcher[@]}" >/dev/null
