@@ -15,8 +15,8 @@ void SyncFileListWarner::unreadableFile(const QString &path)
                             + QStringLiteral("\n\nThis file will not be synced to selected devices"));
 }
 
-// Shows the walk in the form and keeps the window live between entries, so
-// that Cancel is seen.
+// Shows the walk in the form and keeps the window live between entries and
+// while a file is summed, so that Cancel is seen.
 class DlgGetFileList::Progress : public SyncFileListWarner
 {
 public:
@@ -36,6 +36,9 @@ public:
             m_dialog->ui->progressBar->setValue(index);
         QCoreApplication::processEvents();
     }
+
+    // The window stays live while a large file is summed too.
+    void summing() override { QCoreApplication::processEvents(); }
 
     bool cancelled() override { return m_dialog->cancelled; }
 

@@ -123,7 +123,7 @@ QString Utils::md5Hex(const char *data, int length)
     return QString::fromLatin1(hash.result().toHex());
 }
 
-bool Utils::fileMd5(const QString &path, QString *out)
+bool Utils::fileMd5(const QString &path, QString *out, const std::function<bool()> &goOn)
 {
     // Only a regular file has a sum: a name that became a pipe (or a device)
     // after it was chosen or listed would hold the console on its open, or
@@ -142,6 +142,8 @@ bool Utils::fileMd5(const QString &path, QString *out)
         if (n == 0)
             break;
         hash.addData(QByteArrayView(chunk.constData(), n));
+        if (goOn && !goOn())
+            return false;
     }
     file.close();
     *out = QString::fromLatin1(hash.result().toHex());

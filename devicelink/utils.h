@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QByteArray>
 
+#include <functional>
+
 class QFile;
 struct stat;
 
@@ -34,7 +36,9 @@ public:
     static QString md5Hex(const QString &text);
     static QString md5Hex(const QByteArray &data);
     static QString md5Hex(const char *data, int length);
-    static bool fileMd5(const QString &path, QString *out);
+    // goOn, when given, is called between the parts of the file; false from
+    // it stops the sum, which then fails.
+    static bool fileMd5(const QString &path, QString *out, const std::function<bool()> &goOn = {});
 
     // True when path, once cleaned, is dir or lies below it. dir must be non-empty.
     static bool pathContains(const QString &path, const QString &dir);

@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <functional>
 #include <thread>
 
@@ -148,6 +149,7 @@ private slots:
     void namesTheListCannotCarry_data();
     void namesTheListCannotCarry();
     void directoriesThatCannotBeListed();
+    void cancelWhileAFileIsSummed();
 
     void dialogCancelInLastSubdirectory();
     void dialogWarnings();
@@ -396,6 +398,51 @@ void TestSyncFileList::directoriesThatCannotBeListed()
 }
 
 // The progress dialog, run as the commands run it.
+// Cancelled from outside once the walk has come to its first entry.
+class CancelFromOutside : public SyncFileListObserver
+{
+public:
+    std::atomic<bool> started{false};
+    std::atomic<bool> cancel{false};
+
+    void entryReached(int) override { started = true; }
+    bool cancelled() override { return cancel; }
+};
+
+void TestSyncFileList::cancelWhileAFileIsSummed()
+{
+    // A file of a terabyte (sparse: it takes no room) stands for a disk
+    // image or a long video on a slow share: its sum takes far longer than
+    // anyone waits, and Cancel must end the walk while it is summed.
+    const QString root = m_tmp.path() + QStringLiteral("/huge");
+    QDir().mkpath(root);
+    const QString image = root + QStringLiteral("/disk.img");
+    {
+        QFile f(image);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.resize(qint64(1) << 40));
+    }
+    CancelFromOutside observer;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly | QIODevice::Text);
+    std::atomic<bool> done{false};
+    SyncFileList::Result result = SyncFileList::Result::Written;
+    std::thread walk([&] {
+        result = SyncFileList::write(root, &buffer, &observer);
+        done = true;
+    });
+    QVERIFY(QTest::qWaitFor([&] { return observer.started.load(); }, 10000));
+    observer.cancel = true;
+    const bool returned = QTest::qWaitFor([&] { return done.load(); }, 10000);
+    // A walk still summing is let go: the file ends where it is read.
+    if (!returned)
+        QFile::resize(image, 0);
+    walk.join();
+    QVERIFY2(returned, "the walk went on summing the file after Cancel");
+    QCOMPARE(result, SyncFileList::Result::Cancelled);
+    QVERIFY(buffer.data().isEmpty());
+}
+
 void TestSyncFileList::dialogCancelInLastSubdirectory()
 {
     const QString root = m_tmp.path() + QStringLiteral("/c");

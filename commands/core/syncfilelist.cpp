@@ -10,6 +10,7 @@
 SyncFileListObserver::~SyncFileListObserver() = default;
 void SyncFileListObserver::directoryShown(const QString &, int) {}
 void SyncFileListObserver::entryReached(int) {}
+void SyncFileListObserver::summing() {}
 bool SyncFileListObserver::cancelled() { return false; }
 void SyncFileListObserver::unreadableFile(const QString &) {}
 
@@ -75,7 +76,15 @@ public:
                 m_observer->directoryShown(dir, count);
             } else {
                 QString md5;
-                if (Utils::fileMd5(path, &md5))
+                bool stopped = false;
+                const bool summed = Utils::fileMd5(path, &md5, [this, &stopped] {
+                    m_observer->summing();
+                    stopped = m_observer->cancelled();
+                    return !stopped;
+                });
+                if (stopped)
+                    return Result::Cancelled;
+                if (summed)
                     m_out << "file=" << path << " md5sum=" << md5 << '\n';
                 else
                     m_observer->unreadableFile(path);

@@ -16,7 +16,11 @@ public:
     virtual void directoryShown(const QString &dir, int entryCount);
     // The walk is about to take entry index of the directory shown last.
     virtual void entryReached(int index);
-    // Asked before every entry and at the end of every directory.
+    // Called between the parts of a file being summed: a large one (a video,
+    // a disk image) takes seconds or more, and cancelled() is asked after it.
+    virtual void summing();
+    // Asked before every entry, while a file is summed and at the end of
+    // every directory.
     virtual bool cancelled();
     // A file whose contents could not be read, or an entry whose path the
     // list cannot carry (a directory then with all it holds); it is left out
