@@ -7,14 +7,18 @@
 #include "nowriteroom.h"
 #include "testfiles.h"
 
+#include "updates/core/disksync.h"
+
 #include <QCryptographicHash>
 #include <QDir>
+#include <QSemaphore>
 #include <QNetworkAccessManager>
 #include <QNetworkCookie>
 #include <QNetworkCookieJar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
 #include <limits>
 #include <memory>
 
@@ -125,6 +129,34 @@ private slots:
         if (pending < 0)
             QSKIP("This system cannot tell which pages of a file reached the disk");
         QCOMPARE(pending, qint64(0));
+    }
+
+    // A file of hundreds of megabytes can take many seconds to reach a slow
+    // disk: the console goes on meanwhile (its devices with it), and the file
+    // takes its name once its bytes are there.
+    void slowDiskHoldsNothing()
+    {
+        QVERIFY(TestFiles::write(local(), "old"));
+        std::atomic<bool> syncing{false};
+        QSemaphore diskDone;
+        bool doneInTime = false;
+        m_manager->setFileSync([&](const QString &path) {
+            syncing = true;
+            // Ended by the test once its own event loop has turned.
+            doneInTime = diskDone.tryAcquire(1, 10000);
+            return DiskSync::file(path);
+        });
+        QCOMPARE(m_manager->startDownload(m_server->base(), Name, local(), Size, md5Of(content()), Comment), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(syncing, 15000);
+        QVERIFY2(m_completed->isEmpty(), "the download ended while its bytes were still going to the disk");
+        QCOMPARE(TestFiles::read(local()), QByteArray("old"));
+        QVERIFY(m_manager->isBusy());
+        diskDone.release();
+        QVERIFY(m_completed->wait(15000));
+        QVERIFY(doneInTime);
+        QCOMPARE(m_completed->first(), (Done{0, Size}));
+        QCOMPARE(TestFiles::read(local()), content());
+        QVERIFY(!QFile::exists(part()));
     }
 
     // The right sum: freshDownload.

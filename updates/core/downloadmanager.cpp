@@ -4,7 +4,9 @@
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QStorageInfo>
+#include <QThread>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 
@@ -100,6 +102,12 @@ DownloadManager::DownloadManager(QObject *parent)
 
 DownloadManager::~DownloadManager()
 {
+    // A file on its way to the disk gets there; it takes no name now.
+    if (m_syncing) {
+        m_syncing->wait();
+        delete m_syncing;
+        m_syncing = nullptr;
+    }
     // Aborting a reply emits its signals; none may reach a half-gone manager.
     if (m_reply) {
         disconnect(m_reply, nullptr, this, nullptr);
@@ -449,9 +457,31 @@ void DownloadManager::onFinished()
     }
     // The bytes reach the disk before the name does: a power cut soon after
     // the rename would otherwise leave the old file replaced by one with
-    // nothing, or part of the file, behind its name.
-    if (!DiskSync::file(partialPath())) {
-        fail(QStringLiteral("Could not write %1: %2").arg(partialPath(), qt_error_string()), false);
+    // nothing, or part of the file, behind its name. Hundreds of megabytes
+    // can take many seconds to reach a slow disk, so they go there off the
+    // window's thread; the transfer is over (nothing of the reply, no
+    // deadline may end it now) but stays busy until the file is in place.
+    disconnect(m_reply, nullptr, this, nullptr);
+    m_deadline.stop();
+    m_rateWatch.stop();
+    const QString path = partialPath();
+    m_syncing = QThread::create([this, path] {
+        m_synced = m_fileSync ? m_fileSync(path) : DiskSync::file(path);
+        if (!m_synced)
+            m_syncError = qt_error_string(errno);
+    });
+    // Queued: the thread ends off the event loop's thread.
+    connect(m_syncing, &QThread::finished, this, &DownloadManager::onSynced, Qt::QueuedConnection);
+    m_syncing->start();
+}
+
+void DownloadManager::onSynced()
+{
+    m_syncing->wait();
+    delete m_syncing;
+    m_syncing = nullptr;
+    if (!m_synced) {
+        fail(QStringLiteral("Could not write %1: %2").arg(partialPath(), m_syncError), false);
         return;
     }
     // One rename replaces the old file, so it is there whole until the new

@@ -14,6 +14,7 @@
 #include <functional>
 
 class QNetworkAccessManager;
+class QThread;
 
 // Fetches one file at a time over HTTP from the update web server.
 //
@@ -57,6 +58,8 @@ public:
     static constexpr int MinimumDeadlineMs = 60000;
 
     using FreeSpaceProbe = std::function<qint64(const QString &dir)>;
+    // Brings a file's bytes to the disk; false when they could not be.
+    using FileSync = std::function<bool(const QString &path)>;
 
     explicit DownloadManager(QObject *parent = nullptr);
     ~DownloadManager() override;
@@ -80,6 +83,8 @@ public:
 
     // Tests fake a small disk or a quicker clock.
     void setFreeSpaceProbe(FreeSpaceProbe probe) { m_freeSpace = std::move(probe); }
+    // Tests fake a slow disk.
+    void setFileSync(FileSync sync) { m_fileSync = std::move(sync); }
     void setDeadlineRule(qint64 floorRate, int minimumMs);
     // The time a transfer of size bytes may take (size < 0: the minimum).
     int deadlineMs(qint64 size) const;
@@ -109,6 +114,7 @@ private slots:
     void onFinished();
     void onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal);
     void onError(QNetworkReply::NetworkError code);
+    void onSynced();
 
 private:
     // What becomes of the reply's body, settled by its status.
@@ -157,6 +163,11 @@ private:
     qint64 m_floorRate = FloorRate;
     int m_minimumDeadlineMs = MinimumDeadlineMs;
     FreeSpaceProbe m_freeSpace;
+    FileSync m_fileSync;
+    // Brings a whole file to the disk before it takes its name.
+    QThread *m_syncing = nullptr;
+    bool m_synced = false;
+    QString m_syncError;
 };
 
 #endif // DOWNLOADMANAGER_H
