@@ -179,6 +179,12 @@ bool Utils::isNotOwnInSharedFolder(const QString &path)
     const QString clean = QDir::cleanPath(path);
     if (clean.isEmpty() || QDir::isRelativePath(clean))
         return false;
+    // A folder every user may write into (the shared temporary folder
+    // itself) is nobody's own, whoever made it: the data directories kept in
+    // it go with a reboot, and anybody may make them again.
+    struct stat self;
+    if (::stat(QFile::encodeName(clean).constData(), &self) == 0 && (self.st_mode & S_IWOTH))
+        return true;
     // Below the highest folder open to every user, each folder on the way
     // must be this user's own: whoever owns one may replace what lies in it.
     // The system's own may stand on the way (a per-user temporary folder is

@@ -194,6 +194,7 @@ private slots:
         QTest::newRow("link") << QStringLiteral("link") << false;
         QTest::newRow("another user's folder") << QStringLiteral("folder") << false;
         QTest::newRow("in another user's folder") << QStringLiteral("inside") << true;
+        QTest::newRow("the shared folder itself") << QStringLiteral("shared") << true;
     }
 
     void refusesWorkingDirectoryOthersMade()
@@ -215,7 +216,9 @@ private slots:
             QDir(theirs).removeRecursively();
         });
         QString given = work;   // to another user
-        if (found == QLatin1String("inside")) {
+        if (found == QLatin1String("shared")) {
+            store->setValue(QStringLiteral("zorWorkingDir"), shared);
+        } else if (found == QLatin1String("inside")) {
             QVERIFY(QDir().mkpath(theirs + QStringLiteral("/korvane")));
             store->setValue(QStringLiteral("zorWorkingDir"), theirs + QStringLiteral("/korvane"));
             given = theirs;
