@@ -168,6 +168,16 @@ bool DlgSettings::validateInput()
                             QMessageBox::Ok);
         return false;
     }
+    // The next start would refuse it as well: a folder others may write into
+    // (the shared temporary folder, or one another user made in it) would
+    // receive the fleet's files and hold firmware this console never put there.
+    if (Utils::isNotOwnInSharedFolder(dir)) {
+        prompter()->warning(this, inputValidation,
+                            QStringLiteral("Korvane temp directory\n\n") + dir
+                                + QStringLiteral("\n\nis open to other users. Choose a directory of your own."),
+                            QMessageBox::Ok);
+        return false;
+    }
     return true;
 }
 

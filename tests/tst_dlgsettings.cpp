@@ -274,6 +274,10 @@ void TestDlgSettings::validation_data()
     QTest::newRow("missing directory") << "@missing" << "5808" << "7909" << "5" << "warning"
                                        << "Directory not found"
                                        << "Korvane temp directory\n\n@missing\n\ndoes not exist!";
+    // One every user may write into is refused as the next start would.
+    QTest::newRow("shared directory") << "@shared" << "5808" << "7909" << "5" << "warning" << iv
+                                      << "Korvane temp directory\n\n@shared\n\nis open to other users. "
+                                         "Choose a directory of your own.";
     QTest::newRow("lowest values") << "@" << "1" << "1" << "1" << "" << "" << "";
     QTest::newRow("highest values") << "@" << "65535" << "65535" << "86400" << "" << "" << "";
 }
@@ -291,6 +295,11 @@ void TestDlgSettings::validation()
     QTemporaryDir tmp;
     QVERIFY(tmp.isValid());
     const QString missing = tmp.path() + QStringLiteral("/absent");
+    if (dir == QLatin1String("@shared")) {
+        QVERIFY(::chmod(QFile::encodeName(tmp.path()).constData(), 01777) == 0);
+        dir = tmp.path();
+        text.replace(QStringLiteral("@shared"), tmp.path());
+    }
     dir.replace(QStringLiteral("@missing"), missing);
     dir.replace(QStringLiteral("@"), tmp.path());
     text.replace(QStringLiteral("@missing"), missing);
