@@ -131,6 +131,16 @@ void MainWindow::saveDepartments()
 
 void MainWindow::onDepartmentSelected(void *d)
 {
+    // Every left press on a label comes here first, and no press can come
+    // while a label drag is under way: a drag still open here lost its
+    // release to a box that opened over the window meanwhile. It ends where
+    // it started, or the next click on its label would drop it.
+    if (deptScrollArea)
+        deptScrollArea->removeDragPlaceholder();
+    if (departments)
+        for (DeptInfo *each : std::as_const(*departments))
+            if (each->label)
+                each->label->dragging = false;
     DeptInfo *dept = Department::findDept(departments, d);
     if (!dept || dept == currentDepartment)
         return;

@@ -25,6 +25,7 @@
 #include <QPointer>
 #include <QSslSocket>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
@@ -86,6 +87,7 @@ private slots:
     void wizardPickDeleted();
     void reorderLabels_data();
     void reorderLabels();
+    void labelDragCutShort();
     void columnWidthsAtClose();
     void workingDirectoryChanged_data();
     void workingDirectoryChanged();
@@ -407,6 +409,45 @@ void TestWindowDepartments::reorderLabels()
     QVERIFY(prompter.calls.isEmpty());
     // The old labels go once the event loop runs.
     QTRY_VERIFY(!oldLabel);
+}
+
+// A box that opens while a department label is dragged (a wizard step, the
+// end of a download) takes the release for itself: the label never hears of
+// it. The next press on a label is a new gesture: the drag cut short ends
+// where it was, and a click selects as any click does, moving nothing.
+void TestWindowDepartments::labelDragCutShort()
+{
+    QByteArray sections = section(0, "Orphans");
+    for (int id = 1; id < 20; ++id)
+        sections += section(id, "D" + QByteArray::number(id));
+    writeFile(sections);
+    ScriptedPrompter prompter;
+    auto w = openWindow();
+    w->resize(800, 600);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    const QByteArray saved = fileBytes();
+    // Scrolled so that D5 is the first label shown.
+    QScrollBar *bar = w->deptScrollArea->verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() >= 350);
+    bar->setValue(350);
+    OrlDropLabel *label = w->departments->at(5)->label;
+    const auto mouse = [label](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons, int y) {
+        QMouseEvent e(type, QPoint(10, y), label->mapToGlobal(QPoint(10, y)), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(label, &e);
+    };
+    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, 15);
+    mouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, 200);
+    QVERIFY(w->deptScrollArea->dragPlaceholder());
+    // The release went to the box. Then a click near the top of the panel:
+    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, 15);
+    mouse(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, 15);
+
+    QCOMPARE(w->departments->at(5)->name, QStringLiteral("D5"));
+    QCOMPARE(w->departments->at(5)->label, label);
+    QCOMPARE(fileBytes(), saved);
+    QVERIFY(!w->deptScrollArea->dragPlaceholder());
+    QVERIFY(prompter.calls.isEmpty());
 }
 
 // The wizard's devices were picked in a department deleted since (its
