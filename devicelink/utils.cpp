@@ -195,6 +195,10 @@ bool Utils::isNotOwnInSharedFolder(const QString &path)
         at = QFileInfo(at).absolutePath();
         struct stat folder;
         if (::stat(QFile::encodeName(at).constData(), &folder) == 0 && (folder.st_mode & S_IWOTH)) {
+            // Without the sticky bit anybody may move what lies in it away
+            // and put another folder in its place, whoever owns the first.
+            if (!(folder.st_mode & S_ISVTX))
+                return true;
             for (const QString &own : std::as_const(below)) {
                 struct stat entry;
                 if (::lstat(QFile::encodeName(own).constData(), &entry) != 0 || !S_ISDIR(entry.st_mode)

@@ -46,8 +46,10 @@ public:
     // temporary folder), is anything but a folder of this user's reached
     // through folders of this user's or the system's: gone (for anybody to
     // make again), a link, or something another user made there to receive
-    // or feed the console's files. False where no folder above it is open to
-    // every user.
+    // or feed the console's files. True as well for a folder every user may
+    // write into, and for anything below one without the sticky bit (whose
+    // entries anybody may move away). False where no folder at or above it is
+    // open to every user.
     static bool isNotOwnInSharedFolder(const QString &path);
     // Opens file (its name set) for reading only when the name is a regular
     // file, never waiting on a pipe; with noFollow, a link at the name's end

@@ -25,6 +25,8 @@ private slots:
     void listAndRemoveFiles();
     void folderOnTheWayInSharedFolder_data();
     void folderOnTheWayInSharedFolder();
+    void folderOnTheWayOpenToAll_data();
+    void folderOnTheWayOpenToAll();
 };
 
 void TestPathHelpers::pathContains_data()
@@ -219,6 +221,30 @@ void TestPathHelpers::folderOnTheWayInSharedFolder()
     const bool found = Utils::isNotOwnInSharedFolder(work);
     QVERIFY(::seteuid(0) == 0);
     QCOMPARE(found, notOwn);
+}
+
+void TestPathHelpers::folderOnTheWayOpenToAll_data()
+{
+    QTest::addColumn<uint>("mode");   // of a folder of the user's own above the working directory
+    QTest::addColumn<bool>("notOwn");
+    QTest::newRow("the user's alone") << 0700u << false;
+    // Others may add to it but not move what is the user's.
+    QTest::newRow("open to all, sticky") << 01777u << false;
+    // Anybody may move the working directory away and put another in its place.
+    QTest::newRow("open to all") << 0777u << true;
+}
+
+void TestPathHelpers::folderOnTheWayOpenToAll()
+{
+    QFETCH(uint, mode);
+    QFETCH(bool, notOwn);
+    QTemporaryDir tmp;
+    const QString open = tmp.path() + QStringLiteral("/open");
+    const QString work = open + QStringLiteral("/korvane");
+    QVERIFY(QDir().mkpath(work));
+    QVERIFY(::chmod(QFile::encodeName(work).constData(), 0700) == 0);
+    QVERIFY(::chmod(QFile::encodeName(open).constData(), mode_t(mode)) == 0);
+    QCOMPARE(Utils::isNotOwnInSharedFolder(work), notOwn);
 }
 
 QTEST_GUILESS_MAIN(TestPathHelpers)
