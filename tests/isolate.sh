@@ -2,6 +2,9 @@
 # Runs one test with a home, config directory and temporary directory of its
 # own, so that tests running in parallel never share a settings store, a
 # local server name or temporary files.
+# Folders the tests make are the user's alone to write into whatever the
+# caller's umask: one open to every user is no working directory of the console.
+umask 022
 root=$(mktemp -d "${KORVANE_TEST_ROOT:-/tmp}/korvane-test.XXXXXX") || exit 1
 mkdir -p "$root/home" "$root/config" "$root/tmp" "$root/runtime"
 chmod 700 "$root/runtime"
