@@ -84,6 +84,9 @@ cmake --build "$build" -j "$(nproc)" --target KorvaneManager korvane-sim
 # save it, so the console starts straight away.
 rm -rf "$home"
 work=$home/korvane
+# Whatever the caller's umask: a working directory every user may write into,
+# or one below such a folder, is refused and the preferences would open.
+umask 022
 mkdir -p "$home/config/Halvard" "$home/tmp" "$work"/{firmware,korvaneclient,hotfix,temp,profiles}
 cat >"$home/config/Halvard/korvane_server.conf" <<EOF
 [General]
