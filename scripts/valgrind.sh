@@ -38,8 +38,8 @@ export KORVANE_VALGRIND_LOGS=$build/valgrind
 rm -rf "$KORVANE_VALGRIND_LOGS"
 mkdir -p "$KORVANE_VALGRIND_LOGS"
 # tests/isolate.sh reads this as a command line: the path is quoted, as the
-# work tree's may hold blanks.
-export KORVANE_TEST_WRAPPER="'$here/valgrind.sh' --memcheck"
+# work tree's may hold blanks or quotes.
+export KORVANE_TEST_WRAPPER="$(printf '%q' "$here/valgrind.sh") --memcheck"
 export KORVANE_TEST_ROOT=$(mktemp -d /tmp/korvane-valgrind.XXXXXX)
 trap 'rm -rf "$KORVANE_TEST_ROOT"' EXIT
 
