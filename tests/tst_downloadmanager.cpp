@@ -137,23 +137,28 @@ private slots:
     void slowDiskHoldsNothing()
     {
         QVERIFY(TestFiles::write(local(), "old"));
-        std::atomic<bool> syncing{false};
-        QSemaphore diskDone;
-        bool doneInTime = false;
-        m_manager->setFileSync([&](const QString &path) {
-            syncing = true;
+        // Shared with the manager's sync step, which outlives a failed check
+        // here until cleanup() deletes the manager.
+        struct Disk {
+            std::atomic<bool> syncing{false};
+            QSemaphore done;
+            std::atomic<bool> doneInTime{false};
+        };
+        const auto disk = std::make_shared<Disk>();
+        m_manager->setFileSync([disk](const QString &path) {
+            disk->syncing = true;
             // Ended by the test once its own event loop has turned.
-            doneInTime = diskDone.tryAcquire(1, 10000);
+            disk->doneInTime = disk->done.tryAcquire(1, 10000);
             return DiskSync::file(path);
         });
         QCOMPARE(m_manager->startDownload(m_server->base(), Name, local(), Size, md5Of(content()), Comment), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(syncing, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(disk->syncing, 15000);
         QVERIFY2(m_completed->isEmpty(), "the download ended while its bytes were still going to the disk");
         QCOMPARE(TestFiles::read(local()), QByteArray("old"));
         QVERIFY(m_manager->isBusy());
-        diskDone.release();
+        disk->done.release();
         QVERIFY(m_completed->wait(15000));
-        QVERIFY(doneInTime);
+        QVERIFY(disk->doneInTime);
         QCOMPARE(m_completed->first(), (Done{0, Size}));
         QCOMPARE(TestFiles::read(local()), content());
         QVERIFY(!QFile::exists(part()));
