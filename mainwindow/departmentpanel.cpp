@@ -12,6 +12,7 @@
 #include "orlscrollarea.h"
 #include "orltreeview.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -129,18 +130,35 @@ void MainWindow::saveDepartments()
     Department::saveDepartments(path, departments);
 }
 
-void MainWindow::onDepartmentSelected(void *d)
+void MainWindow::endDepartmentLabelDrag()
 {
-    // Every left press on a label comes here first, and no press can come
-    // while a label drag is under way: a drag still open here lost its
-    // release to a box that opened over the window meanwhile. It ends where
-    // it started, or the next click on its label would drop it.
     if (deptScrollArea)
         deptScrollArea->removeDragPlaceholder();
     if (departments)
         for (DeptInfo *each : std::as_const(*departments))
             if (each->label)
                 each->label->dragging = false;
+}
+
+bool MainWindow::event(QEvent *e)
+{
+    // A box opening over the window takes the mouse, and a hidden window
+    // hears no more of it: a label drag under way would never see its
+    // release. It ends where it started; the release the label may hear
+    // later without a press of its own (one that closed a menu) must not
+    // drop it.
+    if (e->type() == QEvent::WindowBlocked || e->type() == QEvent::Hide)
+        endDepartmentLabelDrag();
+    return QMainWindow::event(e);
+}
+
+void MainWindow::onDepartmentSelected(void *d)
+{
+    // Every left press on a label comes here first, and no press can come
+    // while a label drag is under way: a drag still open here lost its
+    // release to a box that opened over the window meanwhile. It ends where
+    // it started, or the next click on its label would drop it.
+    endDepartmentLabelDrag();
     DeptInfo *dept = Department::findDept(departments, d);
     if (!dept || dept == currentDepartment)
         return;

@@ -165,6 +165,9 @@ public:
     // Takes every label out of the panel; they are deleted later, since one
     // of them may be the sender of the signal being handled.
     void removeDepartmentWidget();
+    // A department label's drag ends where it started: no placeholder, no
+    // label waiting for its release.
+    void endDepartmentLabelDrag();
     void showDepartmentView(DeptInfo *from, DeptInfo *to);
     // Trees and labels, at the window's end.
     void destroyDepartmentPanel();
@@ -344,6 +347,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *e) override;
 
 private:
     // Where packages are unpacked (firmware, client application, hotfixes),

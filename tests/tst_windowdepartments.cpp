@@ -16,6 +16,7 @@
 #include "devicelink/thinclientinfo.h"
 #include "ui_mainwindow.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -88,6 +89,8 @@ private slots:
     void reorderLabels_data();
     void reorderLabels();
     void labelDragCutShort();
+    void labelDragEndsWhenTheWindowIsTaken_data();
+    void labelDragEndsWhenTheWindowIsTaken();
     void columnWidthsAtClose();
     void workingDirectoryChanged_data();
     void workingDirectoryChanged();
@@ -447,6 +450,55 @@ void TestWindowDepartments::labelDragCutShort()
     QCOMPARE(w->departments->at(5)->label, label);
     QCOMPARE(fileBytes(), saved);
     QVERIFY(!w->deptScrollArea->dragPlaceholder());
+    QVERIFY(prompter.calls.isEmpty());
+}
+
+void TestWindowDepartments::labelDragEndsWhenTheWindowIsTaken_data()
+{
+    QTest::addColumn<bool>("modal");
+    QTest::newRow("a window opens modal over it") << true;
+    QTest::newRow("the window is hidden") << false;
+}
+
+// A box that opens over the window while a label is dragged takes the
+// release, and so does the window going away. The drag ends there: a
+// release the label hears later without a press of its own (the press that
+// closed a menu elsewhere, on a platform that does not hand that press on)
+// drops nothing.
+void TestWindowDepartments::labelDragEndsWhenTheWindowIsTaken()
+{
+    QFETCH(bool, modal);
+    writeFile(section(0, "Orphans") + section(1, "A") + section(2, "B") + section(3, "C"));
+    ScriptedPrompter prompter;
+    auto w = openWindow();
+    w->resize(800, 600);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    const QByteArray saved = fileBytes();
+    OrlDropLabel *label = w->departments->at(3)->label;
+    const auto mouse = [label](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons, int y) {
+        QMouseEvent e(type, QPoint(10, y), label->mapToGlobal(QPoint(10, y)), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(label, &e);
+    };
+    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, 15);
+    mouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, -200);
+    QVERIFY(w->deptScrollArea->dragPlaceholder());
+
+    QDialog box(w.get());
+    if (modal) {
+        box.setModal(true);
+        box.show();
+    } else {
+        w->hide();
+    }
+    QVERIFY(!w->deptScrollArea->dragPlaceholder());
+    box.hide();
+    w->show();
+    mouse(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, -200);
+
+    QCOMPARE(names(*w->departments), QStringList({"Orphans", "A", "B", "C"}));
+    QCOMPARE(w->departments->at(3)->label, label);
+    QCOMPARE(fileBytes(), saved);
     QVERIFY(prompter.calls.isEmpty());
 }
 
