@@ -65,6 +65,7 @@ OrlDropLabel *MainWindow::createLabel(DeptInfo *dept, bool selected)
     connect(label, &OrlDropLabel::onDepartmentDelete, this, &MainWindow::onDepartmentDelete);
     connect(label, &OrlDropLabel::onDepartmentSelected, this, &MainWindow::onDepartmentSelected);
     connect(label, &OrlDropLabel::onDepartmentDragged, this, &MainWindow::onDepartmentDragged);
+    connect(label, &OrlDropLabel::onDepartmentDragEnded, this, &MainWindow::endDepartmentLabelDrag);
     connect(label, &OrlDropLabel::onDeviceDropped, this, &MainWindow::onDeviceDropped);
     connect(label, &OrlDropLabel::onDragEnter, this, &MainWindow::onDragEnter);
     return label;

@@ -66,6 +66,12 @@ void OrlDropLabel::mousePressEvent(QMouseEvent *e)
         emit onDepartmentSelected(dept);
         return;
     }
+    // Another button pressed while this label is dragged: the menu takes
+    // the release, and a release heard later must not drop the label.
+    if (dragging) {
+        dragging = false;
+        emit onDepartmentDragEnded(dept);
+    }
     QMenu *menu = createContextMenu();
     menu->exec(mapToGlobal(e->position().toPoint()));
     delete menu;

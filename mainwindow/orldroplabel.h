@@ -46,6 +46,8 @@ signals:
     void onDepartmentDelete(void *dept);
     void onDepartmentSelected(void *dept);
     void onDepartmentDragged(void *dept, QPoint pos, bool dropped);
+    // The drag under way ends without a drop.
+    void onDepartmentDragEnded(void *dept);
     void onDeviceDropped(void *dept, OrlTreeView *source);
     void onDragEnter(void *dept, QPoint pos);
     void onDragLeave(void *dept);

@@ -455,19 +455,21 @@ void TestWindowDepartments::labelDragCutShort()
 
 void TestWindowDepartments::labelDragEndsWhenTheWindowIsTaken_data()
 {
-    QTest::addColumn<bool>("modal");
-    QTest::newRow("a window opens modal over it") << true;
-    QTest::newRow("the window is hidden") << false;
+    QTest::addColumn<QString>("taker");
+    QTest::newRow("a window opens modal over it") << "modal";
+    QTest::newRow("the window is hidden") << "hidden";
+    // Another button pressed while the label is dragged opens its menu.
+    QTest::newRow("its menu opens") << "menu";
 }
 
 // A box that opens over the window while a label is dragged takes the
-// release, and so does the window going away. The drag ends there: a
-// release the label hears later without a press of its own (the press that
-// closed a menu elsewhere, on a platform that does not hand that press on)
+// release, and so do the window going away and a menu. The drag ends there:
+// a release the label hears later without a press of its own (the press
+// that closed a menu, on a platform that does not hand that press on)
 // drops nothing.
 void TestWindowDepartments::labelDragEndsWhenTheWindowIsTaken()
 {
-    QFETCH(bool, modal);
+    QFETCH(QString, taker);
     writeFile(section(0, "Orphans") + section(1, "A") + section(2, "B") + section(3, "C"));
     ScriptedPrompter prompter;
     auto w = openWindow();
@@ -485,11 +487,21 @@ void TestWindowDepartments::labelDragEndsWhenTheWindowIsTaken()
     QVERIFY(w->deptScrollArea->dragPlaceholder());
 
     QDialog box(w.get());
-    if (modal) {
+    bool menuShown = false;
+    if (taker == "modal") {
         box.setModal(true);
         box.show();
-    } else {
+    } else if (taker == "hidden") {
         w->hide();
+    } else {
+        QTimer::singleShot(0, qApp, [&menuShown] {
+            if (QWidget *menu = QApplication::activePopupWidget()) {
+                menuShown = true;
+                menu->close();
+            }
+        });
+        mouse(QEvent::MouseButtonPress, Qt::RightButton, Qt::LeftButton | Qt::RightButton, -200);
+        QVERIFY(menuShown);
     }
     QVERIFY(!w->deptScrollArea->dragPlaceholder());
     box.hide();
