@@ -68,6 +68,13 @@ QStringList labelNames(MainWindow *w)
     }
     return out;
 }
+
+// A mouse event at (10, y) of a label, as the window system hands it on.
+void mouse(OrlDropLabel *label, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons, int y)
+{
+    QMouseEvent e(type, QPoint(10, y), label->mapToGlobal(QPoint(10, y)), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(label, &e);
+}
 } // namespace
 
 class TestWindowDepartments : public QObject
@@ -435,16 +442,12 @@ void TestWindowDepartments::labelDragCutShort()
     QTRY_VERIFY(bar->maximum() >= 350);
     bar->setValue(350);
     OrlDropLabel *label = w->departments->at(5)->label;
-    const auto mouse = [label](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons, int y) {
-        QMouseEvent e(type, QPoint(10, y), label->mapToGlobal(QPoint(10, y)), button, buttons, Qt::NoModifier);
-        QApplication::sendEvent(label, &e);
-    };
-    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, 15);
-    mouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, 200);
+    mouse(label, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, 15);
+    mouse(label, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, 200);
     QVERIFY(w->deptScrollArea->dragPlaceholder());
     // The release went to the box. Then a click near the top of the panel:
-    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, 15);
-    mouse(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, 15);
+    mouse(label, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, 15);
+    mouse(label, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, 15);
 
     QCOMPARE(w->departments->at(5)->name, QStringLiteral("D5"));
     QCOMPARE(w->departments->at(5)->label, label);
@@ -478,12 +481,8 @@ void TestWindowDepartments::labelDragEndsWhenTheWindowIsTaken()
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     const QByteArray saved = fileBytes();
     OrlDropLabel *label = w->departments->at(3)->label;
-    const auto mouse = [label](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons, int y) {
-        QMouseEvent e(type, QPoint(10, y), label->mapToGlobal(QPoint(10, y)), button, buttons, Qt::NoModifier);
-        QApplication::sendEvent(label, &e);
-    };
-    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, 15);
-    mouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, -200);
+    mouse(label, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, 15);
+    mouse(label, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, -200);
     QVERIFY(w->deptScrollArea->dragPlaceholder());
 
     QDialog box(w.get());
@@ -500,13 +499,13 @@ void TestWindowDepartments::labelDragEndsWhenTheWindowIsTaken()
                 menu->close();
             }
         });
-        mouse(QEvent::MouseButtonPress, Qt::RightButton, Qt::LeftButton | Qt::RightButton, -200);
+        mouse(label, QEvent::MouseButtonPress, Qt::RightButton, Qt::LeftButton | Qt::RightButton, -200);
         QVERIFY(menuShown);
     }
     QVERIFY(!w->deptScrollArea->dragPlaceholder());
     box.hide();
     w->show();
-    mouse(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, -200);
+    mouse(label, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, -200);
 
     QCOMPARE(names(*w->departments), QStringList({"Orphans", "A", "B", "C"}));
     QCOMPARE(w->departments->at(3)->label, label);
