@@ -356,8 +356,8 @@ private:
     QStringList updateStores() const;
     bool claimSingleInstance(const QString &name);
     bool isFirstRun() const;
-    // The working directory lies in a folder every user may write to and is
-    // gone, a link, or another user's (or within one).
+    // The working directory is open to every user, or lies in a folder every
+    // user may write to and is gone, a link, or another user's (or within one).
     bool workingDirRefused() const;
     bool runFirstRunPreferences();
     void collectLocalAddresses();

@@ -69,6 +69,14 @@ QStringList labelNames(MainWindow *w)
     return out;
 }
 
+// Shown as an administrator sees it, for the mouse to reach its labels.
+bool shownOnScreen(MainWindow *w)
+{
+    w->resize(800, 600);
+    w->show();
+    return QTest::qWaitForWindowExposed(w);
+}
+
 // A mouse event at (10, y) of a label, as the window system hands it on.
 void mouse(OrlDropLabel *label, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons, int y)
 {
@@ -433,9 +441,7 @@ void TestWindowDepartments::labelDragCutShort()
     writeFile(sections);
     ScriptedPrompter prompter;
     auto w = openWindow();
-    w->resize(800, 600);
-    w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    QVERIFY(shownOnScreen(w.get()));
     const QByteArray saved = fileBytes();
     // Scrolled so that D5 is the first label shown.
     QScrollBar *bar = w->deptScrollArea->verticalScrollBar();
@@ -476,9 +482,7 @@ void TestWindowDepartments::labelDragEndsWhenTheWindowIsTaken()
     writeFile(section(0, "Orphans") + section(1, "A") + section(2, "B") + section(3, "C"));
     ScriptedPrompter prompter;
     auto w = openWindow();
-    w->resize(800, 600);
-    w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    QVERIFY(shownOnScreen(w.get()));
     const QByteArray saved = fileBytes();
     OrlDropLabel *label = w->departments->at(3)->label;
     mouse(label, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, 15);

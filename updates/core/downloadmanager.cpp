@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QStorageInfo>
-#include <QThread>
 
 #include <cerrno>
 #include <climits>
@@ -103,11 +102,7 @@ DownloadManager::DownloadManager(QObject *parent)
 DownloadManager::~DownloadManager()
 {
     // A file on its way to the disk gets there; it takes no name now.
-    if (m_syncing) {
-        m_syncing->wait();
-        delete m_syncing;
-        m_syncing = nullptr;
-    }
+    m_syncing.wait();
     // Aborting a reply emits its signals; none may reach a half-gone manager.
     if (m_reply) {
         disconnect(m_reply, nullptr, this, nullptr);
@@ -465,21 +460,18 @@ void DownloadManager::onFinished()
     m_deadline.stop();
     m_rateWatch.stop();
     const QString path = partialPath();
-    m_syncing = QThread::create([this, path] {
-        m_synced = m_fileSync ? m_fileSync(path) : DiskSync::file(path);
-        if (!m_synced)
-            m_syncError = qt_error_string(errno);
-    });
-    // Queued: the thread ends off the event loop's thread.
-    connect(m_syncing, &QThread::finished, this, &DownloadManager::onSynced, Qt::QueuedConnection);
-    m_syncing->start();
+    m_syncing.start(
+        this,
+        [this, path] {
+            m_synced = m_fileSync ? m_fileSync(path) : DiskSync::file(path);
+            if (!m_synced)
+                m_syncError = qt_error_string(errno);
+        },
+        [this] { onSynced(); });
 }
 
 void DownloadManager::onSynced()
 {
-    m_syncing->wait();
-    delete m_syncing;
-    m_syncing = nullptr;
     if (!m_synced) {
         fail(QStringLiteral("Could not write %1: %2").arg(partialPath(), m_syncError), false);
         return;

@@ -2,6 +2,7 @@
 #define DOWNLOADMANAGER_H
 
 #include "devicelink/consolefiles.h"
+#include "diskwork.h"
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
@@ -14,7 +15,6 @@
 #include <functional>
 
 class QNetworkAccessManager;
-class QThread;
 
 // Fetches one file at a time over HTTP from the update web server.
 //
@@ -95,7 +95,8 @@ public:
     // attempt at a file ends with it. False when a partial file stays.
     static bool discardPartial(const QString &localPath);
 
-    // A transfer is running: a start now would be refused.
+    // A transfer is running, or its file is on its way to the disk: a start
+    // now would be refused.
     bool isBusy() const { return m_reply != nullptr; }
 
     // The texts of downloadError, for callers and tests that compare them.
@@ -114,7 +115,6 @@ private slots:
     void onFinished();
     void onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal);
     void onError(QNetworkReply::NetworkError code);
-    void onSynced();
 
 private:
     // What becomes of the reply's body, settled by its status.
@@ -128,6 +128,8 @@ private:
     bool lowOnSpace() const;
     bool completesPartialFile() const;
     void followRedirect(const QUrl &target);
+    // The file is on the disk, or could not be put there: it takes its name.
+    void onSynced();
     void fail(const QString &reason, bool keepPartial);
     void finish(qint64 bytes);
     void checkRate();
@@ -165,7 +167,7 @@ private:
     FreeSpaceProbe m_freeSpace;
     FileSync m_fileSync;
     // Brings a whole file to the disk before it takes its name.
-    QThread *m_syncing = nullptr;
+    DiskWork m_syncing;
     bool m_synced = false;
     QString m_syncError;
 };

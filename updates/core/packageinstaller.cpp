@@ -9,7 +9,6 @@
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 
 #include <filesystem>
@@ -344,10 +343,7 @@ PackageInstaller::Unpack::Unpack(const QString &program, const QString &archive,
 PackageInstaller::Unpack::~Unpack()
 {
     // A move half done would leave the store neither merged nor as it was.
-    if (m_placing) {
-        m_placing->wait();
-        delete m_placing;
-    }
+    m_placing.wait();
     // 7-Zip is gone before its directory is removed.
     if (m_process) {
         m_process->disconnect(this);
@@ -521,30 +517,22 @@ void PackageInstaller::Unpack::extractionFinished(int exitCode, bool normalExit)
     // store's new names before the install is reported (and its version
     // recorded): after a power cut the store holds the old files or the new
     // ones, never a name without its bytes, nor a version it does not hold.
-    m_placing = QThread::create([this, from, to, attic] {
-        if (!DiskSync::tree(from)) {
-            m_placedResult = Result::Failed;
-            m_placedReason = QStringLiteral("its files could not be written to the disk");
-            return;
-        }
-        m_placedReason = moveIntoPlace(from, to, attic);
-        m_placedResult = m_placedReason.isEmpty() ? Result::Unpacked : Result::Refused;
-        if (m_placedResult == Result::Unpacked) {
-            DiskSync::folders(to);
-            DiskSync::directory(QFileInfo(to).absolutePath());
-        }
-    });
-    // Queued: the thread ends off the event loop's thread.
-    connect(m_placing, &QThread::finished, this, &Unpack::placed, Qt::QueuedConnection);
-    m_placing->start();
-}
-
-void PackageInstaller::Unpack::placed()
-{
-    m_placing->wait();
-    delete m_placing;
-    m_placing = nullptr;
-    finish(m_placedResult, m_placedReason);
+    m_placing.start(
+        this,
+        [this, from, to, attic] {
+            if (!DiskSync::tree(from)) {
+                m_placedResult = Result::Failed;
+                m_placedReason = QStringLiteral("its files could not be written to the disk");
+                return;
+            }
+            m_placedReason = moveIntoPlace(from, to, attic);
+            m_placedResult = m_placedReason.isEmpty() ? Result::Unpacked : Result::Refused;
+            if (m_placedResult == Result::Unpacked) {
+                DiskSync::folders(to);
+                DiskSync::directory(QFileInfo(to).absolutePath());
+            }
+        },
+        [this] { finish(m_placedResult, m_placedReason); });
 }
 
 void PackageInstaller::Unpack::finish(Result result, const QString &reason)

@@ -1,6 +1,8 @@
 #ifndef PACKAGEINSTALLER_H
 #define PACKAGEINSTALLER_H
 
+#include "diskwork.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -11,7 +13,6 @@
 
 class QProcess;
 class QTemporaryDir;
-class QThread;
 class QTimer;
 
 // Unpacks downloaded update archives with the 7-Zip command-line program
@@ -120,7 +121,6 @@ private:
     void listingFinished(int exitCode, bool normalExit);
     void startExtraction(const Listing &listing);
     void extractionFinished(int exitCode, bool normalExit);
-    void placed();
     QProcess *newProcess(int limitMs);
     void finish(Result result, const QString &reason = QString());
 
@@ -138,7 +138,7 @@ private:
     QTimer *m_spaceWatch = nullptr;
     // Syncs and moves the unpacked tree off the event loop: a large package
     // takes a while to reach the disk.
-    QThread *m_placing = nullptr;
+    DiskWork m_placing;
     Result m_placedResult = Result::Failed;   // written by m_placing
     QString m_placedReason;                   // written by m_placing
 };
