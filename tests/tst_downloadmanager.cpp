@@ -376,6 +376,28 @@ private slots:
         QCOMPARE(fetch(Size, QString()), (Done{0, Size}));
     }
 
+    // The server comes from the update list, as a redirect does, and is held
+    // to the same rule: a local file (a pipe would hold the console on its
+    // open for good) or an address's own bytes are no download. Nothing starts.
+    void serverOffTheWeb_data()
+    {
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<qint64>("size");
+        QTest::newRow("local file") << "file://" + served() + "?file=" << Size;
+        QTest::newRow("data address, no size") << QStringLiteral("data:,list?file=") << qint64(-1);
+    }
+
+    void serverOffTheWeb()
+    {
+        QFETCH(QString, base);
+        QFETCH(qint64, size);
+        const QString md5 = size < 0 ? QString() : md5Of(content());
+        QCOMPARE(m_manager->startDownload(base, Name, local(), size, md5, Comment), -1);
+        QVERIFY(!QFile::exists(local()));
+        QVERIFY(!QFile::exists(part()));
+        QVERIFY(!m_manager->isBusy());
+    }
+
     void failedAnswers_data()
     {
         QTest::addColumn<int>("status");   // 0: an empty file

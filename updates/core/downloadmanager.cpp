@@ -86,6 +86,14 @@ bool rangeReachesEnd(const QNetworkReply *reply)
     return lastOk && totalOk && total > 0 && last == total - 1;
 }
 
+// Only the web is asked for files: the server must not make the console
+// open a local file (a pipe would hold it on the open for good) or take an
+// address's own bytes for the file.
+bool isWebAddress(const QUrl &url)
+{
+    return url.isValid() && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
+}
+
 } // namespace
 
 DownloadManager::DownloadManager(QObject *parent)
@@ -183,7 +191,11 @@ int DownloadManager::start()
 
     // The name is the value of "?file=": a "#", "&", "+" or "%" in it would
     // otherwise end it early or change it, and ask for another file.
-    m_request = QNetworkRequest(QUrl(m_baseUrl + QString::fromLatin1(QUrl::toPercentEncoding(m_remoteName))));
+    const QUrl url(m_baseUrl + QString::fromLatin1(QUrl::toPercentEncoding(m_remoteName)));
+    // The base may be a server the update list named.
+    if (!isWebAddress(url))
+        return -1;
+    m_request = QNetworkRequest(url);
     m_request.setRawHeader("User-Agent", UserAgent);
     // Offsets count the bytes on the wire: a compressed body could not be resumed.
     m_request.setRawHeader("Accept-Encoding", "identity");
@@ -501,12 +513,9 @@ void DownloadManager::followRedirect(const QUrl &target)
     QString error;
     const QString s = resolved.toString();
     const int i = s.indexOf(QLatin1String(FileParameter));
-    // Only the web is asked for files: the server must not make the console
-    // open a local file (a pipe would never answer) or take an address's own bytes.
-    const bool web = resolved.scheme() == QLatin1String("http") || resolved.scheme() == QLatin1String("https");
     if (++m_redirects > MaxRedirects)
         error = QStringLiteral("The downloads website redirected too many times");
-    else if (i < 0 || !web)
+    else if (i < 0 || !isWebAddress(resolved))
         error = QStringLiteral("The downloads website redirected to a URL that is not valid");
     if (!error.isEmpty()) {
         emit downloadError(error);
