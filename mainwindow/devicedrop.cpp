@@ -4,6 +4,7 @@
 #include "orltreeview.h"
 #include "treerows.h"
 
+#include "devicelink/devicerow.h"
 #include "devicelink/thinclientinfo.h"
 
 #include <QItemSelectionModel>
@@ -50,9 +51,19 @@ int DeviceDrop::moveSelectedDevices(DeptInfo *from, DeptInfo *to, QMap<QString, 
         // row leaves the flag alone), and registering again takes the tick
         // from the box: its new row keeps the box the administrator left.
         const Qt::CheckState box = item->checkState();
+        // The status cell shows what the device last reported, which its
+        // record does not keep: the new row is built from the record, so
+        // the text and its colour come over from the old row.
+        const QStandardItem *oldStatus = DeviceRow::cell(info, 1);
+        const QString status = oldStatus ? oldStatus->text() : QString();
+        const QVariant statusColour = oldStatus ? oldStatus->data(Qt::ForegroundRole) : QVariant();
         DeviceTree::fileDevice(to, settings, info);
         if (!info->online && info->item && info->item->checkState() != box)
             info->item->setCheckState(box);
+        if (QStandardItem *newStatus = oldStatus ? DeviceRow::cell(info, 1) : nullptr) {
+            newStatus->setData(statusColour, Qt::ForegroundRole);
+            newStatus->setText(status);
+        }
         ++moved;
     }
 

@@ -1,6 +1,7 @@
 // The department panel's rules: where a dragged label lands, new, rename and
 // delete with their refusals, and moving dropped devices between departments.
 #include "devicelink/columns.h"
+#include "devicelink/devicerow.h"
 #include "devicelink/thinclientinfo.h"
 #include "mainwindow/deptedit.h"
 #include "mainwindow/deptinfo.h"
@@ -55,6 +56,8 @@ private slots:
     void dropMovesDevices();
     void moveKeepsTheBoxOfAnOfflineDevice_data();
     void moveKeepsTheBoxOfAnOfflineDevice();
+    void moveKeepsTheReportedStatus_data();
+    void moveKeepsTheReportedStatus();
     void moveOfADeviceWithoutAddress_data();
     void moveOfADeviceWithoutAddress();
 
@@ -421,6 +424,32 @@ void TestDepartmentPanel::moveKeepsTheBoxOfAnOfflineDevice()
     QCOMPARE(DeviceDrop::moveSelectedDevices(hall, lab, &map, &settings), 1);
     QCOMPARE(r->item->model(), lab->model);
     QCOMPARE(r->item->checkState(), box ? Qt::Checked : Qt::Unchecked);
+}
+
+void TestDepartmentPanel::moveKeepsTheReportedStatus_data()
+{
+    QTest::addColumn<int>("bootMode");      // of the registration the row was built from
+    QTest::addColumn<QString>("status");    // reported since; the record does not keep it
+    QTest::addColumn<QColor>("colour");
+    QTest::newRow("reported status") << 0 << "Downloading firmware" << QColor(Qt::red);
+    QTest::newRow("reported after the boot mode") << 3 << "Firmware upgraded" << QColor(Qt::black);
+}
+
+void TestDepartmentPanel::moveKeepsTheReportedStatus()
+{
+    QFETCH(int, bootMode);
+    QFETCH(QString, status);
+    QFETCH(QColor, colour);
+    ThinclientInfo *r = DeptSupport::device(&records, "ORL K1", "aa", "aa");
+    r->bootMode = quint16(bootMode);
+    DeviceTree::fileDevice(list.at(1), &settings, r);
+    DeviceRow::setForeground(r, 1, colour);
+    DeviceRow::setText(r, 1, status);
+    QMap<QString, int> map;
+    select(list.at(1), r->item);
+    QCOMPARE(DeviceDrop::moveSelectedDevices(list.at(1), list.at(2), &map, &settings), 1);
+    QCOMPARE(DeviceRow::cell(r, 1)->text(), status);
+    QCOMPARE(DeviceRow::cell(r, 1)->foreground().color(), colour);
 }
 
 void TestDepartmentPanel::moveOfADeviceWithoutAddress_data()
