@@ -100,6 +100,8 @@ private slots:
     void directoryCreationFails_data();
     void directoryCreationFails();
     void rejectKeepsOpen();
+    void enterSaves_data();
+    void enterSaves();
     void storeNotWritten_data();
     void storeNotWritten();
     void runWizardChoice_data();
@@ -399,6 +401,42 @@ void TestDlgSettings::rejectKeepsOpen()
     QCOMPARE(p.texts(QStringLiteral("warning")),
              QStringList(3, QStringLiteral("\nClick on 'Save settings' to close this dialog box")));
     QVERIFY(!settings.contains("zorWorkingDir"));
+}
+
+// Enter in a field runs the save with its checks; it never opens the
+// directory chooser.
+void TestDlgSettings::enterSaves_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("ssl port") << "tbxSSLPort" << "5808" << QString();
+    QTest::newRow("udp port out of range") << "tbxUDPBroadcastPort" << "0"
+                                           << "You must enter a UDP port number from 1 to 65535";
+    QTest::newRow("frequency") << "tbxBroadcastFrequency" << "5" << QString();
+}
+
+void TestDlgSettings::enterSaves()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    QFETCH(QString, refusal);
+    ScriptedPrompter p;
+    p.setAutoOk(true);
+    QTemporaryDir tmp;
+    DlgSettings dlg(nullptr, &settings, nullptr, false);
+    setFields(dlg, tmp.path(), "5808", "7909", "5");
+    QLineEdit *edit = child<QLineEdit>(&dlg, qPrintable(field));
+    edit->setText(value);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    edit->setFocus();
+    QTRY_VERIFY(edit->hasFocus());
+    QTest::keyClick(edit, Qt::Key_Return);
+
+    QCOMPARE(p.texts(), refusal.isEmpty() ? QStringList() : QStringList(refusal));
+    QCOMPARE(dlg.isVisible(), !refusal.isEmpty());
+    QCOMPARE(settings.contains("zorWorkingDir"), refusal.isEmpty());
 }
 
 void TestDlgSettings::storeNotWritten_data()
