@@ -69,6 +69,9 @@ void DlgSetEdidResolution::buildUi()
     const int pick = EdidModes::initialPick(rows);
     if (pick >= 0)
         pickedItem = model->item(pick, 0);
+    // The space bar ticks a box without a click: connected only now, so that
+    // the rows as built pick nothing.
+    connect(model, &QStandardItemModel::itemChanged, this, &DlgSetEdidResolution::onItemChanged);
 }
 
 void DlgSetEdidResolution::onTreeViewClicked(const QModelIndex &index)
@@ -81,9 +84,32 @@ void DlgSetEdidResolution::onTreeViewClicked(const QModelIndex &index)
         item->setCheckState(Qt::Checked);
         return;
     }
-    if (pickedItem)
-        pickedItem->setCheckState(Qt::Unchecked);
+    // Picked first: the box cleared below is then no longer the pick, which
+    // onItemChanged would tick again.
+    QStandardItem *previous = pickedItem;
     pickedItem = item;
+    if (previous)
+        previous->setCheckState(Qt::Unchecked);
+}
+
+void DlgSetEdidResolution::onItemChanged(QStandardItem *item)
+{
+    if (item->column() != 0 || !item->isEnabled())
+        return;
+    // A box ticked from the keyboard picks its row, as a click on it does;
+    // the picked box cannot be cleared that way either. OK sends the pick
+    // alone, which must be the row the administrator sees ticked.
+    if (item == pickedItem) {
+        if (item->checkState() != Qt::Checked)
+            item->setCheckState(Qt::Checked);
+        return;
+    }
+    if (item->checkState() != Qt::Checked)
+        return;
+    QStandardItem *previous = pickedItem;
+    pickedItem = item;
+    if (previous)
+        previous->setCheckState(Qt::Unchecked);
 }
 
 void DlgSetEdidResolution::accept()

@@ -28,6 +28,7 @@ public:
 
 public slots:
     void onTreeViewClicked(const QModelIndex &index);
+    void onItemChanged(QStandardItem *item);
     void accept() override;
     void reject() override;
 

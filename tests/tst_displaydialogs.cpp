@@ -126,7 +126,7 @@ private slots:
     void edidPick_data()
     {
         QTest::addColumn<bool>("withMarker");
-        QTest::addColumn<QList<QPoint>>("clicks");   // (column, row); a click in column 0 hits the box
+        QTest::addColumn<QList<QPoint>>("clicks");   // (column, row); a click in column 0 hits the box, -1 its text
         QTest::addColumn<QString>("result");
         QTest::addColumn<QList<bool>>("ticked");
 
@@ -135,6 +135,8 @@ private slots:
                                                           << QList<bool>{false, false, false};
         QTest::newRow("a click moves the pick") << true << QList<QPoint>{{0, 0}} << "1920x1080"
                                                 << QList<bool>{true, false, false};
+        QTest::newRow("a click on a mode's text picks it unticked") << true << QList<QPoint>{{-1, 0}} << "1920x1080"
+                                                                   << QList<bool>{false, false, false};
         QTest::newRow("a greyed mode cannot be picked") << true << QList<QPoint>{{0, 2}} << "1280x720"
                                                         << QList<bool>{false, true, false};
         QTest::newRow("other columns never pick") << true << QList<QPoint>{{1, 0}, {5, 0}} << "1280x720"
@@ -159,7 +161,7 @@ private slots:
         DlgSetEdidResolution dialog(nullptr, &device, QStringLiteral("640x480 1280x720 1920x1080"), &picked);
         QCOMPARE(dialog.model->rowCount(), 3);
         for (const QPoint &p : clicks) {
-            QStandardItem *item = dialog.model->item(p.y(), p.x());
+            QStandardItem *item = dialog.model->item(p.y(), qMax(p.x(), 0));
             if (p.x() == 0 && item->isEnabled())
                 item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
             emit dialog.treeView->clicked(item->index());
@@ -170,6 +172,42 @@ private slots:
         QList<bool> seen;
         for (int row = 0; row < 3; ++row)
             seen << (dialog.model->item(row, 0)->checkState() == Qt::Checked);
+        QCOMPARE(seen, ticked);
+    }
+
+    // A box ticked with the space bar picks its row as a click does.
+    void edidPickByKeyboard_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QList<bool>>("ticked");
+
+        // Rows: 1920x1080, 1280x720 (the present mode), 2560x1440 (greyed).
+        QTest::newRow("another mode") << 0 << "1920x1080" << QList<bool>{true, false, false};
+        QTest::newRow("the picked mode stays ticked") << 1 << "1280x720" << QList<bool>{false, true, false};
+    }
+
+    void edidPickByKeyboard()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, result);
+        QFETCH(QList<bool>, ticked);
+
+        ThinclientInfo device;
+        device.edid = {mode("1920x1080", "148.5"), mode("1280x720", "74.25"), mode("2560x1440", "241.5"),
+                       mode("1280x720", "74.25", true)};
+        device.edidCount = 4;
+        QString picked;
+        DlgSetEdidResolution dialog(nullptr, &device, QStringLiteral("640x480 1280x720 1920x1080"), &picked);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.treeView->setCurrentIndex(dialog.model->index(row, 0));
+        QTest::keyClick(dialog.treeView, Qt::Key_Space);
+        dialog.accept();
+        QCOMPARE(picked, result);
+        QList<bool> seen;
+        for (int r = 0; r < 3; ++r)
+            seen << (dialog.model->item(r, 0)->checkState() == Qt::Checked);
         QCOMPARE(seen, ticked);
     }
 
