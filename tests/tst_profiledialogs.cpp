@@ -127,6 +127,7 @@ private slots:
     void nothingSelected();
     void deleting();
     void editorRunsFromTheList();
+    void enterInTheListCloses();
 };
 
 void TestProfileDialogs::enabling_data()
@@ -418,6 +419,23 @@ void TestProfileDialogs::editorRunsFromTheList()
     QCOMPARE(listed(&manager), (QStringList{"a*", "b", "m"}));
     QCOMPARE(hostIn(dir->path(), QStringLiteral("b.prf")), QStringLiteral("new"));
     QCOMPARE(hostIn(dir->path(), QStringLiteral("m.prf")), QStringLiteral("old"));
+}
+
+// Enter on the list closes the manager, as its Close button does; it had
+// opened the editor for a new profile, the first button of the form.
+void TestProfileDialogs::enterInTheListCloses()
+{
+    ScriptedPrompter prompter;
+    writeProfile(dir->path(), QStringLiteral("a"));
+    DlgProfileManager manager(nullptr, dir->path());
+    auto *list = child<QListWidget>(&manager, QStringLiteral("listWidget"));
+    manager.show();
+    QVERIFY(QTest::qWaitForWindowActive(&manager));
+    list->setFocus();
+    QTRY_VERIFY(list->hasFocus());
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(prompter.trail(), QStringList());
+    QVERIFY(!manager.isVisible());
 }
 
 QTEST_MAIN(TestProfileDialogs)
