@@ -103,6 +103,8 @@ QByteArray readWhole(const QString &path)
 
 static SSLServer::WriteHook writeHook;
 static SSLServer::QueueProbe queueProbe;
+// The socket writeToDevice is dropping, while it does.
+static QSslSocket *droppedByConsole = nullptr;
 
 SSLServer::SSLServer(QObject *parent, DeviceMap *devices, QSettings *settings)
     : QTcpServer(parent), devices(devices), settings(settings)
@@ -251,7 +253,9 @@ qint64 SSLServer::writeToDevice(QSslSocket *socket, const QByteArray &data)
     // kept for it, as long as the console runs: it is taken for gone, and
     // its disconnect handling marks it offline and frees what waited.
     if (socket->bytesToWrite() + socket->encryptedBytesToWrite() > MaxUnsentCommands) {
+        droppedByConsole = socket;
         socket->abort();
+        droppedByConsole = nullptr;
         return -1;
     }
     return socket->write(data);
@@ -473,7 +477,9 @@ void SSLServer::dispatchBuffered(QSslSocket *socket, bool bounded)
             if (!(c = connectionFor(socket)))
                 return;
         }
-        c->held = queuedAnswers(socket) > MaxQueuedAnswers;
+        // A device that is leaving reads no answers any more: what it sent
+        // is applied however many of them wait.
+        c->held = bounded && queuedAnswers(socket) > MaxQueuedAnswers;
         if (c->held || (bounded && c->waiting))
             return;
         // Reports passed over run no code and write nothing: what was
@@ -569,8 +575,13 @@ void SSLServer::nextPass()
 
 void SSLServer::finishWaiting(QSslSocket *socket)
 {
+    // Frames wait in the socket for a later pass or for answers to drain;
+    // neither comes for a closed connection. A device the console drops
+    // because it reads none of its answers is gone from inside whatever was
+    // sending to it (a command's loop over devices): what it held back is
+    // not handled in the middle of that work.
     Connection *c = connectionFor(socket);
-    if (!c || !c->waiting)
+    if (!c || !(c->waiting || (c->held && socket != droppedByConsole)))
         return;
     c->waiting = false;
     c->frames.append(socket->readAll());

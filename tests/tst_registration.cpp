@@ -9,6 +9,7 @@
 #include "statusmessages.h"
 
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSet>
 #include <QtTest>
 
@@ -755,23 +756,30 @@ void TestRegistration::freedSocketNeverKeysOfflineRecord()
 }
 
 // What a device sent before it closed is handled, even when the console
-// had put its frames off to a later pass of the event loop: its last
-// reports are the ones its row keeps while it is offline.
+// had put its frames off to a later pass of the event loop, or held them
+// while its answers waited unsent: its last reports are the ones its row
+// keeps while it is offline.
 void TestRegistration::framesBeforeCloseHandled_data()
 {
     QTest::addColumn<int>("framesPerPass");
-    QTest::newRow("one pass") << 4096;
-    QTest::newRow("passes of 1") << 1;
-    QTest::newRow("passes of 3") << 3;
+    QTest::addColumn<bool>("answersQueued");
+    QTest::newRow("one pass") << 4096 << false;
+    QTest::newRow("passes of 1") << 1 << false;
+    QTest::newRow("passes of 3") << 3 << false;
+    QTest::newRow("answers queued") << 4096 << true;
 }
 
 void TestRegistration::framesBeforeCloseHandled()
 {
     QFETCH(int, framesPerPass);
+    QFETCH(bool, answersQueued);
     qRegisterMetaType<ThinclientInfo *>();
     ServerFixture fx;
     QVERIFY(fx.start());
     fx.server()->setFramesPerPass(framesPerPass);
+    if (answersQueued)
+        SSLServer::setQueueProbe([](QSslSocket *) { return SSLServer::MaxQueuedAnswers + 1; });
+    const auto probeReset = qScopeGuard([] { SSLServer::setQueueProbe({}); });
     QSslSocket *device = fx.connectRaw();
     QVERIFY(device);
     const SimDeviceConfig c = deviceConfig(31, 2);
