@@ -56,7 +56,7 @@ QByteArray bytesOf(int generation)
 
 // The child: saves generation 1 and 0 in turn until it is killed (or, should
 // the parent be gone, for a minute at most). It says "ready" once, just
-// before its first save.
+// before its first save, and "saved" after each.
 int saveLoop(const QString &path)
 {
     ScriptedPrompter prompts;
@@ -71,6 +71,8 @@ int saveLoop(const QString &path)
             rc = 3;   // a failed save is a fault of its own; the parent sees it
             break;
         }
+        fputs("saved\n", stdout);
+        fflush(stdout);
     }
     qDeleteAll(lists[0]);
     qDeleteAll(lists[1]);
@@ -113,8 +115,19 @@ void TestDeptFileCrash::killedWhileSaving()
         QVERIFY(child.waitForReadyRead(30000));
         QCOMPARE(child.readLine().trimmed(), QByteArray("ready"));
 
-        // Anywhere from before the first save to a few dozen saves later.
-        ::usleep(useconds_t(rng.bounded(60000)));
+        // After a few saves, counted whatever the machine's speed, and then
+        // anywhere in the ones that follow: an odd count leaves the new list,
+        // an even one the old, unless the kill lands later.
+        const int saves = int(rng.bounded(4));
+        for (int seen = 0; seen < saves;) {
+            if (child.canReadLine()) {
+                QCOMPARE(child.readLine().trimmed(), QByteArray("saved"));
+                ++seen;
+            } else {
+                QVERIFY2(child.waitForReadyRead(30000), "the child stopped saving");
+            }
+        }
+        ::usleep(useconds_t(rng.bounded(5000)));
         QCOMPARE(::kill(pid_t(child.processId()), SIGKILL), 0);
         QVERIFY(child.waitForFinished(10000));
         QCOMPARE(child.exitStatus(), QProcess::CrashExit);
