@@ -71,6 +71,9 @@ DlgSettings::DlgSettings(QWidget *parent, QSettings *settings, QTimer *updateTim
 
     connect(ui->btnSaveSettings, &QPushButton::clicked, this, &DlgSettings::onSaveSettings);
     connect(ui->btnBrowseTemp, &QPushButton::clicked, this, &DlgSettings::onBrowseTemp);
+    // The directory field takes no typing, so the dialog would open with
+    // Browse focused, and Enter, meant to save, would open the chooser.
+    ui->tbxSSLPort->setFocus();
 
     // A relative directory (a hand-edited or damaged store) is why this
     // dialog opened at start: offered again, the data directories would go

@@ -403,8 +403,8 @@ void TestDlgSettings::rejectKeepsOpen()
     QVERIFY(!settings.contains("zorWorkingDir"));
 }
 
-// Enter in a field runs the save with its checks; it never opens the
-// directory chooser.
+// Enter in a field, or on the dialog as it opens, runs the save with its
+// checks; it never opens the directory chooser.
 void TestDlgSettings::enterSaves_data()
 {
     QTest::addColumn<QString>("field");
@@ -414,6 +414,7 @@ void TestDlgSettings::enterSaves_data()
     QTest::newRow("udp port out of range") << "tbxUDPBroadcastPort" << "0"
                                            << "You must enter a UDP port number from 1 to 65535";
     QTest::newRow("frequency") << "tbxBroadcastFrequency" << "5" << QString();
+    QTest::newRow("as it opens") << QString() << QString() << QString();
 }
 
 void TestDlgSettings::enterSaves()
@@ -426,13 +427,19 @@ void TestDlgSettings::enterSaves()
     QTemporaryDir tmp;
     DlgSettings dlg(nullptr, &settings, nullptr, false);
     setFields(dlg, tmp.path(), "5808", "7909", "5");
-    QLineEdit *edit = child<QLineEdit>(&dlg, qPrintable(field));
-    edit->setText(value);
+    QWidget *target = nullptr;
+    if (!field.isEmpty())
+        child<QLineEdit>(&dlg, qPrintable(field))->setText(value);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowActive(&dlg));
-    edit->setFocus();
-    QTRY_VERIFY(edit->hasFocus());
-    QTest::keyClick(edit, Qt::Key_Return);
+    if (field.isEmpty()) {
+        QTRY_VERIFY(target = QApplication::focusWidget());
+    } else {
+        target = child<QLineEdit>(&dlg, qPrintable(field));
+        target->setFocus();
+        QTRY_VERIFY(target->hasFocus());
+    }
+    QTest::keyClick(target, Qt::Key_Return);
 
     QCOMPARE(p.texts(), refusal.isEmpty() ? QStringList() : QStringList(refusal));
     QCOMPARE(dlg.isVisible(), !refusal.isEmpty());
