@@ -1,7 +1,10 @@
 // Every form of the console, as laid out on this platform's font: no label,
 // check box, radio button or push button is narrower than its text.
+#include "commands/dlgusbredirection.h"
 #include "mainwindow/formfit.h"
 #include "mainwindow/prompter.h"
+#include "updates/dlgselectdownloads.h"
+#include "updates/dlgselecthotfixes.h"
 #include "ui_aboutdialog.h"
 #include "ui_dialogselectmodel.h"
 #include "ui_dlgconfigdorn.h"
@@ -31,7 +34,10 @@
 #include "ui_mainwindow.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QLabel>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QMainWindow>
 #include <QTextDocument>
 #include <QtTest>
@@ -60,6 +66,17 @@ QString textOf(const QWidget *w)
 } // namespace
 
 Q_DECLARE_METATYPE(Form)
+
+namespace {
+using ListDialog = std::function<QDialog *(const QString &dir)>;
+QList<UpgradeFile> downloads{{QStringLiteral("firmware"), QStringLiteral("ORL_K1"), QStringLiteral("k1.bin"),
+                              QString(), QString(), QStringLiteral("2024-01-01"), QStringLiteral("K1 firmware"),
+                              1 << 20, 0}};
+QString serverBase;
+QStringList servers;
+QStringList chosenHotfixes;
+} // namespace
+Q_DECLARE_METATYPE(ListDialog)
 
 class TestForms : public QObject
 {
@@ -108,6 +125,45 @@ private slots:
             if (FormFit::isClipped(child))
                 cut << child->objectName() + QStringLiteral(" \"") + textOf(child) + QLatin1Char('"');
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(", "))));
+    }
+
+    // A list the administrator picks from shows what will be sent or
+    // installed; a cell typed over would show one thing and send another.
+    void listCellsStayAsShown_data()
+    {
+        QTest::addColumn<ListDialog>("make");
+        QTest::newRow("hotfixes") << ListDialog([](const QString &dir) -> QDialog * {
+            QFile(dir + QStringLiteral("/fix1.bin")).open(QIODevice::WriteOnly);
+            return new DlgSelectHotfixes(nullptr, &chosenHotfixes, dir);
+        });
+        QTest::newRow("downloads") << ListDialog([](const QString &) -> QDialog * {
+            auto *d = new DlgSelectDownloads(nullptr, &downloads, &serverBase, &servers, QStringLiteral("http://x/"));
+            d->findChild<QComboBox *>(QStringLiteral("cmbxServers"))->setCurrentIndex(0);
+            return d;
+        });
+        QTest::newRow("usb redirection") << ListDialog([](const QString &) -> QDialog * {
+            return new DlgUsbRedirection(nullptr, {QStringLiteral("ID 0781:5567 SanDisk Cruzer")});
+        });
+    }
+
+    void listCellsStayAsShown()
+    {
+        QFETCH(ListDialog, make);
+        QTemporaryDir dir;
+        std::unique_ptr<QDialog> dialog(make(dir.path()));
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        auto *table = dialog->findChild<QTableWidget *>(QStringLiteral("table"));
+        QVERIFY(table && table->rowCount() > 0 && table->item(0, 1));
+        const QString shown = table->item(0, 1)->text();
+        table->setCurrentCell(0, 1);
+        table->setFocus();
+        QTRY_VERIFY(table->hasFocus());
+        QTest::keyClicks(table, QStringLiteral("x"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        // An editor hands its text over in a posted call.
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(table->item(0, 1)->text(), shown);
     }
 
     // What a device reports (here its model, on the box's first line) is
