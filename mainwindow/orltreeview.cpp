@@ -2,6 +2,7 @@
 #include "orlmimedata.h"
 
 #include <QAccessible>
+#include <QContextMenuEvent>
 #include <QDrag>
 #include <QHeaderView>
 #include <QPaintEvent>
@@ -456,6 +457,25 @@ void OrlTreeView::scrollContentsBy(int dx, int dy)
         viewport()->update();
     }
     QTreeView::scrollContentsBy(dx, dy);
+}
+
+bool OrlTreeView::event(QEvent *e)
+{
+    // The menu key asks for the menu of the current row, the one moved to
+    // with the keys. The base class would ask at the middle of the view when
+    // there is none, offering whatever row lies there, and at a current row
+    // scrolled out of sight, with the menu away from the tree.
+    if (e->type() == QEvent::ContextMenu && contextMenuPolicy() == Qt::CustomContextMenu
+        && static_cast<QContextMenuEvent *>(e)->reason() == QContextMenuEvent::Keyboard) {
+        const QModelIndex current = currentIndex();
+        if (current.isValid()) {
+            scrollTo(current);
+            emit customContextMenuRequested(visualRect(current).center());
+        }
+        e->accept();
+        return true;
+    }
+    return QTreeView::event(e);
 }
 
 void OrlTreeView::mousePressEvent(QMouseEvent *e)

@@ -36,6 +36,7 @@ public:
     bool shownRows(std::vector<const QStandardItem *> *rows) override;
 
 protected:
+    bool event(QEvent *e) override;
     void paintEvent(QPaintEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     void rowsInserted(const QModelIndex &parent, int start, int end) override;

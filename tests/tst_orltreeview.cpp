@@ -9,6 +9,7 @@
 #include <QStyleFactory>
 #include <QtTest>
 #include <private/qtreeview_p.h>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <memory>
 
@@ -105,6 +106,8 @@ private slots:
     void joinsUnderARowWithSiblingsBelow();
     void changedCellsDrawnAlone_data();
     void changedCellsDrawnAlone();
+    void keysActOnTheCurrentRow_data();
+    void keysActOnTheCurrentRow();
 };
 
 namespace {
@@ -424,6 +427,72 @@ void TestOrlTreeView::changedCellsDrawnAlone()
     const QImage whole = view.viewport()->grab().toImage().convertToFormat(shown.format());
     QCOMPARE(shown.size(), whole.size());
     QVERIFY(shown == whole);
+}
+
+void TestOrlTreeView::keysActOnTheCurrentRow_data()
+{
+    QTest::addColumn<QString>("current");   // none: no row was moved to
+    QTest::addColumn<int>("column");         // of the current cell, where a click left it
+    QTest::addColumn<QString>("folded");     // a group folded afterwards, as a click on its branch does
+    QTest::addColumn<bool>("scrolledAway");
+    QTest::addColumn<QString>("keys");       // "" stands for the menu key
+    QTest::addColumn<QString>("acted");      // the row the keys reached: the menu's, or the current one
+    QTest::addColumn<bool>("ticked");        // the first current row's box
+
+    const QString none, menu;
+    QTest::newRow("menu, no current row") << none << 0 << none << false << menu << none << false;
+    QTest::newRow("menu, device row") << "device 1.2" << 0 << none << false << menu << "device 1.2" << false;
+    QTest::newRow("menu, row out of sight") << "group 0" << 0 << none << true << menu << "group 0" << false;
+}
+
+// The keys act on the row moved to, through its first cell, where it is seen.
+void TestOrlTreeView::keysActOnTheCurrentRow()
+{
+    QFETCH(QString, current);
+    QFETCH(int, column);
+    QFETCH(QString, folded);
+    QFETCH(bool, scrolledAway);
+    QFETCH(QString, keys);
+    QFETCH(QString, acted);
+    QFETCH(bool, ticked);
+    QStandardItemModel model;
+    OrlTreeView view;
+    view.setModel(&model);
+    view.setContextMenuPolicy(Qt::CustomContextMenu);
+    view.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view.setSelectionBehavior(QAbstractItemView::SelectRows);
+    view.resize(300, 120);   // shows fewer rows than the tree has
+    view.show();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
+    view.setFocus();
+    QTRY_VERIFY(view.hasFocus());
+    fill(&model);   // the rows come after the focus, with no current row
+    view.expandAll();
+    const auto row = [&model](const QString &text) { return model.findItems(text, Qt::MatchRecursive).value(0); };
+    for (const QModelIndex &index : allIndexes(&model))
+        if (index.column() == 0)
+            model.itemFromIndex(index)->setCheckable(true);
+    if (!current.isEmpty())
+        view.setCurrentIndex(row(current)->index().siblingAtColumn(column));
+    if (!folded.isEmpty())
+        view.collapse(row(folded)->index());
+    if (scrolledAway)
+        view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
+
+    QSignalSpy menus(&view, &QWidget::customContextMenuRequested);
+    if (keys.isEmpty()) {
+        // What the menu key makes of it: the window system asks the window.
+        QWindowSystemInterface::handleContextMenuEvent(view.windowHandle(), false, {}, {}, Qt::NoModifier);
+        QWindowSystemInterface::flushWindowSystemEvents();
+        QCOMPARE(menus.size(), acted.isEmpty() ? 0 : 1);
+        const QPoint at = menus.value(0).value(0).toPoint();
+        QVERIFY(acted.isEmpty() || view.viewport()->rect().contains(at));
+        QVERIFY(acted.isEmpty() || view.indexAt(at) == row(acted)->index());
+    } else {
+        QTest::keyClicks(&view, keys);
+        QCOMPARE(view.currentIndex(), row(acted)->index());
+    }
+    QCOMPARE(current.isEmpty() || row(current)->checkState() == Qt::Checked, current.isEmpty() || ticked);
 }
 
 QTEST_MAIN(TestOrlTreeView)
