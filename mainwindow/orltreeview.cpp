@@ -462,12 +462,12 @@ void OrlTreeView::scrollContentsBy(int dx, int dy)
 bool OrlTreeView::event(QEvent *e)
 {
     // The menu key asks for the menu of the current row, the one moved to
-    // with the keys. The base class would ask at the middle of the view when
+    // with the keys, at its first cell as the other keys act. The base class would ask at the middle of the view when
     // there is none, offering whatever row lies there, and at a current row
     // scrolled out of sight, with the menu away from the tree.
     if (e->type() == QEvent::ContextMenu && contextMenuPolicy() == Qt::CustomContextMenu
         && static_cast<QContextMenuEvent *>(e)->reason() == QContextMenuEvent::Keyboard) {
-        const QModelIndex current = currentIndex();
+        const QModelIndex current = currentIndex().siblingAtColumn(0);
         if (current.isValid()) {
             scrollTo(current);
             emit customContextMenuRequested(visualRect(current).center());
@@ -476,6 +476,18 @@ bool OrlTreeView::event(QEvent *e)
         return true;
     }
     return QTreeView::event(e);
+}
+
+void OrlTreeView::keyPressEvent(QKeyEvent *e)
+{
+    // Rows are selected whole and the keys act on rows, through their first
+    // cell: a device's box and name, a group's model. A click leaves the
+    // current cell where it hit; from another cell the space bar ticked
+    // nothing, and typing searched that cell's column instead of the names.
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && current.column() != 0 && selectionModel())
+        selectionModel()->setCurrentIndex(current.siblingAtColumn(0), QItemSelectionModel::NoUpdate);
+    QTreeView::keyPressEvent(e);
 }
 
 void OrlTreeView::mousePressEvent(QMouseEvent *e)
