@@ -467,7 +467,7 @@ bool OrlTreeView::event(QEvent *e)
     // scrolled out of sight, with the menu away from the tree.
     if (e->type() == QEvent::ContextMenu && contextMenuPolicy() == Qt::CustomContextMenu
         && static_cast<QContextMenuEvent *>(e)->reason() == QContextMenuEvent::Keyboard) {
-        const QModelIndex current = currentIndex().siblingAtColumn(0);
+        const QModelIndex current = keyRow();
         if (current.isValid()) {
             scrollTo(current);
             emit customContextMenuRequested(visualRect(current).center());
@@ -478,15 +478,26 @@ bool OrlTreeView::event(QEvent *e)
     return QTreeView::event(e);
 }
 
-void OrlTreeView::keyPressEvent(QKeyEvent *e)
+QModelIndex OrlTreeView::keyRow()
 {
     // Rows are selected whole and the keys act on rows, through their first
     // cell: a device's box and name, a group's model. A click leaves the
     // current cell where it hit; from another cell the space bar ticked
     // nothing, and typing searched that cell's column instead of the names.
-    const QModelIndex current = currentIndex();
-    if (current.isValid() && current.column() != 0 && selectionModel())
-        selectionModel()->setCurrentIndex(current.siblingAtColumn(0), QItemSelectionModel::NoUpdate);
+    QModelIndex row = currentIndex().siblingAtColumn(0);
+    // A group folded with a click keeps the current row inside it, out of
+    // sight: the space bar would tick a device nobody sees.
+    for (QModelIndex up = row.parent(); up.isValid(); up = up.parent())
+        if (!isExpanded(up))
+            row = up;
+    if (row.isValid() && row != currentIndex() && selectionModel())
+        selectionModel()->setCurrentIndex(row, QItemSelectionModel::NoUpdate);
+    return row;
+}
+
+void OrlTreeView::keyPressEvent(QKeyEvent *e)
+{
+    keyRow();
     QTreeView::keyPressEvent(e);
 }
 

@@ -46,6 +46,9 @@ protected:
     void mouseMoveEvent(QMouseEvent *e) override;
 
 private:
+    // The row the keys act on, made the current one: the current row through
+    // its first cell, or the group it is folded into.
+    QModelIndex keyRow();
     // Rows appended to an expanded row wait, and join the laid-out rows
     // where they belong when the view next needs its layout (at the latest
     // when the event loop comes round), all the pass's rows in one walk.

@@ -444,8 +444,10 @@ void TestOrlTreeView::keysActOnTheCurrentRow_data()
     QTest::newRow("menu, device row") << "device 1.2" << 0 << none << false << menu << "device 1.2" << false;
     QTest::newRow("menu, row out of sight") << "group 0" << 0 << none << true << menu << "group 0" << false;
     QTest::newRow("menu, group's other cell") << "group 2" << 1 << none << false << menu << "group 2" << false;
+    QTest::newRow("menu, folded group") << "device 2.3" << 0 << "group 2" << false << menu << "group 2" << false;
     QTest::newRow("space, other cell") << "device 0.1" << 1 << none << false << " " << "device 0.1" << true;
     QTest::newRow("typing, other cell") << "device 0.1" << 1 << none << false << "gro" << "group 0" << false;
+    QTest::newRow("space, folded group") << "device 2.3" << 1 << "group 2" << false << " " << "group 2" << false;
 }
 
 // The keys act on the row moved to, through its first cell, where it is seen.
