@@ -462,9 +462,10 @@ void OrlTreeView::scrollContentsBy(int dx, int dy)
 bool OrlTreeView::event(QEvent *e)
 {
     // The menu key asks for the menu of the current row, the one moved to
-    // with the keys, at its first cell as the other keys act. The base class would ask at the middle of the view when
-    // there is none, offering whatever row lies there, and at a current row
-    // scrolled out of sight, with the menu away from the tree.
+    // with the keys, at its first cell. The base class would ask at the
+    // middle of the view when there is none, offering whatever row lies
+    // there, and at a current row scrolled out of sight, with the menu away
+    // from the tree.
     if (e->type() == QEvent::ContextMenu && contextMenuPolicy() == Qt::CustomContextMenu
         && static_cast<QContextMenuEvent *>(e)->reason() == QContextMenuEvent::Keyboard) {
         const QModelIndex current = keyRow();
@@ -497,8 +498,17 @@ QModelIndex OrlTreeView::keyRow()
 
 void OrlTreeView::keyPressEvent(QKeyEvent *e)
 {
-    keyRow();
+    // The space bar ticks the row's box. Other keys move from the cell as
+    // Qt moves, keeping the column the administrator scrolled to.
+    if (e->key() == Qt::Key_Space || e->key() == Qt::Key_Select)
+        keyRow();
     QTreeView::keyPressEvent(e);
+}
+
+void OrlTreeView::keyboardSearch(const QString &search)
+{
+    keyRow();
+    QTreeView::keyboardSearch(search);
 }
 
 void OrlTreeView::mousePressEvent(QMouseEvent *e)

@@ -34,6 +34,7 @@ public:
                      const QList<int> &roles = QList<int>()) override;
     void doItemsLayout() override;
     bool shownRows(std::vector<const QStandardItem *> *rows) override;
+    void keyboardSearch(const QString &search) override;
 
 protected:
     bool event(QEvent *e) override;
