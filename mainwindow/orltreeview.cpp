@@ -516,6 +516,12 @@ void OrlTreeView::mousePressEvent(QMouseEvent *e)
     if (e->buttons() == Qt::LeftButton)
         dragStartPosition = e->position().toPoint();
     QTreeView::mousePressEvent(e);
+    // The drop moves the rows selected in this tree. A press that selects
+    // nothing (on an offline device's greyed row, below the rows) leaves
+    // the rows selected before, which the pointer never touched: moving
+    // from there carries nothing.
+    const QModelIndex pressed = indexAt(e->position().toPoint());
+    m_pressedSelected = pressed.isValid() && selectionModel() && selectionModel()->isSelected(pressed);
 }
 
 void OrlTreeView::mouseReleaseEvent(QMouseEvent *e)
@@ -527,11 +533,19 @@ void OrlTreeView::mouseMoveEvent(QMouseEvent *e)
 {
     // Any movement at all starts the drag: the platform's drag distance is
     // deliberately not used.
-    if ((e->buttons() & Qt::LeftButton) && (e->position().toPoint() - dragStartPosition).manhattanLength() > 0)
+    const bool drag = m_pressedSelected && (e->buttons() & Qt::LeftButton)
+                      && (e->position().toPoint() - dragStartPosition).manhattanLength() > 0;
+    if (drag)
         performDrag();
     // The drag swallowed the release, so the view is told the press is over.
+    // Told so, it would finish the press on a selected row as a click and
+    // select that row alone: a drag that moved nothing keeps the rows it
+    // carried, and one that moved them leaves none.
+    const QItemSelection kept = drag && selectionModel() ? selectionModel()->selection() : QItemSelection();
     QTreeView::mouseMoveEvent(e);
     QTreeView::mouseReleaseEvent(e);
+    if (drag && selectionModel())
+        selectionModel()->select(kept, QItemSelectionModel::ClearAndSelect);
 }
 
 void OrlTreeView::performDrag()

@@ -13,8 +13,9 @@
 #include "devicelink/devicerow.h"
 
 // A department's device tree, and the source of device drags: any movement
-// with the left button held starts a move drag that names this tree. The
-// department label it is dropped on moves the selected device rows.
+// with the left button held, after a press on a row that the press left
+// selected, starts a move drag that names this tree. The department label
+// it is dropped on moves the selected device rows.
 class OrlTreeView : public QTreeView, public DeviceRow::Viewer
 {
     Q_OBJECT
@@ -63,6 +64,8 @@ private:
     // anything else changed meanwhile that a full layout must take in.
     bool joinHeld();
     void dropHeld();
+    // The last press left the row under it selected: a drag may start.
+    bool m_pressedSelected = false;
     struct Held {
         QPersistentModelIndex parent;
         int first;   // the first row appended to it since the layout

@@ -22,7 +22,30 @@ class CountingTreeView : public OrlTreeView
 {
 public:
     int drags = 0;
-    void performDrag() override { ++drags; }
+    QStringList carried;    // the rows selected when the last drag started
+    bool moves = false;     // each drag is dropped on another department
+    void performDrag() override
+    {
+        ++drags;
+        carried = selectedNames();
+        if (!moves)
+            return;
+        // As the drop and a drag that ended in a move leave the tree.
+        QList<QPersistentModelIndex> rows;
+        for (const QModelIndex &row : selectionModel()->selectedRows(0))
+            rows << row;
+        for (const QPersistentModelIndex &row : rows)
+            model()->removeRow(row.row(), row.parent());
+        clearSelection();
+    }
+    QStringList selectedNames() const
+    {
+        QStringList names;
+        for (const QModelIndex &row : selectionModel()->selectedRows(0))
+            names << row.data().toString();
+        names.sort();
+        return names;
+    }
 };
 
 void sendMouse(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons)
@@ -52,6 +75,8 @@ class TestDeptWidgets : public QObject
     Q_OBJECT
 private slots:
     void treeViewStartsDrag();
+    void dragCarriesThePressedRows_data();
+    void dragCarriesThePressedRows();
     void labelText_data();
     void labelText();
     void labelMouse();
@@ -94,6 +119,72 @@ void TestDeptWidgets::treeViewStartsDrag()
     sendMouse(port, QEvent::MouseButtonPress, QPoint(60, 30), Qt::LeftButton, Qt::LeftButton | Qt::RightButton);
     QCOMPARE(view.dragStartPosition, QPoint(20, 10));
     QCOMPARE(view.drags, 1);
+}
+
+void TestDeptWidgets::dragCarriesThePressedRows_data()
+{
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QString>("pressed");    // a device's row; empty: below the rows
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("moves");
+    QTest::addColumn<QStringList>("carried");    // empty: no drag starts
+
+    const int none = Qt::NoModifier;
+    const int ctrl = Qt::ControlModifier;
+    const QStringList nothing;
+    QTest::newRow("unselected row") << QStringList{"A"} << "B" << none << false << QStringList{"B"};
+    QTest::newRow("one of the selected rows") << QStringList{"A", "B"} << "A" << none << false
+                                              << QStringList{"A", "B"};
+    QTest::newRow("row added with Ctrl") << QStringList{"A"} << "B" << ctrl << false << QStringList{"A", "B"};
+    QTest::newRow("selected rows moved") << QStringList{"A", "B"} << "B" << none << true << QStringList{"A", "B"};
+    QTest::newRow("offline device's row") << QStringList{"A", "B"} << "C" << none << false << nothing;
+    QTest::newRow("below the rows") << QStringList{"A", "B"} << "" << none << false << nothing;
+    QTest::newRow("below the rows with Ctrl") << QStringList{"A", "B"} << "" << ctrl << false << nothing;
+}
+
+void TestDeptWidgets::dragCarriesThePressedRows()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QString, pressed);
+    QFETCH(int, modifiers);
+    QFETCH(bool, moves);
+    QFETCH(QStringList, carried);
+
+    CountingTreeView view;
+    view.moves = moves;
+    QStandardItemModel model;
+    auto *group = new QStandardItem("ORL K1");
+    model.appendRow(group);
+    for (const char *name : {"A", "B", "C", "D"})
+        group->appendRow(new QStandardItem(name));
+    group->child(2)->setEnabled(false);    // C is offline
+    view.setModel(&model);
+    view.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view.setSelectionBehavior(QAbstractItemView::SelectRows);
+    view.expandAll();
+    view.resize(300, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QPoint at(40, view.viewport()->height() - 5);
+    for (int i = 0; i < group->rowCount(); ++i) {
+        const QModelIndex row = group->child(i)->index();
+        if (before.contains(row.data().toString()))
+            view.selectionModel()->select(row, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        if (row.data().toString() == pressed)
+            at = view.visualRect(row).center();
+    }
+
+    const auto mods = Qt::KeyboardModifiers(modifiers);
+    QWidget *port = view.viewport();
+    QTest::mousePress(port, Qt::LeftButton, mods, at);
+    QTest::mouseMove(port, at + QPoint(1, 0));
+    QTest::mouseRelease(port, Qt::LeftButton, mods, at + QPoint(1, 0));
+    QCOMPARE(view.drags, carried.isEmpty() ? 0 : 1);
+    QCOMPARE(view.carried, carried);
+    // A drag that moved nothing leaves the rows it carried selected; one
+    // that moved them, none.
+    if (!carried.isEmpty())
+        QCOMPARE(view.selectedNames(), moves ? QStringList() : carried);
 }
 
 void TestDeptWidgets::labelText_data()
