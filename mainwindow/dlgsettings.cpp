@@ -111,6 +111,17 @@ DlgSettings::DlgSettings(QWidget *parent, QSettings *settings, QTimer *updateTim
         ui->chbxAutoUpdate->setCheckState(enabled ? Qt::Checked : Qt::Unchecked);
     }
 
+    // A row copied by a drag replaces the item it was copied from; the copy
+    // is inserted empty and then given the original's data.
+    connect(ui->listWidget->model(), &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
+                for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
+                    QListWidgetItem *item = ui->listWidget->item(row);
+                    const int column = columnOf(item);
+                    if (column >= 0)
+                        columnItems[column] = item;
+                }
+            });
     loadColumns();
 }
 
@@ -269,7 +280,11 @@ void DlgSettings::loadColumns()
 
         auto *item = new QListWidgetItem(QLatin1String(c.listText));
         columnItems[i] = item;
-        item->setData(Qt::UserRole, QVariant::fromValue(static_cast<void *>(&m_columnInfo[i])));
+        // The column's index, not its descriptor's address: a drag that Qt
+        // cannot make a move (one dropped just below where it started) copies
+        // the row through its drag data, where a pointer does not survive and
+        // the copy would lose its text, its tick and its column.
+        item->setData(Qt::UserRole, i);
 
         const int position = settings->value(QLatin1String(c.key), QVariant()).toInt();
         if (position < 0) {
@@ -295,15 +310,23 @@ void DlgSettings::loadColumns()
         ui->listWidget->addItem(item);
 }
 
+int DlgSettings::columnOf(const QListWidgetItem *item)
+{
+    bool ok = false;
+    const int column = item ? item->data(Qt::UserRole).toInt(&ok) : -1;
+    return ok && column >= 0 && column < Columns::Count ? column : -1;
+}
+
 void DlgSettings::saveColumns()
 {
     QList<const ColumnInfo *> shown;
     QList<const ColumnInfo *> hidden;
     for (int row = 0; row < ui->listWidget->count(); ++row) {
         const QListWidgetItem *item = ui->listWidget->item(row);
-        const auto *info = static_cast<const ColumnInfo *>(item->data(Qt::UserRole).value<void *>());
-        if (!info)
+        const int column = columnOf(item);
+        if (column < 0)
             continue;
+        const ColumnInfo *info = &m_columnInfo[column];
         if (item->data(Qt::CheckStateRole).toInt() != 0)
             shown << info;
         else

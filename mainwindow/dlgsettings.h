@@ -45,6 +45,8 @@ private slots:
     void onBrowseTemp();
 
 private:
+    // The column-table index a list item stands for; -1 for none.
+    static int columnOf(const QListWidgetItem *item);
     bool validateInput();
     bool createDataDirectories(const QString &dir);
 

@@ -12,12 +12,14 @@
 #include <QScopeGuard>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
+#include <memory>
 #include <optional>
 
 #include <sys/stat.h>
@@ -564,7 +566,9 @@ void TestDlgSettings::columns_data()
 {
     // Stored positions in table order ("-" for a missing key; none: the
     // defaults), what the administrator does in the list ("14>0+": column 14
-    // to row 0, ticked; "$" the last row; "*-" untick all, "*+" tick all),
+    // to row 0, ticked; "$" the last row; "*-" untick all, "*+" tick all;
+    // "3~": column 3 dropped just below where it started, which Qt does by
+    // copying the row through its drag data and removing the original),
     // and the list order: on opening when nothing is done, else on reopening.
     QTest::addColumn<QString>("positions");
     QTest::addColumn<QString>("moves");
@@ -578,6 +582,9 @@ void TestDlgSettings::columns_data()
     row("hidden between shown", "", "8>2 10>$+", {0, 1, 2, 3, 4, 5, 6, 7, 10, 8, 9, 11, 12, 13, 14});
     row("none shown", "", "*-", tableOrder);
     row("all shown", "", "*+", tableOrder);
+    row("dropped on its own place", "", "1~", tableOrder);
+    row("the one shown, dropped on its own place", "", "*- 8>2+ 8~",
+        {8, 0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14});
     row("out of range", "0 1 15 99 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1 2", "",
         {0, 1, 14, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
     row("repeated", "0 0 1 1 2 -1 -1 -1 -1 -1 -1 -1 -1 -1 -1", "",
@@ -621,6 +628,16 @@ void TestDlgSettings::columns()
             if (move.startsWith(QLatin1Char('*'))) {
                 for (QListWidgetItem *item : dlg.columnItems)
                     item->setCheckState(tick ? Qt::Checked : Qt::Unchecked);
+                continue;
+            }
+            if (move.endsWith(QLatin1Char('~'))) {
+                QListWidgetItem *original = dlg.columnItems[move.chopped(1).toInt()];
+                const int from = list->row(original);
+                auto *model = static_cast<QAbstractListModel *>(list->model());
+                std::unique_ptr<QMimeData> data(model->mimeData({model->index(from, 0)}));
+                // The list's own entry would read the drop position of a drag under way.
+                QVERIFY(model->QAbstractListModel::dropMimeData(data.get(), Qt::MoveAction, from + 1, 0, {}));
+                QVERIFY(model->removeRow(list->row(original)));
                 continue;
             }
             // What an internal drag does: the same item, another row.
