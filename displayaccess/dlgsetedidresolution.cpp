@@ -84,12 +84,21 @@ void DlgSetEdidResolution::onTreeViewClicked(const QModelIndex &index)
         item->setCheckState(Qt::Checked);
         return;
     }
-    // Picked first: the box cleared below is then no longer the pick, which
-    // onItemChanged would tick again.
-    QStandardItem *previous = pickedItem;
+    // Picked first: the boxes cleared below are then no longer the pick,
+    // which onItemChanged would tick again.
     pickedItem = item;
-    if (previous)
-        previous->setCheckState(Qt::Unchecked);
+    untickAllButPick();
+}
+
+void DlgSetEdidResolution::untickAllButPick()
+{
+    // Not only the previous pick: a mode the device lists twice starts
+    // ticked on both rows, and OK sends the pick alone.
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QStandardItem *item = model->item(row, 0);
+        if (item != pickedItem && item->checkState() != Qt::Unchecked)
+            item->setCheckState(Qt::Unchecked);
+    }
 }
 
 void DlgSetEdidResolution::onItemChanged(QStandardItem *item)
@@ -106,10 +115,8 @@ void DlgSetEdidResolution::onItemChanged(QStandardItem *item)
     }
     if (item->checkState() != Qt::Checked)
         return;
-    QStandardItem *previous = pickedItem;
     pickedItem = item;
-    if (previous)
-        previous->setCheckState(Qt::Unchecked);
+    untickAllButPick();
 }
 
 void DlgSetEdidResolution::accept()

@@ -34,6 +34,7 @@ public slots:
 
 private:
     void buildUi();
+    void untickAllButPick();
 
     QString supportedResolutions;
     ThinclientInfo *device;

@@ -211,6 +211,50 @@ private slots:
         QCOMPARE(seen, ticked);
     }
 
+    // A mode the device lists twice starts ticked twice; a new pick, by any
+    // route, leaves no other box ticked, since OK sends the pick alone.
+    void edidPickOverAModeListedTwice_data()
+    {
+        QTest::addColumn<QString>("route");   // "box", "text" or "space", on the first row
+        QTest::addColumn<QList<bool>>("ticked");
+
+        QTest::newRow("a click on the box") << "box" << QList<bool>{true, false, false};
+        QTest::newRow("the space bar") << "space" << QList<bool>{true, false, false};
+        QTest::newRow("a click on the text") << "text" << QList<bool>{false, false, false};
+    }
+
+    void edidPickOverAModeListedTwice()
+    {
+        QFETCH(QString, route);
+        QFETCH(QList<bool>, ticked);
+
+        ThinclientInfo device;
+        device.edid = {mode("1920x1080", "148.5"), mode("1280x720", "74.25"), mode("1280x720", "74.25"),
+                       mode("1280x720", "74.25", true)};
+        device.edidCount = 4;
+        QString picked;
+        DlgSetEdidResolution dialog(nullptr, &device, QStringLiteral("1280x720 1920x1080"), &picked);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        dialog.treeView->setFocus();
+        QTRY_VERIFY(dialog.treeView->hasFocus());
+        const QRect cell = dialog.treeView->visualRect(dialog.model->index(0, 0));
+        if (route == QLatin1String("space")) {
+            dialog.treeView->setCurrentIndex(dialog.model->index(0, 0));
+            QTest::keyClick(dialog.treeView, Qt::Key_Space);
+        } else {
+            // The box lies at the cell's left; the text from its middle on.
+            const QPoint at(route == QLatin1String("box") ? cell.left() + 10 : cell.center().x(), cell.center().y());
+            QTest::mouseClick(dialog.treeView->viewport(), Qt::LeftButton, {}, at);
+        }
+        dialog.accept();
+        QCOMPARE(picked, QStringLiteral("1920x1080"));
+        QList<bool> seen;
+        for (int row = 0; row < 3; ++row)
+            seen << (dialog.model->item(row, 0)->checkState() == Qt::Checked);
+        QCOMPARE(seen, ticked);
+    }
+
     void commands_data()
     {
         QTest::addColumn<QString>("command");    // "layout" or "edid"
