@@ -54,6 +54,15 @@ EdidInfo mode(const QString &resolution, const QString &clock, bool marker = fal
     return {resolution, clock, t, t, t, t};
 }
 
+// Which of the first three mode rows show their box ticked.
+QList<bool> firstThreeTicked(const DlgSetEdidResolution &dialog)
+{
+    QList<bool> seen;
+    for (int row = 0; row < 3; ++row)
+        seen << (dialog.model->item(row, 0)->checkState() == Qt::Checked);
+    return seen;
+}
+
 } // namespace
 
 class TestDisplayDialogs : public QObject
@@ -169,78 +178,51 @@ private slots:
         dialog.accept();
         QCOMPARE(dialog.result(), 1);
         QCOMPARE(picked, result);
-        QList<bool> seen;
-        for (int row = 0; row < 3; ++row)
-            seen << (dialog.model->item(row, 0)->checkState() == Qt::Checked);
-        QCOMPARE(seen, ticked);
+        QCOMPARE(firstThreeTicked(dialog), ticked);
     }
 
-    // A box ticked with the space bar picks its row as a click does.
-    void edidPickByKeyboard_data()
+    // A pick by the box, the space bar or the text leaves no other box
+    // ticked, since OK sends the pick alone; a mode the device lists twice
+    // starts ticked twice.
+    void edidPickByEveryRoute_data()
     {
+        QTest::addColumn<bool>("listedTwice");   // the present mode on rows 1 and 2, else a greyed row 2
+        QTest::addColumn<QString>("route");      // "box", "text" or "space"
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("result");
         QTest::addColumn<QList<bool>>("ticked");
 
-        // Rows: 1920x1080, 1280x720 (the present mode), 2560x1440 (greyed).
-        QTest::newRow("another mode") << 0 << "1920x1080" << QList<bool>{true, false, false};
-        QTest::newRow("the picked mode stays ticked") << 1 << "1280x720" << QList<bool>{false, true, false};
+        QTest::newRow("space, another mode") << false << "space" << 0 << "1920x1080" << QList<bool>{true, false, false};
+        QTest::newRow("space, the picked mode stays ticked")
+            << false << "space" << 1 << "1280x720" << QList<bool>{false, true, false};
+        QTest::newRow("twice, a click on the box") << true << "box" << 0 << "1920x1080" << QList<bool>{true, false, false};
+        QTest::newRow("twice, the space bar") << true << "space" << 0 << "1920x1080" << QList<bool>{true, false, false};
+        QTest::newRow("twice, a click on the text")
+            << true << "text" << 0 << "1920x1080" << QList<bool>{false, false, false};
     }
 
-    void edidPickByKeyboard()
+    void edidPickByEveryRoute()
     {
+        QFETCH(bool, listedTwice);
+        QFETCH(QString, route);
         QFETCH(int, row);
         QFETCH(QString, result);
         QFETCH(QList<bool>, ticked);
 
         ThinclientInfo device;
-        device.edid = {mode("1920x1080", "148.5"), mode("1280x720", "74.25"), mode("2560x1440", "241.5"),
+        device.edid = {mode("1920x1080", "148.5"), mode("1280x720", "74.25"),
+                       listedTwice ? mode("1280x720", "74.25") : mode("2560x1440", "241.5"),
                        mode("1280x720", "74.25", true)};
         device.edidCount = 4;
         QString picked;
         DlgSetEdidResolution dialog(nullptr, &device, QStringLiteral("640x480 1280x720 1920x1080"), &picked);
         dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        dialog.treeView->setCurrentIndex(dialog.model->index(row, 0));
-        QTest::keyClick(dialog.treeView, Qt::Key_Space);
-        dialog.accept();
-        QCOMPARE(picked, result);
-        QList<bool> seen;
-        for (int r = 0; r < 3; ++r)
-            seen << (dialog.model->item(r, 0)->checkState() == Qt::Checked);
-        QCOMPARE(seen, ticked);
-    }
-
-    // A mode the device lists twice starts ticked twice; a new pick, by any
-    // route, leaves no other box ticked, since OK sends the pick alone.
-    void edidPickOverAModeListedTwice_data()
-    {
-        QTest::addColumn<QString>("route");   // "box", "text" or "space", on the first row
-        QTest::addColumn<QList<bool>>("ticked");
-
-        QTest::newRow("a click on the box") << "box" << QList<bool>{true, false, false};
-        QTest::newRow("the space bar") << "space" << QList<bool>{true, false, false};
-        QTest::newRow("a click on the text") << "text" << QList<bool>{false, false, false};
-    }
-
-    void edidPickOverAModeListedTwice()
-    {
-        QFETCH(QString, route);
-        QFETCH(QList<bool>, ticked);
-
-        ThinclientInfo device;
-        device.edid = {mode("1920x1080", "148.5"), mode("1280x720", "74.25"), mode("1280x720", "74.25"),
-                       mode("1280x720", "74.25", true)};
-        device.edidCount = 4;
-        QString picked;
-        DlgSetEdidResolution dialog(nullptr, &device, QStringLiteral("1280x720 1920x1080"), &picked);
-        dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         dialog.treeView->setFocus();
         QTRY_VERIFY(dialog.treeView->hasFocus());
-        const QRect cell = dialog.treeView->visualRect(dialog.model->index(0, 0));
+        const QRect cell = dialog.treeView->visualRect(dialog.model->index(row, 0));
         if (route == QLatin1String("space")) {
-            dialog.treeView->setCurrentIndex(dialog.model->index(0, 0));
+            dialog.treeView->setCurrentIndex(dialog.model->index(row, 0));
             QTest::keyClick(dialog.treeView, Qt::Key_Space);
         } else {
             // The box lies at the cell's left; the text from its middle on.
@@ -248,11 +230,8 @@ private slots:
             QTest::mouseClick(dialog.treeView->viewport(), Qt::LeftButton, {}, at);
         }
         dialog.accept();
-        QCOMPARE(picked, QStringLiteral("1920x1080"));
-        QList<bool> seen;
-        for (int row = 0; row < 3; ++row)
-            seen << (dialog.model->item(row, 0)->checkState() == Qt::Checked);
-        QCOMPARE(seen, ticked);
+        QCOMPARE(picked, result);
+        QCOMPARE(firstThreeTicked(dialog), ticked);
     }
 
     void commands_data()
