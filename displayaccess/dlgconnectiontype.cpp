@@ -256,8 +256,10 @@ void DlgConnectionType::configureDigitalSignage()
 bool DlgConnectionType::validate()
 {
     if (ui->cmbxWindowSize->currentIndex() == PercentOfScreen) {
+        // The mask keeps a deleted digit's place as a blank, which text()
+        // drops: "1 0" on screen would go out as 10.
         bool ok = false;
-        const int percent = ui->tbxWindowPercentage->text().toInt(&ok, 10);
+        const int percent = ui->tbxWindowPercentage->displayText().trimmed().toInt(&ok, 10);
         if (!ok || percent < 1 || percent > 100) {
             ui->tbxWindowPercentage->setText(QStringLiteral("000"));
             prompter()->warning(this, QStringLiteral("Invalid percentage"),

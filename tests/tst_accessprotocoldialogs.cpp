@@ -208,6 +208,55 @@ private slots:
             QCOMPARE(child<QLineEdit>(&dialog, "tbxWindowPercentage")->text(), QStringLiteral("000"));
     }
 
+    // The percentage's mask keeps the place of a deleted digit as a blank;
+    // what goes out is what the field shows, or the box.
+    void percentageAsShown_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("sent");   // empty: refused
+
+        QTest::newRow("middle digit deleted") << "100" << 1 << 1 << "\x7f" << "";
+        QTest::newRow("two digits typed over by one") << "100" << 0 << 2 << "5" << "";
+        QTest::newRow("last digit rubbed out") << "80" << 2 << 2 << "\b" << "8";
+        QTest::newRow("first digit typed over") << "80" << 0 << 1 << "5" << "50";
+    }
+
+    void percentageAsShown()
+    {
+        QFETCH(QString, start);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QString, keys);
+        QFETCH(QString, sent);
+        DlgConnectionType dialog(nullptr, false, m_settings);
+        dialog.show();
+        set(&dialog, {"cmbxWindowSize=1", "tbxWindowPercentage=" + start});
+        auto *field = child<QLineEdit>(&dialog, "tbxWindowPercentage");
+        if (to > from)
+            field->setSelection(from, to - from);
+        else
+            field->setCursorPosition(from);
+        for (const QChar key : keys) {
+            if (key == QLatin1Char('\x7f'))
+                QTest::keyClick(field, Qt::Key_Delete);
+            else if (key == QLatin1Char('\b'))
+                QTest::keyClick(field, Qt::Key_Backspace);
+            else
+                QTest::keyClicks(field, QString(key));
+        }
+        const QString shown = field->displayText().trimmed();
+        ScriptedPrompter p;
+        dialog.accept();
+        checkOutcome(&dialog, p, sent.isEmpty() ? pctText : QString());
+        if (!sent.isEmpty()) {
+            QCOMPARE(shown, sent);
+            QCOMPARE(dialog.windowPercentage, sent);
+        }
+    }
+
     void autoReconnectWarnsOnce()
     {
         DlgConnectionType dialog(nullptr, false, m_settings);
