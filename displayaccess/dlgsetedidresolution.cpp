@@ -77,46 +77,36 @@ void DlgSetEdidResolution::buildUi()
 void DlgSetEdidResolution::onTreeViewClicked(const QModelIndex &index)
 {
     QStandardItem *item = model ? model->itemFromIndex(index) : nullptr;
-    if (!item || item->column() != 0 || !item->isEnabled())
-        return;
-    // The picked row's box cannot be cleared by clicking it again.
-    if (item == pickedItem) {
-        item->setCheckState(Qt::Checked);
-        return;
-    }
-    // Picked first: the boxes cleared below are then no longer the pick,
-    // which onItemChanged would tick again.
-    pickedItem = item;
-    untickAllButPick();
-}
-
-void DlgSetEdidResolution::untickAllButPick()
-{
-    // Not only the previous pick: a mode the device lists twice starts
-    // ticked on both rows, and OK sends the pick alone.
-    for (int row = 0; row < model->rowCount(); ++row) {
-        QStandardItem *item = model->item(row, 0);
-        if (item != pickedItem && item->checkState() != Qt::Unchecked)
-            item->setCheckState(Qt::Unchecked);
-    }
+    if (item && item->column() == 0 && item->isEnabled())
+        pick(item);
 }
 
 void DlgSetEdidResolution::onItemChanged(QStandardItem *item)
 {
-    if (item->column() != 0 || !item->isEnabled())
-        return;
     // A box ticked from the keyboard picks its row, as a click on it does;
-    // the picked box cannot be cleared that way either. OK sends the pick
-    // alone, which must be the row the administrator sees ticked.
+    // the picked box cannot be cleared that way either.
+    if (item->column() == 0 && item->isEnabled() && (item == pickedItem || item->checkState() == Qt::Checked))
+        pick(item);
+}
+
+void DlgSetEdidResolution::pick(QStandardItem *item)
+{
+    // The picked row's box cannot be cleared.
     if (item == pickedItem) {
         if (item->checkState() != Qt::Checked)
             item->setCheckState(Qt::Checked);
         return;
     }
-    if (item->checkState() != Qt::Checked)
-        return;
+    // Picked first: the boxes cleared below are then no longer the pick,
+    // which onItemChanged would tick again. Not only the previous pick: a
+    // mode the device lists twice starts ticked on both rows, and OK sends
+    // the pick alone, which must be the row the administrator sees ticked.
     pickedItem = item;
-    untickAllButPick();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QStandardItem *other = model->item(row, 0);
+        if (other != pickedItem && other->checkState() != Qt::Unchecked)
+            other->setCheckState(Qt::Unchecked);
+    }
 }
 
 void DlgSetEdidResolution::accept()

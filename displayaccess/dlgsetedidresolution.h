@@ -34,7 +34,9 @@ public slots:
 
 private:
     void buildUi();
-    void untickAllButPick();
+    // Makes item the pick and clears every other box; a click on the picked
+    // row cannot clear its own.
+    void pick(QStandardItem *item);
 
     QString supportedResolutions;
     ThinclientInfo *device;
