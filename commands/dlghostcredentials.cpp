@@ -48,9 +48,10 @@ void DlgHostCredentials::onEnableTsgClicked()
 {
     const bool on = ui->grbxTSG->isChecked();
     for (QWidget *w : {static_cast<QWidget *>(ui->tbxHostname), static_cast<QWidget *>(ui->tbxUserId),
-                       static_cast<QWidget *>(ui->tbxPassword), static_cast<QWidget *>(ui->tbxConfirmPassword),
-                       static_cast<QWidget *>(ui->chbxShowPassword)})
+                       static_cast<QWidget *>(ui->tbxPassword), static_cast<QWidget *>(ui->chbxShowPassword)})
         w->setEnabled(on);
+    // A password shown in clear still needs no confirmation once the group is back.
+    ui->tbxConfirmPassword->setEnabled(on && !ui->chbxShowPassword->isChecked());
 }
 
 void DlgHostCredentials::onShowPasswordClicked()

@@ -13,6 +13,7 @@
 #include "testfiles.h"
 
 #include <QFile>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -76,6 +77,8 @@ private slots:
     void credentials_data();
     void credentials();
     void credentialWidgets();
+    void gatewayRetickKeepsShownPassword_data();
+    void gatewayRetickKeepsShownPassword();
 
     void pxe_data();
     void pxe();
@@ -400,6 +403,30 @@ void TestConfigDialogs::credentialWidgets()
     QCOMPARE(child<QLineEdit>(&cloud, "tbxPassword")->echoMode(), QLineEdit::Password);
     QVERIFY(child<QLineEdit>(&cloud, "tbxConfirmPassword")->isEnabled());
 
+}
+
+// The gateway group ticked off and on again by the administrator gives back
+// the fields that apply: the confirmation only while the password is hidden.
+void TestConfigDialogs::gatewayRetickKeepsShownPassword_data()
+{
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("password hidden") << false;
+    QTest::newRow("password shown") << true;
+}
+
+void TestConfigDialogs::gatewayRetickKeepsShownPassword()
+{
+    QFETCH(bool, shown);
+    DlgHostCredentials dlg(nullptr, QStringLiteral("Terminal services gateway"));
+    if (shown)
+        apply(&dlg, {"chbxShowPassword=on"});
+    auto *group = child<QGroupBox>(&dlg, "grbxTSG");
+    for (int i = 0; i < 2; ++i)
+        QTest::keyClick(group, Qt::Key_Space);
+    QVERIFY(group->isChecked());
+    for (const char *name : {"tbxHostname", "tbxUserId", "tbxPassword", "chbxShowPassword"})
+        QVERIFY2(child<QWidget>(&dlg, name)->isEnabled(), name);
+    QCOMPARE(child<QLineEdit>(&dlg, "tbxConfirmPassword")->isEnabled(), !shown);
 }
 
 // ---- PXE ------------------------------------------------------------------------
