@@ -88,10 +88,13 @@ void MainWindow::on_actionSet_power_save_mode_triggered()
 void MainWindow::on_actionCreate_Netop_data_file_triggered()
 {
     // Every department goes into the file, online devices or not; only the
-    // shown one decides whether there is anything to export.
-    QList<DeviceListExport::Department> all;
-    if (departments)
-        for (const DeptInfo *dept : std::as_const(*departments))
-            all.append({dept->name, QList<const ThinclientInfo *>(dept->devices.cbegin(), dept->devices.cend())});
-    DeviceListExport::run(this, shownDepartmentDevices(), all);
+    // shown one decides whether there is anything to export. They are
+    // listed when the file is written, not before the chooser opens.
+    DeviceListExport::run(this, shownDepartmentDevices(), [this] {
+        QList<DeviceListExport::Department> all;
+        if (departments)
+            for (const DeptInfo *dept : std::as_const(*departments))
+                all.append({dept->name, QList<const ThinclientInfo *>(dept->devices.cbegin(), dept->devices.cend())});
+        return all;
+    });
 }

@@ -8,6 +8,12 @@ namespace DeviceListExport {
 
 bool run(QWidget *parent, const QList<ThinclientInfo *> *shownDepartment, const QList<Department> &departments)
 {
+    return run(parent, shownDepartment, [&departments] { return departments; });
+}
+
+bool run(QWidget *parent, const QList<ThinclientInfo *> *shownDepartment,
+         const std::function<QList<Department>()> &departmentsNow)
+{
     if (!shownDepartment || shownDepartment->isEmpty()) {
         prompter()->information(parent, QStringLiteral("Export thinclient list"),
                                 QStringLiteral("Cannot export list. No devices found!"));
@@ -30,7 +36,7 @@ bool run(QWidget *parent, const QList<ThinclientInfo *> *shownDepartment, const 
         return false;
 
     int count = 0;
-    const QByteArray bytes = content(departments, &count);
+    const QByteArray bytes = content(departmentsNow ? departmentsNow() : QList<Department>(), &count);
     switch (writeFile(fileName, bytes)) {
     case FileResult::CannotCreate:
         prompter()->warning(parent, QStringLiteral("File create error"),

@@ -3,6 +3,8 @@
 
 #include "commands/packets/devicelistexport.h"
 
+#include <functional>
+
 class QWidget;
 
 namespace DeviceListExport {
@@ -12,6 +14,11 @@ namespace DeviceListExport {
 // many went out, or that the file could not be created or written.
 // Returns true when the file was written.
 bool run(QWidget *parent, const QList<ThinclientInfo *> *shownDepartment, const QList<Department> &departments);
+// The same, with the departments listed once the file name is settled:
+// devices register while the chooser and the question are open, and those
+// go into the file too.
+bool run(QWidget *parent, const QList<ThinclientInfo *> *shownDepartment,
+         const std::function<QList<Department>()> &departmentsNow);
 
 } // namespace DeviceListExport
 

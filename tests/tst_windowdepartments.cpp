@@ -1,7 +1,7 @@
 // The main window's department panel wired to its file: devices dropped on
 // another department's label, a save that fails, new, rename, delete and
-// reordered labels, each kept after a restart; the panel's own rules are
-// tested on the panel.
+// reordered labels, each kept after a restart, and the device list exported
+// as the departments stand; the panel's own rules are tested on the panel.
 #include "mainwindow/departmentfile.h"
 #include "mainwindow/deptinfo.h"
 #include "mainwindow/mainwindow.h"
@@ -101,6 +101,7 @@ private slots:
     void deleteDepartment();
     void memberRegistersWhileAskingToDelete();
     void wizardPickDeleted();
+    void exportHoldsDevicesRegisteredWhileAsked();
     void reorderLabels_data();
     void reorderLabels();
     void labelDragCutShort();
@@ -551,6 +552,32 @@ void TestWindowDepartments::wizardPickDeleted()
     // Without the wizard, commands go to the shown department again.
     QCOMPARE(w->targetDepartmentDevices(), &orphans->devices);
     QVERIFY(prompter.unexpected.isEmpty());
+}
+
+// The device list is written as the departments are once the file name is
+// settled: a device that registered while the question about replacing the
+// file was up goes into it, and into the count.
+void TestWindowDepartments::exportHoldsDevicesRegisteredWhileAsked()
+{
+    writeFile(section(0, "Orphans") + section(5, "Hall", {"HH"}));
+    ScriptedPrompter prompter;
+    prompter.setAutoOk(true);
+    auto w = openWindow();
+    registerDevice(w.get(), "ORL K1", "AA");
+    const QString typed = tempDir + QStringLiteral("/list");
+    QFile old(typed + QStringLiteral(".txt"));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.close();
+    prompter.answerText(typed);
+    prompter.duringNextBox([&] { registerDevice(w.get(), "ORL K1", "HH"); });
+    prompter.answer(QMessageBox::Yes);
+    w->on_actionCreate_Netop_data_file_triggered();
+
+    QVERIFY(prompter.unexpected.isEmpty());
+    QCOMPARE(prompter.last().text, QStringLiteral("\nData for 2 thinclients has been exported"));
+    QFile written(typed + QStringLiteral(".txt"));
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().endsWith("\n,,,AA\n,,,HH\n"));
 }
 
 void TestWindowDepartments::columnWidthsAtClose()
