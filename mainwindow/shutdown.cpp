@@ -15,6 +15,7 @@
 
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLocalServer>
 #include <QSettings>
@@ -53,6 +54,12 @@ void MainWindow::closeEvent(QCloseEvent *event)
                                 tr("\nThe downloaded installer was changed after it arrived, so it is not started:\n\n")
                                     + installerPath,
                                 QMessageBox::Ok);
+            // The run remembered the installer as fetched when it arrived;
+            // it is gone now, and a check that skipped it would never bring
+            // the update again.
+            const QString key = QStringLiteral("zorServerVersionExe");
+            if (settings->value(key).toString() == QFileInfo(installerPath).fileName())
+                settings->setValue(key, QStringLiteral("unknown"));
         } else if (prompter()->openUrl(QUrl::fromLocalFile(installerPath))) {
             // The next start is a first run, for the new version.
             settings->clear();

@@ -610,6 +610,8 @@ private slots:
         QCOMPARE(prompter.texts(QStringLiteral("warning")),
                  QStringList{"\nThe downloaded installer was changed after it arrived, so it is not started:\n\n"
                              + installer});
+        // Never started, so never had: the next check fetches it again.
+        QCOMPARE(w->settings->value(QStringLiteral("zorServerVersionExe")).toString(), QStringLiteral("unknown"));
     }
 
     // Two installers in one list, the newer first: the exit starts the
