@@ -550,6 +550,41 @@ private slots:
         QCOMPARE(TestFiles::read(local()), content());
     }
 
+    // The status shows a whole percent of the listed size: an answer that ends
+    // short of it (by its announced length, or without one, where Qt reports
+    // what came as the total) never shows 100 %, and a whole file does.
+    void percentOfListedSize_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<qint64>("number");
+        QTest::addColumn<bool>("resumed");   // half the file waits in the partial file
+        QTest::addColumn<qint64>("listed");
+        QTest::addColumn<int>("errors");
+        const int announce = int(Kind::Announce), unannounced = int(Kind::Unannounced), chunked = int(Kind::Chunked);
+        QTest::newRow("announced short") << announce << qint64(150000) << false << Size << 1;
+        QTest::newRow("no length, short") << unannounced << qint64(0) << false << Size + 1000 << 1;
+        QTest::newRow("resumed, no length, short") << chunked << qint64(0) << true << Size + 1000 << 1;
+        QTest::newRow("no length, whole") << unannounced << qint64(0) << false << Size << 0;
+        QTest::newRow("resumed, no length, whole") << chunked << qint64(0) << true << Size << 0;
+    }
+
+    void percentOfListedSize()
+    {
+        QFETCH(int, fault);
+        QFETCH(qint64, number);
+        QFETCH(bool, resumed);
+        QFETCH(qint64, listed);
+        QFETCH(int, errors);
+        if (resumed)
+            QVERIFY(TestFiles::write(part(), content().left(Size / 2)));
+        m_server->addFault({Kind(fault), number});
+        QSignalSpy progress(m_manager, &DownloadManager::downloadProgress);
+        QCOMPARE(fetch(listed, QString()).value(0).toInt(), errors);
+        QVERIFY(!progress.isEmpty());
+        const int last = progress.last().at(1).toInt();
+        QVERIFY2(errors ? last < 100 : last == 100, qPrintable(QString::number(last)));
+    }
+
     // A resumed answer that announces more than the rest of the listed size
     // is refused before a byte of it is written, however large the number.
     void resumeAnnouncingTooMuch_data()

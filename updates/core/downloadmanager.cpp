@@ -377,7 +377,10 @@ void DownloadManager::onDownloadProgress(qint64 bytesReceived, qint64 bytesTotal
     // to take a percentage of.
     if (m_body != Body::Write || bytesTotal <= 0)
         return;
-    const qint64 total = bytesTotal + m_offset;
+    // A listed file is whole only at its listed size: an answer that ends
+    // sooner (by its announced length, or without one, where Qt gives what
+    // came as the total at the end) is short, and must not show as all there.
+    const qint64 total = qMax(bytesTotal + m_offset, m_size);
     const int percent = int(double(m_offset + bytesReceived) / double(total) * 100.0);
     if (percent > m_lastPercent) {
         m_lastPercent = percent;
