@@ -192,10 +192,14 @@ static bool isOthersEntry(const QString &path)
 
 QString MainWindow::startupLockPath(const QString &name)
 {
-    const QString path = QDir::tempPath() + QLatin1Char('/') + name + QStringLiteral(".startlock");
+    const QString temp = QDir::tempPath();
+    const QString path = temp + QLatin1Char('/') + name + QStringLiteral(".startlock");
 #ifdef Q_OS_UNIX
+    // Where TMPDIR names no folder the lock could not be taken (or would lie
+    // at the root): two starts at once would both find nobody and both run.
+    // It goes where the instance socket then goes.
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (isOthersEntry(path) && !runtime.isEmpty())
+    if ((!QFileInfo(temp).isDir() || isOthersEntry(path)) && !runtime.isEmpty())
         return runtime + QLatin1Char('/') + name + QStringLiteral(".startlock");
 #endif
     return path;

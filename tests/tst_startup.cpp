@@ -435,6 +435,8 @@ private slots:
     // A temporary folder that cannot hold the socket (TMPDIR naming no
     // folder, or a file) sends it to the runtime folder: a path fallen to
     // the root, or under a file, could neither be listened on nor found.
+    // The start lock goes with it, or two starts at once would both find
+    // nobody and both run.
     void instanceSocketWhereTheFolderIsNot_data()
     {
         QTest::addColumn<QString>("tmpdir");   // under this test's temporary folder
@@ -453,8 +455,13 @@ private slots:
         const auto restore = qScopeGuard([&] { qputenv("TMPDIR", usual); });
         qputenv("TMPDIR", QFile::encodeName(base + QLatin1Char('/') + tmpdir));
 
+        const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
         const QString socket = MainWindow::instanceSocketName(QStringLiteral("KorvaneManager"));
-        QCOMPARE(QFileInfo(socket).absolutePath(), QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+        QCOMPARE(QFileInfo(socket).absolutePath(), runtime);
+        const QString lockPath = MainWindow::startupLockPath(QStringLiteral("KorvaneManager"));
+        QCOMPARE(QFileInfo(lockPath).absolutePath(), runtime);
+        QLockFile lock(lockPath);
+        QVERIFY(lock.tryLock(0));
     }
 
     // Anybody may take the instance socket's name, and the start lock's, in
