@@ -142,9 +142,11 @@ bool DlgProfileEditor::refuse(const Refusal &refusal)
 bool DlgProfileEditor::validateAll()
 {
     const QString name = ui->tbxProfileName->text().trimmed();
-    // Until an OK has stored the pages the record's name is the opened one,
-    // which an edit may keep without finding its own file taken.
-    const bool mustBeFree = !editMode || name != profile->name;
+    // The file an edit has under its name is its own, and the name may be
+    // kept without finding it taken. That is the opened name until a rename
+    // went through: after a rename that failed the file still has it, and
+    // going back to it is no clash.
+    const bool mustBeFree = !editMode || name != oldName;
     return !refuse(checkName(name, dir, mustBeFree))
         && !refuse(checkServer(ui->zorServerRdbtnDHCP->isChecked(), ui->zorServerTbxHostname->text(),
                                ui->zorServerTbxPort->text()))

@@ -120,6 +120,8 @@ private slots:
     void createRefusedThenSaved();
     void diskTrouble_data();
     void diskTrouble();
+    void renameRefusedThenRetried_data();
+    void renameRefusedThenRetried();
     void setDefaults();
 
     void listing();
@@ -275,6 +277,45 @@ void TestProfileDialogs::diskTrouble()
     QCOMPARE(prompter.calls.size(), 1);
     QCOMPARE(editor.result(), 1);
     QCOMPARE(hostIn(dir->path(), QStringLiteral("b.prf")), QStringLiteral("new"));
+}
+
+void TestProfileDialogs::renameRefusedThenRetried_data()
+{
+    QTest::addColumn<QString>("retry");
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<QStringList>("left");
+    const QString taken = QStringLiteral("\nA profile named\n\nm\n\nalready exists. Please enter a unique profile name");
+    // The file still has the name it was opened by: it is the profile's own.
+    QTest::newRow("back to the opened name") << "a" << QString() << QStringList{"a.prf", "m.prf"};
+    QTest::newRow("onto another profile") << "m" << taken << QStringList{"a.prf", "m.prf"};
+    QTest::newRow("a free name") << "c" << QString() << QStringList{"c.prf", "m.prf"};
+}
+
+void TestProfileDialogs::renameRefusedThenRetried()
+{
+    QFETCH(QString, retry);
+    QFETCH(QString, refusal);
+    ScriptedPrompter prompter;
+    writeProfile(dir->path(), QStringLiteral("a"), QStringLiteral("old"));
+    writeProfile(dir->path(), QStringLiteral("m"), QStringLiteral("other"));
+    Profile p(dir->path());
+    QVERIFY(p.load(QStringLiteral("a.prf")));
+    DlgProfileEditor editor(nullptr, dir->path(), &p, true);
+    // A name longer than the file system takes: the rename fails.
+    act(&editor, {QStringLiteral("name=") + QString(300, QLatin1Char('x')), "static", "host=new"});
+    pressOk(&editor);
+    QCOMPARE(prompter.last().title, QStringLiteral("Renaming profile"));
+    QVERIFY(editor.isVisible());
+
+    prompter.clear();
+    act(&editor, {QStringLiteral("name=") + retry});
+    pressOk(&editor);
+    QCOMPARE(prompter.texts(), refusal.isEmpty() ? QStringList() : QStringList{refusal});
+    QCOMPARE(editor.result(), refusal.isEmpty() ? 1 : 0);
+    QTEST(files(), "left");
+    QCOMPARE(hostIn(dir->path(), QStringLiteral("m.prf")), QStringLiteral("other"));
+    if (refusal.isEmpty())
+        QCOMPARE(hostIn(dir->path(), retry + QStringLiteral(".prf")), QStringLiteral("new"));
 }
 
 void TestProfileDialogs::setDefaults()
