@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLocalServer>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSplashScreen>
 #include <QSslSocket>
@@ -28,8 +29,14 @@
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (localServer)
-        localServer->close();
+    // The name goes once the boxes below are answered: while they are open
+    // this console still holds the devices' port and the settings store,
+    // and a console started meanwhile would start beside it, unable to take
+    // the port, and lose its settings to a started installer's clearing.
+    const auto giveUpName = qScopeGuard([this] {
+        if (localServer)
+            localServer->close();
+    });
     // The boxes below run event loops of their own, in which the wizard's
     // next step or the update run would open theirs over a closing window.
     stopScheduledWork();

@@ -268,6 +268,49 @@ private slots:
                               QStringLiteral("openUrl : ") + QUrl::fromLocalFile(path).toString()}));
     }
 
+    // The window asks about the installer before it goes; until then this
+    // console still holds the devices' port and the settings store. A
+    // console started meanwhile is told that one runs, and does not start
+    // beside it, unable to take the port; the name is free once it closed.
+    void secondStartWhileTheExitBoxesAreOpen_data()
+    {
+        QTest::addColumn<QString>("installer");
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("installer starts") << QStringLiteral("starts") << 1;
+        QTest::newRow("installer does not start") << QStringLiteral("fails") << 2;
+        QTest::newRow("installer changed while the box is open") << QStringLiteral("changed") << 2;
+    }
+
+    void secondStartWhileTheExitBoxesAreOpen()
+    {
+        QFETCH(QString, installer);
+        QFETCH(int, boxes);
+        QTemporaryDir temp;
+        const QString path = downloadedInstaller(temp);
+        QVERIFY(!path.isEmpty());
+        ScriptedPrompter prompter;
+        const MainWindowEnvironment env = environment(store());
+        const QString name = MainWindow::instanceSocketName(env.localServerName);
+        MainWindow w(nullptr, env);
+        w.show();
+        w.onUpdateDownloaded(path, QStringLiteral("Korvane 7.8.9"));
+        prompter.clear();
+        QList<bool> found;
+        const auto probe = [&] { found << w.isAnotherInstanceRunning(name); };
+        prompter.duringNextBox([&] {
+            probe();
+            if (installer == QLatin1String("changed"))
+                QVERIFY(TestFiles::write(path, "a device's upload"));
+        });
+        prompter.duringNextBox(probe);
+        prompter.answerBool(installer == QLatin1String("starts"));
+        w.close();
+
+        QCOMPARE(prompter.calls.size() - prompter.texts(QStringLiteral("openUrl")).size(), boxes);
+        QCOMPARE(found, QList<bool>(boxes, true));
+        QVERIFY(!w.isAnotherInstanceRunning(name));
+    }
+
     void links()
     {
         ScriptedPrompter prompter;
