@@ -7,10 +7,33 @@
 #include "devicelink/devicerow.h"
 #include "devicelink/thinclientinfo.h"
 
+#include <QHash>
 #include <QItemSelectionModel>
 #include <QSet>
 #include <QStandardItemModel>
 #include <algorithm>
+
+namespace {
+// Takes out the first `count` entries equal to each key, as that many calls
+// of removeOne would, in one pass over the list: a drop of thousands of
+// devices would otherwise walk the whole list once per device.
+template <typename T>
+void removeFirst(QList<T> &list, QHash<T, int> &counts)
+{
+    if (counts.isEmpty())
+        return;
+    QList<T> kept;
+    kept.reserve(list.size());
+    for (const T &entry : std::as_const(list)) {
+        const auto it = counts.find(entry);
+        if (it != counts.end() && it.value() > 0)
+            --it.value();
+        else
+            kept.append(entry);
+    }
+    list = kept;
+}
+} // namespace
 
 int DeviceDrop::moveSelectedDevices(DeptInfo *from, DeptInfo *to, QMap<QString, int> *deviceDepartments,
                                     QSettings *settings)
@@ -24,6 +47,9 @@ int DeviceDrop::moveSelectedDevices(DeptInfo *from, DeptInfo *to, QMap<QString, 
     // The old rows, by parent, are removed only after every move: row
     // numbers taken now must stay valid until then.
     QMap<QStandardItem *, QSet<int>> movedRows;
+    // Likewise the records and member entries that leave the department.
+    QHash<ThinclientInfo *, int> leaving;
+    QHash<QString, int> leavingMacs;
     int moved = 0;
     const QModelIndexList rows = selection->selectedRows(0);
     for (const QModelIndex &index : rows) {
@@ -37,12 +63,12 @@ int DeviceDrop::moveSelectedDevices(DeptInfo *from, DeptInfo *to, QMap<QString, 
             continue;
         done.insert(item->row());
 
-        from->devices.removeOne(info);
+        ++leaving[info];
         // Devices that report no MAC address cannot be told apart (nor are
         // they at registration): a blank member entry would file every
         // such device into this department when it next registers.
         if (!info->macAddress.trimmed().isEmpty()) {
-            from->macs.removeOne(info->macAddress);
+            ++leavingMacs[info->macAddress];
             to->macs.append(info->macAddress);
             if (deviceDepartments)
                 deviceDepartments->insert(info->macAddress, to->id);
@@ -67,6 +93,8 @@ int DeviceDrop::moveSelectedDevices(DeptInfo *from, DeptInfo *to, QMap<QString, 
         ++moved;
     }
 
+    removeFirst(from->devices, leaving);
+    removeFirst(from->macs, leavingMacs);
     selection->clearSelection();
     for (auto it = movedRows.begin(); it != movedRows.end(); ++it) {
         QList<int> numbers = it.value().values();

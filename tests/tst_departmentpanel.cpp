@@ -60,6 +60,7 @@ private slots:
     void moveKeepsTheReportedStatus();
     void moveOfADeviceWithoutAddress_data();
     void moveOfADeviceWithoutAddress();
+    void dropOfManyLeavesTheRest();
 
 private:
     ThinclientInfo *device(DeptInfo *dept, const QString &model, const QString &mac);
@@ -477,6 +478,37 @@ void TestDepartmentPanel::moveOfADeviceWithoutAddress()
 
     ThinclientInfo *other = DeptSupport::device(&records, "ORL K1", "other", mac);
     QCOMPARE(DeviceTree::addDeviceToDepartment(&list, map, &settings, other), orphans);
+}
+
+
+// A large drop: every other device of two groups goes, and the department
+// keeps the rest in their order, with the members that are not connected.
+void TestDepartmentPanel::dropOfManyLeavesTheRest()
+{
+    DeptInfo *hall = list.at(1);
+    DeptInfo *lab = list.at(2);
+    hall->macs << "away-1";
+    QList<ThinclientInfo *> stay, go;
+    QStringList stayingMacs{"away-1"}, goneMacs;
+    for (int i = 0; i < 600; ++i) {
+        const QString mac = QStringLiteral("m%1").arg(i);
+        ThinclientInfo *r = device(hall, i % 3 ? "ORL K1" : "Pyrel PC", mac);
+        (i % 2 ? go : stay) << r;
+        (i % 2 ? goneMacs : stayingMacs) << mac;
+        if (i % 2)
+            select(hall, r->item);
+    }
+    hall->macs << "away-2";
+    stayingMacs << "away-2";
+    QMap<QString, int> map;
+    QCOMPARE(DeviceDrop::moveSelectedDevices(hall, lab, &map, &settings), 300);
+    QCOMPARE(hall->devices, stay);
+    QCOMPARE(hall->macs, stayingMacs);
+    QCOMPARE(QSet<ThinclientInfo *>(lab->devices.cbegin(), lab->devices.cend()),
+             QSet<ThinclientInfo *>(go.cbegin(), go.cend()));
+    QCOMPARE(QSet<QString>(lab->macs.cbegin(), lab->macs.cend()), QSet<QString>(goneMacs.cbegin(), goneMacs.cend()));
+    QCOMPARE(lab->macs.size(), 300);
+    QCOMPARE(hall->groupItems.value("ORL K1")->rowCount() + hall->groupItems.value("Pyrel PC")->rowCount(), 300);
 }
 
 QTEST_MAIN(TestDepartmentPanel)
