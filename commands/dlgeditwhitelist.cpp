@@ -22,8 +22,10 @@ DlgEditWhiteList::DlgEditWhiteList(QWidget *parent, const QString &directory)
 {
     ui->setupUi(this);
     ui->table->horizontalHeader()->resizeSection(0, 20);
-    loadDeviceLists(directory);
+    // The white list first: its lines keep their rows however many lines
+    // the devices' lists bring.
     loadWhiteList(directory);
+    loadDeviceLists(directory);
     fillTable();
     if (deviceLines.cutLists() > 0)
         ui->label->setText(ui->label->text()
@@ -44,6 +46,7 @@ DlgEditWhiteList::~DlgEditWhiteList()
 
 void DlgEditWhiteList::loadDeviceLists(const QString &directory)
 {
+    deviceLines.keepLines(chosenLines);
     deviceLines.loadDirectory(directory);
 }
 

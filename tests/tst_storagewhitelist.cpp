@@ -74,6 +74,7 @@ private slots:
     void dialogTable();
     void dialogSaysWhenListsWereCut();
     void dialogSaves();
+    void dialogKeepsChosenPastBound();
     void dialogRefusalsAndFailures();
 
     void scanAndStart();
@@ -442,6 +443,29 @@ void TestStorageWhiteList::dialogSaves()
     QCOMPARE(none.result(), 1);
     QVERIFY(none.letClientsChoose);
     QCOMPARE(readFile(empty + QStringLiteral("/whitelist.txt")), QByteArray());
+    QVERIFY(prompter.unexpected.isEmpty());
+}
+
+void TestStorageWhiteList::dialogKeepsChosenPastBound()
+{
+    // Lists that fill the bound on their own come first in name order; the
+    // disk chosen before keeps its row and its tick, a new one does not.
+    for (int list = 0; list < BlockDeviceList::MaxLines / BlockDeviceList::MaxListLines; ++list) {
+        QByteArray data;
+        for (int i = 0; i < BlockDeviceList::MaxListLines; ++i)
+            data += QByteArray::number(list * 1000 + i) + ",V,M,disk,sd\n";
+        writeFile(m_dir + QStringLiteral("/a%1_blkdev_list.lst").arg(list, 2, 10, QLatin1Char('0')), data);
+    }
+    writeFile(m_dir + QStringLiteral("/z_blkdev_list.lst"), "7,ATA,SSD,disk,sdz\n8,ATA,SSD,disk,sdy\n");
+    writeFile(m_dir + QStringLiteral("/whitelist.txt"), "7,ATA,SSD,disk,sdz\n");
+
+    ScriptedPrompter prompter;
+    DlgEditWhiteList dialog(nullptr, m_dir);
+    QCOMPARE(dialog.findChild<QTableWidget *>(QStringLiteral("table"))->rowCount(), BlockDeviceList::MaxLines + 1);
+    prompter.answer(QMessageBox::Yes);
+    dialog.accept();
+    QCOMPARE(dialog.result(), 1);
+    QCOMPARE(readFile(m_dir + QStringLiteral("/whitelist.txt")), QByteArray("7,ATA,SSD,disk,sdz\n"));
     QVERIFY(prompter.unexpected.isEmpty());
 }
 

@@ -9,6 +9,11 @@
 
 const char *const BlockDeviceList::FilePattern = "*_blkdev_list.lst";
 
+void BlockDeviceList::keepLines(const QStringList &lines)
+{
+    m_kept.unite(QSet<QString>(lines.cbegin(), lines.cend()));
+}
+
 bool BlockDeviceList::addLines(const QStringList &lines)
 {
     bool whole = true;
@@ -18,7 +23,7 @@ bool BlockDeviceList::addLines(const QStringList &lines)
             ++m_counts[found.value()];
             continue;
         }
-        if (m_lines.size() >= MaxLines) {
+        if (m_lines.size() >= MaxLines && !m_kept.contains(line)) {
             whole = false;
             continue;
         }

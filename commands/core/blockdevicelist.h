@@ -3,6 +3,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -34,6 +35,10 @@ public:
         int occurrences = 0;
     };
 
+    // Lines that still get a row past MaxLines: those of the white list. OK
+    // saves only the rows' ticks, and lists a device crowds the table with
+    // must not push a disk the administrator chose out of it.
+    void keepLines(const QStringList &lines);
     // Adds the lines of one client's list: a line seen before counts once more.
     // False when new lines were left out because MaxLines were kept already.
     bool addLines(const QStringList &lines);
@@ -65,6 +70,7 @@ private:
     QStringList m_lines;
     QList<int> m_counts;
     QHash<QString, int> m_index;   // thousands of clients: no linear search per line
+    QSet<QString> m_kept;
     int m_cutLists = 0;
 };
 
