@@ -14,6 +14,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -309,6 +310,32 @@ private slots:
         QCOMPARE(prompter.calls.size() - prompter.texts(QStringLiteral("openUrl")).size(), boxes);
         QCOMPARE(found, QList<bool>(boxes, true));
         QVERIFY(!w.isAnotherInstanceRunning(name));
+    }
+
+    // The update list is never resumed: one whose transfer fails while the
+    // exit box is open leaves no partial file behind, as at any other time.
+    void listCutAtCloseLeavesNoPartialFile()
+    {
+        QTemporaryDir temp;
+        const QString path = downloadedInstaller(temp);
+        QVERIFY(!path.isEmpty());
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store()));
+        w.onUpdateDownloaded(path, QStringLiteral("Korvane 7.8.9"));
+        w.updates.running = true;
+        w.updates.listPath = w.downloadListPath();
+        const QString partial = w.updates.listPath + QLatin1String(ConsoleFiles::PartialSuffix);
+        prompter.clear();
+        prompter.duringNextBox([&] {
+            // What the download manager keeps of a list cut short.
+            QVERIFY(TestFiles::write(partial, "[ORL_K1]\n"));
+            emit w.updates.downloadManager->downloadCompleted(1, 9);
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        });
+        prompter.answerBool(true);
+        w.close();
+        QVERIFY(!QFileInfo::exists(partial));
     }
 
     void links()

@@ -86,6 +86,11 @@ void MainWindow::onDownloadCompleted(int errorCount, qint64 bytes)
     // A closing window shows nothing more of the run, not even its errors.
     if (closing) {
         updates.pendingErrors.clear();
+        // No later attempt comes for the list, which is never resumed: what
+        // arrived of it goes, as at the end of any other check. A listed
+        // file keeps its part for the next start to resume.
+        if (updates.running && updates.updateQueue.isEmpty() && !updates.listPath.isEmpty())
+            DownloadManager::discardPartial(updates.listPath);
         return;
     }
     // The transfer's own errors come first, each answered before anything
