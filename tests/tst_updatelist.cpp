@@ -170,6 +170,8 @@ private slots:
         QTest::newRow("device file") << "001122aabbcc_log.txt" << "a device's file";
         QTest::newRow("device file, dashes") << "00-11-22-AA-BB-CC_cfg" << "a device's file";
         QTest::newRow("partial file") << "fw-2.7z.PART" << "another download's partial file";
+        // Removed at the next start as what a crash left of a device's upload.
+        QTest::newRow("upload under way") << ".upload-Ab12Cd" << "a device's upload under way";
         QTest::newRow("not a MAC") << "0011223344_x.bin" << "";
         QTest::newRow("plain") << "fw_2.7z" << "";
     }

@@ -31,8 +31,8 @@ bool holds(const QSettings &settings, const QString &key, const QString &value)
 }
 
 // Why a download could not take this name: it would replace one of the
-// console's own files, or another download's partial file (which the
-// manager would then resume from, or remove).
+// console's own files, another download's partial file (which the
+// manager would then resume from, or remove), or a device's upload.
 QString refusedName(const QString &name)
 {
     const QString reserved = ConsoleFiles::reservedReason(name);
@@ -40,6 +40,10 @@ QString refusedName(const QString &name)
         return reserved;
     if (ConsoleFiles::isPartialDownload(name))
         return QStringLiteral("another download's partial file");
+    // Taken by a device's upload while it arrives, and removed at the next
+    // start as what a crash left of one.
+    if (ConsoleFiles::isUploadInProgress(name))
+        return QStringLiteral("a device's upload under way");
     return QString();
 }
 
