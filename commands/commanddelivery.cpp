@@ -9,6 +9,24 @@
 
 namespace CommandDelivery {
 
+namespace {
+
+// Only a plain file is read: opening a named pipe waits for a writer, for
+// good when there is none, and one may take the name after a check. One
+// byte past the limit is enough to know the file is too large; a huge file
+// or an endless device file is never read whole.
+bool readLocalFile(const QString &localPath, QByteArray *data)
+{
+    QFile file(localPath);
+    if (!Utils::openRegular(&file, false))
+        return false;
+    *data = file.read(Packets::MaxFileTransferData + 1);
+    file.close();
+    return true;
+}
+
+} // namespace
+
 int sendToSelectedDevices(QWidget *parent, const QList<ThinclientInfo *> *department, const QByteArray &frame)
 {
     if (!department || frame.isEmpty())
@@ -34,6 +52,13 @@ int sendFileToDevice(QWidget *parent, const QString &remoteName, const QByteArra
                             QStringLiteral("\nKorvane does not support files larger than 3MB"));
         return -1;
     }
+    return sendFileFrame(parent, frame, device);
+}
+
+int sendFileFrame(QWidget *parent, const QByteArray &frame, ThinclientInfo *device)
+{
+    if (!device || frame.isEmpty())
+        return -1;
     // The device may have gone since it was chosen; its old socket is gone too.
     if (!Delivery::writeIfReachable(device, frame)) {
         prompter()->warning(parent, QStringLiteral("Status update"),
@@ -47,19 +72,23 @@ int uploadFileToDevice(QWidget *parent, const QString &remoteName, const QString
 {
     if (remoteName.isEmpty() || localPath.isEmpty() || !device)
         return -1;
-    QFile file(localPath);
-    // Only a plain file is sent: opening a named pipe waits for a writer,
-    // for good when there is none, and one may take the name after a check.
-    if (!Utils::openRegular(&file, false)) {
+    QByteArray data;
+    if (!readLocalFile(localPath, &data)) {
         prompter()->warning(parent, QStringLiteral("Open error"),
                             QStringLiteral("\nError opening file ") + localPath);
         return -1;
     }
-    // One byte past the limit is enough to know the file is too large; a
-    // huge file or an endless device file is never read whole.
-    const QByteArray data = file.read(Packets::MaxFileTransferData + 1);
-    file.close();
     return sendFileToDevice(parent, remoteName, data, device);
+}
+
+QByteArray fileFrame(const QString &remoteName, const QString &localPath)
+{
+    QByteArray data;
+    if (remoteName.isEmpty() || localPath.isEmpty() || !readLocalFile(localPath, &data))
+        return QByteArray();
+    Packets::FileRefusal why = Packets::FileRefusal::None;
+    const QByteArray frame = Packets::fileTransfer(remoteName, data, &why);
+    return why == Packets::FileRefusal::None ? frame : QByteArray();
 }
 
 } // namespace CommandDelivery

@@ -26,6 +26,14 @@ int sendFileToDevice(QWidget *parent, const QString &remoteName, const QByteArra
 // more than the push can carry; anything but a plain file cannot be opened.
 int uploadFileToDevice(QWidget *parent, const QString &remoteName, const QString &localPath, ThinclientInfo *device);
 
+// The push of a local file that goes to many devices alike, read and built
+// once as uploadFileToDevice would; empty, with nothing shown, when the file
+// cannot be read or pushed (uploadFileToDevice then says why, device by device).
+QByteArray fileFrame(const QString &remoteName, const QString &localPath);
+// Writes such a push to one device. Returns 0 when written, -1 when the
+// device is not connected (after the warning sendFileToDevice gives).
+int sendFileFrame(QWidget *parent, const QByteArray &frame, ThinclientInfo *device);
+
 } // namespace CommandDelivery
 
 #endif // COMMANDDELIVERY_H

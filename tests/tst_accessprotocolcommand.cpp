@@ -4,8 +4,10 @@
 #include "displayaccess/accessprotocolcommand.h"
 #include "displayaccess/core/accessprotocolpackets.h"
 #include "displayaccess/dlgconnectiontype.h"
+#include "commands/packets/everydaypackets.h"
 #include "fakedevices.h"
 #include "scriptedprompter.h"
+#include "testfiles.h"
 
 #include "devicelink/thinclientinfo.h"
 
@@ -169,6 +171,31 @@ private slots:
         QCOMPARE(m_fake.writtenTo(list.first()),
                  sent ? AccessProtocolPackets::digitalSignage(14, dialog.signageOutputs, dirs, lists) : QByteArray());
         QVERIFY(m_fake.writtenTo(list.last()).isEmpty());
+    }
+
+    // A connection-manager push to many devices reads and digests the image
+    // once: every ticked device's socket is handed the same buffer, not a
+    // copy of its own.
+    void connectionManagerImageIsReadOnce()
+    {
+        QTemporaryDir dir;
+        const QString imagePath = dir.filePath(QStringLiteral("qnv.jpg"));
+        QVERIFY(TestFiles::write(imagePath, QByteArray(100000, 'j')));
+        const QList<ThinclientInfo *> list = devices(QStringLiteral("on,un,on,on"));
+        for (int i = 0; i < list.size(); ++i) {
+            list.at(i)->serialNumber = QStringLiteral("sn%1").arg(i);
+            QVERIFY(TestFiles::write(dir.filePath(QStringLiteral("SN%1.conf").arg(i)), "conf"));
+        }
+        ScriptedPrompter p;
+        p.answerText(imagePath);
+        AccessProtocolCommand::sendConnectionManagerImages(nullptr, &list);
+        QCOMPARE(p.texts(QStringLiteral("warning")), QStringList());
+        QList<const void *> images;
+        for (const auto &w : std::as_const(m_fake.writes))
+            if (w.second == Packets::fileTransfer(QStringLiteral("netconnect.jpg"), QByteArray(100000, 'j')))
+                images << w.second.constData();
+        QCOMPARE(images.size(), 3);
+        QCOMPARE(QSet<const void *>(images.cbegin(), images.cend()).size(), 1);
     }
 
 private:
