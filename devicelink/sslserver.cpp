@@ -112,12 +112,14 @@ SSLServer::SSLServer(QObject *parent, DeviceMap *devices, QSettings *settings)
     columnCount = settings ? Columns::countFromSettings(settings) : Columns::FixedColumns;
     retryFailedAccepts();
     startPasses();
+    startPushPacing();
 }
 
 SSLServer::SSLServer(QObject *parent) : QTcpServer(parent)
 {
     retryFailedAccepts();
     startPasses();
+    startPushPacing();
 }
 
 void SSLServer::retryFailedAccepts()
@@ -154,6 +156,25 @@ void SSLServer::startPasses()
     }
 }
 
+void SSLServer::startPushPacing()
+{
+    // Waiting pushes go out from the event loop, never from inside the
+    // signal or the write that freed a place: a write can drop its device.
+    m_pushKick = new QTimer(this);
+    m_pushKick->setSingleShot(true);
+    m_pushKick->setInterval(0);
+    connect(m_pushKick, &QTimer::timeout, this, &SSLServer::sendWaitingPushes);
+    m_pushWatch = new QTimer(this);
+    connect(m_pushWatch, &QTimer::timeout, this, &SSLServer::giveUpStalledPushes);
+    setPushStallLimit(DefaultPushStallMs);
+}
+
+void SSLServer::setPushStallLimit(int ms)
+{
+    m_pushStallMs = qMax(1, ms);
+    m_pushWatch->setInterval(qMax(1, m_pushStallMs / 4));
+}
+
 void SSLServer::loopCameRound()
 {
     if (m_waiting.isEmpty())
@@ -171,6 +192,9 @@ SSLServer::~SSLServer()
         delete c;
     }
     m_connections.clear();
+    m_heldWrites.clear();
+    m_pushTurns.clear();
+    m_pushPlaces.clear();
     // Records of devices that never registered belong to nobody else.
     qDeleteAll(pendingDevices);
     pendingDevices.clear();
@@ -228,8 +252,12 @@ qint64 SSLServer::queuedAnswers(QSslSocket *socket)
 {
     if (queueProbe)
         return queueProbe(socket);
-    // Plain bytes not yet encrypted, then records not yet taken by the kernel.
-    return socket ? socket->bytesToWrite() + socket->encryptedBytesToWrite() : 0;
+    if (!socket)
+        return 0;
+    // Plain bytes not yet encrypted, then records not yet taken by the
+    // kernel, and what waits behind a push for its turn.
+    const auto *server = qobject_cast<const SSLServer *>(socket->parent());
+    return socket->bytesToWrite() + socket->encryptedBytesToWrite() + (server ? server->heldBytes(socket) : 0);
 }
 
 qint64 SSLServer::writeToDevice(QSslSocket *socket, const char *data, int length)
@@ -247,6 +275,39 @@ qint64 SSLServer::writeToDevice(QSslSocket *socket, const QByteArray &data)
         return -1;
     if (writeHook)
         return writeHook(socket, data);
+    if (auto *server = qobject_cast<SSLServer *>(socket->parent()))
+        return server->pacedWrite(socket, data);
+    return writeNow(socket, data);
+}
+
+qint64 SSLServer::pacedWrite(QSslSocket *socket, const QByteArray &data)
+{
+    const bool push = data.size() > PushFrameSize;
+    if (socket->state() == QAbstractSocket::ConnectedState) {
+        const auto held = m_heldWrites.find(socket);
+        if (held != m_heldWrites.end()) {
+            held->frames.append(data);
+            held->bytes += data.size();
+            return data.size();
+        }
+        if (push && !m_pushPlaces.contains(socket) && m_pushPlaces.size() >= MaxUnsentPushes) {
+            m_heldWrites.insert(socket, HeldWrites{{data}, data.size()});
+            m_pushTurns.append(socket);
+            if (!m_pushWatch->isActive())
+                m_pushWatch->start();
+            return data.size();
+        }
+    }
+    const qint64 written = writeNow(socket, data);
+    // A device holding a place takes its further pushes at once: its unsent
+    // bytes still drop it past MaxUnsentCommands.
+    if (push && written > 0 && socket->state() == QAbstractSocket::ConnectedState)
+        m_pushPlaces[socket].start();
+    return written;
+}
+
+qint64 SSLServer::writeNow(QSslSocket *socket, const QByteArray &data)
+{
     // Answers wait while the device's requests are held; what the console
     // sends of its own accord has nothing to hold it back. A device that
     // keeps its connection but reads nothing would have every later command
@@ -259,6 +320,62 @@ qint64 SSLServer::writeToDevice(QSslSocket *socket, const QByteArray &data)
         return -1;
     }
     return socket->write(data);
+}
+
+qint64 SSLServer::heldBytes(QSslSocket *socket) const
+{
+    const auto held = m_heldWrites.constFind(socket);
+    return held == m_heldWrites.constEnd() ? 0 : held->bytes;
+}
+
+void SSLServer::pushProgress(QSslSocket *socket)
+{
+    const auto place = m_pushPlaces.find(socket);
+    if (place == m_pushPlaces.end())
+        return;
+    if (queuedAnswers(socket) > 0) {
+        place->start();
+        return;
+    }
+    m_pushPlaces.erase(place);
+    if (!m_heldWrites.isEmpty())
+        m_pushKick->start();
+}
+
+void SSLServer::sendWaitingPushes()
+{
+    while (!m_pushTurns.isEmpty() && m_pushPlaces.size() < MaxUnsentPushes) {
+        QSslSocket *socket = m_pushTurns.takeFirst();
+        // Gone since: its writes went with it.
+        const HeldWrites held = m_heldWrites.take(socket);
+        // The push first takes a place; what followed it goes out behind it.
+        for (const QByteArray &frame : held.frames)
+            if (pacedWrite(socket, frame) < 0)
+                break;
+    }
+    if (m_heldWrites.isEmpty()) {
+        m_pushTurns.clear();
+        m_pushWatch->stop();
+    }
+}
+
+void SSLServer::giveUpStalledPushes()
+{
+    for (auto place = m_pushPlaces.begin(); place != m_pushPlaces.end();) {
+        if (queuedAnswers(place.key()) == 0 || place->hasExpired(m_pushStallMs))
+            place = m_pushPlaces.erase(place);
+        else
+            ++place;
+    }
+    sendWaitingPushes();
+}
+
+void SSLServer::dropPushes(QSslSocket *socket)
+{
+    // Its turn, if it had one, is passed over when it comes.
+    m_heldWrites.remove(socket);
+    if (m_pushPlaces.remove(socket) && !m_heldWrites.isEmpty())
+        m_pushKick->start();
 }
 
 qint64 SSLServer::readFromDevice(QSslSocket *socket, char *data, int length)
@@ -323,7 +440,10 @@ void SSLServer::incomingConnection(qintptr socketDescriptor)
         if (socket->state() == QAbstractSocket::ConnectedState)
             QMetaObject::invokeMethod(socket, &QSslSocket::abort, Qt::QueuedConnection);
     });
-    connect(socket, &QSslSocket::encryptedBytesWritten, this, [this, socket] { answersSent(socket); });
+    connect(socket, &QSslSocket::encryptedBytesWritten, this, [this, socket] {
+        pushProgress(socket);
+        answersSent(socket);
+    });
     // Whoever deletes a socket, its connection state and pending records go
     // with it, so nothing keeps a dangling pointer.
     connect(socket, &QObject::destroyed, this, [this, socket] { forget(socket); });
@@ -365,6 +485,7 @@ void SSLServer::forget(QSslSocket *socket)
     if (newSocket == socket)
         newSocket = nullptr;
     releaseConnection(socket);
+    dropPushes(socket);
     for (int i = pendingDevices.size() - 1; i >= 0; --i)
         if (pendingDevices.at(i)->socket == socket)
             delete pendingDevices.takeAt(i);

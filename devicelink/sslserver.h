@@ -2,6 +2,7 @@
 #define SSLSERVER_H
 
 #include <QByteArrayView>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QHostAddress>
 #include <QList>
@@ -50,6 +51,18 @@ public:
     // a file push is at most 3 MB, so a device that reads lets it grow to a
     // few of them at most.
     static constexpr qint64 MaxUnsentCommands = qint64(16) << 20;
+    // A frame past this size is a file push (a connection-manager image, an
+    // install file); every other frame is far smaller.
+    static constexpr qint64 PushFrameSize = 256 << 10;
+    // The TLS layer encrypts a whole push into a buffer of its own before
+    // the system takes any of it: one push to every ticked device at once
+    // held as many copies as devices, gigabytes for a few hundred. Pushes
+    // go out to this many devices at a time; the rest wait their turn,
+    // sharing the one frame, and take a device's place as it drains.
+    static constexpr int MaxUnsentPushes = 8;
+    // A device that takes none of its push for this long stops holding a
+    // place: the next push goes out beside it.
+    static constexpr int DefaultPushStallMs = 10000;
     // Frames taken from all devices in one pass of the event loop. A fleet
     // that reports at once finds a thousand sockets ready with a hundred
     // messages each; handled in one go, the window would neither paint nor
@@ -166,6 +179,7 @@ public:
     // for about this long is closed, for connections accepted from now on.
     void setSilenceLimit(int seconds) { m_silenceLimitS = qMax(2, seconds); }
     void setFramesPerPass(int frames) { m_framesPerPass = qBound(1, frames, 1 << 20); }
+    void setPushStallLimit(int ms);
     // Replaces the socket write of every reply and command (tests and fuzzers).
     using WriteHook = std::function<qint64(QSslSocket *, const QByteArray &)>;
     static void setWriteHook(WriteHook hook);
@@ -274,6 +288,28 @@ private:
     // ones; devices making them up cannot grow this past some 700 KiB.
     static constexpr int MaxSharedTexts = 2048;
     static constexpr int MaxSharedTextLength = 128;
+    // Pushes paced (see MaxUnsentPushes). A device whose push waits has all
+    // its later writes wait behind it, in order, until its turn.
+    struct HeldWrites {
+        QList<QByteArray> frames;
+        qint64 bytes = 0;
+    };
+    void startPushPacing();
+    qint64 pacedWrite(QSslSocket *socket, const QByteArray &data);
+    static qint64 writeNow(QSslSocket *socket, const QByteArray &data);
+    qint64 heldBytes(QSslSocket *socket) const;
+    // The socket's unsent bytes went down: its place frees once all are gone.
+    void pushProgress(QSslSocket *socket);
+    void sendWaitingPushes();
+    void giveUpStalledPushes();
+    void dropPushes(QSslSocket *socket);
+    QHash<QSslSocket *, HeldWrites> m_heldWrites;
+    QList<QSslSocket *> m_pushTurns;                  // in their turn's order; checked against m_heldWrites
+    QHash<QSslSocket *, QElapsedTimer> m_pushPlaces;   // since each one's last progress
+    QTimer *m_pushKick = nullptr;
+    QTimer *m_pushWatch = nullptr;
+    int m_pushStallMs = DefaultPushStallMs;
+
     QSet<QString> m_sharedTexts;
     // The display-mode lists a fleet reports alike, kept once and shared,
     // by their texts joined; bounded like the texts.

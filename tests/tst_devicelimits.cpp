@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTimer>
@@ -207,6 +208,8 @@ private slots:
     void unreadAnswersWait_data();
     void unreadAnswersWait();
     void unreadCommandsDropTheDevice();
+    void pushesGoOutAFewAtATime_data();
+    void pushesGoOutAFewAtATime();
     void silentConnectionClosed();
     void endedTlsSessionClosed_data();
     void endedTlsSessionClosed();
@@ -342,6 +345,83 @@ void TestDeviceLimits::unreadCommandsDropTheDevice()
     QVERIFY2(most <= SSLServer::MaxUnsentCommands + 2 * command.size(), qPrintable(QString::number(most)));
     QCOMPARE(fx->server()->connectionCount(), 0);
     QTRY_VERIFY(served.isNull());
+}
+
+// A push to many devices goes out to a few at a time, each device's later
+// frames behind its push; a device that leaves, or stops taking its push,
+// lets the next ones go.
+void TestDeviceLimits::pushesGoOutAFewAtATime_data()
+{
+    QTest::addColumn<int>("leaving");   // the device the console drops after the pushes, or -1
+    QTest::addColumn<bool>("firstStall");   // the first devices' pushes never seem to drain
+    const int last = SSLServer::MaxUnsentPushes * 2 + 2;
+    QTest::newRow("every device reads") << -1 << false;
+    QTest::newRow("one sending leaves") << 0 << false;
+    QTest::newRow("one waiting leaves") << last << false;
+    QTest::newRow("the first ones stall") << -1 << true;
+}
+
+void TestDeviceLimits::pushesGoOutAFewAtATime()
+{
+    QFETCH(int, leaving);
+    QFETCH(bool, firstStall);
+    const int count = SSLServer::MaxUnsentPushes * 2 + 3;
+    QList<SimDevice *> sims;
+    QList<ThinclientInfo *> records;
+    for (int i = 0; i < count; ++i)
+        sims.append(fx->addDevice(SimDeviceConfig::numbered(i + 1)));
+    for (SimDevice *sim : std::as_const(sims)) {
+        records.append(fx->waitForRegistered(sim->config().macAddress));
+        QVERIFY(records.last());
+    }
+    auto unsent = [](QSslSocket *s) { return s ? s->bytesToWrite() + s->encryptedBytesToWrite() : 0; };
+    QSet<QSslSocket *> stalled;
+    if (firstStall) {
+        for (int i = 0; i < SSLServer::MaxUnsentPushes; ++i)
+            stalled.insert(records.at(i)->socket);
+        fx->server()->setPushStallLimit(50);
+        SSLServer::setQueueProbe([&](QSslSocket *s) { return unsent(s) + (stalled.contains(s) ? 1 : 0); });
+    }
+    const auto probeReset = qScopeGuard([] { SSLServer::setQueueProbe({}); });
+
+    const QByteArray push = WireWriter::withTransferHeader(0x18, 0, 4 << 20).raw(pattern(2 << 20)).finish();
+    const QByteArray after = SSLServer::serverDateFrame(QDate(2031, 7, 9));
+    auto sending = [&] {
+        int n = 0;
+        for (ThinclientInfo *r : std::as_const(records))
+            n += r->online && unsent(r->socket) > 0;
+        return n;
+    };
+    for (ThinclientInfo *r : std::as_const(records)) {
+        QCOMPARE(SSLServer::writeToDevice(r->socket, push), qint64(push.size()));
+        QCOMPARE(SSLServer::writeToDevice(r->socket, after), qint64(after.size()));
+    }
+    int most = sending();
+    QVERIFY2(most <= SSLServer::MaxUnsentPushes, qPrintable(QString::number(most)));
+    if (leaving >= 0)
+        records.at(leaving)->socket->abort();
+    QTimer sampler;
+    connect(&sampler, &QTimer::timeout, this, [&] { most = qMax(most, sending()); });
+    sampler.start(0);
+
+    for (int i = 0; i < count; ++i) {
+        if (i == leaving)
+            continue;
+        const QList<ReceivedFrame> &frames = sims.at(i)->receivedFrames();
+        auto indexOf = [&](const QByteArray &bytes) {
+            for (qsizetype at = 0; at < frames.size(); ++at)
+                if (frames.at(at).bytes == bytes)
+                    return at;
+            return qsizetype(-1);
+        };
+        QVERIFY2(QTest::qWaitFor([&] { return indexOf(push) >= 0 && indexOf(after) >= 0; }, 120000),
+                 qPrintable(QString::number(i)));
+        QVERIFY(indexOf(push) < indexOf(after));
+    }
+    // Stalled ones drain unseen while others go out beside them.
+    if (!firstStall)
+        QVERIFY2(most <= SSLServer::MaxUnsentPushes, qPrintable(QString::number(most)));
+    QCOMPARE(fx->server()->connectionCount(), count - (leaving >= 0 ? 1 : 0));
 }
 
 // A connection past the handshake that does not register within the limit
