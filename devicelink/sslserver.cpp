@@ -328,16 +328,25 @@ qint64 SSLServer::heldBytes(QSslSocket *socket) const
     return held == m_heldWrites.constEnd() ? 0 : held->bytes;
 }
 
+qint64 SSLServer::pushUnsent(QSslSocket *socket) const
+{
+    // What went out and is not yet taken; a device's next push waits apart.
+    return queueProbe ? queueProbe(socket) : socket->bytesToWrite() + socket->encryptedBytesToWrite();
+}
+
 void SSLServer::pushProgress(QSslSocket *socket)
 {
     const auto place = m_pushPlaces.find(socket);
     if (place == m_pushPlaces.end())
         return;
-    if (queuedAnswers(socket) > 0) {
+    if (pushUnsent(socket) > 0) {
         place->start();
         return;
     }
     m_pushPlaces.erase(place);
+    // Its next push goes on from where it left off.
+    if (m_heldWrites.contains(socket))
+        m_pushTurns.prepend(socket);
     if (!m_heldWrites.isEmpty())
         m_pushKick->start();
 }
@@ -347,11 +356,25 @@ void SSLServer::sendWaitingPushes()
     while (!m_pushTurns.isEmpty() && m_pushPlaces.size() < MaxUnsentPushes) {
         QSslSocket *socket = m_pushTurns.takeFirst();
         // Gone since: its writes went with it.
-        const HeldWrites held = m_heldWrites.take(socket);
-        // The push first takes a place; what followed it goes out behind it.
-        for (const QByteArray &frame : held.frames)
-            if (pacedWrite(socket, frame) < 0)
-                break;
+        HeldWrites held = m_heldWrites.take(socket);
+        // The push first takes a place; what followed it goes out behind it,
+        // up to the device's next push, which waits for the place to free.
+        // A device that waited its turn through several pushes would have
+        // them all at once, past MaxUnsentCommands, and be dropped though it
+        // reads.
+        qsizetype sent = 0;
+        bool gone = false;
+        while (!gone && sent < held.frames.size() && (sent == 0 || held.frames.at(sent).size() <= PushFrameSize)) {
+            const QByteArray frame = held.frames.at(sent++);
+            held.bytes -= frame.size();
+            gone = pacedWrite(socket, frame) < 0;
+        }
+        if (gone || sent == held.frames.size())
+            continue;
+        held.frames.remove(0, sent);
+        m_heldWrites.insert(socket, held);
+        if (!m_pushPlaces.contains(socket))
+            m_pushTurns.append(socket);
     }
     if (m_heldWrites.isEmpty()) {
         m_pushTurns.clear();
@@ -362,10 +385,13 @@ void SSLServer::sendWaitingPushes()
 void SSLServer::giveUpStalledPushes()
 {
     for (auto place = m_pushPlaces.begin(); place != m_pushPlaces.end();) {
-        if (queuedAnswers(place.key()) == 0 || place->hasExpired(m_pushStallMs))
-            place = m_pushPlaces.erase(place);
-        else
+        if (pushUnsent(place.key()) > 0 && !place->hasExpired(m_pushStallMs)) {
             ++place;
+            continue;
+        }
+        if (m_heldWrites.contains(place.key()))
+            m_pushTurns.append(place.key());
+        place = m_pushPlaces.erase(place);
     }
     sendWaitingPushes();
 }

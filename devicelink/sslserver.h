@@ -298,6 +298,7 @@ private:
     qint64 pacedWrite(QSslSocket *socket, const QByteArray &data);
     static qint64 writeNow(QSslSocket *socket, const QByteArray &data);
     qint64 heldBytes(QSslSocket *socket) const;
+    qint64 pushUnsent(QSslSocket *socket) const;
     // The socket's unsent bytes went down: its place frees once all are gone.
     void pushProgress(QSslSocket *socket);
     void sendWaitingPushes();

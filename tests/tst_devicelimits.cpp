@@ -210,6 +210,7 @@ private slots:
     void unreadCommandsDropTheDevice();
     void pushesGoOutAFewAtATime_data();
     void pushesGoOutAFewAtATime();
+    void waitingPushesGoOutOneByOne();
     void silentConnectionClosed();
     void endedTlsSessionClosed_data();
     void endedTlsSessionClosed();
@@ -423,6 +424,47 @@ void TestDeviceLimits::pushesGoOutAFewAtATime()
     if (!firstStall)
         QVERIFY2(most <= SSLServer::MaxUnsentPushes, qPrintable(QString::number(most)));
     QCOMPARE(fx->server()->connectionCount(), count - (leaving >= 0 ? 1 : 0));
+}
+
+// A device that waited its turn through more pushes than the bound that
+// drops a device reading nothing takes them one after another as it reads,
+// in order, and stays.
+void TestDeviceLimits::waitingPushesGoOutOneByOne()
+{
+    QList<SimDevice *> sims;
+    QList<ThinclientInfo *> records;
+    for (int i = 0; i <= SSLServer::MaxUnsentPushes; ++i)
+        sims.append(fx->addDevice(SimDeviceConfig::numbered(i + 1)));
+    for (SimDevice *sim : std::as_const(sims)) {
+        records.append(fx->waitForRegistered(sim->config().macAddress));
+        QVERIFY(records.last());
+    }
+    // The others hold every place until they count as stalled.
+    QSet<QSslSocket *> stalled;
+    for (int i = 0; i < SSLServer::MaxUnsentPushes; ++i)
+        stalled.insert(records.at(i)->socket);
+    fx->server()->setPushStallLimit(500);
+    SSLServer::setQueueProbe([&](QSslSocket *s) {
+        return s ? s->bytesToWrite() + s->encryptedBytesToWrite() + (stalled.contains(s) ? 1 : 0) : 0;
+    });
+    const auto probeReset = qScopeGuard([] { SSLServer::setQueueProbe({}); });
+    const int size = 2 << 20;
+    const QByteArray other = WireWriter::withTransferHeader(0x18, 0, 4 << 20).raw(pattern(size)).finish();
+    for (int i = 0; i < SSLServer::MaxUnsentPushes; ++i)
+        QCOMPARE(SSLServer::writeToDevice(records.at(i)->socket, other), qint64(other.size()));
+
+    ThinclientInfo *waiting = records.last();
+    QList<QByteArray> pushes;
+    for (int i = 0; i < SSLServer::MaxUnsentCommands / size + 2; ++i) {
+        pushes.append(WireWriter::withTransferHeader(0x18, 0, 4 << 20).raw(pattern(size + i)).finish());
+        QCOMPARE(SSLServer::writeToDevice(waiting->socket, pushes.last()), qint64(pushes.last().size()));
+    }
+    const QList<ReceivedFrame> &frames = sims.last()->receivedFrames();
+    const qsizetype before = frames.size();
+    QVERIFY(QTest::qWaitFor([&] { return !waiting->online || frames.size() - before == pushes.size(); }, 120000));
+    QVERIFY(waiting->online);
+    for (qsizetype i = 0; i < pushes.size(); ++i)
+        QVERIFY2(frames.at(before + i).bytes == pushes.at(i), qPrintable(QString::number(i)));
 }
 
 // A connection past the handshake that does not register within the limit
