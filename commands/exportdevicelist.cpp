@@ -6,11 +6,6 @@
 
 namespace DeviceListExport {
 
-bool run(QWidget *parent, const QList<ThinclientInfo *> *shownDepartment, const QList<Department> &departments)
-{
-    return run(parent, shownDepartment, [&departments] { return departments; });
-}
-
 bool run(QWidget *parent, const QList<ThinclientInfo *> *shownDepartment,
          const std::function<QList<Department>()> &departmentsNow)
 {

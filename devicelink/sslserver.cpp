@@ -248,16 +248,24 @@ bool SSLServer::loadTlsMaterial()
 void SSLServer::setWriteHook(WriteHook hook) { writeHook = hook; }
 void SSLServer::setQueueProbe(QueueProbe probe) { queueProbe = probe; }
 
-qint64 SSLServer::queuedAnswers(QSslSocket *socket)
+qint64 SSLServer::unsentBytes(QSslSocket *socket)
 {
     if (queueProbe)
         return queueProbe(socket);
-    if (!socket)
-        return 0;
-    // Plain bytes not yet encrypted, then records not yet taken by the
-    // kernel, and what waits behind a push for its turn.
-    const auto *server = qobject_cast<const SSLServer *>(socket->parent());
-    return socket->bytesToWrite() + socket->encryptedBytesToWrite() + (server ? server->heldBytes(socket) : 0);
+    // Plain bytes not yet encrypted, then records not yet taken by the kernel.
+    return socket ? socket->bytesToWrite() + socket->encryptedBytesToWrite() : 0;
+}
+
+qint64 SSLServer::queuedAnswers(QSslSocket *socket)
+{
+    const auto *server = socket ? qobject_cast<const SSLServer *>(socket->parent()) : nullptr;
+    return server ? server->answersWaiting(socket) : unsentBytes(socket);
+}
+
+qint64 SSLServer::answersWaiting(QSslSocket *socket) const
+{
+    // And what waits behind a push for its turn.
+    return unsentBytes(socket) + (queueProbe ? 0 : heldBytes(socket));
 }
 
 qint64 SSLServer::writeToDevice(QSslSocket *socket, const char *data, int length)
@@ -328,18 +336,12 @@ qint64 SSLServer::heldBytes(QSslSocket *socket) const
     return held == m_heldWrites.constEnd() ? 0 : held->bytes;
 }
 
-qint64 SSLServer::pushUnsent(QSslSocket *socket) const
-{
-    // What went out and is not yet taken; a device's next push waits apart.
-    return queueProbe ? queueProbe(socket) : socket->bytesToWrite() + socket->encryptedBytesToWrite();
-}
-
 void SSLServer::pushProgress(QSslSocket *socket)
 {
     const auto place = m_pushPlaces.find(socket);
     if (place == m_pushPlaces.end())
         return;
-    if (pushUnsent(socket) > 0) {
+    if (unsentBytes(socket) > 0) {
         place->start();
         return;
     }
@@ -385,7 +387,7 @@ void SSLServer::sendWaitingPushes()
 void SSLServer::giveUpStalledPushes()
 {
     for (auto place = m_pushPlaces.begin(); place != m_pushPlaces.end();) {
-        if (pushUnsent(place.key()) > 0 && !place->hasExpired(m_pushStallMs)) {
+        if (unsentBytes(place.key()) > 0 && !place->hasExpired(m_pushStallMs)) {
             ++place;
             continue;
         }
@@ -626,7 +628,7 @@ void SSLServer::dispatchBuffered(QSslSocket *socket, bool bounded)
         }
         // A device that is leaving reads no answers any more: what it sent
         // is applied however many of them wait.
-        c->held = bounded && queuedAnswers(socket) > MaxQueuedAnswers;
+        c->held = bounded && answersWaiting(socket) > MaxQueuedAnswers;
         if (c->held || (bounded && c->waiting))
             return;
         // Reports passed over run no code and write nothing: what was
@@ -738,7 +740,7 @@ void SSLServer::finishWaiting(QSslSocket *socket)
 void SSLServer::answersSent(QSslSocket *socket)
 {
     const Connection *c = connectionFor(socket);
-    if (!c || !c->held || queuedAnswers(socket) > MaxQueuedAnswers)
+    if (!c || !c->held || answersWaiting(socket) > MaxQueuedAnswers)
         return;
     dispatchBuffered(socket);
     // What arrived while held raised no further signal.

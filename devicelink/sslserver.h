@@ -100,7 +100,8 @@ public:
     // Drops the socket's receive state and pending records; the socket
     // itself stays with its owner.
     void forget(QSslSocket *socket);
-    // Bytes written to the socket and not yet handed to the network.
+    // Bytes written to the socket and not yet handed to the network, and
+    // what waits behind a push for its turn.
     static qint64 queuedAnswers(QSslSocket *socket);
     // Takes the socket's frames again once its answers have drained.
     void answersSent(QSslSocket *socket);
@@ -298,7 +299,11 @@ private:
     qint64 pacedWrite(QSslSocket *socket, const QByteArray &data);
     static qint64 writeNow(QSslSocket *socket, const QByteArray &data);
     qint64 heldBytes(QSslSocket *socket) const;
-    qint64 pushUnsent(QSslSocket *socket) const;
+    // Written to the socket and not yet handed to the network (the probe's
+    // measure where one is set); a device's next push waits apart.
+    static qint64 unsentBytes(QSslSocket *socket);
+    // queuedAnswers of one of this server's sockets.
+    qint64 answersWaiting(QSslSocket *socket) const;
     // The socket's unsent bytes went down: its place frees once all are gone.
     void pushProgress(QSslSocket *socket);
     void sendWaitingPushes();

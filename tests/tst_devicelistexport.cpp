@@ -149,17 +149,17 @@ void TestDeviceListExport::run()
     ScriptedPrompter prompts;
 
     // The shown department is empty: refused even though others have devices.
-    QVERIFY(!DeviceListExport::run(nullptr, &emptyShown, depts));
+    QVERIFY(!DeviceListExport::run(nullptr, &emptyShown, [&] { return depts; }));
     QCOMPARE(prompts.last().title, QStringLiteral("Export thinclient list"));
     QCOMPARE(prompts.last().text, QStringLiteral("Cannot export list. No devices found!"));
 
     prompts.answerText(QString());   // cancelled
-    QVERIFY(!DeviceListExport::run(nullptr, &shown, depts));
+    QVERIFY(!DeviceListExport::run(nullptr, &shown, [&] { return depts; }));
     QCOMPARE(prompts.last().kind, QStringLiteral("saveFileName"));
     QCOMPARE(prompts.last().title, QStringLiteral("Save file as"));
 
     prompts.answerText(dir.filePath(QStringLiteral("list")));
-    QVERIFY(DeviceListExport::run(nullptr, &shown, depts));
+    QVERIFY(DeviceListExport::run(nullptr, &shown, [&] { return depts; }));
     QCOMPARE(prompts.last().title, QStringLiteral("Export completed"));
     QCOMPARE(prompts.last().text, QStringLiteral("\nData for 2 thinclients has been exported"));
     QFile written(dir.filePath(QStringLiteral("list.txt")));
@@ -168,7 +168,7 @@ void TestDeviceListExport::run()
 
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("taken.txt")));
     prompts.answerText(dir.filePath(QStringLiteral("taken.txt")));
-    QVERIFY(!DeviceListExport::run(nullptr, &shown, depts));
+    QVERIFY(!DeviceListExport::run(nullptr, &shown, [&] { return depts; }));
     QCOMPARE(prompts.last().kind, QStringLiteral("warning"));
     QCOMPARE(prompts.last().title, QStringLiteral("File create error"));
     QCOMPARE(prompts.last().text, QStringLiteral("Error creating file\n\n") + dir.filePath(QStringLiteral("taken.txt")));
@@ -178,7 +178,7 @@ void TestDeviceListExport::run()
         const QString full = dir.filePath(QStringLiteral("full.txt"));
         QVERIFY(QFile::link(QStringLiteral("/dev/full"), full));
         prompts.answerText(full);
-        QVERIFY(!DeviceListExport::run(nullptr, &shown, depts));
+        QVERIFY(!DeviceListExport::run(nullptr, &shown, [&] { return depts; }));
         QCOMPARE(prompts.last().title, QStringLiteral("File write error"));
         QCOMPARE(prompts.last().text, QStringLiteral("Error writing file\n\n") + full);
     }
@@ -214,7 +214,7 @@ void TestDeviceListExport::suffixedNameAsksBeforeReplacing()
     prompts.answerText(dir.filePath(typed));
     prompts.answer(QMessageBox::StandardButton(answer));
 
-    QCOMPARE(DeviceListExport::run(nullptr, &shown, depts), replaced);
+    QCOMPARE(DeviceListExport::run(nullptr, &shown, [&] { return depts; }), replaced);
     QCOMPARE(prompts.calls.size(), replaced ? 3 : 2);
     QCOMPARE(prompts.calls[1].kind, QStringLiteral("warning"));
     QCOMPARE(prompts.calls[1].title, QStringLiteral("Save file as"));
