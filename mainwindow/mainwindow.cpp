@@ -333,9 +333,9 @@ bool MainWindow::workingDirRefused() const
 // Returns whether the administrator asked for the wizard.
 bool MainWindow::runFirstRunPreferences()
 {
-    auto *dialog = new DlgSettings(this, settings, autoUpdateTimer, true);
-    prompter()->exec(dialog);
-    return dialog->runWizard();
+    DlgSettings dialog(this, settings, autoUpdateTimer, true);
+    prompter()->exec(&dialog);
+    return dialog.runWizard();
 }
 
 void MainWindow::on_actionPreferences_triggered()
