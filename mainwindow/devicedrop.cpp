@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QItemSelectionModel>
 #include <QSet>
+#include <QStringList>
 #include <QStandardItemModel>
 #include <algorithm>
 
@@ -77,18 +78,25 @@ int DeviceDrop::moveSelectedDevices(DeptInfo *from, DeptInfo *to, QMap<QString, 
         // row leaves the flag alone), and registering again takes the tick
         // from the box: its new row keeps the box the administrator left.
         const Qt::CheckState box = item->checkState();
-        // The status cell shows what the device last reported, which its
-        // record does not keep: the new row is built from the record, so
-        // the text and its colour come over from the old row.
+        // The cells show what the device last reported as it was shown,
+        // which its record does not keep (the status, a remote server shown
+        // in capitals while the record keeps it as sent): the new row is
+        // built from the record, so the texts, and the status colour, come
+        // over from the old row.
+        QStringList shown;
+        for (int column = 1; const QStandardItem *cell = DeviceRow::cell(info, column); ++column)
+            shown << cell->text();
         const QStandardItem *oldStatus = DeviceRow::cell(info, 1);
-        const QString status = oldStatus ? oldStatus->text() : QString();
         const QVariant statusColour = oldStatus ? oldStatus->data(Qt::ForegroundRole) : QVariant();
         DeviceTree::fileDevice(to, settings, info);
         if (!info->online && info->item && info->item->checkState() != box)
             info->item->setCheckState(box);
-        if (QStandardItem *newStatus = oldStatus ? DeviceRow::cell(info, 1) : nullptr) {
+        if (QStandardItem *newStatus = oldStatus ? DeviceRow::cell(info, 1) : nullptr)
             newStatus->setData(statusColour, Qt::ForegroundRole);
-            newStatus->setText(status);
+        for (int column = 1; column <= shown.size(); ++column) {
+            QStandardItem *cell = DeviceRow::cell(info, column);
+            if (cell && cell->text() != shown.at(column - 1))
+                cell->setText(shown.at(column - 1));
         }
         ++moved;
     }

@@ -26,6 +26,15 @@
 using DeptSupport::typeName;
 
 namespace {
+// The texts of a device's row, cell by cell.
+QStringList rowTexts(const ThinclientInfo *r)
+{
+    QStringList out;
+    for (int column = 0; const QStandardItem *cell = DeviceRow::cell(r, column); ++column)
+        out << cell->text();
+    return out;
+}
+
 DeptInfo *department(int id, const QString &name)
 {
     auto *d = new DeptInfo;
@@ -429,28 +438,39 @@ void TestDepartmentPanel::moveKeepsTheBoxOfAnOfflineDevice()
 
 void TestDepartmentPanel::moveKeepsTheReportedStatus_data()
 {
+    QTest::addColumn<QByteArray>("key");    // the cell's column; none: the status cell
     QTest::addColumn<int>("bootMode");      // of the registration the row was built from
-    QTest::addColumn<QString>("status");    // reported since; the record does not keep it
+    QTest::addColumn<QString>("shown");     // reported since, as the cell shows it
     QTest::addColumn<QColor>("colour");
-    QTest::newRow("reported status") << 0 << "Downloading firmware" << QColor(Qt::red);
-    QTest::newRow("reported after the boot mode") << 3 << "Firmware upgraded" << QColor(Qt::black);
+    QTest::newRow("reported status") << QByteArray() << 0 << "Downloading firmware" << QColor(Qt::red);
+    QTest::newRow("reported after the boot mode") << QByteArray() << 3 << "Firmware upgraded" << QColor(Qt::black);
+    // The record keeps the server as sent; the report that came with the
+    // protocol showed it in capitals.
+    QTest::newRow("server shown in capitals") << QByteArray("colRemoteServer") << 0 << "SRV01.CORP.LOCAL" << QColor();
 }
 
 void TestDepartmentPanel::moveKeepsTheReportedStatus()
 {
+    QFETCH(QByteArray, key);
     QFETCH(int, bootMode);
-    QFETCH(QString, status);
+    QFETCH(QString, shown);
     QFETCH(QColor, colour);
     ThinclientInfo *r = DeptSupport::device(&records, "ORL K1", "aa", "aa");
     r->bootMode = quint16(bootMode);
+    r->remoteServer = QStringLiteral("srv01.corp.local");
     DeviceTree::fileDevice(list.at(1), &settings, r);
-    DeviceRow::setForeground(r, 1, colour);
-    DeviceRow::setText(r, 1, status);
+    const int column = key.isEmpty() ? 1 : Columns::modelColumn(&settings, key.constData());
+    QVERIFY(column > 0);
+    if (colour.isValid())
+        DeviceRow::setForeground(r, column, colour);
+    DeviceRow::setText(r, column, shown);
+    const QStringList before = rowTexts(r);
     QMap<QString, int> map;
     select(list.at(1), r->item);
     QCOMPARE(DeviceDrop::moveSelectedDevices(list.at(1), list.at(2), &map, &settings), 1);
-    QCOMPARE(DeviceRow::cell(r, 1)->text(), status);
-    QCOMPARE(DeviceRow::cell(r, 1)->foreground().color(), colour);
+    QCOMPARE(rowTexts(r), before);
+    if (colour.isValid())
+        QCOMPARE(DeviceRow::cell(r, column)->foreground().color(), colour);
 }
 
 void TestDepartmentPanel::moveOfADeviceWithoutAddress_data()
