@@ -311,9 +311,10 @@ bool MainWindow::isFirstRun() const
 {
     // A directory that is empty or relative (a hand-edited or damaged store)
     // counts as missing: files would go to the filesystem root or to
-    // whatever folder the console was started in.
+    // whatever folder the console was started in. Taken as stored, as its
+    // readers take it: " /home/..." is relative too.
     for (const char *key : FirstRunKeys) {
-        const QString dir = settings->value(QLatin1String(key)).toString().trimmed();
+        const QString dir = settings->value(QLatin1String(key)).toString();
         if (dir.isEmpty() || QDir::isRelativePath(dir))
             return true;
     }

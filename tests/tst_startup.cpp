@@ -100,6 +100,11 @@ private slots:
         // the console was started in, and the next start would ask again.
         QTest::newRow("working directory relative")
             << false << false << QStringLiteral("zorWorkingDir") << QVariant(QStringLiteral("."));
+        // A blank before the slash makes the path relative to the folder
+        // the console was started in, wherever a reader opens or makes it.
+        QTest::newRow("temporary directory after a blank")
+            << false << false << QStringLiteral("tempDir")
+            << QVariant(QLatin1Char(' ') + QDir::tempPath() + QStringLiteral("/korvane/temp"));
     }
 
     void firstRun()
