@@ -105,7 +105,10 @@ QString resolveDownload(QSettings *settings, const QString &requested, quint8 su
         if (d.signageOnly && subCode == 0)
             continue;
         const QString dir = settings->value(QLatin1String(d.key)).toString();
-        if (dir.trimmed().isEmpty())
+        // A relative one (a hand-edited store, a content directory typed as
+        // ".") would stand for the folder the console was started in, often
+        // the administrator's home.
+        if (dir.trimmed().isEmpty() || QDir::isRelativePath(dir))
             continue;
         const QString canonicalDir = QFileInfo(dir).canonicalFilePath();
         if (canonicalDir.isEmpty())

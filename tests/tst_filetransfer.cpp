@@ -200,6 +200,12 @@ void TestFileTransfer::readableFiles_data()
     QTest::newRow("blank directory") << "$root/tmp/list.txt" << 0 << QStringList{"tempDir=  "} << 2;
     QTest::newRow("missing directory") << "$root/tmp/list.txt" << 0 << QStringList{"tempDir=$root/missing"} << 2;
     QTest::newRow("relative path") << "list.txt" << 0 << none << 2;
+    // Read against the folder the console was started in (here $root), a
+    // relative directory would open all of it to the devices.
+    QTest::newRow("relative signage directory")
+        << "$root/outside/secret.txt" << 1 << QStringList{"signageContentDir1=outside"} << 2;
+    QTest::newRow("signage directory \".\"")
+        << "$root/outside/secret.txt" << 1 << QStringList{"signageContentDir1=."} << 2;
     QTest::newRow("empty path") << "" << 0 << none << 2;
     QTest::newRow("backslashes") << "$root\\tmp\\list.txt" << 0 << none << 2;
     QTest::newRow("department file") << "$root/tmp/KorvaneManager.ini" << 0 << none << 2;
@@ -219,6 +225,9 @@ void TestFileTransfer::readableFiles()
     QFETCH(int, subCode);
     QFETCH(QStringList, settings);
     QFETCH(int, code);
+    const QString startedIn = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_root->path()));
+    const auto restore = qScopeGuard([&startedIn] { QDir::setCurrent(startedIn); });
     for (const QString &s : settings) {
         const int eq = int(s.indexOf(QLatin1Char('=')));
         f->settings.setValue(s.left(eq), expand(s.mid(eq + 1)));
