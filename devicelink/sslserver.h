@@ -52,8 +52,10 @@ public:
     // few of them at most.
     static constexpr qint64 MaxUnsentCommands = qint64(16) << 20;
     // A frame past this size is a file push (a connection-manager image, an
-    // install file); every other frame is far smaller.
-    static constexpr qint64 PushFrameSize = 256 << 10;
+    // install file such as a certificate or a picture); every other frame is
+    // far smaller, a white list at most 16 KB. Even a small picture to
+    // thousands of devices at once would hold a gigabyte.
+    static constexpr qint64 PushFrameSize = 64 << 10;
     // The TLS layer encrypts a whole push into a buffer of its own before
     // the system takes any of it: one push to every ticked device at once
     // held as many copies as devices, gigabytes for a few hundred. Pushes

@@ -355,17 +355,20 @@ void TestDeviceLimits::pushesGoOutAFewAtATime_data()
 {
     QTest::addColumn<int>("leaving");   // the device the console drops after the pushes, or -1
     QTest::addColumn<bool>("firstStall");   // the first devices' pushes never seem to drain
+    QTest::addColumn<int>("size");          // of the pushed file
     const int last = SSLServer::MaxUnsentPushes * 2 + 2;
-    QTest::newRow("every device reads") << -1 << false;
-    QTest::newRow("one sending leaves") << 0 << false;
-    QTest::newRow("one waiting leaves") << last << false;
-    QTest::newRow("the first ones stall") << -1 << true;
+    QTest::newRow("every device reads") << -1 << false << (2 << 20);
+    QTest::newRow("one sending leaves") << 0 << false << (2 << 20);
+    QTest::newRow("one waiting leaves") << last << false << (2 << 20);
+    QTest::newRow("the first ones stall") << -1 << true << (2 << 20);
+    QTest::newRow("a small picture") << -1 << false << (100 << 10);
 }
 
 void TestDeviceLimits::pushesGoOutAFewAtATime()
 {
     QFETCH(int, leaving);
     QFETCH(bool, firstStall);
+    QFETCH(int, size);
     const int count = SSLServer::MaxUnsentPushes * 2 + 3;
     QList<SimDevice *> sims;
     QList<ThinclientInfo *> records;
@@ -386,7 +389,7 @@ void TestDeviceLimits::pushesGoOutAFewAtATime()
     }
     const auto probeReset = qScopeGuard([] { SSLServer::setQueueProbe({}); });
 
-    const QByteArray push = WireWriter::withTransferHeader(0x18, 0, 4 << 20).raw(pattern(2 << 20)).finish();
+    const QByteArray push = WireWriter::withTransferHeader(0x18, 0, 4 << 20).raw(pattern(size)).finish();
     const QByteArray after = SSLServer::serverDateFrame(QDate(2031, 7, 9));
     auto sending = [&] {
         int n = 0;
