@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStorageInfo>
 #include <QTemporaryDir>
@@ -15,6 +16,9 @@
 
 #include <fstream>
 #include <csignal>
+
+#include <sched.h>
+#include <sys/mount.h>
 
 using namespace PackageInstaller;
 
@@ -563,6 +567,29 @@ private slots:
         QVERIFY(QFileInfo(m_store).isSymLink());
         QCOMPARE(QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{QStringLiteral("firmware")});
+        QCOMPARE(siblings(), QStringList());
+    }
+
+    // A store that is a disk of its own, mounted at its path, is unpacked
+    // on that disk: from a folder beside it every move would cross disks.
+    void storeIsADiskOfItsOwn()
+    {
+        // The disk is mounted in a namespace of this test's own.
+        const QByteArray at = QFile::encodeName(m_store);
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || ::mount("korvane-store", at.constData(), "tmpfs", 0, "size=1g") != 0)
+            QSKIP("no disk could be mounted at the store");
+        const auto unmount = qScopeGuard([&at] { ::umount2(at.constData(), MNT_DETACH); });
+        QVERIFY(TestFiles::write(m_store + QStringLiteral("/ORL_K1/1.0/uImage.bin"), "old kernel"));
+        const QString package = makePackage(QStringLiteral("mkdir -p ORL_K1/1.0 && echo -n new > ORL_K1/1.0/uImage.bin"
+                                                           " && echo -n a > a && \"$Z\" a -bd \"$P\" ORL_K1 a >/dev/null"));
+        std::unique_ptr<Unpack> u(unpack(m_7z, package));
+        QVERIFY(waitFinished(u.get()));
+        QVERIFY2(u->result() == Result::Unpacked, qPrintable(u->reason()));
+        QCOMPARE(snapshot(m_store), (Tree{{QStringLiteral("a"), "a"},
+                                          {QStringLiteral("ORL_K1"), "/"},
+                                          {QStringLiteral("ORL_K1/1.0"), "/"},
+                                          {QStringLiteral("ORL_K1/1.0/uImage.bin"), "new"}}));
         QCOMPARE(siblings(), QStringList());
     }
 

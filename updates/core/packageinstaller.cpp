@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <limits>
 
+#include <sys/stat.h>
+
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
@@ -170,6 +172,15 @@ private:
     QList<QPair<QString, QString>> m_done;
     QString m_error;
 };
+
+// A folder on another disk than the folder it lies in.
+bool isMountPoint(const QString &dir)
+{
+    struct stat self, parent;
+    return ::stat(QFile::encodeName(dir).constData(), &self) == 0 && S_ISDIR(self.st_mode)
+           && ::stat(QFile::encodeName(dir + QStringLiteral("/..")).constData(), &parent) == 0
+           && self.st_dev != parent.st_dev;
+}
 
 #ifdef Q_OS_UNIX
 // Run in 7-Zip's process before it starts. A console killed meanwhile takes
@@ -370,7 +381,10 @@ void PackageInstaller::Unpack::start()
     const QString real = QFileInfo(m_target).canonicalFilePath();
     const QFileInfo target(real.isEmpty() ? QDir::cleanPath(m_target) : real);
     m_target = target.absoluteFilePath();
-    const QString parent = target.absolutePath();
+    // A store that is a disk of its own, mounted at its path, is unpacked
+    // inside it, in a hidden folder: from beside it every move would cross
+    // disks and fail.
+    const QString parent = isMountPoint(m_target) ? m_target : target.absolutePath();
     const QString prefix = QLatin1Char('.') + target.fileName() + QStringLiteral(".unpack-");
     QDir().mkpath(parent);
     // What an install cut short by a crash or a power loss left behind. Not
@@ -441,7 +455,8 @@ void PackageInstaller::Unpack::listingFinished(int exitCode, bool normalExit)
         finish(Result::Refused, listing.refusal);
         return;
     }
-    const QString disk = QFileInfo(m_target).absolutePath();
+    // The disk 7-Zip writes to.
+    const QString disk = QFileInfo(m_sibling->path()).absolutePath();
     const QString refusal = checkBounds(QFileInfo(m_archive).size(), listing.total, freeSpace(disk), disk);
     if (!refusal.isEmpty()) {
         finish(Result::Refused, refusal);
