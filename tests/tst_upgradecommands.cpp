@@ -43,6 +43,8 @@ private slots:
     void firmwareModelChoice();
     void firmwareToOneDevice();
     void chosenVersionKeepsLinks();
+    void storeThroughALink_data();
+    void storeThroughALink();
     void clientGroups_data();
     void clientGroups();
     void clientOutsideStore();
@@ -261,6 +263,33 @@ void TestUpgradeCommands::chosenVersionKeepsLinks()
     UpgradeCommands::upgradeFirmwareAction(nullptr, &list, m_settings, Today);
     QCOMPARE(m_prompter->last().kind, QStringLiteral("existingDirectory"));
     QCOMPARE(m_prompter->last().options, QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+}
+
+// The store and the chosen version may be named one through a link and the
+// other by where the link leads: the version is in the store all the same.
+void TestUpgradeCommands::storeThroughALink_data()
+{
+    QTest::addColumn<QString>("store");       // relative to the test's directory; "link" leads to "real"
+    QTest::addColumn<QString>("directory");
+    QTest::addColumn<int>("result");
+    QTest::newRow("store set through the link") << "link/fw" << "real/fw/ORL K1/1.2" << 0;
+    QTest::newRow("version chosen through the link") << "real/fw" << "link/fw/ORL K1/1.2" << 0;
+    QTest::newRow("a store beside it") << "real/fw2" << "link/fw/ORL K1/1.2" << -1;
+}
+
+void TestUpgradeCommands::storeThroughALink()
+{
+    QFETCH(QString, store);
+    QFETCH(QString, directory);
+    writeFiles(m_dir.filePath(QStringLiteral("real/fw/ORL K1/1.2")), {"uImage.bin:5"});
+    QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("real/fw2"))));
+    QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("real")), m_dir.filePath(QStringLiteral("link"))));
+    m_settings->setValue(QStringLiteral("firmwareImageDir"), m_dir.filePath(store));
+    const QList<ThinclientInfo *> list = devices({"ORL K1"});
+    QFETCH(int, result);
+    QCOMPARE(UpgradeCommands::upgradeFirmware(nullptr, &list, nullptr, m_dir.filePath(directory), m_settings, Today),
+             result);
+    QCOMPARE(receivers(list), result == 0 ? QStringLiteral("0") : QString());
 }
 
 void TestUpgradeCommands::clientGroups_data()

@@ -5,6 +5,7 @@
 #include "devicelink/utils.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace UpgradeScan {
 
@@ -144,7 +145,13 @@ QString selectedModels(const QList<ThinclientInfo *> &devices, QString *chosen)
 
 bool inStore(const QString &directory, const QString &storeDir)
 {
-    return storeDir.isEmpty() || Utils::pathContains(directory, storeDir);
+    if (storeDir.isEmpty() || Utils::pathContains(directory, storeDir))
+        return true;
+    // One named through a link and the other by where it leads is the same
+    // store; a device fetching the files is let in by the same rule.
+    const QString realDirectory = QFileInfo(directory).canonicalFilePath();
+    const QString realStore = QFileInfo(storeDir).canonicalFilePath();
+    return !realDirectory.isEmpty() && !realStore.isEmpty() && Utils::pathContains(realDirectory, realStore);
 }
 
 } // namespace UpgradeScan
