@@ -328,7 +328,7 @@ bool MainWindow::isFirstRun() const
 
 bool MainWindow::workingDirRefused() const
 {
-    return Utils::isNotOwnInSharedFolder(settings->value(QStringLiteral("zorWorkingDir")).toString().trimmed());
+    return Utils::isNotOwnInSharedFolder(settings->value(QStringLiteral("zorWorkingDir")).toString());
 }
 
 // Returns whether the administrator asked for the wizard.

@@ -254,6 +254,38 @@ private slots:
         QCOMPARE(w.departmentFilePath(), chosen.path() + QStringLiteral("/temp/KorvaneManager.ini"));
     }
 
+    // A working directory of the administrator's in the shared temporary
+    // folder, under any name a folder may have, is taken as saved.
+    void savedWorkingDirectoryInTheSharedFolder_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("blanks, a trailing one too") << QStringLiteral("Korvane files ");
+        QTest::newRow("a trailing dot") << QStringLiteral("korvane.");
+        QTest::newRow("a leading dash") << QStringLiteral("-korvane");
+        QTest::newRow("letters past ASCII") << QStringLiteral("K\u00f6rvane \u65e5\u672c");
+    }
+
+    void savedWorkingDirectoryInTheSharedFolder()
+    {
+        QFETCH(QString, name);
+        const QString shared = QDir::tempPath();
+        QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
+        const auto restore = qScopeGuard([&] { ::chmod(QFile::encodeName(shared).constData(), 0755); });
+        QSettings *store = seededStore();
+        const QString work = shared + QLatin1Char('/') + name;
+        const auto clear = qScopeGuard([&] { QDir(work).removeRecursively(); });
+        store->setValue(QStringLiteral("zorWorkingDir"), work);
+        for (const char *key : {"firmwareImageDir", "appImageDir", "hotfixDir", "tempDir", "profileDir"}) {
+            const QString dir = work + QLatin1Char('/') + QLatin1String(key);
+            QVERIFY(QDir().mkpath(dir));
+            store->setValue(QLatin1String(key), dir);
+        }
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(store));
+        QVERIFY2(prompter.calls.isEmpty(), qPrintable(prompter.texts().join(QLatin1Char('|'))));
+        QCOMPARE(w.departmentFilePath(), work + QStringLiteral("/tempDir/KorvaneManager.ini"));
+    }
+
     void startWithSavedPreferences_data()
     {
         QTest::addColumn<QVariant>("discovery");    // stored state; invalid: never stored
