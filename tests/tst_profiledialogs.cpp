@@ -301,11 +301,13 @@ void TestProfileDialogs::renameRefusedThenRetried()
     Profile p(dir->path());
     QVERIFY(p.load(QStringLiteral("a.prf")));
     DlgProfileEditor editor(nullptr, dir->path(), &p, true);
-    // A name longer than the file system takes: the rename fails.
-    act(&editor, {QStringLiteral("name=") + QString(300, QLatin1Char('x')), "static", "host=new"});
+    // The file is away for the moment: the rename fails.
+    QVERIFY(QFile::rename(path(QStringLiteral("a.prf")), path(QStringLiteral("a.away"))));
+    act(&editor, {QStringLiteral("name=x"), "static", "host=new"});
     pressOk(&editor);
     QCOMPARE(prompter.last().title, QStringLiteral("Renaming profile"));
     QVERIFY(editor.isVisible());
+    QVERIFY(QFile::rename(path(QStringLiteral("a.away")), path(QStringLiteral("a.prf"))));
 
     prompter.clear();
     act(&editor, {QStringLiteral("name=") + retry});

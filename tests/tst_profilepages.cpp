@@ -58,6 +58,11 @@ void TestProfilePages::name_data()
     QTest::newRow("line break") << "a\nb" << true << unsafe;
     QTest::newRow("delete character") << "a\x7f" "b" << true << unsafe;
     QTest::newRow("dot inside") << "site.office" << true << "";
+    const QString tooLong = QStringLiteral("\nThis profile name is too long. Please enter a shorter profile name");
+    QTest::newRow("longest name") << QString(244, QLatin1Char('n')) << true << "";
+    QTest::newRow("a byte longer") << QString(245, QLatin1Char('n')) << true << tooLong;
+    QTest::newRow("long in letters of three bytes") << QString(82, QChar(0x65e5)) << true << tooLong;
+    QTest::newRow("own long name kept in an edit") << QString(245, QLatin1Char('n')) << false << tooLong;
 }
 
 void TestProfilePages::name()
@@ -72,6 +77,12 @@ void TestProfilePages::name()
     if (r.refused()) {
         QCOMPARE(r.title, QStringLiteral("Validating profile"));
         QVERIFY(r.overCaller);
+    } else if (mustBeFree) {
+        // A name let through is saved, and saved again over its file.
+        Profile profile(dir.path());
+        profile.name = name;
+        QVERIFY(profile.save());
+        QVERIFY(profile.save());
     }
 }
 

@@ -8,6 +8,11 @@ namespace ProfilePages {
 
 namespace {
 
+// A save replaces the file through a temporary name 7 bytes longer than its
+// own, and a name may have 255 bytes: a file with a longer name would be
+// written once and then never again.
+constexpr qsizetype MaxFileNameBytes = 248;
+
 struct Row {
     const char *text;
     const char *value;
@@ -129,6 +134,8 @@ Refusal checkName(const QString &name, const QString &dir, bool mustBeFree)
     if (!Profile::isSafeName(name))
         return onCaller(nameTitle, QStringLiteral("\nA profile name cannot begin with \".\" or contain \"/\", "
                                                   "\"\\\" or line breaks. Please enter another profile name"));
+    if (QFile::encodeName(name + QStringLiteral(".prf")).size() > MaxFileNameBytes)
+        return onCaller(nameTitle, QStringLiteral("\nThis profile name is too long. Please enter a shorter profile name"));
     if (mustBeFree && !dir.isEmpty() && QFile::exists(dir + QLatin1Char('/') + name + QStringLiteral(".prf")))
         return onCaller(nameTitle, QStringLiteral("\nA profile named\n\n") + name
                                        + QStringLiteral("\n\nalready exists. Please enter a unique profile name"));
