@@ -178,6 +178,8 @@ void TestStatusHandlers::reports_data()
     QTest::newRow("6 name of 40 KB") << deviceName(huge) << QStringList{"deviceName=" + kept, "cell:#0=" + kept};
     QTest::newRow("4 timezone of 40 KB, then the time server")
         << timezoneInfo(huge, "ntp") << QStringList{"timezone=" + kept, "timeServer=ntp"};
+    QTest::newRow("3 firmware of 40 KB without NUL")
+        << spoil(firmwareVersion(huge), Fault::TruncatedString) << QStringList{"firmwareVersion=" + kept};
 
     // Broken frames handed in raw: exact-length messages are dropped whole,
     // "at least" and "none" messages are read from their own bytes only (every
