@@ -25,6 +25,8 @@ public:
     // since the assembler last changed; their lengths are known already.
     void skipThrough(QByteArrayView last);
     int pending() const { return int(m_buffer.size() - m_start); }
+    // What the buffer holds, the consumed front not yet dropped included.
+    int held() const { return int(m_buffer.size()); }
     void clear();
 
 private:
