@@ -293,6 +293,7 @@ private slots:
         QTest::addColumn<int>("fault");
         QTest::addColumn<QByteArray>("range");   // the Content-Range of RangeSaying
         QTest::newRow("starts elsewhere") << int(Kind::OtherPart) << QByteArray();
+        QTest::newRow("starts further on") << int(Kind::RangeSaying) << QByteArray("bytes 150001-299999/300000");
         QTest::newRow("another unit") << int(Kind::RangeSaying) << QByteArray("items 150000-299999/300000");
         QTest::newRow("no first byte") << int(Kind::RangeSaying) << QByteArray("bytes -299999/300000");
         QTest::newRow("no dash") << int(Kind::RangeSaying) << QByteArray("bytes 150000");
