@@ -11,6 +11,7 @@
 #include <QSettings>
 #include <QTimer>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -49,6 +50,16 @@ int numberInRange(const QString &text, int low, int high)
     bool ok = false;
     const int value = text.toInt(&ok, 10);
     return ok && value >= low && value <= high ? value : 0;
+}
+
+// The file a path names now, or none. The store puts each write in place as
+// a new file: a write that reached the disk leaves another file at its path.
+QPair<dev_t, ino_t> fileAt(const QString &path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return {st.st_dev, st.st_ino};
 }
 
 QString settingText(QSettings *settings, const char *key, const char *fallback)
@@ -246,9 +257,15 @@ void DlgSettings::onSaveSettings()
     // it, but the next start would open this dialog again, and the one after.
     // The status keeps the first error the store ever met, so only a change
     // tells of this write; whether the file can be written is asked afresh.
+    // After an earlier error (the values a start sets, written on a disk
+    // that was full then), only a new file at the store's path tells.
     const QSettings::Status before = settings->status();
+    const auto old = fileAt(settings->fileName());
     settings->sync();
-    if (!settings->isWritable() || (before == QSettings::NoError && settings->status() == QSettings::AccessError))
+    const auto written = fileAt(settings->fileName());
+    const bool failed = before == QSettings::NoError ? settings->status() == QSettings::AccessError
+                                                      : written == decltype(written)() || written == old;
+    if (!settings->isWritable() || failed)
         prompter()->warning(this, QStringLiteral("Korvane Preferences"),
                             QStringLiteral("\nKorvane could not save its settings to\n\n") + settings->fileName()
                                 + QStringLiteral("\n\nThey apply only until Korvane closes: the next start finds "
