@@ -576,7 +576,7 @@ private slots:
     {
         // The disk is mounted in a namespace of this test's own.
         const QByteArray at = QFile::encodeName(m_store);
-        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount("none", "/", "none", MS_REC | MS_PRIVATE, nullptr) != 0
             || ::mount("korvane-store", at.constData(), "tmpfs", 0, "size=1g") != 0)
             QSKIP("no disk could be mounted at the store");
         const auto unmount = qScopeGuard([&at] { ::umount2(at.constData(), MNT_DETACH); });
