@@ -570,14 +570,28 @@ private slots:
         QCOMPARE(siblings(), QStringList());
     }
 
-    // A store that is a disk of its own, mounted at its path, is unpacked
-    // on that disk: from a folder beside it every move would cross disks.
+    // A store mounted at its path, a disk of its own or a folder of the
+    // same disk mounted there again, is unpacked on that mount: from a
+    // folder beside it every move would cross mounts, which no rename does.
+    void storeIsADiskOfItsOwn_data()
+    {
+        QTest::addColumn<bool>("bind");
+        QTest::newRow("a disk of its own") << false;
+        QTest::newRow("a folder of the same disk") << true;
+    }
+
     void storeIsADiskOfItsOwn()
     {
+        QFETCH(bool, bind);
         // The disk is mounted in a namespace of this test's own.
         const QByteArray at = QFile::encodeName(m_store);
+        const QString folder = m_dir.filePath(QStringLiteral("disk"));
+        const QByteArray from = QFile::encodeName(folder);
         if (::unshare(CLONE_NEWNS) != 0 || ::mount("none", "/", "none", MS_REC | MS_PRIVATE, nullptr) != 0
-            || ::mount("korvane-store", at.constData(), "tmpfs", 0, "size=1g") != 0)
+            || !QDir().mkpath(folder)
+            || (bind ? ::mount(from.constData(), at.constData(), "none", MS_BIND, nullptr)
+                     : ::mount("korvane-store", at.constData(), "tmpfs", 0, "size=1g"))
+                   != 0)
             QSKIP("no disk could be mounted at the store");
         const auto unmount = qScopeGuard([&at] { ::umount2(at.constData(), MNT_DETACH); });
         QVERIFY(TestFiles::write(m_store + QStringLiteral("/ORL_K1/1.0/uImage.bin"), "old kernel"));

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <limits>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #ifdef Q_OS_UNIX
@@ -173,13 +174,25 @@ private:
     QString m_error;
 };
 
-// A folder on another disk than the folder it lies in.
+// A folder mounted where it is: another disk than the folder it lies in,
+// or a folder of the same disk mounted there again, which no rename crosses
+// either.
 bool isMountPoint(const QString &dir)
 {
-    struct stat self, parent;
-    return ::stat(QFile::encodeName(dir).constData(), &self) == 0 && S_ISDIR(self.st_mode)
-           && ::stat(QFile::encodeName(dir + QStringLiteral("/..")).constData(), &parent) == 0
-           && self.st_dev != parent.st_dev;
+    const QByteArray self = QFile::encodeName(dir);
+    const QByteArray up = QFile::encodeName(dir + QStringLiteral("/.."));
+    struct stat s, p;
+    if (::stat(self.constData(), &s) != 0 || !S_ISDIR(s.st_mode) || ::stat(up.constData(), &p) != 0)
+        return false;
+    if (s.st_dev != p.st_dev)
+        return true;
+#if defined(Q_OS_LINUX) && defined(STATX_MNT_ID)
+    struct statx sx, px;
+    if (::statx(AT_FDCWD, self.constData(), 0, STATX_MNT_ID, &sx) == 0
+        && ::statx(AT_FDCWD, up.constData(), 0, STATX_MNT_ID, &px) == 0 && (sx.stx_mask & px.stx_mask & STATX_MNT_ID))
+        return sx.stx_mnt_id != px.stx_mnt_id;
+#endif
+    return false;
 }
 
 #ifdef Q_OS_UNIX
