@@ -267,14 +267,20 @@ void TestUpgradeCommands::chosenVersionKeepsLinks()
 
 // The store and the chosen version may be named one through a link and the
 // other by where the link leads: the version is in the store all the same.
+// Devices fetch only what is named under the store, as set or where it
+// leads: a version chosen through a link from outside goes out as where
+// the link leads.
 void TestUpgradeCommands::storeThroughALink_data()
 {
     QTest::addColumn<QString>("store");       // relative to the test's directory; "link" leads to "real"
     QTest::addColumn<QString>("directory");
     QTest::addColumn<int>("result");
-    QTest::newRow("store set through the link") << "link/fw" << "real/fw/ORL K1/1.2" << 0;
-    QTest::newRow("version chosen through the link") << "real/fw" << "link/fw/ORL K1/1.2" << 0;
-    QTest::newRow("a store beside it") << "real/fw2" << "link/fw/ORL K1/1.2" << -1;
+    QTest::addColumn<QString>("sent");        // the kernel's folder in the command
+    QTest::newRow("store set through the link") << "link/fw" << "real/fw/ORL K1/1.2" << 0 << "real/fw/ORL K1/1.2";
+    QTest::newRow("both through the link") << "link/fw" << "link/fw/ORL K1/1.2" << 0 << "link/fw/ORL K1/1.2";
+    QTest::newRow("version chosen through the link")
+        << "real/fw" << "link/fw/ORL K1/1.2" << 0 << "real/fw/ORL K1/1.2";
+    QTest::newRow("a store beside it") << "real/fw2" << "link/fw/ORL K1/1.2" << -1 << "";
 }
 
 void TestUpgradeCommands::storeThroughALink()
@@ -290,6 +296,9 @@ void TestUpgradeCommands::storeThroughALink()
     QCOMPARE(UpgradeCommands::upgradeFirmware(nullptr, &list, nullptr, m_dir.filePath(directory), m_settings, Today),
              result);
     QCOMPARE(receivers(list), result == 0 ? QStringLiteral("0") : QString());
+    QFETCH(QString, sent);
+    if (!sent.isEmpty())
+        QVERIFY(m_fake.writtenTo(list.first()).contains(QFile::encodeName(m_dir.filePath(sent) + "/uImage.bin")));
 }
 
 void TestUpgradeCommands::clientGroups_data()

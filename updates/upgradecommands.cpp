@@ -101,13 +101,14 @@ void upgradeFirmwareAction(QWidget *parent, const QList<ThinclientInfo *> *devic
 }
 
 int upgradeFirmware(QWidget *parent, const QList<ThinclientInfo *> *devices, ThinclientInfo *device,
-                    const QString &directory, QSettings *settings, const QDate &today)
+                    const QString &chosen, QSettings *settings, const QDate &today)
 {
     const QString storeDir = settings->value(QStringLiteral("firmwareImageDir")).toString();
-    if (!UpgradeScan::inStore(directory, storeDir)) {
+    const QString directory = UpgradeScan::inStore(chosen, storeDir);
+    if (directory.isEmpty()) {
         inform(parent, QStringLiteral("Wrong directory selected"),
                QStringLiteral("Firmware files must be present in:\n\n") + storeDir
-                   + QStringLiteral("\n\nbut you selected\n\n") + directory
+                   + QStringLiteral("\n\nbut you selected\n\n") + chosen
                    + QStringLiteral("\n\nYou can change this directory in Edit->Settings menu"));
         return -1;
     }
@@ -170,14 +171,15 @@ void upgradeClient(QWidget *parent, const QList<ThinclientInfo *> *devices, QSet
                               "upgrades by clicking on the Download button in the toolbar"));
         return;
     }
-    const QString directory = chooseVersionDirectory(parent, QStringLiteral("Korvane client"), storeDir, storeDir,
-                                                     version, QStringLiteral("Select application version"));
-    if (directory.isEmpty())
+    const QString chosen = chooseVersionDirectory(parent, QStringLiteral("Korvane client"), storeDir, storeDir,
+                                                  version, QStringLiteral("Select application version"));
+    if (chosen.isEmpty())
         return;
-    if (!UpgradeScan::inStore(directory, storeDir)) {
+    const QString directory = UpgradeScan::inStore(chosen, storeDir);
+    if (directory.isEmpty()) {
         inform(parent, QStringLiteral("Wrong directory selected"),
                QStringLiteral("Korvane client files must be present in:\n\n") + storeDir
-                   + QStringLiteral("\n\nBut you selected\n\n") + directory
+                   + QStringLiteral("\n\nBut you selected\n\n") + chosen
                    + QStringLiteral("\n\nYou can change this directory in Edit->Settings menu"));
         return;
     }

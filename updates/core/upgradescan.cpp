@@ -143,15 +143,19 @@ QString selectedModels(const QList<ThinclientInfo *> &devices, QString *chosen)
     return listed.join(QLatin1String(", "));
 }
 
-bool inStore(const QString &directory, const QString &storeDir)
+QString inStore(const QString &directory, const QString &storeDir)
 {
     if (storeDir.isEmpty() || Utils::pathContains(directory, storeDir))
-        return true;
+        return directory;
     // One named through a link and the other by where it leads is the same
-    // store; a device fetching the files is let in by the same rule.
+    // store. A device is let in only on a path named under the store, as set
+    // or where it leads: a version named through a link from outside goes
+    // out by where that link leads.
     const QString realDirectory = QFileInfo(directory).canonicalFilePath();
     const QString realStore = QFileInfo(storeDir).canonicalFilePath();
-    return !realDirectory.isEmpty() && !realStore.isEmpty() && Utils::pathContains(realDirectory, realStore);
+    if (realDirectory.isEmpty() || realStore.isEmpty() || !Utils::pathContains(realDirectory, realStore))
+        return QString();
+    return Utils::pathContains(directory, realStore) ? directory : realDirectory;
 }
 
 } // namespace UpgradeScan

@@ -53,9 +53,10 @@ const ClientPackage *clientPackageFor(const QString &deviceModel, const ClientPa
 // *chosen gets the first model (empty when no device is ticked and online).
 QString selectedModels(const QList<ThinclientInfo *> &devices, QString *chosen);
 
-// True when the upgrade store's directory setting allows a directory: an
-// empty setting allows every directory.
-bool inStore(const QString &directory, const QString &storeDir);
+// The directory as devices are to fetch from it, when the upgrade store's
+// directory setting allows it (an empty setting allows every directory);
+// empty when it does not.
+QString inStore(const QString &directory, const QString &storeDir);
 
 } // namespace UpgradeScan
 
