@@ -35,6 +35,7 @@
 #include <QVBoxLayout>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -188,6 +189,16 @@ static bool isOthersEntry(const QString &path)
     struct stat entry;
     return ::lstat(QFile::encodeName(path).constData(), &entry) == 0 && entry.st_uid != ::geteuid();
 }
+
+// A temporary folder this user may not write into (another user's, or one
+// made read-only) takes neither the lock nor the socket: the console would
+// run unseen, and a second one would start beside it. Asked as the effective
+// user, who makes the entries.
+static bool takesEntries(const QString &dir)
+{
+    return QFileInfo(dir).isDir()
+           && ::faccessat(AT_FDCWD, QFile::encodeName(dir).constData(), W_OK | X_OK, AT_EACCESS) == 0;
+}
 #endif
 
 QString MainWindow::startupLockPath(const QString &name)
@@ -195,11 +206,11 @@ QString MainWindow::startupLockPath(const QString &name)
     const QString temp = QDir::tempPath();
     const QString path = temp + QLatin1Char('/') + name + QStringLiteral(".startlock");
 #ifdef Q_OS_UNIX
-    // Where TMPDIR names no folder the lock could not be taken (or would lie
-    // at the root): two starts at once would both find nobody and both run.
+    // Where TMPDIR names no folder this user may write into, the lock could
+    // not be taken (or would lie at the root): two starts at once would both find nobody and both run.
     // It goes where the instance socket then goes.
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if ((!QFileInfo(temp).isDir() || isOthersEntry(path)) && !runtime.isEmpty())
+    if ((!takesEntries(temp) || isOthersEntry(path)) && !runtime.isEmpty())
         return runtime + QLatin1Char('/') + name + QStringLiteral(".startlock");
 #endif
     return path;
@@ -228,10 +239,11 @@ QString MainWindow::instanceSocketName(const QString &name)
 {
 #ifdef Q_OS_UNIX
     // Every console of the user looks in the same fallback, also when TMPDIR
-    // names no folder: the path would then fall to the root.
+    // names no folder (the path would then fall to the root) or one closed
+    // to the user.
     const QString temp = QDir::tempPath();
     if (QDir::isAbsolutePath(name)
-        || (QFileInfo(temp).isDir() && fitsSocketPath(temp, name) && !isOthersEntry(temp + QLatin1Char('/') + name)))
+        || (takesEntries(temp) && fitsSocketPath(temp, name) && !isOthersEntry(temp + QLatin1Char('/') + name)))
         return name;
     const QString runtime = runtimeSocketName(name);
     if (!runtime.isEmpty())

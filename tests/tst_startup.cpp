@@ -31,8 +31,13 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+#include <iterator>
+
+#include <linux/capability.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -57,6 +62,35 @@ static qint64 runUntilQuit(int limitMs)
     qApp->exec();
     return timedOut ? -1 : clock.elapsed();
 }
+
+// Root writes into any folder; an administrator's account cannot. For as
+// long as it lives, this thread does without that right (its effective
+// capabilities alone, so that it can take the right back).
+class WithoutFolderOverride
+{
+public:
+    WithoutFolderOverride()
+    {
+        if (::syscall(SYS_capget, &m_header, m_saved) != 0)
+            return;
+        __user_cap_data_struct caps[_LINUX_CAPABILITY_U32S_3];
+        std::copy(std::begin(m_saved), std::end(m_saved), std::begin(caps));
+        for (const int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH})
+            caps[0].effective &= ~(1u << cap);
+        m_dropped = ::syscall(SYS_capset, &m_header, caps) == 0;
+    }
+    ~WithoutFolderOverride()
+    {
+        if (m_dropped)
+            ::syscall(SYS_capset, &m_header, m_saved);
+    }
+    bool dropped() const { return m_dropped; }
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};   // this thread only
+    __user_cap_data_struct m_saved[_LINUX_CAPABILITY_U32S_3] = {};
+    bool m_dropped = false;
+};
 
 static QSettings *seededStore()
 {
@@ -472,8 +506,10 @@ private slots:
     }
 
     // A temporary folder that cannot hold the socket (TMPDIR naming no
-    // folder, or a file) sends it to the runtime folder: a path fallen to
-    // the root, or under a file, could neither be listened on nor found.
+    // folder, a file, or a folder the user may not write into) sends it to
+    // the runtime folder: a path fallen to the root, under a file or in a
+    // closed folder could neither be listened on nor found, and a second
+    // console would start beside the first.
     // The start lock goes with it, or two starts at once would both find
     // nobody and both run.
     void instanceSocketWhereTheFolderIsNot_data()
@@ -481,6 +517,7 @@ private slots:
         QTest::addColumn<QString>("tmpdir");   // under this test's temporary folder
         QTest::newRow("a folder that is not there") << QStringLiteral("gone");
         QTest::newRow("a file") << QStringLiteral("plain");
+        QTest::newRow("a folder closed to the user") << QStringLiteral("closed");
     }
 
     void instanceSocketWhereTheFolderIsNot()
@@ -490,6 +527,14 @@ private slots:
         QFile plain(base + QStringLiteral("/plain"));
         QVERIFY(plain.open(QIODevice::WriteOnly));
         plain.close();
+        const QString closed = base + QStringLiteral("/closed");
+        QVERIFY(QDir().mkpath(closed));
+        QVERIFY(QFile::setPermissions(closed, QFile::ReadOwner | QFile::ExeOwner));
+        const auto reopen = qScopeGuard([&closed] {
+            QFile::setPermissions(closed, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        WithoutFolderOverride asAUser;
+        QVERIFY(asAUser.dropped());
         const QByteArray usual = qgetenv("TMPDIR");
         const auto restore = qScopeGuard([&] { qputenv("TMPDIR", usual); });
         qputenv("TMPDIR", QFile::encodeName(base + QLatin1Char('/') + tmpdir));
