@@ -35,6 +35,7 @@
 #include <QVBoxLayout>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -193,11 +194,14 @@ static bool isOthersEntry(const QString &path)
 // A temporary folder this user may not write into (another user's, or one
 // made read-only) takes neither the lock nor the socket: the console would
 // run unseen, and a second one would start beside it. Asked as the effective
-// user, who makes the entries.
+// user, who makes the entries; only a plain refusal counts, so that where
+// the question itself cannot be asked the folder serves as before.
 static bool takesEntries(const QString &dir)
 {
-    return QFileInfo(dir).isDir()
-           && ::faccessat(AT_FDCWD, QFile::encodeName(dir).constData(), W_OK | X_OK, AT_EACCESS) == 0;
+    if (!QFileInfo(dir).isDir())
+        return false;
+    return ::faccessat(AT_FDCWD, QFile::encodeName(dir).constData(), W_OK | X_OK, AT_EACCESS) == 0
+           || (errno != EACCES && errno != EROFS);
 }
 #endif
 
@@ -207,8 +211,8 @@ QString MainWindow::startupLockPath(const QString &name)
     const QString path = temp + QLatin1Char('/') + name + QStringLiteral(".startlock");
 #ifdef Q_OS_UNIX
     // Where TMPDIR names no folder this user may write into, the lock could
-    // not be taken (or would lie at the root): two starts at once would both find nobody and both run.
-    // It goes where the instance socket then goes.
+    // not be taken (or would lie at the root): two starts at once would both
+    // find nobody and both run. It goes where the instance socket then goes.
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if ((!takesEntries(temp) || isOthersEntry(path)) && !runtime.isEmpty())
         return runtime + QLatin1Char('/') + name + QStringLiteral(".startlock");
