@@ -394,9 +394,9 @@ void PackageInstaller::Unpack::start()
     const QString real = QFileInfo(m_target).canonicalFilePath();
     const QFileInfo target(real.isEmpty() ? QDir::cleanPath(m_target) : real);
     m_target = target.absoluteFilePath();
-    // A store that is a disk of its own, mounted at its path, is unpacked
-    // inside it, in a hidden folder: from beside it every move would cross
-    // disks and fail.
+    // A store mounted at its path (a disk of its own, or a folder mounted
+    // there again) is unpacked inside it, in a hidden folder: from beside it
+    // every move would cross mounts and fail.
     const QString parent = isMountPoint(m_target) ? m_target : target.absolutePath();
     const QString prefix = QLatin1Char('.') + target.fileName() + QStringLiteral(".unpack-");
     QDir().mkpath(parent);
