@@ -404,9 +404,11 @@ class CancelFromOutside : public SyncFileListObserver
 public:
     std::atomic<bool> started{false};
     std::atomic<bool> cancel{false};
+    std::atomic<bool> warned{false};
 
     void entryReached(int) override { started = true; }
     bool cancelled() override { return cancel; }
+    void unreadableFile(const QString &) override { warned = true; }
 };
 
 void TestSyncFileList::cancelWhileAFileIsSummed()
@@ -441,6 +443,8 @@ void TestSyncFileList::cancelWhileAFileIsSummed()
     QVERIFY2(returned, "the walk went on summing the file after Cancel");
     QCOMPARE(result, SyncFileList::Result::Cancelled);
     QVERIFY(buffer.data().isEmpty());
+    // A file whose sum was cancelled is not one that could not be read.
+    QVERIFY(!observer.warned);
 }
 
 void TestSyncFileList::dialogCancelInLastSubdirectory()
