@@ -5,6 +5,7 @@
 #include "nodescriptorsleft.h"
 #include "scriptedprompter.h"
 #include "windowfixture.h"
+#include "withoutoverride.h"
 
 #include "devicelink/discovery.h"
 #include "devicelink/sslserver.h"
@@ -31,13 +32,8 @@
 #include <QThread>
 #include <QTimer>
 
-#include <algorithm>
-#include <iterator>
-
-#include <linux/capability.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -62,35 +58,6 @@ static qint64 runUntilQuit(int limitMs)
     qApp->exec();
     return timedOut ? -1 : clock.elapsed();
 }
-
-// Root writes into any folder; an administrator's account cannot. For as
-// long as it lives, this thread does without that right (its effective
-// capabilities alone, so that it can take the right back).
-class WithoutFolderOverride
-{
-public:
-    WithoutFolderOverride()
-    {
-        if (::syscall(SYS_capget, &m_header, m_saved) != 0)
-            return;
-        __user_cap_data_struct caps[_LINUX_CAPABILITY_U32S_3];
-        std::copy(std::begin(m_saved), std::end(m_saved), std::begin(caps));
-        for (const int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH})
-            caps[0].effective &= ~(1u << cap);
-        m_dropped = ::syscall(SYS_capset, &m_header, caps) == 0;
-    }
-    ~WithoutFolderOverride()
-    {
-        if (m_dropped)
-            ::syscall(SYS_capset, &m_header, m_saved);
-    }
-    bool dropped() const { return m_dropped; }
-
-private:
-    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};   // this thread only
-    __user_cap_data_struct m_saved[_LINUX_CAPABILITY_U32S_3] = {};
-    bool m_dropped = false;
-};
 
 static QSettings *seededStore()
 {
@@ -533,16 +500,17 @@ private slots:
         const auto reopen = qScopeGuard([&closed] {
             QFile::setPermissions(closed, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         });
-        WithoutFolderOverride asAUser;
-        QVERIFY(asAUser.dropped());
         const QByteArray usual = qgetenv("TMPDIR");
         const auto restore = qScopeGuard([&] { qputenv("TMPDIR", usual); });
         qputenv("TMPDIR", QFile::encodeName(base + QLatin1Char('/') + tmpdir));
 
         const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-        const QString socket = MainWindow::instanceSocketName(QStringLiteral("KorvaneManager"));
+        QString socket, lockPath;
+        QVERIFY(withoutFolderOverride([&] {
+            socket = MainWindow::instanceSocketName(QStringLiteral("KorvaneManager"));
+            lockPath = MainWindow::startupLockPath(QStringLiteral("KorvaneManager"));
+        }));
         QCOMPARE(QFileInfo(socket).absolutePath(), runtime);
-        const QString lockPath = MainWindow::startupLockPath(QStringLiteral("KorvaneManager"));
         QCOMPARE(QFileInfo(lockPath).absolutePath(), runtime);
         QLockFile lock(lockPath);
         QVERIFY(lock.tryLock(0));

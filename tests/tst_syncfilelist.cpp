@@ -10,6 +10,7 @@
 #include "fakedevices.h"
 #include "nowriteroom.h"
 #include "scriptedprompter.h"
+#include "withoutoverride.h"
 
 #include <QCheckBox>
 #include <QCryptographicHash>
@@ -25,8 +26,6 @@
 #include <functional>
 #include <thread>
 
-#include <linux/capability.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 static void writeFile(const QString &path, const QByteArray &data)
@@ -46,32 +45,6 @@ static QByteArray fileLine(const QString &path, const QByteArray &data)
 {
     return "file=" + path.toLatin1() + " md5sum=" + QCryptographicHash::hash(data, QCryptographicHash::Md5).toHex()
         + '\n';
-}
-
-// Runs `work` on a thread of its own without the right to read past a
-// directory's permissions, as an administrator's account has none; the test
-// itself may run as root. False when the right could not be given up.
-static bool withoutReadOverride(const std::function<void()> &work)
-{
-    bool dropped = false;
-    std::thread thread([&] {
-        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};   // this thread only
-        __user_cap_data_struct caps[_LINUX_CAPABILITY_U32S_3] = {};
-        if (::syscall(SYS_capget, &header, caps) != 0)
-            return;
-        // The permitted set too: access(), which a readable check may use,
-        // asks it for root.
-        for (const int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH}) {
-            caps[0].effective &= ~(1u << cap);
-            caps[0].permitted &= ~(1u << cap);
-        }
-        if (::syscall(SYS_capset, &header, caps) != 0)
-            return;
-        dropped = true;
-        work();
-    });
-    thread.join();
-    return dropped;
 }
 
 // Stops the walk when it comes to a given directory or entry.
@@ -383,7 +356,7 @@ void TestSyncFileList::directoriesThatCannotBeListed()
     LeftOut closed;
     QByteArray second;
     SyncFileList::Result result = SyncFileList::Result::Cancelled;
-    const bool dropped = withoutReadOverride([&] {
+    const bool dropped = withoutFolderOverride([&] {
         QBuffer buffer(&second);
         buffer.open(QIODevice::WriteOnly | QIODevice::Text);
         result = SyncFileList::write(root, &buffer, &closed);
