@@ -281,6 +281,8 @@ void TestUpgradeCommands::storeThroughALink_data()
     QTest::newRow("version chosen through the link")
         << "real/fw" << "link/fw/ORL K1/1.2" << 0 << "real/fw/ORL K1/1.2";
     QTest::newRow("a store beside it") << "real/fw2" << "link/fw/ORL K1/1.2" << -1 << "";
+    QTest::newRow("through a link in the store leading out")
+        << "real/fw2" << "real/fw2/out/ORL K1/1.2" << -1 << "";
 }
 
 void TestUpgradeCommands::storeThroughALink()
@@ -290,6 +292,7 @@ void TestUpgradeCommands::storeThroughALink()
     writeFiles(m_dir.filePath(QStringLiteral("real/fw/ORL K1/1.2")), {"uImage.bin:5"});
     QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("real/fw2"))));
     QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("real")), m_dir.filePath(QStringLiteral("link"))));
+    QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("real/fw")), m_dir.filePath(QStringLiteral("real/fw2/out"))));
     m_settings->setValue(QStringLiteral("firmwareImageDir"), m_dir.filePath(store));
     const QList<ThinclientInfo *> list = devices({"ORL K1"});
     QFETCH(int, result);

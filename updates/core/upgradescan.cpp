@@ -145,7 +145,7 @@ QString selectedModels(const QList<ThinclientInfo *> &devices, QString *chosen)
 
 QString inStore(const QString &directory, const QString &storeDir)
 {
-    if (storeDir.isEmpty() || Utils::pathContains(directory, storeDir))
+    if (storeDir.isEmpty())
         return directory;
     // One named through a link and the other by where it leads is the same
     // store. A device is let in only on a path named under the store, as set
@@ -153,7 +153,12 @@ QString inStore(const QString &directory, const QString &storeDir)
     // out by where that link leads.
     const QString realDirectory = QFileInfo(directory).canonicalFilePath();
     const QString realStore = QFileInfo(storeDir).canonicalFilePath();
-    if (realDirectory.isEmpty() || realStore.isEmpty() || !Utils::pathContains(realDirectory, realStore))
+    const bool resolved = !realDirectory.isEmpty() && !realStore.isEmpty();
+    // A link in the store that leads out of it: every device would be
+    // refused the files, the device checking where links lead.
+    if (Utils::pathContains(directory, storeDir))
+        return !resolved || Utils::pathContains(realDirectory, realStore) ? directory : QString();
+    if (!resolved || !Utils::pathContains(realDirectory, realStore))
         return QString();
     return Utils::pathContains(directory, realStore) ? directory : realDirectory;
 }
