@@ -350,9 +350,9 @@ bool MainWindow::workingDirRefused() const
 // Returns whether the administrator asked for the wizard.
 bool MainWindow::runFirstRunPreferences()
 {
-    DlgSettings dialog(this, settings, autoUpdateTimer, true);
-    prompter()->exec(&dialog);
-    return dialog.runWizard();
+    auto *dialog = new DlgSettings(this, settings, autoUpdateTimer, true);
+    prompter()->exec(dialog);
+    return dialog->runWizard();
 }
 
 void MainWindow::on_actionPreferences_triggered()
