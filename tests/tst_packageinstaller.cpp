@@ -17,8 +17,11 @@
 #include <fstream>
 #include <csignal>
 
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 using namespace PackageInstaller;
 
@@ -63,6 +66,24 @@ bool running(pid_t pid)
     const QByteArray stat = TestFiles::read(QStringLiteral("/proc/%1/stat").arg(pid));
     const qsizetype close = stat.lastIndexOf(')');
     return close < 0 || stat.mid(close + 2, 1) != "Z";
+}
+
+// Set for the copy of this program that killedWhileMoving starts: it moves
+// <dir>/from into <dir>/store and kills itself at the rename this names.
+const char KillAtRename[] = "KORVANE_KILL_AT_RENAME";
+int renamesLeft = -1;
+
+// failedMoveIsUndone's: no exchange of two files in one step, and a rename
+// onto this path that fails as one onto another disk.
+bool exchangeRefused = false;
+QByteArray refusedRename;
+
+bool renamed(const char *to)
+{
+    if (renamesLeft > 0 && --renamesLeft == 0)
+        ::raise(SIGKILL);
+    errno = EXDEV;
+    return to != refusedRename;
 }
 
 const QByteArray Head = "7-Zip (z)\n\nListing archive: p.7z\n\n--\nPath = p.7z\nType = 7z\nPhysical Size = 99\n\n----------\n";
@@ -638,22 +659,74 @@ private slots:
         QVERIFY(gone);
     }
 
+    // Killed at any rename of a merge, the store holds under every name the
+    // file it had or the one the package brings, never no file at all.
+    void killedWhileMoving()
+    {
+        const QString dir = m_dir.filePath(QStringLiteral("kill")), store = dir + QStringLiteral("/store");
+        for (int k = 1;; ++k) {
+            QDir(dir).removeRecursively();
+            QVERIFY(TestFiles::write(store + QStringLiteral("/keep.txt"), "kept"));
+            QVERIFY(TestFiles::write(store + QStringLiteral("/ORL_K1/1.0/uImage.bin"), "old kernel"));
+            QVERIFY(TestFiles::write(dir + QStringLiteral("/from/ORL_K1/1.0/uImage.bin"), "new kernel"));
+            QVERIFY(TestFiles::write(dir + QStringLiteral("/from/ORL_K1/1.0/rfs.img"), "rootfs"));
+            QVERIFY(TestFiles::write(dir + QStringLiteral("/from/a.txt"), "a"));
+            const Tree old = snapshot(store), package = snapshot(dir + QStringLiteral("/from"));
+            Tree merged = old;
+            merged.insert(package);
+            QProcess mover;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QLatin1String(KillAtRename), QString::number(k));
+            mover.setProcessEnvironment(env);
+            mover.start(QCoreApplication::applicationFilePath(), {dir});
+            QVERIFY(mover.waitForFinished(30000));
+            const Tree now = snapshot(store);
+            for (const QString &name : now.keys())
+                QVERIFY2(merged.contains(name), qPrintable(name));
+            for (const QString &name : merged.keys()) {
+                const QByteArray is = now.value(name, "nothing");
+                QVERIFY2(is == old.value(name, "nothing") || is == package.value(name),
+                         qPrintable(QStringLiteral("killed at rename %1: %2 holds %3").arg(k).arg(name, is)));
+            }
+            if (mover.exitStatus() == QProcess::NormalExit) {
+                QCOMPARE(mover.exitCode(), 0);
+                QCOMPARE(now, merged);
+                break;
+            }
+        }
+    }
+
+    void failedMoveIsUndone_data()
+    {
+        QTest::addColumn<bool>("exchange");
+        QTest::newRow("a file replaced through the attic") << false;
+        QTest::newRow("a file exchanged in one step") << true;
+    }
+
     void failedMoveIsUndone()
     {
+        QFETCH(bool, exchange);
         // A rename onto another disk fails: the attic on a RAM disk makes the
-        // replacement of uImage.bin fail after ORL_K1/0.9 has already moved.
+        // replacement of uImage.bin fail after ORL_K1/0.9 has already moved,
+        // or z.txt fails to move after uImage.bin was exchanged.
         const QString shm = QStringLiteral("/dev/shm");
-        if (!QFileInfo(shm).isDir() || QStorageInfo(shm).device() == QStorageInfo(m_dir.path()).device())
+        if (!exchange && (!QFileInfo(shm).isDir() || QStorageInfo(shm).device() == QStorageInfo(m_dir.path()).device()))
             QSKIP("no second file system to fail a rename onto");
         QTemporaryDir attic(shm + QStringLiteral("/korvane-attic-XXXXXX"));
         const QString from = m_dir.filePath(QStringLiteral("from"));
+        QDir(from).removeRecursively();
         QVERIFY(TestFiles::write(from + QStringLiteral("/ORL_K1/0.9/rfs.img"), "rootfs"));
         QVERIFY(TestFiles::write(from + QStringLiteral("/ORL_K1/1.0/uImage.bin"), "new kernel"));
-        const Tree before = snapshot(m_store);
+        QVERIFY(TestFiles::write(from + QStringLiteral("/z.txt"), "z"));
+        const Tree before = snapshot(m_store), package = snapshot(from);
+        exchangeRefused = !exchange;
+        refusedRename = exchange ? QFile::encodeName(m_store + QStringLiteral("/z.txt")) : QByteArray();
         const QString problem = moveIntoPlace(from, m_store, attic.path());
+        exchangeRefused = false;
+        refusedRename.clear();
         QVERIFY2(problem.startsWith(QLatin1String("it could not be moved to")), qPrintable(problem));
         QCOMPARE(snapshot(m_store), before);
-        QCOMPARE(snapshot(from).size(), 5);
+        QCOMPARE(snapshot(from), package);
     }
 };
 
@@ -666,8 +739,36 @@ static int installUntilKilled(int argc, char **argv, const QString &dir)
     return app.exec();
 }
 
+// Every rename the installer makes: counted for killedWhileMoving, refused
+// for failedMoveIsUndone.
+extern "C" int rename(const char *from, const char *to)
+{
+    if (!renamed(to))
+        return -1;
+    return int(::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, 0));
+}
+
+extern "C" int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned int flags)
+{
+    if (!renamed(to))
+        return -1;
+    if (exchangeRefused && (flags & RENAME_EXCHANGE)) {
+        errno = EINVAL;
+        return -1;
+    }
+    return int(::syscall(SYS_renameat2, fromDir, from, toDir, to, flags));
+}
+
 int main(int argc, char **argv)
 {
+    const QByteArray killAt = qgetenv(KillAtRename);
+    if (!killAt.isEmpty() && argc == 2) {
+        renamesLeft = killAt.toInt();
+        const QString dir = QFile::decodeName(argv[1]);
+        const QString problem = moveIntoPlace(dir + QStringLiteral("/from"), dir + QStringLiteral("/store"),
+                                              dir + QStringLiteral("/attic"));
+        return problem.isEmpty() ? 0 : 1;
+    }
     const QString killed = qEnvironmentVariable(KilledConsoleDir);
     if (!killed.isEmpty())
         return installUntilKilled(argc, argv, killed);

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <limits>
 
+#include <cstdio>   // renameat2
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -132,7 +133,18 @@ public:
             m_error = QStringLiteral("it could not be moved to %1: %2").arg(to, QString::fromLocal8Bit(error.message().c_str()));
             return false;
         }
-        m_done.append({from, to});
+        m_done.append({from, to, false});
+        return true;
+    }
+
+    // The package's file and the store's swap names in one step, where the
+    // file system can: a console killed between two renames would leave the
+    // store without the file, its old bytes only in the attic.
+    bool exchange(const QString &from, const QString &to)
+    {
+        if (!swap(from, to))
+            return false;
+        m_done.append({from, to, true});
         return true;
     }
 
@@ -147,7 +159,7 @@ public:
             } else if (n.isDir()) {
                 if (!merge(n.filePath(), dest))
                     return false;
-            } else {
+            } else if (!exchange(n.filePath(), dest)) {
                 const QString kept = m_attic + QLatin1Char('/') + QString::number(m_kept++);
                 if (!rename(dest, kept) || !rename(n.filePath(), dest))
                     return false;
@@ -159,8 +171,12 @@ public:
     void undo()
     {
         for (auto it = m_done.crbegin(); it != m_done.crend(); ++it) {
+            if (it->exchanged) {
+                swap(it->from, it->to);
+                continue;
+            }
             std::error_code ignored;
-            std::filesystem::rename(nativePath(it->second), nativePath(it->first), ignored);
+            std::filesystem::rename(nativePath(it->to), nativePath(it->from), ignored);
         }
         m_done.clear();
     }
@@ -168,9 +184,28 @@ public:
     QString error() const { return m_error; }
 
 private:
+    struct Step
+    {
+        QString from, to;
+        bool exchanged;
+    };
+
+    static bool swap(const QString &a, const QString &b)
+    {
+#if defined(Q_OS_LINUX) && defined(RENAME_EXCHANGE)
+        return ::renameat2(AT_FDCWD, QFile::encodeName(a).constData(), AT_FDCWD, QFile::encodeName(b).constData(),
+                           RENAME_EXCHANGE)
+               == 0;
+#else
+        Q_UNUSED(a);
+        Q_UNUSED(b);
+        return false;
+#endif
+    }
+
     QString m_attic;
     int m_kept = 0;
-    QList<QPair<QString, QString>> m_done;
+    QList<Step> m_done;
     QString m_error;
 };
 
