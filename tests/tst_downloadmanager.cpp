@@ -4,6 +4,7 @@
 #include "updates/core/downloadmanager.h"
 #include "httptestserver.h"
 #include "nginxserver.h"
+#include "nothreadsleft.h"
 #include "nowriteroom.h"
 #include "testfiles.h"
 
@@ -15,6 +16,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkCookie>
 #include <QNetworkCookieJar>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -162,6 +164,21 @@ private slots:
         QCOMPARE(m_completed->first(), (Done{0, Size}));
         QCOMPARE(TestFiles::read(local()), content());
         QVERIFY(!QFile::exists(part()));
+    }
+
+    // A user at the process limit, which counts threads, gets none to take
+    // the file to the disk: the download still ends, its file in place,
+    // rather than holding the update run for good.
+    void noThreadForTheDisk()
+    {
+        // The network's own thread is up once a first file has come.
+        QCOMPARE(fetch(Size, md5Of(content())), (Done{0, Size}));
+        QVERIFY(QFile::remove(local()));
+        const NoThreadsLeft none;
+        QVERIFY(none.active());
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("Thread creation error")));
+        QCOMPARE(fetch(Size, md5Of(content())), (Done{0, Size}));
+        QCOMPARE(TestFiles::read(local()), content());
     }
 
     // The right sum: freshDownload.

@@ -14,9 +14,9 @@ class DiskWork
 public:
     ~DiskWork() { wait(); }
 
-    // Runs work on a thread of its own; done follows on owner's thread once
-    // work has ended, when what work wrote may be read. An owner deleted
-    // meanwhile hears nothing.
+    // Runs work on a thread of its own (on the caller's, when the system
+    // gives none); done follows on owner's thread once work has ended, when
+    // what work wrote may be read. An owner deleted meanwhile hears nothing.
     void start(QObject *owner, std::function<void()> work, std::function<void()> done);
     // For the owner's end, before it undoes what the work relies on: returns
     // once the work has ended, and done is not called.
