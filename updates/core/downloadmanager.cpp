@@ -566,7 +566,18 @@ void DownloadManager::finish(qint64 bytes)
     // An empty partial file holds nothing to resume.
     if (QFileInfo::exists(partialPath()) && fileSize(partialPath()) == 0)
         QFile::remove(partialPath());
+    // The network access runs its transfers on a thread of its own, made
+    // once: a transfer that found the user at the process limit got none,
+    // heard nothing from its server, and so would every later one, for as
+    // long as the console runs. After a failed transfer that heard nothing,
+    // the next starts on a fresh one. The old one goes later, with the
+    // reply, inside whose signal this may run.
+    const bool unheard = m_errorCount > 0 && m_reply && m_read == 0 && httpStatus(m_reply) == 0;
     releaseReply();
+    if (unheard) {
+        m_network->deleteLater();
+        m_network = new QNetworkAccessManager(this);
+    }
     emit downloadCompleted(m_errorCount, bytes);
 }
 
