@@ -210,7 +210,9 @@ private slots:
     void unreadCommandsDropTheDevice();
     void pushesGoOutAFewAtATime_data();
     void pushesGoOutAFewAtATime();
+    void waitingPushesGoOutOneByOne_data();
     void waitingPushesGoOutOneByOne();
+    void requestsWaitBehindAWaitingPush();
     void silentConnectionClosed();
     void endedTlsSessionClosed_data();
     void endedTlsSessionClosed();
@@ -431,9 +433,18 @@ void TestDeviceLimits::pushesGoOutAFewAtATime()
 
 // A device that waited its turn through more pushes than the bound that
 // drops a device reading nothing takes them one after another as it reads,
-// in order, and stays.
+// in order, and stays. One that seems to stop taking each of them loses its
+// place every time and takes its next push when its turn comes again.
+void TestDeviceLimits::waitingPushesGoOutOneByOne_data()
+{
+    QTest::addColumn<bool>("waitingStalls");
+    QTest::newRow("it reads") << false;
+    QTest::newRow("it stalls on each") << true;
+}
+
 void TestDeviceLimits::waitingPushesGoOutOneByOne()
 {
+    QFETCH(bool, waitingStalls);
     QList<SimDevice *> sims;
     QList<ThinclientInfo *> records;
     for (int i = 0; i <= SSLServer::MaxUnsentPushes; ++i)
@@ -446,6 +457,8 @@ void TestDeviceLimits::waitingPushesGoOutOneByOne()
     QSet<QSslSocket *> stalled;
     for (int i = 0; i < SSLServer::MaxUnsentPushes; ++i)
         stalled.insert(records.at(i)->socket);
+    if (waitingStalls)
+        stalled.insert(records.last()->socket);
     fx->server()->setPushStallLimit(500);
     SSLServer::setQueueProbe([&](QSslSocket *s) {
         return s ? s->bytesToWrite() + s->encryptedBytesToWrite() + (stalled.contains(s) ? 1 : 0) : 0;
@@ -468,6 +481,36 @@ void TestDeviceLimits::waitingPushesGoOutOneByOne()
     QVERIFY(waiting->online);
     for (qsizetype i = 0; i < pushes.size(); ++i)
         QVERIFY2(frames.at(before + i).bytes == pushes.at(i), qPrintable(QString::number(i)));
+}
+
+// What a device asks for while its push waits its turn waits too: the held
+// push counts as answers it has not read yet, so the console does not pile
+// up answers behind it however much the device asks. Once the push has gone
+// out, the device is answered.
+void TestDeviceLimits::requestsWaitBehindAWaitingPush()
+{
+    QList<SimDevice *> sims;
+    QList<ThinclientInfo *> records;
+    for (int i = 0; i <= SSLServer::MaxUnsentPushes; ++i)
+        sims.append(fx->addDevice(SimDeviceConfig::numbered(i + 1)));
+    for (SimDevice *sim : std::as_const(sims)) {
+        records.append(fx->waitForRegistered(sim->config().macAddress));
+        QVERIFY(records.last());
+    }
+    const QByteArray push = WireWriter::withTransferHeader(0x18, 0, 4 << 20).raw(pattern(100 << 10)).finish();
+    for (ThinclientInfo *r : std::as_const(records))
+        QCOMPARE(SSLServer::writeToDevice(r->socket, push), qint64(push.size()));
+    ThinclientInfo *waiting = records.last();
+    const QList<ReceivedFrame> &frames = sims.last()->receivedFrames();
+    const qsizetype before = frames.size();
+    // The request arrives while every place is taken.
+    fx->server()->receive(waiting->socket, FileMessages::openRead(dir("fw/image.bin")));
+    QVERIFY(!waiting->transferFile);
+
+    QTRY_VERIFY_WITH_TIMEOUT(frames.size() - before == 2, 120000);
+    QVERIFY(frames.at(before).bytes == push);
+    QVERIFY(frames.at(before + 1).bytes == SSLServer::replyFrame(TransferReply::Done, QStringLiteral("10000")));
+    QVERIFY(waiting->transferFile);
 }
 
 // A connection past the handshake that does not register within the limit
