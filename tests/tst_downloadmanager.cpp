@@ -178,7 +178,8 @@ private slots:
         QCOMPARE(fetch(Size, md5Of(content())), (Done{0, Size}));
         QVERIFY(QFile::remove(local()));
         const NoThreadsLeft none;
-        QVERIFY(none.active());
+        if (!none.active())
+            QSKIP("the system would not let the test give up its rights for a while");
         QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("Thread creation error")));
         QCOMPARE(fetch(Size, md5Of(content())), (Done{0, Size}));
         QCOMPARE(TestFiles::read(local()), content());
@@ -199,7 +200,8 @@ private slots:
         m_manager->setDeadlineRule(1 << 20, 1000);
         {
             const NoThreadsLeft none;
-            QVERIFY(none.active());
+            if (!none.active())
+                QSKIP("the system would not let the test give up its rights for a while");
             QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("Thread creation error")));
             QCOMPARE(fetch(Size, md5Of(content())).value(0), QVariant(1));
         }
