@@ -26,6 +26,7 @@
 #endif
 #include <limits>
 #include <memory>
+#include <sys/stat.h>
 
 using Fault = HttpTestServer::Fault;
 using Kind = HttpTestServer::Kind;
@@ -243,6 +244,34 @@ private slots:
         QCOMPARE(firstError(), QStringLiteral("Could not rename\n\n") + part() + QStringLiteral("\nto\n") + local());
         QCOMPARE(m_errors->size(), 1);
         QVERIFY(QFileInfo(local()).isDir());
+    }
+
+    // A link or a pipe under the partial file's name: the transfer does not
+    // start, nothing is written, or cut, where a link leads, and a pipe holds
+    // no write (nor, with a sum to check, the read of what it holds).
+    void partialFileNotAFile_data()
+    {
+        QTest::addColumn<bool>("pipe");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<QString>("md5");
+        QTest::newRow("link, resumed with a sum") << false << Size << md5Of(content());
+        QTest::newRow("link, resumed without a sum") << false << Size << QString();
+        QTest::newRow("link, started over") << false << qint64(-1) << QString();
+        QTest::newRow("pipe, resumed without a sum") << true << Size << QString();
+        QTest::newRow("pipe, started over") << true << qint64(-1) << QString();
+    }
+
+    void partialFileNotAFile()
+    {
+        QFETCH(bool, pipe);
+        QFETCH(qint64, size);
+        QFETCH(QString, md5);
+        const QString mine = m_dir.filePath(QStringLiteral("mine.txt"));
+        QVERIFY(TestFiles::write(mine, "keep me"));
+        QVERIFY(pipe ? ::mkfifo(QFile::encodeName(part()).constData(), 0600) == 0 : QFile::link(mine, part()));
+        QCOMPARE(m_manager->startDownload(m_server->base(), Name, local(), size, md5, Comment), -1);
+        QCOMPARE(TestFiles::read(mine), QByteArray("keep me"));
+        QVERIFY(!QFile::exists(local()));
     }
 
     // The list's name is the value of "?file=": whatever it holds, the

@@ -1,5 +1,6 @@
 #include "downloadmanager.h"
 #include "disksync.h"
+#include "devicelink/utils.h"
 
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -8,6 +9,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -92,6 +97,27 @@ bool rangeReachesEnd(const QNetworkReply *reply)
 bool isWebAddress(const QUrl &url)
 {
     return url.isValid() && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
+}
+
+// The partial file, opened only when it is a regular file under its own
+// name. Its folder may change under the console between two runs: a link
+// there would have the transfer written, or cut to nothing, wherever it
+// leads, and the window would wait for good on the writes into a pipe.
+bool openPartial(QFile *file, bool resume)
+{
+    const int fd = ::open(QFile::encodeName(file->fileName()).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (resume ? O_APPEND : 0), 0666);
+    if (fd < 0)
+        return false;
+    struct stat info;
+    // Cut only once it is known to be a file.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || (!resume && ::ftruncate(fd, 0) != 0)
+        || !file->open(fd, resume ? QIODevice::ReadWrite | QIODevice::Append : QIODevice::ReadWrite,
+                       QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -216,12 +242,12 @@ int DownloadManager::start()
     if (m_size >= 0 && m_partial.exists() && fileSize(partialPath()) <= m_size) {
         if (m_hasMd5 && hashPartialFile(partialPath()) != 0)
             return -1;
-        if (!m_partial.open(QIODevice::ReadWrite | QIODevice::Append))
+        if (!openPartial(&m_partial, true))
             return -1;
-        m_offset = fileSize(partialPath());
+        m_offset = m_partial.size();
         m_request.setRawHeader("Range", "bytes=" + QByteArray::number(m_offset) + '-');
     } else {
-        if (!m_partial.open(QIODevice::ReadWrite | QIODevice::Truncate))
+        if (!openPartial(&m_partial, false))
             return -1;
         m_offset = 0;
     }
@@ -244,7 +270,7 @@ int DownloadManager::hashPartialFile(const QString &path)
 {
     m_hash.reset();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!Utils::openRegular(&file, true))
         return -1;
     QByteArray block(HashBlock, Qt::Uninitialized);
     qint64 n;
