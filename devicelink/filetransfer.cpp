@@ -150,12 +150,15 @@ bool isPlainFileName(const QString &name)
            && !ConsoleFiles::isUploadInProgress(name);
 }
 
-// A download opened from its descriptor; it keeps the name it was opened by.
+// A download opened from its descriptor; it keeps the name it was opened by,
+// and the size the device was told.
 class Download : public QFile
 {
 public:
     explicit Download(const QString &path) : m_path(path) {}
     QString fileName() const override { return m_path; }
+
+    qint64 announced = 0;
 
 private:
     QString m_path;
@@ -166,7 +169,7 @@ private:
 // between the check and the open: the file opened must still be the regular
 // file at the checked path, reached through no link, else nothing is sent.
 // A pipe is not waited on.
-QFile *openChecked(const QString &path)
+Download *openChecked(const QString &path)
 {
     struct stat opened, named;
     auto *file = new Download(path);
@@ -245,13 +248,14 @@ void SSLServer::handleFileOpenRead(QSslSocket *socket, const char *message, int 
     }
     // Only regular files: a directory cannot be sent and a pipe would block
     // the console on open.
-    QFile *file = openChecked(path);
+    Download *file = openChecked(path);
     if (!file) {
         sendReply(socket, TransferReply::CannotOpen);
         return;
     }
     record->transferFile = file;
-    sendReply(socket, TransferReply::Done, QString::number(file->size()));
+    file->announced = file->size();
+    sendReply(socket, TransferReply::Done, QString::number(file->announced));
 }
 
 void SSLServer::handleFileReadChunk(QSslSocket *socket, const char *message, int length)
@@ -270,9 +274,14 @@ void SSLServer::handleFileReadChunk(QSslSocket *socket, const char *message, int
     }
     QByteArray data(wanted, Qt::Uninitialized);
     const qint64 got = wanted > 0 ? file->read(data.data(), wanted) : 0;
-    if (got < 0) {
-        // A failing disk must not look like the end of the file: the device
-        // would install a truncated image. Later chunks get the same answer.
+    // A file cut short while it is read (saved again in place) ends before
+    // the size the device was told.
+    const auto *download = dynamic_cast<Download *>(file);
+    const bool cut = got == 0 && wanted > 0 && download && file->pos() < download->announced;
+    if (got < 0 || cut) {
+        // Neither a failing disk nor a cut file may look like the end of the
+        // file: the device would install a truncated image. Later chunks get
+        // the same answer.
         file->close();
         sendReply(socket, TransferReply::CannotOpen);
         return;

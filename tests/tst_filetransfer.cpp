@@ -84,6 +84,7 @@ private slots:
     void oneTransferAtATime();
     void nothingOpen();
     void readErrorIsNotEndOfFile();
+    void fileCutWhileRead();
     void upload();
     void uploadChunkSizes_data();
     void uploadChunkSizes();
@@ -309,6 +310,22 @@ void TestFileTransfer::readErrorIsNotEndOfFile()
     QCOMPARE(f->takeWrites(), (QList<QByteArray>{reply(3), reply(3)}));
     f->send(closeFile);
     QCOMPARE(f->record->transferFile, nullptr);
+}
+
+// Saved again in place, shorter, while the device reads it: its end is no
+// end of the file the device was told of.
+void TestFileTransfer::fileCutWhileRead()
+{
+    QVERIFY(TestFiles::write(at("fw/big.bin"), pattern(50000)));
+    f->send(openRead(at("fw/big.bin")));
+    QCOMPARE(f->takeWrites(), QList<QByteArray>{reply(0, "50000")});
+    QVERIFY(QFile::resize(at("fw/big.bin"), 20000));
+    QList<QByteArray> writes;
+    for (int n = 0; n < 20 && (writes.isEmpty() || writes.last().at(1) == 0); ++n) {
+        f->send(readChunk(4092));
+        writes += f->takeWrites();
+    }
+    QCOMPARE(writes.last(), reply(3));
 }
 
 void TestFileTransfer::upload()
