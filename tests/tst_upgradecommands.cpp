@@ -300,8 +300,9 @@ void TestUpgradeCommands::storeThroughALink()
              result);
     QCOMPARE(receivers(list), result == 0 ? QStringLiteral("0") : QString());
     QFETCH(QString, sent);
+    // The path travels in the wire's Latin-1, not as the disk names it.
     if (!sent.isEmpty())
-        QVERIFY(m_fake.writtenTo(list.first()).contains(QFile::encodeName(m_dir.filePath(sent) + "/uImage.bin")));
+        QVERIFY(m_fake.writtenTo(list.first()).contains((m_dir.filePath(sent) + "/uImage.bin").toLatin1()));
 }
 
 void TestUpgradeCommands::clientGroups_data()
