@@ -65,9 +65,10 @@ NginxServer::Attempt NginxServer::attempt(const QString &program, const QString 
                          .arg(PidFile, ErrorLog)
                      + httpBlock;
     config.replace(QLatin1String("ROOT"), m_root).replace(QLatin1String("PORT"), QString::number(port));
+    // nginx takes the paths in it byte for byte, as the disk names them.
     // A pid file or log left by an earlier try must not be taken for this one's.
     QFile::remove(m_root + PidFile);
-    if (!TestFiles::write(m_root + Config, config.toLatin1()) || !TestFiles::write(m_root + ErrorLog, QByteArray())) {
+    if (!TestFiles::write(m_root + Config, QFile::encodeName(config)) || !TestFiles::write(m_root + ErrorLog, QByteArray())) {
         m_failure = QStringLiteral("cannot write nginx's configuration in ") + m_root;
         return Attempt::Failed;
     }
