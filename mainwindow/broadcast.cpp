@@ -17,6 +17,13 @@
 void MainWindow::onBroadcastTimerFired()
 {
     discoveryDatagram.clear();
+    // A server that could take no port names none: the port the preferences
+    // give is another program's then, maybe another user's console, and the
+    // digest would vouch for it as this console. The devices would hand it
+    // their registration and take its files. Discovery stays switched on and
+    // names the server's port once the preferences give it one it can take.
+    if (!sslServer || !sslServer->isListening())
+        return;
     for (const QNetworkAddressEntry &entry : std::as_const(localAddresses)) {
         // Read afresh for every datagram: a changed port applies at once.
         discoveryDatagram = Discovery::datagram(entry.ip().toString(), announcedSslPort());

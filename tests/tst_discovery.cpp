@@ -10,6 +10,7 @@
 #include <QCryptographicHash>
 #include <QNetworkDatagram>
 #include <QSslSocket>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QSettings>
 #include <QTest>
@@ -259,6 +260,24 @@ private slots:
         QCOMPARE(payloads(receive(other, 2)), (QStringList{QString::fromLatin1(expectedDatagram("10.77.0.1", ssl)),
                                                            QString::fromLatin1(expectedDatagram("10.77.0.2", ssl))}));
         QVERIFY(!device.hasPendingDatagrams());
+    }
+
+    // Another program (another user's console) holds the TLS port: the
+    // digest must not vouch for it as this console. Once the server has a
+    // port, that one is named; what arrives first was sent first.
+    void nothingAnnouncedWhileListeningNowhere()
+    {
+        QTcpServer holder;
+        QVERIFY(holder.listen(QHostAddress::Any, sslPort));
+        ScriptedPrompter prompter;
+        MainWindow w(nullptr, environment(seededStore(60)));
+        QVERIFY(!w.sslServer->isListening());
+        const quint16 free = freeTcpPort();
+        w.settings->setValue(QStringLiteral("SSLPort"), free);
+        w.followSslPort();
+        w.onBroadcastTimerFired();
+        QCOMPARE(payloads(receive(device, 2)), (QStringList{QString::fromLatin1(expectedDatagram("10.77.0.1", free)),
+                                                            QString::fromLatin1(expectedDatagram("10.77.0.2", free))}));
     }
 
     // With the console's own listen address, a device on either network
