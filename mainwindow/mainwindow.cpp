@@ -203,6 +203,25 @@ static bool takesEntries(const QString &dir)
     return ::faccessat(AT_FDCWD, QFile::encodeName(dir).constData(), W_OK | X_OK, AT_EACCESS) == 0
            || (errno != EACCES && errno != EROFS);
 }
+
+// A folder nobody else can make or fill: the user's runtime folder or,
+// where the system names none of the user's own (no XDG_RUNTIME_DIR, and
+// another user made first the folder that stands in for it in the shared
+// temporary folder), the settings store's. Falling back to the shared names
+// instead would let that user keep every console from starting, or let two
+// of them run side by side. Empty where neither can be had.
+static QString privateFolder()
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty())
+        return runtime;
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (config.isEmpty())
+        return QString();
+    const QString dir = config + QStringLiteral("/Halvard");
+    QDir().mkpath(dir);
+    return QFileInfo(dir).isDir() && !isOthersEntry(dir) ? dir : QString();
+}
 #endif
 
 QString MainWindow::startupLockPath(const QString &name)
@@ -213,7 +232,7 @@ QString MainWindow::startupLockPath(const QString &name)
     // Where TMPDIR names no folder this user may write into, the lock could
     // not be taken (or would lie at the root): two starts at once would both
     // find nobody and both run. It goes where the instance socket then goes.
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const QString runtime = privateFolder();
     if ((!takesEntries(temp) || isOthersEntry(path)) && !runtime.isEmpty())
         return runtime + QLatin1Char('/') + name + QStringLiteral(".startlock");
 #endif
@@ -229,10 +248,10 @@ static bool fitsSocketPath(const QString &dir, const QString &name)
     return size_t(QFile::encodeName(dir + QLatin1Char('/') + name).size()) + 1 < sizeof(sockaddr_un::sun_path);
 }
 
-// The instance socket in the user's runtime folder; empty where it cannot be.
+// The instance socket in the user's own folder; empty where it cannot be.
 static QString runtimeSocketName(const QString &name)
 {
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const QString runtime = privateFolder();
     if (QDir::isAbsolutePath(name) || runtime.isEmpty() || !fitsSocketPath(runtime, name))
         return QString();
     return runtime + QLatin1Char('/') + name;

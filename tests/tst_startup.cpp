@@ -34,6 +34,7 @@
 
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <pwd.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -521,16 +522,36 @@ private slots:
     void namesAnotherUserTookFirst_data()
     {
         QTest::addColumn<bool>("theirsGone");   // before the second console starts
-        QTest::newRow("still theirs") << false;
-        QTest::newRow("gone since") << true;
+        // No XDG_RUNTIME_DIR, and the folder the system then names in the
+        // temporary folder taken by them as well.
+        QTest::addColumn<bool>("runtimeTaken");
+        QTest::newRow("still theirs") << false << false;
+        QTest::newRow("gone since") << true << false;
+        QTest::newRow("still theirs, their runtime folder") << false << true;
+        QTest::newRow("gone since, their runtime folder") << true << true;
     }
 
     void namesAnotherUserTookFirst()
     {
         QFETCH(bool, theirsGone);
+        QFETCH(bool, runtimeTaken);
         const QString socket = QDir::tempPath() + QStringLiteral("/KorvaneManager");
         const QString lock = QDir::tempPath() + QStringLiteral("/KorvaneManager.startlock");
-        const auto clear = qScopeGuard([&] { QFile::remove(lock); });
+        const QByteArray runtimeDir = qgetenv("XDG_RUNTIME_DIR");
+        const QString theirRuntime =
+            QDir::tempPath() + QStringLiteral("/runtime-") + QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name);
+        const auto clear = qScopeGuard([&] {
+            QFile::remove(lock);
+            QDir().rmdir(theirRuntime);
+            qputenv("XDG_RUNTIME_DIR", runtimeDir);
+        });
+        if (runtimeTaken) {
+            qunsetenv("XDG_RUNTIME_DIR");
+            QVERIFY(QDir().mkdir(theirRuntime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+            if (::lchown(QFile::encodeName(theirRuntime).constData(), ::geteuid() + 1, ::getegid()) != 0)
+                QSKIP("a folder of another user needs the right to give it away");
+            QCOMPARE(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation), QString());
+        }
         QLocalServer others;
         others.setSocketOptions(QLocalServer::WorldAccessOption);
         QVERIFY(others.listen(socket));
