@@ -50,6 +50,13 @@ QByteArray fileValue(const QString &value)
 // saved so. A character cut off by the end of the file is no such sign.
 QString fileText(const QByteArray &data)
 {
+    // Saved as "Unicode" by a Windows editor: UTF-16 behind its byte order
+    // mark. Read as 8-bit text, no line of it would count, and the first
+    // change would write the default department over every department.
+    // Half a surrogate pair, which UTF-16 can hold and UTF-8 cannot, is
+    // taken as the file will be written: two such addresses would be one.
+    if (const auto marked = QStringConverter::encodingForData(data); marked && *marked != QStringConverter::Utf8)
+        return QString::fromUtf8(QString(QStringDecoder(*marked).decode(data)).toUtf8());
     QStringDecoder utf8(QStringDecoder::Utf8);
     // decode() converts only when its result is taken.
     const QString checked = utf8.decode(data);
@@ -93,8 +100,10 @@ int DepartmentFile::nextId(const QList<DeptInfo *> &list)
 
 qsizetype DepartmentFile::sectionCount(const QByteArray &data)
 {
-    const QByteArray section = "[department]";
-    return data.count("\n" + section) + (data.startsWith(section) ? 1 : 0);
+    // Counted in the text the reader sees, whatever encoding the file has.
+    const QString text = fileText(data);
+    const QString section = QStringLiteral("[department]");
+    return text.count(QLatin1Char('\n') + section) + (text.startsWith(section) ? 1 : 0);
 }
 
 QList<DeptInfo *> DepartmentFile::parse(const QByteArray &data)

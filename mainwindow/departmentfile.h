@@ -8,8 +8,9 @@ class DeptInfo;
 
 // The department file KorvaneManager.ini as pure functions: bytes in,
 // departments out, and back. The file is written in UTF-8; one that is not
-// UTF-8 (an 8-bit code page's) is read as Latin-1. Lines end with the
-// platform's line end and the reader takes LF and CR LF.
+// UTF-8 (an 8-bit code page's) is read as Latin-1, and one behind a UTF-16
+// byte order mark as UTF-16. Lines end with the platform's line end and the
+// reader takes LF and CR LF.
 namespace DepartmentFile {
 constexpr const char *Name = "KorvaneManager.ini";
 #ifdef Q_OS_WIN

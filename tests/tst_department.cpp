@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -127,6 +128,14 @@ void TestDepartment::parse_data()
     // rather than have each accented letter become U+FFFD at the next save.
     QTest::newRow("not UTF-8") << QByteArray("[department]\nid=0\nname=Sal\xe9s\nmac=\xb5\n")
                                << QStringList{QString::fromUtf8("0|Salés||µ")};
+    // Saved by a Windows editor: the byte order mark is no part of the first line.
+    QTest::newRow("UTF-8 byte order mark") << QByteArray("\xef\xbb\xbf[department]\r\nid=4\r\nname=Sal\xc3\xa9s\r\nmac=m1\r\n")
+                                           << QStringList{"0|Orphans||", QString::fromUtf8("4|Salés||m1")};
+    // "Unicode" in a Windows editor is UTF-16, little-endian, with the mark.
+    QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    QTest::newRow("UTF-16 with byte order mark")
+        << QByteArray(utf16.encode(QString::fromUtf8("[department]\r\nid=4\r\nname=Salés\r\nmac=m1\r\n")))
+        << QStringList{"0|Orphans||", QString::fromUtf8("4|Salés||m1")};
     QTest::newRow("UTF-8 cut at the end") << QByteArray("[department]\nid=0\nname=Sal\xc3")
                                           << QStringList{QString::fromUtf8("0|Sal\xef\xbf\xbd||")};
     QTest::newRow("no id 0") << QByteArray("[department]\nid=4\nname=Lab\nimage_file=\nmac=m1\n\n")
@@ -207,6 +216,7 @@ void TestDepartment::load_data()
     // cannot be built with an unbounded number of them.
     QTest::newRow("as many sections as allowed") << "sections" << DepartmentFile::MaxDepartments + 1 << QStringList();
     QTest::newRow("one section more") << "sections+1" << 1 << refused;
+    QTest::newRow("one section more, in UTF-16") << "sections+1 UTF-16" << 1 << refused;
     QTest::newRow("larger than any real file") << "huge" << 1 << refused;
 }
 
@@ -220,10 +230,12 @@ void TestDepartment::load()
     if (how == "directory")
         QVERIFY(QDir().mkdir(path));
     if (how.startsWith("sections")) {
-        const int sections = DepartmentFile::MaxDepartments + (how.endsWith("+1") ? 1 : 0);
-        QByteArray bytes = "[department]\r\nid=1\r\n";
+        const int sections = DepartmentFile::MaxDepartments + (how.contains("+1") ? 1 : 0);
+        QString text = "[department]\r\nid=1\r\n";
         for (int i = 1; i < sections; ++i)
-            bytes += "[department]\r\n";
+            text += "[department]\r\n";
+        QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+        const QByteArray bytes = how.endsWith("UTF-16") ? QByteArray(utf16.encode(text)) : text.toLatin1();
         QVERIFY(writeFile(path, bytes));
     }
     if (how == "huge") {
