@@ -48,7 +48,7 @@ QByteArray fileValue(const QString &value)
 // A file in an 8-bit code page (an older console wrote the locale's) is
 // not UTF-8; read as such, every accented letter would become U+FFFD and be
 // saved so. A character cut off by the end of the file is no such sign.
-QString fileText(const QByteArray &data)
+QString decoded(const QByteArray &data)
 {
     // Saved as "Unicode" by a Windows editor: UTF-16 behind its byte order
     // mark. Read as 8-bit text, no line of it would count, and the first
@@ -65,6 +65,16 @@ QString fileText(const QByteArray &data)
     // Unlike the decoder, which keeps a cut-off character back for more
     // bytes, fromUtf8 shows it.
     return QString::fromUtf8(data);
+}
+
+// The file's lines, each ended by LF alone. A file whose lines end in CR
+// alone (as some editors save) would otherwise be one comment line, and
+// the first change would write the default department over every one.
+QString fileText(const QByteArray &data)
+{
+    return decoded(data)
+        .replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
 }
 
 } // namespace
@@ -118,10 +128,8 @@ QList<DeptInfo *> DepartmentFile::parse(const QByteArray &data)
         qsizetype end = text.indexOf(QLatin1Char('\n'), start);
         if (end < 0)
             end = text.size();
-        QStringView line = QStringView(text).mid(start, end - start);
+        const QStringView line = QStringView(text).mid(start, end - start);
         start = end + 1;
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
 
         for (const auto &k : lineKinds) {
             const QLatin1String prefix(k.prefix);

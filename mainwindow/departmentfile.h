@@ -10,7 +10,7 @@ class DeptInfo;
 // departments out, and back. The file is written in UTF-8; one that is not
 // UTF-8 (an 8-bit code page's) is read as Latin-1, and one behind a UTF-16
 // byte order mark as UTF-16. Lines end with the platform's line end and the
-// reader takes LF and CR LF.
+// reader takes LF, CR LF and CR alone.
 namespace DepartmentFile {
 constexpr const char *Name = "KorvaneManager.ini";
 #ifdef Q_OS_WIN

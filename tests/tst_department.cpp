@@ -121,6 +121,9 @@ void TestDepartment::parse_data()
     QByteArray crlf = twoDepartments;
     crlf.replace("\n", "\r\n");
     QTest::newRow("CRLF") << crlf << two;
+    QByteArray cr = twoDepartments;
+    cr.replace("\n", "\r");
+    QTest::newRow("CR alone") << cr << two;
     QTest::newRow("last line without end") << QByteArray("[department]\nid=0\nname=Orphans\nmac=aa")
                                            << QStringList{"0|Orphans||aa"};
     QTest::newRow("empty") << QByteArray() << QStringList{"0|Orphans||"};
@@ -217,6 +220,7 @@ void TestDepartment::load_data()
     QTest::newRow("as many sections as allowed") << "sections" << DepartmentFile::MaxDepartments + 1 << QStringList();
     QTest::newRow("one section more") << "sections+1" << 1 << refused;
     QTest::newRow("one section more, in UTF-16") << "sections+1 UTF-16" << 1 << refused;
+    QTest::newRow("one section more, lines ended by CR") << "sections+1 CR" << 1 << refused;
     QTest::newRow("larger than any real file") << "huge" << 1 << refused;
 }
 
@@ -235,6 +239,8 @@ void TestDepartment::load()
         for (int i = 1; i < sections; ++i)
             text += "[department]\r\n";
         QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+        if (how.endsWith("CR"))
+            text.remove(QLatin1Char('\n'));
         const QByteArray bytes = how.endsWith("UTF-16") ? QByteArray(utf16.encode(text)) : text.toLatin1();
         QVERIFY(writeFile(path, bytes));
     }
