@@ -142,6 +142,7 @@ void TestProfileFile::reader_data()
     const QStringList changedFields{"zorServerUseDHCP=0", "zorServerHostname=srv", "zorServerPort=99", "index14=4"};
 
     QTest::newRow("CRLF line ends") << QByteArray(changed).replace("\n", "\r\n") << changedFields;
+    QTest::newRow("CR alone as line end") << QByteArray(changed).replace("\n", "\r") << changedFields;
     QTest::newRow("no line end at the end") << changed.chopped(2) << changedFields;
     // A key that is missing, out of place or misspelt costs its own value alone.
     const QStringList withoutPort{"zorServerUseDHCP=0", "zorServerHostname=srv", "index14=4"};

@@ -2,6 +2,7 @@
 
 #include "devicelink/utils.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -212,9 +213,19 @@ bool Profile::load(const QString &fileName)
     return true;
 }
 
-void Profile::read(QIODevice *file)
+void Profile::read(QIODevice *source)
 {
-    const Encoding encoding = encodingOf(file);
+    const Encoding encoding = encodingOf(source);
+    // Some editors end lines with CR alone. Read up to LF only, such a file
+    // would be one comment line, every value would open as its default and
+    // the next save would write the defaults over it: CR alone ends a line.
+    QByteArray content = source->read(MaxFileBytes);
+    for (qsizetype i = 0; i < content.size(); ++i)
+        if (content.at(i) == '\r' && (i + 1 == content.size() || content.at(i + 1) != '\n'))
+            content[i] = '\n';
+    QBuffer buffer(&content);
+    buffer.open(QIODevice::ReadOnly);
+    QIODevice *file = &buffer;
     // Each key is looked for in the whole file, wherever it stands, so that
     // a key missing, misspelt or out of place costs its own value alone. The
     // first line of a key counts; lines that start with no key (the version

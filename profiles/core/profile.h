@@ -37,8 +37,9 @@ public:
     bool load(const QString &fileName);
 
     // What load() does with the open file: reads the fields from a device
-    // that can seek back to where it stands (the encoding is decided first).
-    // Keys may stand in any order; the first line of a key counts.
+    // that can seek back to where it stands (the encoding is decided first),
+    // at most MaxFileBytes of it. Keys may stand in any order; the first line
+    // of a key counts. Lines end with LF, CR LF or CR alone.
     void read(QIODevice *file);
 
     // Replaces dir/name.prf as a whole; false when dir or name is empty or
