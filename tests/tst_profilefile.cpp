@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -143,6 +144,13 @@ void TestProfileFile::reader_data()
 
     QTest::newRow("CRLF line ends") << QByteArray(changed).replace("\n", "\r\n") << changedFields;
     QTest::newRow("CR alone as line end") << QByteArray(changed).replace("\n", "\r") << changedFields;
+    // "Unicode" in a Windows editor is UTF-16 behind a byte order mark; its
+    // "UTF-8" puts a mark before the first line, here a key.
+    QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    QTest::newRow("UTF-16 with byte order mark") << QByteArray(utf16.encode(QString::fromLatin1(changed)))
+                                                 << changedFields;
+    QTest::newRow("UTF-8 byte order mark before a key")
+        << "\xef\xbb\xbf" + changed.mid(changed.indexOf("zorServerUseDHCP")) << changedFields;
     QTest::newRow("no line end at the end") << changed.chopped(2) << changedFields;
     // A key that is missing, out of place or misspelt costs its own value alone.
     const QStringList withoutPort{"zorServerUseDHCP=0", "zorServerHostname=srv", "index14=4"};

@@ -215,11 +215,21 @@ bool Profile::load(const QString &fileName)
 
 void Profile::read(QIODevice *source)
 {
-    const Encoding encoding = encodingOf(source);
+    Encoding encoding = encodingOf(source);
+    QByteArray content = source->read(MaxFileBytes);
+    // A Windows editor's "Unicode" is UTF-16 behind a byte order mark, and its
+    // "UTF-8" puts a mark before the first line: read byte by byte, no key of
+    // the one and the first key of the other would be found.
+    if (const auto marked = QStringConverter::encodingForData(content); marked == QStringConverter::Utf8) {
+        if (encoding == Encoding::Utf8)
+            content.remove(0, 3);
+    } else if (marked) {
+        content = QString(QStringDecoder(*marked).decode(content)).toUtf8();
+        encoding = Encoding::Utf8;
+    }
     // Some editors end lines with CR alone. Read up to LF only, such a file
     // would be one comment line, every value would open as its default and
     // the next save would write the defaults over it: CR alone ends a line.
-    QByteArray content = source->read(MaxFileBytes);
     for (qsizetype i = 0; i < content.size(); ++i)
         if (content.at(i) == '\r' && (i + 1 == content.size() || content.at(i + 1) != '\n'))
             content[i] = '\n';

@@ -21,7 +21,8 @@ public:
 
     // How the text of a file is decoded. Files are written in UTF-8; a file
     // whose bytes are not UTF-8 was written one byte a character (Latin-1) by
-    // an older console or elsewhere, and is read so.
+    // an older console or elsewhere, and is read so. A file behind a UTF-16
+    // byte order mark is read as UTF-16, and a UTF-8 mark is passed over.
     enum class Encoding { Utf8, Latin1 };
 
     explicit Profile(const QString &dir);
