@@ -262,13 +262,34 @@ quint32 Utils::ipv4ToUInt(const QString &text)
     return quint32(value[0] << 24) + (value[1] % 256) * 65536u + (value[2] % 256) * 256u + (value[3] % 256);
 }
 
+// A version part's digits without leading zeros; "" for 0 and for a part
+// that is not a number. Kept as digits, not converted: a part past 64 bits
+// (a build stamp) would convert to nothing, and count as 0.
+static QStringView versionDigits(const QString &part)
+{
+    QStringView digits = QStringView(part).trimmed();
+    if (digits.startsWith(QLatin1Char('+')))
+        digits = digits.mid(1);
+    if (digits.isEmpty())
+        return {};
+    for (const QChar c : digits)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return {};
+    while (digits.startsWith(QLatin1Char('0')))
+        digits = digits.mid(1);
+    return digits;
+}
+
 int Utils::compareVersions(const QStringList &a, const QStringList &b)
 {
     for (qsizetype i = 0; i < qMax(a.size(), b.size()); ++i) {
-        const qulonglong x = a.value(i).toULongLong(nullptr, 10);
-        const qulonglong y = b.value(i).toULongLong(nullptr, 10);
-        if (x != y)
-            return x < y ? -1 : 1;
+        const QString x = a.value(i), y = b.value(i);
+        const QStringView dx = versionDigits(x), dy = versionDigits(y);
+        // Without leading zeros, more digits is the larger number.
+        if (dx.size() != dy.size())
+            return dx.size() < dy.size() ? -1 : 1;
+        if (const int order = dx.compare(dy); order != 0)
+            return order < 0 ? -1 : 1;
     }
     return 0;
 }

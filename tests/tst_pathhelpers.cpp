@@ -109,6 +109,7 @@ void TestPathHelpers::latestVersionSubdir_data()
     QTest::newRow("tie keeps first in name order") << QStringList{"1.2", "1.02"} << "1.02";
     QTest::newRow("missing part is 0") << QStringList{"1.2", "1.2.0"} << "1.2";
     QTest::newRow("past 255") << QStringList{"1.256", "1.255"} << "1.256";
+    QTest::newRow("past 64 bits") << QStringList{"1.18446744073709551616", "1.5"} << "1.18446744073709551616";
     QTest::newRow("past eight parts") << QStringList{"1.0.0.0.0.0.0.0.2", "2.0.0.0.0.0.0.0.1"} << "2.0.0.0.0.0.0.0.1";
     QTest::newRow("non-numeric") << QStringList{"beta", "alpha"} << "alpha";
 }
