@@ -235,9 +235,11 @@ bool Utils::isValidIPv4(const QString &text)
     if (parts.size() != 4)
         return false;
     // The devices get the text as typed: an address they cannot read
-    // leaves them off the network.
+    // leaves them off the network. A part padded with zeros, as spreadsheets
+    // write them ("192.168.001.010"), is octal to the C library's reader
+    // and refused by its strict one: never the address the console shows.
     for (const QString &part : parts)
-        if (!isPlainNumber(part, 0, 255))
+        if (!isPlainNumber(part, 0, 255) || (part.size() > 1 && part.startsWith(QLatin1Char('0'))))
             return false;
     return true;
 }

@@ -80,6 +80,7 @@ void TestPathHelpers::isValidIPv4_data()
     QTest::newRow("blank in a part") << "10.0. 0.1" << false;
     QTest::newRow("trailing line break") << "10.0.0.1\n" << false;
     QTest::newRow("plus sign") << "+10.0.0.1" << false;
+    QTest::newRow("part padded with zeros") << "192.168.001.010" << false;
 }
 
 void TestPathHelpers::isValidIPv4()
