@@ -165,6 +165,13 @@ Refusal validateServerIdentification(bool staticChosen, const QString &address, 
         if (!Utils::isPlainNumber(port, 1, 65535))
             return Refusal::warning(QStringLiteral("Validating entries"),
                                     QStringLiteral("You must enter a port number from 1 to 65535"));
+        // No host name or address holds a blank or a control character: one
+        // pasted with a blank or a line break at its end would send them to
+        // look for a host that is nowhere, as a wrong port would.
+        for (const QChar c : address)
+            if (c.isSpace() || !c.isPrint())
+                return Refusal::warning(QStringLiteral("Validating entries"),
+                                        QStringLiteral("You entered an invalid host name or IP address"));
         if (!Utils::holdsOnWire(address))
             return unsendableRefusal(QStringLiteral("Validating entries"));
         id.mode = DetectStatic;

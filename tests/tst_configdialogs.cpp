@@ -295,6 +295,12 @@ void TestConfigDialogs::serverIdentification_data()
         << "\nThe values entered hold characters that cannot be sent to devices." << -1 << QByteArray();
     QTest::newRow("static, port with sign") << QStringList{"rdbtnStatic=on", "tbxIP=mgr", "tbxPort=+5808"}
                                             << badPort << -1 << QByteArray();
+    // Pasted with what came around it: a host the devices would look for in vain.
+    const QString badAddress = QStringLiteral("You entered an invalid host name or IP address");
+    QTest::newRow("static, address with a trailing blank") << QStringList{"rdbtnStatic=on", "tbxIP=10.1.2.30 "}
+                                                           << badAddress << -1 << QByteArray();
+    QTest::newRow("static, address with a line break") << QStringList{"rdbtnStatic=on", "tbxIP=mgr\r\n"}
+                                                       << badAddress << -1 << QByteArray();
 }
 
 void TestConfigDialogs::serverIdentification()
