@@ -321,6 +321,9 @@ void TestEverydayCommands::refusedBeforeSending()
     // refused before the question.
     prompts.answerDialog(typeText(QString::fromUtf8("пароль")));
     QVERIFY(!setConfigPassword(nullptr, &dept));
+    // Pasted with its line break: no one could type it at the device.
+    prompts.answerDialog(typeText(QStringLiteral("secret12\r\n")));
+    QVERIFY(!setConfigPassword(nullptr, &dept));
     // A name of Cyrillic letters would reach the devices as "????".
     prompts.answerDialog(typeText(QString::fromUtf8("Касса 1")));
     QVERIFY(!setDeviceName(nullptr, &dept));
@@ -338,13 +341,15 @@ void TestEverydayCommands::refusedBeforeSending()
     QVERIFY(prompts.unexpected.isEmpty());
     QCOMPARE(prompts.texts(QStringLiteral("information")),
              QStringList({"\nPassword must be at least 6 characters long!",
-                          "\nThe values entered hold characters that cannot be sent to devices."}));
+                          "\nThe values entered hold characters that cannot be sent to devices.",
+                          "\nPassword cannot hold line breaks or other control characters!"}));
     QCOMPARE(prompts.calls[1].title, QStringLiteral("Set hvconfig password"));
     QCOMPARE(prompts.calls[3].title, QStringLiteral("Set hvconfig password"));
+    QCOMPARE(prompts.calls[5].title, QStringLiteral("Set hvconfig password"));
     QCOMPARE(prompts.texts(QStringLiteral("warning")),
              QStringList({"\nThe values entered hold characters that cannot be sent to devices.",
                           "\nThe device name is too long to send."}));
-    QCOMPARE(prompts.calls[5].title, QStringLiteral("Change device name"));
+    QCOMPARE(prompts.calls[7].title, QStringLiteral("Change device name"));
     QCOMPARE(prompts.texts(QStringLiteral("question")).size(), 1);
     QCOMPARE(prompts.trail().last(),
              QStringLiteral("warning Change device name: \nThe device name is too long to send."));
