@@ -48,6 +48,17 @@ static bool allValid(std::initializer_list<const QString *> addresses)
     return true;
 }
 
+// A text pasted with the line break after it, or with another character no
+// one can type.
+static bool anyControl(const QStringList &texts)
+{
+    for (const QString &t : texts)
+        for (const QChar c : t)
+            if (!c.isPrint())
+                return true;
+    return false;
+}
+
 static bool anyEmpty(std::initializer_list<const QString *> texts)
 {
     for (const QString *t : texts)
@@ -138,11 +149,13 @@ Refusal validateNicForm(const NicForm &form, NicSettings *out)
         s.wirelessEnabled = QStringLiteral("No");
     }
 
-    // Latin-1 would send "?" for the rest: the device would look for another
-    // network, with another pass-phrase, and be lost to the console.
-    if (!Utils::holdsOnWire(QStringList{s.domainSearchPath, s.hostname, s.dns1, s.dns2, s.wiredIp, s.wiredNetmask,
-                                        s.wiredGateway, s.wirelessIp, s.wirelessNetmask, s.wirelessGateway,
-                                        s.wirelessSsid, s.wirelessPassword}))
+    // Latin-1 would send "?" for the rest, and a line break goes out as part
+    // of the text: the device would look for another network, with another
+    // pass-phrase, and be lost to the console.
+    const QStringList texts{s.domainSearchPath, s.hostname, s.dns1, s.dns2, s.wiredIp, s.wiredNetmask,
+                            s.wiredGateway, s.wirelessIp, s.wirelessNetmask, s.wirelessGateway,
+                            s.wirelessSsid, s.wirelessPassword};
+    if (!Utils::holdsOnWire(texts) || anyControl(texts))
         return unsendableRefusal(nicTitle);
 
     *out = s;

@@ -161,6 +161,9 @@ void TestConfigDialogs::nicValidation_data()
     QTest::newRow("host name Latin-1 cannot hold")
         << QStringList{"gboxWired=off", "gboxWireless=off", QString::fromUtf8("tbxHostname=касса1")} << unsendable
         << QStringList();
+    QTest::newRow("wireless password pasted with its line end")
+        << QStringList{"tbxWirelessSSID=net", "tbxWirelessPassword=pass1234\n", "tbxWirelessPasswordConfirm=pass1234\n"}
+        << unsendable << QStringList();
     QTest::newRow("Latin-1 SSID") << QStringList{"gboxWired=off", QString::fromUtf8("tbxWirelessSSID=Büro")}
                                          + wifi.mid(1)
                                   << QString()
