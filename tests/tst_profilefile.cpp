@@ -185,6 +185,11 @@ void TestProfileFile::reader_data()
         << QByteArray(changed).replace("Hostname=srv", "Hostname=" + longHost)
         << QStringList{"zorServerUseDHCP=0", "zorServerHostname=" + QString(2047 - 18, QLatin1Char('h')),
                        "zorServerPort=99", "index14=4"};
+    // A piece of it that starts like a key is still part of the value.
+    QTest::newRow("rest of a long line starting like a key")
+        << QByteArray(changed).replace("Hostname=srv", "Hostname=" + QByteArray(2047 - 18, 'h') + "zorServerPort=1")
+        << QStringList{"zorServerUseDHCP=0", "zorServerHostname=" + QString(2047 - 18, QLatin1Char('h')),
+                       "zorServerPort=99", "index14=4"};
     QTest::newRow("comments and other lines between keys")
         << QByteArray(changed).replace("zorServerPort=99\n", "# note\nsomething else\n\nzorServerPort=99\n")
         << changedFields;

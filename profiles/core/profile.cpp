@@ -44,8 +44,12 @@ const QList<QByteArray> &indexKeys()
 constexpr qint64 MaxLineBytes = 2047;
 
 // The next line that is not a comment or empty, without its line end (LF or
-// CR LF); false at the end of the file or on a read error.
-bool nextDataLine(QIODevice *file, QByteArray *line)
+// CR LF); false at the end of the file or on a read error. With lineOpen,
+// which holds whether the last piece read ended inside its line, the rest of
+// a long line is passed over as well: a long value (a text pasted into a
+// field) would otherwise give a key of its own wherever a piece of it starts
+// like one.
+bool nextDataLine(QIODevice *file, QByteArray *line, bool *lineOpen = nullptr)
 {
     char piece[MaxLineBytes + 1];
     for (;;) {
@@ -53,11 +57,14 @@ bool nextDataLine(QIODevice *file, QByteArray *line)
         if (n <= 0)
             return false;
         QByteArrayView view(piece, n);
+        const bool rest = lineOpen && *lineOpen;
+        if (lineOpen)
+            *lineOpen = !view.endsWith('\n');
         if (view.endsWith('\n'))
             view.chop(1);
         if (view.endsWith('\r'))
             view.chop(1);
-        if (view.isEmpty() || view.startsWith('#'))
+        if (rest || view.isEmpty() || view.startsWith('#'))
             continue;
         *line = view.toByteArray();
         return true;
@@ -247,7 +254,8 @@ void Profile::read(QIODevice *source)
     QList<QByteArray> values(keys.size());
     QList<bool> found(keys.size(), false);
     QByteArray line;
-    while (nextDataLine(file, &line)) {
+    bool lineOpen = false;
+    while (nextDataLine(file, &line, &lineOpen)) {
         for (int k = 0; k < keys.size(); ++k) {
             if (!found[k] && line.startsWith(keys[k])) {
                 found[k] = true;
