@@ -354,6 +354,9 @@ void TestConfigDialogs::credentials_data()
         << QStringList{"tbxUserId=bob", QString::fromUtf8("tbxPassword=секрет"),
                        QString::fromUtf8("tbxConfirmPassword=секрет")}
         << "\nThe values entered hold characters that cannot be sent to devices." << QByteArray();
+    QTest::newRow("cloud print user pasted with its line end")
+        << false << QStringList{"tbxUserId=bob\r\n", "tbxPassword=secret", "checkBox=on"}
+        << "\nThe values entered hold characters that cannot be sent to devices." << QByteArray();
     QTest::newRow("cloud print confirmed") << false << bob + QStringList{"tbxConfirmPassword=secret"} << QString()
                                            << cloud;
 
@@ -375,6 +378,9 @@ void TestConfigDialogs::credentials_data()
         << true
         << QStringList{"tbxHostname=gw.lan.io", QString::fromUtf8("tbxUserId=алиса"), "tbxPassword=p4ssw0rd",
                        "chbxShowPassword=on"}
+        << "\nThe values entered hold characters that cannot be sent to devices." << QByteArray();
+    QTest::newRow("gateway host pasted with its line end")
+        << true << QStringList{"tbxHostname=gw.lan.io\n", "tbxUserId=alice", "tbxPassword=p4ssw0rd", "chbxShowPassword=on"}
         << "\nThe values entered hold characters that cannot be sent to devices." << QByteArray();
     QTest::newRow("gateway confirmed") << true << filled + QStringList{"tbxConfirmPassword=p4ssw0rd"} << QString()
                                        << gw;
