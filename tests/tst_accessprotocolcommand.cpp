@@ -70,6 +70,7 @@ private slots:
         QTest::newRow("domain") << "domain" << true << cyrillic << false;
         QTest::newRow("host") << "host" << false << QString::fromUtf8("\u0441\u0435\u0440\u0432\u0435\u0440") << false;
         QTest::newRow("arguments") << "args" << false << QString::fromUtf8("-t \u20ac") << false;
+        QTest::newRow("host pasted with its line end") << "host" << false << "rdp.lan\r\n" << false;
         QTest::newRow("Latin-1 password") << "password" << true << QString::fromUtf8("p\u00e4ss") << true;
         QTest::newRow("credentials not sent") << "password" << false << cyrillic << true;
     }

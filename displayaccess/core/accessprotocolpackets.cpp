@@ -67,6 +67,11 @@ bool holdsOnWire(const AccessProtocolSettings &s)
     QStringList typed{s.windowPercentage, s.cmdlineArgs, s.hostnamePort};
     if (s.autoLogin)
         typed << s.domain << s.username << s.password;
+    // A line break pasted with a text would go out as part of it.
+    for (const QString &t : std::as_const(typed))
+        for (const QChar c : t)
+            if (!c.isPrint())
+                return false;
     return Utils::holdsOnWire(typed);
 }
 

@@ -79,8 +79,8 @@ QString windowSizeValue(const QString &chosen);
 // Sub-type 5: the protocol with all its settings.
 QByteArray accessProtocol(const AccessProtocolSettings &settings);
 // Whether every typed text that sub-type 5 carries reaches the devices as
-// typed: one a device would get with "?" in it (a password, a host name)
-// must not be sent.
+// typed: one a device would get with "?" in it (a password, a host name),
+// or with a control character, must not be sent.
 bool holdsOnWire(const AccessProtocolSettings &settings);
 // Sub-type 0: switches a device that holds its image and configuration to
 // the connection manager.
