@@ -100,6 +100,8 @@ private slots:
                                                  << true << QString(253, QLatin1Char('n')) << false;
         QTest::newRow("Latin-1 letters") << QString::fromUtf8("zeit.müller.de") << int(QMessageBox::NoButton)
                                          << true << QString::fromUtf8("zeit.müller.de") << false;
+        QTest::newRow("pasted with its line end") << "pool.ntp.org\r\n" << int(QMessageBox::NoButton) << false << ""
+                                                  << true;
         QTest::newRow("another script") << QString::fromUtf8("время.example")
                                         << int(QMessageBox::NoButton) << false << "" << true;
     }

@@ -9,6 +9,8 @@
 
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 using namespace TimezoneTables;
 
 namespace {
@@ -84,9 +86,11 @@ void SelectTimezoneDialog::onCountryIndexChanged(int)
 void SelectTimezoneDialog::accept()
 {
     const QString server = ui->lnedTimeServer->text();
-    // The devices would get "?" for what Latin-1 cannot hold, and ask a
-    // server of another name for the time.
-    if (!Utils::holdsOnWire(server)) {
+    // The devices would get "?" for what Latin-1 cannot hold, and a line
+    // break pasted with the name as part of it, and ask a server of another
+    // name for the time.
+    const bool control = std::any_of(server.cbegin(), server.cend(), [](QChar c) { return !c.isPrint(); });
+    if (!Utils::holdsOnWire(server) || control) {
         showRefusal(this, unsendableRefusal(QStringLiteral("Time server setting")));
         return;
     }
