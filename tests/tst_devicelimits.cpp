@@ -224,6 +224,8 @@ private:
     // A device past the handshake, registered when asked, whose socket
     // takes nothing from the network until the test reads it.
     QSslSocket *connectHostile(bool registers);
+    // count simulated devices, numbered from 1, each registered.
+    bool registerFleet(int count, QList<SimDevice *> *sims, QList<ThinclientInfo *> *records);
     QString dir(const char *name) const { return fx->tempPath() + QLatin1Char('/') + QLatin1String(name); }
 
     ServerFixture *fx = nullptr;
@@ -245,6 +247,18 @@ void TestDeviceLimits::cleanup()
 {
     delete fx;
     fx = nullptr;
+}
+
+bool TestDeviceLimits::registerFleet(int count, QList<SimDevice *> *sims, QList<ThinclientInfo *> *records)
+{
+    for (int i = 0; i < count; ++i)
+        sims->append(fx->addDevice(SimDeviceConfig::numbered(i + 1)));
+    for (SimDevice *sim : std::as_const(*sims)) {
+        records->append(fx->waitForRegistered(sim->config().macAddress));
+        if (!records->last())
+            return false;
+    }
+    return true;
 }
 
 QSslSocket *TestDeviceLimits::connectHostile(bool registers)
@@ -374,12 +388,7 @@ void TestDeviceLimits::pushesGoOutAFewAtATime()
     const int count = SSLServer::MaxUnsentPushes * 2 + 3;
     QList<SimDevice *> sims;
     QList<ThinclientInfo *> records;
-    for (int i = 0; i < count; ++i)
-        sims.append(fx->addDevice(SimDeviceConfig::numbered(i + 1)));
-    for (SimDevice *sim : std::as_const(sims)) {
-        records.append(fx->waitForRegistered(sim->config().macAddress));
-        QVERIFY(records.last());
-    }
+    QVERIFY(registerFleet(count, &sims, &records));
     auto unsent = [](QSslSocket *s) { return s ? s->bytesToWrite() + s->encryptedBytesToWrite() : 0; };
     QSet<QSslSocket *> stalled;
     // However slow the machine, a device that reads keeps its place.
@@ -447,12 +456,7 @@ void TestDeviceLimits::waitingPushesGoOutOneByOne()
     QFETCH(bool, waitingStalls);
     QList<SimDevice *> sims;
     QList<ThinclientInfo *> records;
-    for (int i = 0; i <= SSLServer::MaxUnsentPushes; ++i)
-        sims.append(fx->addDevice(SimDeviceConfig::numbered(i + 1)));
-    for (SimDevice *sim : std::as_const(sims)) {
-        records.append(fx->waitForRegistered(sim->config().macAddress));
-        QVERIFY(records.last());
-    }
+    QVERIFY(registerFleet(SSLServer::MaxUnsentPushes + 1, &sims, &records));
     // The others hold every place until they count as stalled.
     QSet<QSslSocket *> stalled;
     for (int i = 0; i < SSLServer::MaxUnsentPushes; ++i)
@@ -491,12 +495,7 @@ void TestDeviceLimits::requestsWaitBehindAWaitingPush()
 {
     QList<SimDevice *> sims;
     QList<ThinclientInfo *> records;
-    for (int i = 0; i <= SSLServer::MaxUnsentPushes; ++i)
-        sims.append(fx->addDevice(SimDeviceConfig::numbered(i + 1)));
-    for (SimDevice *sim : std::as_const(sims)) {
-        records.append(fx->waitForRegistered(sim->config().macAddress));
-        QVERIFY(records.last());
-    }
+    QVERIFY(registerFleet(SSLServer::MaxUnsentPushes + 1, &sims, &records));
     const QByteArray push = WireWriter::withTransferHeader(0x18, 0, 4 << 20).raw(pattern(100 << 10)).finish();
     for (ThinclientInfo *r : std::as_const(records))
         QCOMPARE(SSLServer::writeToDevice(r->socket, push), qint64(push.size()));
