@@ -192,6 +192,10 @@ Refusal validateServerIdentification(bool staticChosen, const QString &address, 
             if (c.isSpace() || !c.isPrint())
                 return Refusal::warning(QStringLiteral("Validating entries"),
                                         QStringLiteral("You entered an invalid host name or IP address"));
+        // The devices would look for the console at another address.
+        if (Utils::isMisreadAddress(address))
+            return Refusal::warning(QStringLiteral("Validating entries"),
+                                    QStringLiteral("You entered an invalid host name or IP address"));
         if (!Utils::holdsOnWire(address))
             return unsendableRefusal(QStringLiteral("Validating entries"));
         id.mode = DetectStatic;

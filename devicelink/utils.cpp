@@ -244,6 +244,16 @@ bool Utils::isValidIPv4(const QString &text)
     return true;
 }
 
+bool Utils::isMisreadAddress(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text)
+        if ((c < QLatin1Char('0') || c > QLatin1Char('9')) && c != QLatin1Char('.'))
+            return false;
+    return !isValidIPv4(text);
+}
+
 bool Utils::isPlainNumber(const QString &text, int min, int max)
 {
     if (text.isEmpty() || text.size() > QString::number(max).size())

@@ -56,6 +56,10 @@ public:
     // is refused too. *opened, when given, gets the opened file's status.
     static bool openRegular(QFile *file, bool noFollow, struct stat *opened = nullptr);
     static bool isValidIPv4(const QString &text);
+    // Digits and dots alone that make no such address: a resolver reads a
+    // part padded with zeros as octal and fills in parts left out ("10.1.2"
+    // is 10.1.0.2), so a host typed so names another address than it shows.
+    static bool isMisreadAddress(const QString &text);
     // Whether text is a number from min to max written in ASCII digits
     // alone: devices get such texts as typed, so a sign or a blank that a
     // lenient conversion would pass over must not be taken.

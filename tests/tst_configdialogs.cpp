@@ -304,6 +304,9 @@ void TestConfigDialogs::serverIdentification_data()
                                                            << badAddress << -1 << QByteArray();
     QTest::newRow("static, address with a line break") << QStringList{"rdbtnStatic=on", "tbxIP=mgr\r\n"}
                                                        << badAddress << -1 << QByteArray();
+    // Read as octal by the devices' resolver: 192.168.1.8.
+    QTest::newRow("static, address padded with zeros") << QStringList{"rdbtnStatic=on", "tbxIP=192.168.001.010"}
+                                                       << badAddress << -1 << QByteArray();
 }
 
 void TestConfigDialogs::serverIdentification()
