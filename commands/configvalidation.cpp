@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 using namespace ConfigPackets;
 
 bool showRefusal(QWidget *parent, const Refusal &refusal)
@@ -48,22 +50,11 @@ static bool allValid(std::initializer_list<const QString *> addresses)
     return true;
 }
 
-// A text pasted with the line break after it, or with another character no
-// one can type.
-static bool anyControl(const QStringList &texts)
-{
-    for (const QString &t : texts)
-        for (const QChar c : t)
-            if (!c.isPrint())
-                return true;
-    return false;
-}
-
 // What reaches the devices as the administrator meant it: Latin-1 would send
 // "?" for the rest, and a control character goes out as part of the text.
 static bool sendable(const QStringList &texts)
 {
-    return Utils::holdsOnWire(texts) && !anyControl(texts);
+    return Utils::holdsOnWire(texts) && !Utils::holdsControl(texts);
 }
 
 static bool anyEmpty(std::initializer_list<const QString *> texts)
@@ -187,13 +178,10 @@ Refusal validateServerIdentification(bool staticChosen, const QString &address, 
                                     QStringLiteral("You must enter a port number from 1 to 65535"));
         // No host name or address holds a blank or a control character: one
         // pasted with a blank or a line break at its end would send them to
-        // look for a host that is nowhere, as a wrong port would.
-        for (const QChar c : address)
-            if (c.isSpace() || !c.isPrint())
-                return Refusal::warning(QStringLiteral("Validating entries"),
-                                        QStringLiteral("You entered an invalid host name or IP address"));
-        // The devices would look for the console at another address.
-        if (Utils::isMisreadAddress(address))
+        // look for a host that is nowhere, as a wrong port would; and digits
+        // and dots that make no IPv4 address send them to another address.
+        const bool blank = std::any_of(address.cbegin(), address.cend(), [](QChar c) { return c.isSpace(); });
+        if (blank || Utils::holdsControl(address) || Utils::isMisreadAddress(address))
             return Refusal::warning(QStringLiteral("Validating entries"),
                                     QStringLiteral("You entered an invalid host name or IP address"));
         if (!Utils::holdsOnWire(address))

@@ -204,12 +204,10 @@ bool setConfigPassword(QWidget *parent, const DeviceList *department)
     }
     // One pasted with the line break after it would set a password that
     // nobody can type at the device, and lock its configuration tool.
-    for (const QChar c : password) {
-        if (!c.isPrint()) {
-            prompter()->information(parent, title,
-                                    QStringLiteral("\nPassword cannot hold line breaks or other control characters!"));
-            return false;
-        }
+    if (Utils::holdsControl(password)) {
+        prompter()->information(parent, title,
+                                QStringLiteral("\nPassword cannot hold line breaks or other control characters!"));
+        return false;
     }
     if (!confirmed(parent, QStringLiteral("Set olrconfig password"),
                    QStringLiteral("Are you sure you want to set hvconfig password on selected devices?")))

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstring>
 
 #include <fcntl.h>
@@ -61,6 +62,16 @@ bool Utils::holdsOnWire(const QStringList &texts)
         if (!holdsOnWire(text))
             return false;
     return true;
+}
+
+bool Utils::holdsControl(const QString &text)
+{
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return !c.isPrint(); });
+}
+
+bool Utils::holdsControl(const QStringList &texts)
+{
+    return std::any_of(texts.cbegin(), texts.cend(), [](const QString &t) { return holdsControl(t); });
 }
 
 int Utils::putString(quint8 *buf, const QString &text, int offset)

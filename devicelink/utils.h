@@ -86,6 +86,11 @@ public:
     // back must arrive as it stands, not with "?" in it.
     static bool holdsOnWire(const QString &text);
     static bool holdsOnWire(const QStringList &texts);
+    // Whether a text holds a character nobody types (a line break pasted
+    // with it, another control character): devices get texts as typed, the
+    // character as part of the text.
+    static bool holdsControl(const QString &text);
+    static bool holdsControl(const QStringList &texts);
 };
 
 #endif // UTILS_H

@@ -9,8 +9,6 @@
 
 #include <QSignalBlocker>
 
-#include <algorithm>
-
 using namespace TimezoneTables;
 
 namespace {
@@ -89,8 +87,7 @@ void SelectTimezoneDialog::accept()
     // The devices would get "?" for what Latin-1 cannot hold, and a line
     // break pasted with the name as part of it, and ask a server of another
     // name for the time.
-    const bool control = std::any_of(server.cbegin(), server.cend(), [](QChar c) { return !c.isPrint(); });
-    if (!Utils::holdsOnWire(server) || control) {
+    if (!Utils::holdsOnWire(server) || Utils::holdsControl(server)) {
         showRefusal(this, unsendableRefusal(QStringLiteral("Time server setting")));
         return;
     }

@@ -68,11 +68,7 @@ bool holdsOnWire(const AccessProtocolSettings &s)
     if (s.autoLogin)
         typed << s.domain << s.username << s.password;
     // A line break pasted with a text would go out as part of it.
-    for (const QString &t : std::as_const(typed))
-        for (const QChar c : t)
-            if (!c.isPrint())
-                return false;
-    return Utils::holdsOnWire(typed);
+    return Utils::holdsOnWire(typed) && !Utils::holdsControl(typed);
 }
 
 QByteArray connectionManager()
