@@ -502,8 +502,8 @@ private slots:
     }
 
     // The preferences move the stores while 7-Zip unpacks into the old one:
-    // the package is not counted as in the new one, and the next check
-    // fetches it again.
+    // the package is not counted as in the new one, nor told as ready to
+    // install, and the next check fetches it again.
     void storeMovedWhileUnpacking()
     {
         QVERIFY(pack(QStringLiteral("fw-ORL_K1-2.0.7z"), {{"ORL K1/2.0/uImage.bin", "kernel"}}));
@@ -527,6 +527,7 @@ private slots:
         ScriptedPrompter prompter;
         std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
         prompter.answerDialog(takeAll);
+        const QString oldStore = w->settings->value(QStringLiteral("firmwareImageDir")).toString();
         w->ui->actionDownload_updates->trigger();
         QVERIFY(QTest::qWaitFor([&] { return QFile::exists(gate + QStringLiteral(".held")); }, 60000));
         const QString work = m_dir.filePath(QStringLiteral("moved"));
@@ -539,6 +540,10 @@ private slots:
         w->ui->actionPreferences->trigger();
         QVERIFY(TestFiles::write(gate + QStringLiteral(".open"), QByteArray()));
         QVERIFY(QTest::qWaitFor([&] { return !w->updates.running; }, 120000));
+        QCOMPARE(prompter.texts(QStringLiteral("information")),
+                 QStringList{"Firmware 2.0 has been downloaded. But its folder was changed while it was unpacked: it "
+                             "is in\n\n" + oldStore + "\n\nand the next check fetches it again for\n\n" + work
+                             + "/firmware"});
 
         prompter.answerDialog(takeAll);
         QVERIFY(runCheck(*w, *m_server));

@@ -271,17 +271,26 @@ void MainWindow::onPackageUnpacked()
                                 file.comment + tr(" has been downloaded. But it was not unpacked: ") + unpack->reason(),
                                 QMessageBox::Ok);
         break;
-    case PackageInstaller::Result::Unpacked:
+    case PackageInstaller::Result::Unpacked: {
         // The preferences may have moved the store while 7-Zip ran: the
-        // package is then in the old one only, and the next check offers it
-        // again for the new one.
-        if (Department::fileIdentity(unpack->targetDir())
-            == Department::fileIdentity(settings->value(QLatin1String(member.directoryKey)).toString()))
-            settings->setValue(DownloadList::versionKey(file), file.fileName);
+        // package is then in the old one only, where no upgrade looks for
+        // it, and the next check offers it again for the new one.
+        const QString store = settings->value(QLatin1String(member.directoryKey)).toString();
+        if (Department::fileIdentity(unpack->targetDir()) != Department::fileIdentity(store)) {
+            prompter()->information(this, title,
+                                    file.comment + tr(" has been downloaded. But its folder was changed while it was "
+                                                      "unpacked: it is in\n\n")
+                                        + unpack->targetDir() + tr("\n\nand the next check fetches it again for\n\n")
+                                        + store,
+                                    QMessageBox::Ok);
+            break;
+        }
+        settings->setValue(DownloadList::versionKey(file), file.fileName);
         if (!wizardRunning)
             prompter()->information(this, tr(member.successTitle), file.comment + tr(member.successSuffix),
                                     QMessageBox::Ok);
         break;
+    }
     }
     setStatusText(QString());
     startNextUpdateOrEnd();
