@@ -69,6 +69,7 @@ private slots:
     void moveKeepsTheReportedStatus();
     void moveOfADeviceWithoutAddress_data();
     void moveOfADeviceWithoutAddress();
+    void dropOfManyLeavesTheRest_data();
     void dropOfManyLeavesTheRest();
 
 private:
@@ -501,34 +502,57 @@ void TestDepartmentPanel::moveOfADeviceWithoutAddress()
 }
 
 
-// A large drop: every other device of two groups goes, and the department
-// keeps the rest in their order, with the members that are not connected.
+// A large drop: single devices or blocks of them out of two groups, and
+// the department keeps the rest, rows and members, in their order.
+void TestDepartmentPanel::dropOfManyLeavesTheRest_data()
+{
+    QTest::addColumn<int>("period");   // of each `period` devices in turn,
+    QTest::addColumn<int>("taken");    // the last `taken` are dropped
+    QTest::newRow("every other") << 2 << 1;
+    QTest::newRow("blocks") << 7 << 5;
+}
+
 void TestDepartmentPanel::dropOfManyLeavesTheRest()
 {
+    QFETCH(int, period);
+    QFETCH(int, taken);
     DeptInfo *hall = list.at(1);
     DeptInfo *lab = list.at(2);
     hall->macs << "away-1";
-    QList<ThinclientInfo *> stay, go;
+    QList<ThinclientInfo *> stay, go, rowsLeft[2];
     QStringList stayingMacs{"away-1"}, goneMacs;
     for (int i = 0; i < 600; ++i) {
         const QString mac = QStringLiteral("m%1").arg(i);
         ThinclientInfo *r = device(hall, i % 3 ? "ORL K1" : "Pyrel PC", mac);
-        (i % 2 ? go : stay) << r;
-        (i % 2 ? goneMacs : stayingMacs) << mac;
-        if (i % 2)
+        const bool goes = i % period >= period - taken;
+        (goes ? go : stay) << r;
+        (goes ? goneMacs : stayingMacs) << mac;
+        if (goes)
             select(hall, r->item);
+        else
+            rowsLeft[i % 3 ? 0 : 1] << r;
     }
     hall->macs << "away-2";
     stayingMacs << "away-2";
     QMap<QString, int> map;
-    QCOMPARE(DeviceDrop::moveSelectedDevices(hall, lab, &map, &settings), 300);
+    QCOMPARE(DeviceDrop::moveSelectedDevices(hall, lab, &map, &settings), int(go.size()));
     QCOMPARE(hall->devices, stay);
     QCOMPARE(hall->macs, stayingMacs);
     QCOMPARE(QSet<ThinclientInfo *>(lab->devices.cbegin(), lab->devices.cend()),
              QSet<ThinclientInfo *>(go.cbegin(), go.cend()));
     QCOMPARE(QSet<QString>(lab->macs.cbegin(), lab->macs.cend()), QSet<QString>(goneMacs.cbegin(), goneMacs.cend()));
-    QCOMPARE(lab->macs.size(), 300);
-    QCOMPARE(hall->groupItems.value("ORL K1")->rowCount() + hall->groupItems.value("Pyrel PC")->rowCount(), 300);
+    QCOMPARE(lab->macs.size(), go.size());
+    // Each row left is whole: its status cell is its own device's.
+    const char *const models[] = {"ORL K1", "Pyrel PC"};
+    for (int g = 0; g < 2; ++g) {
+        QStandardItem *group = hall->groupItems.value(models[g]);
+        QList<ThinclientInfo *> rows;
+        for (int row = 0; row < group->rowCount(); ++row) {
+            rows << TreeRows::recordOf(group->child(row, 0));
+            QCOMPARE(TreeRows::recordOf(group->child(row, 1)), rows.last());
+        }
+        QCOMPARE(rows, rowsLeft[g]);
+    }
 }
 
 QTEST_MAIN(TestDepartmentPanel)
