@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the console, its tests and its tools need.
 # Quick when everything is already there: apt runs only for what is missing.
+# Usage: scripts/setup.sh [more packages a script needs besides, e.g. valgrind]
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,7 @@ packages=(
   iproute2 util-linux
   xvfb xauth x11-apps imagemagick
   clang libclang-rt-14-dev llvm
+  "$@"
 )
 
 missing=()

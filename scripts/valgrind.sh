@@ -25,6 +25,8 @@ if [ "${1:-}" = --memcheck ]; then
 fi
 
 cd "$root"
+# valgrind only here: the test suite and CI have no use for it.
+bash scripts/setup.sh valgrind
 command -v valgrind >/dev/null || { echo "valgrind.sh: valgrind is not installed (apt-get install valgrind)" >&2; exit 2; }
 build=${KORVANE_RELEASE_BUILD:-$root/build-release}
 jobs=${KORVANE_JOBS:-$(nproc)}
