@@ -75,6 +75,13 @@ count=${1:-20}
 case "$count" in
   ''|*[!0-9]*) echo "usage: scripts/demo.sh [DEVICES]" >&2; exit 2 ;;
 esac
+# The simulator runs 1 to 10,000 devices and reads 010 as ten, where the
+# shell's arithmetic would read it as eight.
+[ ${#count} -gt 9 ] || count=$((10#$count))
+if [ ${#count} -gt 9 ] || [ "$count" -lt 1 ] || [ "$count" -gt 10000 ]; then
+  echo "usage: scripts/demo.sh [DEVICES], from 1 to 10000 devices" >&2
+  exit 2
+fi
 
 bash scripts/setup.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVANE_TESTS=OFF >/dev/null
