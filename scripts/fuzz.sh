@@ -12,8 +12,9 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 seconds=${1:-60}
 shift || true
-if ! [[ $seconds =~ ^[0-9]+$ ]]; then
-  echo "fuzz.sh: SECONDS must be a number, not '$seconds'; usage: scripts/fuzz.sh [SECONDS] [TARGET...]" >&2
+# libFuzzer takes a time of 0 as no limit at all.
+if ! [[ $seconds =~ ^[0-9]+$ ]] || [[ $seconds =~ ^0+$ ]]; then
+  echo "fuzz.sh: SECONDS must be a number above 0, not '$seconds'; usage: scripts/fuzz.sh [SECONDS] [TARGET...]" >&2
   exit 2
 fi
 # Every tests/fuzz/fuzz_NAME.cpp is a target, named fuzz_NAME or NAME.
@@ -48,6 +49,19 @@ runs=()
 parallel=()
 [ "$jobs" -le 1 ] || parallel=(-jobs="$jobs" -workers="$jobs")
 status=0
+# A run stopped half-way (Ctrl-C) keeps the logs so far and leaves no
+# temporary directory behind.
+scratch=
+logs=
+collect() {
+  [ -n "$scratch" ] || return 0
+  find "$scratch" -name 'fuzz-*.log' -exec mv -t "$logs" {} + 2>/dev/null || true
+  rm -rf "$scratch"
+  scratch=
+}
+trap collect EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 for t in "${targets[@]}"; do
   work=$build/corpus/$t
   mkdir -p "$work" "$build/artifacts"
@@ -64,8 +78,7 @@ for t in "${targets[@]}"; do
           "$work" "$root/tests/fuzz/corpus/$t" >"$logs/main.log" 2>&1); then
     status=1
   fi
-  find "$scratch" -name 'fuzz-*.log' -exec mv -t "$logs" {} + 2>/dev/null || true
-  rm -rf "$scratch"
+  collect
   reports=("$logs"/main.log)
   [ "$jobs" -le 1 ] || reports=("$logs"/fuzz-*.log)
   grep -h -E 'ERROR|SUMMARY' "${reports[@]}" || true
