@@ -20,6 +20,7 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -383,6 +384,15 @@ private slots:
         }
         QVERIFY(TestFiles::write(elsewhere + QStringLiteral("/b"), "kept"));
         QVERIFY(QFile::link(elsewhere, work + QStringLiteral("/.firmware.unpack-link")));
+        // Deeper than the folders a process may hold open at the usual limit.
+        QVERIFY(TestFiles::write(work + QStringLiteral("/.firmware.unpack-deep") + QStringLiteral("/a").repeated(1100)
+                                     + QStringLiteral("/f"),
+                                 "stale"));
+        rlimit files;
+        QVERIFY(::getrlimit(RLIMIT_NOFILE, &files) == 0);
+        const rlimit usual{qMin<rlim_t>(files.rlim_cur, 1024), files.rlim_max};
+        QVERIFY(::setrlimit(RLIMIT_NOFILE, &usual) == 0);
+        const auto restore = qScopeGuard([&files] { ::setrlimit(RLIMIT_NOFILE, &files); });
         const QString package = makePackage(QStringLiteral("echo -n a > a && \"$Z\" a -bd \"$P\" a >/dev/null"));
         std::unique_ptr<Unpack> u(unpack(m_7z, package));
         QVERIFY(waitFinished(u.get()));

@@ -70,8 +70,34 @@ std::filesystem::path nativePath(const QString &path)
 // file, and the folders above it, behind: a tree is removed by its bytes.
 void removeTree(const QString &dir)
 {
-    std::error_code ignored;
-    std::filesystem::remove_all(nativePath(dir), ignored);
+    namespace fs = std::filesystem;
+    const fs::path root = nativePath(dir);
+    std::error_code error;
+    fs::remove_all(root, error);
+    if (!error)
+        return;
+    // remove_all holds a folder open for every level it is down: a package
+    // nested deeper than the files a process may keep open would stay. It
+    // is taken apart from its deepest folder up, one folder open at a time.
+    fs::path at = root;
+    for (;;) {
+        fs::path deeper;
+        for (fs::directory_iterator it(at, error), end; !error && it != end; it.increment(error)) {
+            std::error_code kind;
+            if (it->symlink_status(kind).type() == fs::file_type::directory) {
+                deeper = it->path();
+                break;
+            }
+        }
+        if (!deeper.empty()) {
+            at = deeper;
+            continue;
+        }
+        fs::remove_all(at, error);
+        if (error || at == root)
+            return;
+        at = at.parent_path();
+    }
 }
 
 void removeSibling(std::unique_ptr<QTemporaryDir> &sibling)
