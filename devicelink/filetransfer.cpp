@@ -276,9 +276,11 @@ void SSLServer::handleFileReadChunk(QSslSocket *socket, const char *message, int
     const qint64 got = wanted > 0 ? file->read(data.data(), wanted) : 0;
     // A file cut short while it is read (saved again in place) ends before
     // the size the device was told.
-    const auto *download = dynamic_cast<Download *>(file);
-    const bool cut = got == 0 && wanted > 0 && download && file->pos() < download->announced;
-    if (got < 0 || cut) {
+    const auto cut = [&] {
+        const auto *download = dynamic_cast<const Download *>(file);
+        return download && file->pos() < download->announced;
+    };
+    if (got < 0 || (got == 0 && wanted > 0 && cut())) {
         // Neither a failing disk nor a cut file may look like the end of the
         // file: the device would install a truncated image. Later chunks get
         // the same answer.

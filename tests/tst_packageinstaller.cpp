@@ -83,8 +83,10 @@ bool renamed(const char *to)
 {
     if (renamesLeft > 0 && --renamesLeft == 0)
         ::raise(SIGKILL);
+    if (to != refusedRename)
+        return true;
     errno = EXDEV;
-    return to != refusedRename;
+    return false;
 }
 
 const QByteArray Head = "7-Zip (z)\n\nListing archive: p.7z\n\n--\nPath = p.7z\nType = 7z\nPhysical Size = 99\n\n----------\n";
