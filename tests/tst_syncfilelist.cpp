@@ -118,6 +118,7 @@ private slots:
     void cancelNeverSucceeds_data();
     void cancelNeverSucceeds();
     void cancelKeepsPreviousList();
+    void cancelAtAnUnlistableEntryWarnsOfNothing();
     void writeFailure();
     void namesTheListCannotCarry_data();
     void namesTheListCannotCarry();
@@ -242,6 +243,24 @@ void TestSyncFileList::cancelKeepsPreviousList()
     QCOMPARE(SyncFileList::create(root, list, &observer), SyncFileList::Result::Cancelled);
     QCOMPARE(readFile(list), QByteArray("previous list\n"));
     QCOMPARE(QDir(m_tmp.path()).entryList(QStringList(QStringLiteral("keep.txt*"))), QStringList("keep.txt"));
+}
+
+// Cancel seen while the walk shows an entry it then leaves out: the
+// administrator is not warned about a file of a list that is not written.
+void TestSyncFileList::cancelAtAnUnlistableEntryWarnsOfNothing()
+{
+    QTemporaryDir own;
+    writeFile(own.path() + QString::fromUtf8("/\u0414.png"), "bad");
+    struct : CancelAt {
+        QStringList told;
+        void unreadableFile(const QString &path) override { told << path; }
+    } observer;
+    observer.dir = own.path();
+    observer.entry = 0;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly | QIODevice::Text);
+    QCOMPARE(SyncFileList::write(own.path(), &buffer, &observer), SyncFileList::Result::Cancelled);
+    QCOMPARE(observer.told, QStringList());
 }
 
 void TestSyncFileList::writeFailure()

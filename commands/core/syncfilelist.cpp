@@ -58,9 +58,12 @@ public:
         const int count = int(entries.size());
         m_observer->directoryShown(dir, count);
         for (int i = 0; i < count; ++i) {
+            // Looked at once the entry is shown, which is when Cancel is
+            // seen: an entry left out after it would warn of a list that is
+            // not written.
+            m_observer->entryReached(i);
             if (m_observer->cancelled())
                 return Result::Cancelled;
-            m_observer->entryReached(i);
             const QFileInfo &entry = entries.at(i);
             const QString path = entry.absoluteFilePath();
             if (!listable(path) || (entry.isDir() && !canList(path))) {
