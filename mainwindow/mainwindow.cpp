@@ -204,6 +204,19 @@ static bool takesEntries(const QString &dir)
            || (errno != EACCES && errno != EROFS);
 }
 
+// The settings store's folder (made first where make says so); empty where
+// it is not there or another user made it.
+static QString storeFolder(bool make)
+{
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (config.isEmpty())
+        return QString();
+    const QString dir = config + QStringLiteral("/Halvard");
+    if (make)
+        QDir().mkpath(dir);
+    return QFileInfo(dir).isDir() && !isOthersEntry(dir) ? dir : QString();
+}
+
 // A folder nobody else can make or fill: the user's runtime folder or,
 // where the system names none of the user's own (no XDG_RUNTIME_DIR, and
 // another user made first the folder that stands in for it in the shared
@@ -213,14 +226,7 @@ static bool takesEntries(const QString &dir)
 static QString privateFolder()
 {
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (!runtime.isEmpty())
-        return runtime;
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    if (config.isEmpty())
-        return QString();
-    const QString dir = config + QStringLiteral("/Halvard");
-    QDir().mkpath(dir);
-    return QFileInfo(dir).isDir() && !isOthersEntry(dir) ? dir : QString();
+    return runtime.isEmpty() ? storeFolder(true) : runtime;
 }
 #endif
 
@@ -248,13 +254,18 @@ static bool fitsSocketPath(const QString &dir, const QString &name)
     return size_t(QFile::encodeName(dir + QLatin1Char('/') + name).size()) + 1 < sizeof(sockaddr_un::sun_path);
 }
 
-// The instance socket in the user's own folder; empty where it cannot be.
+// The instance socket in one of the user's own folders; empty where it
+// cannot be.
+static QString ownSocketName(const QString &folder, const QString &name)
+{
+    if (QDir::isAbsolutePath(name) || folder.isEmpty() || !fitsSocketPath(folder, name))
+        return QString();
+    return folder + QLatin1Char('/') + name;
+}
+
 static QString runtimeSocketName(const QString &name)
 {
-    const QString runtime = privateFolder();
-    if (QDir::isAbsolutePath(name) || runtime.isEmpty() || !fitsSocketPath(runtime, name))
-        return QString();
-    return runtime + QLatin1Char('/') + name;
+    return ownSocketName(privateFolder(), name);
 }
 #endif
 
@@ -289,10 +300,12 @@ bool MainWindow::claimSingleInstance(const QString &name)
         return false;
 #ifdef Q_OS_UNIX
     // A console started while another user held the name here listens in
-    // the runtime folder, and stays there when their name has gone since.
-    const QString runtime = runtimeSocketName(name);
-    if (!runtime.isEmpty() && runtime != socket && isAnotherInstanceRunning(runtime))
-        return false;
+    // the runtime folder, and stays there when their name has gone since;
+    // one started while they held the runtime folder as well listens in the
+    // settings store's folder, and stays there when that folder is freed.
+    for (const QString &own : {runtimeSocketName(name), ownSocketName(storeFolder(false), name)})
+        if (!own.isEmpty() && own != socket && isAnotherInstanceRunning(own))
+            return false;
 #endif
     if (!startLocalServer(socket)) {
         QLocalServer::removeServer(socket);

@@ -525,16 +525,20 @@ private slots:
         // No XDG_RUNTIME_DIR, and the folder the system then names in the
         // temporary folder taken by them as well.
         QTest::addColumn<bool>("runtimeTaken");
-        QTest::newRow("still theirs") << false << false;
-        QTest::newRow("gone since") << true << false;
-        QTest::newRow("still theirs, their runtime folder") << false << true;
-        QTest::newRow("gone since, their runtime folder") << true << true;
+        QTest::addColumn<bool>("runtimeGone");   // theirs, before the second console starts
+        QTest::newRow("still theirs") << false << false << false;
+        QTest::newRow("gone since") << true << false << false;
+        QTest::newRow("still theirs, their runtime folder") << false << true << false;
+        QTest::newRow("gone since, their runtime folder") << true << true << false;
+        QTest::newRow("still theirs, their runtime folder gone since") << false << true << true;
+        QTest::newRow("gone since, their runtime folder too") << true << true << true;
     }
 
     void namesAnotherUserTookFirst()
     {
         QFETCH(bool, theirsGone);
         QFETCH(bool, runtimeTaken);
+        QFETCH(bool, runtimeGone);
         const QString socket = QDir::tempPath() + QStringLiteral("/KorvaneManager");
         const QString lock = QDir::tempPath() + QStringLiteral("/KorvaneManager.startlock");
         const QByteArray runtimeDir = qgetenv("XDG_RUNTIME_DIR");
@@ -579,6 +583,8 @@ private slots:
             QVERIFY(QFile::remove(lock));
             QVERIFY(!QFileInfo::exists(socket));
         }
+        if (runtimeGone)
+            QVERIFY(QDir().rmdir(theirRuntime));
         MainWindow second(nullptr, environment(newSettings()));
         QCOMPARE(prompter.texts(QStringLiteral("information")), QStringList{AlreadyRunning});
         second.close();
