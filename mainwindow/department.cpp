@@ -73,8 +73,11 @@ QList<DeptInfo *> *Department::loadDepartments(const QString &path, bool *refuse
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) || file.size() > DepartmentFile::MaxBytes)
         return refuse();
     // One byte past the limit tells a file that grew since its size was read.
+    // A read that fails gives no bytes, which would read as a file without
+    // departments.
     const QByteArray bytes = file.read(DepartmentFile::MaxBytes + 1);
-    if (bytes.size() > DepartmentFile::MaxBytes || DepartmentFile::sectionCount(bytes) > DepartmentFile::MaxDepartments)
+    if (file.error() != QFileDevice::NoError || bytes.size() > DepartmentFile::MaxBytes
+        || DepartmentFile::sectionCount(bytes) > DepartmentFile::MaxDepartments)
         return refuse();
     return new QList<DeptInfo *>(DepartmentFile::parse(bytes));
 }

@@ -215,6 +215,10 @@ void TestDepartment::load_data()
     const QStringList refused{"Error opening configuration file for departments.\n\n Using default department"};
     QTest::newRow("no file") << "none" << 1 << QStringList();
     QTest::newRow("unreadable") << "directory" << 1 << refused;
+    // A disk that fails the read (here a file the kernel refuses to read at
+    // its start) gives no bytes: the default department alone would be
+    // saved over every department at the next change.
+    QTest::newRow("read fails") << "read error" << 1 << refused;
     // Every department is a tree and a label of the window, and the window
     // cannot be built with an unbounded number of them.
     QTest::newRow("as many sections as allowed") << "sections" << DepartmentFile::MaxDepartments + 1 << QStringList();
@@ -233,6 +237,8 @@ void TestDepartment::load()
     const QString path = tmp.path() + "/KorvaneManager.ini";
     if (how == "directory")
         QVERIFY(QDir().mkdir(path));
+    if (how == "read error")
+        QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), path));
     if (how.startsWith("sections")) {
         const int sections = DepartmentFile::MaxDepartments + (how.contains("+1") ? 1 : 0);
         QString text = "[department]\r\nid=1\r\n";
