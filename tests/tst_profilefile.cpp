@@ -228,10 +228,13 @@ void TestProfileFile::loadOnlyRegularFiles_data()
     // A pipe would hold the console on open for good, waiting for a writer.
     QTest::newRow("pipe") << "pipe";
     QTest::newRow("directory") << "directory";
+    // A file the disk fails to read (here one the kernel refuses to read at
+    // its start) would show the defaults as the profile's values.
+    QTest::newRow("read fails") << "read error";
 }
 
-// Something under a profile's name that is no file is refused as a file that
-// cannot be opened: the record keeps its defaults.
+// Something under a profile's name that is no file, or cannot be read, is
+// refused as a file that cannot be opened: the record keeps its defaults.
 void TestProfileFile::loadOnlyRegularFiles()
 {
     QFETCH(QString, kind);
@@ -239,6 +242,8 @@ void TestProfileFile::loadOnlyRegularFiles()
     const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("x.prf")));
     if (kind == QLatin1String("pipe"))
         QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+    else if (kind == QLatin1String("read error"))
+        QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), QFile::decodeName(path)));
     else
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("x.prf")));
     Profile p(dir.path());

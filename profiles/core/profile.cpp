@@ -217,7 +217,9 @@ bool Profile::load(const QString &fileName)
     if (!Utils::openRegular(&file, false) || file.size() > MaxFileBytes)
         return false;
     read(&file);
-    return true;
+    // A read that fails gives no bytes: the defaults would show as the
+    // profile's values, and be saved over them.
+    return file.error() == QFileDevice::NoError;
 }
 
 void Profile::read(QIODevice *source)
