@@ -20,9 +20,7 @@ bool readLocalFile(const QString &localPath, QByteArray *data)
     QFile file(localPath);
     if (!Utils::openRegular(&file, false))
         return false;
-    *data = file.read(Packets::MaxFileTransferData + 1);
-    file.close();
-    return true;
+    return Utils::readUpTo(&file, Packets::MaxFileTransferData + 1, data);
 }
 
 } // namespace

@@ -185,6 +185,21 @@ bool Utils::openRegular(QFile *file, bool noFollow, struct stat *opened)
     return true;
 }
 
+bool Utils::readUpTo(QFile *file, qint64 limit, QByteArray *out)
+{
+    QByteArray data;
+    while (data.size() < limit) {
+        const QByteArray chunk = file->read(limit - data.size());
+        if (chunk.isEmpty())
+            break;
+        data += chunk;
+    }
+    if (file->error() != QFileDevice::NoError)
+        return false;
+    *out = data;
+    return true;
+}
+
 bool Utils::isNotOwnInSharedFolder(const QString &path)
 {
     const QString clean = QDir::cleanPath(path);

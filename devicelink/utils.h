@@ -55,6 +55,10 @@ public:
     // file, never waiting on a pipe; with noFollow, a link at the name's end
     // is refused too. *opened, when given, gets the opened file's status.
     static bool openRegular(QFile *file, bool noFollow, struct stat *opened = nullptr);
+    // Reads an open file up to limit bytes into *out. False when a read
+    // fails, part-way as well: QFile hands back what came before a failing
+    // read as if the file ended there.
+    static bool readUpTo(QFile *file, qint64 limit, QByteArray *out);
     static bool isValidIPv4(const QString &text);
     // Digits and dots alone that make no such address: a resolver reads a
     // part padded with zeros as octal and fills in parts left out ("10.1.2"

@@ -4,6 +4,7 @@
 #include "commands/packets/everydaypackets.h"
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
+#include "failingreads.h"
 #include "fakedevices.h"
 #include "scriptedprompter.h"
 #include "testfiles.h"
@@ -204,6 +205,16 @@ void TestCommandDelivery::uploadFile()
     QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     QCOMPARE(CommandDelivery::uploadFileToDevice(nullptr, QStringLiteral("r.bin"), pipe, target), -1);
     QCOMPARE(prompts.texts(), QStringList{QStringLiteral("\nError opening file ") + pipe});
+
+    // A disk that fails part-way through the file: what came before the
+    // failure is no file to send.
+    prompts.calls.clear();
+    const int cut = [&] {
+        const FailingReads failing(dir.filePath("ok.bin"));
+        return CommandDelivery::uploadFileToDevice(nullptr, QStringLiteral("r.bin"), dir.filePath("ok.bin"), target);
+    }();
+    QCOMPARE(cut, -1);
+    QCOMPARE(prompts.texts(), QStringList{QStringLiteral("\nError opening file ") + dir.filePath("ok.bin")});
 
     // Missing arguments are refused silently.
     QCOMPARE(CommandDelivery::uploadFileToDevice(nullptr, QString(), dir.filePath("ok.bin"), target), -1);

@@ -1,0 +1,19 @@
+#ifndef FAILINGREADS_H
+#define FAILINGREADS_H
+
+#include <QString>
+
+// While one lives, the file at path reads as on a disk that fails part-way:
+// its first read gives a few bytes, every later one fails (EIO). Other
+// files read as usual. Made in a test's program, this replaces the system's
+// read() for all of it.
+class FailingReads
+{
+public:
+    explicit FailingReads(const QString &path);
+    ~FailingReads();
+    FailingReads(const FailingReads &) = delete;
+    FailingReads &operator=(const FailingReads &) = delete;
+};
+
+#endif // FAILINGREADS_H
