@@ -1,6 +1,7 @@
 #include "department.h"
 #include "departmentfile.h"
 #include "deptinfo.h"
+#include "devicelink/utils.h"
 #include "prompter.h"
 
 #include <QDir>
@@ -73,10 +74,10 @@ QList<DeptInfo *> *Department::loadDepartments(const QString &path, bool *refuse
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) || file.size() > DepartmentFile::MaxBytes)
         return refuse();
     // One byte past the limit tells a file that grew since its size was read.
-    // A read that fails gives no bytes, which would read as a file without
-    // departments.
-    const QByteArray bytes = file.read(DepartmentFile::MaxBytes + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > DepartmentFile::MaxBytes
+    // A read that fails gives no bytes, or part-way the bytes before it as if
+    // the file ended there: departments left out would be saved over.
+    QByteArray bytes;
+    if (!Utils::readUpTo(&file, DepartmentFile::MaxBytes + 1, &bytes) || bytes.size() > DepartmentFile::MaxBytes
         || DepartmentFile::sectionCount(bytes) > DepartmentFile::MaxDepartments)
         return refuse();
     return new QList<DeptInfo *>(DepartmentFile::parse(bytes));
