@@ -1,5 +1,6 @@
 // The profile file: the bytes a saved profile has, what the reader makes of
 // files it did not write, and the saving refusals.
+#include "failingreads.h"
 #include "nowriteroom.h"
 #include "pipepeer.h"
 #include "profiles/core/profile.h"
@@ -220,6 +221,10 @@ void TestProfileFile::loadRefusals()
     // The name is taken before the file is opened.
     QVERIFY(!p.load(QStringLiteral("gone.prf")));
     QCOMPARE(fields(p), expected(QStringLiteral("gone"), {}));
+    // Read in part, the keys after the failure would open as defaults.
+    QVERIFY(TestFiles::write(dir.filePath(QStringLiteral("cut.prf")), defaultsFile));
+    const FailingReads failing(dir.filePath(QStringLiteral("cut.prf")));
+    QVERIFY(!p.load(QStringLiteral("cut.prf")));
 }
 
 void TestProfileFile::loadOnlyRegularFiles_data()

@@ -214,12 +214,18 @@ bool Profile::load(const QString &fileName)
     QFile file(dir + QLatin1Char('/') + fileName);
     // A pipe under the name would hold the console on open until a writer
     // came; a folder or a device is no profile either.
-    if (!Utils::openRegular(&file, false) || file.size() > MaxFileBytes)
+    // Read whole before the keys are looked for: a read that fails gives no
+    // bytes, or part-way the bytes before it as if the file ended there, and
+    // the keys missing would open as defaults for a save to write over the
+    // file's own.
+    QByteArray content;
+    if (!Utils::openRegular(&file, false) || file.size() > MaxFileBytes
+        || !Utils::readUpTo(&file, MaxFileBytes, &content))
         return false;
-    read(&file);
-    // A read that fails gives no bytes: the defaults would show as the
-    // profile's values, and be saved over them.
-    return file.error() == QFileDevice::NoError;
+    QBuffer buffer(&content);
+    buffer.open(QIODevice::ReadOnly);
+    read(&buffer);
+    return true;
 }
 
 void Profile::read(QIODevice *source)
