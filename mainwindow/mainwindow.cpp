@@ -417,8 +417,12 @@ QStringList MainWindow::updateStores() const
     QStringList out;
     if (workingDirRefused())
         return out;
-    for (const char *key : {"firmwareImageDir", "appImageDir", "hotfixDir"})
-        out << Department::fileIdentity(settings->value(QLatin1String(key)).toString());
+    // A store that is not there holds nothing either: made anew at the same
+    // path, by hand or by the preferences, it is another, empty, store.
+    for (const char *key : {"firmwareImageDir", "appImageDir", "hotfixDir"}) {
+        const QString store = settings->value(QLatin1String(key)).toString();
+        out << (QFileInfo(store).isDir() ? Department::fileIdentity(store) : QString());
+    }
     return out;
 }
 

@@ -448,6 +448,8 @@ private slots:
         QTest::newRow("kept") << QString();
         // Gone from the shared temporary folder, and made anew at the same path.
         QTest::newRow("gone, made anew") << QStringLiteral("gone");
+        // The store alone removed by hand, and made anew at the same path.
+        QTest::newRow("store removed, made anew") << QStringLiteral("store");
     }
 
     // What a check installed lies in the store it installed it to: once the
@@ -468,17 +470,18 @@ private slots:
                  QByteArray("kernel"));
 
         const bool gone = typed == QLatin1String("gone");
-        const QString work = typed.isEmpty() || gone ? w->settings->value(QStringLiteral("zorWorkingDir")).toString()
-                                                     : m_dir.filePath(typed);
+        const bool store = typed == QLatin1String("store");
+        const QString kept = w->settings->value(QStringLiteral("zorWorkingDir")).toString();
+        const QString work = typed.isEmpty() || gone || store ? kept : m_dir.filePath(typed);
         QVERIFY(QDir().mkpath(work));
         const QByteArray shared = QFile::encodeName(QDir::tempPath());
         struct stat before;
         QVERIFY(::stat(shared.constData(), &before) == 0);
         const auto restore = qScopeGuard([&] { ::chmod(shared.constData(), before.st_mode & 07777); });
-        if (gone) {
+        if (gone)
             QVERIFY(::chmod(shared.constData(), 01777) == 0);
-            QVERIFY(QDir(work).removeRecursively());
-        }
+        if (gone || store)
+            QVERIFY(QDir(work + (store ? QStringLiteral("/firmware") : QString())).removeRecursively());
         // A console installer waits where it is: it is not fetched again.
         const QString installer = QStringLiteral("KorvaneManager-7.8.8-linux.run");
         w->settings->setValue(QStringLiteral("zorServerVersionExe"), installer);
