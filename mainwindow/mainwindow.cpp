@@ -103,6 +103,11 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
         runWizardAtStart = runFirstRunPreferences();
         if (stores.isEmpty() || updateStores() != stores)
             UpdateVersions::forgetUnpacked(*settings);
+    } else if (updateStores().contains(QString())) {
+        // A store gone since the last run (removed, or on a disk not
+        // mounted) holds none of what was recorded: made anew, by hand or by
+        // the preferences, it would stay empty, every check skipping it.
+        UpdateVersions::forgetUnpacked(*settings);
     }
     // Headers and rows follow this layout until the next start, whatever the
     // preferences save meanwhile.

@@ -165,19 +165,30 @@ private slots:
 
     // The working directory in the shared temporary folder went with a
     // reboot, and the preferences at start make the default anew, at the same
-    // path: its stores are empty, so the next check fetches the packages
-    // again. A waiting console installer stays remembered.
+    // path; or a store was removed since the last run, and will be made anew
+    // by hand or by the preferences: the stores are empty, so the next check
+    // fetches the packages again. A waiting console installer stays remembered.
+    void goneWorkingDirectoryForgetsUnpacked_data()
+    {
+        QTest::addColumn<QString>("removed");   // under the working directory
+        QTest::addColumn<bool>("shared");
+        QTest::newRow("working directory gone from the shared folder") << QString() << true;
+        QTest::newRow("store removed") << QStringLiteral("/firmware") << false;
+    }
+
     void goneWorkingDirectoryForgetsUnpacked()
     {
-        const QString shared = QDir::tempPath();
-        QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
-        const auto restore = qScopeGuard([&] { ::chmod(QFile::encodeName(shared).constData(), 0755); });
+        QFETCH(QString, removed);
+        QFETCH(bool, shared);
+        const QByteArray temp = QFile::encodeName(QDir::tempPath());
+        QVERIFY(::chmod(temp.constData(), shared ? 01777 : 0755) == 0);
+        const auto restore = qScopeGuard([&] { ::chmod(temp.constData(), 0755); });
         QSettings *store = seededStore();
         const QString work = store->value(QStringLiteral("zorWorkingDir")).toString();
         const auto clear = qScopeGuard([&] { QDir(work).removeRecursively(); });
         store->setValue(QStringLiteral("firmwareVersionORL_K1"), QStringLiteral("fw-ORL_K1-2.0.7z"));
         store->setValue(QStringLiteral("zorServerVersionExe"), QStringLiteral("KorvaneManager-7.8.8-linux.run"));
-        QVERIFY(QDir(work).removeRecursively());
+        QVERIFY(QDir(work + removed).removeRecursively());
         ScriptedPrompter prompter;
         QString shown;
         prompter.answerDialog([&](QDialog *d) {
@@ -187,7 +198,7 @@ private slots:
         });
         MainWindow w(nullptr, environment(store));
 
-        QCOMPARE(shown, work);
+        QCOMPARE(shown, shared ? work : QString());
         QCOMPARE(w.settings->value(QStringLiteral("firmwareVersionORL_K1")).toString(), QStringLiteral("unknown"));
         QCOMPARE(w.settings->value(QStringLiteral("zorServerVersionExe")).toString(),
                  QStringLiteral("KorvaneManager-7.8.8-linux.run"));
