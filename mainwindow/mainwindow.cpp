@@ -117,6 +117,13 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
         if (!settings->contains(QLatin1String(key)))
             settings->setValue(QLatin1String(key), QStringLiteral("unknown"));
     settings->setValue(QStringLiteral("platform"), QStringLiteral("windows"));
+    // An installer newer than this console was fetched by a run that never
+    // started it (the console was killed, or the start failed): counted as
+    // fetched, no check would bring it again, and no exit would offer it.
+    const QString installerKey = QStringLiteral("zorServerVersionExe");
+    const QString fetched = settings->value(installerKey).toString();
+    if (!fetched.isEmpty() && fetched != QLatin1String("unknown") && isNewerVersion(fetched))
+        settings->setValue(installerKey, QStringLiteral("unknown"));
 
     bool refused = false;
     departments = Department::loadDepartments(departmentFilePath(), &refused);

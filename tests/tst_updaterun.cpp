@@ -642,6 +642,28 @@ private slots:
                  QStringList{QUrl::fromLocalFile(tempDir + QLatin1Char('/') + names.first()).toString()});
     }
 
+    // A console that ended without its close (killed, or the machine went
+    // down) never started the newer installer it had fetched: the next start
+    // fetches it again, for its exit to offer.
+    void installerNotStartedFetchedAgain()
+    {
+        const QString name = QStringLiteral("KorvaneManager-7.8.9-linux.run");
+        QVERIFY(TestFiles::write(served(name), "installer"));
+        list("zor_server_exe", "any", name, "Console 7.8.9");
+        QVERIFY(publishList());
+        ScriptedPrompter prompter;
+        std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
+        prompter.answerDialog(takeAll);
+        QVERIFY(runCheck(*w, *m_server));
+        QVERIFY(w->updateDownloaded);
+
+        w.reset();
+        w.reset(newWindow(QStringLiteral("disabled")));
+        prompter.answerDialog(takeAll);
+        QVERIFY(runCheck(*w, *m_server));
+        QVERIFY(w->updateDownloaded);
+    }
+
     // However a check the administrator started ends, the Download action is
     // free again, nothing of the check is left running, and the next check
     // runs through to its file.
