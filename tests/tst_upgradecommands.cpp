@@ -51,8 +51,8 @@ private slots:
     void hotfixChecksEachDevice();
     void hotfixNothingTicked();
     void hotfixDevicesJoinWhileWarning();
-    void hotfixNotSentToADeviceThatRegisteredAgain_data();
-    void hotfixNotSentToADeviceThatRegisteredAgain();
+    void hotfixNotSentToADeviceChangedMeanwhile_data();
+    void hotfixNotSentToADeviceChangedMeanwhile();
     void hotfixPathLatin1CannotHold();
     void backingOut_data();
     void backingOut();
@@ -491,19 +491,20 @@ void TestUpgradeCommands::hotfixDevicesJoinWhileWarning()
     QCOMPARE(m_fake.writes.size(), 2);
 }
 
-void TestUpgradeCommands::hotfixNotSentToADeviceThatRegisteredAgain_data()
+void TestUpgradeCommands::hotfixNotSentToADeviceChangedMeanwhile_data()
 {
     // What happens to the first device while the warning about its second
     // file is up.
-    QTest::addColumn<bool>("reconnects");   // else it reports itself offline on the same connection
+    QTest::addColumn<QString>("change");
     QTest::addColumn<QString>("version");   // the firmware it reports then
-    QTest::newRow("back on a newer firmware") << true << "4.3.0";
-    QTest::newRow("offline, connection kept") << false << "4.2.1";
+    QTest::newRow("back on a newer firmware") << "reconnects" << "4.3.0";
+    QTest::newRow("offline, connection kept") << "offline" << "4.2.1";
+    QTest::newRow("a newer firmware reported on the same connection") << "reports" << "4.3.0";
 }
 
-void TestUpgradeCommands::hotfixNotSentToADeviceThatRegisteredAgain()
+void TestUpgradeCommands::hotfixNotSentToADeviceChangedMeanwhile()
 {
-    QFETCH(bool, reconnects);
+    QFETCH(QString, change);
     QFETCH(QString, version);
     const QString dir = m_dir.filePath(QStringLiteral("hf/ORL K1"));
     // The good file is checked first, then the warning about the other one.
@@ -515,9 +516,9 @@ void TestUpgradeCommands::hotfixNotSentToADeviceThatRegisteredAgain()
     QSslSocket newConnection;
     m_prompter->duringNextBox([] {});
     m_prompter->duringNextBox([&] {
-        if (reconnects)
+        if (change == QLatin1String("reconnects"))
             list[0]->socket = &newConnection;
-        else
+        else if (change == QLatin1String("offline"))
             list[0]->online = false;
         list[0]->firmwareVersion = version;
     });

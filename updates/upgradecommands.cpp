@@ -257,9 +257,11 @@ void installHotfix(QWidget *parent, const QList<ThinclientInfo *> *devices, QSet
             continue;
         // The files are checked against what the device reported on this
         // connection. One that registers again while a warning is up (after
-        // a firmware upgrade, perhaps) may run another version by then: a
-        // hotfix accepted for the old one must not reach it.
+        // a firmware upgrade, perhaps), or reports another firmware version
+        // on the same connection, may run another version by then: a hotfix
+        // accepted for the old one must not reach it.
         const QPointer<QSslSocket> connection = target->socket;
+        const QString checkedVersion = target->firmwareVersion;
         QStringList accepted;
         for (const QString &path : chosen) {
             int id = 0;
@@ -282,7 +284,8 @@ void installHotfix(QWidget *parent, const QList<ThinclientInfo *> *devices, QSet
             else
                 accepted.append(path);
         }
-        if (connection.isNull() || target->socket != connection.data() || !target->online)
+        if (connection.isNull() || target->socket != connection.data() || !target->online
+            || target->firmwareVersion != checkedVersion)
             continue;
         const QByteArray command = UpgradePackets::installHotfix(today, target->model, accepted);
         if (!command.isEmpty())
