@@ -174,6 +174,11 @@ bool showUsbDevices(QWidget *parent, const DeviceList *department, UsbRedirectio
     const ConfigCommand command = ConfigCommand::UsbReply;
     if (refuseEmpty(parent, department, command) || refuseMultiple(parent, department, command))
         return false;
+    // A list is shown only while a device is selected, as a request needs
+    // one: with none (a list sent unasked, or the tick taken off before it
+    // came) it would open a dialog nobody asked for, for a device nobody chose.
+    if (Delivery::countSelectedDevices(department) == 0)
+        return false;
     DlgUsbRedirection dialog(parent, roundTrip.entries());
     if (prompter()->exec(&dialog) == 0)
         return false;
