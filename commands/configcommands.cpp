@@ -147,13 +147,17 @@ bool setTsGateway(QWidget *parent, const DeviceList *department)
     return Delivery::writeToSelected(department, frame) > 0;
 }
 
-bool requestUsbDevices(QWidget *parent, const DeviceList *department)
+bool requestUsbDevices(QWidget *parent, const DeviceList *department, UsbRedirectionRoundTrip *roundTrip)
 {
     const ConfigCommand command = ConfigCommand::UsbRequest;
     if (!department || refuseEmpty(parent, department, command) || refuseMultiple(parent, department, command))
         return false;
     ThinclientInfo *device = firstSelected(department);
-    return device && Delivery::writeIfReachable(device, ConfigPackets::getUsbDevices());
+    if (!device || !Delivery::writeIfReachable(device, ConfigPackets::getUsbDevices()))
+        return false;
+    if (roundTrip)
+        roundTrip->asked(device);
+    return true;
 }
 
 bool showUsbDevices(QWidget *parent, const DeviceList *department, UsbRedirectionRoundTrip &roundTrip)

@@ -25,8 +25,10 @@ bool setServerIdentification(QWidget *parent, const DeviceList *department);
 bool setCloudPrint(QWidget *parent, const DeviceList *department);
 bool setTsGateway(QWidget *parent, const DeviceList *department);
 
-// Asks the one selected device for its USB list.
-bool requestUsbDevices(QWidget *parent, const DeviceList *department);
+// Asks the one selected device for its USB list; the round trip, when
+// given, takes that device as the one asked.
+bool requestUsbDevices(QWidget *parent, const DeviceList *department,
+                       UsbRedirectionRoundTrip *roundTrip = nullptr);
 // Shows the USB list kept in the round trip (asked for or not) and sends the
 // choice back to the device that sent it, provided it is still connected on
 // the same connection when the administrator presses OK. Runs after the

@@ -3,6 +3,7 @@
 #include "mainwindow/mainwindow.h"
 
 #include "configcommands.h"
+#include "commands/packets/delivery.h"
 #include "mainwindow/deptinfo.h"
 #include "devicelink/thinclientinfo.h"
 
@@ -33,7 +34,7 @@ void MainWindow::on_actionTSG_triggered()
 
 void MainWindow::on_actionSetup_USB_redirection_triggered()
 {
-    ConfigCommands::requestUsbDevices(this, shownDepartmentDevices());
+    ConfigCommands::requestUsbDevices(this, shownDepartmentDevices(), &usbRoundTrip);
 }
 
 // Reached inside the device socket's signal: the list is kept, and the
@@ -43,11 +44,15 @@ void MainWindow::onEnumerateUsb(ThinclientInfo *record, const QStringList &usbDe
 {
     if (closing)
         return;
-    if (!usbRoundTrip.keep(record, usbDevices)) {
-        if (record && statusLabel)
+    if (record && usbRoundTrip.isBusy()) {
+        if (statusLabel)
             setStatusText(tr("The USB list of %1 was not shown: another USB list is open").arg(record->deviceName));
         return;
     }
+    // Neither asked nor selected: not the list the administrator waits for.
+    if (!usbRoundTrip.mayShow(record, Delivery::selectedDevices(shownDepartmentDevices()).contains(record))
+        || !usbRoundTrip.keep(record, usbDevices))
+        return;
     QMetaObject::invokeMethod(
         this,
         [this] {

@@ -4,10 +4,28 @@
 
 #include <QSslSocket>
 
+void UsbRedirectionRoundTrip::asked(ThinclientInfo *device)
+{
+    m_asked = device;
+    m_askedSocket = device ? device->socket : nullptr;
+}
+
+bool UsbRedirectionRoundTrip::mayShow(ThinclientInfo *device, bool selected) const
+{
+    if (!device)
+        return false;
+    return selected || (device == m_asked.data() && !m_askedSocket.isNull() && device->socket == m_askedSocket.data());
+}
+
 bool UsbRedirectionRoundTrip::keep(ThinclientInfo *device, const QStringList &entries)
 {
     if (m_busy || !device)
         return false;
+    // The answer came: a later list of that device counts as unasked.
+    if (device == m_asked.data()) {
+        m_asked.clear();
+        m_askedSocket.clear();
+    }
     m_busy = true;
     m_device = device;
     m_socket = device->socket;

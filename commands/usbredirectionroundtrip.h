@@ -17,9 +17,19 @@ class ThinclientInfo;
 // run; it is kept here until the dialog opens after the message's handling.
 // One list at a time: a list that comes while another waits or is shown is
 // turned away, so that devices cannot stack dialogs on one another.
+//
+// The dialog does not say whose list it shows: the administrator takes it
+// for the list of the device asked. A list is taken from that device, or
+// from a device selected when it comes; one from any other device (unasked,
+// unticked) would stand in for the answer, which is then turned away.
 class UsbRedirectionRoundTrip
 {
 public:
+    // The device the request went to; its list is taken while it stays on
+    // that connection, whatever is selected by then.
+    void asked(ThinclientInfo *device);
+    // Whether a list of device may be shown: it was asked, or it is selected.
+    bool mayShow(ThinclientInfo *device, bool selected) const;
     // Keeps the list of device for the dialog; false when another list is
     // kept already (or there is no device).
     bool keep(ThinclientInfo *device, const QStringList &entries);
@@ -39,6 +49,8 @@ private:
     QPointer<ThinclientInfo> m_device;
     QPointer<QSslSocket> m_socket;
     QStringList m_entries;
+    QPointer<ThinclientInfo> m_asked;
+    QPointer<QSslSocket> m_askedSocket;
 };
 
 #endif // USBREDIRECTIONROUNDTRIP_H

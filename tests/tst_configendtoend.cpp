@@ -226,7 +226,15 @@ void TestConfigEndToEnd::networkGoesToTheTickedDevice()
 // ---- USB redirection round trip ------------------------------------------------
 
 namespace {
-enum UsbChange { Unchanged, Unasked, MovedBeforeList, MovedWhileShown, DroppedWhileShown, ReconnectedWhileShown };
+enum UsbChange {
+    Unchanged,
+    Unasked,
+    OtherUnasked,
+    MovedBeforeList,
+    MovedWhileShown,
+    DroppedWhileShown,
+    ReconnectedWhileShown
+};
 } // namespace
 
 void TestConfigEndToEnd::usbChoiceGoesToTheDeviceWhoseListIsShown_data()
@@ -236,6 +244,7 @@ void TestConfigEndToEnd::usbChoiceGoesToTheDeviceWhoseListIsShown_data()
 
     QTest::newRow("selection unchanged") << int(Unchanged) << true;
     QTest::newRow("a list nobody asked for") << int(Unasked) << true;
+    QTest::newRow("an unticked device's list before the answer") << int(OtherUnasked) << true;
     QTest::newRow("selection moves before the list arrives") << int(MovedBeforeList) << true;
     QTest::newRow("selection moves while the list is shown") << int(MovedWhileShown) << true;
     QTest::newRow("device drops while the list is shown") << int(DroppedWhileShown) << false;
@@ -280,6 +289,12 @@ void TestConfigEndToEnd::usbChoiceGoesToTheDeviceWhoseListIsShown()
         return true;
     });
 
+    if (change == OtherUnasked) {
+        // It stands in for nobody's answer: the asked device's list is shown.
+        other->sendFrame(StatusMessages::usbDevices(usbList));
+        QTRY_VERIFY_WITH_TIMEOUT(listHandled, 15000);
+        listHandled = false;
+    }
     if (change == Unasked)
         asked->sendFrame(StatusMessages::usbDevices(usbList));
     else
