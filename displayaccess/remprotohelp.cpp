@@ -66,7 +66,10 @@ void RemProtoHelp::show()
     if (!m_written) {
         warn(MainWindow::tr("File create error"),
              MainWindow::tr("Error creating file to store remote protocol settings"));
-        return;
+        // A later text may have reached the file while the box was up: the
+        // box was about the one before, and this one is shown now.
+        if (!m_written)
+            return;
     }
     if (viewerShowsFile())
         return;

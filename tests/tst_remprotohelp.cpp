@@ -128,6 +128,26 @@ private slots:
         QCOMPARE(prompter.last().text, QStringLiteral("Error creating file to store remote protocol settings"));
     }
 
+    // The box about a text that could not be stored is up when the next
+    // text reaches the file: that one is shown once the box is answered.
+    void textStoredWhileTheBoxIsUp()
+    {
+        const QString dir = m_settings->value(QStringLiteral("tempDir")).toString();
+        m_settings->setValue(QStringLiteral("tempDir"), m_dir.filePath(QStringLiteral("no/such/dir")));
+        ScriptedPrompter prompter;
+        QWidget window;
+        RemProtoHelp help(&window, m_settings.get());
+        prompter.duringNextBox([&] {
+            m_settings->setValue(QStringLiteral("tempDir"), dir);
+            help.received(QStringLiteral("later text"));
+        });
+        prompter.answerBool(true);
+        help.received(QStringLiteral("text"));
+        QTRY_COMPARE(prompter.texts(QStringLiteral("startDetached")), QStringList{"gedit"});
+        QCOMPARE(prompter.last().arguments, QStringList{m_path});
+        QCOMPARE(fileText(m_path), QByteArray("later text"));
+    }
+
     void notAFile_data()
     {
         QTest::addColumn<bool>("pipe");
