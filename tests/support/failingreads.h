@@ -3,10 +3,10 @@
 
 #include <QString>
 
-// While one lives, the file at path reads as on a disk that fails part-way:
-// its first read gives a few bytes, every later one fails (EIO). Other
-// files read as usual. Made in a test's program, this replaces the system's
-// read() for all of it.
+// While one lives, the file at path reads as on a disk with a bad spot a few
+// bytes in: the bytes before it read, every read that reaches it fails
+// (EIO), also after a seek back. Other files read as usual. Made in a
+// test's program, this replaces the system's read() for all of it.
 class FailingReads
 {
 public:
