@@ -32,8 +32,9 @@ public:
 
     // Reads dir/fileName (a file name with its suffix). False only when dir or
     // fileName is empty, or the file cannot be opened as a regular file (a
-    // pipe or a folder under the name is refused at once) or is larger than
-    // MaxFileBytes; whatever the content, keys that are not found keep their
+    // pipe or a folder under the name is refused at once), is larger than
+    // MaxFileBytes or fails to read, part-way as well (nothing of it is then
+    // taken); whatever the content, keys that are not found keep their
     // values. name is taken from fileName even when the file cannot be opened.
     bool load(const QString &fileName);
 
