@@ -8,6 +8,7 @@
 #include "commands/storagewhitelist.h"
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
+#include "failingreads.h"
 #include "fakedevices.h"
 #include "nowriteroom.h"
 #include "pipepeer.h"
@@ -167,6 +168,16 @@ void TestStorageWhiteList::loadDirectory()
     BlockDeviceList none;
     none.loadDirectory(m_dir + QStringLiteral("/missing"));
     QVERIFY(none.lines().isEmpty());
+
+    // A list the disk fails to read part-way is left out: its last line, cut
+    // short, would name another disk ("sd" for "sdab").
+    const QString cutDir = m_dir + QStringLiteral("/cut");
+    QVERIFY(QDir().mkpath(cutDir));
+    writeFile(cutDir + QStringLiteral("/C_blkdev_list.lst"), "1,V,M,T,sdab\n");
+    const FailingReads failing(cutDir + QStringLiteral("/C_blkdev_list.lst"));
+    BlockDeviceList cut;
+    cut.loadDirectory(cutDir);
+    QCOMPARE(cut.lines(), QStringList());
 }
 
 // One client's list is read up to 64 KiB and 256 distinct lines.

@@ -40,10 +40,16 @@ void BlockDeviceList::loadDirectory(const QString &dir)
     Utils::listFiles(&files, dir, QString::fromLatin1(FilePattern));
     for (const QString &path : files) {
         QFile file(path);
-        // Only regular files: a pipe would block the dialog on open.
-        if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        // Only regular files: a pipe would block the dialog on open. A read
+        // that fails part-way hands back the bytes before it as the whole
+        // list, the last line cut where a disk's name may still read as
+        // another disk's: such a list is left out, as one that cannot be
+        // opened is.
+        QByteArray data;
+        if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)
+            || !Utils::readUpTo(&file, MaxListBytes + 1, &data))
             continue;
-        if (!addList(file.read(MaxListBytes + 1)))
+        if (!addList(data))
             ++m_cutLists;
     }
 }
