@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <sys/stat.h>
+
 Department::Department(QObject *parent)
     : QObject(parent)
 {
@@ -59,7 +62,12 @@ QList<DeptInfo *> *Department::loadDepartments(const QString &path, bool *refuse
     if (refused)
         *refused = false;
     QFile file(path);
-    if (!file.exists())
+    // QFile::exists() is false on any failing look-up, not only for a file
+    // that is not there: a folder that cannot be searched, or a share that
+    // does not answer, would start with the default department alone, and
+    // the first change once the folder is back would save it over the rest.
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR))
         return defaultDepartments();
     const auto refuse = [refused] {
         if (refused)

@@ -6,6 +6,7 @@
 #include "nowriteroom.h"
 #include "pipepeer.h"
 #include "scriptedprompter.h"
+#include "withoutoverride.h"
 
 #include <QDir>
 #include <QFile>
@@ -230,6 +231,8 @@ void TestDepartment::load_data()
     QTest::newRow("larger than any real file") << "huge" << 1 << refused;
     // Read in part, the departments left out would be lost at the next save.
     QTest::newRow("a read that fails part-way") << "failing" << 1 << refused;
+    // Not known to be absent: the departments in it would be saved over.
+    QTest::newRow("folder cannot be searched") << "unsearchable" << 1 << refused;
 }
 
 void TestDepartment::load()
@@ -264,7 +267,17 @@ void TestDepartment::load()
         failing.emplace(path);
     }
     ScriptedPrompter p;
-    DeptList *list = Department::loadDepartments(path);
+    DeptList *list = nullptr;
+    if (how == "unsearchable") {
+        QVERIFY(writeFile(path, "[department]\r\nid=1\r\nname=Lab\r\n"));
+        QFile::setPermissions(tmp.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        const bool dropped = withoutFolderOverride([&] { list = Department::loadDepartments(path); });
+        QFile::setPermissions(tmp.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        if (!dropped)
+            QSKIP("no thread without the right to search every folder");
+    } else {
+        list = Department::loadDepartments(path);
+    }
     failing.reset();
     const auto releaseList = qScopeGuard([&] { qDeleteAll(*list); delete list; });
     QCOMPARE(list->size(), count);
