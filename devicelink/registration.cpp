@@ -310,6 +310,7 @@ void SSLServer::fileRegistration(QSslSocket *socket, ThinclientInfo *record, qin
         return;
     }
 
+    const bool modelChanged = record->model != old->model;
     copyCarried(*record, old, subCode);
     delete record;
     old->online = true;
@@ -330,6 +331,10 @@ void SSLServer::fileRegistration(QSslSocket *socket, ThinclientInfo *record, qin
     // sockets this server made are its to release.
     if (oldSocket && oldSocket != socket && oldSocket != offlineKey(old) && oldSocket->parent() == this)
         retireSocket(oldSocket);
+    if (modelChanged) {
+        DeviceRow::flush();
+        emit onDeviceModelChanged(old);
+    }
 }
 
 int SSLServer::findDeviceByMac(const QString &mac, QSslSocket **socketOut, ThinclientInfo **recordOut) const

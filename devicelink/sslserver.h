@@ -209,6 +209,10 @@ signals:
     void onSetBroadcastBtnState(bool state);
     void onGetRemProtoHelp(const QString &text);
     void onDeviceRegistered(ThinclientInfo *record);
+    // A device registered again reporting another model than before (after
+    // a firmware of another model went on it): its row's group no longer
+    // names it.
+    void onDeviceModelChanged(ThinclientInfo *record);
     void onEnumerateUsb(ThinclientInfo *record, const QStringList &usbDevices);
 
 public slots:

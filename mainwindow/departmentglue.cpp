@@ -3,10 +3,14 @@
 #include "mainwindow.h"
 
 #include "department.h"
+#include "deptinfo.h"
 #include "departmentfile.h"
 #include "devicetree.h"
 
+#include "devicelink/thinclientinfo.h"
+
 #include <QSettings>
+#include <QStandardItemModel>
 
 QString MainWindow::departmentFilePath() const
 {
@@ -23,6 +27,15 @@ void MainWindow::buildDeviceDepartmentMap()
 void MainWindow::onDeviceRegistered(ThinclientInfo *record)
 {
     addDeviceToDepartment(record);
+}
+
+void MainWindow::onDeviceModelChanged(ThinclientInfo *record)
+{
+    if (!departments || !record || !record->item)
+        return;
+    for (DeptInfo *dept : std::as_const(*departments))
+        if (dept->model && record->item->model() == dept->model)
+            DeviceTree::regroupDeviceRow(dept, record);
 }
 
 void MainWindow::addDeviceToDepartment(ThinclientInfo *info)

@@ -100,18 +100,18 @@ void DeviceTree::destroyDeviceTree(DeptInfo *dept)
     dept->groupItems.clear();
 }
 
-void DeviceTree::insertDeviceRow(DeptInfo *dept, QSettings *settings, ThinclientInfo *info)
+namespace {
+
+void appendToGroup(DeptInfo *dept, const QString &model, const QList<QStandardItem *> &deviceRow)
 {
-    if (!dept || !dept->rootItem || !info)
-        return;
-    QStandardItem *group = dept->groupItems.value(info->model);
+    QStandardItem *group = dept->groupItems.value(model);
     if (!group) {
-        const QList<QStandardItem *> row = TreeRows::createModelRow(info->model);
+        const QList<QStandardItem *> row = TreeRows::createModelRow(model);
         group = row.first();
-        dept->groupItems.insert(info->model, group);
+        dept->groupItems.insert(model, group);
         dept->rootItem->appendRow(row);
     }
-    group->appendRow(TreeRows::buildDeviceRow(settings, info));
+    group->appendRow(deviceRow);
     // The whole tree opens, a group the user closed as well. Only group rows
     // have children, so opening the groups is all that expandAll would do,
     // without laying out every row again for each device that joins.
@@ -122,6 +122,27 @@ void DeviceTree::insertDeviceRow(DeptInfo *dept, QSettings *settings, Thinclient
         if (!dept->treeView->isExpanded(index))
             dept->treeView->expand(index);
     }
+}
+
+} // namespace
+
+void DeviceTree::insertDeviceRow(DeptInfo *dept, QSettings *settings, ThinclientInfo *info)
+{
+    if (!dept || !dept->rootItem || !info)
+        return;
+    appendToGroup(dept, info->model, TreeRows::buildDeviceRow(settings, info));
+}
+
+void DeviceTree::regroupDeviceRow(DeptInfo *dept, ThinclientInfo *info)
+{
+    if (!dept || !dept->rootItem || !info || !info->item)
+        return;
+    QStandardItem *group = info->item->parent();
+    if (!group || group->model() != dept->model || dept->groupItems.value(info->model) == group)
+        return;
+    // Taken, not rebuilt: the tick, the status the device last reported
+    // and its colour stay with the row.
+    appendToGroup(dept, info->model, group->takeRow(info->item->row()));
 }
 
 void DeviceTree::fileDevice(DeptInfo *dept, QSettings *settings, ThinclientInfo *info)

@@ -39,6 +39,9 @@ void destroyDeviceTree(DeptInfo *dept);
 // Appends a row for the device under its model's group row, creating the
 // group for the first device of a model.
 void insertDeviceRow(DeptInfo *dept, QSettings *settings, ThinclientInfo *info);
+// Moves the device's row, as it is, under the group row of the model its
+// record now holds, when it sits under another one's.
+void regroupDeviceRow(DeptInfo *dept, ThinclientInfo *info);
 // Makes the device a member of dept for this run: its record joins
 // dept->devices and its row the tree. Membership in the file (macs) is not
 // touched.

@@ -486,6 +486,8 @@ void MainWindow::startDeviceServer(const QHostAddress &listenAddress)
     // and relies on the new device's row existing by then.
     connect(sslServer, &SSLServer::onDeviceRegistered, this, &MainWindow::onDeviceRegistered,
             Qt::DirectConnection);
+    connect(sslServer, &SSLServer::onDeviceModelChanged, this, &MainWindow::onDeviceModelChanged,
+            Qt::DirectConnection);
     connect(sslServer, &SSLServer::onSetBroadcastBtnState, this, &MainWindow::onSetBroadcastBtnState,
             Qt::DirectConnection);
     connect(sslServer, &SSLServer::onGetRemProtoHelp, this, &MainWindow::onGetRemProtoHelp,

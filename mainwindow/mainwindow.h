@@ -243,6 +243,7 @@ public slots:
     void onLogoClicked();
     void onGetRemProtoHelp(const QString &text);
     void onDeviceRegistered(ThinclientInfo *record);
+    void onDeviceModelChanged(ThinclientInfo *record);
 
     // Reached by name from the form's actions.
     void on_btnUdpBroadcast_triggered();

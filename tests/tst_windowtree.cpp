@@ -167,6 +167,18 @@ void TestWindowTree::registrationAndDisconnectOverTls()
     w->collectSelectedModels();
     QCOMPARE(w->selectedModels, QStringList{QString(config.model).replace(' ', '_')});
     QVERIFY(prompter.calls.isEmpty());
+
+    // It comes back reporting another model (a firmware of another model
+    // went on it): its row, tick and all, goes to that model's group.
+    device.disconnectFromConsole();
+    QTRY_VERIFY_WITH_TIMEOUT(!rec->online, 10000);
+    device.config().model = QStringLiteral("ORL WY");
+    device.reconnect();
+    QTRY_VERIFY_WITH_TIMEOUT(rec->online, 15000);
+    QCOMPARE(rec->item, row);
+    QCOMPARE(row->parent(), orphans->groupItems.value(QStringLiteral("ORL WY")));
+    QCOMPARE(orphans->groupItems.value(config.model)->rowCount(), 0);
+    QCOMPARE(row->checkState(), Qt::Checked);
 }
 
 void TestWindowTree::contextMenu()
