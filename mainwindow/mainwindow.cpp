@@ -7,6 +7,7 @@
 #include "links.h"
 #include "prompter.h"
 
+#include "commands/core/whitelistfile.h"
 #include "devicelink/columns.h"
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
@@ -402,6 +403,9 @@ bool MainWindow::runFirstRunPreferences()
 void MainWindow::on_actionPreferences_triggered()
 {
     const QString departmentFile = departmentFilePath();
+    const QString oldTempDir = settings->value(QStringLiteral("tempDir")).toString();
+    // One that others may have made holds no list of this console's.
+    const bool oldRefused = workingDirRefused();
     const QStringList stores = updateStores();
     auto *dialog = new DlgSettings(this, settings, autoUpdateTimer, false);
     prompter()->exec(dialog);
@@ -412,6 +416,13 @@ void MainWindow::on_actionPreferences_triggered()
     // every device as an orphan. The departments shown go along.
     if (departmentFilePath() != departmentFile)
         saveDepartments();
+    // So does the white list, which devices ask for at any time: left
+    // behind, they would be answered with none (or with an older list found
+    // in the new place), and the next white-list dialog would tick none of
+    // the disks the administrator chose.
+    const QString newTempDir = settings->value(QStringLiteral("tempDir")).toString();
+    if (newTempDir != oldTempDir)
+        WhiteListFile::carry(oldRefused ? QString() : oldTempDir, newTempDir);
     // The remembered versions name what was unpacked into the old stores;
     // the new ones hold none of it, and a check that skipped those packages
     // would leave nothing to upgrade devices with. The next check offers

@@ -10,6 +10,7 @@
 #include "mainwindow/orltreeview.h"
 #include "deptsupport.h"
 #include "scriptedprompter.h"
+#include "testfiles.h"
 #include "windowfixture.h"
 
 #include "devicelink/sslserver.h"
@@ -599,26 +600,38 @@ void TestWindowDepartments::workingDirectoryChanged_data()
 {
     QTest::addColumn<bool>("move");
     QTest::addColumn<QByteArray>("foundThere");
-    QTest::newRow("to an empty directory") << true << QByteArray();
-    QTest::newRow("to one holding older departments") << true << section(0, "Orphans") + section(4, "Old");
-    QTest::newRow("kept") << false << QByteArray();
+    QTest::addColumn<QByteArray>("whiteList");        // here; empty: none
+    QTest::addColumn<QByteArray>("whiteListThere");   // in the new place; empty: none
+    const QByteArray disk = "62914560,WDC,DATA1,hdd,sdb\n";
+    const QByteArray older = "500118192,SAMSUNG,EVO,ssd,nvme0n1\n";
+    QTest::newRow("to an empty directory") << true << QByteArray() << disk << QByteArray();
+    QTest::newRow("to one holding older departments and white list")
+        << true << section(0, "Orphans") + section(4, "Old") << disk << older;
+    QTest::newRow("to one holding a white list, none here") << true << QByteArray() << QByteArray() << older;
+    QTest::newRow("kept") << false << QByteArray() << disk << QByteArray();
 }
 
-// The department file lies in the working directory's "temp": the
-// departments on screen go along when the preferences move it, so the next
-// start shows them, with their members, and not whatever was (or was not)
-// there before.
+// The department file and the white list lie in the working directory's
+// "temp": they go along when the preferences move it, so the next start
+// shows the departments, with their members, and devices asking for the
+// white list get the one chosen, not whatever was (or was not) there before.
 void TestWindowDepartments::workingDirectoryChanged()
 {
     QFETCH(bool, move);
     QFETCH(QByteArray, foundThere);
+    QFETCH(QByteArray, whiteList);
+    QFETCH(QByteArray, whiteListThere);
     writeFile(section(0, "Orphans") + section(3, "Lab", {"AA"}));
+    if (!whiteList.isEmpty())
+        QVERIFY(TestFiles::write(tempDir + QStringLiteral("/whitelist.txt"), whiteList));
     QTemporaryDir work;
     QVERIFY(work.isValid());
-    if (!foundThere.isEmpty()) {
-        QVERIFY(QDir().mkpath(work.path() + QStringLiteral("/temp")));
-        QVERIFY(DeptSupport::writeDepartmentFile(work.path() + QStringLiteral("/temp"), foundThere));
-    }
+    const QString there = work.path() + QStringLiteral("/temp");
+    QVERIFY(QDir().mkpath(there));
+    if (!foundThere.isEmpty())
+        QVERIFY(DeptSupport::writeDepartmentFile(there, foundThere));
+    if (!whiteListThere.isEmpty())
+        QVERIFY(TestFiles::write(there + QStringLiteral("/whitelist.txt"), whiteListThere));
     ScriptedPrompter prompter;
     {
         auto w = openWindow();
@@ -632,7 +645,9 @@ void TestWindowDepartments::workingDirectoryChanged()
         QVERIFY(prompter.texts(QStringLiteral("warning")).isEmpty());
     }
     const QSettings store(QStringLiteral("Halvard"), QStringLiteral("korvane_server"));
-    QCOMPARE(store.value(QStringLiteral("tempDir")).toString(), move ? work.path() + QStringLiteral("/temp") : tempDir);
+    QCOMPARE(store.value(QStringLiteral("tempDir")).toString(), move ? there : tempDir);
+    QFile list(store.value(QStringLiteral("tempDir")).toString() + QStringLiteral("/whitelist.txt"));
+    QCOMPARE(list.open(QIODevice::ReadOnly) ? list.readAll() : QByteArray(), whiteList);
 
     auto w = openWindow();
     QCOMPARE(names(*w->departments), QStringList({"Orphans", "Lab"}));

@@ -51,6 +51,35 @@ bool save(const QString &dir, const QStringList &lines)
     return file.commit();
 }
 
+bool carry(const QString &from, const QString &to)
+{
+    if (to.isEmpty())
+        return false;
+    const QFileInfo source(path(from));
+    if (!source.exists() && !source.isSymLink()) {
+        const QFileInfo target(path(to));
+        return !(target.exists() || target.isSymLink()) || QFile::remove(target.filePath());
+    }
+    // As for the devices' requests: only a regular file is read.
+    QFile file(source.filePath());
+    if (!source.isFile() || !file.open(QIODevice::ReadOnly))
+        return false;
+    QSaveFile copy(path(to));
+    if (!copy.open(QIODevice::WriteOnly))
+        return false;
+    // A read that fails part-way ends like the end of the file: the copy
+    // would be the list cut short, naming fewer disks than were chosen.
+    for (QByteArray chunk; !(chunk = file.read(64 * 1024)).isEmpty();) {
+        if (copy.write(chunk) != chunk.size())
+            break;
+    }
+    if (file.error() != QFileDevice::NoError || copy.error() != QFileDevice::NoError || !copy.flush()) {
+        copy.cancelWriting();
+        return false;
+    }
+    return copy.commit();
+}
+
 QByteArray payload(const QString &dir, int maxBytes)
 {
     QFile file(path(dir));

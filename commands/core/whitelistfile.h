@@ -21,6 +21,11 @@ QStringList load(const QString &dir);
 // (the previous list then stays).
 bool save(const QString &dir, const QStringList &lines);
 
+// Makes the list in dir "to" the one in dir "from": copied, or removed when
+// "from" holds none. A list that cannot be read, or a copy that cannot be
+// written, leaves "to" as it was; false then.
+bool carry(const QString &from, const QString &to);
+
 // What the devices get of the list, by the white-list command and in answer
 // to their request alike: the file as read in text mode, at most maxBytes
 // and only whole lines (a line cut in two would name a storage device that
