@@ -12,6 +12,7 @@
 #include "orlscrollarea.h"
 #include "orltreeview.h"
 
+#include <QDir>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -120,9 +121,14 @@ void MainWindow::saveDepartments()
     // read that failed once, a file past the bounds written elsewhere): the
     // default department shown in its stead must not take its place.
     // The same file under another spelling ("a//temp", a link to the
-    // working directory) is the same file.
+    // working directory) is the same file. One the start could not even look
+    // up is known by its path as typed alone, though, once back, it is found
+    // where the links lead.
     const QString path = departmentFilePath();
-    if (!refusedDepartmentFile.isEmpty() && Department::fileIdentity(path) == refusedDepartmentFile) {
+    const bool refused = !refusedDepartmentFile.isEmpty()
+                         && (Department::fileIdentity(path) == refusedDepartmentFile
+                             || QDir::cleanPath(path) == refusedDepartmentFile);
+    if (refused) {
         Department::warnNotSaved();
         return;
     }

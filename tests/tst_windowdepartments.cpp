@@ -664,6 +664,9 @@ void TestWindowDepartments::refusedFileIsNotReplaced_data()
     QTest::newRow("working directory moved") << QStringLiteral("new") << true << false;
     QTest::newRow("same working directory spelled otherwise") << QStringLiteral("same/") << false << false;
     QTest::newRow("same working directory through a link") << QStringLiteral("link") << false << true;
+    // The file could not be looked up at the start (a link loop stands for
+    // a folder that could not be searched): where it lies was not known.
+    QTest::newRow("out of reach behind a link at the start") << QStringLiteral("reach") << false << true;
 }
 
 // A file the start refused (here one department past the bound; a read that
@@ -681,14 +684,24 @@ void TestWindowDepartments::refusedFileIsNotReplaced()
     const QByteArray before = fileBytes();
     QTemporaryDir work;
     QVERIFY(work.isValid());
+    const QString link = work.path() + QStringLiteral("/link");
+    const bool reach = typed == QLatin1String("reach");
+    if (reach) {
+        QVERIFY(QFile::link(link, link));
+        QSettings(QStringLiteral("Halvard"), QStringLiteral("korvane_server"))
+            .setValue(QStringLiteral("tempDir"), link + QStringLiteral("/temp"));
+    }
     ScriptedPrompter prompter;
     auto w = openWindow();
     QStringList warnings{"Error opening configuration file for departments.\n\n Using default department"};
     QCOMPARE(prompter.texts(QStringLiteral("warning")), warnings);
-    if (!typed.isEmpty()) {
+    if (reach) {
+        QVERIFY(QFile::remove(link));
+        QVERIFY(QFile::link(QFileInfo(tempDir).path(), link));
+    } else if (!typed.isEmpty()) {
         QString dir = elsewhere ? work.path() : QFileInfo(tempDir).path() + QLatin1Char('/');
         if (throughLink) {
-            dir = work.path() + QStringLiteral("/link");
+            dir = link;
             QVERIFY(QFile::link(QFileInfo(tempDir).path(), dir));
         }
         prompter.answerDialog([&](QDialog *d) {
