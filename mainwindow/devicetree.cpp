@@ -11,6 +11,7 @@
 #include "devicelink/thinclientinfo.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QSettings>
 #include <QStandardItemModel>
 
@@ -141,8 +142,21 @@ void DeviceTree::regroupDeviceRow(DeptInfo *dept, ThinclientInfo *info)
     if (!group || group->model() != dept->model || dept->groupItems.value(info->model) == group)
         return;
     // Taken, not rebuilt: the tick, the status the device last reported
-    // and its colour stay with the row.
-    appendToGroup(dept, info->model, group->takeRow(info->item->row()));
+    // and its colour stay with the row. The view forgets a row taken out,
+    // yet the drop moves the rows selected, and the keys act on the current
+    // one: a drag under way would leave the device behind, and the space bar
+    // tick its neighbour.
+    QItemSelectionModel *selection = dept->treeView ? dept->treeView->selectionModel() : nullptr;
+    const QModelIndex index = info->item->index();
+    const bool selected = selection && selection->isSelected(index);
+    const QModelIndex current = selection ? selection->currentIndex() : QModelIndex();
+    const bool wasCurrent = current.isValid() && current.siblingAtColumn(0) == index;
+    appendToGroup(dept, info->model, group->takeRow(index.row()));
+    if (selected)
+        selection->select(info->item->index(), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    if (wasCurrent)
+        selection->setCurrentIndex(info->item->index().siblingAtColumn(current.column()),
+                                   QItemSelectionModel::NoUpdate);
 }
 
 void DeviceTree::fileDevice(DeptInfo *dept, QSettings *settings, ThinclientInfo *info)

@@ -53,6 +53,7 @@ private slots:
     void changedRowGoesBeforeThePassEnds_data();
     void changedRowGoesBeforeThePassEnds();
     void groupRowsPerModel();
+    void regroupedRowKeepsSelection();
     void rowCells_data();
     void rowCells();
     void detectionText_data();
@@ -413,6 +414,25 @@ void TestDeviceTree::groupRowsPerModel()
 
     QVERIFY(!TreeRows::recordOf(root->child(0, 1)));
     QVERIFY(!group->isCheckable());
+}
+
+// A device that came back as another model: the drop moves the rows that are
+// selected, and the keys act on the current one.
+void TestDeviceTree::regroupedRowKeepsSelection()
+{
+    Dept dept(0, "Orphans", &settings);
+    ThinclientInfo *a = record("ORL K1", "a");
+    ThinclientInfo *b = record("ORL K1", "b");
+    for (ThinclientInfo *r : {a, b})
+        DeviceTree::fileDevice(&dept.info, &settings, r);
+    QItemSelectionModel *selection = dept.info.treeView->selectionModel();
+    selection->setCurrentIndex(a->item->index(), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+
+    a->model = QStringLiteral("ORL_QB64");
+    DeviceTree::regroupDeviceRow(&dept.info, a);
+    QCOMPARE(a->item->parent(), dept.info.groupItems.value(a->model));
+    QCOMPARE(selection->selectedRows(), QModelIndexList{a->item->index()});
+    QCOMPARE(selection->currentIndex(), a->item->index());
 }
 
 void TestDeviceTree::rowCells_data()
