@@ -123,11 +123,12 @@ void MainWindow::saveDepartments()
     // The same file under another spelling ("a//temp", a link to the
     // working directory) is the same file. One the start could not even look
     // up is known by its path as typed alone, though, once back, it is found
-    // where the links lead.
+    // where the links lead, under that path or under the one they lead to.
     const QString path = departmentFilePath();
+    const QString file = Department::fileIdentity(path);
     const bool refused = !refusedDepartmentFile.isEmpty()
-                         && (Department::fileIdentity(path) == refusedDepartmentFile
-                             || QDir::cleanPath(path) == refusedDepartmentFile);
+                         && (file == refusedDepartmentFile || QDir::cleanPath(path) == refusedDepartmentFile
+                             || file == Department::fileIdentity(refusedDepartmentFile));
     if (refused) {
         Department::warnNotSaved();
         return;
