@@ -404,7 +404,8 @@ void MainWindow::on_actionPreferences_triggered()
 {
     const QString departmentFile = departmentFilePath();
     const QString oldTempDir = settings->value(QStringLiteral("tempDir")).toString();
-    // One that others may have made holds no list of this console's.
+    // One that others may have made holds no list of this console's: none is
+    // carried, and the one the new place holds, the administrator's, stays.
     const bool oldRefused = workingDirRefused();
     const QStringList stores = updateStores();
     auto *dialog = new DlgSettings(this, settings, autoUpdateTimer, false);
@@ -421,8 +422,8 @@ void MainWindow::on_actionPreferences_triggered()
     // in the new place), and the next white-list dialog would tick none of
     // the disks the administrator chose.
     const QString newTempDir = settings->value(QStringLiteral("tempDir")).toString();
-    if (newTempDir != oldTempDir)
-        WhiteListFile::carry(oldRefused ? QString() : oldTempDir, newTempDir);
+    if (newTempDir != oldTempDir && !oldRefused)
+        WhiteListFile::carry(oldTempDir, newTempDir);
     // The remembered versions name what was unpacked into the old stores;
     // the new ones hold none of it, and a check that skipped those packages
     // would leave nothing to upgrade devices with. The next check offers

@@ -27,6 +27,7 @@
 #include <QPointer>
 #include <QSslSocket>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
@@ -34,6 +35,8 @@
 #include <QtTest>
 
 #include <memory>
+
+#include <sys/stat.h>
 
 using namespace WindowFixture;
 using DeptSupport::FileHeader;
@@ -602,13 +605,16 @@ void TestWindowDepartments::workingDirectoryChanged_data()
     QTest::addColumn<QByteArray>("foundThere");
     QTest::addColumn<QByteArray>("whiteList");        // here; empty: none
     QTest::addColumn<QByteArray>("whiteListThere");   // in the new place; empty: none
+    QTest::addColumn<bool>("refused");                // this one open to others by then
     const QByteArray disk = "62914560,WDC,DATA1,hdd,sdb\n";
     const QByteArray older = "500118192,SAMSUNG,EVO,ssd,nvme0n1\n";
-    QTest::newRow("to an empty directory") << true << QByteArray() << disk << QByteArray();
+    QTest::newRow("to an empty directory") << true << QByteArray() << disk << QByteArray() << false;
     QTest::newRow("to one holding older departments and white list")
-        << true << section(0, "Orphans") + section(4, "Old") << disk << older;
-    QTest::newRow("to one holding a white list, none here") << true << QByteArray() << QByteArray() << older;
-    QTest::newRow("kept") << false << QByteArray() << disk << QByteArray();
+        << true << section(0, "Orphans") + section(4, "Old") << disk << older << false;
+    QTest::newRow("to one holding a white list, none here") << true << QByteArray() << QByteArray() << older << false;
+    QTest::newRow("kept") << false << QByteArray() << disk << QByteArray() << false;
+    // Its list may be anybody's; the one the administrator left there stays.
+    QTest::newRow("from one others may have made") << true << QByteArray() << disk << older << true;
 }
 
 // The department file and the white list lie in the working directory's
@@ -621,6 +627,7 @@ void TestWindowDepartments::workingDirectoryChanged()
     QFETCH(QByteArray, foundThere);
     QFETCH(QByteArray, whiteList);
     QFETCH(QByteArray, whiteListThere);
+    QFETCH(bool, refused);
     writeFile(section(0, "Orphans") + section(3, "Lab", {"AA"}));
     if (!whiteList.isEmpty())
         QVERIFY(TestFiles::write(tempDir + QStringLiteral("/whitelist.txt"), whiteList));
@@ -635,6 +642,13 @@ void TestWindowDepartments::workingDirectoryChanged()
     ScriptedPrompter prompter;
     {
         auto w = openWindow();
+        const QByteArray old = QFile::encodeName(QFileInfo(tempDir).path());
+        if (refused)
+            QVERIFY(::chmod(old.constData(), 0777) == 0);
+        const auto restore = qScopeGuard([&] {
+            if (refused)
+                ::chmod(old.constData(), 0755);
+        });
         prompter.answerDialog([&](QDialog *d) {
             if (move)
                 d->findChild<QLineEdit *>(QStringLiteral("tbxTempDir"))->setText(work.path());
@@ -647,7 +661,7 @@ void TestWindowDepartments::workingDirectoryChanged()
     const QSettings store(QStringLiteral("Halvard"), QStringLiteral("korvane_server"));
     QCOMPARE(store.value(QStringLiteral("tempDir")).toString(), move ? there : tempDir);
     QFile list(store.value(QStringLiteral("tempDir")).toString() + QStringLiteral("/whitelist.txt"));
-    QCOMPARE(list.open(QIODevice::ReadOnly) ? list.readAll() : QByteArray(), whiteList);
+    QCOMPARE(list.open(QIODevice::ReadOnly) ? list.readAll() : QByteArray(), refused ? whiteListThere : whiteList);
 
     auto w = openWindow();
     QCOMPARE(names(*w->departments), QStringList({"Orphans", "Lab"}));
