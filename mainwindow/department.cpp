@@ -66,8 +66,7 @@ QList<DeptInfo *> *Department::loadDepartments(const QString &path, bool *refuse
     // that is not there: a folder that cannot be searched, or a share that
     // does not answer, would start with the default department alone, and
     // the first change once the folder is back would save it over the rest.
-    struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR))
+    if (isMissing(path))
         return defaultDepartments();
     const auto refuse = [refused] {
         if (refused)
@@ -112,6 +111,12 @@ int Department::saveDepartments(const QString &path, QList<DeptInfo *> *list)
         return -1;
     }
     return 0;
+}
+
+bool Department::isMissing(const QString &path)
+{
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
 void Department::warnNotSaved()

@@ -35,6 +35,9 @@ public:
     // Replaces the file at path as a whole: 0 when written, -1 (after a
     // warning) when not, and then the old file is left as it was.
     static int saveDepartments(const QString &path, QList<DeptInfo *> *list);
+    // Whether nothing is at path: a look-up that fails otherwise (a folder
+    // that cannot be searched) says nothing about the file.
+    static bool isMissing(const QString &path);
     // The warning of a save that did not happen.
     static void warnNotSaved();
     // The file at path by its own place where it has one (links followed),

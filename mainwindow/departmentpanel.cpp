@@ -129,13 +129,17 @@ void MainWindow::saveDepartments()
     const bool refused = !refusedDepartmentFile.isEmpty()
                          && (file == refusedDepartmentFile || QDir::cleanPath(path) == refusedDepartmentFile
                              || file == Department::fileIdentity(refusedDepartmentFile));
-    if (refused) {
+    // Nor may a file found where the start found none (a disk mounted late,
+    // a copy put back): its departments were never read.
+    const bool absent = !absentDepartmentFile.isEmpty() && QDir::cleanPath(path) == absentDepartmentFile;
+    if (refused || (absent && !Department::isMissing(path))) {
         Department::warnNotSaved();
         return;
     }
     // A failure has been shown by the save itself; the change stays in
     // memory and goes into the file with the next save that succeeds.
-    Department::saveDepartments(path, departments);
+    if (Department::saveDepartments(path, departments) == 0 && absent)
+        absentDepartmentFile.clear();
 }
 
 void MainWindow::endDepartmentLabelDrag()

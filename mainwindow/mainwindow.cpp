@@ -132,6 +132,8 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
     // later names the same file under another path.
     if (refused)
         refusedDepartmentFile = Department::fileIdentity(departmentFilePath());
+    else if (Department::isMissing(departmentFilePath()))
+        absentDepartmentFile = QDir::cleanPath(departmentFilePath());
     buildDeviceDepartmentMap();
     createLogoBox();
     createDepartmentPanel();

@@ -373,6 +373,9 @@ private:
     // The department file the start refused to read, by its own path where
     // it has one; never written over.
     QString refusedDepartmentFile;
+    // The department file that was not there at the start, by its path as
+    // typed, until this run has written it.
+    QString absentDepartmentFile;
 
     // The remote-protocol help answers and their one window (displayaccess/).
     class RemProtoHelp *remProtoHelp = nullptr;

@@ -116,6 +116,8 @@ private slots:
     void workingDirectoryChanged();
     void refusedFileIsNotReplaced_data();
     void refusedFileIsNotReplaced();
+    void fileMissingAtTheStart_data();
+    void fileMissingAtTheStart();
 
 private:
     std::unique_ptr<MainWindow> openWindow();
@@ -739,6 +741,41 @@ void TestWindowDepartments::refusedFileIsNotReplaced()
     QFile moved(work.path() + QStringLiteral("/temp/") + QLatin1String(DepartmentFile::Name));
     QCOMPARE(moved.open(QIODevice::ReadOnly) ? moved.readAll() : QByteArray(),
              elsewhere ? FileHeader + section(0, "Orphans") + section(1, "Stock") : QByteArray());
+}
+
+void TestWindowDepartments::fileMissingAtTheStart_data()
+{
+    QTest::addColumn<bool>("appears");   // a file comes while the console runs
+    QTest::newRow("made by the first change") << false;
+    QTest::newRow("appeared since the start") << true;
+}
+
+// With no department file at the start (here the working directory's folder
+// is not there: a disk not mounted yet) the default department alone shows.
+// A file found there later was never read: it keeps its departments.
+void TestWindowDepartments::fileMissingAtTheStart()
+{
+    QFETCH(bool, appears);
+    QVERIFY(QDir(tempDir).removeRecursively());
+    ScriptedPrompter prompter;
+    auto w = openWindow();
+    QVERIFY(prompter.texts(QStringLiteral("warning")).isEmpty());
+    QVERIFY(QDir().mkpath(tempDir));
+    if (appears)
+        writeFile(section(0, "Orphans") + section(3, "Lab", {"AA"}));
+    const QByteArray before = fileBytes();
+    prompter.answerDialog(typeName("Stock"));
+    w->deptScrollArea->onNewDept();
+    prompter.answerDialog(typeName("Hall"));
+    w->deptScrollArea->onNewDept();
+
+    if (appears) {
+        QCOMPARE(fileBytes(), before);
+        QCOMPARE(prompter.texts(QStringLiteral("warning")).size(), 2);
+    } else {
+        QCOMPARE(fileBytes(), FileHeader + section(0, "Orphans") + section(1, "Stock") + section(2, "Hall"));
+        QVERIFY(prompter.texts(QStringLiteral("warning")).isEmpty());
+    }
 }
 
 QTEST_MAIN(TestWindowDepartments)
