@@ -50,13 +50,6 @@ static bool allValid(std::initializer_list<const QString *> addresses)
     return true;
 }
 
-// What reaches the devices as the administrator meant it: Latin-1 would send
-// "?" for the rest, and a control character goes out as part of the text.
-static bool sendable(const QStringList &texts)
-{
-    return Utils::holdsOnWire(texts) && !Utils::holdsControl(texts);
-}
-
 static bool anyEmpty(std::initializer_list<const QString *> texts)
 {
     for (const QString *t : texts)
@@ -153,7 +146,7 @@ Refusal validateNicForm(const NicForm &form, NicSettings *out)
     const QStringList texts{s.domainSearchPath, s.hostname, s.dns1, s.dns2, s.wiredIp, s.wiredNetmask,
                             s.wiredGateway, s.wirelessIp, s.wirelessNetmask, s.wirelessGateway,
                             s.wirelessSsid, s.wirelessPassword};
-    if (!sendable(texts))
+    if (!Utils::sendsAsTyped(texts))
         return unsendableRefusal(nicTitle);
 
     *out = s;
@@ -210,7 +203,7 @@ Refusal validateCloudPrint(const CredentialsForm &form, CloudPrintCredentials *o
         // An empty confirmation is simply one that does not match.
         if (!form.showPassword && form.confirmation != form.password)
             return Refusal::warning(title, QStringLiteral("\nPasswords do not match"));
-        if (!sendable(QStringList{form.userId, form.password}))
+        if (!Utils::sendsAsTyped(QStringList{form.userId, form.password}))
             return unsendableRefusal(title);
         c.enabled = true;
         c.userId = form.userId;
@@ -237,7 +230,7 @@ Refusal validateGateway(const CredentialsForm &form, GatewayCredentials *out)
             if (form.confirmation != form.password)
                 return Refusal::warning(title, QStringLiteral("\nThe two passwords do not match each other"));
         }
-        if (!sendable(QStringList{form.hostname, form.userId, form.password}))
+        if (!Utils::sendsAsTyped(QStringList{form.hostname, form.userId, form.password}))
             return unsendableRefusal(title);
         c.enabled = true;
         c.hostname = form.hostname;

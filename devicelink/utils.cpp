@@ -74,6 +74,11 @@ bool Utils::holdsControl(const QStringList &texts)
     return std::any_of(texts.cbegin(), texts.cend(), [](const QString &t) { return holdsControl(t); });
 }
 
+bool Utils::sendsAsTyped(const QStringList &texts)
+{
+    return holdsOnWire(texts) && !holdsControl(texts);
+}
+
 int Utils::putString(quint8 *buf, const QString &text, int offset)
 {
     if (!buf)

@@ -95,6 +95,9 @@ public:
     // character as part of the text.
     static bool holdsControl(const QString &text);
     static bool holdsControl(const QStringList &texts);
+    // Whether typed texts reach the devices as the administrator meant them:
+    // each held by Latin-1, none holding a control character.
+    static bool sendsAsTyped(const QStringList &texts);
 };
 
 #endif // UTILS_H

@@ -87,7 +87,7 @@ void SelectTimezoneDialog::accept()
     // The devices would get "?" for what Latin-1 cannot hold, and a line
     // break pasted with the name as part of it, and ask a server of another
     // name for the time.
-    if (!Utils::holdsOnWire(server) || Utils::holdsControl(server)) {
+    if (!Utils::sendsAsTyped(QStringList{server})) {
         showRefusal(this, unsendableRefusal(QStringLiteral("Time server setting")));
         return;
     }

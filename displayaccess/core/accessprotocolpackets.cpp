@@ -68,7 +68,7 @@ bool holdsOnWire(const AccessProtocolSettings &s)
     if (s.autoLogin)
         typed << s.domain << s.username << s.password;
     // A line break pasted with a text would go out as part of it.
-    return Utils::holdsOnWire(typed) && !Utils::holdsControl(typed);
+    return Utils::sendsAsTyped(typed);
 }
 
 QByteArray connectionManager()
