@@ -276,6 +276,13 @@ private slots:
         QTest::newRow("gzip of two members, the first unlisted")
             << QStringLiteral("head -c 30000000 /dev/zero | gzip -1 > \"$P.gz\" && echo hi | gzip >> \"$P.gz\"")
             << qint64(0) << int(Result::Failed) << QStringLiteral("7-Zip ended with exit code 2");
+        // Sixteen folders of 254 letters: 7-Zip writes the file by a path
+        // relative to its folder, just within the system's longest; with
+        // the store's path in front of it, the path is past it.
+        QTest::newRow("folder past the longest path")
+            << QStringLiteral("echo x > f && a=$(printf 'a%.0s' $(seq 254)) && tar -cf \"$P.tar\""
+                              " --transform=\"s,^f\\$,$(printf \"$a/%.0s\" $(seq 16))ffffffffff,\" f")
+            << qint64(0) << int(Result::Refused) << QStringLiteral("it holds a folder that cannot be read: aaa");
         QTest::newRow("file over a folder") << QStringLiteral("echo x > ORL_K1 && \"$Z\" a -bd \"$P\" ORL_K1 >/dev/null") << qint64(0)
                                             << int(Result::Refused) << QStringLiteral("it would replace a folder with a file: ORL_K1");
     }

@@ -119,6 +119,18 @@ bool occupied(const QFileInfo &info)
     return info.exists() || info.isSymLink();
 }
 
+// A folder Qt cannot open lists as an empty one: one of the package's
+// folders past the longest path the system takes would be passed over, its
+// files neither checked nor moved, and the install told as done.
+bool canList(const QString &dir)
+{
+    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
 // Why `from` cannot be merged into `to` (which need not exist); `shown` is
 // the path within the package.
 QString mergeProblem(const QString &from, const QString &to, const QString &shown)
@@ -135,6 +147,8 @@ QString mergeProblem(const QString &from, const QString &to, const QString &show
         if (n.isDir()) {
             if (occupied(o) && !o.isDir())
                 return QStringLiteral("it would replace a file with a folder: ") + name;
+            if (!canList(n.filePath()))
+                return QStringLiteral("it holds a folder that cannot be read: ") + name;
             const QString problem = mergeProblem(n.filePath(), o.filePath(), name + QLatin1Char('/'));
             if (!problem.isEmpty())
                 return problem;
