@@ -55,7 +55,9 @@ bool isContained(const QString &path)
         return false;
     if (path.size() >= 2 && path.at(1) == QLatin1Char(':'))
         return false;
-    for (const QString &part : path.split(QRegularExpression(QStringLiteral("[/\\\\]"))))
+    // Built once: a package lists up to hundreds of thousands of paths.
+    static const QRegularExpression separator(QStringLiteral("[/\\\\]"));
+    for (const QString &part : path.split(separator))
         if (part == QLatin1String(".."))
             return false;
     return true;
