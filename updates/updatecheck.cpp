@@ -208,16 +208,16 @@ void MainWindow::installUpdate(const UpgradeFile &file)
     }
     if (file.kind.compare(QLatin1String("zor_server_exe"), Qt::CaseInsensitive) == 0) {
         onUpdateDownloaded(file.localPath, file.comment);
-        // The sum the download was checked against, not one of whatever has
-        // the name now: the run hears of the download a turn of the event
-        // loop after it took its name, and a device's upload into the same
-        // directory may have taken the name in between. Only for the
-        // installer that now waits: an older one does not take its place,
-        // nor that of the waiting one's name in the record, which would
-        // have the next check fetch the waiting one again.
+        // The sum of the bytes that arrived, listed or not, not one of
+        // whatever has the name now: the run hears of the download a turn of
+        // the event loop after it took its name, and a device's upload into
+        // the same directory may have taken the name in between. Only for
+        // the installer that now waits: an older one does not take its
+        // place, nor that of the waiting one's name in the record, which
+        // would have the next check fetch the waiting one again.
         if (installerPath == file.localPath) {
-            if (!file.md5sum.isEmpty())
-                updates.installerMd5 = file.md5sum.toLower();
+            if (const QString arrived = updates.downloadManager->arrivedMd5(); !arrived.isEmpty())
+                updates.installerMd5 = arrived;
             settings->setValue(DownloadList::versionKey(file), file.fileName);
         }
     } else {

@@ -209,6 +209,7 @@ int DownloadManager::start()
 {
     m_hash.reset();
     m_hasMd5 = !m_md5.isEmpty();
+    m_arrivedMd5.clear();
     m_error = false;
     m_errorCount = 0;
     m_lastPercent = 0;
@@ -240,7 +241,7 @@ int DownloadManager::start()
     m_partial.setFileName(partialPath());
     // A partial file longer than the listed size is nothing to resume from.
     if (m_size >= 0 && m_partial.exists() && fileSize(partialPath()) <= m_size) {
-        if (m_hasMd5 && hashPartialFile(partialPath()) != 0)
+        if (hashPartialFile(partialPath()) != 0)
             return -1;
         if (!openPartial(&m_partial, true))
             return -1;
@@ -383,8 +384,7 @@ bool DownloadManager::writeAvailable()
         fail(QStringLiteral("Could not write %1: %2").arg(partialPath(), m_partial.errorString()), false);
         return false;
     }
-    if (m_hasMd5)
-        m_hash.addData(data);
+    m_hash.addData(data);
     return true;
 }
 
@@ -477,19 +477,19 @@ void DownloadManager::onFinished()
         finish(arrived);
         return;
     }
-    if (m_hasMd5) {
-        const bool matches = QString::fromLatin1(m_hash.result().toHex()) == m_md5;
-        m_hash.reset();
-        if (!matches) {
-            ++m_errorCount;
-            emit downloadError(QStringLiteral("Downloaded ") + m_comment
-                               + QStringLiteral(" but got a checksum mismatch. Data is corrupted"));
-            // Which bytes are wrong is unknown: resuming would keep them, so
-            // the next attempt starts over.
-            QFile::remove(partialPath());
-            finish(arrived);
-            return;
-        }
+    // Taken without a listed sum too: the caller may have to know later that
+    // the file under the name is still the one that arrived.
+    m_digest = QString::fromLatin1(m_hash.result().toHex());
+    m_hash.reset();
+    if (m_hasMd5 && m_digest != m_md5) {
+        ++m_errorCount;
+        emit downloadError(QStringLiteral("Downloaded ") + m_comment
+                           + QStringLiteral(" but got a checksum mismatch. Data is corrupted"));
+        // Which bytes are wrong is unknown: resuming would keep them, so
+        // the next attempt starts over.
+        QFile::remove(partialPath());
+        finish(arrived);
+        return;
     }
     // The bytes reach the disk before the name does: a power cut soon after
     // the rename would otherwise leave the old file replaced by one with
@@ -531,6 +531,7 @@ void DownloadManager::onSynced()
     // The file is in place whatever this says; the callers record it as
     // arrived, which must not reach the disk before its new name.
     DiskSync::directory(QFileInfo(m_localPath).absolutePath());
+    m_arrivedMd5 = m_digest;
     finish(fileSize(m_localPath));
 }
 

@@ -99,6 +99,10 @@ public:
     // now would be refused.
     bool isBusy() const { return m_reply != nullptr; }
 
+    // The lower-case hex MD5 of the file the last transfer put under its
+    // local path, listed sum or not; empty when it put none there.
+    QString arrivedMd5() const { return m_arrivedMd5; }
+
     // The texts of downloadError, for callers and tests that compare them.
     static QString reasonText(QNetworkReply::NetworkError code);
 
@@ -148,6 +152,8 @@ private:
     QString m_baseUrl;
     QString m_md5;
     bool m_hasMd5 = false;
+    QString m_digest;       // of the file on its way to its name
+    QString m_arrivedMd5;
     bool m_error = false;
     qint64 m_offset = 0;
     qint64 m_size = -1;
