@@ -182,10 +182,10 @@ Download *openChecked(const QString &path)
     return file;
 }
 
-void endTransfer(ThinclientInfo *record)
+void endTransfer(ThinclientInfo *record, bool uploadsClosed)
 {
     // An upload that got whole takes its name; a cut one goes with its file.
-    if (auto *upload = dynamic_cast<Upload *>(record->transferFile); upload && upload->isOpen()
+    if (auto *upload = dynamic_cast<Upload *>(record->transferFile); upload && !uploadsClosed && upload->isOpen()
         && upload->flush()) {
         upload->close();
         // The rename replaces whatever has the name (even a pipe or a link)
@@ -301,7 +301,7 @@ void SSLServer::handleFileClose(QSslSocket *socket, const char *, int)
 {
     ThinclientInfo *record = registeredRecord(socket);
     if (record && record->transferFile)
-        endTransfer(record);
+        endTransfer(record, m_uploadsClosed);
 }
 
 void SSLServer::handleFileOpenWrite(QSslSocket *socket, const char *message, int length)
@@ -321,7 +321,7 @@ void SSLServer::handleFileOpenWrite(QSslSocket *socket, const char *message, int
     }
     // Without a temporary directory the name would land in the root directory.
     const QString dir = tempDir(settings);
-    if (dir.trimmed().isEmpty()) {
+    if (dir.trimmed().isEmpty() || m_uploadsClosed) {
         sendReply(socket, TransferReply::CannotOpen);
         return;
     }

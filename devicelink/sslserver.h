@@ -166,6 +166,10 @@ public:
     // directory; returns how many. Only before any device connects: an
     // upload under way has such a file too.
     int removeUnfinishedUploads();
+    // From now on no upload takes its name: a new one is refused, and one
+    // under way goes at its close. The console calls it once it has checked
+    // the installer it starts at exit, which waits where uploads land.
+    void closeUploads() { m_uploadsClosed = true; }
     void handleFileOpenRead(QSslSocket *socket, const char *message, int length);
     void handleFileReadChunk(QSslSocket *socket, const char *message, int length);
     void handleFileClose(QSslSocket *socket, const char *message, int length);
@@ -333,6 +337,7 @@ private:
     mutable qsizetype m_macIndexedSize = -1;   // the map's size when the index was last in step
     QSslConfiguration m_tlsConfig;
     bool m_tlsLoaded = false;
+    bool m_uploadsClosed = false;
     int m_handshakeTimeoutMs = DefaultHandshakeTimeoutMs;
     int m_registrationTimeoutMs = DefaultRegistrationTimeoutMs;
     int m_silenceLimitS = DefaultSilenceLimitS;

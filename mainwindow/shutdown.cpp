@@ -54,7 +54,11 @@ void MainWindow::closeEvent(QCloseEvent *event)
                                 QMessageBox::Ok);
         // The installer waits in the directory devices upload into, and they
         // still may while the box is open: only the file that arrived is
-        // started, never what took its name.
+        // started, never what took its name. Once it is checked no upload
+        // takes a name any more: devices are served until the console is
+        // gone, and the installer started may not have read its file yet.
+        if (sslServer)
+            sslServer->closeUploads();
         QString md5;
         if (!Utils::fileMd5(installerPath, &md5) || md5.isEmpty() || md5 != updates.installerMd5) {
             prompter()->warning(this, title,

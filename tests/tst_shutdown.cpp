@@ -9,6 +9,10 @@
 #include "scriptedprompter.h"
 #include "testfiles.h"
 #include "windowfixture.h"
+#include "windowdevices.h"
+#include "fileclient.h"
+#include "simdevice.h"
+#include "devicelink/thinclientinfo.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -310,6 +314,33 @@ private slots:
         QCOMPARE(prompter.calls.size() - prompter.texts(QStringLiteral("openUrl")).size(), boxes);
         QCOMPARE(found, QList<bool>(boxes, true));
         QVERIFY(!w.isAnotherInstanceRunning(name));
+    }
+
+    // The installer waits in the folder devices upload into, and the console
+    // still serves them after the exit checked and started it, until it is
+    // gone. An upload that ends then does not take the started one's place.
+    void installerKeptOnceStarted()
+    {
+        ScriptedPrompter prompter;
+        QSettings *settings = store();
+        const QString path = settings->value(QStringLiteral("tempDir")).toString() + "/setup-7.8.9-win.exe";
+        QVERIFY(TestFiles::write(path, "installer"));
+        MainWindow w(nullptr, environment(settings));
+        WindowDevices devices(&w);
+        SimDevice *device = devices.add(QStringLiteral("ORL K1"));
+        QVERIFY(device);
+        const ThinclientInfo *record = devices.record(device);
+        w.onUpdateDownloaded(path, QStringLiteral("Korvane 7.8.9"));
+        device->sendFrame(FileMessages::openWrite(QFileInfo(path).fileName()));
+        device->sendFrame(FileMessages::writeChunk("a device's file"));
+        QTRY_VERIFY(record->transferFile && record->transferFile->size() > 0);
+        prompter.answerBool(true);
+        w.close();
+        QCOMPARE(prompter.texts(QStringLiteral("openUrl")), QStringList{QUrl::fromLocalFile(path).toString()});
+
+        device->sendFrame(FileMessages::close());
+        QTRY_VERIFY(!record->transferFile);
+        QCOMPARE(TestFiles::read(path), QByteArray("installer"));
     }
 
     // The update list is never resumed: one whose transfer fails while the
