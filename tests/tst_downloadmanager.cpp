@@ -838,21 +838,28 @@ private slots:
     {
         QTest::addColumn<bool>("redirected");
         QTest::addColumn<bool>("diskFull");
-        QTest::newRow("redirect page") << true << false;
+        QTest::addColumn<bool>("silent");
+        QTest::newRow("redirect page") << true << false << false;
         // Small enough to wait in the file's buffer until it is closed.
-        QTest::newRow("disk full when closed") << false << true;
+        QTest::newRow("disk full when closed") << false << true << false;
+        // Its head, then not a byte more: whoever waits on the download is not held.
+        QTest::newRow("server falls silent") << false << false << true;
     }
 
     void plainDownloaderFailures()
     {
         QFETCH(bool, redirected);
         QFETCH(bool, diskFull);
+        QFETCH(bool, silent);
         QVERIFY(TestFiles::write(served(), QByteArray(2000, 'f')));
         // Both requests meet it, whichever reaches the server first.
         if (redirected)
             m_server->addFault({Kind::Redirect, 0, "/elsewhere", "<html>moved</html>"}, 2);
+        if (silent)
+            m_server->addFault({Kind::Drip, 24 * 3600 * 1000}, 2);
         DownloadHttpFile downloader;
         downloader.setDownloadsBase(m_server->base());
+        downloader.setSilenceLimit(200);
         QSignalSpy completed(&downloader, &DownloadHttpFile::onHttpDownloadCompleted);
         {
             std::unique_ptr<NoWriteRoom> full(diskFull ? new NoWriteRoom : nullptr);

@@ -39,6 +39,9 @@ int DownloadHttpFile::download(const QString &remoteFile, const QString &localPa
     request.setRawHeader("User-Agent", "Korvane 3.0");
     request.setAttribute(QNetworkRequest::HttpPipeliningAllowedAttribute, QVariant(QMetaType(QMetaType::Bool)));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    // The completion waits for both replies: a server that stops answering
+    // would otherwise hold it, and whoever waits on it, for good.
+    request.setTransferTimeout(m_silenceLimitMs);
     // Cookies the server sets would pile up with every download.
     request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
     request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);

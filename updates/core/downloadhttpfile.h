@@ -11,7 +11,8 @@ class QNetworkAccessManager;
 
 // A plain downloader: one named file from the update server's downloads
 // directory straight into a local path, with an optional MD5 check and
-// whole-percent progress. No partial file, no resume, no redirects.
+// whole-percent progress. No partial file, no resume, no redirects. A reply
+// that stays silent too long fails.
 //
 // Each download sends the request twice; only the first reply's bytes are
 // written, and the completion follows the second reply to finish, when
@@ -25,10 +26,15 @@ public:
     // The update server's downloads directory; a file name appended names one file.
     static const char DefaultDownloadsBase[];
 
+    // A reply that receives nothing for this long fails with an error.
+    static constexpr int SilentTransferTimeoutMs = 60000;
+
     explicit DownloadHttpFile(QObject *parent = nullptr);
     ~DownloadHttpFile() override;
 
     void setDownloadsBase(const QString &base) { m_base = base; }
+    // Tests have a silent server given up sooner.
+    void setSilenceLimit(int ms) { m_silenceLimitMs = ms; }
 
     // 0 when the requests went out; -1 when the local file could not be
     // replaced or opened (no signal follows then). md5 null or empty: no check.
@@ -57,6 +63,7 @@ private:
     int m_bytesInFile = 0;
     int m_finishedCount = 0;
     int m_lastPercent = 0;
+    int m_silenceLimitMs = SilentTransferTimeoutMs;
 };
 
 #endif // DOWNLOADHTTPFILE_H
