@@ -839,11 +839,14 @@ private slots:
         QTest::addColumn<bool>("redirected");
         QTest::addColumn<bool>("diskFull");
         QTest::addColumn<bool>("silent");
-        QTest::newRow("redirect page") << true << false << false;
+        QTest::addColumn<bool>("part");
+        QTest::newRow("redirect page") << true << false << false << false;
         // Small enough to wait in the file's buffer until it is closed.
-        QTest::newRow("disk full when closed") << false << true << false;
+        QTest::newRow("disk full when closed") << false << true << false << false;
         // Its head, then not a byte more: whoever waits on the download is not held.
-        QTest::newRow("server falls silent") << false << false << true;
+        QTest::newRow("server falls silent") << false << false << true << false;
+        // Its first bytes, as to a Range request, though the file was asked for.
+        QTest::newRow("part of the file") << false << false << false << true;
     }
 
     void plainDownloaderFailures()
@@ -851,12 +854,15 @@ private slots:
         QFETCH(bool, redirected);
         QFETCH(bool, diskFull);
         QFETCH(bool, silent);
+        QFETCH(bool, part);
         QVERIFY(TestFiles::write(served(), QByteArray(2000, 'f')));
         // Both requests meet it, whichever reaches the server first.
         if (redirected)
             m_server->addFault({Kind::Redirect, 0, "/elsewhere", "<html>moved</html>"}, 2);
         if (silent)
             m_server->addFault({Kind::Drip, 24 * 3600 * 1000}, 2);
+        if (part)
+            m_server->addFault({Kind::FirstPart, 1000}, 2);
         DownloadHttpFile downloader;
         downloader.setDownloadsBase(m_server->base());
         downloader.setSilenceLimit(200);

@@ -96,8 +96,10 @@ void DownloadHttpFile::onFinished(QNetworkReply *reply)
         onReadyRead();
         // A redirect is not followed, and Qt reports none as an error: its
         // page, like any answer other than the file, must not pass for it.
+        // Nor may a part (206): no range was asked for, and nothing here
+        // could tell a part from the whole file.
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (reply->error() == QNetworkReply::NoError && status != 0 && (status < 200 || status > 299))
+        if (reply->error() == QNetworkReply::NoError && status != 0 && (status < 200 || status > 299 || status == 206))
             ++m_errorCount;
         disconnect(m_reply, nullptr, this, nullptr);
         m_reply = nullptr;

@@ -17,8 +17,8 @@ class QNetworkAccessManager;
 // Each download sends the request twice; only the first reply's bytes are
 // written, and the completion follows the second reply to finish, when
 // both are done. Errors are only counted (reply errors of the first reply,
-// an answer that is not the file, such as a redirect, short writes, a
-// checksum mismatch). Files up to 2 GiB - 1.
+// an answer that is not the file, such as a redirect or a part, short
+// writes, a checksum mismatch). Files up to 2 GiB - 1.
 class DownloadHttpFile : public QObject
 {
     Q_OBJECT
