@@ -537,6 +537,9 @@ private slots:
         QTest::newRow("part not asked for, no size")
             << qint64(-1) << Size << int(Kind::FirstPart) << qint64(1000)
             << prefix + "The server sent another part of the file than the one asked for" << false;
+        QTest::newRow("part naming no range, no size")
+            << qint64(-1) << Size << int(Kind::RangeSaying) << qint64(0)
+            << prefix + "The server sent another part of the file than the one asked for" << false;
         QTest::newRow("shorter than listed") << Size * 2 << Size << none << qint64(0)
                                              << prefix + "The server sent 300000 of the 600000 bytes listed" << true;
         QTest::newRow("one byte short") << Size + 1 << Size << none << qint64(0)

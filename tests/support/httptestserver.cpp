@@ -153,7 +153,8 @@ void HttpTestServer::answer(QTcpSocket *socket, const Request &request)
         return;
     }
     if (fault && kind == Kind::RangeSaying) {
-        socket->write(response(206, "Content-Range: " + fault->location + "\r\n", body));
+        socket->write(response(206, fault->location.isEmpty() ? QByteArray() : "Content-Range: " + fault->location + "\r\n",
+                               body));
         return;
     }
     if (fault && kind == Kind::FirstPart) {

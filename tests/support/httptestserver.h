@@ -38,7 +38,7 @@ public:
         FirstPart,     // 206 with the file's first `number` bytes, whatever was asked
         Chunked,       // 200 or 206 in chunks without a length; `number` > 0: closes after that
                        // many bytes of the body, before the last chunk
-        RangeSaying,   // 206 with the part asked for, its Content-Range header `location`
+        RangeSaying,   // 206 with the part asked for, its Content-Range header `location` (none when empty)
     };
     struct Fault {
         Fault(Kind kind, qint64 number = 0, const QByteArray &location = {}, const QByteArray &body = {})

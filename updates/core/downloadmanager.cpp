@@ -74,12 +74,10 @@ bool rangeStartsAt(const QNetworkReply *reply, qint64 offset)
 }
 
 // Whether a 206's Content-Range ends where its total does. One without a
-// Content-Range is taken at its word.
+// Content-Range says only that it is a part, of which nothing tells the end.
 bool rangeReachesEnd(const QNetworkReply *reply)
 {
     const QByteArray range = reply->rawHeader("Content-Range").trimmed();
-    if (range.isEmpty())
-        return true;
     const qsizetype dash = range.indexOf('-');
     const qsizetype slash = range.indexOf('/');
     if (dash < 0 || slash < dash)
