@@ -130,15 +130,21 @@ void MainWindow::saveDepartments()
                          && (file == refusedDepartmentFile || QDir::cleanPath(path) == refusedDepartmentFile
                              || file == Department::fileIdentity(refusedDepartmentFile));
     // Nor may a file found where the start found none (a disk mounted late,
-    // a copy put back): its departments were never read.
-    const bool absent = !absentDepartmentFile.isEmpty() && QDir::cleanPath(path) == absentDepartmentFile;
-    if (refused || (absent && !Department::isMissing(path))) {
+    // a copy put back): its departments were never read. Once there, it is
+    // found where the links lead from either path, and is the same file
+    // whichever of them this run writes it under.
+    const auto isAbsentFile = [this, &path](const QString &identity) {
+        return !absentDepartmentFile.isEmpty()
+               && (QDir::cleanPath(path) == absentDepartmentFile
+                   || identity == Department::fileIdentity(absentDepartmentFile));
+    };
+    if (refused || (isAbsentFile(file) && !Department::isMissing(path))) {
         Department::warnNotSaved();
         return;
     }
     // A failure has been shown by the save itself; the change stays in
     // memory and goes into the file with the next save that succeeds.
-    if (Department::saveDepartments(path, departments) == 0 && absent)
+    if (Department::saveDepartments(path, departments) == 0 && isAbsentFile(Department::fileIdentity(path)))
         absentDepartmentFile.clear();
 }
 

@@ -745,17 +745,22 @@ void TestWindowDepartments::refusedFileIsNotReplaced()
 
 void TestWindowDepartments::fileMissingAtTheStart_data()
 {
-    QTest::addColumn<bool>("appears");   // a file comes while the console runs
-    QTest::newRow("made by the first change") << false;
-    QTest::newRow("appeared since the start") << true;
+    QTest::addColumn<bool>("appears");       // a file comes while the console runs
+    QTest::addColumn<bool>("throughLink");   // the first change saved through a link to the folder
+    QTest::newRow("made by the first change") << false << false;
+    QTest::newRow("appeared since the start") << true << false;
+    QTest::newRow("made by the first change through a link") << false << true;
+    QTest::newRow("appeared, then reached through a link") << true << true;
 }
 
 // With no department file at the start (here the working directory's folder
 // is not there: a disk not mounted yet) the default department alone shows.
-// A file found there later was never read: it keeps its departments.
+// A file found there later was never read: it keeps its departments. The
+// same file reached through a link is the same file, found or written.
 void TestWindowDepartments::fileMissingAtTheStart()
 {
     QFETCH(bool, appears);
+    QFETCH(bool, throughLink);
     QVERIFY(QDir(tempDir).removeRecursively());
     ScriptedPrompter prompter;
     auto w = openWindow();
@@ -764,8 +769,15 @@ void TestWindowDepartments::fileMissingAtTheStart()
     if (appears)
         writeFile(section(0, "Orphans") + section(3, "Lab", {"AA"}));
     const QByteArray before = fileBytes();
+    QTemporaryDir work;
+    const QString link = work.path() + QStringLiteral("/link");
+    if (throughLink) {
+        QVERIFY(QFile::link(tempDir, link));
+        w->settings->setValue(QStringLiteral("tempDir"), link);
+    }
     prompter.answerDialog(typeName("Stock"));
     w->deptScrollArea->onNewDept();
+    w->settings->setValue(QStringLiteral("tempDir"), tempDir);
     prompter.answerDialog(typeName("Hall"));
     w->deptScrollArea->onNewDept();
 
