@@ -308,6 +308,13 @@ void TestStorageWhiteList::fileRoundTrip()
     QVERIFY(WhiteListFile::save(m_dir, {}));
     QCOMPARE(readFile(m_dir + QStringLiteral("/whitelist.txt")), QByteArray());
     QVERIFY(WhiteListFile::load(m_dir + QStringLiteral("/missing")).isEmpty());
+    // Nor is one whose read fails part-way: its last line, cut short, would
+    // tick another disk ("sd" for "sdab").
+    QVERIFY(WhiteListFile::save(m_dir, {QStringLiteral("1,V,M,T,sdab")}));
+    {
+        const FailingReads failing(WhiteListFile::path(m_dir));
+        QCOMPARE(WhiteListFile::load(m_dir), QStringList());
+    }
     // No temporary directory set: nothing is written at the file-system root.
     QVERIFY(!WhiteListFile::save(QString(), lines));
     QVERIFY(WhiteListFile::path(QString()).isEmpty());

@@ -25,8 +25,14 @@ QStringList load(const QString &dir)
     in.setEncoding(QStringConverter::Latin1);
     // A first line starting with bytes like a byte order mark is still Latin-1.
     in.setAutoDetectUnicode(false);
-    while (!in.atEnd())
+    while (!in.atEnd()) {
         lines.append(in.readLine());
+        // A read that fails part-way leaves the file short of its end for
+        // good, and the line before it cut ("sd" for "sdab"): a list that
+        // cannot be read, rather than lines without end.
+        if (file.error() != QFileDevice::NoError)
+            return {};
+    }
     return lines;
 }
 
