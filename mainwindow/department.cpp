@@ -3,6 +3,7 @@
 #include "deptinfo.h"
 #include "devicelink/utils.h"
 #include "prompter.h"
+#include "updates/core/disksync.h"
 
 #include <QDir>
 #include <QFile>
@@ -106,7 +107,7 @@ int Department::saveDepartments(const QString &path, QList<DeptInfo *> *list)
     // the buffer failed and would put a truncated file in place.
     QSaveFile file(path);
     if (!readable || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()
-        || !file.commit()) {
+        || !DiskSync::commit(file)) {
         warnNotSaved();
         return -1;
     }

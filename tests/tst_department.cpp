@@ -3,6 +3,7 @@
 #include "mainwindow/departmentfile.h"
 #include "mainwindow/deptinfo.h"
 #include "failingreads.h"
+#include "failingwrites.h"
 #include "nowriteroom.h"
 #include "pipepeer.h"
 #include "scriptedprompter.h"
@@ -307,6 +308,8 @@ void TestDepartment::saveFailureKeepsOldFile_data()
     QTest::addColumn<QString>("how");
     QTest::newRow("path is a directory") << "directory";
     QTest::newRow("directory gone") << "no parent";
+    // A network or USB disk that lost the write says so at the sync alone.
+    QTest::newRow("disk fails at the sync") << "sync";
 }
 
 void TestDepartment::saveFailureKeepsOldFile()
@@ -317,6 +320,8 @@ void TestDepartment::saveFailureKeepsOldFile()
     if (how == "directory") {
         QVERIFY(QDir().mkdir(path));
         QVERIFY(writeFile(path + "/keep", "old"));
+    } else if (how == "sync") {
+        QVERIFY(writeFile(path, orphansOnly));
     } else {
         path = tmp.path() + "/gone/KorvaneManager.ini";
     }
@@ -324,13 +329,22 @@ void TestDepartment::saveFailureKeepsOldFile()
     ScriptedPrompter p;
     DeptList list{dept(0, "Orphans"), dept(1, "New", "", {"m1"})};
     const auto releaseList = qScopeGuard([&] { qDeleteAll(list); });
-    QCOMPARE(Department::saveDepartments(path, &list), -1);
+    {
+        std::optional<FailingWrites> failing;
+        if (how == "sync")
+            failing.emplace(tmp.path(), FailingWrites::Sync);
+        QCOMPARE(Department::saveDepartments(path, &list), -1);
+    }
     QCOMPARE(p.texts(QStringLiteral("warning")), QStringList{saveText});
     if (how == "directory") {
         QVERIFY(QFileInfo(path).isDir());
         QCOMPARE(readFile(path + "/keep"), QByteArray("old"));
     }
-    QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    const bool kept = how == "sync";
+    if (kept)
+        QCOMPARE(readFile(path), orphansOnly);
+    QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden),
+             kept ? QStringList{"KorvaneManager.ini"} : QStringList());
 }
 
 void TestDepartment::saveFailsOnFullDisk()

@@ -1,6 +1,7 @@
 // The device-list export: the file's bytes, its name and failed writes.
 #include "commands/exportdevicelist.h"
 #include "devicelink/thinclientinfo.h"
+#include "failingwrites.h"
 #include "nowriteroom.h"
 #include "scriptedprompter.h"
 #include "testfiles.h"
@@ -123,6 +124,13 @@ void TestDeviceListExport::failedWriteKeepsOldFile()
         result = DeviceListExport::writeFile(path, QByteArray(4096, 'x'));
     }
 
+    QCOMPARE(result, DeviceListExport::FileResult::WriteFailed);
+    QCOMPARE(TestFiles::read(path), header);
+    // A network or USB disk that lost the write says so at the sync alone.
+    {
+        FailingWrites failing(dir.path(), FailingWrites::Sync);
+        result = DeviceListExport::writeFile(path, QByteArray(4096, 'x'));
+    }
     QCOMPARE(result, DeviceListExport::FileResult::WriteFailed);
     QCOMPARE(TestFiles::read(path), header);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("list.txt")});

@@ -1,6 +1,7 @@
 // The profile file: the bytes a saved profile has, what the reader makes of
 // files it did not write, and the saving refusals.
 #include "failingreads.h"
+#include "failingwrites.h"
 #include "nowriteroom.h"
 #include "pipepeer.h"
 #include "profiles/core/profile.h"
@@ -10,6 +11,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <optional>
 
 #include "testfiles.h"
 
@@ -111,6 +113,7 @@ private slots:
     void valuesRoundTrip();
     void encoding_data();
     void encoding();
+    void failedWriteKeepsFile_data();
     void failedWriteKeepsFile();
 };
 
@@ -382,10 +385,19 @@ void TestProfileFile::encoding()
     }
 }
 
-// A write that fails half-way (here: no room for a single byte) reports
-// failure and leaves the earlier file whole.
+void TestProfileFile::failedWriteKeepsFile_data()
+{
+    QTest::addColumn<bool>("full");
+    // No room for a single byte.
+    QTest::newRow("disk full") << true;
+    // A network or USB disk that lost the write says so at the sync alone.
+    QTest::newRow("disk fails at the sync") << false;
+}
+
+// A write that fails reports failure and leaves the earlier file whole.
 void TestProfileFile::failedWriteKeepsFile()
 {
+    QFETCH(bool, full);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.prf"));
     QVERIFY(TestFiles::write(path, "earlier"));
@@ -393,7 +405,12 @@ void TestProfileFile::failedWriteKeepsFile()
     p.name = QStringLiteral("a");
     bool saved = true;
     {
-        NoWriteRoom full;
+        std::optional<NoWriteRoom> noRoom;
+        std::optional<FailingWrites> failing;
+        if (full)
+            noRoom.emplace();
+        else
+            failing.emplace(dir.path(), FailingWrites::Sync);
         saved = p.save();
     }
     QVERIFY(!saved);

@@ -9,6 +9,7 @@
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
 #include "failingreads.h"
+#include "failingwrites.h"
 #include "fakedevices.h"
 #include "nowriteroom.h"
 #include "pipepeer.h"
@@ -328,6 +329,13 @@ void TestStorageWhiteList::fullDiskKeepsList()
     bool saved = true;
     {
         NoWriteRoom full;
+        saved = WhiteListFile::save(m_dir, {QStringLiteral("2,V,M,T,sdb")});
+    }
+    QVERIFY(!saved);
+    QCOMPARE(readFile(m_dir + QStringLiteral("/whitelist.txt")), QByteArray("1,V,M,T,sda\n"));
+    // A network or USB disk that lost the write says so at the sync alone.
+    {
+        FailingWrites failing(m_dir, FailingWrites::Sync);
         saved = WhiteListFile::save(m_dir, {QStringLiteral("2,V,M,T,sdb")});
     }
     QVERIFY(!saved);

@@ -7,6 +7,7 @@
 #include "commands/signagesync.h"
 #include "devicelink/sslserver.h"
 #include "devicelink/thinclientinfo.h"
+#include "failingwrites.h"
 #include "fakedevices.h"
 #include "nowriteroom.h"
 #include "scriptedprompter.h"
@@ -277,6 +278,13 @@ void TestSyncFileList::writeFailure()
     SyncFileList::Result result = SyncFileList::Result::Written;
     {
         NoWriteRoom full;
+        result = SyncFileList::create(root, list);
+    }
+    QCOMPARE(result, SyncFileList::Result::WriteFailed);
+    QCOMPARE(readFile(list), QByteArray("previous list\n"));
+    // A network or USB disk that lost the write says so at the sync alone.
+    {
+        FailingWrites failing(m_tmp.path(), FailingWrites::Sync);
         result = SyncFileList::create(root, list);
     }
     QCOMPARE(result, SyncFileList::Result::WriteFailed);

@@ -1,6 +1,7 @@
 #include "syncfilelist.h"
 
 #include "devicelink/utils.h"
+#include "updates/core/disksync.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -152,7 +153,7 @@ Result create(const QString &dir, const QString &listPath, SyncFileListObserver 
         file.cancelWriting();
         return Result::WriteFailed;
     }
-    return file.commit() ? Result::Written : Result::WriteFailed;
+    return DiskSync::commit(file) ? Result::Written : Result::WriteFailed;
 }
 
 } // namespace SyncFileList

@@ -1,5 +1,7 @@
 #include "whitelistfile.h"
 
+#include "updates/core/disksync.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -54,7 +56,7 @@ bool save(const QString &dir, const QStringList &lines)
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return DiskSync::commit(file);
 }
 
 bool carry(const QString &from, const QString &to)
@@ -83,7 +85,7 @@ bool carry(const QString &from, const QString &to)
         copy.cancelWriting();
         return false;
     }
-    return copy.commit();
+    return DiskSync::commit(copy);
 }
 
 QByteArray payload(const QString &dir, int maxBytes)

@@ -1,6 +1,7 @@
 #include "devicelistexport.h"
 
 #include "devicelink/thinclientinfo.h"
+#include "updates/core/disksync.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -101,7 +102,7 @@ FileResult writeFile(const QString &path, const QByteArray &bytes)
         file.cancelWriting();
         return FileResult::WriteFailed;
     }
-    return file.commit() ? FileResult::Written : FileResult::WriteFailed;
+    return DiskSync::commit(file) ? FileResult::Written : FileResult::WriteFailed;
 }
 
 } // namespace DeviceListExport

@@ -1,6 +1,7 @@
 #include "profile.h"
 
 #include "devicelink/utils.h"
+#include "updates/core/disksync.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -203,7 +204,7 @@ bool Profile::save() const
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return DiskSync::commit(file);
 }
 
 bool Profile::load(const QString &fileName)

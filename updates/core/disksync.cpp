@@ -3,8 +3,10 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -71,4 +73,14 @@ bool DiskSync::tree(const QString &root)
 bool DiskSync::folders(const QString &root)
 {
     return syncTree(root, false);
+}
+
+bool DiskSync::commit(QSaveFile &file)
+{
+#ifdef Q_OS_UNIX
+    // Only a file that cannot be synced at all (EINVAL) goes on unsynced.
+    if (file.isOpen() && (!file.flush() || (::fsync(file.handle()) != 0 && errno != EINVAL)))
+        file.cancelWriting();
+#endif
+    return file.commit();
 }

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+class QSaveFile;
+
 // Puts what was written on the disk before anything relies on it. A rename,
 // or a version recorded in the settings, reaches the disk on its own
 // schedule, often before the bytes it stands for: after a power cut the name
@@ -19,6 +21,14 @@ bool directory(const QString &path);
 bool tree(const QString &root);
 // The same for the folders alone: what was renamed into them.
 bool folders(const QString &root);
+
+// Commits file once its bytes are on the disk; false, with the old file
+// kept, when the disk refused them. QSaveFile::commit() takes a failing
+// fsync for one the file system does not offer, and closes the file only
+// after its rename: a disk that tells a lost write at either (a network or
+// USB disk) had the old file replaced by bytes it does not hold, and the
+// save told as done.
+bool commit(QSaveFile &file);
 
 } // namespace DiskSync
 
