@@ -2,6 +2,7 @@
 // against the in-process HTTP server and once against a real nginx.
 #include "updates/core/downloadhttpfile.h"
 #include "updates/core/downloadmanager.h"
+#include "failingwrites.h"
 #include "httptestserver.h"
 #include "nginxserver.h"
 #include "nothreadsleft.h"
@@ -26,6 +27,7 @@
 #endif
 #include <limits>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 
 using Fault = HttpTestServer::Fault;
@@ -751,18 +753,27 @@ private slots:
     {
         QTest::addColumn<qint64>("size");
         QTest::addColumn<QString>("md5");
-        QTest::newRow("update list") << qint64(-1) << QString();
-        QTest::newRow("listed file") << Size << md5Of(content());
+        QTest::addColumn<bool>("full");
+        QTest::newRow("update list") << qint64(-1) << QString() << true;
+        QTest::newRow("listed file") << Size << md5Of(content()) << true;
+        // A network or USB disk that lost the bytes says so at the close alone.
+        QTest::newRow("update list, disk fails at the close") << qint64(-1) << QString() << false;
     }
 
     void diskFillsPartWay()
     {
         QFETCH(qint64, size);
         QFETCH(QString, md5);
+        QFETCH(bool, full);
         QVERIFY(TestFiles::write(local(), "old"));
         Done done;
         {
-            NoWriteRoom full(Size / 3);
+            std::optional<NoWriteRoom> noRoom;
+            std::optional<FailingWrites> failing;
+            if (full)
+                noRoom.emplace(Size / 3);
+            else
+                failing.emplace(QFileInfo(local()).path(), FailingWrites::Close);
             done = fetch(size, md5);
         }
         QCOMPARE(TestFiles::read(local()), QByteArray("old"));

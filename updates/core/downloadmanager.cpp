@@ -461,6 +461,13 @@ void DownloadManager::onFinished()
         return;
     }
 
+    // A network or USB disk tells a write it lost only at the close; the
+    // sync to come would not hear of it again.
+    if (m_partial.error() != QFileDevice::NoError) {
+        fail(QStringLiteral("Could not write %1: %2").arg(partialPath(), m_partial.errorString()), false);
+        return;
+    }
+
     // A body that ended early is a cut transfer, however whole the server
     // says it is: kept for the resume, never taken for the file.
     const qint64 arrived = fileSize(partialPath());
