@@ -37,10 +37,12 @@ void RemProtoHelp::received(const QString &text)
         QTextStream out(&file);
         out << text;
         out.flush();
-        // A full disk shows only when the buffer goes out: a viewer must not
+        // A full disk shows only when the buffer goes out, and a network or
+        // USB disk that lost the text only at the close: a viewer must not
         // be started on a file that lost the text.
         m_written = out.status() == QTextStream::Ok && file.flush();
         file.close();
+        m_written = m_written && file.error() == QFileDevice::NoError;
     }
     // A viewer that is up shows the new text by itself. A text that did not
     // reach the file left it cut or empty under that viewer, so a failed

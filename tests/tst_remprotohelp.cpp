@@ -3,6 +3,7 @@
 // window per console, opened after the device message's handling, whatever
 // the devices do meanwhile.
 #include "displayaccess/remprotohelp.h"
+#include "failingwrites.h"
 #include "mainwindow/mainwindow.h"
 #include "nowriteroom.h"
 #include "pipepeer.h"
@@ -94,12 +95,14 @@ private slots:
         // The viewer shows the file: a text that did not reach it left it
         // empty under the viewer.
         QTest::newRow("disk full while the viewer is up") << "full, viewer up";
+        // A network or USB disk that lost the text says so at the close alone.
+        QTest::newRow("disk fails at the close") << "close";
     }
 
     void fileCannotBeWritten()
     {
         QFETCH(QString, how);
-        if (!how.startsWith("full"))
+        if (!how.startsWith("full") && how != "close")
             m_settings->setValue(QStringLiteral("tempDir"),
                                  how == "empty" ? QString() : m_dir.filePath(QStringLiteral("no/such/dir")));
         const QString atRoot = QStringLiteral("/rem_proto_help.txt");
@@ -115,8 +118,11 @@ private slots:
         }
         {
             std::optional<NoWriteRoom> full;
+            std::optional<FailingWrites> failing;
             if (how.startsWith("full"))
                 full.emplace();
+            else if (how == "close")
+                failing.emplace(m_settings->value(QStringLiteral("tempDir")).toString(), FailingWrites::Close);
             help.received(QStringLiteral("text"));
         }
         const bool wroteAtRoot = !wasAtRoot && QFileInfo::exists(atRoot);
