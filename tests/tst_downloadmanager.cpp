@@ -851,22 +851,24 @@ private slots:
     void plainDownloaderFailures_data()
     {
         QTest::addColumn<bool>("redirected");
-        QTest::addColumn<bool>("diskFull");
+        QTest::addColumn<QString>("disk");
         QTest::addColumn<bool>("silent");
         QTest::addColumn<bool>("part");
-        QTest::newRow("redirect page") << true << false << false << false;
+        QTest::newRow("redirect page") << true << QString() << false << false;
         // Small enough to wait in the file's buffer until it is closed.
-        QTest::newRow("disk full when closed") << false << true << false << false;
+        QTest::newRow("disk full when closed") << false << "full" << false << false;
+        // A network or USB disk that lost the bytes says so at the close alone.
+        QTest::newRow("disk fails at the close") << false << "close" << false << false;
         // Its head, then not a byte more: whoever waits on the download is not held.
-        QTest::newRow("server falls silent") << false << false << true << false;
+        QTest::newRow("server falls silent") << false << QString() << true << false;
         // Its first bytes, as to a Range request, though the file was asked for.
-        QTest::newRow("part of the file") << false << false << false << true;
+        QTest::newRow("part of the file") << false << QString() << false << true;
     }
 
     void plainDownloaderFailures()
     {
         QFETCH(bool, redirected);
-        QFETCH(bool, diskFull);
+        QFETCH(QString, disk);
         QFETCH(bool, silent);
         QFETCH(bool, part);
         QVERIFY(TestFiles::write(served(), QByteArray(2000, 'f')));
@@ -882,7 +884,10 @@ private slots:
         downloader.setSilenceLimit(200);
         QSignalSpy completed(&downloader, &DownloadHttpFile::onHttpDownloadCompleted);
         {
-            std::unique_ptr<NoWriteRoom> full(diskFull ? new NoWriteRoom : nullptr);
+            std::unique_ptr<NoWriteRoom> full(disk == "full" ? new NoWriteRoom : nullptr);
+            std::optional<FailingWrites> failing;
+            if (disk == "close")
+                failing.emplace(QFileInfo(local()).path(), FailingWrites::Close);
             QCOMPARE(downloader.download(Name, local(), QString()), 0);
             QVERIFY(completed.wait(15000));
         }

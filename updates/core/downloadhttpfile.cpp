@@ -107,10 +107,13 @@ void DownloadHttpFile::onFinished(QNetworkReply *reply)
     if (++m_finishedCount < 2)
         return;
     // The last bytes wait in the file's buffer until now: a disk that
-    // refuses them is a short write like any other.
+    // refuses them is a short write like any other, and so is one that tells
+    // a lost write only at the close (a network or USB disk).
     if (!m_file.flush())
         ++m_errorCount;
     m_file.close();
+    if (m_file.error() != QFileDevice::NoError)
+        ++m_errorCount;
     if (m_hasMd5) {
         if (QString::fromLatin1(m_hash.result().toHex()) != m_md5)
             ++m_errorCount;
