@@ -8,7 +8,34 @@
 #include <QFile>
 #include <QLabel>
 
+#include <cerrno>
+#include <cstdio>   // renameat2
+#include <fcntl.h>
+#include <sys/stat.h>
+
 using namespace ProfilePages;
+
+// The system's rename alone, refusing a name that is taken. QFile::rename
+// copies the file when the rename fails, and a disk that lost the copy and
+// told it only at the close or the sync (a network or USB disk) had the
+// profile gone under its old name and a copy without its bytes under the
+// new one, or that copy left beside it.
+static bool renameFile(const QString &from, const QString &to)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+#if defined(Q_OS_LINUX) && defined(RENAME_NOREPLACE)
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    // Only a file system that cannot refuse a taken name in the rename
+    // itself goes on to look first.
+    if (errno != EINVAL)
+        return false;
+#endif
+    struct stat taken;
+    return ::lstat(target.constData(), &taken) != 0 && errno == ENOENT
+           && std::rename(source.constData(), target.constData()) == 0;
+}
 
 static const char *const settingNames[SettingCount] = {"Connector", "Position", "Referent", "Orientation",
                                                        "Resolution"};
@@ -160,7 +187,7 @@ void DlgProfileEditor::accept()
     storeAll();
     if (editMode && oldName != profile->name) {
         const QString from = dir + QLatin1Char('/') + oldName + QStringLiteral(".prf");
-        if (!QFile::rename(from, dir + QLatin1Char('/') + profile->name + QStringLiteral(".prf"))) {
+        if (!renameFile(from, dir + QLatin1Char('/') + profile->name + QStringLiteral(".prf"))) {
             refuse(renameFailed(dir));
             return;
         }

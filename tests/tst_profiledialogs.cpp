@@ -1,5 +1,7 @@
 // The profile editor's enabling rules, loading and OK/Cancel flows, and the
 // profile manager's list and buttons, answered through the prompter.
+#include "failingrenames.h"
+#include "failingwrites.h"
 #include "nowriteroom.h"
 #include "profiles/core/profile.h"
 #include "profiles/dlgprofileeditor.h"
@@ -15,6 +17,8 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <optional>
 
 static const char *const settings[] = {"Connector", "Position", "Referent", "Orientation", "Resolution"};
 static const QString idle = QStringLiteral("0+ 0- 0- 0- 0-");
@@ -242,9 +246,20 @@ void TestProfileDialogs::diskTrouble_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("verb");
     QTest::addColumn<QStringList>("left");
-    QTest::newRow("rename fails") << true << "Renaming profile" << "renaming" << QStringList();
+    // Besides the rename, the step at which the disk fails; with none, it
+    // is full.
+    QTest::addColumn<int>("failing");
+    QTest::newRow("rename fails") << true << "Renaming profile" << "renaming" << QStringList() << -1;
     // The file keeps its new name after a failed save, so the next OK only saves.
-    QTest::newRow("save fails after the rename") << false << "Saving profile" << "saving" << QStringList{"b.prf"};
+    QTest::newRow("save fails after the rename") << false << "Saving profile" << "saving" << QStringList{"b.prf"}
+                                                 << -1;
+    // A network or USB disk refuses the rename, and tells a lost write only
+    // at the close, or only at the sync: no copy takes the new name, and the
+    // file keeps its own.
+    QTest::newRow("disk fails the rename and the close")
+        << false << "Renaming profile" << "renaming" << QStringList{"a.prf"} << int(FailingWrites::Close);
+    QTest::newRow("disk fails the rename and the sync")
+        << false << "Renaming profile" << "renaming" << QStringList{"a.prf"} << int(FailingWrites::Sync);
 }
 
 void TestProfileDialogs::diskTrouble()
@@ -252,6 +267,7 @@ void TestProfileDialogs::diskTrouble()
     QFETCH(bool, fileGone);
     QFETCH(QString, title);
     QFETCH(QString, verb);
+    QFETCH(int, failing);
     ScriptedPrompter prompter;
     writeProfile(dir->path(), QStringLiteral("a"), QStringLiteral("old"));
     Profile p(dir->path());
@@ -261,7 +277,15 @@ void TestProfileDialogs::diskTrouble()
         QVERIFY(QFile::remove(path(QStringLiteral("a.prf"))));
     act(&editor, {"name=b", "static", "host=new"});
     {
-        NoWriteRoom full;
+        std::optional<NoWriteRoom> full;
+        std::optional<FailingRenames> renames;
+        std::optional<FailingWrites> disk;
+        if (failing < 0) {
+            full.emplace();
+        } else {
+            renames.emplace(dir->path());
+            disk.emplace(dir->path(), FailingWrites::Step(failing));
+        }
         pressOk(&editor);
     }
     QCOMPARE(prompter.last().title, title);
@@ -270,8 +294,11 @@ void TestProfileDialogs::diskTrouble()
                                                   "to the following directory:\n\n").arg(verb) + dir->path());
     QVERIFY(editor.isVisible());
     QTEST(files(), "left");
-    if (fileGone)
+    if (fileGone || failing >= 0) {
+        if (!fileGone)
+            QCOMPARE(hostIn(dir->path(), QStringLiteral("a.prf")), QStringLiteral("old"));
         return;
+    }
     QCOMPARE(hostIn(dir->path(), QStringLiteral("b.prf")), QStringLiteral("old"));
     pressOk(&editor);
     QCOMPARE(prompter.calls.size(), 1);
