@@ -406,6 +406,19 @@ private slots:
         QCOMPARE(TestFiles::read(local()), content());
     }
 
+    // A cut transfer whose file fails to close (a network or USB disk that
+    // lost bytes says so there) leaves no part to resume: a file without a
+    // sum would be taken whole with the bytes it lost.
+    void interruptedOnADiskThatLostBytes()
+    {
+        m_server->addFault({Kind::CloseAfter, 100000});
+        {
+            FailingWrites failing(QFileInfo(local()).path(), FailingWrites::Close);
+            QCOMPARE(fetch(Size, QString()), (Done{1, qint64(0)}));
+        }
+        QVERIFY(!QFile::exists(part()));
+    }
+
     void redirect_data()
     {
         QTest::addColumn<QByteArray>("location");
@@ -446,7 +459,7 @@ private slots:
     void redirectLoopEnds()
     {
         m_server->addFault({Kind::Redirect, 0, "/get?file="}, DownloadManager::MaxRedirects + 1);
-        QCOMPARE(fetch(Size, QString()), (Done{1, 0}));
+        QCOMPARE(fetch(Size, QString()), (Done{1, qint64(0)}));
         QCOMPARE(m_server->requests.size(), DownloadManager::MaxRedirects + 1);
         QCOMPARE(firstError(), QStringLiteral("The downloads website redirected too many times"));
         // The count is the one file's: the next file may be redirected again.

@@ -142,7 +142,7 @@ DownloadManager::~DownloadManager()
         // A transfer cut by the console's exit keeps what arrived only when
         // a later start can resume it: one without a listed size starts
         // over, and an empty file holds nothing.
-        m_partial.close();
+        closePartial();
         if (m_size < 0 || fileSize(partialPath()) == 0)
             QFile::remove(partialPath());
     }
@@ -416,7 +416,7 @@ void DownloadManager::onError(QNetworkReply::NetworkError code)
 {
     if (!writeAvailable())
         return;
-    m_partial.close();
+    closePartial();
     if (code == QNetworkReply::NoError || completesPartialFile())
         return;
     ++m_errorCount;
@@ -438,7 +438,7 @@ void DownloadManager::onFinished()
     // Bytes may still wait in the reply when it reports its end.
     if (!writeAvailable())
         return;
-    m_partial.close();
+    closePartial();
 
     const QVariant target = m_reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
     if (target.isValid() && !target.toUrl().isEmpty()) {
@@ -461,8 +461,7 @@ void DownloadManager::onFinished()
         return;
     }
 
-    // A network or USB disk tells a write it lost only at the close; the
-    // sync to come would not hear of it again.
+    // The sync to come would not hear again of a write lost at the close.
     if (m_partial.error() != QFileDevice::NoError) {
         fail(QStringLiteral("Could not write %1: %2").arg(partialPath(), m_partial.errorString()), false);
         return;
@@ -567,13 +566,24 @@ void DownloadManager::followRedirect(const QUrl &target)
     }
 }
 
+// A network or USB disk tells a write it lost only at the close: the file
+// then holds other bytes than arrived, and a resume would build on them.
+void DownloadManager::closePartial()
+{
+    if (!m_partial.isOpen())
+        return;
+    m_partial.close();
+    if (m_partial.error() != QFileDevice::NoError)
+        QFile::remove(partialPath());
+}
+
 // A bound broken: the transfer ends now, with its reason. What arrived is
 // thrown away unless a resume may still complete it.
 void DownloadManager::fail(const QString &reason, bool keepPartial)
 {
     ++m_errorCount;
     m_error = true;
-    m_partial.close();
+    closePartial();
     if (!keepPartial)
         QFile::remove(partialPath());
     emit downloadError(errorText(reason));

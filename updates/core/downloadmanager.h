@@ -135,6 +135,7 @@ private:
     // The file is on the disk, or could not be put there: it takes its name.
     void onSynced();
     void fail(const QString &reason, bool keepPartial);
+    void closePartial();
     void finish(qint64 bytes);
     void checkRate();
     QString errorText(const QString &reason) const;
