@@ -3,6 +3,7 @@
 // entries, a link, corrupt ones, good ones) into a store that must end
 // either merged or as it was, with nothing left beside it.
 #include "updates/core/packageinstaller.h"
+#include "failingwrites.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -713,6 +714,27 @@ private slots:
                 break;
             }
         }
+    }
+
+    // A store whose new names the disk does not take (a network or USB disk
+    // that tells it only at the sync) is put back as it was: no install is
+    // reported, nor its version recorded, for files it may not hold.
+    void moveTheDiskDoesNotTakeIsUndone()
+    {
+        const QString from = m_dir.filePath(QStringLiteral("from"));
+        QDir(from).removeRecursively();
+        QVERIFY(TestFiles::write(from + QStringLiteral("/ORL_K1/1.0/uImage.bin"), "new kernel"));
+        QVERIFY(TestFiles::write(from + QStringLiteral("/z.txt"), "z"));
+        const Tree before = snapshot(m_store), package = snapshot(from);
+        QTemporaryDir attic(m_dir.filePath(QStringLiteral("attic-XXXXXX")));
+        QString problem;
+        {
+            FailingWrites failing(m_store, FailingWrites::Sync);
+            problem = moveIntoPlace(from, m_store, attic.path());
+        }
+        QCOMPARE(problem, QStringLiteral("its files could not be written to the disk"));
+        QCOMPARE(snapshot(m_store), before);
+        QCOMPARE(snapshot(from), package);
     }
 
     void failedMoveIsUndone_data()

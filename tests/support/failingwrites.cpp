@@ -28,7 +28,7 @@ bool inFailingFolder(int fd, int step)
     if (failingStep != step)
         return false;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)))
         return false;
     char link[64];
     char path[PATH_MAX];
@@ -37,6 +37,8 @@ bool inFailingFolder(int fd, int step)
     if (n <= 0)
         return false;
     path[n] = '\0';
+    if (S_ISDIR(st.st_mode) && std::strcmp(path, failingFolder) == 0)
+        return true;
     char *slash = std::strrchr(path, '/');
     if (!slash)
         return false;

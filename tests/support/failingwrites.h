@@ -5,8 +5,8 @@
 
 // While one lives, the disk under folder loses the writes of its regular
 // files and says so only at one step, as a network or USB disk does: every
-// fsync (and fdatasync), or every close, of a regular file in folder fails
-// with EIO. The file's bytes are in it as written. Other files write as
+// fsync (and fdatasync), or every close, of a regular file or folder in
+// folder, or of folder itself, fails with EIO. The file's bytes are in it as written. Other files write as
 // usual. Made in a test's program, this replaces the system's fsync,
 // fdatasync and close for all of it.
 class FailingWrites

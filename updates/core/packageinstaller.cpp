@@ -411,6 +411,13 @@ qint64 PackageInstaller::freeSpace(const QString &dir)
     return freeSpaceProbe ? freeSpaceProbe(dir) : QStorageInfo(dir).bytesAvailable();
 }
 
+// A disk that does not take what was written fails the install, as 7-Zip's
+// own write errors do.
+static QString notOnTheDisk()
+{
+    return QStringLiteral("its files could not be written to the disk");
+}
+
 QString PackageInstaller::moveIntoPlace(const QString &from, const QString &to, const QString &attic)
 {
     const QFileInfo target(to);
@@ -422,10 +429,18 @@ QString PackageInstaller::moveIntoPlace(const QString &from, const QString &to, 
     if (!QDir().mkpath(attic))
         return QStringLiteral("%1 could not be made").arg(attic);
     Mover mover(attic);
-    if (occupied(target) ? mover.merge(from, to) : mover.rename(from, to))
+    if (!(occupied(target) ? mover.merge(from, to) : mover.rename(from, to))) {
+        mover.undo();
+        return mover.error();
+    }
+    // The store's new names reach the disk before the install is reported
+    // and its version recorded. A disk that does not take them (a network
+    // or USB disk tells a lost write only at the sync) gets the store back
+    // as it was, rather than a recorded version for files it may not hold.
+    if (DiskSync::folders(to) && DiskSync::directory(QFileInfo(to).absolutePath()))
         return QString();
     mover.undo();
-    return mover.error();
+    return notOnTheDisk();
 }
 
 // Absolute, the archive's path never starts with "-" or "@", which 7-Zip
@@ -627,15 +642,13 @@ void PackageInstaller::Unpack::extractionFinished(int exitCode, bool normalExit)
         [this, from, to, attic] {
             if (!DiskSync::tree(from)) {
                 m_placedResult = Result::Failed;
-                m_placedReason = QStringLiteral("its files could not be written to the disk");
+                m_placedReason = notOnTheDisk();
                 return;
             }
             m_placedReason = moveIntoPlace(from, to, attic);
-            m_placedResult = m_placedReason.isEmpty() ? Result::Unpacked : Result::Refused;
-            if (m_placedResult == Result::Unpacked) {
-                DiskSync::folders(to);
-                DiskSync::directory(QFileInfo(to).absolutePath());
-            }
+            m_placedResult = m_placedReason.isEmpty()            ? Result::Unpacked
+                             : m_placedReason == notOnTheDisk() ? Result::Failed
+                                                                : Result::Refused;
         },
         [this] { finish(m_placedResult, m_placedReason); });
 }

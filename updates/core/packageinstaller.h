@@ -76,9 +76,10 @@ qint64 freeSpace(const QString &dir);
 // Moves the tree `from` into `to`: what `to` holds under the same name is
 // replaced, everything else there is kept (what "x -aoa" straight into `to`
 // would leave). Checked first (no links, no file where a folder is, or the
-// other way round); any rename that fails undoes the earlier ones, so `to`
-// is either merged or as it was. Replaced files go to `attic`, on the same
-// disk. Empty on success, otherwise why not.
+// other way round); any rename that fails undoes the earlier ones, as does
+// a disk that does not take the new names, so `to` is either merged, its
+// names on the disk, or as it was. Replaced files go to `attic`, on the
+// same disk. Empty on success, otherwise why not.
 QString moveIntoPlace(const QString &from, const QString &to, const QString &attic);
 
 enum class Result { Unpacked, NotStarted, Failed, Refused };
