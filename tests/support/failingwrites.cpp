@@ -25,7 +25,9 @@ std::atomic<int> failingStep{-1};
 // in the folder it was made in.
 bool inFailingFolder(int fd, int step)
 {
-    if (failingStep != step)
+    const int armed = failingStep;
+    const bool folderAlone = armed == FailingWrites::FolderSync;
+    if (armed != step && !(folderAlone && step == FailingWrites::Sync))
         return false;
     struct stat st;
     if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)))
@@ -39,6 +41,8 @@ bool inFailingFolder(int fd, int step)
     path[n] = '\0';
     if (S_ISDIR(st.st_mode) && std::strcmp(path, failingFolder) == 0)
         return true;
+    if (folderAlone)
+        return false;
     char *slash = std::strrchr(path, '/');
     if (!slash)
         return false;

@@ -6,13 +6,14 @@
 // While one lives, the disk under folder loses the writes of its regular
 // files and says so only at one step, as a network or USB disk does: every
 // fsync (and fdatasync), or every close, of a regular file or folder in
-// folder, or of folder itself, fails with EIO. The file's bytes are in it as written. Other files write as
+// folder, or of folder itself, fails with EIO; or only the sync of folder
+// itself, which holds the names given in it. The file's bytes are in it as written. Other files write as
 // usual. Made in a test's program, this replaces the system's fsync,
 // fdatasync and close for all of it.
 class FailingWrites
 {
 public:
-    enum Step { Sync, Close };
+    enum Step { Sync, Close, FolderSync };
 
     FailingWrites(const QString &folder, Step step);
     ~FailingWrites();

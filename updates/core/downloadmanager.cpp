@@ -532,9 +532,19 @@ void DownloadManager::onSynced()
         finish(0);
         return;
     }
-    // The file is in place whatever this says; the callers record it as
-    // arrived, which must not reach the disk before its new name.
-    DiskSync::directory(QFileInfo(m_localPath).absolutePath());
+    // The callers record the file as arrived, which must not reach the disk
+    // before its new name. A disk that does not take the name (a network or
+    // USB disk tells a lost write only at the sync) could have the old file
+    // back after a power cut: the file, in place for now, counts as not
+    // arrived, so nothing is recorded for it and the next check fetches it
+    // again.
+    const QString folder = QFileInfo(m_localPath).absolutePath();
+    if (!DiskSync::directory(folder)) {
+        ++m_errorCount;
+        emit downloadError(errorText(QStringLiteral("Could not write %1: %2").arg(folder, qt_error_string(errno))));
+        finish(0);
+        return;
+    }
     m_arrivedMd5 = m_digest;
     finish(fileSize(m_localPath));
 }
