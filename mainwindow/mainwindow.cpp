@@ -464,7 +464,17 @@ bool MainWindow::isSettingEqual(const QString &key, const QString &text) const
 
 void MainWindow::setStatusText(const QString &text)
 {
-    statusLabel->setText(text);
+    // Device names and update comments come with line breaks of their own,
+    // or a megabyte long: each would be laid out again at every progress
+    // step, and stretch the window beyond any screen.
+    QString line = text.left(MaxStatusLength);
+    for (QChar &c : line) {
+        const QChar::Category category = c.category();
+        if (category == QChar::Other_Control || category == QChar::Separator_Line
+            || category == QChar::Separator_Paragraph)
+            c = QLatin1Char(' ');
+    }
+    statusLabel->setText(line);
 }
 
 void MainWindow::collectLocalAddresses()
@@ -531,6 +541,8 @@ void MainWindow::createStatusBar()
     statusLabel = new QLabel;
     // Status lines name devices and updates by what they report of themselves.
     statusLabel->setTextFormat(Qt::PlainText);
+    // Cut at the window's edge rather than widen the window to the text.
+    statusLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     mainStatusBar = new QStatusBar;
     mainStatusBar->addPermanentWidget(statusLabel, 100);
     setStatusBar(mainStatusBar);

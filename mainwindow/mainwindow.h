@@ -83,6 +83,8 @@ public:
     // or the user's runtime folder when a socket path there would be too long.
     static QString instanceSocketName(const QString &name);
     bool isSettingEqual(const QString &key, const QString &text) const;
+    // The status line shows one line of at most this many characters.
+    static constexpr int MaxStatusLength = 1024;
     void setStatusText(const QString &text);
     void createLogoBox();
     void initColumnSettings();

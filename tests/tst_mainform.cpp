@@ -6,9 +6,11 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QLayout>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextDocument>
 #include <QToolBar>
@@ -183,6 +185,33 @@ private slots:
         QCOMPARE(w->statusLabel->text(), text);
         QVERIFY(w->statusLabel->textFormat() == Qt::PlainText
                 || (w->statusLabel->textFormat() == Qt::AutoText && !Qt::mightBeRichText(text)));
+        w->setStatusText(QString());
+    }
+
+    // Devices and the update server may send names of any length, with line
+    // breaks: the status line stays one line inside the window.
+    void statusStaysOneLineInTheWindow_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("long name") << QStringLiteral("The USB list of %1 was not shown").arg(QString(1024, u'W'));
+        QTest::newRow("line breaks")
+            << QStringLiteral("The USB list of %1 was not shown").arg(QStringLiteral("lab\n").repeated(50));
+        QTest::newRow("other breaks") << QStringLiteral("Downloading a\rb\vc\fd\u0085e\u2028f\u2029g : 5 %");
+        QTest::newRow("megabyte") << QStringLiteral("Online updates: installing ") + QString(1 << 20, u'W');
+    }
+
+    void statusStaysOneLineInTheWindow()
+    {
+        QFETCH(QString, text);
+        QStatusBar *bar = w->statusBar();
+        w->setStatusText(QStringLiteral("x"));
+        bar->layout()->activate();
+        const QSize minimum = bar->minimumSizeHint();
+        w->setStatusText(text);
+        bar->layout()->activate();
+        QCOMPARE(bar->minimumSizeHint(), minimum);
+        QVERIFY(w->statusLabel->text().size() <= MainWindow::MaxStatusLength);
+        QVERIFY(text.startsWith(w->statusLabel->text().left(10)));
         w->setStatusText(QString());
     }
 
