@@ -96,8 +96,8 @@ bool send(QWidget *parent, const DeviceList *department, const QByteArray &frame
 
 QString rebootQuestion(const ThinclientInfo *device, const char *role)
 {
-    return QStringLiteral("The ") + device->model + QStringLiteral(" device named: \n\n") + device->deviceName
-        + QStringLiteral("\n\nis also acting as a ") + text(role);
+    return QStringLiteral("The ") + Utils::oneLine(device->model) + QStringLiteral(" device named: \n\n")
+        + Utils::oneLine(device->deviceName) + QStringLiteral("\n\nis also acting as a ") + text(role);
 }
 
 } // namespace

@@ -79,6 +79,17 @@ bool Utils::sendsAsTyped(const QStringList &texts)
     return holdsOnWire(texts) && !holdsControl(texts);
 }
 
+QString Utils::oneLine(QString text)
+{
+    for (QChar &c : text) {
+        const QChar::Category category = c.category();
+        if (category == QChar::Other_Control || category == QChar::Separator_Line
+            || category == QChar::Separator_Paragraph)
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
 int Utils::putString(quint8 *buf, const QString &text, int offset)
 {
     if (!buf)

@@ -98,6 +98,10 @@ public:
     // Whether typed texts reach the devices as the administrator meant them:
     // each held by Latin-1, none holding a control character.
     static bool sendsAsTyped(const QStringList &texts);
+    // A text a device or the update server sent, as one line to show: a line
+    // break or another control character becomes a blank, so that the text
+    // cannot add lines of its own to a box or the status line.
+    static QString oneLine(QString text);
 };
 
 #endif // UTILS_H

@@ -24,8 +24,8 @@ const char *const HelpTitle = "Get remote protocol help";
 
 QString deviceLines(const ThinclientInfo *device)
 {
-    return QStringLiteral("\n\nSerial number: ") + device->serialNumber.toUpper() + QStringLiteral("\nDescription: ")
-           + device->deviceName;
+    return QStringLiteral("\n\nSerial number: ") + Utils::oneLine(device->serialNumber.toUpper())
+           + QStringLiteral("\nDescription: ") + Utils::oneLine(device->deviceName);
 }
 
 void refuseTooLong(QWidget *parent)

@@ -467,14 +467,7 @@ void MainWindow::setStatusText(const QString &text)
     // Device names and update comments come with line breaks of their own,
     // or a megabyte long: each would be laid out again at every progress
     // step, and stretch the window beyond any screen.
-    QString line = text.left(MaxStatusLength);
-    for (QChar &c : line) {
-        const QChar::Category category = c.category();
-        if (category == QChar::Other_Control || category == QChar::Separator_Line
-            || category == QChar::Separator_Paragraph)
-            c = QLatin1Char(' ');
-    }
-    statusLabel->setText(line);
+    statusLabel->setText(Utils::oneLine(text.left(MaxStatusLength)));
 }
 
 void MainWindow::collectLocalAddresses()

@@ -125,7 +125,8 @@ private slots:
     void connectionManagerImages()
     {
         SimDevice *served = addDevice(true, QStringLiteral("abc123"));
-        SimDevice *missing = addDevice(true);
+        // Its name, as it reports it, adds no line to the box about it.
+        SimDevice *missing = addDevice(true, QString(), QStringLiteral("lab\nSerial number: ABC123"));
         QByteArray image(200000, Qt::Uninitialized);
         for (int i = 0; i < image.size(); ++i)
             image[i] = char(i * 7 + i / 251);
@@ -147,8 +148,8 @@ private slots:
         QCOMPARE(m_prompter->last().text,
                  QStringLiteral("A QNV configuration file for thinclient specified below was not found. This "
                                 "thinclient will not be placed in QNV mode\n\nSerial number: ")
-                     + missing->config().serialNumber.toUpper() + QStringLiteral("\nDescription: ")
-                     + missing->config().deviceName);
+                     + missing->config().serialNumber.toUpper()
+                     + QStringLiteral("\nDescription: lab Serial number: ABC123"));
     }
 
     // Outside the wizard every way out leaves the devices untouched and says nothing more.
@@ -208,11 +209,13 @@ private slots:
 
 private:
     // A registered device with an agent that decodes what reaches it.
-    SimDevice *addDevice(bool ticked, const QString &serial = QString())
+    SimDevice *addDevice(bool ticked, const QString &serial = QString(), const QString &name = QString())
     {
         SimDevice *device = m_devices->add(QStringLiteral("ORL K1"), ticked, [&](SimDeviceConfig &c) {
             if (!serial.isEmpty())
                 c.serialNumber = serial;
+            if (!name.isEmpty())
+                c.deviceName = name;
         });
         if (device)
             new AccessProtocolAgent(device);

@@ -255,6 +255,8 @@ void TestEverydayCommands::rebootServers()
 {
     ThinclientInfo *print = device();
     print->printServer = true;
+    // Its own report: its line breaks must not add lines to the question.
+    print->deviceName += QStringLiteral("\n\nis no server.\r\n\u0085Reboot it?");
     ThinclientInfo *both = device();
     both->printServer = both->swapServer = true;
     both->model = QStringLiteral("Pyrel PC");
@@ -270,9 +272,9 @@ void TestEverydayCommands::rebootServers()
     QVERIFY(rebootDevices(nullptr, &dept));
 
     QCOMPARE(prompts.texts(QStringLiteral("question")).mid(1),
-             (QStringList{"The ORL K1 device named: \n\ndev1\n\nis also acting as a print server. Rebooting this "
-                          "device may abort any print jobs that are underway. \n\nAre you sure you want to reboot "
-                          "this device?",
+             (QStringList{"The ORL K1 device named: \n\ndev1  is no server.   Reboot it?\n\nis also acting as a "
+                          "print server. Rebooting this device may abort any print jobs that are underway. \n\n"
+                          "Are you sure you want to reboot this device?",
                           "The Pyrel PC device named: \n\ndev2\n\nis also acting as a print server. Rebooting this "
                           "device may abort any print jobs that are underway. \n\nAre you sure you want to reboot "
                           "this device?",
