@@ -100,6 +100,14 @@ private slots:
             << QString(QLatin1String("type=download,board=x,file=KorvaneManager.ini") + QChar(0)
                        + QLatin1String(".bin,md5sum=m,size=1,release_date=d,comment=c\n"))
             << QStringList() << QStringList();
+        // Shown in boxes and the status line: one line, of a bounded length.
+        QTest::newRow("comment on one line")
+            << QStringLiteral("type=hotfix,board=B,file=a,md5sum=m,size=1,release_date=d,comment=x\ry\u2028z\u2029.")
+            << QStringList{"hotfix|B|a|/h/a|1|x y z ."} << QStringList();
+        QTest::newRow("long comment")
+            << QStringLiteral("type=hotfix,board=B,file=a,md5sum=m,size=1,release_date=d,comment=") + QString(1 << 20, u'c')
+            << QStringList{QStringLiteral("hotfix|B|a|/h/a|1|") + QString(DownloadList::MaxComment, u'c')}
+            << QStringList();
         QTest::newRow("same file twice") << QString::fromLatin1(FirmwareLine) + QLatin1Char('\n') + QLatin1String(FirmwareLine)
                                          << QStringList{fw, fw} << QStringList();
     }

@@ -1,6 +1,7 @@
 #include "downloadlist.h"
 
 #include "devicelink/consolefiles.h"
+#include "devicelink/utils.h"
 
 #include <QSettings>
 
@@ -109,7 +110,7 @@ DownloadList::Parsed DownloadList::parse(const QString &text, const QSettings &s
         bool ok = false;
         file.size = values[4].toLongLong(&ok, 10);
         file.releaseDate = values[5];
-        file.comment = values[6];
+        file.comment = Utils::oneLine(values[6].left(MaxComment));
         const Kind *kind = findKind(file.kind);
         if (!ok || !kind || !isPlainFileName(file.fileName))
             continue;

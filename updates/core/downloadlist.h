@@ -31,6 +31,10 @@ QString versionKey(const UpgradeFile &file);
 // and the files offered are bounded.
 constexpr qint64 MaxBytes = 1 << 20;
 constexpr int MaxFiles = 2000;
+// A comment names its file in every box and progress text of the run, on
+// one line: a real one is a few words, and a megabyte of it held the window
+// for seconds in each box.
+constexpr int MaxComment = 1024;
 
 struct Parsed {
     // Name/value pairs in list order: name 0, value 0, name 1, ...
