@@ -51,7 +51,7 @@ bool run(const QStringList &arguments, const QString &dir)
     return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-QByteArray entry(const char *path, const char *size)
+QByteArray entry(const QByteArray &path, const char *size)
 {
     return QByteArray("Path = ") + path + "\nSize = " + size + "\nPacked Size = 9\nAttributes = A -rw-r--r--\n\n";
 }
@@ -185,6 +185,8 @@ private slots:
         QTest::newRow("absolute") << Head + entry("/etc/cron.d/x", "1") << qint64(0) << outside;
         QTest::newRow("drive") << Head + entry("C:evil", "1") << qint64(0) << outside;
         QTest::newRow("empty path") << Head + entry("", "1") << qint64(0) << outside;
+        QTest::newRow("long name outside") << Head + entry("../" + QByteArray(1 << 20, 'a'), "1") << qint64(0) << outside;
+        QTest::newRow("line separator in a name outside") << Head + entry("../a\u2028b", "1") << qint64(0) << outside;
         QTest::newRow("name in UTF-8") << Head + entry("caf\303\251", "1") << qint64(1) << QString();
         QTest::newRow("name not in UTF-8") << Head + entry("caf\351", "1") << qint64(0) << unreadable;
         QTest::newRow("negative size") << Head + entry("a", "-5") << qint64(0) << unreadable;
@@ -207,6 +209,9 @@ private slots:
         const Listing listing = PackageInstaller::readListing(output);
         QVERIFY2(refusal.isEmpty() ? listing.refusal.isEmpty() : listing.refusal.startsWith(refusal),
                  qPrintable(listing.refusal));
+        // Its box shows the refusal: one line, of a bounded length.
+        QVERIFY(listing.refusal.size() <= 64 + PackageInstaller::MaxShownName);
+        QVERIFY(!listing.refusal.contains(QChar::LineSeparator));
         QCOMPARE(listing.total, total);
     }
 

@@ -1,6 +1,8 @@
 #include "packageinstaller.h"
 #include "disksync.h"
 
+#include "devicelink/utils.h"
+
 #include <QDir>
 #include <QRegularExpression>
 #include <QFileInfo>
@@ -369,7 +371,8 @@ PackageInstaller::Listing PackageInstaller::readListing(const QByteArray &output
             if (path.toUtf8() != value)
                 return Listing{0, 0, unreadable};
             if (!isContained(path))
-                return Listing{0, 0, QStringLiteral("it names a file outside its folder: ") + path};
+                return Listing{0, 0, QStringLiteral("it names a file outside its folder: ")
+                                         + Utils::oneLine(path.left(MaxShownName))};
         } else if (key == "Size") {
             ++sizes;
             bool ok = value.size() <= 19 && !value.isEmpty();

@@ -53,6 +53,9 @@ constexpr qint64 MaxUnpacked = 4096 * MiB;
 constexpr qint64 MinFreeSpace = 256 * MiB;
 // 7-Zip's listing is read to this size; a longer one is refused.
 constexpr qint64 MaxListing = 16 * MiB;
+// A refusal names the entry as its box shows it, on one line: a package may
+// name a file of megabytes, which would hold the window while the box is laid out.
+constexpr int MaxShownName = 1024;
 
 // What a listing says: the unpacked total and the largest entry, or why
 // the package is refused.
