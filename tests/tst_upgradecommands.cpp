@@ -214,6 +214,11 @@ void TestUpgradeCommands::firmwareModelChoice_data()
         << QStringList{"ORL WY2", "ORL WY", "ORL WY"}
         << "Upgrading firmware|You have selected multiple models:\n\nORL WY2, ORL WY\n\n"
            "Please select just one model to upgrade firmware";
+    // The devices name their models: a line break in one adds no line to the box.
+    QTest::newRow("a model with line breaks")
+        << QStringList{"ORL K1", "ORL K2\n\nPlease select"}
+        << "Upgrading firmware|You have selected multiple models:\n\nORL K1, ORL K2  Please select\n\n"
+           "Please select just one model to upgrade firmware";
     QTest::newRow("no version downloaded") << QStringList{"ORL K1", "orl k1"}
                                            << "Upgrading firmware|\nNo firmware upgrades were found.\n\nYou can "
                                               "download firmware upgrades by clicking on the Download button in "

@@ -66,7 +66,7 @@ void upgradeFirmwareAction(QWidget *parent, const QList<ThinclientInfo *> *devic
     const QString models = UpgradeScan::selectedModels(*devices, &model);
     if (models.compare(model, Qt::CaseInsensitive) != 0) {
         inform(parent, FirmwareTitle,
-               QStringLiteral("You have selected multiple models:\n\n") + models
+               QStringLiteral("You have selected multiple models:\n\n") + Utils::oneLine(models)
                    + QStringLiteral("\n\nPlease select just one model to upgrade firmware"));
         return;
     }
@@ -226,7 +226,7 @@ void installHotfix(QWidget *parent, const QList<ThinclientInfo *> *devices, QSet
     const QString models = UpgradeScan::selectedModels(*devices, &model);
     if (models.compare(model, Qt::CaseInsensitive) != 0) {
         inform(parent, HotfixTitle,
-               QStringLiteral("You have selected multiple models:\n\n") + models
+               QStringLiteral("You have selected multiple models:\n\n") + Utils::oneLine(models)
                    + QStringLiteral("\n\nPlease select just one model to install Hotfix"));
         return;
     }
