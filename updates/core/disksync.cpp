@@ -22,8 +22,12 @@ bool syncPath(const QString &path, bool isDirectory)
     const int fd = ::open(QFile::encodeName(path).constData(), flags);
     if (fd < 0)
         return false;
-    const bool synced = ::fsync(fd) == 0;
+    // A file system that cannot sync such a file at all (EINVAL) has nothing
+    // to lose by it; only one that could and failed counts.
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    const int error = errno;
     ::close(fd);
+    errno = error;
     return synced;
 #else
     Q_UNUSED(path);
