@@ -134,6 +134,14 @@ void MainWindow::on_actionClear_application_settings_triggered()
         return;
     settings->clear();
     settings->sync();
+    // A store that cannot be written (a read-only or network home, a file
+    // left by a run as root) keeps every setting, and the next start would
+    // find them all after the console had gone as if they were cleared.
+    if (QFileInfo(settings->fileName()).size() != 0)
+        prompter()->warning(this, tr("Clear application settings"),
+                            tr("\nKorvane could not clear its settings in\n\n") + settings->fileName()
+                                + tr("\n\nThe next start finds them as they were."),
+                            QMessageBox::Ok);
     // Keeps the close from writing column widths back into the empty store.
     noSaveOnExit = true;
     close();

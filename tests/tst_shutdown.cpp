@@ -10,6 +10,7 @@
 #include "testfiles.h"
 #include "windowfixture.h"
 #include "windowdevices.h"
+#include "withoutoverride.h"
 #include "fileclient.h"
 #include "simdevice.h"
 #include "devicelink/thinclientinfo.h"
@@ -21,6 +22,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -58,18 +60,30 @@ private slots:
     void clearSettings_data()
     {
         QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("writable");   // the store's file
         QTest::addColumn<bool>("cleared");
-        QTest::newRow("yes") << int(QMessageBox::Yes) << true;
-        QTest::newRow("no") << int(QMessageBox::No) << false;
+        QTest::newRow("yes") << int(QMessageBox::Yes) << true << true;
+        QTest::newRow("no") << int(QMessageBox::No) << true << false;
+        // A file root left after a run through sudo, or a read-only home:
+        // the next start finds every setting.
+        QTest::newRow("yes, the store cannot be written") << int(QMessageBox::Yes) << false << false;
     }
 
     void clearSettings()
     {
         QFETCH(int, answer);
+        QFETCH(bool, writable);
         QFETCH(bool, cleared);
+        QSettings *settings = store();
+        settings->sync();
+        const QString file = settings->fileName();
+        QVERIFY(QFile::setPermissions(file, writable ? QFile::ReadOwner | QFile::WriteOwner : QFile::ReadOwner));
+        const auto restore = qScopeGuard([&file] { QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner); });
         ScriptedPrompter prompter;
         {
-            MainWindow w(nullptr, environment(store()));
+            NoFolderOverrideHere asUser;
+            QVERIFY(asUser.dropped());
+            MainWindow w(nullptr, environment(settings));
             w.show();
             prompter.answer(QMessageBox::StandardButton(answer));
             w.ui->actionClear_application_settings->trigger();
@@ -78,16 +92,23 @@ private slots:
                      QStringList{QStringLiteral("Are you sure you want to clear application settings?\n\n"
                                                 "If you click on Yes, all application settings will be cleared "
                                                 "and Korvane will exit")});
-            QCOMPARE(w.isVisible(), !cleared);
-            QCOMPARE(w.noSaveOnExit, cleared);
-            if (!cleared)
+            QCOMPARE(prompter.texts(QStringLiteral("warning")),
+                     answer == QMessageBox::Yes && !writable
+                         ? QStringList{QStringLiteral("\nKorvane could not clear its settings in\n\n") + file
+                                       + QStringLiteral("\n\nThe next start finds them as they were.")}
+                         : QStringList());
+            QCOMPARE(w.isVisible(), answer == QMessageBox::No);
+            QCOMPARE(w.noSaveOnExit, answer == QMessageBox::Yes);
+            if (answer == QMessageBox::No)
                 w.close();
         }
         // Nothing was written back on the way out: the next start is a first run.
-        const QStringList keys = storedKeys();
-        QCOMPARE(keys.isEmpty(), cleared);
+        QFile stored(file);
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        const QByteArray bytes = stored.readAll();
+        QCOMPARE(bytes.isEmpty(), cleared);
         if (!cleared)
-            QVERIFY(keys.contains(QStringLiteral("tempDir")));
+            QVERIFY(bytes.contains("tempDir="));
     }
 
     void exitClosesTheWindow()
