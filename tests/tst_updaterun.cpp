@@ -12,6 +12,7 @@
 #include "scriptedprompter.h"
 #include "windowdevices.h"
 #include "windowfixture.h"
+#include "withoutoverride.h"
 #include "updates/core/setupwizard.h"
 
 #include <QTableWidgetItem>
@@ -701,6 +702,11 @@ private slots:
             << "package"
             << QStringList{"exec DlgSelectDownloads", "information Firmware Update: Firmware 2.0 has been downloaded. "
                                                       "But an attempt to unzip it has failed."};
+        // No request goes out: the list cannot be made where it goes.
+        QTest::newRow("temporary folder read-only")
+            << "read-only"
+            << QStringList{"warning Download error: Error downloading Upgrade list:\n\n"
+                           "Could not write TEMP/downloadlist.txt.part: Permission denied"};
     }
 
     void nextCheckAfterEachEnd()
@@ -740,8 +746,20 @@ private slots:
             choose(0, HttpTestServer::Fault(HttpTestServer::Kind::Status, 404));
         else if (end == QLatin1String("package"))
             choose(1);
-        QVERIFY(runCheck(*w, *m_server));
-        QTEST(prompter.trail(), "boxes");
+        if (end == QLatin1String("read-only")) {
+            QVERIFY(QFile::setPermissions(temp, QFile::ReadOwner | QFile::ExeOwner));
+            const auto reopen = qScopeGuard([&temp] {
+                QFile::setPermissions(temp, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            });
+            NoFolderOverrideHere asUser;
+            QVERIFY(asUser.dropped());
+            w->ui->actionDownload_updates->trigger();
+            QVERIFY(QTest::qWaitFor([&] { return !w->userStartedUpdate; }, 120000));
+        } else {
+            QVERIFY(runCheck(*w, *m_server));
+        }
+        QFETCH(QStringList, boxes);
+        QCOMPARE(prompter.trail(), boxes.replaceInStrings(QStringLiteral("TEMP"), temp));
 
         QVERIFY(w->ui->download_updates->isEnabled());
         QVERIFY(!w->updates.downloadManager->isBusy());

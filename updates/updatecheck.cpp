@@ -43,6 +43,16 @@ void MainWindow::onAutoUpdateTimerFired()
     if (updates.downloadManager->startDownloadNoResume(updates.listBase, QLatin1String(ListName), updates.listPath,
                                                        QStringLiteral("Upgrade list"))
         != 0) {
+        // A temporary folder that takes no file (made read-only, or gone) is
+        // no website that may be down: the administrator would look for the
+        // fault in the wrong place, at every check.
+        const QString error = updates.downloadManager->startError();
+        if (!error.isEmpty()) {
+            setStatusText(QString());
+            prompter()->warning(this, tr("Download error"), error, QMessageBox::Ok);
+            endUpdateRun();
+            return;
+        }
         // No signal will come: end the check as one that brought nothing.
         onDownloadCompleted(0, 0);
     }

@@ -189,6 +189,7 @@ int DownloadManager::startDownloadNoResume(const QString &baseUrl, const QString
 int DownloadManager::startDownload(const QString &baseUrl, const QString &remoteName, const QString &localPath,
                                    qint64 size, const QString &md5, const QString &comment)
 {
+    m_startError.clear();
     // The partial file and the digest belong to the running transfer.
     if (isBusy())
         return -1;
@@ -241,13 +242,17 @@ int DownloadManager::start()
     if (m_size >= 0 && m_partial.exists() && fileSize(partialPath()) <= m_size) {
         if (hashPartialFile(partialPath()) != 0)
             return -1;
-        if (!openPartial(&m_partial, true))
+        if (!openPartial(&m_partial, true)) {
+            m_startError = errorText(QStringLiteral("Could not write %1: %2").arg(partialPath(), qt_error_string()));
             return -1;
+        }
         m_offset = m_partial.size();
         m_request.setRawHeader("Range", "bytes=" + QByteArray::number(m_offset) + '-');
     } else {
-        if (!openPartial(&m_partial, false))
+        if (!openPartial(&m_partial, false)) {
+            m_startError = errorText(QStringLiteral("Could not write %1: %2").arg(partialPath(), qt_error_string()));
             return -1;
+        }
         m_offset = 0;
     }
 

@@ -99,6 +99,10 @@ public:
     // now would be refused.
     bool isBusy() const { return m_reply != nullptr; }
 
+    // Why the last start was refused where its partial file could not be
+    // made or opened (a folder made read-only, or gone); empty otherwise.
+    QString startError() const { return m_startError; }
+
     // The lower-case hex MD5 of the file the last transfer put under its
     // local path, listed sum or not; empty when it put none there.
     QString arrivedMd5() const { return m_arrivedMd5; }
@@ -150,6 +154,7 @@ private:
     QString m_remoteName;
     QString m_localPath;
     QString m_comment;
+    QString m_startError;
     QString m_baseUrl;
     QString m_md5;
     bool m_hasMd5 = false;
