@@ -258,6 +258,10 @@ private slots:
                                  << qint64(0) << int(Result::Refused) << QStringLiteral("it names a file outside its folder: ../evil");
         QTest::newRow("link") << QStringLiteral("ln -s /etc etc && \"$Z\" a -bd -snl \"$P\" etc >/dev/null") << qint64(0)
                               << int(Result::Refused) << QStringLiteral("it holds a link: etc");
+        // A line separator in a name adds no line of the package's own to the refusal box.
+        QTest::newRow("link named across lines")
+            << QStringLiteral("ln -s /etc \"$(printf 'e\\342\\200\\250tc')\" && \"$Z\" a -bd -snl \"$P\" e*tc >/dev/null")
+            << qint64(0) << int(Result::Refused) << QStringLiteral("it holds a link: e tc");
         QTest::newRow("not an archive") << QStringLiteral("head -c 5000 /dev/urandom > \"$P\"") << qint64(0) << int(Result::Failed)
                                         << QString();
         QTest::newRow("cut short") << good + QStringLiteral(" && truncate -s 50000 \"$P\"") << qint64(0) << int(Result::Failed) << QString();

@@ -648,7 +648,9 @@ void PackageInstaller::Unpack::extractionFinished(int exitCode, bool normalExit)
                 m_placedReason = notOnTheDisk();
                 return;
             }
-            m_placedReason = moveIntoPlace(from, to, attic);
+            // The package names its entries as it likes: a line separator
+            // in one would add lines of its own to the refusal box.
+            m_placedReason = Utils::oneLine(moveIntoPlace(from, to, attic));
             m_placedResult = m_placedReason.isEmpty()            ? Result::Unpacked
                              : m_placedReason == notOnTheDisk() ? Result::Failed
                                                                 : Result::Refused;
