@@ -51,6 +51,7 @@ private slots:
     void hotfixChecksEachDevice();
     void hotfixNothingTicked();
     void hotfixDevicesJoinWhileWarning();
+    void hotfixWarningNamesModelOnOneLine();
     void hotfixNotSentToADeviceChangedMeanwhile_data();
     void hotfixNotSentToADeviceChangedMeanwhile();
     void hotfixPathLatin1CannotHold();
@@ -457,6 +458,12 @@ void TestUpgradeCommands::hotfixNothingTicked()
     UpgradeCommands::installHotfix(nullptr, &list, m_settings, Today);
     QCOMPARE(boxes(), QStringList{QStringLiteral("Hotfix selection|Hotfix directory does not exist:\n\n")
                                   + m_dir.filePath(QStringLiteral("hf/../hf/ORL K1"))});
+    // Nor is a line break in the model shown as one.
+    m_prompter->calls.clear();
+    list[0]->model = QStringLiteral("ORL K1\n\nis no server");
+    UpgradeCommands::installHotfix(nullptr, &list, m_settings, Today);
+    QCOMPARE(boxes(), QStringList{QStringLiteral("Hotfix selection|Hotfix directory does not exist:\n\n")
+                                  + m_dir.filePath(QStringLiteral("hf/ORL K1  is no server"))});
     QVERIFY(m_fake.writes.isEmpty());
     QVERIFY(m_prompter->unexpected.isEmpty());
 }
@@ -494,6 +501,23 @@ void TestUpgradeCommands::hotfixDevicesJoinWhileWarning()
     QCOMPARE(m_fake.writtenTo(list[0]), expected);
     QCOMPARE(m_fake.writtenTo(list[1]), expected);
     QCOMPARE(m_fake.writes.size(), 2);
+}
+
+// A device that registers again while a warning is up reports its model
+// anew: a line break in it adds no line to the warnings that name it.
+void TestUpgradeCommands::hotfixWarningNamesModelOnOneLine()
+{
+    const QString dir = m_dir.filePath(QStringLiteral("hf/ORL K1"));
+    writeFiles(dir, {"hf%4.2.1%.bin:1", "bad.bin:-1"});
+    QList<ThinclientInfo *> list = devices({"ORL K1", "ORL K1"});
+    tickEveryHotfix();
+    m_prompter->duringNextBox([] {});
+    m_prompter->duringNextBox([&] { list[1]->model = QStringLiteral("ORL K1\n\nis no server"); });
+
+    UpgradeCommands::installHotfix(nullptr, &list, m_settings, Today);
+    QVERIFY(boxes().contains(QStringLiteral("Hotfix installation|This is not a valid hotfix file for ORL K1  is no "
+                                            "server devices:\n\n")
+                             + dir + QStringLiteral("/hf%4.2.1%.bin")));
 }
 
 void TestUpgradeCommands::hotfixNotSentToADeviceChangedMeanwhile_data()

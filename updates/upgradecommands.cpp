@@ -234,9 +234,12 @@ void installHotfix(QWidget *parent, const QList<ThinclientInfo *> *devices, QSet
         inform(parent, HotfixTitle, QStringLiteral("\nCannot install Hotfix. No devices selected!"));
         return;
     }
-    const QString directory = settings->value(QStringLiteral("hotfixDir")).toString() + QLatin1Char('/') + model;
+    const QString store = settings->value(QStringLiteral("hotfixDir")).toString();
+    const QString directory = store + QLatin1Char('/') + model;
     if (!DeviceModels::isDirectoryName(model) || !QDir(directory).exists()) {
-        warn(parent, QStringLiteral("Hotfix selection"), QStringLiteral("Hotfix directory does not exist:\n\n") + directory);
+        // The model is the device's own text: a line break in it is shown as a blank.
+        warn(parent, QStringLiteral("Hotfix selection"),
+             QStringLiteral("Hotfix directory does not exist:\n\n") + store + QLatin1Char('/') + Utils::oneLine(model));
         return;
     }
     QStringList chosen;
@@ -269,7 +272,7 @@ void installHotfix(QWidget *parent, const QList<ThinclientInfo *> *devices, QSet
                 warn(parent, HotfixTitle, QStringLiteral("This is not a valid hotfix file:\n\n") + path);
             else if (!DeviceModels::isModel(target->model, id))
                 warn(parent, HotfixTitle,
-                     QStringLiteral("This is not a valid hotfix file for ") + target->model
+                     QStringLiteral("This is not a valid hotfix file for ") + Utils::oneLine(target->model)
                          + QStringLiteral(" devices:\n\n") + path);
             else if (!DeviceModels::matchesPercentTag(target->firmwareVersion, path))
                 warn(parent, HotfixTitle,
