@@ -48,35 +48,21 @@ bool DiskSync::directory(const QString &path)
     return syncPath(path, true);
 }
 
-namespace {
-
-bool syncTree(const QString &root, bool withFiles)
+bool DiskSync::tree(const QString &root)
 {
     bool synced = true;
-    const QDir::Filters kinds = withFiles ? QDir::AllEntries : QDir::Dirs;
-    QDirIterator it(root, kinds | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo info(it.next());
         if (info.isSymLink())
             continue;
         if (info.isDir())
             synced = DiskSync::directory(info.filePath()) && synced;
-        else if (withFiles && info.isFile())
+        else if (info.isFile())
             synced = DiskSync::file(info.filePath()) && synced;
     }
     return DiskSync::directory(root) && synced;
-}
-
-} // namespace
-
-bool DiskSync::tree(const QString &root)
-{
-    return syncTree(root, true);
-}
-
-bool DiskSync::folders(const QString &root)
-{
-    return syncTree(root, false);
 }
 
 bool DiskSync::commit(QSaveFile &file)

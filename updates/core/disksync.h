@@ -19,8 +19,6 @@ bool directory(const QString &path);
 // Every file and folder under root, and root itself. Links are not
 // followed, and what is neither a file nor a folder is left alone.
 bool tree(const QString &root);
-// The same for the folders alone: what was renamed into them.
-bool folders(const QString &root);
 
 // Commits file once its bytes are on the disk; false, with the old file
 // kept, when the disk refused them. QSaveFile::commit() takes a failing

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QSet>
 #include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
@@ -225,6 +226,20 @@ public:
         m_done.clear();
     }
 
+    // The folders that took new names, and they alone: the rest of the
+    // store was not written, and may hold folders the console cannot open
+    // (a disk's lost+found), or thousands to sync one by one.
+    bool syncNames() const
+    {
+        QSet<QString> folders;
+        for (const Step &step : m_done)
+            folders.insert(QFileInfo(step.to).absolutePath());
+        bool synced = true;
+        for (const QString &folder : std::as_const(folders))
+            synced = DiskSync::directory(folder) && synced;
+        return synced;
+    }
+
     QString error() const { return m_error; }
 
 private:
@@ -440,7 +455,7 @@ QString PackageInstaller::moveIntoPlace(const QString &from, const QString &to, 
     // and its version recorded. A disk that does not take them (a network
     // or USB disk tells a lost write only at the sync) gets the store back
     // as it was, rather than a recorded version for files it may not hold.
-    if (DiskSync::folders(to) && DiskSync::directory(QFileInfo(to).absolutePath()))
+    if (mover.syncNames())
         return QString();
     mover.undo();
     return notOnTheDisk();
