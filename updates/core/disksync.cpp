@@ -20,8 +20,12 @@ bool syncPath(const QString &path, bool isDirectory)
     // something that took the name meanwhile.
     const int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (isDirectory ? O_DIRECTORY : 0);
     const int fd = ::open(QFile::encodeName(path).constData(), flags);
+    // A folder the console may write in but not read (a drop folder) cannot
+    // be opened to be synced at all: as where the file system offers no
+    // sync, there is nothing the console could do, and its downloads and
+    // installs there would fail every time.
     if (fd < 0)
-        return false;
+        return isDirectory && errno == EACCES;
     // A file system that cannot sync such a file at all (EINVAL) has nothing
     // to lose by it; only one that could and failed counts.
     const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
