@@ -283,6 +283,18 @@ private slots:
         QCOMPARE(TestFiles::read(local()), content());
     }
 
+    // A working directory reached through a link (to a bigger disk, say) has
+    // its names synced where the link leads: its downloads arrive.
+    void folderThroughALink()
+    {
+        const QString folder = QFileInfo(local()).path();
+        QVERIFY(QDir(folder).removeRecursively());
+        QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("real"))));
+        QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("real")), folder));
+        QCOMPARE(fetch(Size, md5Of(content())), (Done{0, Size}));
+        QCOMPARE(firstError(), QString());
+    }
+
     // A link or a pipe under the partial file's name: the transfer does not
     // start, nothing is written, or cut, where a link leads, and a pipe holds
     // no write (nor, with a sum to check, the read of what it holds).

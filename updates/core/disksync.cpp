@@ -16,9 +16,12 @@ namespace {
 bool syncPath(const QString &path, bool isDirectory)
 {
 #ifdef Q_OS_UNIX
-    // Never through a link, and never waiting on open for the other end of
-    // something that took the name meanwhile.
-    const int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (isDirectory ? O_DIRECTORY : 0);
+    // A file never through a link, and never waiting on open for the other
+    // end of something that took the name meanwhile. A folder is one
+    // wherever a link leads, and the folders written in are often reached
+    // through one (a working directory on a bigger disk, a model's folder
+    // in the store): its names are synced there.
+    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (isDirectory ? O_DIRECTORY : O_NOFOLLOW);
     const int fd = ::open(QFile::encodeName(path).constData(), flags);
     // A folder the console may write in but not read (a drop folder) cannot
     // be opened to be synced at all: as where the file system offers no
