@@ -27,7 +27,8 @@ bool inFailingFolder(int fd, int step)
 {
     const int armed = failingStep;
     const bool folderAlone = armed == FailingWrites::FolderSync;
-    if (armed != step && !(folderAlone && step == FailingWrites::Sync))
+    const bool anySync = folderAlone || armed == FailingWrites::NoSync;
+    if (armed != step && !(anySync && step == FailingWrites::Sync))
         return false;
     struct stat st;
     if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)))
@@ -52,7 +53,7 @@ bool inFailingFolder(int fd, int step)
 
 int failed()
 {
-    errno = EIO;
+    errno = failingStep == FailingWrites::NoSync ? EINVAL : EIO;
     return -1;
 }
 
