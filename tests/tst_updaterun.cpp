@@ -707,6 +707,10 @@ private slots:
             << "read-only"
             << QStringList{"warning Download error: Error downloading Upgrade list:\n\n"
                            "Could not write TEMP/downloadlist.txt.part: Permission denied"};
+        QTest::newRow("list's partial name a link")
+            << "link"
+            << QStringList{"warning Download error: Error downloading Upgrade list:\n\n"
+                           "Could not write TEMP/downloadlist.txt.part: Too many levels of symbolic links"};
     }
 
     void nextCheckAfterEachEnd()
@@ -753,6 +757,11 @@ private slots:
             });
             NoFolderOverrideHere asUser;
             QVERIFY(asUser.dropped());
+            w->ui->actionDownload_updates->trigger();
+            QVERIFY(QTest::qWaitFor([&] { return !w->userStartedUpdate; }, 120000));
+        } else if (end == QLatin1String("link")) {
+            QVERIFY(TestFiles::write(temp + QStringLiteral("/elsewhere"), "kept"));
+            QVERIFY(QFile::link(temp + QStringLiteral("/elsewhere"), temp + QStringLiteral("/downloadlist.txt.part")));
             w->ui->actionDownload_updates->trigger();
             QVERIFY(QTest::qWaitFor([&] { return !w->userStartedUpdate; }, 120000));
         } else {

@@ -50,6 +50,10 @@ void MainWindow::onAutoUpdateTimerFired()
         if (!error.isEmpty()) {
             setStatusText(QString());
             prompter()->warning(this, tr("Download error"), error, QMessageBox::Ok);
+            // What stands under the list's partial name and cannot be opened
+            // (a link, a pipe) goes, as after any other failed check: the
+            // list is never resumed, and kept it would fail every check.
+            DownloadManager::discardPartial(updates.listPath);
             endUpdateRun();
             return;
         }
