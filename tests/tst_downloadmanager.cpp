@@ -313,17 +313,20 @@ private slots:
 
     // A link or a pipe under the partial file's name: the transfer does not
     // start, nothing is written, or cut, where a link leads, and a pipe holds
-    // no write (nor, with a sum to check, the read of what it holds).
+    // no write (nor, with a sum to check, the read of what it holds). Where
+    // the start keeps why, it is the name's own fault.
     void partialFileNotAFile_data()
     {
         QTest::addColumn<bool>("pipe");
         QTest::addColumn<qint64>("size");
         QTest::addColumn<QString>("md5");
-        QTest::newRow("link, resumed with a sum") << false << Size << md5Of(content());
-        QTest::newRow("link, resumed without a sum") << false << Size << QString();
-        QTest::newRow("link, started over") << false << qint64(-1) << QString();
-        QTest::newRow("pipe, resumed without a sum") << true << Size << QString();
-        QTest::newRow("pipe, started over") << true << qint64(-1) << QString();
+        QTest::addColumn<QString>("why");
+        QTest::newRow("link, resumed with a sum") << false << Size << md5Of(content()) << QString();
+        QTest::newRow("link, resumed without a sum") << false << Size << QString() << QString();
+        QTest::newRow("link, started over") << false << qint64(-1) << QString()
+                                            << QStringLiteral(": Too many levels of symbolic links");
+        QTest::newRow("pipe, resumed without a sum") << true << Size << QString() << QString();
+        QTest::newRow("pipe, started over") << true << qint64(-1) << QString() << QStringLiteral(": Not a regular file");
     }
 
     void partialFileNotAFile()
@@ -331,10 +334,12 @@ private slots:
         QFETCH(bool, pipe);
         QFETCH(qint64, size);
         QFETCH(QString, md5);
+        QFETCH(QString, why);
         const QString mine = m_dir.filePath(QStringLiteral("mine.txt"));
         QVERIFY(TestFiles::write(mine, "keep me"));
         QVERIFY(pipe ? ::mkfifo(QFile::encodeName(part()).constData(), 0600) == 0 : QFile::link(mine, part()));
         QCOMPARE(m_manager->startDownload(m_server->base(), Name, local(), size, md5, Comment), -1);
+        QVERIFY2(m_manager->startError().endsWith(why), qPrintable(m_manager->startError()));
         QCOMPARE(TestFiles::read(mine), QByteArray("keep me"));
         QVERIFY(!QFile::exists(local()));
     }

@@ -101,17 +101,23 @@ bool isWebAddress(const QUrl &url)
 // name. Its folder may change under the console between two runs: a link
 // there would have the transfer written, or cut to nothing, wherever it
 // leads, and the window would wait for good on the writes into a pipe.
-bool openPartial(QFile *file, bool resume)
+// False with the reason when it could not be opened.
+bool openPartial(QFile *file, bool resume, QString *why)
 {
     const int fd = ::open(QFile::encodeName(file->fileName()).constData(),
                           O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (resume ? O_APPEND : 0), 0666);
-    if (fd < 0)
+    if (fd < 0) {
+        *why = qt_error_string(errno);
         return false;
+    }
     struct stat info;
-    // Cut only once it is known to be a file.
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || (!resume && ::ftruncate(fd, 0) != 0)
+    // Cut only once it is known to be a file. A pipe or a device under the
+    // name fails no call, and errno would tell of whatever failed before.
+    const bool stated = ::fstat(fd, &info) == 0;
+    if (!stated || !S_ISREG(info.st_mode) || (!resume && ::ftruncate(fd, 0) != 0)
         || !file->open(fd, resume ? QIODevice::ReadWrite | QIODevice::Append : QIODevice::ReadWrite,
                        QFileDevice::AutoCloseHandle)) {
+        *why = stated && !S_ISREG(info.st_mode) ? QStringLiteral("Not a regular file") : qt_error_string(errno);
         ::close(fd);
         return false;
     }
@@ -242,15 +248,15 @@ int DownloadManager::start()
     if (m_size >= 0 && m_partial.exists() && fileSize(partialPath()) <= m_size) {
         if (hashPartialFile(partialPath()) != 0)
             return -1;
-        if (!openPartial(&m_partial, true)) {
-            m_startError = errorText(QStringLiteral("Could not write %1: %2").arg(partialPath(), qt_error_string()));
+        if (QString why; !openPartial(&m_partial, true, &why)) {
+            m_startError = errorText(QStringLiteral("Could not write %1: %2").arg(partialPath(), why));
             return -1;
         }
         m_offset = m_partial.size();
         m_request.setRawHeader("Range", "bytes=" + QByteArray::number(m_offset) + '-');
     } else {
-        if (!openPartial(&m_partial, false)) {
-            m_startError = errorText(QStringLiteral("Could not write %1: %2").arg(partialPath(), qt_error_string()));
+        if (QString why; !openPartial(&m_partial, false, &why)) {
+            m_startError = errorText(QStringLiteral("Could not write %1: %2").arg(partialPath(), why));
             return -1;
         }
         m_offset = 0;
