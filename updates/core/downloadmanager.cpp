@@ -245,22 +245,16 @@ int DownloadManager::start()
     // new one that arrived whole and passed its check.
     m_partial.setFileName(partialPath());
     // A partial file longer than the listed size is nothing to resume from.
-    if (m_size >= 0 && m_partial.exists() && fileSize(partialPath()) <= m_size) {
-        if (hashPartialFile(partialPath()) != 0)
-            return -1;
-        if (QString why; !openPartial(&m_partial, true, &why)) {
-            m_startError = errorText(QStringLiteral("Could not write %1: %2").arg(partialPath(), why));
-            return -1;
-        }
-        m_offset = m_partial.size();
-        m_request.setRawHeader("Range", "bytes=" + QByteArray::number(m_offset) + '-');
-    } else {
-        if (QString why; !openPartial(&m_partial, false, &why)) {
-            m_startError = errorText(QStringLiteral("Could not write %1: %2").arg(partialPath(), why));
-            return -1;
-        }
-        m_offset = 0;
+    const bool resume = m_size >= 0 && m_partial.exists() && fileSize(partialPath()) <= m_size;
+    if (resume && hashPartialFile(partialPath()) != 0)
+        return -1;
+    if (QString why; !openPartial(&m_partial, resume, &why)) {
+        m_startError = errorText(QStringLiteral("Could not write %1: %2").arg(partialPath(), why));
+        return -1;
     }
+    m_offset = resume ? m_partial.size() : 0;
+    if (resume)
+        m_request.setRawHeader("Range", "bytes=" + QByteArray::number(m_offset) + '-');
 
     m_reply = m_network->get(m_request);
     connect(m_reply, &QNetworkReply::finished, this, &DownloadManager::onFinished);
