@@ -6,6 +6,7 @@
 #include "commands/configvalidation.h"
 #include "commands/packets/delivery.h"
 #include "devicelink/thinclientinfo.h"
+#include "devicelink/utils.h"
 #include "displayaccess/core/displaypackets.h"
 #include "mainwindow/prompter.h"
 
@@ -79,9 +80,10 @@ bool setEdidResolution(QWidget *parent, const DeviceList *department, const QStr
     // told to boot with an empty mode.
     if (prompter()->exec(&dialog) == 0 || resolution.isEmpty())
         return false;
+    // The mode is the device's own text: it adds no lines to the question.
     if (!confirmed(parent, QStringLiteral("Changing screen resolution"),
                    QStringLiteral("Are you sure you want to set the screen resolution on selected device to ")
-                       + resolution + QStringLiteral(" ?")))
+                       + Utils::oneLine(resolution) + QStringLiteral(" ?")))
         return false;
     const QByteArray frame = DisplayPackets::setEdidResolution(resolution);
     if (showRefusal(parent, frame.isEmpty() ? oversizeRefusal(EdidTitle) : Refusal()))

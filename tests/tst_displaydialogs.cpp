@@ -238,7 +238,7 @@ private slots:
     {
         QTest::addColumn<QString>("command");    // "layout" or "edid"
         QTest::addColumn<QString>("devices");    // "on" ticked and online, "off" ticked offline, "un" not ticked
-        QTest::addColumn<QString>("modes");      // the first device's EDID list: "present", "greyed" or none
+        QTest::addColumn<QString>("modes");      // the first device's EDID list: "present", "greyed", "linebreaks" or none
         QTest::addColumn<QStringList>("steps");  // worked in the dialog before OK
         QTest::addColumn<int>("answer");         // to the question, if asked
         QTest::addColumn<QStringList>("prompts");
@@ -271,6 +271,11 @@ private slots:
             << "edid" << "on,un" << "present" << QStringList() << yes
             << QStringList{"exec DlgSetEdidResolution", edidQuestion.arg("1280x720")}
             << DisplayPackets::setEdidResolution(QStringLiteral("1280x720"));
+        // The device's own text: its line breaks add no lines to the question.
+        QTest::newRow("edid, a present mode with line breaks")
+            << "edid" << "on" << "linebreaks" << QStringList() << yes
+            << QStringList{"exec DlgSetEdidResolution", edidQuestion.arg("1280x720  It is safe.")}
+            << DisplayPackets::setEdidResolution(QStringLiteral("1280x720\n\nIt is safe."));
         QTest::newRow("edid answered No") << "edid" << "on" << "present" << QStringList() << int(QMessageBox::No)
                                           << QStringList{"exec DlgSetEdidResolution", edidQuestion.arg("1280x720")}
                                           << QByteArray();
@@ -309,8 +314,12 @@ private slots:
         const QList<EdidInfo> present{mode("1920x1080", "148.5"), mode("1280x720", "74.25"),
                                       mode("1280x720", "74.25", true)};
         const QList<EdidInfo> greyed{mode("2560x1440", "241.5")};
+        const QList<EdidInfo> linebreaks{mode("1280x720\n\nIt is safe.", "74.25"),
+                                         mode("1280x720\n\nIt is safe.", "74.25", true)};
         for (ThinclientInfo *device : std::as_const(list)) {
-            const QList<EdidInfo> &reported = modes == QLatin1String("greyed") ? greyed : present;
+            const QList<EdidInfo> &reported = modes == QLatin1String("greyed")       ? greyed
+                                              : modes == QLatin1String("linebreaks") ? linebreaks
+                                                                                     : present;
             device->edidCount = modes.isEmpty() ? 0 : quint16(reported.size());
             device->edid = reported;
         }
