@@ -711,6 +711,12 @@ private slots:
             << "link"
             << QStringList{"warning Download error: Error downloading Upgrade list:\n\n"
                            "Could not write TEMP/downloadlist.txt.part: Too many levels of symbolic links"};
+        const QStringList notStarted{"exec DlgSelectDownloads", "warning Error starting download: Download did not "
+                                                                "start for the following upgrade\n\nNotes"};
+        // Cleared after its box, not what it leads to.
+        QTest::newRow("file's partial name a link") << "file link" << notStarted;
+        // A resume part, whatever refused its start: the next check goes on from it.
+        QTest::newRow("file's partial file read-only") << "part read-only" << notStarted;
     }
 
     void nextCheckAfterEachEnd()
@@ -724,6 +730,7 @@ private slots:
         ScriptedPrompter prompter;
         std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
         const QString temp = w->settings->value(QStringLiteral("tempDir")).toString();
+        const QString part = temp + QStringLiteral("/notes.txt.part");
         // Row -1 cancels; a fault answers the file's request.
         const auto choose = [&](int row, std::optional<HttpTestServer::Fault> fault = {}) {
             prompter.answerDialog([this, row, fault](QDialog *dialog) {
@@ -764,6 +771,23 @@ private slots:
             QVERIFY(QFile::link(temp + QStringLiteral("/elsewhere"), temp + QStringLiteral("/downloadlist.txt.part")));
             w->ui->actionDownload_updates->trigger();
             QVERIFY(QTest::qWaitFor([&] { return !w->userStartedUpdate; }, 120000));
+        } else if (end == QLatin1String("file link")) {
+            choose(0);
+            QVERIFY(TestFiles::write(temp + QStringLiteral("/elsewhere"), "kept"));
+            QVERIFY(QFile::link(temp + QStringLiteral("/elsewhere"), part));
+            QVERIFY(runCheck(*w, *m_server));
+            QCOMPARE(TestFiles::read(temp + QStringLiteral("/elsewhere")), QByteArray("kept"));
+        } else if (end == QLatin1String("part read-only")) {
+            choose(0);
+            QVERIFY(TestFiles::write(part, "release"));
+            QVERIFY(QFile::setPermissions(part, QFile::ReadOwner));
+            {
+                NoFolderOverrideHere asUser;
+                QVERIFY(asUser.dropped());
+                QVERIFY(runCheck(*w, *m_server));
+            }
+            QVERIFY(QFile::setPermissions(part, QFile::ReadOwner | QFile::WriteOwner));
+            QCOMPARE(TestFiles::read(part), QByteArray("release"));
         } else {
             QVERIFY(runCheck(*w, *m_server));
         }

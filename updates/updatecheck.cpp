@@ -180,8 +180,13 @@ bool MainWindow::startHeadDownload()
                                                head.comment)
         == 0)
         return true;
+    const QString localPath = head.localPath;
     prompter()->warning(this, tr("Error starting download"),
                         tr("Download did not start for the following upgrade\n\n") + head.comment, QMessageBox::Ok);
+    // A link or a pipe under the file's partial name would stop every later
+    // check at this file; a partial file is kept for the next one to resume,
+    // whatever refused this start.
+    DownloadManager::discardUnopenablePartial(localPath);
     return false;
 }
 

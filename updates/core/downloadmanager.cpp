@@ -178,6 +178,15 @@ bool DownloadManager::discardPartial(const QString &localPath)
     return !QFileInfo::exists(path) || QFile::remove(path);
 }
 
+void DownloadManager::discardUnopenablePartial(const QString &localPath)
+{
+    const QByteArray path = QFile::encodeName(localPath + QLatin1String(PartialSuffix));
+    struct stat info;
+    // The link itself goes, never what it leads to; a folder is not unlinked.
+    if (::lstat(path.constData(), &info) == 0 && !S_ISREG(info.st_mode))
+        ::unlink(path.constData());
+}
+
 QString DownloadManager::reasonText(QNetworkReply::NetworkError code)
 {
     for (const Reason &r : Reasons)

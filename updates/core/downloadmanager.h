@@ -94,6 +94,9 @@ public:
     // Removes what a failed download left for a resume; the caller's last
     // attempt at a file ends with it. False when a partial file stays.
     static bool discardPartial(const QString &localPath);
+    // Removes what stands under the partial name and no start can ever open
+    // (a link, a pipe, a device); a partial file stays for a resume.
+    static void discardUnopenablePartial(const QString &localPath);
 
     // A transfer is running, or its file is on its way to the disk: a start
     // now would be refused.
