@@ -14,6 +14,7 @@
 #include "prompter.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -75,7 +76,9 @@ void MainWindow::closeEvent(QCloseEvent *event)
             // The next start is a first run, for the new version.
             settings->clear();
         } else {
-            installerPath.replace(QLatin1Char('/'), QLatin1Char('\\'));
+            // Named as the system's file manager shows it: a path in another
+            // system's separators names no file here.
+            installerPath = QDir::toNativeSeparators(installerPath);
             prompter()->information(this, title,
                                     tr("Failed to start the installer. You can install it manually by opening "
                                        "file manager and doubleclicking on file\n\n")
