@@ -179,9 +179,9 @@ bool Utils::fileMd5(const QString &path, QString *out, const std::function<bool(
 
 static QString normalisedPath(const QString &path)
 {
-    QString p = path;
-    p.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return QDir::cleanPath(p);
+    // In the system's own separators only: here a backslash is a letter of a
+    // name, and "<dir>\x" names a file beside the directory, not in it.
+    return QDir::cleanPath(path);
 }
 
 bool Utils::openRegular(QFile *file, bool noFollow, struct stat *opened)

@@ -34,7 +34,9 @@ void TestPathHelpers::pathContains_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("dir");
     QTest::addColumn<bool>("inside");
-    QTest::newRow("backslashes") << "C:\\data\\fw\\img.bin" << "C:/data/fw" << true;
+    // A backslash is a letter of a name here, not a separator.
+    QTest::newRow("backslashes") << "C:\\data\\fw\\img.bin" << "C:/data/fw" << false;
+    QTest::newRow("sibling named with a backslash") << "/data/fw\\secret" << "/data/fw" << false;
     QTest::newRow("dir itself") << "/data/fw" << "/data/fw" << true;
     QTest::newRow("trailing slash on dir") << "/data/fw/a" << "/data/fw/" << true;
     QTest::newRow("nested") << "/data/fw/x/y/z.bin" << "/data/fw" << true;
