@@ -190,6 +190,12 @@ MainWindow::MainWindow(QWidget *parent, const MainWindowEnvironment &env)
 
 QString MainWindow::programDirectory(const QString &program)
 {
+#ifdef Q_OS_UNIX
+    // A name without a slash was looked for on PATH, so its folder is where
+    // the system found it; a backslash is a letter of a name here.
+    if (!program.isEmpty() && !program.contains(QLatin1Char('/')))
+        return QCoreApplication::applicationDirPath() + QLatin1Char('/');
+#endif
     const int cut = program.contains(QLatin1Char('/')) ? program.lastIndexOf(QLatin1Char('/'))
                                                        : program.lastIndexOf(QLatin1Char('\\'));
     return program.left(cut + 1);

@@ -75,7 +75,8 @@ public:
 
     bool isAnotherInstanceRunning(const QString &name);
     bool startLocalServer(const QString &name);
-    // The directory of the program's first argument, with its separator.
+    // The directory of the program's first argument, with its separator;
+    // for a bare name, found on PATH, the folder it was found in.
     static QString programDirectory(const QString &program);
     // The file that serialises the single-instance check of two starts.
     static QString startupLockPath(const QString &name);

@@ -396,9 +396,12 @@ private slots:
         QTest::addColumn<QString>("dir");
         QTest::newRow("path") << "/opt/korvane/KorvaneManager" << "/opt/korvane/";
         QTest::newRow("relative") << "bin/KorvaneManager" << "bin/";
-        QTest::newRow("windows") << "C:\\Korvane\\KorvaneManager.exe" << "C:\\Korvane\\";
         QTest::newRow("both, slash wins") << "C:\\Korvane/bin\\KorvaneManager.exe" << "C:\\Korvane/";
-        QTest::newRow("bare name") << "KorvaneManager" << "";
+        // Started through PATH: the folder the program was found in.
+        const QString found = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+        QTest::newRow("bare name") << "KorvaneManager" << found;
+        QTest::newRow("bare name with backslashes") << "C:\\Korvane\\KorvaneManager.exe" << found;
+        QTest::newRow("none") << "" << "";
     }
 
     void programDirectory()
