@@ -5,6 +5,7 @@
 #include "windowfixture.h"
 
 #include <QDir>
+#include <QHash>
 #include <QLabel>
 #include <QLayout>
 #include <QListWidget>
@@ -32,6 +33,34 @@ static QStringList entries(const QList<QAction *> &actions)
     }
     return out;
 }
+
+// The actions a menu and its submenus hold.
+static QList<QAction *> actionsUnder(QMenu *menu)
+{
+    QList<QAction *> out;
+    for (QAction *a : menu->actions()) {
+        if (a->menu())
+            out += actionsUnder(a->menu());
+        else if (!a->isSeparator())
+            out << a;
+    }
+    return out;
+}
+
+// Counts the shortcuts that reach the objects it watches, and keeps them
+// from acting.
+class ShortcutCatcher : public QObject
+{
+public:
+    QHash<QObject *, int> caught;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Shortcut)
+            return false;
+        ++caught[watched];
+        return true;
+    }
+};
 
 class TestMainForm : public QObject
 {
@@ -213,6 +242,36 @@ private slots:
         QVERIFY(w->statusLabel->text().size() <= MainWindow::MaxStatusLength);
         QVERIFY(text.startsWith(w->statusLabel->text().left(10)));
         w->setStatusText(QString());
+    }
+
+    // The wizard's lock leaves the actions of its menus enabled: no shortcut
+    // may reach one of them while it holds, and its end gives each back as it
+    // was.
+    void lockedMenusTakeNoShortcut()
+    {
+        const QList<QAction *> actions = actionsUnder(w->ui->menuEdit) + actionsUnder(w->ui->menuView);
+        ShortcutCatcher catcher;
+        QHash<QAction *, bool> before;
+        for (QAction *a : actions) {
+            before.insert(a, a->isEnabled());
+            a->installEventFilter(&catcher);
+        }
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        const auto fired = [&](QAction *a) {
+            catcher.caught.clear();
+            QTest::keySequence(w, a->shortcut());
+            return catcher.caught.value(a);
+        };
+        w->disableDeviceActions();
+        for (QAction *a : actions)
+            QVERIFY2(a->shortcut().isEmpty() || fired(a) == 0, qPrintable(a->text()));
+        w->enableDeviceActions();
+        for (QAction *a : actions) {
+            QVERIFY2(a->isEnabled() == before.value(a), qPrintable(a->text()));
+            QVERIFY2(a->shortcut().isEmpty() || fired(a) == int(before.value(a)), qPrintable(a->text()));
+        }
+        w->hide();
     }
 
     void profileManagerOpensOnTheProfileDirectory()
