@@ -11,6 +11,7 @@
 #include "scriptedprompter.h"
 #include "testfiles.h"
 
+#include <QRadioButton>
 #include <QSettings>
 #include <QSslSocket>
 #include <QTemporaryDir>
@@ -43,6 +44,8 @@ private slots:
     void firmwareModelChoice();
     void firmwareToOneDevice();
     void chosenVersionKeepsLinks();
+    void latestVersionOnOneLine_data();
+    void latestVersionOnOneLine();
     void storeThroughALink_data();
     void storeThroughALink();
     void clientGroups_data();
@@ -269,6 +272,48 @@ void TestUpgradeCommands::chosenVersionKeepsLinks()
     UpgradeCommands::upgradeFirmwareAction(nullptr, &list, m_settings, Today);
     QCOMPARE(m_prompter->last().kind, QStringLiteral("existingDirectory"));
     QCOMPARE(m_prompter->last().options, QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+}
+
+// A version folder's name came with a package: it adds no lines to the
+// choice that offers it, nor to the box that refuses its path.
+void TestUpgradeCommands::latestVersionOnOneLine_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("firmware") << "firmware" << "fw/ORL K1" << "uImage.bin:5" << "Install latest firmware version "
+                              << "\nThe firmware paths hold characters that devices cannot read:\n\n";
+    QTest::newRow("client") << "client" << "app" << "a.pkg:1" << "Install latest Korvane client version "
+                            << "\nThe package path holds characters that devices cannot read:\n\n";
+}
+
+void TestUpgradeCommands::latestVersionOnOneLine()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, folder);
+    QFETCH(QString, file);
+    QFETCH(QString, choice);
+    QFETCH(QString, refusal);
+    const QString version = QStringLiteral("1.2\u2028\u2028Recommended\n");
+    writeFiles(m_dir.filePath(folder + QLatin1Char('/') + version), {file});
+    const QList<ThinclientInfo *> list = devices({"ORL K1"});
+    QString offered;
+    m_prompter->answerDialog([&offered](QDialog *dialog) {
+        offered = dialog->findChild<QRadioButton *>(QStringLiteral("rdbtn_1"))->text();
+        dialog->accept();
+        return dialog->result();
+    });
+    m_prompter->answer(QMessageBox::Yes);
+    if (action == QLatin1String("firmware"))
+        UpgradeCommands::upgradeFirmwareAction(nullptr, &list, m_settings, Today);
+    else
+        UpgradeCommands::upgradeClient(nullptr, &list, m_settings, Today);
+    const QString oneLine = QStringLiteral("1.2  Recommended ");
+    QCOMPARE(offered, choice + oneLine);
+    QVERIFY2(m_prompter->texts().last().startsWith(refusal + m_dir.filePath(folder + QLatin1Char('/') + oneLine)),
+             qPrintable(m_prompter->texts().last()));
 }
 
 // The store and the chosen version may be named one through a link and the

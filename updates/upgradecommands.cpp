@@ -43,8 +43,10 @@ static bool isSelected(const ThinclientInfo *device)
 static QString chooseVersionDirectory(QWidget *parent, const QString &what, const QString &storeDir,
                                       const QString &baseDir, const QString &version, const QString &caption)
 {
+    // The version is a folder's name, as a package brought it: it adds no
+    // lines to the choice.
     DlgGetChoice choice(parent, QStringLiteral("Upgrade ") + what, QStringLiteral("Upgrade ") + what,
-                        QStringLiteral("Install latest ") + what + QStringLiteral(" version ") + version,
+                        QStringLiteral("Install latest ") + what + QStringLiteral(" version ") + Utils::oneLine(version),
                         QStringLiteral("Let me select the ") + what + QStringLiteral(" to install"), 1);
     if (prompter()->exec(&choice) != QDialog::Accepted)
         return QString();
@@ -119,7 +121,8 @@ int upgradeFirmware(QWidget *parent, const QList<ThinclientInfo *> *devices, Thi
         return -1;
     }
     if (images.outcome == Outcome::NoFiles) {
-        inform(parent, QStringLiteral("Firmware upgrade"), QStringLiteral("No upgrade files found in \n\n") + directory);
+        inform(parent, QStringLiteral("Firmware upgrade"),
+               QStringLiteral("No upgrade files found in \n\n") + Utils::oneLine(directory));
         return -1;
     }
     const QByteArray command = UpgradePackets::upgradeFirmware(today, images.model, images.kernelPath, images.rootFsPath);
@@ -128,7 +131,7 @@ int upgradeFirmware(QWidget *parent, const QList<ThinclientInfo *> *devices, Thi
         warn(parent, FirmwareTitle,
              (readable ? QStringLiteral("\nThe firmware paths are too long to send:\n\n")
                        : QStringLiteral("\nThe firmware paths hold characters that devices cannot read:\n\n"))
-                 + directory);
+                 + Utils::oneLine(directory));
         return -1;
     }
 
@@ -190,7 +193,8 @@ void upgradeClient(QWidget *parent, const QList<ThinclientInfo *> *devices, QSet
         return;
     }
     if (packages.outcome == Outcome::NoFiles) {
-        inform(parent, QStringLiteral("Upgrade Korvane client"), QStringLiteral("No upgrade files found in \n\n") + directory);
+        inform(parent, QStringLiteral("Upgrade Korvane client"),
+               QStringLiteral("No upgrade files found in \n\n") + Utils::oneLine(directory));
         return;
     }
     for (const UpgradeScan::ClientPackage &package : packages.packages) {
@@ -199,7 +203,7 @@ void upgradeClient(QWidget *parent, const QList<ThinclientInfo *> *devices, QSet
                  (Utils::holdsOnWire(package.path)
                       ? QStringLiteral("\nThe package path is too long to send:\n\n")
                       : QStringLiteral("\nThe package path holds characters that devices cannot read:\n\n"))
-                     + package.path);
+                     + Utils::oneLine(package.path));
             return;
         }
     }
