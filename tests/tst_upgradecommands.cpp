@@ -57,6 +57,7 @@ private slots:
     void hotfixWarningNamesModelOnOneLine();
     void hotfixNotSentToADeviceChangedMeanwhile_data();
     void hotfixNotSentToADeviceChangedMeanwhile();
+    void hotfixPathLatin1CannotHold_data();
     void hotfixPathLatin1CannotHold();
     void backingOut_data();
     void backingOut();
@@ -605,11 +606,22 @@ void TestUpgradeCommands::hotfixNotSentToADeviceChangedMeanwhile()
     QCOMPARE(m_fake.writes.size(), 1);
 }
 
+void TestUpgradeCommands::hotfixPathLatin1CannotHold_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("shown");
+    const QString cyrillic = QString::fromUtf8("\u0414\u043e\u043a%4.2.1%.bin");
+    QTest::newRow("Cyrillic") << cyrillic << cyrillic;
+    // A name a package brought: it adds no lines to the box.
+    QTest::newRow("line separators") << "hf%4.2.1%\u2028\u2028It is safe.bin" << "hf%4.2.1%  It is safe.bin";
+}
+
 void TestUpgradeCommands::hotfixPathLatin1CannotHold()
 {
+    QFETCH(QString, name);
+    QFETCH(QString, shown);
     const QString dir = m_dir.filePath(QStringLiteral("hf/ORL K1"));
-    const QString unreadable = QString::fromUtf8("\u0414\u043e\u043a%4.2.1%.bin");
-    writeFiles(dir, {"hf%4.2.1%.bin:1", unreadable + ":1"});
+    writeFiles(dir, {"hf%4.2.1%.bin:1", name + ":1"});
     const QList<ThinclientInfo *> list = devices({"ORL K1"});
     list[0]->firmwareVersion = QStringLiteral("4.2.1");
     tickEveryHotfix();
@@ -617,7 +629,7 @@ void TestUpgradeCommands::hotfixPathLatin1CannotHold()
     UpgradeCommands::installHotfix(nullptr, &list, m_settings, Today);
     QCOMPARE(boxes().last(), QStringLiteral("Hotfix installation|The path of the following hotfix file holds "
                                             "characters that devices cannot read\n\n")
-                                 + dir + QLatin1Char('/') + unreadable);
+                                 + dir + QLatin1Char('/') + shown);
     QCOMPARE(m_fake.writtenTo(list[0]), UpgradePackets::installHotfix(Today, "ORL K1", {dir + "/hf%4.2.1%.bin"}));
 }
 

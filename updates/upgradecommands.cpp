@@ -271,23 +271,26 @@ void installHotfix(QWidget *parent, const QList<ThinclientInfo *> *devices, QSet
         const QString checkedVersion = target->firmwareVersion;
         QStringList accepted;
         for (const QString &path : chosen) {
+            // The file's name is as a package brought it: it adds no lines
+            // to the warnings.
+            const QString shown = Utils::oneLine(path);
             int id = 0;
             if (!DeviceModels::readImageModelId(path, &id))
-                warn(parent, HotfixTitle, QStringLiteral("This is not a valid hotfix file:\n\n") + path);
+                warn(parent, HotfixTitle, QStringLiteral("This is not a valid hotfix file:\n\n") + shown);
             else if (!DeviceModels::isModel(target->model, id))
                 warn(parent, HotfixTitle,
                      QStringLiteral("This is not a valid hotfix file for ") + Utils::oneLine(target->model)
-                         + QStringLiteral(" devices:\n\n") + path);
+                         + QStringLiteral(" devices:\n\n") + shown);
             else if (!DeviceModels::matchesPercentTag(target->firmwareVersion, path))
                 warn(parent, HotfixTitle,
                      QStringLiteral("The following hotfix file cannot be installed due to a firmware version "
                                     "mismatch\n\n")
-                         + path);
+                         + shown);
             else if (!Utils::holdsOnWire(path))
                 warn(parent, HotfixTitle,
                      QStringLiteral("The path of the following hotfix file holds characters that devices cannot "
                                     "read\n\n")
-                         + path);
+                         + shown);
             else
                 accepted.append(path);
         }
