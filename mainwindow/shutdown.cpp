@@ -60,11 +60,13 @@ void MainWindow::closeEvent(QCloseEvent *event)
         // gone, and the installer started may not have read its file yet.
         if (sslServer)
             sslServer->closeUploads();
+        // The installer's name is the update server's: it adds no lines to
+        // the boxes below.
         QString md5;
         if (!Utils::fileMd5(installerPath, &md5) || md5.isEmpty() || md5 != updates.installerMd5) {
             prompter()->warning(this, title,
                                 tr("\nThe downloaded installer was changed after it arrived, so it is not started:\n\n")
-                                    + installerPath,
+                                    + Utils::oneLine(installerPath),
                                 QMessageBox::Ok);
             // The run remembered the installer as fetched when it arrived;
             // it is gone now, and a check that skipped it would never bring
@@ -82,7 +84,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
             prompter()->information(this, title,
                                     tr("Failed to start the installer. You can install it manually by opening "
                                        "file manager and doubleclicking on file\n\n")
-                                        + installerPath,
+                                        + Utils::oneLine(installerPath),
                                     QMessageBox::Ok);
         }
     }

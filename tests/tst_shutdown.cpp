@@ -37,9 +37,10 @@ static QSettings *store()
 }
 
 // A console installer that a finished update run left in temp, offered at exit.
-static QString downloadedInstaller(const QTemporaryDir &temp)
+static QString downloadedInstaller(const QTemporaryDir &temp,
+                                   const QString &name = QStringLiteral("setup-7.8.9-win.exe"))
 {
-    const QString path = temp.filePath(QStringLiteral("setup-7.8.9-win.exe"));
+    const QString path = temp.filePath(name);
     return TestFiles::write(path, "installer") ? path : QString();
 }
 
@@ -142,19 +143,30 @@ private slots:
     {
         QTest::addColumn<bool>("opens");
         QTest::addColumn<QString>("replaced");   // when a device's upload took its name
-        QTest::newRow("installer starts") << true << QString();
-        QTest::newRow("installer does not start") << false << QString();
+        QTest::addColumn<QString>("name");       // as the update list gave it
+        QTest::addColumn<QString>("shown");      // in the boxes
+        const QString name = QStringLiteral("setup-7.8.9-win.exe");
+        QTest::newRow("installer starts") << true << QString() << name << name;
+        QTest::newRow("installer does not start") << false << QString() << name << name;
         // It waits in the temporary directory, where devices upload files.
-        QTest::newRow("installer replaced before closing") << true << QStringLiteral("before");
-        QTest::newRow("installer replaced while the box is open") << true << QStringLiteral("box");
+        QTest::newRow("installer replaced before closing") << true << QStringLiteral("before") << name << name;
+        QTest::newRow("installer replaced while the box is open") << true << QStringLiteral("box") << name << name;
+        // The name is the update server's: it adds no lines to the boxes.
+        const QString separated = QStringLiteral("setup-7.8.9-win\u2028\u2028It is safe.exe");
+        const QString oneLine = QStringLiteral("setup-7.8.9-win  It is safe.exe");
+        QTest::newRow("a name with line separators, not started") << false << QString() << separated << oneLine;
+        QTest::newRow("a name with line separators, replaced") << true << QStringLiteral("before") << separated
+                                                               << oneLine;
     }
 
     void installerOfferedOnClose()
     {
         QFETCH(bool, opens);
         QFETCH(QString, replaced);
+        QFETCH(QString, name);
+        QFETCH(QString, shown);
         QTemporaryDir temp;
-        const QString path = downloadedInstaller(temp);
+        const QString path = downloadedInstaller(temp, name);
         QVERIFY(!path.isEmpty());
         ScriptedPrompter prompter;
         {
@@ -177,7 +189,7 @@ private slots:
                 QCOMPARE(prompter.calls.at(1).text,
                          QStringLiteral("\nThe downloaded installer was changed after it arrived, so it is not "
                                         "started:\n\n")
-                             + path);
+                             + temp.filePath(shown));
             } else if (opens) {
                 QCOMPARE(prompter.calls.size(), 2);
                 QCOMPARE(prompter.calls.at(1).kind, QStringLiteral("openUrl"));
@@ -189,7 +201,7 @@ private slots:
                 QCOMPARE(prompter.calls.at(2).text,
                          QStringLiteral("Failed to start the installer. You can install it manually by opening file "
                                         "manager and doubleclicking on file\n\n")
-                             + path);
+                             + temp.filePath(shown));
             }
         }
         // A started installer leaves a first run behind for the new version.

@@ -91,7 +91,8 @@ private:
     bool publishList()
     {
         const QString server = QStringLiteral("type=server,name=Local,value=") + m_server->base();
-        return TestFiles::write(served(QStringLiteral("downloadlist.txt")), (QStringList{server} + m_lines).join('\n').toLatin1());
+        return TestFiles::write(served(QStringLiteral("downloadlist.txt")),
+                                (QStringList{server} + m_lines).join('\n').toUtf8());
     }
 
     // Runs one check as the administrator would, and waits for its end.
@@ -324,6 +325,31 @@ private slots:
         QCOMPARE(TestFiles::read(temp + QStringLiteral("/guide.pdf")), QByteArray("old guide"));
         QVERIFY(!QFile::exists(temp + QStringLiteral("/guide.pdf.part")));
         QVERIFY(!w->updateDownloaded);
+    }
+
+    // A listed file's name is the server's: it adds no lines to the box that
+    // says it arrived, and the file keeps it.
+    void downloadedFileNamedOnOneLine()
+    {
+        const QString name = QStringLiteral("notes\u2028\u2028Open it at once.txt");
+        QVERIFY(TestFiles::write(served(name), "release notes"));
+        list("download", "any", name, "Notes");
+        QVERIFY(publishList());
+        ScriptedPrompter prompter;
+        std::unique_ptr<MainWindow> w(newWindow(QStringLiteral("disabled")));
+        const QString temp = w->settings->value(QStringLiteral("tempDir")).toString();
+        prompter.answerDialog([](QDialog *dialog) {
+            auto *select = qobject_cast<DlgSelectDownloads *>(dialog);
+            select->findChild<QComboBox *>()->setCurrentIndex(0);
+            select->checkItem(0)->setCheckState(Qt::Checked);
+            select->accept();
+            return int(QDialog::Accepted);
+        });
+        QVERIFY(runCheck(*w, *m_server));
+        QCOMPARE(prompter.trail(), (QStringList{"exec DlgSelectDownloads",
+                                                "information Download completed: The following file has been "
+                                                "downloaded\n\n" + temp + "/notes  Open it at once.txt"}));
+        QCOMPARE(TestFiles::read(temp + QLatin1Char('/') + name), QByteArray("release notes"));
     }
 
     // A file cut short at every attempt: after the last one the old file

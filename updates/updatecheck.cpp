@@ -9,6 +9,7 @@
 #include "core/packageinstaller.h"
 #include "dlgselectdownloads.h"
 #include "dlgselectupdateserver.h"
+#include "devicelink/utils.h"
 #include "mainwindow/department.h"
 #include "mainwindow/prompter.h"
 
@@ -240,8 +241,10 @@ void MainWindow::installUpdate(const UpgradeFile &file)
             settings->setValue(DownloadList::versionKey(file), file.fileName);
         }
     } else {
+        // The file's name is the update server's: it adds no lines to the box.
         prompter()->information(this, tr("Download completed"),
-                                tr("The following file has been downloaded\n\n") + file.localPath, QMessageBox::Ok);
+                                tr("The following file has been downloaded\n\n") + Utils::oneLine(file.localPath),
+                                QMessageBox::Ok);
         setStatusText(QString());
     }
     startNextUpdateOrEnd();
