@@ -6,6 +6,7 @@
 #include "prompter.h"
 
 #include "commands/dlggettext.h"
+#include "devicelink/utils.h"
 
 #include <QLayout>
 
@@ -79,16 +80,19 @@ bool DeptEdit::confirmDelete(QList<DeptInfo *> *departments, DeptInfo *dept, QWi
     if (!dept)
         return false;
     const QString title = QLatin1String(DeleteTitle);
+    // The name may be the department file's text: it adds no lines to the
+    // boxes.
+    const QString name = Utils::oneLine(dept->name);
     if (dept->id == 0) {
         prompter()->information(parent, title,
-                                QLatin1String("Department:\n\n") + dept->name
+                                QLatin1String("Department:\n\n") + name
                                     + QLatin1String("\n\nis a special case and cannot be deleted!"),
                                 QMessageBox::Ok);
         return false;
     }
     const auto refuseNotEmpty = [&] {
         prompter()->information(parent, title,
-                                QLatin1String("Cannot delete Department:\n\n") + dept->name
+                                QLatin1String("Cannot delete Department:\n\n") + name
                                     + QLatin1String("\n\nIt is not empty!"),
                                 QMessageBox::Ok);
         return false;
@@ -99,7 +103,7 @@ bool DeptEdit::confirmDelete(QList<DeptInfo *> *departments, DeptInfo *dept, QWi
         return false;
     const QMessageBox::StandardButton answer = prompter()->question(
         parent, title,
-        QLatin1String("Do you really want to delete department:\n\n") + dept->name
+        QLatin1String("Do you really want to delete department:\n\n") + name
             + QLatin1String("\n\nThis action cannot be undone!"),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes)

@@ -244,15 +244,24 @@ void TestDepartmentPanel::deleteRefusals_data()
     QTest::addColumn<int>("answer");      // button for the question, 0: none asked
     QTest::addColumn<QString>("text");    // "" : nothing asked
     QTest::addColumn<bool>("allowed");
+    QTest::addColumn<QString>("name");    // as the department file gave it; "" : as it is
 
     QTest::newRow("Orphans, even with devices") << 0 << true << 0
-                             << "Department:\n\nOrphans\n\nis a special case and cannot be deleted!" << false;
+                             << "Department:\n\nOrphans\n\nis a special case and cannot be deleted!" << false << "";
     QTest::newRow("devices online") << 1 << true << 0
-                                    << "Cannot delete Department:\n\nHall\n\nIt is not empty!" << false;
+                                    << "Cannot delete Department:\n\nHall\n\nIt is not empty!" << false << "";
     const QString question = "Do you really want to delete department:\n\nLab\n\nThis action cannot be undone!";
-    QTest::newRow("answered No") << 2 << false << int(QMessageBox::No) << question << false;
-    QTest::newRow("answered Yes") << 2 << false << int(QMessageBox::Yes) << question << true;
-    QTest::newRow("not in the list") << -1 << false << 0 << "" << false;
+    QTest::newRow("answered No") << 2 << false << int(QMessageBox::No) << question << false << "";
+    QTest::newRow("answered Yes") << 2 << false << int(QMessageBox::Yes) << question << true << "";
+    QTest::newRow("not in the list") << -1 << false << 0 << "" << false << "";
+    // The file's text: its line separators add no lines to the boxes.
+    QTest::newRow("a name with line separators, with devices")
+        << 1 << true << 0 << "Cannot delete Department:\n\nHall  It is empty.\n\nIt is not empty!" << false
+        << "Hall\u2028\u2028It is empty.";
+    QTest::newRow("a name with line separators, asked")
+        << 2 << false << int(QMessageBox::No)
+        << "Do you really want to delete department:\n\nLab  Press Yes \n\nThis action cannot be undone!" << false
+        << "Lab\u2029\u2028Press Yes\u0085";
 }
 
 void TestDepartmentPanel::deleteRefusals()
@@ -262,9 +271,12 @@ void TestDepartmentPanel::deleteRefusals()
     QFETCH(int, answer);
     QFETCH(QString, text);
     QFETCH(bool, allowed);
+    QFETCH(QString, name);
 
     QScopedPointer<DeptInfo> stray(department(12, "Stray"));
     DeptInfo *dept = index < 0 ? stray.data() : list.at(index);
+    if (!name.isEmpty())
+        dept->name = name;
     // Offline members alone (listed, not registered) do not block deletion.
     dept->macs << "00:aa:bb:cc:dd:ee";
     if (withDevice)
