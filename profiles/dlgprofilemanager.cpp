@@ -102,8 +102,10 @@ void DlgProfileManager::onDeleteProfileClicked()
         return;
     }
     const QString path = currentItem->data(Qt::UserRole).toString();
-    const QString text = QStringLiteral("\nAre you sure you want to delete profile:\n\n") + QFileInfo(path).completeBaseName()
-        + QStringLiteral("\n\nThis action cannot be undone!");
+    // The name is the file's, which may have come from anywhere: it adds no
+    // lines to the question.
+    const QString text = QStringLiteral("\nAre you sure you want to delete profile:\n\n")
+        + Utils::oneLine(QFileInfo(path).completeBaseName()) + QStringLiteral("\n\nThis action cannot be undone!");
     if (prompter()->question(this, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         != QMessageBox::Yes)
         return;

@@ -132,6 +132,7 @@ private slots:
     void nothingSelected_data();
     void nothingSelected();
     void deleting();
+    void deletingNamesProfileOnOneLine();
     void editorRunsFromTheList();
     void enterInTheListCloses();
 };
@@ -440,6 +441,20 @@ void TestProfileDialogs::deleting()
     click(&manager, "btnDeleteProfile");
     QCOMPARE(prompter.last().text, QStringLiteral("\nFailed to delete selected profile"));
     QCOMPARE(listed(&manager), QStringList{"a*"});
+}
+
+// A profile's name is its file's, which may have come from anywhere: it
+// adds no lines to the question.
+void TestProfileDialogs::deletingNamesProfileOnOneLine()
+{
+    ScriptedPrompter prompter;
+    QVERIFY(TestFiles::write(path(QStringLiteral("b\u2028\u2028It is unused.prf")), "name=b\n"));
+    DlgProfileManager manager(nullptr, dir->path());
+    prompter.answer(QMessageBox::No);
+    click(&manager, "btnDeleteProfile");
+    QCOMPARE(prompter.last().text,
+             QStringLiteral("\nAre you sure you want to delete profile:\n\nb  It is unused\n\n"
+                            "This action cannot be undone!"));
 }
 
 void TestProfileDialogs::editorRunsFromTheList()
