@@ -67,18 +67,18 @@ private:
     QSignalSpy *m_errors = nullptr;
     QSignalSpy *m_completed = nullptr;
 
-    QString served() const { return m_dir.filePath(QStringLiteral("served/") + Name); }
-    QString local() const { return m_dir.filePath(QStringLiteral("local/") + Name); }
-    QString part() const { return local() + QStringLiteral(".part"); }
+    QString served(const QString &name = Name) const { return m_dir.filePath(QStringLiteral("served/") + name); }
+    QString local(const QString &name = Name) const { return m_dir.filePath(QStringLiteral("local/") + name); }
+    QString part(const QString &name = Name) const { return local(name) + QStringLiteral(".part"); }
     QString firstError() const { return m_errors->isEmpty() ? QString() : m_errors->first().first().toString(); }
 
     // Starts the file and waits for its one completion.
-    Done fetch(qint64 size, const QString &md5, const QString &base = QString())
+    Done fetch(qint64 size, const QString &md5, const QString &base = QString(), const QString &name = Name)
     {
         m_errors->clear();
         m_completed->clear();
-        if (m_manager->startDownload(base.isEmpty() ? m_server->base() : base, Name, local(), size, md5, Comment) != 0
-            || !m_completed->wait(15000))
+        const QString from = base.isEmpty() ? m_server->base() : base;
+        if (m_manager->startDownload(from, name, local(name), size, md5, Comment) != 0 || !m_completed->wait(15000))
             return {};
         QTest::qWait(50);   // a second completion would be a fault of its own
         return m_completed->size() == 1 ? m_completed->first() : Done();
@@ -242,13 +242,26 @@ private slots:
 
     // A file that cannot take its place is no download to retry: the
     // completion says nothing arrived, so the run drops it after one box.
+    void failedRenameReportsNothingArrived_data()
+    {
+        QTest::addColumn<QString>("name");    // as the update list gave it
+        QTest::addColumn<QString>("shown");   // in the error
+        QTest::newRow("a plain name") << Name << Name;
+        // The update server's text: it adds no lines to the error's box.
+        QTest::newRow("a name with line separators") << "fw\u2028\u2028It is safe.bin" << "fw  It is safe.bin";
+    }
+
     void failedRenameReportsNothingArrived()
     {
-        QVERIFY(QDir().mkpath(local() + QStringLiteral("/in the way")));
-        QCOMPARE(fetch(Size, md5Of(content())), (Done{1, 0}));
-        QCOMPARE(firstError(), QStringLiteral("Could not rename\n\n") + part() + QStringLiteral("\nto\n") + local());
+        QFETCH(QString, name);
+        QFETCH(QString, shown);
+        QVERIFY(TestFiles::write(served(name), content()));
+        QVERIFY(QDir().mkpath(local(name) + QStringLiteral("/in the way")));
+        QCOMPARE(fetch(Size, md5Of(content()), QString(), name), (Done{1, 0}));
+        QCOMPARE(firstError(),
+                 QStringLiteral("Could not rename\n\n") + part(shown) + QStringLiteral("\nto\n") + local(shown));
         QCOMPARE(m_errors->size(), 1);
-        QVERIFY(QFileInfo(local()).isDir());
+        QVERIFY(QFileInfo(local(name)).isDir());
     }
 
     // A file whose new name the disk does not take (a network or USB disk

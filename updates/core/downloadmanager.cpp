@@ -258,7 +258,7 @@ int DownloadManager::start()
     if (resume && hashPartialFile(partialPath()) != 0)
         return -1;
     if (QString why; !openPartial(&m_partial, resume, &why)) {
-        m_startError = errorText(QStringLiteral("Could not write %1: %2").arg(partialPath(), why));
+        m_startError = errorText(QStringLiteral("Could not write %1: %2").arg(shown(partialPath()), why));
         return -1;
     }
     m_offset = resume ? m_partial.size() : 0;
@@ -393,7 +393,7 @@ bool DownloadManager::writeAvailable()
     // closed, and a file without a listed size would then be taken cut. A
     // disk that refuses bytes ends the transfer; a retry would meet it again.
     if (m_partial.write(data) != data.size() || !m_partial.flush()) {
-        fail(QStringLiteral("Could not write %1: %2").arg(partialPath(), m_partial.errorString()), false);
+        fail(QStringLiteral("Could not write %1: %2").arg(shown(partialPath()), m_partial.errorString()), false);
         return false;
     }
     m_hash.addData(data);
@@ -440,6 +440,11 @@ void DownloadManager::onError(QNetworkReply::NetworkError code)
     emit downloadError(errorText(reasonText(code)));
 }
 
+QString DownloadManager::shown(const QString &path)
+{
+    return Utils::oneLine(path);
+}
+
 QString DownloadManager::errorText(const QString &reason) const
 {
     return QStringLiteral("Error downloading ") + m_comment + QStringLiteral(":\n\n") + reason;
@@ -477,7 +482,7 @@ void DownloadManager::onFinished()
 
     // The sync to come would not hear again of a write lost at the close.
     if (m_partial.error() != QFileDevice::NoError) {
-        fail(QStringLiteral("Could not write %1: %2").arg(partialPath(), m_partial.errorString()), false);
+        fail(QStringLiteral("Could not write %1: %2").arg(shown(partialPath()), m_partial.errorString()), false);
         return;
     }
 
@@ -532,14 +537,14 @@ void DownloadManager::onFinished()
 void DownloadManager::onSynced()
 {
     if (!m_synced) {
-        fail(QStringLiteral("Could not write %1: %2").arg(partialPath(), m_syncError), false);
+        fail(QStringLiteral("Could not write %1: %2").arg(shown(partialPath()), m_syncError), false);
         return;
     }
     // One rename replaces the old file, so it is there whole until the new
     // one is (QFile::rename refuses an existing target).
     if (std::rename(QFile::encodeName(partialPath()).constData(), QFile::encodeName(m_localPath).constData()) != 0) {
-        emit downloadError(QStringLiteral("Could not rename\n\n") + partialPath() + QStringLiteral("\nto\n")
-                           + m_localPath);
+        emit downloadError(QStringLiteral("Could not rename\n\n") + shown(partialPath()) + QStringLiteral("\nto\n")
+                           + shown(m_localPath));
         ++m_errorCount;
         // No new file took the old one's place. A retry would end at the
         // same rename, box after box: the caller drops the file instead.

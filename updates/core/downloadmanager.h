@@ -147,6 +147,9 @@ private:
     void checkRate();
     QString errorText(const QString &reason) const;
     QString partialPath() const { return m_localPath + QLatin1String(PartialSuffix); }
+    // A path as the errors show it: the file's name is the update server's,
+    // and adds no lines to the box.
+    static QString shown(const QString &path);
     void releaseReply();
 
     QCryptographicHash m_hash{QCryptographicHash::Md5};
