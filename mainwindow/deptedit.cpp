@@ -81,8 +81,8 @@ bool DeptEdit::confirmDelete(QList<DeptInfo *> *departments, DeptInfo *dept, QWi
         return false;
     const QString title = QLatin1String(DeleteTitle);
     // The name may be the department file's text: it adds no lines to the
-    // boxes.
-    const QString name = Utils::oneLine(dept->name);
+    // boxes, nor megabytes.
+    const QString name = Utils::oneLine(dept->name.left(OrlDropLabel::MaxShownName));
     if (dept->id == 0) {
         prompter()->information(parent, title,
                                 QLatin1String("Department:\n\n") + name

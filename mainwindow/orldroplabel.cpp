@@ -16,7 +16,7 @@ OrlDropLabel::~OrlDropLabel() = default;
 
 QString OrlDropLabel::labelText(const QString &name)
 {
-    return QLatin1String("<font color='white'>") + name.toHtmlEscaped() + QLatin1String("</font>");
+    return QLatin1String("<font color='white'>") + name.left(MaxShownName).toHtmlEscaped() + QLatin1String("</font>");
 }
 
 void OrlDropLabel::applyLook(const QString &name, bool selected)

@@ -23,6 +23,11 @@ public:
     OrlDropLabel(QWidget *parent, void *dept);
     ~OrlDropLabel() override;
 
+    // A department file may name a department with megabytes, which the
+    // label laid out for seconds at every paint; no more than this much of a
+    // name is shown, in the label or a box.
+    static constexpr int MaxShownName = 1024;
+
     // The department name as the label's rich text. The name is shown as
     // typed: markup characters in it are escaped, so a name such as "<A>"
     // neither vanishes nor breaks the label.

@@ -262,6 +262,9 @@ void TestDepartmentPanel::deleteRefusals_data()
         << 2 << false << int(QMessageBox::No)
         << "Do you really want to delete department:\n\nLab  Press Yes \n\nThis action cannot be undone!" << false
         << "Lab\u2029\u2028Press Yes\u0085";
+    QTest::newRow("a name of a megabyte")
+        << 1 << true << 0 << "Cannot delete Department:\n\n" + QString(1024, u'n') + "\n\nIt is not empty!" << false
+        << QString(1 << 20, u'n');
 }
 
 void TestDepartmentPanel::deleteRefusals()
