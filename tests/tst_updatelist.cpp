@@ -295,6 +295,24 @@ private slots:
         QCOMPARE(UpdateVersions::isNewer(path, QStringLiteral("7.8.8")), newer);
     }
 
+    // The list may bring a megabyte in one text, which the selection
+    // dialogs laid out again at every paint: they show the text's start.
+    void longTextsShownCut()
+    {
+        const QString mega(1 << 20, u'x');
+        QList<UpgradeFile> files{record("firmware", mega, "A")};
+        files[0].releaseDate = mega;
+        QStringList servers{mega, QStringLiteral("http://x/?file=")};
+        QString base;
+        DlgSelectDownloads select(nullptr, &files, &base, &servers, QStringLiteral("http://default/?file="));
+        auto *table = select.findChild<QTableWidget *>(QStringLiteral("table"));
+        QCOMPARE(table->item(0, 2)->text(), mega.left(1024));
+        QCOMPARE(table->item(0, 3)->text(), mega.left(1024));
+        QCOMPARE(select.findChild<QComboBox *>(QStringLiteral("cmbxServers"))->itemText(0), mega.left(1024));
+        DlgSelectUpdateServer wizard(nullptr, &base, &servers);
+        QCOMPARE(wizard.findChild<QComboBox *>(QStringLiteral("cmbxServers"))->itemText(0), mega.left(1024));
+    }
+
     void selectDownloads_data()
     {
         QTest::addColumn<QStringList>("servers");

@@ -1,6 +1,7 @@
 #include "dlgselectdownloads.h"
 #include "ui_dlgselectdownloads.h"
 
+#include "core/downloadlist.h"
 #include "mainwindow/prompter.h"
 
 #include <QHeaderView>
@@ -15,7 +16,7 @@ DlgSelectDownloads::DlgSelectDownloads(QWidget *parent, QList<UpgradeFile> *queu
     if (m_servers->isEmpty())
         *m_servers << QStringLiteral("United States") << defaultServer;
     for (int i = 0; i < m_servers->size(); i += 2)
-        ui->cmbxServers->addItem(m_servers->at(i));
+        ui->cmbxServers->addItem(m_servers->at(i).left(DownloadList::MaxShownText));
     ui->cmbxServers->setCurrentIndex(-1);
     connect(ui->cmbxServers, &QComboBox::currentIndexChanged, this, &DlgSelectDownloads::onServerIndexChanged);
     connect(ui->buttonBox, &QDialogButtonBox::accepted, this, &DlgSelectDownloads::accept);
@@ -47,7 +48,7 @@ DlgSelectDownloads::DlgSelectDownloads(QWidget *parent, QList<UpgradeFile> *queu
         const QString cells[] = {file.comment, file.board, file.releaseDate,
                                  QString::number(double(file.size) / (1 << 20), 'g', 6)};
         for (int column = 1; column <= 4; ++column)
-            table->setItem(row, column, new QTableWidgetItem(cells[column - 1]));
+            table->setItem(row, column, new QTableWidgetItem(cells[column - 1].left(DownloadList::MaxShownText)));
     }
 }
 

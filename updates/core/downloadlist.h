@@ -35,6 +35,10 @@ constexpr int MaxFiles = 2000;
 // one line: a real one is a few words, and a megabyte of it held the window
 // for seconds in each box.
 constexpr int MaxComment = 1024;
+// The list's other texts that the selection dialogs show (a board, a
+// release date, a server's name) are shown to this many characters: a
+// megabyte of one was laid out again at every paint of the dialog.
+constexpr int MaxShownText = 1024;
 
 struct Parsed {
     // Name/value pairs in list order: name 0, value 0, name 1, ...
