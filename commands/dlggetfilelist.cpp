@@ -1,6 +1,7 @@
 #include "dlggetfilelist.h"
 #include "ui_dlggetfilelist.h"
 
+#include "devicelink/utils.h"
 #include "mainwindow/prompter.h"
 
 #include <QCoreApplication>
@@ -8,10 +9,12 @@
 
 static const char *const WarningTitle = "Sync directory to device";
 
+// A content folder may be written by others: the names in it, the ones the
+// list cannot carry for their line breaks above all, add no lines to the box.
 void SyncFileListWarner::unreadableFile(const QString &path)
 {
     prompter()->warning(m_parent, QString::fromLatin1(WarningTitle),
-                        QStringLiteral("Error opening file: \n\n") + path
+                        QStringLiteral("Error opening file: \n\n") + Utils::oneLine(path)
                             + QStringLiteral("\n\nThis file will not be synced to selected devices"));
 }
 

@@ -128,6 +128,7 @@ private slots:
 
     void dialogCancelInLastSubdirectory();
     void dialogWarnings();
+    void leftOutFileNamedOnOneLine();
 
     void outputDialog();
     void commandSendsBlocksAndStoresSettings();
@@ -523,6 +524,16 @@ void TestSyncFileList::dialogWarnings()
     QVERIFY(!written);
     QCOMPARE(prompter.last().text, QStringLiteral("Error writing temporary file:\n\n") + cut
                                        + QStringLiteral("\n\nFiles will not be synced"));
+}
+
+// A content folder may be written by others: a name the list cannot carry
+// adds no lines of its own to the warning that leaves it out.
+void TestSyncFileList::leftOutFileNamedOnOneLine()
+{
+    ScriptedPrompter prompter;
+    SyncFileListWarner(nullptr).unreadableFile(QStringLiteral("/c/a\n\nIt is safe.\u2028png"));
+    QCOMPARE(prompter.last().text, QStringLiteral("Error opening file: \n\n/c/a  It is safe. png\n\n"
+                                                  "This file will not be synced to selected devices"));
 }
 
 void TestSyncFileList::outputDialog()
