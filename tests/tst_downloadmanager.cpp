@@ -272,14 +272,17 @@ private slots:
     {
         QTest::addColumn<int>("step");
         QTest::addColumn<bool>("arrives");
-        QTest::newRow("the disk loses the name") << int(FailingWrites::FolderSync) << false;
-        QTest::newRow("no sync on this file system") << int(FailingWrites::NoSync) << true;
+        QTest::addColumn<QString>("lost");   // what the error says could not be written
+        QTest::newRow("the disk loses the bytes") << int(FailingWrites::Sync) << false << part();
+        QTest::newRow("the disk loses the name") << int(FailingWrites::FolderSync) << false << QFileInfo(local()).path();
+        QTest::newRow("no sync on this file system") << int(FailingWrites::NoSync) << true << QString();
     }
 
     void unsyncedName()
     {
         QFETCH(int, step);
         QFETCH(bool, arrives);
+        QFETCH(QString, lost);
         Done done;
         {
             FailingWrites failing(QFileInfo(local()).path(), FailingWrites::Step(step));
@@ -291,8 +294,7 @@ private slots:
             return;
         }
         QCOMPARE(done, (Done{1, qint64(0)}));
-        QVERIFY2(firstError().startsWith(QStringLiteral("Error downloading Firmware 1.2:\n\nCould not write ")
-                                         + QFileInfo(local()).path()),
+        QVERIFY2(firstError().startsWith(QStringLiteral("Error downloading Firmware 1.2:\n\nCould not write ") + lost + ':'),
                  qPrintable(firstError()));
     }
 
@@ -406,24 +408,26 @@ private slots:
     {
         QTest::addColumn<QByteArray>("partial");
         QTest::addColumn<qint64>("size");
-        QTest::addColumn<bool>("ignoreRange");
+        QTest::addColumn<int>("fault");          // HttpTestServer::Kind, -1: none
         QTest::addColumn<QByteArray>("range");
         const QByteArray half = content().left(Size / 2);
-        QTest::newRow("half there") << half << Size << false << QByteArray("bytes=150000-");
-        QTest::newRow("server ignores the range") << half << Size << true << QByteArray("bytes=150000-");
-        QTest::newRow("all there, 416") << content() << Size << false << QByteArray("bytes=300000-");
-        QTest::newRow("negative size starts over") << QByteArray("left over") << qint64(-1) << false << QByteArray();
+        QTest::newRow("half there") << half << Size << -1 << QByteArray("bytes=150000-");
+        QTest::newRow("server ignores the range") << half << Size << int(Kind::IgnoreRange) << QByteArray("bytes=150000-");
+        QTest::newRow("part naming no range") << half << Size << int(Kind::RangeSaying) << QByteArray("bytes=150000-");
+        QTest::newRow("all there, 416") << content() << Size << -1 << QByteArray("bytes=300000-");
+        QTest::newRow("negative size starts over") << QByteArray("left over") << qint64(-1) << -1 << QByteArray();
+        QTest::newRow("longer than listed starts over") << content() + "left over" << Size << -1 << QByteArray();
     }
 
     void resume()
     {
         QFETCH(QByteArray, partial);
         QFETCH(qint64, size);
-        QFETCH(bool, ignoreRange);
+        QFETCH(int, fault);
         QFETCH(QByteArray, range);
         QVERIFY(TestFiles::write(part(), partial));
-        if (ignoreRange)
-            m_server->addFault({Kind::IgnoreRange});
+        if (fault >= 0)
+            m_server->addFault({Kind(fault)});
         QCOMPARE(fetch(size, md5Of(content())), (Done{0, Size}));
         QCOMPARE(m_server->requests.last().range, range);
         QCOMPARE(TestFiles::read(local()), content());
