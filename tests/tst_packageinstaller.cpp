@@ -183,6 +183,7 @@ private slots:
         QTest::newRow("dot-dot inside") << Head + entry("a/../../evil", "1") << qint64(0) << outside;
         QTest::newRow("dot-dot, backslash") << Head + entry("a\\..\\evil", "1") << qint64(0) << outside;
         QTest::newRow("absolute") << Head + entry("/etc/cron.d/x", "1") << qint64(0) << outside;
+        QTest::newRow("absolute, backslash") << Head + entry("\\etc\\cron.d\\x", "1") << qint64(0) << outside;
         QTest::newRow("drive") << Head + entry("C:evil", "1") << qint64(0) << outside;
         QTest::newRow("empty path") << Head + entry("", "1") << qint64(0) << outside;
         QTest::newRow("long name outside") << Head + entry("../" + QByteArray(1 << 20, 'a'), "1") << qint64(0) << outside;
@@ -196,6 +197,8 @@ private slots:
         QTest::newRow("size too long") << Head + entry("a", "00000000000000000001") << qint64(0) << unreadable;
         QTest::newRow("two sizes in one entry") << Head + "Path = a\nSize = 1\nSize = 1\n\n" << qint64(0) << unreadable;
         QTest::newRow("no size line") << Head + "Path = a\nAttributes = D\n\n" << qint64(0) << unreadable;
+        QTest::newRow("no path line") << Head + entry("a", "1") + "Size = 5\n\n" << qint64(0) << unreadable;
+        QTest::newRow("line without a key") << Head + entry("a", "1") + " = x\n" << qint64(0) << unreadable;
         QTest::newRow("stray line") << Head + entry("a", "1") + "Warnings: 1\n" << qint64(0) << unreadable;
         QTest::newRow("no entries") << Head << qint64(0) << unreadable;
         QTest::newRow("no listing") << QByteArray("Path = a\nSize = 1\n") << qint64(0) << unreadable;
@@ -258,6 +261,8 @@ private slots:
                                  << qint64(0) << int(Result::Refused) << QStringLiteral("it names a file outside its folder: ../evil");
         QTest::newRow("link") << QStringLiteral("ln -s /etc etc && \"$Z\" a -bd -snl \"$P\" etc >/dev/null") << qint64(0)
                               << int(Result::Refused) << QStringLiteral("it holds a link: etc");
+        QTest::newRow("link to a file") << QStringLiteral("echo x > f && ln -s f h && \"$Z\" a -bd -snl \"$P\" f h >/dev/null")
+                                        << qint64(0) << int(Result::Refused) << QStringLiteral("it holds a link: h");
         // A line separator in a name adds no line of the package's own to the refusal box.
         QTest::newRow("link named across lines")
             << QStringLiteral("ln -s /etc \"$(printf 'e\\342\\200\\250tc')\" && \"$Z\" a -bd -snl \"$P\" e*tc >/dev/null")
