@@ -340,6 +340,13 @@ void TestStorageWhiteList::fullDiskKeepsList()
     }
     QVERIFY(!saved);
     QCOMPARE(readFile(m_dir + QStringLiteral("/whitelist.txt")), QByteArray("1,V,M,T,sda\n"));
+    // A file system that offers no sync at all loses nothing by it.
+    {
+        FailingWrites noSync(m_dir, FailingWrites::NoSync);
+        saved = WhiteListFile::save(m_dir, {QStringLiteral("2,V,M,T,sdb")});
+    }
+    QVERIFY(saved);
+    QCOMPARE(readFile(m_dir + QStringLiteral("/whitelist.txt")), QByteArray("2,V,M,T,sdb\n"));
 }
 
 // A pipe planted under the list's name would hold the dialog on open for
