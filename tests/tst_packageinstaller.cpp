@@ -767,6 +767,21 @@ private slots:
             QCOMPARE(snapshot(from), package);
     }
 
+    // A disk that does not take the store's new names fails the install, as
+    // 7-Zip's own write errors do: nothing in the package is refused.
+    void installTheDiskDoesNotTake()
+    {
+        const QString package = makePackage(QStringLiteral("echo -n a > a && \"$Z\" a -bd \"$P\" a >/dev/null"));
+        const Tree before = snapshot(m_store);
+        std::unique_ptr<Unpack> u(unpack(m_7z, package));
+        {
+            FailingWrites disk(m_store, FailingWrites::FolderSync);
+            QVERIFY(waitFinished(u.get()));
+        }
+        QCOMPARE(int(u->result()), int(Result::Failed));
+        QCOMPARE(snapshot(m_store), before);
+    }
+
     void failedMoveIsUndone_data()
     {
         QTest::addColumn<bool>("exchange");
