@@ -312,10 +312,16 @@ void TestStorageWhiteList::fileRoundTrip()
     // Nor is one whose read fails part-way: its last line, cut short, would
     // tick another disk ("sd" for "sdab").
     QVERIFY(WhiteListFile::save(m_dir, {QStringLiteral("1,V,M,T,sdab")}));
+    QVERIFY(QDir().mkpath(m_dir + QStringLiteral("/moved")));
     {
         const FailingReads failing(WhiteListFile::path(m_dir));
         QCOMPARE(WhiteListFile::load(m_dir), QStringList());
+        // A device asking for it, or a new working directory taking it
+        // along, gets no list rather than that cut line.
+        QCOMPARE(WhiteListFile::payload(m_dir, 16380), QByteArray());
+        QVERIFY(!WhiteListFile::carry(m_dir, m_dir + QStringLiteral("/moved")));
     }
+    QVERIFY(!QFile::exists(WhiteListFile::path(m_dir + QStringLiteral("/moved"))));
     // No temporary directory set: nothing is written at the file-system root.
     QVERIFY(!WhiteListFile::save(QString(), lines));
     QVERIFY(WhiteListFile::path(QString()).isEmpty());
@@ -358,6 +364,11 @@ void TestStorageWhiteList::loadReadsOnlyAFile()
     QStringList lines{QStringLiteral("<not returned>")};
     QVERIFY(returnsUnaided(path, [&] { lines = WhiteListFile::load(m_dir); }));
     QVERIFY(lines.isEmpty());
+    // Nor is it carried to a new working directory.
+    QVERIFY(QDir().mkpath(m_dir + QStringLiteral("/moved")));
+    bool carried = true;
+    QVERIFY(returnsUnaided(path, [&] { carried = WhiteListFile::carry(m_dir, m_dir + QStringLiteral("/moved")); }));
+    QVERIFY(!carried);
 }
 
 void TestStorageWhiteList::payload_data()
