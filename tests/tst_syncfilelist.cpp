@@ -198,6 +198,12 @@ void TestSyncFileList::emptyDirectory()
     QCOMPARE(SyncFileList::create(m_tmp.path() + QStringLiteral("/empty"), list), SyncFileList::Result::Written);
     QVERIFY(QFile::exists(list));
     QCOMPARE(readFile(list), QByteArray());
+    // A cancel on entering it has no entry after it to be noticed at.
+    CancelAt observer;
+    observer.dir = m_tmp.path() + QStringLiteral("/empty");
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly | QIODevice::Text);
+    QCOMPARE(SyncFileList::write(observer.dir, &buffer, &observer), SyncFileList::Result::Cancelled);
 
     QCOMPARE(SyncFileList::listPath(QStringLiteral("/t"), 2), QStringLiteral("/t/dsi_file_list_op2.txt"));
     QVERIFY(SyncFileList::listPath(QString(), 1).isEmpty());
