@@ -48,6 +48,8 @@ void TestPathHelpers::pathContains_data()
     QTest::newRow("backslash dotdot") << "C:\\data\\fw\\..\\secret" << "C:/data/fw" << false;
     QTest::newRow("empty dir") << "/etc/passwd" << "" << false;
     QTest::newRow("blank dir") << "/etc/passwd" << "  " << false;
+    QTest::newRow("blank dir, blank path") << "  " << "  " << false;
+    QTest::newRow("current dir, itself") << "." << "." << false;
     QTest::newRow("empty path") << "" << "/data/fw" << false;
     QTest::newRow("relative") << "fw/a" << "/data/fw" << false;
     QTest::newRow("root dir") << "/etc/passwd" << "/" << true;
